@@ -1,0 +1,40 @@
+// Bookkeeping of the search for the processor: the candidate ports taken from the enumeration, the
+// port being probed and which bus addresses answered there. The owner drives it: it probes a port,
+// feeds the replies in as they are handled, and evaluates when its timer expires.
+#pragma once
+
+#include <vector>
+
+#include "protocol.h"
+#include "serialenum.h"
+
+class CDeviceSearch {
+public:
+    static constexpr int MAX_PORTS = 10;
+    static constexpr int MAX_ADDRESS = 9;
+    static constexpr int EVALUATE_MS = 3000; // how long a probed port is given before it is evaluated
+
+    // Lists the COM numbers of the ports (first ten, below 256), tracing each friendly name.
+    // Returns the number of candidates.
+    int BuildPortList(const std::vector<SSerInfo>& ports);
+    // Opens the search link on the current candidate (a failed open still probes: the probes are
+    // refused at once), clears the found flags and probes addresses 0..9.
+    void ProbeCurrentPort(CProtocol& search, IW32Window* pWnd);
+    // A reply handled by the owner: a peek reply from an address below 10 marks that address.
+    void OnReply(const SIpcPacket& rec);
+    int IsAnySlaveFound() const;
+    int GetFirstFoundSlave() const; // lowest answering address, or -1
+    int CurrentPort() const;        // -1 when the list is exhausted
+    // Moves to the next candidate; false when there is none.
+    bool NextPort();
+    void Reset();
+
+    int m_nPortList[MAX_PORTS] = {};
+    int m_nPortCount = 0;
+    int m_nPortIndex = 0;
+    int m_bSlaveFound[MAX_ADDRESS + 1] = {};
+};
+
+// Runs the whole search at once, blocking (for programs without an event loop): returns true with
+// the port and address of the first port where a processor answered.
+bool RunDeviceSearch(const std::vector<SSerInfo>& ports, int* pPort, int* pAddress);

@@ -1,0 +1,135 @@
+// mlb8ctl: the command-line front end of the MLB-8 DSP Manager.
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "comm/comnames.h"
+#include "comm/devicesearch.h"
+#include "comm/serialenum.h"
+#include "comm/trace.h"
+#include "sim/simprocessor.h"
+
+namespace {
+
+constexpr int kExitOk = 0;
+constexpr int kExitFailed = 1;
+constexpr int kExitUsage = 2;
+
+void PrintUsage(std::FILE* pOut) {
+    std::fputs("Usage: mlb8ctl [--port PATH]... [--simulate] [--trace FILE|-] COMMAND\n"
+               "\n"
+               "Commands:\n"
+               "  ports   list the serial ports: COM number, device path, friendly name, USB flag\n"
+               "  probe   find the processor; prints \"COM<n> <device path> address <a>\"\n"
+               "\n"
+               "Options:\n"
+               "  --port PATH     use this serial port (repeatable); the given ports are the only\n"
+               "                  candidates and are numbered COM200, COM201, ... in the order given\n"
+               "  --simulate      start a simulated processor inside the program and use only it\n"
+               "  --trace FILE|-  write the developer trace to FILE, or to standard error with -\n"
+               "                  (the environment variable MLB8_TRACE does the same)\n"
+               "  --help          show this text\n"
+               "\n"
+               "Exit status: 0 done, 1 no processor answered or the command failed, 2 usage error.\n",
+               pOut);
+}
+
+int UsageError(const std::string& message) {
+    std::fprintf(stderr, "mlb8ctl: %s\n", message.c_str());
+    std::fputs("Try 'mlb8ctl --help'.\n", stderr);
+    return kExitUsage;
+}
+
+int CmdPorts() {
+    std::vector<SSerInfo> ports;
+    try {
+        ListSerialPorts(ports, 0);
+    } catch (const CSerialEnumError& e) {
+        std::fprintf(stderr, "mlb8ctl: cannot list the serial ports: %s\n", e.what());
+        return kExitFailed;
+    }
+    if (ports.empty()) {
+        std::puts("No serial ports found.");
+        return kExitOk;
+    }
+    std::printf("%-7s %-28s %-4s %s\n", "PORT", "DEVICE", "USB", "NAME");
+    for (const SSerInfo& p : ports)
+        std::printf("%-7s %-28s %-4s %s\n", p.portName.c_str(), p.devicePath.c_str(), p.isUsb ? "yes" : "no",
+                    p.friendlyName.c_str());
+    return kExitOk;
+}
+
+int CmdProbe() {
+    std::vector<SSerInfo> ports;
+    try {
+        ListSerialPorts(ports, 0);
+    } catch (const CSerialEnumError& e) {
+        TRACE("\r\n %s", e.what());
+        std::fprintf(stderr, "mlb8ctl: cannot list the serial ports: %s\n", e.what());
+        return kExitFailed;
+    }
+    int nPort = -1, nAddress = -1;
+    if (!RunDeviceSearch(ports, &nPort, &nAddress)) {
+        std::fprintf(stderr, "mlb8ctl: no MLB-8 answered on %s.\n",
+                     ports.empty() ? "any port (no serial ports found)" : "any serial port");
+        return kExitFailed;
+    }
+    std::printf("COM%d %s address %d\n", nPort, ZUtils::DevicePathFromComNumber(nPort).c_str(), nAddress);
+    return kExitOk;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::string error;
+    if (!TraceSetupFromArgs(argc, argv, &error))
+        return UsageError(error);
+
+    std::vector<std::string> portPaths;
+    bool bSimulate = false;
+    std::string command;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            PrintUsage(stdout);
+            return kExitOk;
+        } else if (arg == "--port") {
+            if (i + 1 >= argc)
+                return UsageError("--port needs a device path");
+            portPaths.emplace_back(argv[++i]);
+        } else if (arg.rfind("--port=", 0) == 0) {
+            portPaths.push_back(arg.substr(7));
+        } else if (arg == "--simulate") {
+            bSimulate = true;
+        } else if (!arg.empty() && arg[0] == '-') {
+            return UsageError("unknown option '" + arg + "'");
+        } else if (command.empty()) {
+            command = arg;
+        } else {
+            return UsageError("unexpected argument '" + arg + "'");
+        }
+    }
+    if (command.empty())
+        return UsageError("no command given");
+    if (command != "ports" && command != "probe")
+        return UsageError("unknown command '" + command + "'");
+    if (bSimulate && !portPaths.empty())
+        return UsageError("--simulate and --port cannot be used together");
+
+    std::unique_ptr<Sim::CSimProcessor> sim;
+    if (bSimulate) {
+        sim = std::make_unique<Sim::CSimProcessor>();
+        if (!sim->Start(&error)) {
+            std::fprintf(stderr, "mlb8ctl: cannot start the simulated processor: %s\n", error.c_str());
+            return kExitFailed;
+        }
+        portPaths.push_back(sim->PortPath());
+    }
+    for (const std::string& path : portPaths)
+        if (ZUtils::RegisterExtraPort(path) == 0)
+            return UsageError("cannot use port '" + path + "'");
+
+    return command == "ports" ? CmdPorts() : CmdProbe();
+}
