@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the project builds, tests and runs with. Skips what is installed.
+set -euo pipefail
+
+packages=(
+  cmake ninja-build g++ pkg-config          # tool chain
+  qt6-base-dev libudev-dev                  # application framework, serial port discovery
+  libgtest-dev libgmock-dev libbenchmark-dev # tests and benchmarks
+  clang-14 libclang-rt-14-dev               # fuzzing (libFuzzer) and sanitizer runtimes
+  xvfb xauth fonts-noto-cjk                 # a display for the window, fonts for the Chinese texts
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo="sudo"
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
