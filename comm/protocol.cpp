@@ -35,11 +35,11 @@ int CProtocol::Open(int nPort) {
         m_Reader.Close();
     m_bOpen = 0;
     m_Reader.SetReceiver(m_hWnd, 0, &CProtocol::OnReceive, this);
+    m_IpcPacket.ResetParser(); // before the reader thread owns it
     if (device.empty() || !m_Reader.Open(device, 115200, 8, NOPARITY, ONESTOPBIT, 4096, 1)) {
         TRACE("#### COM%d Port Open Fail!!!!", nPort);
         return 0;
     }
-    m_IpcPacket.ResetParser();
     TRACE("COM%d Port Open Sucess!!!!", nPort);
     m_bOpen = 1;
     return 1;

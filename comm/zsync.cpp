@@ -22,12 +22,11 @@ int ZEvent::IsCreated() const {
 }
 
 int ZEvent::Set() {
-    {
-        std::lock_guard<std::mutex> guard(m_Mutex);
-        if (!m_bCreated)
-            return 0;
-        m_bSignalled = true;
-    }
+    // Notified under the lock: a waiter released by this Set may destroy the event as soon as it runs.
+    std::lock_guard<std::mutex> guard(m_Mutex);
+    if (!m_bCreated)
+        return 0;
+    m_bSignalled = true;
     if (m_bManual)
         m_Cond.notify_all();
     else
@@ -60,13 +59,11 @@ int ZEvent::Wait(std::uint32_t nMilliseconds) {
 }
 
 void ZEvent::Close() {
-    {
-        std::lock_guard<std::mutex> guard(m_Mutex);
-        if (!m_bCreated)
-            return;
-        m_bCreated = false;
-        m_bSignalled = false;
-    }
+    std::lock_guard<std::mutex> guard(m_Mutex);
+    if (!m_bCreated)
+        return;
+    m_bCreated = false;
+    m_bSignalled = false;
     m_Cond.notify_all();
 }
 
