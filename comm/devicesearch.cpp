@@ -14,15 +14,27 @@ int CDeviceSearch::BuildPortList(const std::vector<SSerInfo>& ports) {
 }
 
 void CDeviceSearch::ProbeCurrentPort(CProtocol& search, IW32Window* pWnd) {
+    OpenCurrentPort(search, pWnd);
+    SendProbes(search);
+}
+
+void CDeviceSearch::OpenCurrentPort(CProtocol& search, IW32Window* pWnd) {
     const int nPort = CurrentPort();
     search.Close();
     search.m_hWnd = pWnd;
     if (nPort >= 0)
         search.Open(nPort);
-    for (int& b : m_bSlaveFound)
-        b = 0;
+    ClearFound();
+}
+
+void CDeviceSearch::SendProbes(CProtocol& search) {
     for (int nAddr = 0; nAddr <= MAX_ADDRESS; ++nAddr)
         search.SendSystemPeekReq(nAddr);
+}
+
+void CDeviceSearch::ClearFound() {
+    for (int& b : m_bSlaveFound)
+        b = 0;
 }
 
 void CDeviceSearch::OnReply(const SIpcPacket& rec) {
@@ -50,8 +62,7 @@ bool CDeviceSearch::NextPort() {
 void CDeviceSearch::Reset() {
     m_nPortCount = 0;
     m_nPortIndex = 0;
-    for (int& b : m_bSlaveFound)
-        b = 0;
+    ClearFound();
 }
 
 bool RunDeviceSearch(const std::vector<SSerInfo>& ports, int* pPort, int* pAddress) {

@@ -20,6 +20,10 @@ public:
     // Opens the search link on the current candidate (a failed open still probes: the probes are
     // refused at once), clears the found flags and probes addresses 0..9.
     void ProbeCurrentPort(CProtocol& search, IW32Window* pWnd);
+    // The two halves of ProbeCurrentPort, for owners that show something in between.
+    void OpenCurrentPort(CProtocol& search, IW32Window* pWnd);
+    static void SendProbes(CProtocol& search);
+    void ClearFound();
     // A reply handled by the owner: a peek reply from an address below 10 marks that address.
     void OnReply(const SIpcPacket& rec);
     int IsAnySlaveFound() const;

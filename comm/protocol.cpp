@@ -106,6 +106,10 @@ int CProtocol::SendPacketOnce(const std::uint8_t* pFrame, int nLength, std::uint
     const std::uint32_t nStart = GetTickCount();
     m_nExpectedId.store(nExpectedId);
     m_hReplyEvent.Reset();
+    if (m_Reader.IsHungUp()) {
+        TRACE("\r\n !!!!! ERROR SendPacket timeout ID[%d]", nExpectedId);
+        return 0;
+    }
     m_Reader.Write(pFrame, static_cast<std::uint32_t>(nLength));
     if (m_hReplyEvent.Wait(ONCE_TIMEOUT_MS) == WAIT_OBJECT_0) {
         TRACE("\r\n Send Time %d[msec] ID[%d]", ElapsedMs(nStart), nExpectedId);
@@ -164,6 +168,7 @@ void CProtocol::OnReceive(const std::uint8_t* pChunk, int nLength, void* pContex
         const int nPiece = std::min(nLength - nOffset, RX_SLOT_SIZE);
         std::uint8_t* pSlot = self->m_RxRing[self->m_nRxIndex];
         self->m_nRxIndex = static_cast<std::uint16_t>((self->m_nRxIndex + 1) % RX_SLOTS);
+        bool bRelease = false;
         for (int i = 0; i < nPiece; ++i) {
             const std::uint8_t b = pChunk[nOffset + i];
             pSlot[i] = b;
@@ -174,10 +179,14 @@ void CProtocol::OnReceive(const std::uint8_t* pChunk, int nLength, void* pContex
             if (self->m_IpcPacket.Length > 0)
                 self->TakeQuickValues(self->m_IpcPacket);
             if (self->m_nExpectedId.load() == self->m_IpcPacket.ID)
-                self->m_hReplyEvent.Set();
+                bRelease = true;
         }
         if (self->m_hWnd)
             self->m_hWnd->PostMessage(WM_IPC_RECEIVE, reinterpret_cast<std::uintptr_t>(pSlot), nPiece);
+        // The sender is released only once the chunk with its reply is queued for the window, so
+        // whatever the sender posts next (the end of a load, say) comes after that reply.
+        if (bRelease)
+            self->m_hReplyEvent.Set();
     }
 }
 

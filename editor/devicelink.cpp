@@ -1,0 +1,245 @@
+// Finding the processor, connecting to it, reading its whole configuration, recalling its presets,
+// and following it being plugged in and pulled out.
+#include <algorithm>
+
+#include "comm/trace.h"
+#include "editor/editorcore.h"
+
+
+void CDeviceLink::StartDeviceSearch() {
+    CSettingsModel& m = m_Core.m_Model;
+    m.m_SerInfo.clear();
+    try {
+        ListSerialPorts(m.m_SerInfo, 0);
+    } catch (const CSerialEnumError& e) {
+        // The search ends as if there were no ports.
+        TRACE("\r\n %s", e.what());
+        m.m_SerInfo.clear();
+    }
+    if (m.m_Search.BuildPortList(m.m_SerInfo) > 0)
+        ProbeNextPort();
+}
+
+int CDeviceLink::ProbeNextPort() {
+    IEditorHost& host = m_Core.m_Host;
+    host.KillTimer(TIMER_DEVICE_SEARCH);
+    m_Core.m_Model.m_Search.OpenCurrentPort(m_Core.m_SearchProtocol, host.ReceiveWindow());
+    host.ShowBusy(" Find device...");
+    CDeviceSearch::SendProbes(m_Core.m_SearchProtocol);
+    host.HideBusy();
+    host.SetTimer(TIMER_DEVICE_SEARCH, DEVICE_SEARCH_MS);
+    return 1;
+}
+
+void CDeviceLink::StopDeviceSearch() {
+    m_Core.m_Host.KillTimer(TIMER_DEVICE_SEARCH);
+    m_Core.m_SearchProtocol.Close();
+}
+
+void CDeviceLink::OnSearchTimer() {
+    TRACE("\r\n OnTimer1");
+    CDeviceSearch& search = m_Core.m_Model.m_Search;
+    if (IsAnySlaveFound()) {
+        const int nPort = search.CurrentPort();
+        StopDeviceSearch();
+        ConnectDevice(nPort, GetFirstFoundSlave());
+        return;
+    }
+    if (!search.NextPort())
+        StopDeviceSearch();
+    else
+        ProbeNextPort();
+}
+
+int CDeviceLink::ConnectDevice(int nPort, int nAddress) {
+    if (nPort < 0 || nPort >= 256 || nAddress < 0 || nAddress > MLB8_MAX_ADDRESS)
+        return 0;
+    CSettingsModel& m = m_Core.m_Model;
+    IEditorHost& host = m_Core.m_Host;
+    CProtocol& link = m_Core.m_Protocol;
+    m.m_nComPort = nPort;
+    m.m_nDeviceAddr = nAddress;
+    link.Close();
+    link.m_hWnd = host.ReceiveWindow();
+    link.Open(nPort);
+    link.m_nSlaveAddr = nAddress;
+    m.m_nCurPreset = link.SendGetPreset() ? std::clamp(link.m_nPreset.load(), 0, 3) : 0;
+    host.ShowBusy("Loading...");
+    if (!OnLoadProc(m.m_nCurPreset))
+        host.MessageBox(TEXT_COMM_ERROR);
+    host.HideBusy();
+    host.PostToFrame(WM_MARK_LOAD, m.m_nCurPreset);
+    host.PostToFrame(WM_MARK_SAVE, m.m_nCurPreset);
+    m.m_bConnected = 1;
+    host.Repaint(AREA_CONNECTION);
+    return 1;
+}
+
+int CDeviceLink::WaitDeviceResponse() {
+    for (int nAttempt = 0; nAttempt < 3; ++nAttempt) {
+        if (m_Core.m_Protocol.SendSystemPeekReq(m_Core.m_Model.m_nDeviceAddr)) {
+            TRACE("\r\n Response OK ");
+            return 1;
+        }
+        // A processor that went away answers nothing: no point waiting for it.
+        if (!m_Core.m_Protocol.IsOpen() || m_Core.m_Protocol.IsHungUp())
+            return 0;
+        m_Core.m_Host.Sleep(1000);
+    }
+    return 0;
+}
+
+int CDeviceLink::OnLoadProc(int nPreset) {
+    CSettingsModel& m = m_Core.m_Model;
+    CProtocol& p = m_Core.m_Protocol;
+    TRACE("\r\n Start OnLoadProc");
+    if (GetFirstFoundSlave() == -1 || !WaitDeviceResponse())
+        return 0;
+    p.SendSetUpdate(0, UPDATE_CODE);
+    if (!p.SendSetPreset(1, nPreset) || !p.SendGetMainVolume() || !p.SendGetChannelVolume(9))
+        return 0;
+    for (int ch = 0; ch < MLB8_CHANNELS; ++ch)
+        if (!p.SendGetPhase(ch))
+            return 0;
+    if (!p.SendGetMute() || !p.SendGetChannelMap(9) || !p.SendGetInput() || !p.SendGetLevel(9, 0) ||
+        !p.SendGetLevel(9, 1) || !p.SendGetHighLow())
+        return 0;
+
+    // The only values the sequence itself uses: those the link keeps on its reader thread.
+    m.m_bEasyExp = p.m_nEasyExpert.load() ? 1 : 0;
+    TRACE("\r\n EasyExpert[%d]", m.m_bEasyExp);
+    if (m.m_bEasyExp) {
+        m.m_bExpertConfigInputHighLow = p.m_nHighLow.load() ? 1 : 0;
+    } else {
+        m.m_bEasyConfigInputHighLow = p.m_nHighLow.load() ? 1 : 0;
+        const int nInput = p.m_nInput.load();
+        if (nInput == 0)
+            m.m_nEasyConfigInputSensitivity = std::clamp(p.m_nLevelMain.load(), 0, MLB8_MAX_SENSITIVITY);
+        else if (nInput == 1)
+            m.m_nEasyConfigInputSensitivity = std::clamp(p.m_nLevelAux.load(), 0, MLB8_MAX_SENSITIVITY);
+    }
+
+    if (!p.SendGetOutput())
+        return 0;
+    for (int ch = 0; ch < MLB8_CHANNELS; ++ch)
+        if (!p.SendGetEqFlag(ch))
+            return 0;
+    for (int ch = 0; ch < MLB8_CHANNELS; ++ch)
+        for (int band = 0; band < CRev8001Lib::EQ_BANDS; ++band)
+            if (!p.SendGetFilterCoef(ch, band))
+                return 0;
+    for (int ch = 0; ch < MLB8_CHANNELS; ++ch)
+        if (!p.SendGetXoverFlag(ch))
+            return 0;
+    for (int ch = 0; ch < MLB8_CHANNELS; ++ch)
+        for (int n = 0; n < CRev8001Lib::XOVER_FILTERS; ++n)
+            if (!p.SendGetXFilterCoef(static_cast<std::uint8_t>(ch), static_cast<std::uint8_t>(n)))
+                return 0;
+    if (!p.SendGetDelay(9))
+        return 0;
+    p.SendSetUpdate(2, UPDATE_CODE);
+    TRACE("\r\n End OnLoadProc");
+    m_Core.m_Host.PostToSelf(WM_LOAD_DONE, 0, 0);
+    return 1;
+}
+
+void CDeviceLink::OnLoadDone() {
+    CSettingsModel& m = m_Core.m_Model;
+    TRACE("\r\n m_bEasyExp[%d]", m.m_bEasyExp);
+    m.m_nChannel = 0;
+    m.m_bPair = 1;
+    m.m_nSoloMask = 0;
+    if (m.m_bEasyExp) {
+        m.m_nPage = 1;
+        m.m_nDSPInput = INPUT_51_WIRED;
+        m.m_nDSPOutput[0] = ARCH_51;
+        m.m_nEasyConfigInputSensitivity = 10;
+        m.m_bEasyConfigInputHighLow = 0;
+    } else {
+        m.m_nPage = 0;
+    }
+    m_Core.RefreshLevelDisplays();
+    m_Core.RefreshPage();
+    m_Core.m_Host.KillTimer(TIMER_ID_UNLOCK_MOUSE);
+    m_Core.m_Host.SetTimer(TIMER_ID_UNLOCK_MOUSE, UNLOCK_MOUSE_MS);
+}
+
+void CDeviceLink::LoadPreset(int nPreset) {
+    CSettingsModel& m = m_Core.m_Model;
+    IEditorHost& host = m_Core.m_Host;
+    m.m_nCurPreset = nPreset;
+    m.m_bPresetLoading = 1;
+    if (!m_Core.m_Protocol.IsOpen()) {
+        m.m_bPresetLoading = 0;
+        return;
+    }
+    host.Sleep(1000);
+    m.ResetMapsToDefault();
+    m.MouseLbtnEventDisable(1);
+    host.ShowBusy("Loading.....");
+    const int bOk = OnLoadProc(m.m_nCurPreset);
+    host.HideBusy();
+    if (bOk) {
+        host.PostToFrame(WM_MARK_LOAD, nPreset);
+        m.m_bPresetLoading = 0;
+        host.SetTitle(TEXT_TITLE);
+    } else {
+        host.MessageBox(TEXT_COMM_ERROR);
+        m.m_bPresetLoading = 0;
+        m.MouseLbtnEventDisable(0);
+    }
+}
+
+void CDeviceLink::OnDeviceConnect() {
+    TRACE("\r\n OnDeviceConnect");
+    if (m_Core.m_Protocol.IsOpen()) {
+        TRACE("\r\n Already com port open");
+        return;
+    }
+    if (m_Core.m_SearchProtocol.IsOpen()) {
+        TRACE("\r\n Already device search");
+        return;
+    }
+    CSettingsModel& m = m_Core.m_Model;
+    m.m_nDeviceAddr = 0;
+    m.m_Search.Reset();
+    StartDeviceSearch();
+}
+
+void CDeviceLink::OnDeviceDisconnect(int nComPort) {
+    TRACE("\r\n OnDeviceDisconnect");
+    CSettingsModel& m = m_Core.m_Model;
+    IEditorHost& host = m_Core.m_Host;
+    // Another serial device going away leaves the processor's link alone. A removal the host
+    // cannot attribute (-1) is taken as the processor's, and so is a link that hung up.
+    if (nComPort >= 0) {
+        const bool bOurs = (m_Core.m_Protocol.IsOpen() && nComPort == m.m_nComPort) ||
+                           (m_Core.m_SearchProtocol.IsOpen() && nComPort == m.m_Search.CurrentPort()) ||
+                           m_Core.m_Protocol.IsHungUp();
+        if (!bOurs) {
+            TRACE("\r\n OnDeviceDisconnect COM%d is not ours", nComPort);
+            return;
+        }
+    }
+    if (m_Core.m_Protocol.IsOpen()) {
+        m_Core.m_Protocol.Close();
+        m.m_bConnected = 0;
+        host.Repaint(AREA_CONNECTION);
+    }
+    if (m_Core.m_SearchProtocol.IsOpen())
+        m_Core.m_SearchProtocol.Close();
+    m.m_Search.ClearFound();
+    if (!m.m_bPresetLoading && !m.m_bPresetSaving)
+        m_Core.SaveSettingsAs();
+    m.MouseLbtnEventDisable(0);
+}
+
+void CDeviceLink::OnUnlockMouseTimer() {
+    m_Core.m_Host.KillTimer(TIMER_ID_UNLOCK_MOUSE);
+    TRACE("\r\n TIMER_ID_UNLOCK_MOUSE");
+    m_Core.m_Model.MouseLbtnEventDisable(0);
+}
+
+int CDeviceLink::IsAnySlaveFound() const { return m_Core.m_Model.m_Search.IsAnySlaveFound(); }
+
+int CDeviceLink::GetFirstFoundSlave() const { return m_Core.m_Model.m_Search.GetFirstFoundSlave(); }

@@ -1,0 +1,38 @@
+// Everything the editor core needs from outside: the window it lives in. The Qt view implements
+// it; tests use a scripted host that runs timers on a virtual clock.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "comm/w32window.h"
+
+class IEditorHost {
+public:
+    virtual ~IEditorHost() = default;
+
+    // Messages are delivered later, in order, on the GUI thread to CEditorCore::OnMessage.
+    virtual void PostToSelf(std::uint32_t nMsg, std::uintptr_t wParam, std::intptr_t lParam) = 0;
+    virtual void PostToFrame(std::uint32_t nMsg, std::intptr_t lParam) = 0;
+    // Where the links post what they receive; called on the reader thread, copies the chunk and
+    // delivers it in order as WM_IPC_RECEIVE through the same queue as PostToSelf.
+    virtual IW32Window* ReceiveWindow() = 0;
+
+    // Setting a timer that runs restarts it. Expiries reach CEditorCore::OnTimer.
+    virtual void SetTimer(int nId, std::uint32_t nMs) = 0;
+    virtual void KillTimer(int nId) = 0;
+    // Blocks the GUI thread (the pauses of the command sequences).
+    virtual void Sleep(std::uint32_t nMs) = 0;
+
+    virtual void ShowBusy(const std::string& text) = 0;
+    virtual void HideBusy() = 0;
+    virtual void MessageBox(const std::string& text) = 0;
+    // OK/Cancel; true for OK.
+    virtual bool Confirm(const std::string& text) = 0;
+    // File dialogs with a filter such as "DSP Files(*.Dovu)|*.Dovu||"; empty when cancelled.
+    virtual std::string OpenFileDialog(const std::string& filter) = 0;
+    virtual std::string SaveFileDialog(const std::string& filter, const std::string& defaultPath) = 0;
+    virtual void SetTitle(const std::string& title) = 0;
+    virtual void OpenDocument(const std::string& path) = 0;
+    virtual void Repaint(int nArea) = 0;
+};

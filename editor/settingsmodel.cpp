@@ -1,0 +1,110 @@
+#include "settingsmodel.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "comm/trace.h"
+
+const std::uint8_t ROUTING_PRESETS[MLB8_INPUT_KINDS][MLB8_ARCHITECTURES][MLB8_CHANNELS] = {
+    {// 5.1 wired
+     {0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00},
+     {0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00},
+     {0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00},
+     {0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00},
+     {0x01, 0x02, 0x01, 0x02, 0x04, 0x08, 0x10, 0x20}},
+    {// 4 wired
+     {0x01, 0x02, 0x01, 0x02, 0x00, 0x00, 0x0C, 0x0C},
+     {0x01, 0x02, 0x01, 0x02, 0x01, 0x02, 0x0C, 0x0C},
+     {0x01, 0x02, 0x00, 0x00, 0x00, 0x00, 0x0C, 0x0C},
+     {0x01, 0x02, 0x04, 0x08, 0x00, 0x00, 0x03, 0x03},
+     {0x01, 0x02, 0x01, 0x02, 0x04, 0x08, 0x03, 0x03}},
+    {// 2 wired
+     {0x01, 0x02, 0x01, 0x02, 0x00, 0x00, 0x03, 0x03},
+     {0x01, 0x02, 0x01, 0x02, 0x01, 0x02, 0x03, 0x03},
+     {0x01, 0x02, 0x00, 0x00, 0x00, 0x00, 0x03, 0x03},
+     {0x01, 0x02, 0x01, 0x02, 0x00, 0x00, 0x03, 0x03},
+     {0x01, 0x02, 0x01, 0x02, 0x01, 0x02, 0x03, 0x03}},
+    {// AUX
+     {0x01, 0x02, 0x01, 0x02, 0x00, 0x00, 0x03, 0x03},
+     {0x01, 0x02, 0x01, 0x02, 0x01, 0x02, 0x03, 0x03},
+     {0x01, 0x02, 0x00, 0x00, 0x00, 0x00, 0x03, 0x03},
+     {0x01, 0x02, 0x01, 0x02, 0x00, 0x00, 0x03, 0x03},
+     {0x01, 0x02, 0x01, 0x02, 0x01, 0x02, 0x03, 0x03}},
+    {// numerical
+     {0x40, 0x80, 0x40, 0x80, 0x00, 0x00, 0xC0, 0xC0},
+     {0x40, 0x80, 0x40, 0x80, 0x40, 0x80, 0xC0, 0xC0},
+     {0x40, 0x80, 0x00, 0x00, 0x00, 0x00, 0xC0, 0xC0},
+     {0x40, 0x80, 0x40, 0x80, 0x00, 0x00, 0xC0, 0xC0},
+     {0x40, 0x80, 0x40, 0x80, 0x40, 0x80, 0xC0, 0xC0}},
+};
+
+CSettingsModel::CSettingsModel() { ResetMapsToDefault(); }
+
+int CSettingsModel::GetChannelMapBytes(int nChannel, std::uint8_t* pBytes) const {
+    if (!pBytes)
+        return 0;
+    if (nChannel >= 0 && nChannel < MLB8_CHANNELS) {
+        pBytes[0] = m_MapM[nChannel];
+        pBytes[1] = m_MapA[nChannel];
+        pBytes[2] = m_MapD[nChannel];
+        return 3;
+    }
+    if (nChannel != 9)
+        return 0;
+    for (int c = 0; c < MLB8_CHANNELS; ++c) {
+        pBytes[3 * c] = m_MapM[c];
+        pBytes[3 * c + 1] = m_MapA[c];
+        pBytes[3 * c + 2] = m_MapD[c];
+    }
+    return 24;
+}
+
+std::uint8_t CSettingsModel::PackFlags(const int* pFlags) {
+    std::uint8_t nBits = 0;
+    for (int n = 0; n < MLB8_CHANNELS; ++n)
+        if (pFlags[n])
+            nBits = static_cast<std::uint8_t>(nBits | (1u << n));
+    return nBits;
+}
+
+void CSettingsModel::ResetMapsToDefault() {
+    std::memcpy(m_MapM, ROUTING_PRESETS[INPUT_51_WIRED][ARCH_51], MLB8_CHANNELS);
+    std::memcpy(m_MapA, ROUTING_PRESETS[INPUT_AUX][ARCH_51], MLB8_CHANNELS);
+    std::memcpy(m_MapD, ROUTING_PRESETS[INPUT_NUMERICAL][ARCH_51], MLB8_CHANNELS);
+}
+
+void CSettingsModel::MouseLbtnEventDisable(int bDisable) {
+    m_bMouseLbtnEventBlock = bDisable;
+    TRACE("\r\n ############ MouseLbtnEventDisable m_bMouseLbtnEventBlock[%d] ", bDisable);
+}
+
+float CSettingsModel::DelayMsFromSamples(std::uint16_t nSamples) { return static_cast<float>(nSamples / 48.0); }
+
+int CSettingsModel::VolumeFromDb(double fDb) {
+    if (!std::isfinite(fDb))
+        return fDb > 0 ? MLB8_MAX_VOLUME : 0;
+    const double fStep = std::trunc(fDb * 2 + 128);
+    return static_cast<int>(std::clamp(fStep, 0.0, static_cast<double>(MLB8_MAX_VOLUME)));
+}
+
+double CSettingsModel::DbFromVolume(int nVolume) { return (nVolume - 128) / 2.0; }
+
+void CSettingsModel::WriteStartupDefaults() {
+    m_Lib.WriteDefaults();
+    for (int ch = 0; ch < MLB8_CHANNELS; ++ch) {
+        m_nXoverType[ch][0] = 0;
+        m_nXoverType[ch][1] = 0;
+        m_bXoverEnable[ch] = 0;
+        SFilterCoef low = m_Lib.GetXoverCoef(static_cast<std::uint8_t>(ch), CRev8001Lib::XOVER_LOWPASS);
+        low.Filtertype = FT_OFF;
+        low.Slop = 0;
+        low.Freq = 5000;
+        m_Lib.SetXoverCoef(static_cast<std::uint8_t>(ch), CRev8001Lib::XOVER_LOWPASS, low);
+        SFilterCoef high = m_Lib.GetXoverCoef(static_cast<std::uint8_t>(ch), CRev8001Lib::XOVER_HIGHPASS);
+        high.Filtertype = FT_OFF;
+        high.Slop = 0;
+        high.Freq = 500;
+        m_Lib.SetXoverCoef(static_cast<std::uint8_t>(ch), CRev8001Lib::XOVER_HIGHPASS, high);
+    }
+}
