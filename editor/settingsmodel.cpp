@@ -39,6 +39,16 @@ const std::uint8_t ROUTING_PRESETS[MLB8_INPUT_KINDS][MLB8_ARCHITECTURES][MLB8_CH
      {0x40, 0x80, 0x40, 0x80, 0x40, 0x80, 0xC0, 0xC0}},
 };
 
+const float SENS_LOW_TABLE[MLB8_MAX_SENSITIVITY + 1] = {1.238f, 1.387f, 1.555f, 1.743f, 1.951f, 2.186f, 2.45f,
+                                                        2.749f, 3.085f, 3.457f, 3.875f, 4.347f, 4.891f, 5.479f};
+const float SENS_HIGH_TABLE[MLB8_MAX_SENSITIVITY + 1] = {4.8f,  5.4f,  6.2f,  6.8f,  7.6f,  8.6f,  9.6f,
+                                                         10.8f, 12.2f, 13.6f, 15.2f, 17.0f, 19.2f, 21.6f};
+
+float SensitivityVolts(int nIndex, int bHighLevel) {
+    const int nEntry = MLB8_MAX_SENSITIVITY - std::clamp(nIndex, 0, MLB8_MAX_SENSITIVITY);
+    return bHighLevel ? SENS_HIGH_TABLE[nEntry] : SENS_LOW_TABLE[nEntry];
+}
+
 CSettingsModel::CSettingsModel() { ResetMapsToDefault(); }
 
 int CSettingsModel::GetChannelMapBytes(int nChannel, std::uint8_t* pBytes) const {

@@ -28,6 +28,11 @@ enum EArchitecture { ARCH_2WAY_SUB = 0, ARCH_3WAY_SUB = 1, ARCH_21 = 2, ARCH_41 
 // rows, kind 3 MAP_A rows, kind 4 MAP_D rows.
 extern const std::uint8_t ROUTING_PRESETS[MLB8_INPUT_KINDS][MLB8_ARCHITECTURES][MLB8_CHANNELS];
 
+// Input voltages per sensitivity entry; index i shows entry 13 - i. AUX inputs use the low table.
+extern const float SENS_LOW_TABLE[MLB8_MAX_SENSITIVITY + 1];
+extern const float SENS_HIGH_TABLE[MLB8_MAX_SENSITIVITY + 1];
+float SensitivityVolts(int nIndex, int bHighLevel);
+
 struct CSettingsModel {
     CSettingsModel();
 

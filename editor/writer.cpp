@@ -120,8 +120,10 @@ int CSettingsWriter::SendControlValue(int nCtrlId) {
     CSettingsModel& m = m_Core.m_Model;
     const int ch = m.m_nChannel;
     const int nEven = ch & ~1;
-    if (nCtrlId == 2000)
-        return SendSetMainVolume(1, m.m_nMainVolume), 1;
+    if (nCtrlId == 2000) {
+        SendSetMainVolume(1, m.m_nMainVolume);
+        return 1;
+    }
     if (nCtrlId == 2001) {
         if (!m.m_bPair)
             SendSetChannelVolume(1, ch, 0, &m.m_nVolume[ch]);
@@ -135,17 +137,23 @@ int CSettingsWriter::SendControlValue(int nCtrlId) {
         SendSetFilterCoef(1, ch, (nCtrlId - 2220) % 10, m.m_bPair);
         return 1;
     }
-    if (nCtrlId >= 2301 && nCtrlId <= 2306)
-        return SendSetLevel(1, 9, m.m_nInputSensitivityMain, 0), 1;
-    if (nCtrlId == 2343 || nCtrlId == 2344)
-        return SendSetLevel(1, 9, m.m_nInputSensitivityAux, 1), 1;
+    if (nCtrlId >= 2301 && nCtrlId <= 2306) {
+        SendSetLevel(1, 9, m.m_nInputSensitivityMain, 0);
+        return 1;
+    }
+    if (nCtrlId == 2343 || nCtrlId == 2344) {
+        SendSetLevel(1, 9, m.m_nInputSensitivityAux, 1);
+        return 1;
+    }
     if (nCtrlId >= 2402 && nCtrlId <= 2405) {
         SendSetXoverFlag(1, ch, m.m_bXoverEnable[ch], m.m_bPair);
         SendSetXoverFilter(1, ch);
         return 1;
     }
-    if (nCtrlId >= 2500 && nCtrlId <= 2502)
-        return SendSetDelay(1, nEven, &m.m_nDelay[nEven]), 1;
+    if (nCtrlId >= 2500 && nCtrlId <= 2502) {
+        SendSetDelay(1, nEven, &m.m_nDelay[nEven]);
+        return 1;
+    }
     return 0;
 }
 

@@ -9,6 +9,9 @@
 #include "comm/devicesearch.h"
 #include "comm/serialenum.h"
 #include "comm/trace.h"
+#include "configprint.h"
+#include "editor/consolehost.h"
+#include "editor/editorcore.h"
 #include "sim/simprocessor.h"
 
 namespace {
@@ -23,6 +26,9 @@ void PrintUsage(std::FILE* pOut) {
                "Commands:\n"
                "  ports   list the serial ports: COM number, device path, friendly name, USB flag\n"
                "  probe   find the processor; prints \"COM<n> <device path> address <a>\"\n"
+               "  show    connect, read the whole configuration and print it\n"
+               "  recall N  recall processor preset N (1..4), then print it\n"
+               "  store N   read the running configuration and store it into processor preset N (1..4)\n"
                "\n"
                "Options:\n"
                "  --port PATH     use this serial port (repeatable); the given ports are the only\n"
@@ -80,6 +86,37 @@ int CmdProbe() {
     return kExitOk;
 }
 
+// Connects like the manager does (search, connection, load), then runs the command on the core.
+int CmdEditor(const std::string& command, int nPreset) {
+    CConsoleHost host;
+    CEditorCore core(host);
+    host.Attach(&core);
+    CSettingsModel& m = core.m_Model;
+    core.Start();
+    host.RunUntil([&] { return m.m_bConnected != 0; }, 120000);
+    if (!m.m_bConnected) {
+        std::fprintf(stderr, "mlb8ctl: no MLB-8 answered on any serial port.\n");
+        return kExitFailed;
+    }
+    auto drain = [&] { host.RunUntil([] { return false; }, 10000); };
+    drain();
+    if (!host.Messages().empty())
+        return kExitFailed;
+    if (command == "recall")
+        core.OnCommand(ID_LOAD_PRESET_1 + nPreset - 1);
+    else if (command == "store")
+        core.OnCommand(ID_STORE_PRESET_1 + nPreset - 1);
+    drain();
+    if (!host.Messages().empty())
+        return kExitFailed;
+    std::printf("MLB-8 on COM%d %s, address %d\n", m.m_nComPort, ZUtils::DevicePathFromComNumber(m.m_nComPort).c_str(),
+                m.m_nDeviceAddr);
+    if (command == "store")
+        std::printf("Stored into processor preset %d.\n", nPreset);
+    PrintConfiguration(stdout, m);
+    return kExitOk;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -90,6 +127,7 @@ int main(int argc, char** argv) {
     std::vector<std::string> portPaths;
     bool bSimulate = false;
     std::string command;
+    std::vector<std::string> operands;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") {
@@ -108,13 +146,22 @@ int main(int argc, char** argv) {
         } else if (command.empty()) {
             command = arg;
         } else {
-            return UsageError("unexpected argument '" + arg + "'");
+            operands.push_back(arg);
         }
     }
     if (command.empty())
         return UsageError("no command given");
-    if (command != "ports" && command != "probe")
+    int nPreset = 0;
+    if (command == "recall" || command == "store") {
+        if (operands.size() != 1 || operands[0].size() != 1 || operands[0][0] < '1' || operands[0][0] > '4')
+            return UsageError(command + " needs a preset number 1..4");
+        nPreset = operands[0][0] - '0';
+    } else if (command == "ports" || command == "probe" || command == "show") {
+        if (!operands.empty())
+            return UsageError("unexpected argument '" + operands[0] + "'");
+    } else {
         return UsageError("unknown command '" + command + "'");
+    }
     if (bSimulate && !portPaths.empty())
         return UsageError("--simulate and --port cannot be used together");
 
@@ -131,5 +178,9 @@ int main(int argc, char** argv) {
         if (ZUtils::RegisterExtraPort(path) == 0)
             return UsageError("cannot use port '" + path + "'");
 
-    return command == "ports" ? CmdPorts() : CmdProbe();
+    if (command == "ports")
+        return CmdPorts();
+    if (command == "probe")
+        return CmdProbe();
+    return CmdEditor(command, nPreset);
 }

@@ -1,0 +1,90 @@
+#include "configprint.h"
+
+namespace {
+
+const char* const kInputKinds[MLB8_INPUT_KINDS] = {"5.1 wired", "4 wired", "2 wired", "AUX", "numerical"};
+const char* const kArchitectures[MLB8_ARCHITECTURES] = {"2-way + sub", "3-way + sub", "2.1", "4.1", "5.1"};
+const char* const kExpertInputs[3] = {"main", "AUX", "numerical"};
+const int kSlopes[8] = {6, 12, 18, 24, 30, 36, 42, 48};
+
+double Db(int nVolume) { return CSettingsModel::DbFromVolume(nVolume); }
+
+void PrintCrossoverFilter(std::FILE* pOut, const char* pszName, const SFilterCoef& c) {
+    if (c.Filtertype == FT_OFF) {
+        std::fprintf(pOut, "%s off", pszName);
+        return;
+    }
+    std::fprintf(pOut, "%s %5u Hz %2d dB/oct", pszName, c.Freq, c.Slop <= 7 ? kSlopes[c.Slop] : 0);
+}
+
+void PrintRouting(std::FILE* pOut, const char* pszRow, const std::uint8_t* pMap, int nBits, int nFirstBit) {
+    for (int bit = 0; bit < nBits; ++bit) {
+        std::fprintf(pOut, "  %-10s%d ", pszRow, bit + 1);
+        for (int ch = 0; ch < MLB8_CHANNELS; ++ch)
+            std::fprintf(pOut, "  %s  ", (pMap[ch] >> (nFirstBit + bit)) & 1 ? "X" : ".");
+        std::fputc('\n', pOut);
+    }
+}
+
+} // namespace
+
+void PrintConfiguration(std::FILE* pOut, const CSettingsModel& m) {
+    std::fprintf(pOut, "Processor preset %d\n", m.m_nCurPreset + 1);
+    std::fprintf(pOut, "Master level     %5.1f dB\n", Db(m.m_nMainVolume));
+    if (!m.m_bEasyExp) {
+        const int bHigh = m.m_bEasyConfigInputHighLow;
+        std::fprintf(pOut, "Mode             standard\n");
+        std::fprintf(pOut, "Input            %s, %s level\n", kInputKinds[m.m_nDSPInput], bHigh ? "high" : "low");
+        std::fprintf(pOut, "Architecture     %s\n", kArchitectures[m.m_nDSPOutput[m.m_nDSPInput]]);
+        std::fprintf(pOut, "Sensitivity      %.1f V (index %d)\n",
+                     SensitivityVolts(m.m_nEasyConfigInputSensitivity, m.m_nDSPInput <= INPUT_2_WIRED && bHigh),
+                     m.m_nEasyConfigInputSensitivity);
+    } else {
+        const int bHigh = m.m_bExpertConfigInputHighLow;
+        std::fprintf(pOut, "Mode             expert\n");
+        std::fprintf(pOut, "Input            %s, %s level\n", kExpertInputs[m.m_nDSPExpInput], bHigh ? "high" : "low");
+        std::fprintf(pOut, "Sensitivity      main");
+        for (int i = 0; i < MLB8_MAIN_INPUTS; ++i)
+            std::fprintf(pOut, " %.1f V", SensitivityVolts(m.m_nInputSensitivityMain[i], bHigh));
+        std::fprintf(pOut, ", AUX");
+        for (int i = 0; i < MLB8_AUX_INPUTS; ++i)
+            std::fprintf(pOut, " %.1f V", SensitivityVolts(m.m_nInputSensitivityAux[i], 0));
+        std::fprintf(pOut, "\nRouting           ");
+        for (int ch = 0; ch < MLB8_CHANNELS; ++ch)
+            std::fprintf(pOut, "Out%d ", ch + 1);
+        std::fputc('\n', pOut);
+        PrintRouting(pOut, "main", m.m_MapM, 6, 0);
+        PrintRouting(pOut, "AUX", m.m_MapA, 2, 0);
+        PrintRouting(pOut, "numerical", m.m_MapD, 2, 6);
+    }
+
+    std::fprintf(pOut, "\nOutput  Level     Mute Solo Phase     Delay                  Crossover\n");
+    for (int ch = 0; ch < MLB8_CHANNELS; ++ch) {
+        const auto c = static_cast<std::uint8_t>(ch);
+        std::fprintf(pOut, "Out %d  %6.1f dB  %-4s %-4s %-8s %7.3f ms %4u smp   ", ch + 1, Db(m.m_nVolume[ch]),
+                     m.m_bMute[ch] ? "yes" : "no", (m.m_nSoloMask >> ch) & 1 ? "yes" : "no",
+                     m.m_bPhase[ch] ? "inverted" : "normal", m.m_nDelay[ch] / 48.0, m.m_nDelay[ch]);
+        if (!m.m_bXoverEnable[ch]) {
+            std::fprintf(pOut, "off\n");
+            continue;
+        }
+        PrintCrossoverFilter(pOut, "HP", m.m_Lib.GetXoverCoef(c, CRev8001Lib::XOVER_HIGHPASS));
+        std::fprintf(pOut, ", ");
+        PrintCrossoverFilter(pOut, "LP", m.m_Lib.GetXoverCoef(c, CRev8001Lib::XOVER_LOWPASS));
+        std::fputc('\n', pOut);
+    }
+
+    std::fprintf(pOut, "\nEqualizer (band: Hz dB Q)\n");
+    for (int ch = 0; ch < MLB8_CHANNELS; ++ch) {
+        const auto c = static_cast<std::uint8_t>(ch);
+        std::fprintf(pOut, "Out %d %-3s", ch + 1, m.m_bEqEnable[ch] ? "on" : "off");
+        for (int b = 0; b < CRev8001Lib::EQ_BANDS; ++b) {
+            const SFilterCoef e = m.m_Lib.GetEqCoef(c, static_cast<std::uint8_t>(b));
+            if (e.Filtertype == FT_OFF)
+                std::fprintf(pOut, " | off");
+            else
+                std::fprintf(pOut, " | %u %+d %.1f", e.Freq, e.Gain, static_cast<double>(e.BandWidth));
+        }
+        std::fputc('\n', pOut);
+    }
+}
