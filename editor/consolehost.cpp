@@ -24,19 +24,19 @@ void CConsoleHost::SetTimer(int nId, std::uint32_t nMs) {
     m_Timers[nId] = {nMs, Clock::now() + std::chrono::milliseconds(nMs)};
 }
 
-void CConsoleHost::Sleep(std::uint32_t nMs) { std::this_thread::sleep_for(std::chrono::milliseconds(nMs)); }
+void CConsoleHost::Sleep(std::uint32_t nMs) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(nMs));
+}
 
 void CConsoleHost::ShowBusy(const std::string& text) {
-    if (m_bQuiet)
-        return;
+    if (m_bQuiet) return;
     std::fprintf(stderr, "%s\n", text.c_str());
     std::fflush(stderr);
 }
 
 void CConsoleHost::MessageBox(const std::string& text) {
     m_Messages.push_back(text);
-    if (m_bQuiet)
-        return;
+    if (m_bQuiet) return;
     std::fprintf(stderr, "%s\n", text.c_str());
     std::fflush(stderr);
 }
@@ -45,8 +45,7 @@ bool CConsoleHost::RunUntil(const std::function<bool()>& done, int nTimeoutMs) {
     const Clock::time_point end = Clock::now() + std::chrono::milliseconds(nTimeoutMs);
     while (!done()) {
         const Clock::time_point now = Clock::now();
-        if (now >= end)
-            return false;
+        if (now >= end) return false;
         // The next timer due, if any.
         int nTimer = -1;
         Clock::time_point due = end;

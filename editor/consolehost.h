@@ -32,6 +32,7 @@ public:
     void SetTitle(const std::string&) override {}
     void OpenDocument(const std::string&) override {}
     void Repaint(int) override {}
+    void DrawCurve(const double*, int, int, int) override {}
     void PostMessage(std::uint32_t nMsg, std::uintptr_t wParam, std::intptr_t lParam) override;
 
     // Runs messages and timers until done() holds or nothing is pending any more (no message, no

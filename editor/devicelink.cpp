@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "comm/trace.h"
+#include "editor/controlids.h"
 #include "editor/editorcore.h"
-
 
 void CDeviceLink::StartDeviceSearch() {
     CSettingsModel& m = m_Core.m_Model;
@@ -16,8 +16,7 @@ void CDeviceLink::StartDeviceSearch() {
         TRACE("\r\n %s", e.what());
         m.m_SerInfo.clear();
     }
-    if (m.m_Search.BuildPortList(m.m_SerInfo) > 0)
-        ProbeNextPort();
+    if (m.m_Search.BuildPortList(m.m_SerInfo) > 0) ProbeNextPort();
 }
 
 int CDeviceLink::ProbeNextPort() {
@@ -52,8 +51,7 @@ void CDeviceLink::OnSearchTimer() {
 }
 
 int CDeviceLink::ConnectDevice(int nPort, int nAddress) {
-    if (nPort < 0 || nPort >= 256 || nAddress < 0 || nAddress > MLB8_MAX_ADDRESS)
-        return 0;
+    if (nPort < 0 || nPort >= 256 || nAddress < 0 || nAddress > MLB8_MAX_ADDRESS) return 0;
     CSettingsModel& m = m_Core.m_Model;
     IEditorHost& host = m_Core.m_Host;
     CProtocol& link = m_Core.m_Protocol;
@@ -65,8 +63,7 @@ int CDeviceLink::ConnectDevice(int nPort, int nAddress) {
     link.m_nSlaveAddr = nAddress;
     m.m_nCurPreset = link.SendGetPreset() ? std::clamp(link.m_nPreset.load(), 0, 3) : 0;
     host.ShowBusy("Loading...");
-    if (!OnLoadProc(m.m_nCurPreset))
-        host.MessageBox(TEXT_COMM_ERROR);
+    if (!OnLoadProc(m.m_nCurPreset)) host.MessageBox(TEXT_COMM_ERROR);
     host.HideBusy();
     host.PostToFrame(WM_MARK_LOAD, m.m_nCurPreset);
     host.PostToFrame(WM_MARK_SAVE, m.m_nCurPreset);
@@ -82,8 +79,7 @@ int CDeviceLink::WaitDeviceResponse() {
             return 1;
         }
         // A processor that went away answers nothing: no point waiting for it.
-        if (!m_Core.m_Protocol.IsOpen() || m_Core.m_Protocol.IsHungUp())
-            return 0;
+        if (!m_Core.m_Protocol.IsOpen() || m_Core.m_Protocol.IsHungUp()) return 0;
         m_Core.m_Host.Sleep(1000);
     }
     return 0;
@@ -93,14 +89,11 @@ int CDeviceLink::OnLoadProc(int nPreset) {
     CSettingsModel& m = m_Core.m_Model;
     CProtocol& p = m_Core.m_Protocol;
     TRACE("\r\n Start OnLoadProc");
-    if (GetFirstFoundSlave() == -1 || !WaitDeviceResponse())
-        return 0;
+    if (GetFirstFoundSlave() == -1 || !WaitDeviceResponse()) return 0;
     p.SendSetUpdate(0, UPDATE_CODE);
-    if (!p.SendSetPreset(1, nPreset) || !p.SendGetMainVolume() || !p.SendGetChannelVolume(9))
-        return 0;
+    if (!p.SendSetPreset(1, nPreset) || !p.SendGetMainVolume() || !p.SendGetChannelVolume(9)) return 0;
     for (int ch = 0; ch < MLB8_CHANNELS; ++ch)
-        if (!p.SendGetPhase(ch))
-            return 0;
+        if (!p.SendGetPhase(ch)) return 0;
     if (!p.SendGetMute() || !p.SendGetChannelMap(9) || !p.SendGetInput() || !p.SendGetLevel(9, 0) ||
         !p.SendGetLevel(9, 1) || !p.SendGetHighLow())
         return 0;
@@ -119,24 +112,18 @@ int CDeviceLink::OnLoadProc(int nPreset) {
             m.m_nEasyConfigInputSensitivity = std::clamp(p.m_nLevelAux.load(), 0, MLB8_MAX_SENSITIVITY);
     }
 
-    if (!p.SendGetOutput())
-        return 0;
+    if (!p.SendGetOutput()) return 0;
     for (int ch = 0; ch < MLB8_CHANNELS; ++ch)
-        if (!p.SendGetEqFlag(ch))
-            return 0;
+        if (!p.SendGetEqFlag(ch)) return 0;
     for (int ch = 0; ch < MLB8_CHANNELS; ++ch)
         for (int band = 0; band < CRev8001Lib::EQ_BANDS; ++band)
-            if (!p.SendGetFilterCoef(ch, band))
-                return 0;
+            if (!p.SendGetFilterCoef(ch, band)) return 0;
     for (int ch = 0; ch < MLB8_CHANNELS; ++ch)
-        if (!p.SendGetXoverFlag(ch))
-            return 0;
+        if (!p.SendGetXoverFlag(ch)) return 0;
     for (int ch = 0; ch < MLB8_CHANNELS; ++ch)
         for (int n = 0; n < CRev8001Lib::XOVER_FILTERS; ++n)
-            if (!p.SendGetXFilterCoef(static_cast<std::uint8_t>(ch), static_cast<std::uint8_t>(n)))
-                return 0;
-    if (!p.SendGetDelay(9))
-        return 0;
+            if (!p.SendGetXFilterCoef(static_cast<std::uint8_t>(ch), static_cast<std::uint8_t>(n))) return 0;
+    if (!p.SendGetDelay(9)) return 0;
     p.SendSetUpdate(2, UPDATE_CODE);
     TRACE("\r\n End OnLoadProc");
     m_Core.m_Host.PostToSelf(WM_LOAD_DONE, 0, 0);
@@ -145,21 +132,38 @@ int CDeviceLink::OnLoadProc(int nPreset) {
 
 void CDeviceLink::OnLoadDone() {
     CSettingsModel& m = m_Core.m_Model;
+    CFormState& f = m_Core.m_Form;
+    f.SetToggle(ctl::MODE_SWITCH, m.m_bEasyExp);
     TRACE("\r\n m_bEasyExp[%d]", m.m_bEasyExp);
     m.m_nChannel = 0;
     m.m_bPair = 1;
     m.m_nSoloMask = 0;
+    m_Core.RefreshLevelDisplays();
+    m_Core.m_Selection.SelectChannel(-1);
+    if (m.m_nPage != CPages::PAGE_STANDARD) {
+        for (int id : {ctl::TAB_CONFIG, ctl::TAB_EQ, ctl::TAB_XOVER, ctl::TAB_DELAY})
+            f.SetToggle(id, 0);
+        f.SetToggle(ctl::TAB_CONFIG, 1);
+    }
+    m_Core.m_Pages.HidePageControls(m.m_nPage);
     if (m.m_bEasyExp) {
-        m.m_nPage = 1;
+        m.m_nPage = CPages::PAGE_EXPERT;
         m.m_nDSPInput = INPUT_51_WIRED;
         m.m_nDSPOutput[0] = ARCH_51;
+    } else {
+        m.m_nPage = CPages::PAGE_STANDARD;
+    }
+    m_Core.m_Pages.ShowPageControls(m.m_nPage);
+    m_Core.m_Host.Repaint(AREA_CONFIG);
+    if (m.m_nPage == CPages::PAGE_STANDARD) {
+        m_Core.m_IoConfig.RefreshInputKindButtons();
+        m_Core.m_IoConfig.SelectInputKind(-1);
+    } else {
+        m_Core.m_IoConfig.SelectExpertInput(-1);
+        f.SetToggle(ctl::MODE_SWITCH, 1);
         m.m_nEasyConfigInputSensitivity = 10;
         m.m_bEasyConfigInputHighLow = 0;
-    } else {
-        m.m_nPage = 0;
     }
-    m_Core.RefreshLevelDisplays();
-    m_Core.RefreshPage();
     m_Core.m_Host.KillTimer(TIMER_ID_UNLOCK_MOUSE);
     m_Core.m_Host.SetTimer(TIMER_ID_UNLOCK_MOUSE, UNLOCK_MOUSE_MS);
 }
@@ -226,11 +230,9 @@ void CDeviceLink::OnDeviceDisconnect(int nComPort) {
         m.m_bConnected = 0;
         host.Repaint(AREA_CONNECTION);
     }
-    if (m_Core.m_SearchProtocol.IsOpen())
-        m_Core.m_SearchProtocol.Close();
+    if (m_Core.m_SearchProtocol.IsOpen()) m_Core.m_SearchProtocol.Close();
     m.m_Search.ClearFound();
-    if (!m.m_bPresetLoading && !m.m_bPresetSaving)
-        m_Core.SaveSettingsAs();
+    if (!m.m_bPresetLoading && !m.m_bPresetSaving) m_Core.SaveSettingsAs();
     m.MouseLbtnEventDisable(0);
 }
 
@@ -240,6 +242,10 @@ void CDeviceLink::OnUnlockMouseTimer() {
     m_Core.m_Model.MouseLbtnEventDisable(0);
 }
 
-int CDeviceLink::IsAnySlaveFound() const { return m_Core.m_Model.m_Search.IsAnySlaveFound(); }
+int CDeviceLink::IsAnySlaveFound() const {
+    return m_Core.m_Model.m_Search.IsAnySlaveFound();
+}
 
-int CDeviceLink::GetFirstFoundSlave() const { return m_Core.m_Model.m_Search.GetFirstFoundSlave(); }
+int CDeviceLink::GetFirstFoundSlave() const {
+    return m_Core.m_Model.m_Search.GetFirstFoundSlave();
+}

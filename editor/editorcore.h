@@ -7,9 +7,16 @@
 #include <string>
 
 #include "comm/protocol.h"
+#include "editor/delayeditor.h"
+#include "editor/dispatch.h"
 #include "editor/editorhost.h"
 #include "editor/editorids.h"
+#include "editor/filtereditor.h"
 #include "editor/formstate.h"
+#include "editor/help.h"
+#include "editor/ioconfig.h"
+#include "editor/pages.h"
+#include "editor/selection.h"
 #include "editor/settingsmodel.h"
 
 class CEditorCore;
@@ -134,4 +141,11 @@ public:
     CDeviceLink m_Link;
     CReplyHandler m_Replies;
     CSettingsWriter m_Writer;
+    CSelection m_Selection;
+    CFilterEditor m_Filters;
+    CDelayEditor m_Delays;
+    CIoConfig m_IoConfig;
+    CHelp m_Help;
+    CPages m_Pages;
+    CDispatch m_Dispatch;
 };

@@ -35,4 +35,7 @@ public:
     virtual void SetTitle(const std::string& title) = 0;
     virtual void OpenDocument(const std::string& path) = 0;
     virtual void Repaint(int nArea) = 0;
+    // The response graph: one curve in dB per grid point with a pen index, over a cleared background
+    // when bClear is set.
+    virtual void DrawCurve(const double* pValues, int nCount, int nPen, int bClear) = 0;
 };

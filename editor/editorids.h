@@ -20,14 +20,14 @@ constexpr std::uint32_t WM_DEVICE_DISCONNECT = 0x52C;
 constexpr std::uint32_t WM_DEVICE_CONNECT = 0x52D;
 
 // Timers of the view
-constexpr int TIMER_DEVICE_SEARCH = 1;   // 3000 ms, repeating
-constexpr int TIMER_ANIMATION = 2;       // 50 ms, repeating
-constexpr int TIMER_GRAPH = 10;          // 50 ms
-constexpr int TIMER_IO_APPLY = 11;       // 100 ms
-constexpr int TIMER_SAVE_FILE = 12;      // 100 ms
-constexpr int TIMER_SEND_ALL = 13;       // 100 ms
+constexpr int TIMER_DEVICE_SEARCH = 1;    // 3000 ms, repeating
+constexpr int TIMER_ANIMATION = 2;        // 50 ms, repeating
+constexpr int TIMER_GRAPH = 10;           // 50 ms
+constexpr int TIMER_IO_APPLY = 11;        // 100 ms
+constexpr int TIMER_SAVE_FILE = 12;       // 100 ms
+constexpr int TIMER_SEND_ALL = 13;        // 100 ms
 constexpr int TIMER_ID_UNLOCK_MOUSE = 14; // 1000 ms
-constexpr int TIMER_WHEEL = 20;          // 300 ms
+constexpr int TIMER_WHEEL = 20;           // 300 ms
 
 constexpr std::uint32_t DEVICE_SEARCH_MS = 3000;
 constexpr std::uint32_t GRAPH_DELAY_MS = 50;
@@ -35,8 +35,12 @@ constexpr std::uint32_t UNLOCK_MOUSE_MS = 1000;
 constexpr std::uint32_t WHEEL_DELAY_MS = 300;
 
 // Menu commands
-constexpr int ID_LOAD_PRESET_1 = 32771; // .. 32774
+constexpr int ID_LOAD_PRESET_1 = 32771;  // .. 32774
 constexpr int ID_STORE_PRESET_1 = 32779; // .. 32782
+constexpr int ID_PAGE_CONFIGURATION = 32776;
+constexpr int ID_PAGE_EQUALIZER = 32778;
+constexpr int ID_PAGE_TIME_ALIGNMENT = 32786;
+constexpr int ID_PAGE_CROSSOVER = 32787;
 
 // Repaint areas the editor asks its host to redraw
 enum ERepaintArea {
@@ -45,6 +49,7 @@ enum ERepaintArea {
     AREA_CONFIG = 2,
     AREA_GRAPH = 3,
     AREA_PAGE = 4,
+    AREA_ANIMATION = 5,
 };
 
 constexpr const char* TEXT_COMM_ERROR = "Communication error!";

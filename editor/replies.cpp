@@ -8,7 +8,9 @@
 
 namespace {
 
-std::uint16_t ClampFreq(std::uint16_t nFreq) { return std::clamp<std::uint16_t>(nFreq, 16, 20000); }
+std::uint16_t ClampFreq(std::uint16_t nFreq) {
+    return std::clamp<std::uint16_t>(nFreq, 16, 20000);
+}
 
 // Equalizer bands from the processor, limited to what the editor can show.
 SFilterCoef ClampEqRecord(SFilterCoef coef) {
@@ -30,16 +32,13 @@ SFilterCoef ClampXoverRecord(SFilterCoef coef) {
 } // namespace
 
 void CReplyHandler::OnIpcReceive(const std::uint8_t* pChunk, int nLength) {
-    if (!pChunk || nLength <= 0)
-        return;
+    if (!pChunk || nLength <= 0) return;
     std::uint8_t buffer[COPY_BUFFER];
     const int nCount = std::min(nLength, COPY_BUFFER);
     std::memcpy(buffer, pChunk, static_cast<std::size_t>(nCount));
     for (int i = 0; i < nCount; ++i) {
-        if (!CProtocol::ParsePacketByte(m_RxPacket, buffer[i]))
-            continue;
-        if (m_RxPacket.SlaveAddr >= 10)
-            return; // the rest of this chunk is dropped
+        if (!CProtocol::ParsePacketByte(m_RxPacket, buffer[i])) continue;
+        if (m_RxPacket.SlaveAddr >= 10) return; // the rest of this chunk is dropped
         if (m_RxPacket.Mode == MODE_READ)
             ParseReply(m_RxPacket);
         else if (m_RxPacket.Mode == MODE_ACK)
@@ -50,8 +49,7 @@ void CReplyHandler::OnIpcReceive(const std::uint8_t* pChunk, int nLength) {
 void CReplyHandler::OnAck(const SIpcPacket&) {}
 
 bool CReplyHandler::CheckLength(int nCheck, int nLength, int nLow, int nHigh, int nExpected) {
-    if (nLength >= nLow && nLength <= nHigh)
-        return true;
+    if (nLength >= nLow && nLength <= nHigh) return true;
     if (nExpected >= 0)
         TRACE("\r\n !!!!! ERROR[%d] Length[%d][%d]", nCheck, nLength, nExpected);
     else
@@ -75,20 +73,17 @@ void CReplyHandler::ParseReply(const SIpcPacket& rec) {
         OnMap(rec);
         break;
     case VA_MUTE:
-        if (nLen != 1)
-            break;
+        if (nLen != 1) break;
         for (int n = 0; n < MLB8_CHANNELS; ++n)
             m.m_bMute[n] = (rec.Byte(0) >> n) & 1;
         m_Core.RefreshLevelDisplays();
         break;
     case VA_LEVEL:
-        if (!CheckLength(3, nLen, 1, 6, -1))
-            break;
+        if (!CheckLength(3, nLen, 1, 6, -1)) break;
         OnLevel(rec);
         break;
     case VA_VOLUME:
-        if (!CheckLength(4, nLen, 1, 8, 13))
-            break;
+        if (!CheckLength(4, nLen, 1, 8, 13)) break;
         if (ch == 8) {
             m.m_nMainVolume = std::min<int>(rec.Volume(8), MLB8_MAX_VOLUME);
         } else if (ch < MLB8_CHANNELS) {
@@ -103,8 +98,7 @@ void CReplyHandler::ParseReply(const SIpcPacket& rec) {
         m_Core.RefreshLevelDisplays();
         break;
     case VA_DELAY: {
-        if (!CheckLength(5, nLen, 4, 16, 16))
-            break;
+        if (!CheckLength(5, nLen, 4, 16, 16)) break;
         int nFirst = 0, nLast = -1;
         if (ch <= 6) {
             nFirst = ch;
@@ -119,56 +113,46 @@ void CReplyHandler::ParseReply(const SIpcPacket& rec) {
             m.m_nDelay[n] = std::min<std::uint16_t>(rec.Delay(n), MLB8_MAX_DELAY);
             m.m_fDelayMs[n] = CSettingsModel::DelayMsFromSamples(m.m_nDelay[n]);
         }
-        if (m.m_nPage == 4 && nLast >= nFirst)
-            m_Core.RefreshPage();
+        if (m.m_nPage == 4 && nLast >= nFirst) m_Core.RefreshPage();
         break;
     }
     case VA_INPUT:
-        if (!CheckLength(6, nLen, 2, 2, 2))
-            break;
+        if (!CheckLength(6, nLen, 2, 2, 2)) break;
         OnInput(rec);
         break;
     case VA_FILTER:
-        if (!CheckLength(7, nLen, 9, 9, 9))
-            break;
+        if (!CheckLength(7, nLen, 9, 9, 9)) break;
         OnFilter(rec, false);
         break;
     case VA_PRESET:
-        if (!CheckLength(9, nLen, 1, 1, 1))
-            break;
+        if (!CheckLength(9, nLen, 1, 1, 1)) break;
         m.m_nCurPreset = std::min<int>(rec.Byte(0), 3);
         m_Core.m_Host.PostToFrame(WM_MARK_LOAD, m.m_nCurPreset);
         break;
     case VA_HIGHLOW:
-        if (!CheckLength(10, nLen, 1, 1, 1))
-            break;
+        if (!CheckLength(10, nLen, 1, 1, 1)) break;
         TRACE("\r\n VA_HIGHLOW");
         TRACE("\r\n HighLow[%d]", rec.Byte(0));
         m.m_bEasyConfigInputHighLow = m.m_bExpertConfigInputHighLow = rec.Byte(0) ? 1 : 0;
-        TRACE("\r\n m_bEasyConfigInputHighLow[%d] m_bExpertConfigInputHighLow[%d]", m.m_bEasyConfigInputHighLow,
-              m.m_bExpertConfigInputHighLow);
-        if (m.m_nPage == 0)
-            m_Core.RefreshPage();
+        TRACE("\r\n m_bEasyConfigInputHighLow[%d] m_bExpertConfigInputHighLow[%d]",
+              m.m_bEasyConfigInputHighLow, m.m_bExpertConfigInputHighLow);
+        if (m.m_nPage == 0) m_Core.RefreshPage();
         break;
     case VA_XOVER:
-        if (!CheckLength(11, nLen, 9, 9, 9))
-            break;
+        if (!CheckLength(11, nLen, 9, 9, 9)) break;
         OnFilter(rec, true);
         break;
     case VA_PHASE:
-        if (!CheckLength(12, nLen, 2, 2, 2) || ch >= MLB8_CHANNELS)
-            break;
+        if (!CheckLength(12, nLen, 2, 2, 2) || ch >= MLB8_CHANNELS) break;
         m.m_bPhase[ch] = rec.Byte(1) ? 1 : 0;
         m_Core.RefreshLevelDisplays();
         break;
     case VA_EQFLAG:
-        if (!CheckLength(13, nLen, 2, 2, 2) || ch >= MLB8_CHANNELS)
-            break;
+        if (!CheckLength(13, nLen, 2, 2, 2) || ch >= MLB8_CHANNELS) break;
         m.m_bEqEnable[ch] = m.m_Lib.SetEqFlag(static_cast<std::uint8_t>(ch), rec.Byte(1));
         break;
     case VA_XOVERFLAG:
-        if (!CheckLength(14, nLen, 2, 2, 2) || ch >= MLB8_CHANNELS)
-            break;
+        if (!CheckLength(14, nLen, 2, 2, 2) || ch >= MLB8_CHANNELS) break;
         m.m_bXoverEnable[ch] = m.m_Lib.SetXoverFlag(static_cast<std::uint8_t>(ch), rec.Byte(1));
         if ((m.m_nPage == 2 || m.m_nPage == 3) && ch == m.m_nChannel) {
             m_Core.m_Host.PostToSelf(WM_GRAPH_REFRESH, 0, 0);
@@ -176,30 +160,31 @@ void CReplyHandler::ParseReply(const SIpcPacket& rec) {
         }
         break;
     case VA_VEQFLAG:
-        if (!CheckLength(15, nLen, 2, 2, 2) || ch >= MLB8_CHANNELS)
-            break;
+        if (!CheckLength(15, nLen, 2, 2, 2) || ch >= MLB8_CHANNELS) break;
         m.m_Lib.SetVeqFlag(static_cast<std::uint8_t>(ch), rec.Byte(1));
         break;
     case VA_VEQFILTER:
-        if (!CheckLength(16, nLen, 9, 9, 9) || ch >= MLB8_CHANNELS)
-            break;
+        if (!CheckLength(16, nLen, 9, 9, 9) || ch >= MLB8_CHANNELS) break;
         m.m_Lib.SetVeqCoef(static_cast<std::uint8_t>(ch), rec.Coef());
         break;
-    case VA_PASSWORD: TRACE("\r\n VA_PASSWORD"); break;
-    case VA_VEQVSEL: TRACE("\r\n VA_VEQVSEL"); break;
-    case VA_VEQLED: TRACE("\r\n VA_VEQLED"); break;
+    case VA_PASSWORD:
+        TRACE("\r\n VA_PASSWORD");
+        break;
+    case VA_VEQVSEL:
+        TRACE("\r\n VA_VEQVSEL");
+        break;
+    case VA_VEQLED:
+        TRACE("\r\n VA_VEQLED");
+        break;
     case VA_OUTPUT:
-        if (!CheckLength(20, nLen, 5, 5, 5))
-            break;
+        if (!CheckLength(20, nLen, 5, 5, 5)) break;
         TRACE("\r\n VA_OUTPUT");
         for (int n = 0; n < MLB8_INPUT_KINDS; ++n) {
             TRACE("\r\n OUTPUT_%d[%d]", n, rec.Byte(n));
-            if (rec.Byte(n) <= 4)
-                m.m_nDSPOutput[n] = rec.Byte(n);
+            if (rec.Byte(n) <= 4) m.m_nDSPOutput[n] = rec.Byte(n);
         }
         m.m_nDSPOutput[0] = ARCH_51;
-        if (m.m_nPage == 0)
-            m_Core.RefreshPage();
+        if (m.m_nPage == 0) m_Core.RefreshPage();
         break;
     default:
         break;
@@ -220,8 +205,7 @@ void CReplyHandler::OnMap(const SIpcPacket& rec) {
         TRACE("\r\n MapM[0x%x] ", m.m_MapM[ch]);
         TRACE("\r\n MapA[0x%x] ", m.m_MapA[ch]);
         TRACE("\r\n MapD[0x%x] ", m.m_MapD[ch]);
-        if (m.m_nPage == 1)
-            m_Core.RefreshPage();
+        if (m.m_nPage == 1) m_Core.RefreshPage();
     } else if (ch == 9) {
         for (int c = 0; c < MLB8_CHANNELS; ++c) {
             m.m_MapM[c] = rec.Map(c, 0);
@@ -243,29 +227,28 @@ void CReplyHandler::OnLevel(const SIpcPacket& rec) {
     auto level = [&](int n) { return std::min<int>(rec.Level(n), MLB8_MAX_SENSITIVITY); };
     if (ch <= 5 && sub == 0) {
         m.m_nInputSensitivityMain[ch] = level(ch);
-        if (ch <= 4)
-            m.m_nInputSensitivityMain[ch + 1] = level(ch + 1);
+        if (ch <= 4) m.m_nInputSensitivityMain[ch + 1] = level(ch + 1);
     } else if (ch <= 1 && sub == 1) {
         m.m_nInputSensitivityAux[ch] = level(ch);
-        if (ch == 0)
-            m.m_nInputSensitivityAux[1] = level(1);
+        if (ch == 0) m.m_nInputSensitivityAux[1] = level(1);
     } else if (ch == 9 && sub == 0) {
         for (int n = 0; n < MLB8_MAIN_INPUTS; ++n)
             m.m_nInputSensitivityMain[n] = level(n);
         if (!m.m_bEasyExp && m.m_nDSPInput <= INPUT_2_WIRED) {
             m.m_nEasyConfigInputSensitivity = level(0);
-            TRACE("\r\n ####### VA_LEVEL NAIN m_nEasyConfigInputSensitivity[%d]", m.m_nEasyConfigInputSensitivity);
+            TRACE("\r\n ####### VA_LEVEL NAIN m_nEasyConfigInputSensitivity[%d]",
+                  m.m_nEasyConfigInputSensitivity);
         }
     } else if (ch == 9 && sub == 1) {
         for (int n = 0; n < MLB8_AUX_INPUTS; ++n)
             m.m_nInputSensitivityAux[n] = level(n);
         if (!m.m_bEasyExp && m.m_nDSPInput == INPUT_AUX) {
             m.m_nEasyConfigInputSensitivity = level(0);
-            TRACE("\r\n ####### VA_LEVEL AUX m_nEasyConfigInputSensitivity[%d]", m.m_nEasyConfigInputSensitivity);
+            TRACE("\r\n ####### VA_LEVEL AUX m_nEasyConfigInputSensitivity[%d]",
+                  m.m_nEasyConfigInputSensitivity);
         }
     }
-    if (m.m_nPage == 0)
-        m_Core.RefreshPage();
+    if (m.m_nPage == 0) m_Core.RefreshPage();
 }
 
 void CReplyHandler::OnInput(const SIpcPacket& rec) {
@@ -289,26 +272,23 @@ void CReplyHandler::OnInput(const SIpcPacket& rec) {
     }
     TRACE("\r\n m_nDSPInput[%d]", m.m_nDSPInput);
     TRACE("\r\n m_nDSPExpInput[%d]", m.m_nDSPExpInput);
-    if (m.m_nPage == 0)
-        m_Core.RefreshPage();
+    if (m.m_nPage == 0) m_Core.RefreshPage();
 }
 
 void CReplyHandler::OnFilter(const SIpcPacket& rec, bool bXover) {
     CSettingsModel& m = m_Core.m_Model;
     const int ch = rec.Channel;
     const int sub = rec.SubIndex;
-    if (ch >= MLB8_CHANNELS)
-        return;
+    if (ch >= MLB8_CHANNELS) return;
     if (bXover) {
-        if (sub > 1)
-            return;
+        if (sub > 1) return;
         const SFilterCoef coef = ClampXoverRecord(rec.Coef());
         m.m_nXoverType[ch][sub == 0 ? 1 : 0] = coef.Filtertype;
         m.m_Lib.SetXoverCoef(static_cast<std::uint8_t>(ch), static_cast<std::uint8_t>(sub), coef);
     } else {
-        if (sub >= CRev8001Lib::EQ_BANDS)
-            return;
-        m.m_Lib.SetEqCoef(static_cast<std::uint8_t>(ch), static_cast<std::uint8_t>(sub), ClampEqRecord(rec.Coef()));
+        if (sub >= CRev8001Lib::EQ_BANDS) return;
+        m.m_Lib.SetEqCoef(static_cast<std::uint8_t>(ch), static_cast<std::uint8_t>(sub),
+                          ClampEqRecord(rec.Coef()));
     }
     if ((m.m_nPage == 2 || m.m_nPage == 3) && ch == m.m_nChannel) {
         m_Core.m_Host.PostToSelf(WM_GRAPH_REFRESH, 0, 0);
@@ -318,8 +298,7 @@ void CReplyHandler::OnFilter(const SIpcPacket& rec, bool bXover) {
 
 void CReplyHandler::OnGraphRefresh() {
     CSettingsModel& m = m_Core.m_Model;
-    if (m.m_nPage != 2 && m.m_nPage != 3)
-        return;
+    if (m.m_nPage != 2 && m.m_nPage != 3) return;
     if (!m.m_bGraphTimerArmed) {
         m_Core.m_Host.SetTimer(TIMER_GRAPH, GRAPH_DELAY_MS);
         m.m_bGraphTimerArmed = 1;

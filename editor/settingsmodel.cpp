@@ -39,8 +39,9 @@ const std::uint8_t ROUTING_PRESETS[MLB8_INPUT_KINDS][MLB8_ARCHITECTURES][MLB8_CH
      {0x40, 0x80, 0x40, 0x80, 0x40, 0x80, 0xC0, 0xC0}},
 };
 
-const float SENS_LOW_TABLE[MLB8_MAX_SENSITIVITY + 1] = {1.238f, 1.387f, 1.555f, 1.743f, 1.951f, 2.186f, 2.45f,
-                                                        2.749f, 3.085f, 3.457f, 3.875f, 4.347f, 4.891f, 5.479f};
+const float SENS_LOW_TABLE[MLB8_MAX_SENSITIVITY + 1] = {1.238f, 1.387f, 1.555f, 1.743f, 1.951f,
+                                                        2.186f, 2.45f,  2.749f, 3.085f, 3.457f,
+                                                        3.875f, 4.347f, 4.891f, 5.479f};
 const float SENS_HIGH_TABLE[MLB8_MAX_SENSITIVITY + 1] = {4.8f,  5.4f,  6.2f,  6.8f,  7.6f,  8.6f,  9.6f,
                                                          10.8f, 12.2f, 13.6f, 15.2f, 17.0f, 19.2f, 21.6f};
 
@@ -49,19 +50,19 @@ float SensitivityVolts(int nIndex, int bHighLevel) {
     return bHighLevel ? SENS_HIGH_TABLE[nEntry] : SENS_LOW_TABLE[nEntry];
 }
 
-CSettingsModel::CSettingsModel() { ResetMapsToDefault(); }
+CSettingsModel::CSettingsModel() {
+    ResetMapsToDefault();
+}
 
 int CSettingsModel::GetChannelMapBytes(int nChannel, std::uint8_t* pBytes) const {
-    if (!pBytes)
-        return 0;
+    if (!pBytes) return 0;
     if (nChannel >= 0 && nChannel < MLB8_CHANNELS) {
         pBytes[0] = m_MapM[nChannel];
         pBytes[1] = m_MapA[nChannel];
         pBytes[2] = m_MapD[nChannel];
         return 3;
     }
-    if (nChannel != 9)
-        return 0;
+    if (nChannel != 9) return 0;
     for (int c = 0; c < MLB8_CHANNELS; ++c) {
         pBytes[3 * c] = m_MapM[c];
         pBytes[3 * c + 1] = m_MapA[c];
@@ -73,8 +74,7 @@ int CSettingsModel::GetChannelMapBytes(int nChannel, std::uint8_t* pBytes) const
 std::uint8_t CSettingsModel::PackFlags(const int* pFlags) {
     std::uint8_t nBits = 0;
     for (int n = 0; n < MLB8_CHANNELS; ++n)
-        if (pFlags[n])
-            nBits = static_cast<std::uint8_t>(nBits | (1u << n));
+        if (pFlags[n]) nBits = static_cast<std::uint8_t>(nBits | (1u << n));
     return nBits;
 }
 
@@ -89,16 +89,19 @@ void CSettingsModel::MouseLbtnEventDisable(int bDisable) {
     TRACE("\r\n ############ MouseLbtnEventDisable m_bMouseLbtnEventBlock[%d] ", bDisable);
 }
 
-float CSettingsModel::DelayMsFromSamples(std::uint16_t nSamples) { return static_cast<float>(nSamples / 48.0); }
+float CSettingsModel::DelayMsFromSamples(std::uint16_t nSamples) {
+    return static_cast<float>(nSamples / 48.0);
+}
 
 int CSettingsModel::VolumeFromDb(double fDb) {
-    if (!std::isfinite(fDb))
-        return fDb > 0 ? MLB8_MAX_VOLUME : 0;
+    if (!std::isfinite(fDb)) return fDb > 0 ? MLB8_MAX_VOLUME : 0;
     const double fStep = std::trunc(fDb * 2 + 128);
     return static_cast<int>(std::clamp(fStep, 0.0, static_cast<double>(MLB8_MAX_VOLUME)));
 }
 
-double CSettingsModel::DbFromVolume(int nVolume) { return (nVolume - 128) / 2.0; }
+double CSettingsModel::DbFromVolume(int nVolume) {
+    return (nVolume - 128) / 2.0;
+}
 
 void CSettingsModel::WriteStartupDefaults() {
     m_Lib.WriteDefaults();

@@ -13,15 +13,21 @@
 constexpr int MLB8_CHANNELS = 8;
 constexpr int MLB8_MAIN_INPUTS = 6;
 constexpr int MLB8_AUX_INPUTS = 2;
-constexpr int MLB8_INPUT_KINDS = 5;    // 5.1 wired, 4 wired, 2 wired, AUX, numerical
-constexpr int MLB8_ARCHITECTURES = 5;  // 2-way + sub, 3-way + sub, 2.1, 4.1, 5.1
-constexpr int MLB8_MAX_VOLUME = 128;   // step v is (v - 128) / 2 dB
+constexpr int MLB8_INPUT_KINDS = 5;   // 5.1 wired, 4 wired, 2 wired, AUX, numerical
+constexpr int MLB8_ARCHITECTURES = 5; // 2-way + sub, 3-way + sub, 2.1, 4.1, 5.1
+constexpr int MLB8_MAX_VOLUME = 128;  // step v is (v - 128) / 2 dB
 constexpr int MLB8_MAX_SENSITIVITY = 13;
-constexpr int MLB8_MAX_DELAY = 8191;   // samples at 48 kHz
+constexpr int MLB8_MAX_DELAY = 8191; // samples at 48 kHz
 constexpr int MLB8_MAX_PORTS = 10;
 constexpr int MLB8_MAX_ADDRESS = 9;
 
-enum EInputKind { INPUT_51_WIRED = 0, INPUT_4_WIRED = 1, INPUT_2_WIRED = 2, INPUT_AUX = 3, INPUT_NUMERICAL = 4 };
+enum EInputKind {
+    INPUT_51_WIRED = 0,
+    INPUT_4_WIRED = 1,
+    INPUT_2_WIRED = 2,
+    INPUT_AUX = 3,
+    INPUT_NUMERICAL = 4
+};
 enum EArchitecture { ARCH_2WAY_SUB = 0, ARCH_3WAY_SUB = 1, ARCH_21 = 2, ARCH_41 = 3, ARCH_51 = 4 };
 
 // Routing bytes per input kind and architecture, output channels 1..8. Rows of kinds 0..2 are MAP_M

@@ -18,15 +18,13 @@ int CSettingsWriter::SendSetPreset(int nMode, int nPreset) {
 
 int CSettingsWriter::SendSetInputStandard(int nMode, int nKind) {
     static const int kInput[MLB8_INPUT_KINDS][2] = {{0, 0}, {0, 1}, {0, 2}, {1, 0}, {2, 0}};
-    if (nKind < 0 || nKind >= MLB8_INPUT_KINDS)
-        return 0;
+    if (nKind < 0 || nKind >= MLB8_INPUT_KINDS) return 0;
     TRACE("\r\n ######## SendSetInput nInput[%d] SubInput[%d] ", nKind, kInput[nKind][1]);
     return m_Core.m_Protocol.SendSetInput(nMode, kInput[nKind][0], kInput[nKind][1]);
 }
 
 int CSettingsWriter::SendSetInputExpert(int nMode, int nInput) {
-    if (nInput < 0 || nInput > 2)
-        return 0;
+    if (nInput < 0 || nInput > 2) return 0;
     TRACE("\r\n SendSetInput nInput[%d] SubInput[%d] ", nInput, 0);
     return m_Core.m_Protocol.SendSetInput(nMode, nInput, 0);
 }
@@ -90,15 +88,14 @@ int CSettingsWriter::SendSetXoverFlag(int nMode, int nChannel, int bFlag, int nP
 
 int CSettingsWriter::SendSetXoverFilter(int nMode, int nChannel) {
     TRACE("\r\n SendSetXoverFilter nChannel[%d] ", nChannel);
-    if (!SendXoverFilter(nMode, nChannel, CRev8001Lib::XOVER_HIGHPASS, m_Core.m_Model.m_bPair))
-        return 0;
+    if (!SendXoverFilter(nMode, nChannel, CRev8001Lib::XOVER_HIGHPASS, m_Core.m_Model.m_bPair)) return 0;
     m_Core.m_Host.Sleep(kXoverPauseMs);
     return SendXoverFilter(nMode, nChannel, CRev8001Lib::XOVER_LOWPASS, m_Core.m_Model.m_bPair);
 }
 
 int CSettingsWriter::SendXoverFilter(int nMode, int nChannel, int nFilter, int nPair) {
-    const SFilterCoef coef =
-        m_Core.m_Model.m_Lib.GetXoverCoef(static_cast<std::uint8_t>(nChannel), static_cast<std::uint8_t>(nFilter));
+    const SFilterCoef coef = m_Core.m_Model.m_Lib.GetXoverCoef(static_cast<std::uint8_t>(nChannel),
+                                                               static_cast<std::uint8_t>(nFilter));
     return m_Core.m_Protocol.SendSetXoverFilter(nMode, nChannel, nPair, &coef, nFilter);
 }
 
@@ -131,8 +128,7 @@ int CSettingsWriter::SendControlValue(int nCtrlId) {
             SendSetChannelVolume(1, nEven, m.m_bPair, &m.m_nVolume[nEven]);
         return 1;
     }
-    if (nCtrlId == 2043)
-        return 1;
+    if (nCtrlId == 2043) return 1;
     if (nCtrlId >= 2220 && nCtrlId <= 2249) {
         SendSetFilterCoef(1, ch, (nCtrlId - 2220) % 10, m.m_bPair);
         return 1;
@@ -159,11 +155,9 @@ int CSettingsWriter::SendControlValue(int nCtrlId) {
 
 void CSettingsWriter::OnWheelStep(int nCtrlId) {
     CSettingsModel& m = m_Core.m_Model;
-    if (nCtrlId == 0)
-        return;
+    if (nCtrlId == 0) return;
     if (nCtrlId != m.m_nWheelCtrlId) {
-        if (m.m_nWheelCtrlId)
-            SendControlValue(m.m_nWheelCtrlId);
+        if (m.m_nWheelCtrlId) SendControlValue(m.m_nWheelCtrlId);
         m.m_nWheelCtrlId = nCtrlId;
     }
     m_Core.m_Host.KillTimer(TIMER_WHEEL);
@@ -173,8 +167,7 @@ void CSettingsWriter::OnWheelStep(int nCtrlId) {
 void CSettingsWriter::OnWheelTimer() {
     CSettingsModel& m = m_Core.m_Model;
     TRACE("\r\n OnTimer Mouse Wheel Release");
-    if (m.m_nWheelCtrlId)
-        SendControlValue(m.m_nWheelCtrlId);
+    if (m.m_nWheelCtrlId) SendControlValue(m.m_nWheelCtrlId);
     m.m_nWheelCtrlId = 0;
     m_Core.m_Host.KillTimer(TIMER_WHEEL);
 }
@@ -184,59 +177,52 @@ int CSettingsWriter::WriteAll(int nMode) {
     IEditorHost& host = m_Core.m_Host;
     // Each command that got its answer is followed by the bulk pause; the first failure ends it all.
     auto step = [&](int bOk) {
-        if (bOk)
-            host.Sleep(kBulkPauseMs);
+        if (bOk) host.Sleep(kBulkPauseMs);
         return bOk;
     };
-    if (!step(SendSetMainVolume(nMode, m.m_nMainVolume)) || !step(SendSetChannelVolume(nMode, 9, 0, m.m_nVolume)))
+    if (!step(SendSetMainVolume(nMode, m.m_nMainVolume)) ||
+        !step(SendSetChannelVolume(nMode, 9, 0, m.m_nVolume)))
         return 0;
     for (int ch = 0; ch < MLB8_CHANNELS; ++ch)
-        if (!step(SendSetPhase(nMode, ch, 0, m.m_bPhase[ch])))
-            return 0;
-    if (!step(SendSetMute(nMode, CSettingsModel::PackFlags(m.m_bMute))))
-        return 0;
+        if (!step(SendSetPhase(nMode, ch, 0, m.m_bPhase[ch]))) return 0;
+    if (!step(SendSetMute(nMode, CSettingsModel::PackFlags(m.m_bMute)))) return 0;
     if (!step(SendSetLevel(nMode, 9, m.m_nInputSensitivityMain, 0)) ||
         !step(SendSetLevel(nMode, 9, m.m_nInputSensitivityAux, 1)))
         return 0;
-    if (nMode == 1 && m.m_nDSPInput <= INPUT_2_WIRED && !step(SendSetLevel(1, 9, m.m_nInputSensitivityMain, 0)))
+    if (nMode == 1 && m.m_nDSPInput <= INPUT_2_WIRED &&
+        !step(SendSetLevel(1, 9, m.m_nInputSensitivityMain, 0)))
         return 0;
-    if (!step(SendSetHighLow(nMode, m.m_bEasyExp ? m.m_bExpertConfigInputHighLow : m.m_bEasyConfigInputHighLow)))
+    if (!step(SendSetHighLow(nMode,
+                             m.m_bEasyExp ? m.m_bExpertConfigInputHighLow : m.m_bEasyConfigInputHighLow)))
         return 0;
-    if (!step(m.m_bEasyExp ? SendSetInputExpert(nMode, m.m_nDSPExpInput) : SendSetInputStandard(nMode, m.m_nDSPInput)))
+    if (!step(m.m_bEasyExp ? SendSetInputExpert(nMode, m.m_nDSPExpInput)
+                           : SendSetInputStandard(nMode, m.m_nDSPInput)))
         return 0;
-    if (!step(SendSetChannelMap(nMode, 9)))
-        return 0;
-    TRACE("\r\n MAP_M_%d[0x%x] MAP_A_%d[0x%x] MAP_D_%d[0x%x]", 0, m.m_MapM[0], 0, m.m_MapA[0], 0, m.m_MapD[0]);
-    if (nMode == 2 && !step(SendSetOutput(nMode, m.m_nDSPOutput)))
-        return 0;
+    if (!step(SendSetChannelMap(nMode, 9))) return 0;
+    TRACE("\r\n MAP_M_%d[0x%x] MAP_A_%d[0x%x] MAP_D_%d[0x%x]", 0, m.m_MapM[0], 0, m.m_MapA[0], 0,
+          m.m_MapD[0]);
+    if (nMode == 2 && !step(SendSetOutput(nMode, m.m_nDSPOutput))) return 0;
     for (int ch = 0; ch < MLB8_CHANNELS; ++ch)
-        if (!step(SendSetEqFlag(nMode, ch, m.m_bEqEnable[ch], 0)))
-            return 0;
+        if (!step(SendSetEqFlag(nMode, ch, m.m_bEqEnable[ch], 0))) return 0;
     for (int ch = 0; ch < MLB8_CHANNELS; ++ch)
         for (int band = 0; band < CRev8001Lib::EQ_BANDS; ++band)
-            if (!step(SendSetFilterCoef(nMode, ch, band, 0)))
-                return 0;
+            if (!step(SendSetFilterCoef(nMode, ch, band, 0))) return 0;
     for (int ch = 0; ch < MLB8_CHANNELS; ++ch)
-        if (!step(SendSetXoverFlag(nMode, ch, m.m_bXoverEnable[ch], nMode == 2 ? m.m_bPair : 0)))
-            return 0;
+        if (!step(SendSetXoverFlag(nMode, ch, m.m_bXoverEnable[ch], nMode == 2 ? m.m_bPair : 0))) return 0;
     for (int ch = 0; ch < MLB8_CHANNELS; ++ch)
         for (int n = 0; n < CRev8001Lib::XOVER_FILTERS; ++n)
-            if (!step(SendXoverFilter(nMode, ch, n, 0)))
-                return 0;
-    if (!step(SendSetDelay(nMode, 9, m.m_nDelay)))
-        return 0;
+            if (!step(SendXoverFilter(nMode, ch, n, 0))) return 0;
+    if (!step(SendSetDelay(nMode, 9, m.m_nDelay))) return 0;
     return 1;
 }
 
 int CSettingsWriter::SaveProc(int nPreset) {
     CSettingsModel& m = m_Core.m_Model;
     TRACE("\r\n Start SaveProc nPreset[%d]", nPreset);
-    if (m_Core.m_Link.GetFirstFoundSlave() == -1 || !m_Core.m_Link.WaitDeviceResponse())
-        return 0;
+    if (m_Core.m_Link.GetFirstFoundSlave() == -1 || !m_Core.m_Link.WaitDeviceResponse()) return 0;
     m_Core.m_Protocol.SendSetUpdate(0, UPDATE_CODE);
     m.m_nCurPreset = nPreset;
-    if (!SendSetPreset(3, nPreset) || !WriteAll(2))
-        return 0;
+    if (!SendSetPreset(3, nPreset) || !WriteAll(2)) return 0;
     m_Core.m_Protocol.SendSetUpdate(2, UPDATE_CODE);
     TRACE("\r\n End SaveProc");
     return 1;
@@ -244,11 +230,9 @@ int CSettingsWriter::SaveProc(int nPreset) {
 
 int CSettingsWriter::SendDDXProc(int nPreset) {
     TRACE("\r\n Start SendDDXProcnPreset[%d]", nPreset);
-    if (m_Core.m_Link.GetFirstFoundSlave() == -1 || !m_Core.m_Link.WaitDeviceResponse())
-        return 0;
+    if (m_Core.m_Link.GetFirstFoundSlave() == -1 || !m_Core.m_Link.WaitDeviceResponse()) return 0;
     m_Core.m_Protocol.SendSetUpdate(0, UPDATE_CODE);
-    if (!WriteAll(1))
-        return 0;
+    if (!WriteAll(1)) return 0;
     m_Core.m_Protocol.SendSetUpdate(1, UPDATE_CODE);
     TRACE("\r\n End SaveProc");
     return 1;
@@ -258,8 +242,7 @@ void CSettingsWriter::ApplyIoConfig() {
     CSettingsModel& m = m_Core.m_Model;
     IEditorHost& host = m_Core.m_Host;
     CProtocol& p = m_Core.m_Protocol;
-    if (m_Core.m_SearchProtocol.IsOpen() || !p.IsOpen())
-        return;
+    if (m_Core.m_SearchProtocol.IsOpen() || !p.IsOpen()) return;
     host.ShowBusy("Loading.....");
     p.SendSetUpdate(0, UPDATE_CODE);
     bool bError = false;
@@ -294,8 +277,7 @@ void CSettingsWriter::ApplyIoConfig() {
         p.SendSetUpdate(1, UPDATE_CODE);
     }
     host.HideBusy();
-    if (bError)
-        host.MessageBox(TEXT_COMM_ERROR);
+    if (bError) host.MessageBox(TEXT_COMM_ERROR);
 }
 
 void CSettingsWriter::StorePreset(int nPreset) {
@@ -309,8 +291,7 @@ void CSettingsWriter::StorePreset(int nPreset) {
     host.Sleep(1000);
     m.MouseLbtnEventDisable(1);
     host.ShowBusy("正在保存中......");
-    if (!SaveProc(nPreset))
-        host.MessageBox(TEXT_COMM_ERROR);
+    if (!SaveProc(nPreset)) host.MessageBox(TEXT_COMM_ERROR);
     host.HideBusy();
     host.PostToFrame(WM_MARK_SAVE, nPreset);
     m.m_bPresetSaving = 0;

@@ -18,7 +18,7 @@ cleanup() {
 trap cleanup EXIT
 
 link="$work/mlb8-port"
-build/sim/mlb8-sim --link "$link" --address 3 --log "$work/sim.log" >"$work/sim.out" &
+build/bin/mlb8-sim --link "$link" --address 3 --log "$work/sim.log" >"$work/sim.out" &
 sim_pid=$!
 for _ in $(seq 50); do
   [ -e "$link" ] && break
@@ -27,8 +27,8 @@ done
 cat "$work/sim.out"
 
 echo "\$ mlb8ctl --port $link ports"
-build/tools/mlb8ctl "$@" --port "$link" ports
+build/bin/mlb8ctl "$@" --port "$link" ports
 echo "\$ mlb8ctl --port $link probe"
-build/tools/mlb8ctl "$@" --port "$link" probe
+build/bin/mlb8ctl "$@" --port "$link" probe
 echo "Frames the simulated processor received:"
 cat "$work/sim.log"

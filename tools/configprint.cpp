@@ -7,7 +7,9 @@ const char* const kArchitectures[MLB8_ARCHITECTURES] = {"2-way + sub", "3-way + 
 const char* const kExpertInputs[3] = {"main", "AUX", "numerical"};
 const int kSlopes[8] = {6, 12, 18, 24, 30, 36, 42, 48};
 
-double Db(int nVolume) { return CSettingsModel::DbFromVolume(nVolume); }
+double Db(int nVolume) {
+    return CSettingsModel::DbFromVolume(nVolume);
+}
 
 void PrintCrossoverFilter(std::FILE* pOut, const char* pszName, const SFilterCoef& c) {
     if (c.Filtertype == FT_OFF) {
@@ -34,15 +36,18 @@ void PrintConfiguration(std::FILE* pOut, const CSettingsModel& m) {
     if (!m.m_bEasyExp) {
         const int bHigh = m.m_bEasyConfigInputHighLow;
         std::fprintf(pOut, "Mode             standard\n");
-        std::fprintf(pOut, "Input            %s, %s level\n", kInputKinds[m.m_nDSPInput], bHigh ? "high" : "low");
+        std::fprintf(pOut, "Input            %s, %s level\n", kInputKinds[m.m_nDSPInput],
+                     bHigh ? "high" : "low");
         std::fprintf(pOut, "Architecture     %s\n", kArchitectures[m.m_nDSPOutput[m.m_nDSPInput]]);
-        std::fprintf(pOut, "Sensitivity      %.1f V (index %d)\n",
-                     SensitivityVolts(m.m_nEasyConfigInputSensitivity, m.m_nDSPInput <= INPUT_2_WIRED && bHigh),
-                     m.m_nEasyConfigInputSensitivity);
+        std::fprintf(
+            pOut, "Sensitivity      %.1f V (index %d)\n",
+            SensitivityVolts(m.m_nEasyConfigInputSensitivity, m.m_nDSPInput <= INPUT_2_WIRED && bHigh),
+            m.m_nEasyConfigInputSensitivity);
     } else {
         const int bHigh = m.m_bExpertConfigInputHighLow;
         std::fprintf(pOut, "Mode             expert\n");
-        std::fprintf(pOut, "Input            %s, %s level\n", kExpertInputs[m.m_nDSPExpInput], bHigh ? "high" : "low");
+        std::fprintf(pOut, "Input            %s, %s level\n", kExpertInputs[m.m_nDSPExpInput],
+                     bHigh ? "high" : "low");
         std::fprintf(pOut, "Sensitivity      main");
         for (int i = 0; i < MLB8_MAIN_INPUTS; ++i)
             std::fprintf(pOut, " %.1f V", SensitivityVolts(m.m_nInputSensitivityMain[i], bHigh));
@@ -61,9 +66,10 @@ void PrintConfiguration(std::FILE* pOut, const CSettingsModel& m) {
     std::fprintf(pOut, "\nOutput  Level     Mute Solo Phase     Delay                  Crossover\n");
     for (int ch = 0; ch < MLB8_CHANNELS; ++ch) {
         const auto c = static_cast<std::uint8_t>(ch);
-        std::fprintf(pOut, "Out %d  %6.1f dB  %-4s %-4s %-8s %7.3f ms %4u smp   ", ch + 1, Db(m.m_nVolume[ch]),
-                     m.m_bMute[ch] ? "yes" : "no", (m.m_nSoloMask >> ch) & 1 ? "yes" : "no",
-                     m.m_bPhase[ch] ? "inverted" : "normal", m.m_nDelay[ch] / 48.0, m.m_nDelay[ch]);
+        std::fprintf(pOut, "Out %d  %6.1f dB  %-4s %-4s %-8s %7.3f ms %4u smp   ", ch + 1,
+                     Db(m.m_nVolume[ch]), m.m_bMute[ch] ? "yes" : "no",
+                     (m.m_nSoloMask >> ch) & 1 ? "yes" : "no", m.m_bPhase[ch] ? "inverted" : "normal",
+                     m.m_nDelay[ch] / 48.0, m.m_nDelay[ch]);
         if (!m.m_bXoverEnable[ch]) {
             std::fprintf(pOut, "off\n");
             continue;

@@ -100,19 +100,16 @@ int CmdEditor(const std::string& command, int nPreset) {
     }
     auto drain = [&] { host.RunUntil([] { return false; }, 10000); };
     drain();
-    if (!host.Messages().empty())
-        return kExitFailed;
+    if (!host.Messages().empty()) return kExitFailed;
     if (command == "recall")
         core.OnCommand(ID_LOAD_PRESET_1 + nPreset - 1);
     else if (command == "store")
         core.OnCommand(ID_STORE_PRESET_1 + nPreset - 1);
     drain();
-    if (!host.Messages().empty())
-        return kExitFailed;
-    std::printf("MLB-8 on COM%d %s, address %d\n", m.m_nComPort, ZUtils::DevicePathFromComNumber(m.m_nComPort).c_str(),
-                m.m_nDeviceAddr);
-    if (command == "store")
-        std::printf("Stored into processor preset %d.\n", nPreset);
+    if (!host.Messages().empty()) return kExitFailed;
+    std::printf("MLB-8 on COM%d %s, address %d\n", m.m_nComPort,
+                ZUtils::DevicePathFromComNumber(m.m_nComPort).c_str(), m.m_nDeviceAddr);
+    if (command == "store") std::printf("Stored into processor preset %d.\n", nPreset);
     PrintConfiguration(stdout, m);
     return kExitOk;
 }
@@ -121,8 +118,7 @@ int CmdEditor(const std::string& command, int nPreset) {
 
 int main(int argc, char** argv) {
     std::string error;
-    if (!TraceSetupFromArgs(argc, argv, &error))
-        return UsageError(error);
+    if (!TraceSetupFromArgs(argc, argv, &error)) return UsageError(error);
 
     std::vector<std::string> portPaths;
     bool bSimulate = false;
@@ -134,8 +130,7 @@ int main(int argc, char** argv) {
             PrintUsage(stdout);
             return kExitOk;
         } else if (arg == "--port") {
-            if (i + 1 >= argc)
-                return UsageError("--port needs a device path");
+            if (i + 1 >= argc) return UsageError("--port needs a device path");
             portPaths.emplace_back(argv[++i]);
         } else if (arg.rfind("--port=", 0) == 0) {
             portPaths.push_back(arg.substr(7));
@@ -149,21 +144,18 @@ int main(int argc, char** argv) {
             operands.push_back(arg);
         }
     }
-    if (command.empty())
-        return UsageError("no command given");
+    if (command.empty()) return UsageError("no command given");
     int nPreset = 0;
     if (command == "recall" || command == "store") {
         if (operands.size() != 1 || operands[0].size() != 1 || operands[0][0] < '1' || operands[0][0] > '4')
             return UsageError(command + " needs a preset number 1..4");
         nPreset = operands[0][0] - '0';
     } else if (command == "ports" || command == "probe" || command == "show") {
-        if (!operands.empty())
-            return UsageError("unexpected argument '" + operands[0] + "'");
+        if (!operands.empty()) return UsageError("unexpected argument '" + operands[0] + "'");
     } else {
         return UsageError("unknown command '" + command + "'");
     }
-    if (bSimulate && !portPaths.empty())
-        return UsageError("--simulate and --port cannot be used together");
+    if (bSimulate && !portPaths.empty()) return UsageError("--simulate and --port cannot be used together");
 
     std::unique_ptr<Sim::CSimProcessor> sim;
     if (bSimulate) {
@@ -175,12 +167,9 @@ int main(int argc, char** argv) {
         portPaths.push_back(sim->PortPath());
     }
     for (const std::string& path : portPaths)
-        if (ZUtils::RegisterExtraPort(path) == 0)
-            return UsageError("cannot use port '" + path + "'");
+        if (ZUtils::RegisterExtraPort(path) == 0) return UsageError("cannot use port '" + path + "'");
 
-    if (command == "ports")
-        return CmdPorts();
-    if (command == "probe")
-        return CmdProbe();
+    if (command == "ports") return CmdPorts();
+    if (command == "probe") return CmdProbe();
     return CmdEditor(command, nPreset);
 }

@@ -19,8 +19,7 @@ namespace {
 std::vector<std::string> Differences(const CSettingsModel& m, const Sim::SSimConfig& c) {
     std::vector<std::string> diff;
     auto check = [&](bool bSame, const std::string& what) {
-        if (!bSame)
-            diff.push_back(what);
+        if (!bSame) diff.push_back(what);
     };
     check(m.m_nMainVolume == c.nMainVolume, "main volume");
     for (int ch = 0; ch < 8; ++ch) {
@@ -28,9 +27,11 @@ std::vector<std::string> Differences(const CSettingsModel& m, const Sim::SSimCon
         check(m.m_nVolume[ch] == c.nVolume[ch], "volume" + n);
         check(m.m_bPhase[ch] == c.bPhase[ch], "phase" + n);
         check(m.m_bMute[ch] == ((c.nMuteMask >> ch) & 1), "mute" + n);
-        check(m.m_MapM[ch] == c.Map[3 * ch] && m.m_MapA[ch] == c.Map[3 * ch + 1] && m.m_MapD[ch] == c.Map[3 * ch + 2],
+        check(m.m_MapM[ch] == c.Map[3 * ch] && m.m_MapA[ch] == c.Map[3 * ch + 1] &&
+                  m.m_MapD[ch] == c.Map[3 * ch + 2],
               "map" + n);
-        check(m.m_bEqEnable[ch] == c.bEqFlag[ch] && m.m_Lib.GetEqFlag(static_cast<std::uint8_t>(ch)) == c.bEqFlag[ch],
+        check(m.m_bEqEnable[ch] == c.bEqFlag[ch] &&
+                  m.m_Lib.GetEqFlag(static_cast<std::uint8_t>(ch)) == c.bEqFlag[ch],
               "eq flag" + n);
         check(m.m_bXoverEnable[ch] == c.bXoverFlag[ch], "xover flag" + n);
         check(m.m_nDelay[ch] == c.nDelay[ch], "delay" + n);
@@ -39,7 +40,8 @@ std::vector<std::string> Differences(const CSettingsModel& m, const Sim::SSimCon
             check(std::memcmp(&coef, c.Eq[ch][b].data(), 8) == 0, "eq band " + std::to_string(b) + n);
         }
         for (int f = 0; f < 2; ++f) {
-            SFilterCoef coef = m.m_Lib.GetXoverCoef(static_cast<std::uint8_t>(ch), static_cast<std::uint8_t>(f));
+            SFilterCoef coef =
+                m.m_Lib.GetXoverCoef(static_cast<std::uint8_t>(ch), static_cast<std::uint8_t>(f));
             check(std::memcmp(&coef, c.Xover[ch][f].data(), 8) == 0, "xover " + std::to_string(f) + n);
         }
     }
@@ -53,8 +55,7 @@ std::vector<std::string> Differences(const CSettingsModel& m, const Sim::SSimCon
         check(m.m_nDSPOutput[k] == c.Output[k], "output " + std::to_string(k));
     const int nExpInput = c.Input;
     check(m.m_nDSPExpInput == nExpInput, "expert input");
-    if (!c.Easy_Expert)
-        check(m.m_nDSPInput == (c.Input == 0 ? c.SubInput : c.Input + 2), "input kind");
+    if (!c.Easy_Expert) check(m.m_nDSPInput == (c.Input == 0 ? c.SubInput : c.Input + 2), "input kind");
     return diff;
 }
 
@@ -292,11 +293,18 @@ namespace {
 class ReplyTest : public testing::Test {
 protected:
     ReplyTest() { m_Host.Attach(&m_Core); }
-    void Receive(const Bytes& frame) { m_Core.OnMessage(WM_IPC_RECEIVE, reinterpret_cast<std::uintptr_t>(frame.data()),
-                                                        static_cast<std::intptr_t>(frame.size())); }
+    void Receive(const Bytes& frame) {
+        m_Core.OnMessage(WM_IPC_RECEIVE, reinterpret_cast<std::uintptr_t>(frame.data()),
+                         static_cast<std::intptr_t>(frame.size()));
+    }
     static Bytes Reply(int id, int ch, int sub, Bytes body, int addr = 0) {
-        Bytes f = {static_cast<std::uint8_t>(addr), static_cast<std::uint8_t>(0x80 | id), 0x80, 0,
-                   static_cast<std::uint8_t>(ch), static_cast<std::uint8_t>(sub), static_cast<std::uint8_t>(body.size())};
+        Bytes f = {static_cast<std::uint8_t>(addr),
+                   static_cast<std::uint8_t>(0x80 | id),
+                   0x80,
+                   0,
+                   static_cast<std::uint8_t>(ch),
+                   static_cast<std::uint8_t>(sub),
+                   static_cast<std::uint8_t>(body.size())};
         f.insert(f.end(), body.begin(), body.end());
         return testutil::Frame(f);
     }
@@ -331,7 +339,9 @@ TEST_F(ReplyTest, EveryKindAppliesItsRuleAndRefusesWhatBreaksIt) {
     m.m_nDSPOutput[4] = 2;
     const Case cases[] = {
         {"volumes limited", Reply(VA_VOLUME, 9, 0, {200, 10, 0, 0, 0, 0, 0, 128}),
-         [](const CSettingsModel& m) { return m.m_nVolume[0] == 128 && m.m_nVolume[1] == 10 && m.m_nMainVolume == 0; }},
+         [](const CSettingsModel& m) {
+             return m.m_nVolume[0] == 128 && m.m_nVolume[1] == 10 && m.m_nMainVolume == 0;
+         }},
         {"main volume only", Reply(VA_VOLUME, 8, 0, {0, 100}),
          [](const CSettingsModel& m) { return m.m_nMainVolume == 100 && m.m_nVolume[1] == 10; }},
         {"outputs above 4 ignored, first forced", Reply(VA_OUTPUT, 0, 0, {2, 1, 0, 3, 5}),
@@ -363,16 +373,21 @@ TEST_F(ReplyTest, EveryKindAppliesItsRuleAndRefusesWhatBreaksIt) {
              return c.BandWidth == 0.577f && c.Slop == 0 && m.m_nXoverType[1][1] == 3;
          }},
         {"level channel 5 alone", Reply(VA_LEVEL, 5, 0, {13, 0}),
-         [](const CSettingsModel& m) { return m.m_nInputSensitivityMain[5] == 0 && m.m_nInputSensitivityMain[4] == 10; }},
+         [](const CSettingsModel& m) {
+             return m.m_nInputSensitivityMain[5] == 0 && m.m_nInputSensitivityMain[4] == 10;
+         }},
         {"mode from the map", Reply(VA_MAP, 9, 0, MapBody()),
          [](const CSettingsModel& m) { return m.m_bEasyExp == 1 && m.m_MapD[7] == 0x11; }},
         {"delays in ms", Reply(VA_DELAY, 9, 0, {0xFF, 0x1F, 48, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}),
          [](const CSettingsModel& m) { return m.m_nDelay[0] == 8191 && m.m_fDelayMs[1] == 1.0f; }},
-        {"preset limited", Reply(VA_PRESET, 0, 0, {7}), [](const CSettingsModel& m) { return m.m_nCurPreset == 3; }},
+        {"preset limited", Reply(VA_PRESET, 0, 0, {7}),
+         [](const CSettingsModel& m) { return m.m_nCurPreset == 3; }},
         {"probe reply marks its address", Reply(VA_SYSTEM, 0, 0, {1, 2, 3, 4}, 3),
          [](const CSettingsModel& m) { return m.m_Search.GetFirstFoundSlave() == 3; }},
         {"phase of channel 8 refused", Reply(VA_PHASE, 8, 0, {0, 1}),
-         [](const CSettingsModel& m) { return std::all_of(m.m_bPhase, m.m_bPhase + 8, [](int b) { return !b; }); }},
+         [](const CSettingsModel& m) {
+             return std::all_of(m.m_bPhase, m.m_bPhase + 8, [](int b) { return !b; });
+         }},
     };
     for (const Case& c : cases) {
         Receive(c.frame);
@@ -415,8 +430,9 @@ TEST(SettingsModel, StartValuesAndHelpers) {
     CSettingsModel m;
     std::uint8_t bytes[24];
     ASSERT_EQ(m.GetChannelMapBytes(9, bytes), 24);
-    EXPECT_EQ(Bytes(bytes, bytes + 24), (Bytes{0x01, 0x01, 0x40, 0x02, 0x02, 0x80, 0x01, 0x01, 0x40, 0x02, 0x02, 0x80,
-                                             0x04, 0x01, 0x40, 0x08, 0x02, 0x80, 0x10, 0x03, 0xC0, 0x20, 0x03, 0xC0}));
+    EXPECT_EQ(Bytes(bytes, bytes + 24),
+              (Bytes{0x01, 0x01, 0x40, 0x02, 0x02, 0x80, 0x01, 0x01, 0x40, 0x02, 0x02, 0x80,
+                     0x04, 0x01, 0x40, 0x08, 0x02, 0x80, 0x10, 0x03, 0xC0, 0x20, 0x03, 0xC0}));
     EXPECT_EQ(m.GetChannelMapBytes(8, bytes), 0);
     const int flags[8] = {1, 0, 0, 0, 0, 0, 0, 1};
     EXPECT_EQ(CSettingsModel::PackFlags(flags), 0x81);

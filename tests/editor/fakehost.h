@@ -34,7 +34,9 @@ public:
         m_Queue.push_back({nMsg, wParam, lParam, {}});
         m_Cond.notify_all();
     }
-    void PostToFrame(std::uint32_t nMsg, std::intptr_t lParam) override { frameMessages.push_back({nMsg, lParam}); }
+    void PostToFrame(std::uint32_t nMsg, std::intptr_t lParam) override {
+        frameMessages.push_back({nMsg, lParam});
+    }
     IW32Window* ReceiveWindow() override { return this; }
     void SetTimer(int nId, std::uint32_t nMs) override { m_Timers[nId] = {nMs, m_nNow + nMs}; }
     void KillTimer(int nId) override { m_Timers.erase(nId); }
@@ -57,6 +59,15 @@ public:
     void SetTitle(const std::string& title) override { titles.push_back(title); }
     void OpenDocument(const std::string& path) override { documents.push_back(path); }
     void Repaint(int nArea) override { repaints.push_back(nArea); }
+    void DrawCurve(const double* pValues, int nCount, int nPen, int bClear) override {
+        curves.push_back({std::vector<double>(pValues, pValues + nCount), nPen, bClear});
+    }
+    struct SCurve {
+        std::vector<double> values;
+        int nPen;
+        int bClear;
+    };
+    std::vector<SCurve> curves;
 
     // IW32Window: the links' reader threads post received chunks here.
     void PostMessage(std::uint32_t nMsg, std::uintptr_t wParam, std::intptr_t lParam) override {
@@ -78,7 +89,8 @@ public:
             SPosted msg;
             {
                 std::unique_lock<std::mutex> lock(m_Lock);
-                if (!m_Cond.wait_for(lock, std::chrono::milliseconds(nQuietMs), [this] { return !m_Queue.empty(); }))
+                if (!m_Cond.wait_for(lock, std::chrono::milliseconds(nQuietMs),
+                                     [this] { return !m_Queue.empty(); }))
                     return nDelivered;
                 msg = std::move(m_Queue.front());
                 m_Queue.pop_front();
@@ -104,8 +116,7 @@ public:
                     nDue = t.nDue;
                     nId = id;
                 }
-            if (nId < 0)
-                break;
+            if (nId < 0) break;
             m_nNow = nDue;
             m_Timers[nId].nDue = nDue + std::max<std::uint32_t>(m_Timers[nId].nPeriod, 1);
             firedTimers.push_back(nId);

@@ -1,0 +1,168 @@
+#include "editor/delayeditor.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "editor/controlids.h"
+#include "editor/editorcore.h"
+#include "editor/textparse.h"
+
+namespace {
+
+constexpr float kCmPerMs = 34.32f;
+constexpr float kInchPerMs = 13.511784f;
+
+// Speaker icon of each channel per architecture in the standard configuration (0: none).
+constexpr int kIcons[5][8] = {
+    {2130, 2131, 2134, 2135, 0, 0, 2139, 2140},
+    {2130, 2131, 2132, 2133, 2134, 2135, 2139, 2140},
+    {2134, 2135, 0, 0, 0, 0, 2139, 2140},
+    {2134, 2135, 2136, 2137, 2138, 0, 2139, 2140},
+    {2130, 2131, 2134, 2135, 2136, 2137, 2138, 2141},
+};
+
+std::string Format(const char* pszFormat, double f) {
+    char sz[32];
+    std::snprintf(sz, sizeof sz, pszFormat, f);
+    return sz;
+}
+
+} // namespace
+
+double CDelayEditor::RoundTo(double x, int n) {
+    const double fScale = std::pow(10.0, n);
+    return std::floor(x * fScale + 0.5) / fScale;
+}
+
+float CDelayEditor::MsToCm(float fMs) {
+    return static_cast<float>(RoundTo(fMs * static_cast<double>(kCmPerMs), 3));
+}
+float CDelayEditor::CmToMs(float fCm) {
+    return static_cast<float>(RoundTo(fCm / static_cast<double>(kCmPerMs), 3));
+}
+float CDelayEditor::MsToInch(float fMs) {
+    return static_cast<float>(RoundTo(fMs * static_cast<double>(kInchPerMs), 3));
+}
+float CDelayEditor::InchToMs(float fInch) {
+    return static_cast<float>(RoundTo(fInch / static_cast<double>(kInchPerMs), 3));
+}
+
+int CDelayEditor::Architecture() const {
+    const CSettingsModel& m = m_Core.m_Model;
+    return std::clamp(m.m_nDSPOutput[std::clamp(m.m_nDSPInput, 0, MLB8_INPUT_KINDS - 1)], 0,
+                      MLB8_ARCHITECTURES - 1);
+}
+
+int CDelayEditor::PartnerChannel() const {
+    const int ch = m_Core.m_Model.m_nChannel;
+    return std::clamp(ch % 2 ? ch - 1 : ch + 1, 0, MLB8_CHANNELS - 1);
+}
+
+int CDelayEditor::ChannelOfIcon(int nId) const {
+    if (m_Core.m_Model.m_bEasyExp)
+        return nId >= ctl::EXPERT_SPEAKER_FIRST && nId <= ctl::EXPERT_SPEAKER_LAST
+                   ? nId - ctl::EXPERT_SPEAKER_FIRST
+                   : -1;
+    if (nId < ctl::SPEAKER_FIRST || nId > ctl::SPEAKER_LAST) return -1;
+    const int* pRow = kIcons[Architecture()];
+    for (int ch = 0; ch < MLB8_CHANNELS; ++ch)
+        if (pRow[ch] == nId) return ch;
+    return -1;
+}
+
+int CDelayEditor::IconOfChannel(int nChannel) const {
+    if (nChannel < 0 || nChannel >= MLB8_CHANNELS) return 0;
+    if (m_Core.m_Model.m_bEasyExp) return ctl::EXPERT_SPEAKER_FIRST + nChannel;
+    return kIcons[Architecture()][nChannel];
+}
+
+void CDelayEditor::SetDelaySamples(int nChannel, float fMs) {
+    if (nChannel < 0 || nChannel >= MLB8_CHANNELS) return;
+    const double fSamples = std::trunc(static_cast<double>(fMs) * 48.0);
+    m_Core.m_Model.m_nDelay[nChannel] =
+        static_cast<std::uint16_t>(std::clamp(fSamples, 0.0, static_cast<double>(MLB8_MAX_DELAY)));
+}
+
+void CDelayEditor::MoveIcon(int nChannel) {
+    if (const int nIcon = IconOfChannel(nChannel))
+        m_Core.m_Form.SetPos(nIcon, static_cast<int>(m_Core.m_Model.m_fDelayMs[nChannel]));
+}
+
+void CDelayEditor::OnDelayChange(int nId, float fIconMs) {
+    CSettingsModel& m = m_Core.m_Model;
+    CFormState& f = m_Core.m_Form;
+    int ch = m.m_nChannel;
+    bool bChanged = true;
+    const bool bUp = nId == ctl::STEP_UP || nId == 2061 || nId == 2063 || nId == 2065;
+    const bool bDown = nId == ctl::STEP_DOWN || nId == 2062 || nId == 2064 || nId == 2066;
+    if (bUp) {
+        m.m_fDelayMs[ch] = std::min(m.m_fDelayMs[ch] + 0.1f, MAX_MS);
+    } else if (bDown) {
+        m.m_fDelayMs[ch] = std::max(m.m_fDelayMs[ch] - 0.1f, 0.0f);
+    } else if (nId == ctl::DELAY_MS_BOX || nId == ctl::DELAY_CM_BOX || nId == ctl::DELAY_IN_BOX) {
+        auto typed = static_cast<float>(std::clamp(ParseBoxDouble(f.Text(nId)), -1e6, 1e6));
+        if (nId == ctl::DELAY_CM_BOX)
+            typed = CmToMs(typed);
+        else if (nId == ctl::DELAY_IN_BOX)
+            typed = InchToMs(typed);
+        m.m_fDelayMs[ch] = static_cast<float>(RoundTo(std::clamp(typed, 0.0f, MAX_MS), 2));
+    } else if (nId == REFRESH || nId == REPOSITION) {
+        bChanged = false;
+    } else {
+        const int nIconChannel = ChannelOfIcon(nId);
+        if (nIconChannel < 0) return; // an icon without a channel here
+        ch = nIconChannel;
+        m.m_nChannel = static_cast<std::uint8_t>(ch);
+        m.m_fDelayMs[ch] = std::clamp(fIconMs, 0.0f, MAX_MS);
+    }
+    if (bChanged) {
+        SetDelaySamples(ch, m.m_fDelayMs[ch]);
+        const bool bCenterPair = Architecture() == ARCH_51 && (ch == 6 || ch == 7);
+        if (m.m_bPair && !bCenterPair) {
+            const int partner = PartnerChannel();
+            m.m_fDelayMs[partner] = m.m_fDelayMs[ch];
+            SetDelaySamples(partner, m.m_fDelayMs[partner]);
+        }
+    }
+    if (nId == REPOSITION)
+        for (int c = 0; c < MLB8_CHANNELS; ++c)
+            MoveIcon(c);
+    f.SetText(ctl::DELAY_CM_BOX, Format("%4.1f", MsToCm(m.m_fDelayMs[ch])));
+    f.SetText(ctl::DELAY_MS_BOX, Format("%3.1f", m.m_fDelayMs[ch]));
+    f.SetText(ctl::DELAY_IN_BOX, Format("%4.1f", MsToInch(m.m_fDelayMs[ch])));
+    if (nId != REFRESH) {
+        m_Core.m_Selection.RefreshChannelButtons();
+        MoveIcon(ch);
+        MoveIcon(PartnerChannel());
+        RefreshIconSelection();
+    }
+    m_Core.m_Host.Repaint(AREA_PAGE);
+}
+
+void CDelayEditor::RefreshIconSelection() {
+    CSettingsModel& m = m_Core.m_Model;
+    CFormState& f = m_Core.m_Form;
+    const int nFirst = m.m_bEasyExp ? ctl::EXPERT_SPEAKER_FIRST : ctl::SPEAKER_FIRST;
+    const int nLast = m.m_bEasyExp ? ctl::EXPERT_SPEAKER_LAST : ctl::SPEAKER_LAST;
+    for (int id = nFirst; id <= nLast; ++id)
+        f.SetToggle(id, 0);
+    if (const int nIcon = IconOfChannel(m.m_nChannel)) f.SetToggle(nIcon, 1);
+    const bool bCenterPair =
+        !m.m_bEasyExp && Architecture() == ARCH_51 && (m.m_nChannel == 6 || m.m_nChannel == 7);
+    if (m.m_bPair && !bCenterPair)
+        if (const int nIcon = IconOfChannel(PartnerChannel())) f.SetToggle(nIcon, 1);
+}
+
+void CDelayEditor::RefreshIconActivity() {
+    CSettingsModel& m = m_Core.m_Model;
+    for (int ch = 0; ch < MLB8_CHANNELS; ++ch)
+        if (const int nIcon = IconOfChannel(ch)) m_Core.m_Form.SetState(nIcon, m.m_bPhase[ch] ? 1 : 0);
+    m_Core.m_Host.Repaint(AREA_PAGE);
+}
+
+void CDelayEditor::CommitDelay() {
+    CSettingsModel& m = m_Core.m_Model;
+    const int nEven = m.m_nChannel & ~1;
+    m_Core.m_Writer.SendSetDelay(1, nEven, &m.m_nDelay[nEven]);
+}

@@ -1,0 +1,38 @@
+// Editing the time alignment: delays typed in milliseconds, centimetres or inches, stepped, or set by
+// dragging a speaker icon on the car picture; carried over to the second channel of a pair.
+#pragma once
+
+class CEditorCore;
+
+class CDelayEditor {
+public:
+    static constexpr float MAX_MS = 22.0f;
+    static constexpr int REFRESH = -1;    // redisplay only
+    static constexpr int REPOSITION = -2; // move every icon to its channel's delay
+
+    explicit CDelayEditor(CEditorCore& core) : m_Core(core) {}
+
+    // nId: a step button, a box, a speaker icon (with its value in ms), STEP_UP/STEP_DOWN, or the
+    // two special values above.
+    void OnDelayChange(int nId, float fIconMs = -1.0f);
+    void SetDelaySamples(int nChannel, float fMs);
+    void RefreshIconSelection();
+    void RefreshIconActivity();
+    void CommitDelay();
+
+    // Channel of a speaker icon in the current configuration, or -1; icon of a channel, or 0.
+    int ChannelOfIcon(int nId) const;
+    int IconOfChannel(int nChannel) const;
+    int Architecture() const;
+    int PartnerChannel() const;
+
+    static float MsToCm(float fMs);
+    static float CmToMs(float fCm);
+    static float MsToInch(float fMs);
+    static float InchToMs(float fInch);
+    static double RoundTo(double x, int n);
+
+private:
+    void MoveIcon(int nChannel);
+    CEditorCore& m_Core;
+};

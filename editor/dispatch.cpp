@@ -1,0 +1,351 @@
+#include "editor/dispatch.h"
+
+#include "comm/trace.h"
+#include "editor/controlids.h"
+#include "editor/editorcore.h"
+
+namespace {
+
+bool In(int nId, int nFirst, int nLast) {
+    return nId >= nFirst && nId <= nLast;
+}
+
+bool IsSpeakerIcon(int nId) {
+    return In(nId, ctl::SPEAKER_FIRST, ctl::SPEAKER_LAST) ||
+           In(nId, ctl::EXPERT_SPEAKER_FIRST, ctl::EXPERT_SPEAKER_LAST);
+}
+
+using Source = CFilterEditor::ESource;
+
+} // namespace
+
+bool CDispatch::IsSteppable(int nId) {
+    return nId == ctl::MAIN_LEVEL_BOX || nId == ctl::CHANNEL_LEVEL_BOX || nId == ctl::EASY_SENS_BOX ||
+           In(nId, 2301, 2306) || In(nId, 2343, 2344) || In(nId, ctl::EQ_FREQ_BOX, ctl::EQ_Q_BOX + 9) ||
+           In(nId, ctl::HP_SLOPE_BOX, ctl::LP_FREQ_BOX) || In(nId, ctl::DELAY_CM_BOX, ctl::DELAY_IN_BOX);
+}
+
+// ---- slider, knob and icon notifications ----
+
+void CDispatch::OnCtrlDown(int nId, int) {
+    if (!IsSpeakerIcon(nId)) return;
+    const int ch = m_Core.m_Delays.ChannelOfIcon(nId);
+    if (ch < 0) return;
+    m_Core.m_Model.m_nChannel = static_cast<std::uint8_t>(ch);
+    m_Core.m_Delays.RefreshIconSelection();
+    m_Core.m_Selection.RefreshChannelButtons();
+    m_Core.m_Selection.RefreshPhaseButtons();
+}
+
+void CDispatch::OnCtrlMove(int nId, int nValue) {
+    CSettingsModel& m = m_Core.m_Model;
+    if (nId == ctl::MAIN_KNOB) {
+        m_Core.m_Selection.SetMainLevel(ctl::MAIN_KNOB, nValue);
+    } else if (nId == ctl::CHANNEL_KNOB) {
+        if (m.m_nChannel < MLB8_CHANNELS)
+            m_Core.m_Selection.SetChannelLevel(ctl::CHANNEL_KNOB, m.m_nChannel, nValue);
+    } else if (nId == ctl::EASY_SENS_SLIDER) {
+        m_Core.m_IoConfig.EditEasySensitivity(nId, nValue);
+    } else if (In(nId, 2123, 2128) || In(nId, 2347, 2348)) {
+        m_Core.m_IoConfig.EditExpertSensitivity(nId, nValue);
+    } else if (IsSpeakerIcon(nId)) {
+        m_Core.m_Delays.OnDelayChange(nId, static_cast<float>(nValue));
+    } else if (In(nId, ctl::EQ_GAIN_SLIDER, ctl::EQ_GAIN_SLIDER + 9)) {
+        if (nValue >= 0 && nValue < CFilterEditor::GAIN_STEPS)
+            m_Core.m_Filters.OnEqGainEdit(nId - ctl::EQ_GAIN_SLIDER, Source::FROM_CONTROL, nValue);
+    } else if (In(nId, ctl::EQ_Q_KNOB, ctl::EQ_Q_KNOB + 9)) {
+        if (nValue >= 0 && nValue < CFilterEditor::Q_STEPS)
+            m_Core.m_Filters.OnEqBandWidthEdit(nId - ctl::EQ_Q_KNOB, Source::FROM_CONTROL, nValue);
+    } else if (nId == ctl::HP_SLIDER || nId == ctl::LP_SLIDER) {
+        m_Core.m_Filters.OnXoverFreq(nId - ctl::HP_SLIDER, Source::FROM_CONTROL, nValue);
+    }
+}
+
+void CDispatch::OnCtrlUp(int nId, int) {
+    CSettingsModel& m = m_Core.m_Model;
+    if (nId == ctl::MAIN_KNOB) {
+        m_Core.m_Selection.SendMainVolume();
+    } else if (nId == ctl::CHANNEL_KNOB) {
+        m_Core.m_Selection.SendChannelVolume();
+    } else if (In(nId, 2123, 2128) || In(nId, 2347, 2348)) {
+        m_Core.m_IoConfig.CommitExpertSensitivity(nId);
+    } else if (IsSpeakerIcon(nId)) {
+        m_Core.m_Delays.CommitDelay();
+    } else if (In(nId, ctl::EQ_GAIN_SLIDER, ctl::EQ_Q_KNOB + 9)) {
+        m_Core.m_Filters.CommitEqBand((nId - ctl::EQ_GAIN_SLIDER) % 10, true);
+    } else if (nId == ctl::HP_SLIDER || nId == ctl::LP_SLIDER) {
+        m_Core.m_Filters.RefreshXoverPage(m.m_nChannel);
+        m_Core.m_Host.PostToSelf(WM_GRAPH_REFRESH, 0, 0);
+        m_Core.m_Filters.CommitXover(true);
+    }
+}
+
+// ---- buttons ----
+
+void CDispatch::OnButtonRepeat(int nId) {
+    CSettingsModel& m = m_Core.m_Model;
+    if (nId == ctl::EASY_SENS_UP || nId == ctl::EASY_SENS_DOWN)
+        m_Core.m_IoConfig.EditEasySensitivity(nId);
+    else if (nId == ctl::MAIN_UP || nId == ctl::MAIN_DOWN)
+        m_Core.m_Selection.SetMainLevel(nId);
+    else if (nId == ctl::CHANNEL_UP || nId == ctl::CHANNEL_DOWN)
+        m_Core.m_Selection.SetChannelLevel(nId, m.m_nChannel);
+    else if (In(nId, ctl::DELAY_STEP_FIRST, ctl::DELAY_STEP_LAST))
+        m_Core.m_Delays.OnDelayChange(nId);
+    else if (In(nId, 2160, 2171) || In(nId, 2339, 2342))
+        m_Core.m_IoConfig.RepeatExpertSensitivity(nId);
+    else if (In(nId, ctl::LP_FREQ_UP, ctl::HP_SLOPE_DOWN))
+        Step(nId, false); // the crossover steppers step their own value
+}
+
+void CDispatch::OnButtonClick(int nId) {
+    CSettingsModel& m = m_Core.m_Model;
+    CSelection& sel = m_Core.m_Selection;
+    if (In(nId, ctl::CHANNEL_FIRST, ctl::CHANNEL_FIRST + 7) ||
+        In(nId, ctl::PAIR_FIRST, ctl::PAIR_FIRST + 3)) {
+        sel.SelectChannel(nId);
+    } else if (In(nId, ctl::MUTE_FIRST, ctl::PAIR_MUTE_FIRST + 3)) {
+        if (m.m_nSoloMask) {
+            sel.RefreshMuteButtons();
+        } else {
+            sel.ToggleMute(nId);
+            sel.SendMuteMask();
+        }
+    } else if (In(nId, ctl::SOLO_FIRST, ctl::PAIR_SOLO_FIRST + 3)) {
+        sel.ToggleSolo(nId);
+        sel.SendSoloMask();
+    } else if (nId == ctl::PHASE) {
+        sel.TogglePhase(nId);
+        sel.SendPhase();
+    } else if (nId == ctl::DELAY_PHASE) {
+        if (m.m_bPair) sel.SelectChannel(-1);
+        sel.TogglePhase(nId);
+        sel.SendPhase();
+    } else if (nId == ctl::TAB_CONFIG) {
+        if (m.m_bEasyExp)
+            m_Core.m_Pages.ShowExpertConfigPage();
+        else
+            m_Core.m_Pages.ShowStandardConfigPage();
+    } else if (nId == ctl::TAB_EQ) {
+        m_Core.m_Pages.ShowEqualizerPage();
+    } else if (nId == ctl::TAB_XOVER) {
+        m_Core.m_Pages.ShowCrossoverPage();
+    } else if (nId == ctl::TAB_DELAY) {
+        m_Core.m_Pages.ShowTimeAlignmentPage();
+    } else if (nId == ctl::MODE_SWITCH) {
+        m_Core.m_Form.SetToggle(ctl::MODE_SWITCH, m.m_bEasyExp);
+        if (m.m_bEasyExp) {
+            m_Core.m_Pages.ShowStandardConfigPage();
+        } else {
+            m_Core.m_Pages.ShowExpertConfigPage();
+            m_Core.m_Form.SetToggle(ctl::MODE_SWITCH, m.m_bEasyExp);
+        }
+    } else if (nId == ctl::MAIN_UP || nId == ctl::MAIN_DOWN) {
+        sel.SetMainLevel(nId);
+        sel.SendMainVolume();
+    } else if (nId == ctl::CHANNEL_UP || nId == ctl::CHANNEL_DOWN) {
+        sel.SetChannelLevel(nId, m.m_nChannel);
+        sel.SendChannelVolume();
+    } else if (In(nId, ctl::INPUT_KIND_FIRST, ctl::INPUT_KIND_FIRST + 4)) {
+        m_Core.m_IoConfig.SelectInputKind(nId);
+    } else if (In(nId, ctl::EASY_LOW_HIGH, ctl::EASY_LOW_HIGH_2) || nId == ctl::EASY_SENS_UP ||
+               nId == ctl::EASY_SENS_DOWN) {
+        m_Core.m_IoConfig.EditEasySensitivity(nId);
+    } else if (In(nId, ctl::ARCH_FIRST, ctl::ARCH_FIRST + 4)) {
+        m_Core.m_IoConfig.SelectArchitecture(nId);
+    } else if (nId == ctl::ACTIVATE) {
+        m_Core.m_IoConfig.ActivateIoConfig();
+    } else if (nId == ctl::EQ_SWITCH) {
+        m_Core.m_Filters.OnEqEnable();
+    } else if (In(nId, ctl::XOVER_HP, ctl::XOVER_LP)) {
+        m_Core.m_Filters.OnXoverType(nId);
+        m_Core.m_Filters.CommitXover(true);
+    } else if (In(nId, ctl::DELAY_STEP_FIRST, ctl::DELAY_STEP_LAST)) {
+        m_Core.m_Delays.OnDelayChange(nId);
+        m_Core.m_Delays.CommitDelay();
+    } else if (In(nId, 2069, 2074) || In(nId, 2160, 2171) || In(nId, 2339, 2342) || nId == 2346) {
+        m_Core.m_IoConfig.EditExpertSensitivity(nId);
+    } else if (In(nId, 2075, 2122) || In(nId, 2307, 2338)) {
+        m_Core.m_IoConfig.ToggleRoute(nId);
+    } else if (In(nId, 2172, 2174)) {
+        m_Core.m_IoConfig.SelectExpertInput(nId);
+    } else if (In(nId, ctl::LP_FREQ_UP, ctl::HP_SLOPE_DOWN)) {
+        Step(nId, false);
+        m_Core.m_Filters.CommitXover(nId == ctl::HP_FREQ_UP || nId == ctl::HP_FREQ_DOWN);
+    } else if (nId == ctl::HELP) {
+        m_Core.m_Help.ToggleHelpMode();
+    } else if (nId == ctl::MANUAL) {
+        m_Core.m_Help.OpenUserManual();
+    }
+}
+
+// ---- keys and wheel ----
+
+bool CDispatch::OnKeyDownMessage(int nKey, int nFocusId) {
+    switch (nKey) {
+    case KEY_ESCAPE:
+        return true;
+    case KEY_ENTER:
+        OnReturnKey(nFocusId);
+        return true;
+    case KEY_UP:
+        OnKeyUp(nFocusId);
+        return true;
+    case KEY_DOWN:
+        OnKeyDown(nFocusId);
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool CDispatch::OnKeyUpMessage(int nKey, int nFocusId) {
+    switch (nKey) {
+    case KEY_ESCAPE:
+    case KEY_ENTER:
+        return true;
+    case KEY_UP:
+    case KEY_DOWN:
+        OnKeyUpDownRelease(nFocusId);
+        return true;
+    default:
+        return false;
+    }
+}
+
+void CDispatch::OnMouseWheel(int nDelta, int nFocusId, bool bInsideFocus) {
+    const int nNotches = nDelta / WHEEL_DELTA;
+    if (nNotches == 0 || !bInsideFocus) return;
+    if (nNotches > 0)
+        OnMouseWheelUp(nFocusId);
+    else
+        OnMouseWheelDown(nFocusId);
+}
+
+bool CDispatch::FilterLeftButton(bool bDown) {
+    const int bBlock = m_Core.m_Model.m_bMouseLbtnEventBlock;
+    if (bBlock) {
+        if (bDown)
+            TRACE("\r\n ######### return PreTranslateMessage WM_LBUTTONDOWN [%d] ", bBlock);
+        else
+            TRACE("\r\n ######### return PreTranslateMessage WM_LBUTTONUP [%d] ", bBlock);
+        return true;
+    }
+    if (bDown) TRACE("\r\n --- ");
+    return false;
+}
+
+void CDispatch::Step(int nId, bool bUp) {
+    CSettingsModel& m = m_Core.m_Model;
+    const int nStep = bUp ? ctl::STEP_UP : ctl::STEP_DOWN;
+    const Source step = bUp ? Source::FROM_STEP_UP : Source::FROM_STEP_DOWN;
+    if (nId == ctl::MAIN_LEVEL_BOX) {
+        m_Core.m_Selection.SetMainLevel(nStep);
+    } else if (nId == ctl::CHANNEL_LEVEL_BOX) {
+        m_Core.m_Selection.SetChannelLevel(nStep, m.m_nChannel);
+    } else if (nId == ctl::EASY_SENS_BOX) {
+        m_Core.m_IoConfig.EditEasySensitivity(nStep);
+    } else if (In(nId, 2301, 2306) || In(nId, 2343, 2344)) {
+        m_Core.m_IoConfig.EditExpertSensitivity(nId, nStep);
+    } else if (In(nId, ctl::EQ_FREQ_BOX, ctl::EQ_FREQ_BOX + 9)) {
+        m_Core.m_Filters.OnEqFreqEdit(nId - ctl::EQ_FREQ_BOX, step);
+    } else if (In(nId, ctl::EQ_GAIN_BOX, ctl::EQ_GAIN_BOX + 9)) {
+        m_Core.m_Filters.OnEqGainEdit(nId - ctl::EQ_GAIN_BOX, step);
+    } else if (In(nId, ctl::EQ_Q_BOX, ctl::EQ_Q_BOX + 9)) {
+        m_Core.m_Filters.OnEqBandWidthEdit(nId - ctl::EQ_Q_BOX, step);
+    } else if (nId == ctl::HP_FREQ_BOX || nId == ctl::HP_FREQ_UP || nId == ctl::HP_FREQ_DOWN) {
+        const bool bStepUp = nId == ctl::HP_FREQ_BOX ? bUp : nId == ctl::HP_FREQ_UP;
+        m_Core.m_Filters.OnXoverFreq(0, bStepUp ? Source::FROM_STEP_UP : Source::FROM_STEP_DOWN);
+    } else if (nId == ctl::LP_FREQ_BOX || nId == ctl::LP_FREQ_UP || nId == ctl::LP_FREQ_DOWN) {
+        const bool bStepUp = nId == ctl::LP_FREQ_BOX ? bUp : nId == ctl::LP_FREQ_UP;
+        m_Core.m_Filters.OnXoverFreq(1, bStepUp ? Source::FROM_STEP_UP : Source::FROM_STEP_DOWN);
+    } else if (nId == ctl::HP_SLOPE_BOX || nId == ctl::HP_SLOPE_UP || nId == ctl::HP_SLOPE_DOWN) {
+        const bool bStepUp = nId == ctl::HP_SLOPE_BOX ? bUp : nId == ctl::HP_SLOPE_UP;
+        m_Core.m_Filters.OnXoverSlope(0, bStepUp ? Source::FROM_STEP_UP : Source::FROM_STEP_DOWN);
+    } else if (nId == ctl::LP_SLOPE_BOX || nId == ctl::LP_SLOPE_UP || nId == ctl::LP_SLOPE_DOWN) {
+        const bool bStepUp = nId == ctl::LP_SLOPE_BOX ? bUp : nId == ctl::LP_SLOPE_UP;
+        m_Core.m_Filters.OnXoverSlope(1, bStepUp ? Source::FROM_STEP_UP : Source::FROM_STEP_DOWN);
+    } else if (In(nId, ctl::DELAY_CM_BOX, ctl::DELAY_IN_BOX)) {
+        m_Core.m_Delays.OnDelayChange(nStep);
+    }
+}
+
+// What a key release sends for the focused box (Enter sends the same after applying the text).
+void CDispatch::CommitFocused(int nId) {
+    if (nId == ctl::MAIN_LEVEL_BOX) {
+        m_Core.m_Selection.SendMainVolume();
+    } else if (nId == ctl::CHANNEL_LEVEL_BOX) {
+        m_Core.m_Selection.SendChannelVolume();
+    } else if (In(nId, 2301, 2306) || In(nId, 2343, 2344)) {
+        m_Core.m_IoConfig.CommitExpertSensitivity(nId);
+    } else if (In(nId, ctl::EQ_FREQ_BOX, ctl::EQ_FREQ_BOX + 9)) {
+        m_Core.m_Filters.CommitEqBand(nId - ctl::EQ_FREQ_BOX, false);
+    } else if (In(nId, ctl::EQ_GAIN_BOX, ctl::EQ_Q_BOX + 9)) {
+        // A stepped gain or bandwidth may have switched the equalizer on: the flag goes first.
+        m_Core.m_Filters.CommitEqBand((nId - ctl::EQ_GAIN_BOX) % 10, true);
+    } else if (In(nId, ctl::HP_SLOPE_BOX, ctl::LP_FREQ_BOX)) {
+        m_Core.m_Filters.CommitXover(true);
+    } else if (In(nId, ctl::DELAY_CM_BOX, ctl::DELAY_IN_BOX)) {
+        m_Core.m_Delays.CommitDelay();
+    }
+}
+
+void CDispatch::OnReturnKey(int nId) {
+    CSettingsModel& m = m_Core.m_Model;
+    if (nId == ctl::MAIN_LEVEL_BOX) {
+        m_Core.m_Selection.SetMainLevel(nId);
+    } else if (nId == ctl::CHANNEL_LEVEL_BOX) {
+        m_Core.m_Selection.SetChannelLevel(nId, m.m_nChannel);
+    } else if (nId == ctl::EASY_SENS_BOX) {
+        m_Core.m_IoConfig.EditEasySensitivity(nId);
+        return; // applied; the standard sensitivity is sent on activation
+    } else if (In(nId, 2301, 2306) || In(nId, 2343, 2344)) {
+        m_Core.m_IoConfig.EditExpertSensitivity(nId);
+    } else if (In(nId, ctl::EQ_FREQ_BOX, ctl::EQ_FREQ_BOX + 9)) {
+        m_Core.m_Filters.OnEqFreqEdit(nId - ctl::EQ_FREQ_BOX, Source::FROM_BOX);
+    } else if (In(nId, ctl::EQ_GAIN_BOX, ctl::EQ_GAIN_BOX + 9)) {
+        m_Core.m_Filters.OnEqGainEdit(nId - ctl::EQ_GAIN_BOX, Source::FROM_BOX); // switches the equalizer on
+    } else if (In(nId, ctl::EQ_Q_BOX, ctl::EQ_Q_BOX + 9)) {
+        m_Core.m_Filters.OnEqBandWidthEdit(nId - ctl::EQ_Q_BOX, Source::FROM_BOX);
+    } else if (nId == ctl::HP_FREQ_BOX || nId == ctl::LP_FREQ_BOX) {
+        m_Core.m_Filters.OnXoverFreq(nId - ctl::HP_FREQ_BOX, Source::FROM_BOX);
+        if (nId == ctl::LP_FREQ_BOX) m_Core.m_Filters.RefreshXoverPage(m.m_nChannel);
+    } else if (nId == ctl::HP_SLOPE_BOX || nId == ctl::LP_SLOPE_BOX) {
+        m_Core.m_Filters.OnXoverSlope(nId - ctl::HP_SLOPE_BOX, Source::FROM_BOX);
+        m_Core.m_Filters.RefreshXoverPage(m.m_nChannel);
+    } else if (In(nId, ctl::DELAY_CM_BOX, ctl::DELAY_IN_BOX)) {
+        m_Core.m_Delays.OnDelayChange(nId);
+    } else {
+        return;
+    }
+    CommitFocused(nId);
+}
+
+void CDispatch::OnKeyUp(int nId) {
+    TRACE("\r\n OnKeyUp");
+    Step(nId, true);
+}
+
+void CDispatch::OnKeyDown(int nId) {
+    TRACE("\r\n OnKeyDown");
+    Step(nId, false);
+}
+
+void CDispatch::OnKeyUpDownRelease(int nId) {
+    TRACE("\r\n OnKeyUpDownRelease");
+    CommitFocused(nId);
+}
+
+void CDispatch::OnMouseWheelUp(int nId) {
+    TRACE("\r\n OnMouseWheelUp");
+    if (!IsSteppable(nId)) return;
+    Step(nId, true);
+    m_Core.m_Host.PostToSelf(WM_WHEEL_STEP, 0, nId);
+}
+
+void CDispatch::OnMouseWheelDown(int nId) {
+    TRACE("\r\n OnMouseWheelDown");
+    if (!IsSteppable(nId)) return;
+    Step(nId, false);
+    m_Core.m_Host.PostToSelf(WM_WHEEL_STEP, 0, nId);
+}

@@ -1,0 +1,191 @@
+#include "editor/pages.h"
+
+#include "editor/controlids.h"
+#include "editor/editorcore.h"
+
+namespace {
+
+constexpr int kTabs[4] = {ctl::TAB_CONFIG, ctl::TAB_EQ, ctl::TAB_XOVER, ctl::TAB_DELAY};
+
+void AddRange(std::vector<int>& ids, int nFirst, int nLast) {
+    for (int id = nFirst; id <= nLast; ++id)
+        ids.push_back(id);
+}
+
+} // namespace
+
+std::vector<int> CPages::PageControls(int nPage) {
+    std::vector<int> ids;
+    switch (nPage) {
+    case PAGE_STANDARD:
+        ids = {ctl::MODE_SWITCH,    ctl::EASY_SENS_SLIDER, ctl::EASY_SENS_BOX,   ctl::EASY_SENS_UP,
+               ctl::EASY_SENS_DOWN, ctl::EASY_LOW_HIGH,    ctl::EASY_LOW_HIGH_2, ctl::ACTIVATE};
+        AddRange(ids, ctl::INPUT_KIND_FIRST, ctl::INPUT_KIND_FIRST + 4);
+        AddRange(ids, ctl::ARCH_FIRST, ctl::ARCH_FIRST + 4);
+        break;
+    case PAGE_EXPERT:
+        ids = {ctl::MODE_SWITCH, 2346, 2347, 2348, 2343, 2344};
+        AddRange(ids, 2069, 2074); // row and channel labels
+        AddRange(ids, 2075, 2122); // main routing matrix
+        AddRange(ids, 2123, 2128); // main sensitivity sliders
+        AddRange(ids, 2160, 2174); // main steppers, input buttons
+        AddRange(ids, 2301, 2306); // main sensitivity boxes
+        AddRange(ids, 2307, 2342); // AUX and numerical matrices, AUX steppers
+        break;
+    case PAGE_EQ:
+        AddRange(ids, ctl::EQ_GAIN_SLIDER, ctl::EQ_Q_BOX + 9);
+        ids.push_back(ctl::GRAPH);
+        break;
+    case PAGE_XOVER:
+        ids = {ctl::XOVER_HP, ctl::XOVER_BP, ctl::XOVER_LP, ctl::GRAPH};
+        AddRange(ids, ctl::HP_SLIDER, ctl::HP_SLOPE_DOWN);
+        break;
+    case PAGE_DELAY:
+        ids = {ctl::DELAY_CM_BOX, ctl::DELAY_MS_BOX, ctl::DELAY_IN_BOX, ctl::DELAY_PHASE};
+        AddRange(ids, ctl::DELAY_STEP_FIRST, ctl::DELAY_STEP_LAST);
+        AddRange(ids, ctl::SPEAKER_FIRST, ctl::SPEAKER_LAST);
+        AddRange(ids, ctl::EXPERT_SPEAKER_FIRST, ctl::EXPERT_SPEAKER_LAST);
+        break;
+    default:
+        break;
+    }
+    return ids;
+}
+
+void CPages::HidePageControls(int nPage) {
+    for (int id : PageControls(nPage))
+        m_Core.m_Form.Show(id, false);
+    if (nPage == PAGE_STANDARD || nPage == PAGE_DELAY) m_Core.m_Host.KillTimer(TIMER_ANIMATION);
+}
+
+void CPages::ShowPageControls(int nPage) {
+    CSettingsModel& m = m_Core.m_Model;
+    CFormState& f = m_Core.m_Form;
+    switch (nPage) {
+    case PAGE_STANDARD:
+        f.Show(ctl::MODE_SWITCH, true);
+        for (int k = 0; k < MLB8_INPUT_KINDS; ++k)
+            f.Show(ctl::INPUT_KIND_FIRST + k, true);
+        for (int a = 0; a < MLB8_ARCHITECTURES; ++a)
+            f.Show(ctl::ARCH_FIRST + a, true);
+        f.Show(ctl::ACTIVATE, true);
+        m_Core.m_IoConfig.ShowEasySensitivityControls();
+        m_Core.m_IoConfig.ApplySelectorStates(m.m_nDSPOutput[m.m_nDSPInput]);
+        m_Core.m_IoConfig.EditEasySensitivity(-1);
+        m_Core.m_Host.SetTimer(TIMER_ANIMATION, ANIMATION_MS);
+        break;
+    case PAGE_EXPERT:
+        f.Show(ctl::MODE_SWITCH, true);
+        f.SetToggle(2346, m.m_bExpertConfigInputHighLow);
+        m_Core.m_IoConfig.ApplySelectorStates(CIoConfig::SELECTOR_EXPERT);
+        m_Core.m_IoConfig.SelectExpertInput(-1);
+        m_Core.m_IoConfig.ToggleRoute(-1);
+        m_Core.m_IoConfig.RefreshExpertSensitivity();
+        break;
+    case PAGE_EQ:
+        for (int id : PageControls(PAGE_EQ))
+            f.Show(id, true);
+        break;
+    case PAGE_XOVER:
+        for (int id : {ctl::XOVER_HP, ctl::XOVER_BP, ctl::XOVER_LP, ctl::GRAPH})
+            f.Show(id, true);
+        // The value controls follow the channel's crossover type.
+        m_Core.m_Filters.RefreshXoverPage(m.m_nChannel);
+        break;
+    case PAGE_DELAY: {
+        for (int id : {ctl::DELAY_CM_BOX, ctl::DELAY_MS_BOX, ctl::DELAY_IN_BOX, ctl::DELAY_PHASE})
+            f.Show(id, true);
+        for (int id = ctl::DELAY_STEP_FIRST; id <= ctl::DELAY_STEP_LAST; ++id)
+            f.Show(id, true);
+        for (int ch = 0; ch < MLB8_CHANNELS; ++ch)
+            if (const int nIcon = m_Core.m_Delays.IconOfChannel(ch)) f.Show(nIcon, true);
+        m_Core.m_Selection.RefreshPhaseButtons();
+        m_Core.m_Delays.OnDelayChange(CDelayEditor::REPOSITION);
+        m_Core.m_Delays.RefreshIconSelection();
+        m_Core.m_Delays.RefreshIconActivity();
+        m_Core.m_Host.SetTimer(TIMER_ANIMATION, ANIMATION_MS);
+        break;
+    }
+    default:
+        break;
+    }
+    m_Core.m_Host.Repaint(AREA_PAGE);
+}
+
+void CPages::ForcePair() {
+    CSettingsModel& m = m_Core.m_Model;
+    if (m.m_bPair) return;
+    m.m_nChannel = static_cast<std::uint8_t>(m.m_nChannel & ~1);
+    m.m_bPair = 1;
+    m_Core.m_Selection.RefreshChannelButtons();
+}
+
+bool CPages::EnterPage(int nPage, int nTab) {
+    CSettingsModel& m = m_Core.m_Model;
+    CFormState& f = m_Core.m_Form;
+    if (m.m_nPage == nPage) {
+        f.SetToggle(nTab, 1);
+        return false;
+    }
+    for (int id : kTabs)
+        f.SetToggle(id, 0);
+    f.SetToggle(nTab, 1);
+    HidePageControls(m.m_nPage);
+    m.m_nPage = static_cast<std::uint8_t>(nPage);
+    ShowPageControls(nPage);
+    m_Core.m_Host.Repaint(AREA_PAGE);
+    return true;
+}
+
+void CPages::ShowStandardConfigPage() {
+    CSettingsModel& m = m_Core.m_Model;
+    m.m_bEasyExp = 0;
+    m_Core.m_Form.SetToggle(ctl::MODE_SWITCH, m.m_bEasyExp);
+    ForcePair();
+    if (m.m_nPage == PAGE_STANDARD) m_Core.m_Form.SetToggle(ctl::MODE_SWITCH, 0);
+    if (!EnterPage(PAGE_STANDARD, ctl::TAB_CONFIG)) return;
+    m_Core.m_IoConfig.UpdateConfigInput2Output(m.m_nDSPInput, m.m_nDSPOutput[m.m_nDSPInput]);
+}
+
+void CPages::ShowExpertConfigPage() {
+    CSettingsModel& m = m_Core.m_Model;
+    m.m_bEasyExp = 1;
+    m_Core.m_Form.SetToggle(ctl::MODE_SWITCH, m.m_bEasyExp);
+    ForcePair();
+    if (!EnterPage(PAGE_EXPERT, ctl::TAB_CONFIG)) return;
+    m_Core.m_IoConfig.ToggleRoute(-1);
+}
+
+void CPages::ShowEqualizerPage() {
+    CSettingsModel& m = m_Core.m_Model;
+    ForcePair();
+    if (m.m_nPage == PAGE_EQ) {
+        m_Core.m_Form.SetToggle(ctl::TAB_EQ, 1);
+        return;
+    }
+    m.m_bGraphTimerArmed = 0;
+    EnterPage(PAGE_EQ, ctl::TAB_EQ);
+    m_Core.m_Selection.SelectChannel(-1);
+}
+
+void CPages::ShowCrossoverPage() {
+    CSettingsModel& m = m_Core.m_Model;
+    ForcePair();
+    if (m.m_nPage == PAGE_XOVER) {
+        m_Core.m_Form.SetToggle(ctl::TAB_XOVER, 1);
+        return;
+    }
+    m.m_bGraphTimerArmed = 0;
+    EnterPage(PAGE_XOVER, ctl::TAB_XOVER);
+    m_Core.m_Filters.RefreshXoverPage(m.m_nChannel);
+}
+
+void CPages::ShowTimeAlignmentPage() {
+    if (m_Core.m_Model.m_bPair) m_Core.m_Selection.RefreshChannelButtons();
+    EnterPage(PAGE_DELAY, ctl::TAB_DELAY);
+}
+
+void CPages::OnAnimationTimer() {
+    m_nAnimation = (m_nAnimation + 5) % 50;
+    m_Core.m_Host.Repaint(AREA_ANIMATION);
+}

@@ -1,0 +1,488 @@
+#include "editor/presetfile.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <cstdio>
+#include <cstring>
+
+#include "comm/trace.h"
+#include "editor/editorcore.h"
+#include "editor/help.h"
+
+namespace {
+
+constexpr const char* kBusySaving = "正在保存中.....";
+constexpr const char* kBusyFactory = "Factory Setting.....";
+constexpr std::uint32_t kFileTimerMs = 100;
+constexpr std::size_t kBandWidthChars = 400;
+constexpr int kMinFreq = 16;
+constexpr int kMaxFreq = 20000;
+constexpr int kMaxGain = 15;
+constexpr int kMaxSlope = 7;
+constexpr float kMinEqQ = 1.0f;
+constexpr float kMaxEqQ = 10.0f;
+constexpr float kXoverQButterworth = 0.707f;
+constexpr float kXoverQBessel = 0.577f;
+constexpr float kMaxDelayMs = 22.0f;
+
+const char* const kPresetSections[] = {"PRESET",    "MAIN_CONTROL", "EASY_CONFIG",
+                                       "EQUALIZER", "CROSSOVER",    "TIME_ALIGNMENT"};
+
+std::string Key(const char* pszName, const char* pszFormat, int n) {
+    char sz[64];
+    std::snprintf(sz, sizeof sz, pszFormat, pszName, n);
+    return sz;
+}
+std::string ChKey(const char* pszName, int ch) {
+    return Key(pszName, "%s_CH%d", ch);
+}
+std::string BandKey(int ch, int band, const char* pszField) {
+    char sz[64];
+    std::snprintf(sz, sizeof sz, "CH%d_BIQUAD_%d_%s", ch, band, pszField);
+    return sz;
+}
+std::string XoverKey(int ch, const char* pszFilter, const char* pszField) {
+    char sz[64];
+    std::snprintf(sz, sizeof sz, "CH%d_%s_%s", ch, pszFilter, pszField);
+    return sz;
+}
+
+// "%f" of the value, whatever the locale of the process.
+std::string FixedSix(float f) {
+    char sz[64];
+    const auto result =
+        std::to_chars(sz, sz + sizeof sz, static_cast<double>(f), std::chars_format::fixed, 6);
+    return result.ec == std::errc() ? std::string(sz, result.ptr) : std::string("0.000000");
+}
+
+std::string Number(double f) {
+    char sz[32];
+    std::snprintf(sz, sizeof sz, "%g", f);
+    return sz;
+}
+
+// Reading keys with the reader's rules, noting every value that had to change.
+class CKeyReader {
+public:
+    CKeyReader(const ZUtils::ZProfile& p, std::vector<std::string>* pNotes) : m_P(p), m_pNotes(pNotes) {}
+
+    int Int(const char* pszSection, const std::string& key) const { return m_P.GetInt(pszSection, key, 0); }
+    std::string Text(const char* pszSection, const std::string& key, std::size_t nSize = 64) const {
+        return m_P.GetString(pszSection, key, {}, nSize + 1);
+    }
+    bool Has(const char* pszSection, const std::string& key) const { return m_P.HasKey(pszSection, key); }
+
+    void Note(const char* pszSection, const std::string& key, const std::string& result) {
+        std::string raw = Text(pszSection, key, 40);
+        if (raw.size() == 40) raw += "...";
+        const std::string note = key + "=" + raw + " -> " + result;
+        TRACE("\r\n Preset file [%s] %s", pszSection, note.c_str());
+        if (m_pNotes) m_pNotes->push_back(note);
+    }
+    int Clamped(const char* pszSection, const std::string& key, int nLow, int nHigh) {
+        const int v = Int(pszSection, key);
+        const int c = std::clamp(v, nLow, nHigh);
+        if (c != v) Note(pszSection, key, std::to_string(c));
+        return c;
+    }
+    int Flag(const char* pszSection, const std::string& key) {
+        const int v = Int(pszSection, key);
+        if (v != 0 && v != 1) Note(pszSection, key, "1");
+        return v ? 1 : 0;
+    }
+    // Stored as 13 - index.
+    int Sensitivity(const char* pszSection, const std::string& key) {
+        const long long nIndex = MLB8_MAX_SENSITIVITY - static_cast<long long>(Int(pszSection, key));
+        const int c = static_cast<int>(std::clamp<long long>(nIndex, 0, MLB8_MAX_SENSITIVITY));
+        if (c != nIndex)
+            Note(pszSection, key,
+                 "index " + std::to_string(c) + " (" + std::to_string(MLB8_MAX_SENSITIVITY - c) + ")");
+        return c;
+    }
+    std::uint8_t RoutingByte(const char* pszSection, const std::string& key, std::uint8_t nMask,
+                             bool bMasked) {
+        const int v = Int(pszSection, key);
+        const std::uint8_t nByte = static_cast<std::uint8_t>(static_cast<unsigned>(v) & 0xFFu);
+        const std::uint8_t nResult = bMasked ? static_cast<std::uint8_t>(nByte & nMask) : nByte;
+        if (v != nResult) {
+            char sz[32];
+            std::snprintf(sz, sizeof sz, "%u%s", nResult,
+                          nByte != v ? " (low byte)" : " (masked by the routing)");
+            Note(pszSection, key, sz);
+        }
+        return nResult;
+    }
+
+private:
+    const ZUtils::ZProfile& m_P;
+    std::vector<std::string>* m_pNotes;
+};
+
+SFilterCoef ReadFilter(CKeyReader& r, int ch, const char* pszFilter, int nBand) {
+    auto key = [&](const char* pszField) {
+        return nBand >= 0 ? BandKey(ch, nBand, pszField) : XoverKey(ch, pszFilter, pszField);
+    };
+    const char* pszSection = nBand >= 0 ? "EQUALIZER" : "CROSSOVER";
+    SFilterCoef coef{};
+    const int nType = r.Int(pszSection, key("Filtertype"));
+    std::uint8_t nResult = static_cast<std::uint8_t>(static_cast<unsigned>(nType) & 0xFFu);
+    if (nBand >= 0) {
+        if (nResult > FT_HIGHPASS) nResult = FT_OFF; // no such filter
+    } else {
+        const std::uint8_t nOwn = std::strcmp(pszFilter, "HPF") == 0 ? FT_HIGHPASS : FT_LOWPASS;
+        if (nResult != nOwn) nResult = FT_OFF;
+    }
+    if (nResult != nType) r.Note(pszSection, key("Filtertype"), std::to_string(nResult));
+    coef.Filtertype = nResult;
+
+    const std::string bwKey = key("BandWidth");
+    const float fRead =
+        static_cast<float>(ZUtils::ParseProfileDouble(r.Text(pszSection, bwKey, kBandWidthChars)));
+    float fQ;
+    if (nBand >= 0)
+        fQ = std::clamp(fRead, kMinEqQ, kMaxEqQ);
+    else
+        fQ = fRead == kXoverQBessel ? kXoverQBessel : kXoverQButterworth;
+    if (fQ != fRead && r.Has(pszSection, bwKey) && !(nBand < 0 && fRead == kXoverQButterworth))
+        r.Note(pszSection, bwKey, Number(fQ));
+    coef.BandWidth = fQ;
+
+    const std::string freqKey = key("Freq");
+    const int nFreq = r.Int(pszSection, freqKey);
+    coef.Freq = static_cast<std::uint16_t>(std::clamp(nFreq, kMinFreq, kMaxFreq));
+    if (coef.Freq != nFreq && r.Has(pszSection, freqKey))
+        r.Note(pszSection, freqKey, std::to_string(coef.Freq));
+
+    if (nBand >= 0)
+        coef.Gain = static_cast<std::int8_t>(r.Clamped(pszSection, key("Gain"), -kMaxGain, kMaxGain));
+    else
+        coef.Slop = static_cast<std::uint8_t>(r.Clamped(pszSection, key("Slop"), 0, kMaxSlope));
+    return coef;
+}
+
+} // namespace
+
+std::string FileTitle(const std::string& path) {
+    const std::size_t nSlash = path.rfind('/');
+    return nSlash == std::string::npos ? path : path.substr(nSlash + 1);
+}
+
+std::string FactoryFilePath() {
+    const std::string dir = ZUtils::ExecutableDir();
+    return (dir.empty() ? std::string("..") : dir + "/..") + "/share/MLB-8 DSP Manager/Dovu/" +
+           FACTORY_FILE_NAME;
+}
+
+bool IsPresetProfile(const ZUtils::ZProfile& profile) {
+    return std::any_of(std::begin(kPresetSections), std::end(kPresetSections),
+                       [&](const char* pszSection) { return profile.HasSection(pszSection); });
+}
+
+void WritePresetKeys(ZUtils::ZProfile& p, const CSettingsModel& m, const std::tm& stamp) {
+    p.SetInt("DSP", "Year", stamp.tm_year + 1900);
+    p.SetInt("DSP", "Month", stamp.tm_mon + 1);
+    p.SetInt("DSP", "Day", stamp.tm_mday);
+    p.SetInt("DSP", "Hour", stamp.tm_hour);
+    p.SetInt("DSP", "Minute", stamp.tm_min);
+    p.SetInt("DSP", "Second", stamp.tm_sec);
+
+    p.SetInt("PRESET", "PRESET", m.m_nCurPreset);
+
+    p.SetInt("MAIN_CONTROL", "VOLUME_MAIN", m.m_nMainVolume);
+    for (int ch = 0; ch < MLB8_CHANNELS; ++ch)
+        p.SetInt("MAIN_CONTROL", ChKey("VOLUME", ch), m.m_nVolume[ch]);
+    for (int ch = 0; ch < MLB8_CHANNELS; ++ch)
+        p.SetInt("MAIN_CONTROL", ChKey("PHASE", ch), m.m_bPhase[ch] ? 1 : 0);
+    for (int ch = 0; ch < MLB8_CHANNELS; ++ch)
+        p.SetInt("MAIN_CONTROL", ChKey("MUTE", ch), m.m_bMute[ch] ? 1 : 0);
+
+    const char* E = "EASY_CONFIG";
+    for (int i = 0; i < MLB8_MAIN_INPUTS; ++i)
+        p.SetInt(E, ChKey("INPUT_SENSITIVITY_MAIN", i), MLB8_MAX_SENSITIVITY - m.m_nInputSensitivityMain[i]);
+    for (int i = 0; i < MLB8_AUX_INPUTS; ++i)
+        p.SetInt(E, ChKey("INPUT_SENSITIVITY_AUX", i), MLB8_MAX_SENSITIVITY - m.m_nInputSensitivityAux[i]);
+    p.SetInt(E, "HIGH_LEVEL", m.m_bEasyConfigInputHighLow ? 1 : 0);
+    p.SetInt(E, "HIGH_LEVEL_EXPERT", m.m_bExpertConfigInputHighLow ? 1 : 0);
+    p.SetInt(E, "INPUT_CONFIG", m.m_nDSPInput);
+    p.SetInt(E, "INPUT_CONFIG_EXPERT", m.m_nDSPExpInput);
+    for (int k = 0; k < MLB8_INPUT_KINDS; ++k)
+        p.SetInt(E, Key("OUTPUT_CONFIG", "%s_%d", k), m.m_nDSPOutput[k]);
+    for (int ch = 0; ch < MLB8_CHANNELS; ++ch) {
+        p.SetInt(E, Key("OUTPUT_MAP", "%s_M%d", ch), m.m_MapM[ch]);
+        p.SetInt(E, Key("OUTPUT_MAP", "%s_A%d", ch), m.m_MapA[ch]);
+        p.SetInt(E, Key("OUTPUT_MAP", "%s_D%d", ch), m.m_MapD[ch]);
+    }
+    p.SetInt(E, "EASY_EXPERT_CONFIG", m.m_bEasyExp ? 1 : 0);
+    p.SetInt(E, "INPUT_SENSITIVITY_EASY", MLB8_MAX_SENSITIVITY - m.m_nEasyConfigInputSensitivity);
+
+    for (int ch = 0; ch < MLB8_CHANNELS; ++ch)
+        p.SetInt("EQUALIZER", ChKey("ENABLE", ch), m.m_bEqEnable[ch] ? 1 : 0);
+    for (int ch = 0; ch < MLB8_CHANNELS; ++ch)
+        for (int b = 0; b < CRev8001Lib::EQ_BANDS; ++b) {
+            const SFilterCoef c =
+                m.m_Lib.GetEqCoef(static_cast<std::uint8_t>(ch), static_cast<std::uint8_t>(b));
+            p.SetInt("EQUALIZER", BandKey(ch, b, "Filtertype"), c.Filtertype);
+            p.SetString("EQUALIZER", BandKey(ch, b, "BandWidth"), FixedSix(c.BandWidth));
+            p.SetInt("EQUALIZER", BandKey(ch, b, "Freq"), c.Freq);
+            p.SetInt("EQUALIZER", BandKey(ch, b, "Gain"), c.Gain);
+        }
+
+    for (int ch = 0; ch < MLB8_CHANNELS; ++ch)
+        p.SetInt("CROSSOVER", ChKey("ENABLE", ch), m.m_Lib.GetXoverFlag(static_cast<std::uint8_t>(ch)));
+    for (int f = CRev8001Lib::XOVER_HIGHPASS; f <= CRev8001Lib::XOVER_LOWPASS; ++f) {
+        const char* pszFilter = f == CRev8001Lib::XOVER_HIGHPASS ? "HPF" : "LPF";
+        for (int ch = 0; ch < MLB8_CHANNELS; ++ch) {
+            const SFilterCoef c =
+                m.m_Lib.GetXoverCoef(static_cast<std::uint8_t>(ch), static_cast<std::uint8_t>(f));
+            p.SetInt("CROSSOVER", XoverKey(ch, pszFilter, "Filtertype"), c.Filtertype);
+            p.SetString("CROSSOVER", XoverKey(ch, pszFilter, "BandWidth"), FixedSix(c.BandWidth));
+            p.SetInt("CROSSOVER", XoverKey(ch, pszFilter, "Freq"), c.Freq);
+            p.SetInt("CROSSOVER", XoverKey(ch, pszFilter, "Slop"), c.Slop);
+        }
+    }
+
+    for (int ch = 0; ch < MLB8_CHANNELS; ++ch)
+        p.SetInt("TIME_ALIGNMENT", ChKey("DELAY", ch), m.m_nDelay[ch]);
+}
+
+void ReadPresetKeys(const ZUtils::ZProfile& p, CSettingsModel& m, EPresetRead mode,
+                    std::vector<std::string>* pNotes) {
+    CKeyReader r(p, pNotes);
+    const bool bFactory = mode == EPresetRead::Factory;
+    m.ResetMapsToDefault();
+
+    m.m_nCurPreset = r.Clamped("PRESET", "PRESET", 0, 3);
+    m.m_nMainVolume = r.Clamped("MAIN_CONTROL", "VOLUME_MAIN", 0, MLB8_MAX_VOLUME);
+    for (int ch = 0; ch < MLB8_CHANNELS; ++ch)
+        m.m_nVolume[ch] = r.Clamped("MAIN_CONTROL", ChKey("VOLUME", ch), 0, MLB8_MAX_VOLUME);
+    for (int ch = 0; ch < MLB8_CHANNELS; ++ch)
+        m.m_bPhase[ch] = r.Flag("MAIN_CONTROL", ChKey("PHASE", ch));
+    for (int ch = 0; ch < MLB8_CHANNELS; ++ch)
+        m.m_bMute[ch] = r.Flag("MAIN_CONTROL", ChKey("MUTE", ch));
+
+    const char* E = "EASY_CONFIG";
+    m.m_nDSPInput = r.Clamped(E, "INPUT_CONFIG", 0, MLB8_INPUT_KINDS - 1);
+    TRACE("\r\n m_nDSPInput [%d] ", m.m_nDSPInput);
+    m.m_nDSPExpInput = r.Clamped(E, "INPUT_CONFIG_EXPERT", 0, 2);
+    if (!bFactory) m.m_bEasyExp = r.Flag(E, "EASY_EXPERT_CONFIG");
+    for (int k = 0; k < MLB8_INPUT_KINDS; ++k) {
+        m.m_nDSPOutput[k] = r.Clamped(E, Key("OUTPUT_CONFIG", "%s_%d", k), 0, MLB8_ARCHITECTURES - 1);
+        TRACE("\r\n m_nDSPOutput[%d]  ", m.m_nDSPOutput[k]);
+    }
+    m.m_nDSPOutput[INPUT_51_WIRED] = ARCH_51;
+
+    const bool bMasked = bFactory || !m.m_bEasyExp;
+    const int nMainKind = m.m_nDSPInput <= INPUT_2_WIRED ? m.m_nDSPInput : INPUT_51_WIRED;
+    const std::uint8_t* pRowM = ROUTING_PRESETS[nMainKind][m.m_nDSPOutput[nMainKind]];
+    const std::uint8_t* pRowA = ROUTING_PRESETS[INPUT_AUX][m.m_nDSPOutput[INPUT_AUX]];
+    const std::uint8_t* pRowD = ROUTING_PRESETS[INPUT_NUMERICAL][m.m_nDSPOutput[INPUT_NUMERICAL]];
+    for (int ch = 0; ch < MLB8_CHANNELS; ++ch) {
+        m.m_MapM[ch] = r.RoutingByte(E, Key("OUTPUT_MAP", "%s_M%d", ch), pRowM[ch], bMasked);
+        m.m_MapA[ch] = r.RoutingByte(E, Key("OUTPUT_MAP", "%s_A%d", ch), pRowA[ch], bMasked);
+        m.m_MapD[ch] = r.RoutingByte(E, Key("OUTPUT_MAP", "%s_D%d", ch), pRowD[ch], bMasked);
+    }
+    if (bFactory) {
+        // Only an explicit 1 selects the expert mode for the factory settings.
+        const int v = r.Int(E, "EASY_EXPERT_CONFIG");
+        if (v != 0 && v != 1) r.Note(E, "EASY_EXPERT_CONFIG", "0");
+        m.m_bEasyExp = v == 1 ? 1 : 0;
+    }
+    m.m_bEasyConfigInputHighLow = r.Flag(E, "HIGH_LEVEL");
+    m.m_bExpertConfigInputHighLow = r.Flag(E, "HIGH_LEVEL_EXPERT");
+    for (int i = 0; i < MLB8_MAIN_INPUTS; ++i)
+        m.m_nInputSensitivityMain[i] = r.Sensitivity(E, ChKey("INPUT_SENSITIVITY_MAIN", i));
+    for (int i = 0; i < MLB8_AUX_INPUTS; ++i)
+        m.m_nInputSensitivityAux[i] = r.Sensitivity(E, ChKey("INPUT_SENSITIVITY_AUX", i));
+    m.m_nEasyConfigInputSensitivity = r.Sensitivity(E, "INPUT_SENSITIVITY_EASY");
+
+    for (int ch = 0; ch < MLB8_CHANNELS; ++ch) {
+        m.m_bEqEnable[ch] = r.Flag("EQUALIZER", ChKey("ENABLE", ch));
+        m.m_Lib.SetEqFlag(static_cast<std::uint8_t>(ch), m.m_bEqEnable[ch]);
+    }
+    for (int ch = 0; ch < MLB8_CHANNELS; ++ch)
+        for (int b = 0; b < CRev8001Lib::EQ_BANDS; ++b)
+            m.m_Lib.SetEqCoef(static_cast<std::uint8_t>(ch), static_cast<std::uint8_t>(b),
+                              ReadFilter(r, ch, nullptr, b));
+
+    for (int ch = 0; ch < MLB8_CHANNELS; ++ch) {
+        m.m_bXoverEnable[ch] = r.Flag("CROSSOVER", ChKey("ENABLE", ch));
+        m.m_Lib.SetXoverFlag(static_cast<std::uint8_t>(ch), m.m_bXoverEnable[ch]);
+    }
+    for (int ch = 0; ch < MLB8_CHANNELS; ++ch) {
+        const SFilterCoef high = ReadFilter(r, ch, "HPF", -1);
+        m.m_Lib.SetXoverCoef(static_cast<std::uint8_t>(ch), CRev8001Lib::XOVER_HIGHPASS, high);
+        m.m_nXoverType[ch][1] = high.Filtertype;
+    }
+    for (int ch = 0; ch < MLB8_CHANNELS; ++ch) {
+        const SFilterCoef low = ReadFilter(r, ch, "LPF", -1);
+        m.m_Lib.SetXoverCoef(static_cast<std::uint8_t>(ch), CRev8001Lib::XOVER_LOWPASS, low);
+        m.m_nXoverType[ch][0] = low.Filtertype;
+    }
+
+    for (int ch = 0; ch < MLB8_CHANNELS; ++ch) {
+        const std::string key = ChKey("DELAY", ch);
+        const int v = ZUtils::ParseProfileInt(r.Text("TIME_ALIGNMENT", key));
+        const std::uint16_t nSamples = static_cast<std::uint16_t>(static_cast<unsigned>(v)); // modulo 65536
+        m.m_nDelay[ch] = std::min<std::uint16_t>(nSamples, MLB8_MAX_DELAY);
+        if (m.m_nDelay[ch] != v) r.Note("TIME_ALIGNMENT", key, std::to_string(m.m_nDelay[ch]));
+        m.m_fDelayMs[ch] = std::clamp(CSettingsModel::DelayMsFromSamples(m.m_nDelay[ch]), 0.0f, kMaxDelayMs);
+    }
+}
+
+CPresetFiles::CPresetFiles(CEditorCore& core) : m_Core(core), m_szFactoryPath(FactoryFilePath()) {}
+
+int CPresetFiles::ReadConfigFile(EPresetRead mode) {
+    const std::string& path = m_Core.m_Model.m_szFilePath;
+    ZUtils::ZProfile profile;
+    m_szError.clear();
+    if (!profile.LoadFile(path))
+        m_szError = std::strerror(profile.LastError());
+    else if (!IsPresetProfile(profile))
+        m_szError = "not a preset file";
+    if (!m_szError.empty()) {
+        TRACE("\r\n !!!!! ERROR reading \"%s\": %s", path.c_str(), m_szError.c_str());
+        return 0;
+    }
+    m_Notes.clear();
+    ReadPresetKeys(profile, m_Core.m_Model, mode, &m_Notes);
+    return 1;
+}
+
+void CPresetFiles::AfterRead() {
+    m_Core.m_Link.OnLoadDone();
+}
+
+int CPresetFiles::WriteConfigFile(int nCode) {
+    IEditorHost& host = m_Core.m_Host;
+    const std::string path = m_Core.m_Model.m_szFilePath;
+    host.ShowBusy(kBusySaving);
+    // Keys the file already has keep their places; keys of others stay as they are.
+    ZUtils::ZProfile profile;
+    bool bOk = profile.LoadFile(path) || profile.LastError() == ENOENT;
+    if (bOk) {
+        const std::time_t now = std::time(nullptr);
+        std::tm stamp{};
+        localtime_r(&now, &stamp);
+        WritePresetKeys(profile, m_Core.m_Model, stamp);
+        bOk = profile.SaveFile(path);
+    }
+    host.HideBusy();
+    if (!bOk) {
+        m_szError = std::strerror(profile.LastError());
+        TRACE("\r\n !!!!! ERROR saving \"%s\": %s", path.c_str(), m_szError.c_str());
+        host.MessageBox("The preset file \"" + path + "\" could not be saved: " + m_szError + ".");
+        return 0;
+    }
+    host.PostToFrame(WM_MARK_SAVE, nCode);
+    return 1;
+}
+
+int CPresetFiles::LoadPresetPath(const std::string& path) {
+    CSettingsModel& m = m_Core.m_Model;
+    IEditorHost& host = m_Core.m_Host;
+    const std::string previous = m.m_szFilePath;
+    m.m_szFilePath.clear();
+    m.m_szFilePath = path;
+    if (!ReadConfigFile(EPresetRead::File)) {
+        m.m_szFilePath = previous;
+        host.MessageBox("The preset file \"" + path + "\" could not be read: " + m_szError + ".");
+        m.MouseLbtnEventDisable(0);
+        return 0;
+    }
+    m_szFileTitle = ::FileTitle(path);
+    AfterRead();
+    host.KillTimer(TIMER_SEND_ALL);
+    host.SetTimer(TIMER_SEND_ALL, kFileTimerMs);
+    host.SetTitle(std::string(TEXT_TITLE) + "(" + m_szFileTitle + ")");
+    return 1;
+}
+
+void CPresetFiles::LoadPresetFile() {
+    CSettingsModel& m = m_Core.m_Model;
+    m.MouseLbtnEventDisable(1);
+    const std::string path = m_Core.m_Host.OpenFileDialog(PRESET_FILE_FILTER);
+    if (path.empty()) {
+        m.MouseLbtnEventDisable(0);
+        return;
+    }
+    LoadPresetPath(path);
+}
+
+namespace {
+// A name typed without an extension gets the preset extension, as the save dialog would add it.
+std::string WithPresetExtension(const std::string& path) {
+    const std::string title = FileTitle(path);
+    return title.find('.') == std::string::npos ? path + PRESET_FILE_EXTENSION : path;
+}
+} // namespace
+
+void CPresetFiles::SavePresetFileAs() {
+    CSettingsModel& m = m_Core.m_Model;
+    IEditorHost& host = m_Core.m_Host;
+    m.MouseLbtnEventDisable(1);
+    const std::string path = host.SaveFileDialog(PRESET_FILE_FILTER, m.m_szFilePath);
+    if (path.empty()) {
+        m.MouseLbtnEventDisable(0);
+        return;
+    }
+    m.m_szFilePath.clear();
+    m.m_szFilePath = WithPresetExtension(path);
+    m_szFileTitle = ::FileTitle(m.m_szFilePath);
+    host.KillTimer(TIMER_SAVE_FILE);
+    host.SetTimer(TIMER_SAVE_FILE, kFileTimerMs);
+}
+
+void CPresetFiles::OnSaveFile() {
+    TRACE("\r\n WM_SAVE_FILE");
+    WriteConfigFile(4);
+    m_Core.m_Host.KillTimer(TIMER_ID_UNLOCK_MOUSE);
+    m_Core.m_Host.SetTimer(TIMER_ID_UNLOCK_MOUSE, UNLOCK_MOUSE_MS);
+}
+
+void CPresetFiles::SavePresetFile() {
+    CSettingsModel& m = m_Core.m_Model;
+    IEditorHost& host = m_Core.m_Host;
+    bool bExists = false;
+    if (!m.m_szFilePath.empty()) {
+        if (std::FILE* f = std::fopen(m.m_szFilePath.c_str(), "rb")) {
+            std::fclose(f);
+            bExists = true;
+        } else if (errno != ENOENT && errno != ENOTDIR) {
+            const std::string reason = std::strerror(errno);
+            TRACE("\r\n !!!!! ERROR opening \"%s\": %s", m.m_szFilePath.c_str(), reason.c_str());
+            host.MessageBox("The preset file \"" + m.m_szFilePath + "\" could not be opened: " + reason +
+                            ".");
+            return;
+        }
+    }
+    if (!bExists) {
+        const std::string path = host.SaveFileDialog(PRESET_FILE_FILTER, m.m_szFilePath);
+        if (path.empty()) return;
+        m.m_szFilePath.clear();
+        m.m_szFilePath = WithPresetExtension(path);
+        m_szFileTitle = ::FileTitle(m.m_szFilePath);
+    }
+    WriteConfigFile(5);
+}
+
+int CPresetFiles::RestoreFactorySettings() {
+    CSettingsModel& m = m_Core.m_Model;
+    IEditorHost& host = m_Core.m_Host;
+    const std::string previous = m.m_szFilePath;
+    m.m_szFilePath = m_szFactoryPath;
+    if (!ReadConfigFile(EPresetRead::Factory)) {
+        m.m_szFilePath = previous;
+        host.MessageBox("The factory settings file \"" + m_szFactoryPath +
+                        "\" could not be read: " + m_szError + ". Nothing was changed.");
+        return 0;
+    }
+    m_szFileTitle = ::FileTitle(m_szFactoryPath);
+    AfterRead();
+    host.ShowBusy(kBusyFactory);
+    const int bSent = m_Core.m_Writer.SendDDXProc(m.m_nCurPreset);
+    host.HideBusy();
+    host.PostToFrame(WM_MARK_LOAD, 5);
+    host.SetTitle(TEXT_TITLE);
+    return bSent;
+}

@@ -1,0 +1,83 @@
+// Preset files (*.Dovu): the whole configuration as INI text, one key per setting, and the four file
+// commands of the menu: load, save as, save, and restore of the factory settings.
+#pragma once
+
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include "editor/profile.h"
+#include "editor/settingsmodel.h"
+
+class CEditorCore;
+
+// Menu commands
+constexpr int ID_LOAD_PRESET_FILE = 32775;
+constexpr int ID_SAVE_PRESET_FILE_AS = 32791;
+constexpr int ID_SAVE_PRESET_FILE = 32792;
+constexpr int ID_RESTORE_FACTORY = 32794;
+
+constexpr const char* PRESET_FILE_FILTER = "DSP Files(*.Dovu)|*.Dovu||";
+constexpr const char* PRESET_FILE_EXTENSION = ".Dovu";
+constexpr const char* FACTORY_FILE_NAME = "factory setting.dovu";
+
+enum class EPresetRead {
+    File,    // a preset file the user loads
+    Factory, // the factory settings: standard mode unless the mode key is exactly 1, routing always masked
+};
+
+// Every key of a preset file, in the file's order, with the model's values and the date stamp.
+void WritePresetKeys(ZUtils::ZProfile& profile, const CSettingsModel& m, const std::tm& stamp);
+// Applies a preset file to the model with the reader's rules. Every value that had to be clamped
+// or masked is traced and, when pNotes is given, described there ("VOLUME_CH3=300 -> 128").
+void ReadPresetKeys(const ZUtils::ZProfile& profile, CSettingsModel& m, EPresetRead mode,
+                    std::vector<std::string>* pNotes = nullptr);
+// True when the profile holds at least one section of a preset file.
+bool IsPresetProfile(const ZUtils::ZProfile& profile);
+
+// The factory settings file installed with the program.
+std::string FactoryFilePath();
+// The name of a file without its folder.
+std::string FileTitle(const std::string& path);
+
+class CPresetFiles {
+public:
+    explicit CPresetFiles(CEditorCore& core);
+
+    // Menu 32775: open dialog, read, after-load refresh, title; timer 13 then writes it all.
+    void LoadPresetFile();
+    // Menu 32791 (also offered when the processor goes away): save dialog, then timer 12.
+    void SavePresetFileAs();
+    // Menu 32792: into the current file, or through the save dialog when there is none.
+    void SavePresetFile();
+    // Menu 32794: reads the factory file and writes it to the processor. Returns 1 when the file was
+    // read and written to the processor (the menu does not report the second).
+    int RestoreFactorySettings();
+    // WM_SAVE_FILE (posted by timer 12): writes the file chosen by SavePresetFileAs.
+    void OnSaveFile();
+
+    // Load steps after the dialog, for a path given directly: read, refresh, title, timer 13.
+    // Returns 0 (after a message box, with the model unchanged) when the file cannot be read.
+    int LoadPresetPath(const std::string& path);
+    // Reads m_szFilePath into the model. Returns 0, with the model unchanged, when the file cannot be
+    // read or holds no preset section; the reason is in LastError().
+    int ReadConfigFile(EPresetRead mode);
+    // Writes the model to m_szFilePath and marks the save with nCode (4 save as, 5 save). A failure is
+    // shown in a message box and not marked; returns 0 then.
+    int WriteConfigFile(int nCode);
+
+    const std::string& FileTitle() const { return m_szFileTitle; }
+    const std::string& LastError() const { return m_szError; }
+    // What the last read clamped or masked.
+    const std::vector<std::string>& LastNotes() const { return m_Notes; }
+    void SetFactoryPath(const std::string& path) { m_szFactoryPath = path; }
+    const std::string& FactoryPath() const { return m_szFactoryPath; }
+
+private:
+    void AfterRead();
+    CEditorCore& m_Core;
+    std::string m_szFileTitle;
+    std::string m_szFactoryPath;
+    std::string m_szError;
+    std::vector<std::string> m_Notes;
+};

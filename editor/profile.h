@@ -1,0 +1,83 @@
+// INI profile files with the rules of the classic Windows profile functions: sections and keys
+// looked up without regard to case, the first matching section and the first matching key win, a
+// value replaced in place with every other line of the file kept as it was, new keys appended to
+// their section and new sections to the end of the file, in the order written.
+//
+// ZProfile holds one file in memory, so that a whole file can be read once, changed key by key and
+// saved once; the free functions do one read or one write per call on a file, like their Windows
+// namesakes, and give the same text as the same writes made on a ZProfile.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace ZUtils {
+
+// The leading signed decimal number of a text after leading blanks ("12abc" gives 12, "abc" 0),
+// saturated to the range of int.
+int ParseProfileInt(std::string_view text);
+// The leading decimal floating-point number of a text after leading blanks, independent of the
+// locale; 0.0 when there is none or it is not finite.
+double ParseProfileDouble(std::string_view text);
+
+class ZProfile {
+public:
+    // Files larger than this are refused as not being profiles.
+    static constexpr std::size_t MAX_FILE_SIZE = 16u << 20;
+
+    // Reads a file. False when it cannot be read (LastError() holds the errno value; ENOENT for a
+    // missing file); the profile is then empty.
+    bool LoadFile(const std::string& path);
+    void LoadText(std::string_view text);
+    void Clear();
+    // The file text: the lines as read, changed lines rewritten as "key=value", each line ended with
+    // the line ending of the text read (CR LF for a new profile).
+    std::string Text() const;
+    // Replaces the file as a whole: the text goes to a temporary file in the same folder, is flushed
+    // to the disk and renamed over the target, so the target holds either its old or its new text.
+    // Refuses a target that is not writable. False on any failure (LastError() holds the errno).
+    bool SaveFile(const std::string& path);
+    int LastError() const { return m_nError; }
+
+    bool HasSection(std::string_view section) const;
+    bool HasKey(std::string_view section, std::string_view key) const;
+    // The value of a key (blanks around it removed, one pair of enclosing quotes removed), at most
+    // nSize - 1 characters; defaultValue when the key is missing.
+    std::string GetString(std::string_view section, std::string_view key, std::string_view defaultValue = {},
+                          std::size_t nSize = 4096) const;
+    // The leading number of the value; nDefault when the key is missing.
+    int GetInt(std::string_view section, std::string_view key, int nDefault = 0) const;
+    // Replaces the value of an existing key in place, or appends the key to its section, or appends
+    // the section with the key to the end of the profile.
+    void SetString(std::string_view section, std::string_view key, std::string_view value);
+    void SetInt(std::string_view section, std::string_view key, int nValue);
+
+private:
+    struct SSection {
+        std::string szLower;            // name in lower case; empty for the lines before any section
+        std::vector<std::string> lines; // the header line first, when there is one
+        int nLastKeyLine = 0;           // where keys are appended after (the header, or the last key)
+        std::unordered_map<std::string, std::size_t> keys; // lower-case key -> line (first one wins)
+    };
+    const SSection* FindSection(std::string_view section) const;
+    void IndexLine(SSection& s, std::size_t nLine);
+
+    std::vector<SSection> m_Sections;
+    std::string m_szEol = "\r\n";
+    int m_nError = 0;
+};
+
+// One read or write per call, on a file, like the Windows functions of the same names. A file that
+// cannot be read reads as empty; a write creates the file and returns false on failure.
+int GetPrivateProfileInt(std::string_view section, std::string_view key, int nDefault,
+                         const std::string& path);
+std::string GetPrivateProfileString(std::string_view section, std::string_view key,
+                                    std::string_view defaultValue, std::size_t nSize,
+                                    const std::string& path);
+bool WritePrivateProfileString(std::string_view section, std::string_view key, std::string_view value,
+                               const std::string& path);
+
+} // namespace ZUtils

@@ -1,0 +1,31 @@
+// The channel selection (one channel or a pair), mute, solo and phase, and the two level editors
+// of the top bar.
+#pragma once
+
+class CEditorCore;
+
+class CSelection {
+public:
+    explicit CSelection(CEditorCore& core) : m_Core(core) {}
+
+    void SelectChannel(int nId);
+    void RefreshChannelButtons();
+    void ToggleMute(int nId);
+    void ToggleSolo(int nId);
+    void TogglePhase(int nId);
+    void RefreshMuteButtons();
+    void RefreshPhaseButtons();
+    int PartnerChannel() const;
+    // nSource: the box, the knob (with nValue), a step button or STEP_UP/STEP_DOWN.
+    void SetMainLevel(int nSource, int nValue = 0);
+    void SetChannelLevel(int nSource, int nChannel, int nValue = 0);
+
+    void SendMainVolume();
+    void SendChannelVolume();
+    void SendMuteMask();
+    void SendSoloMask();
+    void SendPhase();
+
+private:
+    CEditorCore& m_Core;
+};

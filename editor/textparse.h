@@ -1,0 +1,23 @@
+// Reading numbers typed into edit boxes: the leading number of the text, 0 when there is none.
+// Independent of the locale: the view may run where the decimal mark is a comma.
+#pragma once
+
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <string>
+
+inline int ParseBoxInt(const std::string& text) {
+    const long n = std::strtol(text.c_str(), nullptr, 10);
+    return n > 1000000000L ? 1000000000 : (n < -1000000000L ? -1000000000 : static_cast<int>(n));
+}
+
+inline double ParseBoxDouble(const std::string& text) {
+    std::size_t i = text.find_first_not_of(" \t\r\n");
+    if (i == std::string::npos) return 0.0;
+    if (text[i] == '+') ++i;
+    double f = 0.0;
+    const auto res = std::from_chars(text.data() + i, text.data() + text.size(), f, std::chars_format::fixed);
+    if (res.ec != std::errc() || !std::isfinite(f)) return 0.0;
+    return f;
+}

@@ -1,0 +1,380 @@
+// Gestures replayed at the editor core as the controls and the keyboard deliver them, with the
+// model, the form state and the frames the simulated processor received checked afterwards.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "comm/comnames.h"
+#include "editor/controlids.h"
+#include "fakehost.h"
+#include "sim/simprocessor.h"
+
+using testing::ElementsAre;
+using Source = CFilterEditor::ESource;
+
+namespace {
+
+class GestureTest : public testing::Test {
+protected:
+    void SetUp() override {
+        m_Host.Attach(&m_Core);
+        m_Core.m_Model.WriteStartupDefaults();
+    }
+    // Opens the working link on a simulated processor (for the tests that check what is sent).
+    void Connect() {
+        ASSERT_TRUE(m_Sim.Start());
+        const int nPort = ZUtils::RegisterExtraPort(m_Sim.PortPath());
+        m_Core.m_Model.m_Search.m_bSlaveFound[0] = 1;
+        m_Core.m_Protocol.m_hWnd = &m_Host;
+        ASSERT_EQ(m_Core.m_Protocol.Open(nPort), 1);
+    }
+    void TearDown() override {
+        m_Core.m_Protocol.Close();
+        m_Sim.Stop();
+    }
+    std::vector<int> SentIds() {
+        std::vector<int> ids;
+        for (const auto& f : m_Sim.ReceivedFrames())
+            ids.push_back(f[1] & 0x1F);
+        return ids;
+    }
+    void Click(int nId) { m_Core.OnMessage(WM_SKIN_BTN_UP, static_cast<std::uintptr_t>(nId), 0); }
+    void Move(int nId, int nValue) {
+        m_Core.OnMessage(WM_GDI_CTRL_MOVE, static_cast<std::uintptr_t>(nId), nValue);
+    }
+    void Release(int nId, int nValue) {
+        m_Core.OnMessage(WM_GDI_CTRL_UP, static_cast<std::uintptr_t>(nId), nValue);
+    }
+    void Type(int nId, const std::string& text) {
+        m_Core.m_Form.SetText(nId, text);
+        m_Core.m_Dispatch.OnKeyDownMessage(CDispatch::KEY_ENTER, nId);
+    }
+    SFilterCoef Eq(int ch, int b) {
+        return m_Core.m_Model.m_Lib.GetEqCoef(static_cast<std::uint8_t>(ch), static_cast<std::uint8_t>(b));
+    }
+    SFilterCoef Xover(int ch, int n) {
+        return m_Core.m_Model.m_Lib.GetXoverCoef(static_cast<std::uint8_t>(ch), static_cast<std::uint8_t>(n));
+    }
+
+    Sim::CSimProcessor m_Sim;
+    CFakeHost m_Host;
+    CEditorCore m_Core{m_Host};
+};
+
+} // namespace
+
+TEST(CrossoverRules, StepsSliderLawAndSlopeBox) {
+    const std::pair<int, int> up[] = {{99, 100},    {100, 110},   {995, 1000},
+                                      {1000, 1100}, {1050, 1100}, {20000, 20000}};
+    for (auto [from, to] : up)
+        EXPECT_EQ(CFilterEditor::XoverStep(from, true), to) << from;
+    const std::pair<int, int> down[] = {{1100, 1000}, {1000, 990}, {105, 100}, {100, 99}, {17, 16}, {16, 16}};
+    for (auto [from, to] : down)
+        EXPECT_EQ(CFilterEditor::XoverStep(from, false), to) << from;
+    const std::pair<int, int> slider[] = {{0, 16},     {-3, 16},     {10, 28},    {60, 505},
+                                          {100, 5059}, {124, 20000}, {125, 20000}};
+    for (auto [pos, freq] : slider)
+        EXPECT_EQ(CFilterEditor::XoverFreqFromSlider(pos), freq) << pos;
+    EXPECT_EQ(CFilterEditor::XoverSliderFromFreq(20000), 123);
+    EXPECT_EQ(CFilterEditor::XoverSliderFromFreq(16), 0);
+    const std::pair<int, int> slope[] = {{20, 3}, {48, 7}, {60, 0}, {300, 7}, {-250, 0}, {0, 0}};
+    for (auto [typed, index] : slope)
+        EXPECT_EQ(CFilterEditor::SlopeIndexFromText(typed), index) << typed;
+}
+
+TEST_F(GestureTest, DelayBoxesConvertClampAndShow) {
+    CSettingsModel& m = m_Core.m_Model;
+    m.m_nPage = CPages::PAGE_DELAY;
+    m.m_bPair = 0;
+    struct Case {
+        int nBox;
+        const char* text;
+        float fMs;
+        const char* cm;
+        const char* ms;
+        const char* in;
+    };
+    const Case cases[] = {
+        {ctl::DELAY_CM_BOX, "100", 2.91f, "99.9", "2.9", "39.3"},
+        {ctl::DELAY_CM_BOX, "1000", 22.0f, "755.0", "22.0", "297.3"},
+        {ctl::DELAY_MS_BOX, "abc", 0.0f, " 0.0", "0.0", " 0.0"},
+        {ctl::DELAY_MS_BOX, "-4", 0.0f, " 0.0", "0.0", " 0.0"},
+        {ctl::DELAY_IN_BOX, "13.511784", 1.0f, "34.3", "1.0", "13.5"},
+    };
+    for (const Case& c : cases) {
+        m_Core.m_Form.SetText(c.nBox, c.text);
+        m_Core.m_Delays.OnDelayChange(c.nBox);
+        EXPECT_FLOAT_EQ(m.m_fDelayMs[0], c.fMs) << c.text;
+        EXPECT_EQ(m_Core.m_Form.Text(ctl::DELAY_CM_BOX), c.cm) << c.text;
+        EXPECT_EQ(m_Core.m_Form.Text(ctl::DELAY_MS_BOX), c.ms) << c.text;
+        EXPECT_EQ(m_Core.m_Form.Text(ctl::DELAY_IN_BOX), c.in) << c.text;
+    }
+    m.m_fDelayMs[0] = 21.95f;
+    m_Core.m_Delays.OnDelayChange(2061);
+    EXPECT_FLOAT_EQ(m.m_fDelayMs[0], 22.0f);
+    EXPECT_EQ(m.m_nDelay[0], 1056);
+    m.m_fDelayMs[0] = 0.05f;
+    m_Core.m_Delays.OnDelayChange(ctl::STEP_DOWN);
+    EXPECT_FLOAT_EQ(m.m_fDelayMs[0], 0.0f);
+    m_Core.m_Delays.SetDelaySamples(1, 0.1f);
+    EXPECT_EQ(m.m_nDelay[1], 4);
+}
+
+TEST_F(GestureTest, PairCarryOvers) {
+    CSettingsModel& m = m_Core.m_Model;
+    // Equalizer gain: the partner keeps its offset, clamped; the frequency is copied.
+    m.m_nChannel = 2;
+    m.m_bPair = 1;
+    m.m_bEqEnable[2] = m.m_bEqEnable[3] = 1;
+    SFilterCoef partner = Eq(3, 3);
+    partner.Gain = 10;
+    partner.Freq = 300;
+    m.m_Lib.SetEqCoef(3, 3, partner);
+    m_Core.m_Filters.RefreshEqPage(2);
+    Move(ctl::EQ_GAIN_SLIDER + 3, 16); // +4 dB
+    EXPECT_EQ(Eq(2, 3).Gain, 4);
+    EXPECT_EQ(Eq(3, 3).Gain, 12);
+    EXPECT_EQ(Eq(3, 3).Freq, Eq(2, 3).Freq);
+
+    // Crossover frequency: the partner moves by the same amount, limited to 16 Hz.
+    m.m_nChannel = 0;
+    for (auto [ch, f] : {std::pair{0, 1000}, std::pair{1, 500}}) {
+        SFilterCoef c = Xover(ch, 0);
+        c.Freq = static_cast<std::uint16_t>(f);
+        m.m_Lib.SetXoverCoef(static_cast<std::uint8_t>(ch), 0, c);
+    }
+    Move(ctl::HP_SLIDER, 0);
+    EXPECT_EQ(Xover(0, 0).Freq, 16);
+    EXPECT_EQ(Xover(1, 0).Freq, 16);
+
+    // Delays: the centre pair of the 5.1 architecture is never carried over; other pairs are.
+    for (int arch : {ARCH_51, ARCH_3WAY_SUB}) {
+        m.m_nDSPInput = INPUT_4_WIRED;
+        m.m_nDSPOutput[INPUT_4_WIRED] = arch;
+        m.m_nChannel = 6;
+        m.m_fDelayMs[7] = 0;
+        m_Core.m_Form.SetText(ctl::DELAY_MS_BOX, "3");
+        m_Core.m_Delays.OnDelayChange(ctl::DELAY_MS_BOX);
+        EXPECT_FLOAT_EQ(m.m_fDelayMs[7], arch == ARCH_51 ? 0.0f : 3.0f) << arch;
+    }
+}
+
+TEST_F(GestureTest, EqualizerOffShowsNeutralValuesAndAnEditSwitchesItOn) {
+    CSettingsModel& m = m_Core.m_Model;
+    m.m_nChannel = 4;
+    m.m_bPair = 0;
+    SFilterCoef band = Eq(4, 1);
+    band.Gain = 6;
+    m.m_Lib.SetEqCoef(4, 1, band);
+    m_Core.m_Filters.RefreshEqPage(4);
+    EXPECT_EQ(m_Core.m_Form.Text(ctl::EQ_GAIN_BOX + 1), "0");
+    EXPECT_EQ(m_Core.m_Form.Text(ctl::EQ_Q_BOX + 1), "1.0");
+    Move(ctl::EQ_Q_KNOB + 1, 4); // Q 3.0
+    EXPECT_EQ(m.m_bEqEnable[4], 1);
+    EXPECT_EQ(Eq(4, 1).Gain, 0);
+    EXPECT_FLOAT_EQ(Eq(4, 1).BandWidth, 3.0f);
+    EXPECT_EQ(m_Core.m_Form.Control(ctl::EQ_SWITCH).bToggle, 1);
+
+    // Typed frequencies are limited; stepping stops at the top.
+    for (auto [text, freq] : {std::pair{"5", 16}, std::pair{"25000", 20000}, std::pair{"x", 16}}) {
+        m_Core.m_Form.SetText(ctl::EQ_FREQ_BOX + 2, text);
+        m_Core.m_Filters.OnEqFreqEdit(2, Source::FROM_BOX);
+        EXPECT_EQ(Eq(4, 2).Freq, freq) << text;
+    }
+    m_Core.m_Form.SetText(ctl::EQ_FREQ_BOX + 2, "20000");
+    m_Core.m_Filters.OnEqFreqEdit(2, Source::FROM_BOX);
+    m_Core.m_Filters.OnEqFreqEdit(2, Source::FROM_STEP_UP);
+    EXPECT_EQ(Eq(4, 2).Freq, 20000);
+}
+
+TEST_F(GestureTest, CrossoverTypeButtonsAndVisibility) {
+    CSettingsModel& m = m_Core.m_Model;
+    m_Core.m_Pages.ShowCrossoverPage();
+    ASSERT_EQ(m.m_nPage, CPages::PAGE_XOVER);
+    auto visible = [&](int id) { return m_Core.m_Form.Control(id).bVisible; };
+    // A click lights the button first (the control does that), then notifies.
+    auto clickToggle = [&](int id) {
+        auto& c = m_Core.m_Form.Control(id);
+        c.bToggle = !c.bToggle;
+        Click(id);
+    };
+    clickToggle(ctl::XOVER_HP);
+    EXPECT_EQ(m.m_bXoverEnable[0], 1);
+    EXPECT_EQ(m.m_bXoverEnable[1], 1); // pair
+    EXPECT_TRUE(visible(ctl::HP_SLIDER) && visible(ctl::HP_FREQ_BOX) && visible(ctl::HP_SLOPE_BOX));
+    EXPECT_FALSE(visible(ctl::LP_SLIDER) || visible(ctl::LP_FREQ_BOX) || visible(ctl::LP_SLOPE_BOX));
+    clickToggle(ctl::XOVER_BP);
+    EXPECT_EQ(Xover(0, 0).Filtertype, FT_HIGHPASS);
+    EXPECT_EQ(Xover(0, 1).Filtertype, FT_LOWPASS);
+    EXPECT_EQ(m_Core.m_Form.Control(ctl::XOVER_BP).bToggle, 1);
+    EXPECT_TRUE(visible(ctl::LP_SLIDER));
+    clickToggle(ctl::XOVER_BP); // the lit band-pass button turns the crossover off
+    EXPECT_EQ(m.m_bXoverEnable[0], 0);
+    EXPECT_EQ(m.m_nXoverType[0][0], 0);
+    EXPECT_EQ(m.m_nXoverType[0][1], 0);
+    EXPECT_FALSE(visible(ctl::HP_SLIDER) || visible(ctl::LP_SLIDER));
+    for (int id = ctl::LP_FREQ_UP; id <= ctl::HP_SLOPE_DOWN; ++id)
+        EXPECT_FALSE(visible(id)) << id;
+}
+
+TEST_F(GestureTest, SoloAndMuteCombinations) {
+    CSettingsModel& m = m_Core.m_Model;
+    struct Step {
+        int nClick;
+        int nSolo;
+        int nMuteBits;
+    };
+    const Step steps[] = {
+        {ctl::PAIR_SOLO_FIRST + 1, 0x0C, 0x00}, // channels 2 and 3 soloed
+        {ctl::MUTE_FIRST + 5, 0x0C, 0x00},      // mutes ignored while soloed
+        {ctl::SOLO_FIRST + 6, 0x40, 0x00},      // one channel at a time
+        {ctl::SOLO_FIRST + 4, 0x10, 0x00},      // replaces the solo
+        {ctl::SOLO_FIRST + 4, 0x00, 0x00},      // and clears it
+        {ctl::SOLO_FIRST + 0, 0x01, 0x00},
+        {ctl::PAIR_SOLO_FIRST + 0, 0x03, 0x00}, // pair solo while channel 0 is soloed: both
+        {ctl::PAIR_SOLO_FIRST + 0, 0x00, 0x00}, // again: cleared
+        {ctl::SOLO_FIRST + 1, 0x02, 0x00},
+        {ctl::PAIR_SOLO_FIRST + 0, 0x03, 0x00}, // only channel 1 soloed: both
+        {ctl::PAIR_SOLO_FIRST + 0, 0x00, 0x00},
+        {ctl::MUTE_FIRST + 5, 0x00, 0x20},
+        {ctl::PAIR_MUTE_FIRST + 2, 0x00, 0x30}, // pair 5-6: one muted, so both muted
+        {ctl::PAIR_MUTE_FIRST + 2, 0x00, 0x00}, // both muted: both unmuted
+    };
+    for (const Step& s : steps) {
+        Click(s.nClick);
+        EXPECT_EQ(m.m_nSoloMask, s.nSolo) << s.nClick;
+        EXPECT_EQ(CSettingsModel::PackFlags(m.m_bMute), s.nMuteBits) << s.nClick;
+    }
+    // The display of a solo: every channel outside it shows muted.
+    Click(ctl::SOLO_FIRST + 3);
+    for (int n = 0; n < 8; ++n)
+        EXPECT_EQ(m_Core.m_Form.Control(ctl::MUTE_FIRST + n).bToggle, n == 3 ? 0 : 1) << n;
+}
+
+TEST_F(GestureTest, HeldStepperSendsOnceOnRelease) {
+    Connect();
+    m_Core.m_Model.m_nMainVolume = 100;
+    for (int i = 0; i < 15; ++i)
+        m_Core.OnMessage(WM_SKIN_BTN_REPEAT, ctl::MAIN_UP, 0);
+    EXPECT_EQ(m_Sim.ReceivedFrameCount(), 0u);
+    Click(ctl::MAIN_UP);
+    EXPECT_EQ(m_Core.m_Model.m_nMainVolume, 116);
+    EXPECT_THAT(SentIds(), ElementsAre(VA_VOLUME));
+    EXPECT_EQ(m_Sim.Running().nMainVolume, 116);
+    EXPECT_EQ(m_Core.m_Form.Text(ctl::MAIN_LEVEL_BOX), "-6.0");
+}
+
+TEST_F(GestureTest, WheelStepsInsideTheFocusedBoxOnlyAndSendOnceAfterTheBurst) {
+    Connect();
+    CSettingsModel& m = m_Core.m_Model;
+    m.m_nChannel = 6;
+    m.m_bPair = 1;
+    m.m_nVolume[6] = 100;
+    m.m_nVolume[7] = 90;
+    m_Core.m_Dispatch.OnMouseWheel(120, ctl::CHANNEL_LEVEL_BOX, false); // pointer outside: nothing
+    m_Core.m_Dispatch.OnMouseWheel(60, ctl::CHANNEL_LEVEL_BOX, true);   // less than a notch: nothing
+    EXPECT_EQ(m.m_nVolume[6], 100);
+    for (int i = 0; i < 3; ++i) {
+        m_Core.m_Dispatch.OnMouseWheel(240, ctl::CHANNEL_LEVEL_BOX, true); // one step per message
+        m_Host.Advance(100);
+    }
+    EXPECT_EQ(m.m_nVolume[6], 103);
+    EXPECT_EQ(m.m_nVolume[7], 93); // the pair moves together
+    EXPECT_EQ(m_Sim.ReceivedFrameCount(), 0u);
+    m_Host.Advance(300);
+    EXPECT_THAT(SentIds(), ElementsAre(VA_VOLUME));
+    EXPECT_EQ(m_Sim.Running().nVolume[6], 103); // sent once, for the pair base
+}
+
+TEST_F(GestureTest, EnterInEachKindOfBoxAppliesAndSends) {
+    Connect();
+    CSettingsModel& m = m_Core.m_Model;
+    m.m_nChannel = 2;
+    m.m_bPair = 1;
+    m_Core.m_Filters.RefreshEqPage(2);
+    struct Case {
+        int nBox;
+        const char* text;
+        std::vector<int> sent;
+        std::function<bool()> check;
+    };
+    const Case cases[] = {
+        {ctl::MAIN_LEVEL_BOX, "-0.2", {VA_VOLUME}, [&] { return m.m_nMainVolume == 127; }},
+        {ctl::MAIN_LEVEL_BOX, "5", {VA_VOLUME}, [&] { return m.m_nMainVolume == 128; }},
+        {ctl::CHANNEL_LEVEL_BOX, "-10", {VA_VOLUME}, [&] { return m.m_nVolume[2] == 108; }},
+        {ctl::CHANNEL_LEVEL_BOX, "12", {VA_VOLUME}, [&] { return m.m_nVolume[2] == 108; }}, // outside: kept
+        {ctl::EQ_FREQ_BOX + 4,
+         "440",
+         {VA_FILTER},
+         [&] { return Eq(2, 4).Freq == 440 && Eq(3, 4).Freq == 440; }},
+        {ctl::EQ_GAIN_BOX + 4,
+         "-30",
+         {VA_EQFLAG, VA_FILTER},
+         [&] { return Eq(2, 4).Gain == -12 && m.m_bEqEnable[2] == 1; }},
+        // The box is the working copy: what it shows ("7.2") is what is stored.
+        {ctl::EQ_Q_BOX + 4, "7.25", {VA_EQFLAG, VA_FILTER}, [&] { return Eq(2, 4).BandWidth == 7.2f; }},
+        {ctl::HP_SLOPE_BOX, "300", {VA_XOVERFLAG, VA_XOVER, VA_XOVER}, [&] { return Xover(2, 0).Slop == 7; }},
+        {ctl::LP_FREQ_BOX,
+         "70000",
+         {VA_XOVERFLAG, VA_XOVER, VA_XOVER},
+         [&] { return Xover(2, 1).Freq == 20000; }},
+        {ctl::DELAY_MS_BOX, "1", {VA_DELAY}, [&] { return m.m_nDelay[2] == 48 && m.m_nDelay[3] == 48; }},
+    };
+    for (const Case& c : cases) {
+        m_Sim.ClearReceivedFrames();
+        Type(c.nBox, c.text);
+        EXPECT_EQ(SentIds(), c.sent) << c.nBox << " " << c.text;
+        EXPECT_TRUE(c.check()) << c.nBox << " " << c.text;
+    }
+    EXPECT_EQ(m_Sim.Running().nDelay[3], 48);
+}
+
+TEST_F(GestureTest, PagesShowTheirControls) {
+    CSettingsModel& m = m_Core.m_Model;
+    auto visible = [&](int id) { return m_Core.m_Form.Control(id).bVisible; };
+    m_Core.m_Pages.ShowEqualizerPage();
+    EXPECT_TRUE(visible(ctl::EQ_GAIN_SLIDER) && visible(ctl::EQ_Q_BOX + 9) && visible(ctl::GRAPH));
+    m.m_nChannel = 5;
+    m.m_bPair = 0;
+    m_Core.m_Pages.ShowCrossoverPage(); // a single odd channel becomes its pair
+    EXPECT_EQ(m.m_nChannel, 4);
+    EXPECT_EQ(m.m_bPair, 1);
+    EXPECT_FALSE(visible(ctl::EQ_GAIN_SLIDER));
+    EXPECT_TRUE(visible(ctl::XOVER_HP));
+    m_Core.m_Pages.ShowTimeAlignmentPage();
+    EXPECT_TRUE(m_Host.TimerSet(TIMER_ANIMATION));
+    EXPECT_FALSE(visible(ctl::GRAPH));
+    // The icons of the architecture: 5.1 shows channel 7's extra icon, 2-way + sub shows none of
+    // the channels 5 and 6.
+    m.m_nDSPInput = INPUT_2_WIRED;
+    m.m_nDSPOutput[INPUT_2_WIRED] = ARCH_2WAY_SUB;
+    m_Core.m_Pages.HidePageControls(CPages::PAGE_DELAY);
+    m_Core.m_Pages.ShowPageControls(CPages::PAGE_DELAY);
+    EXPECT_TRUE(visible(2130) && visible(2131) && visible(2134) && visible(2135) && visible(2139) &&
+                visible(2140));
+    EXPECT_FALSE(visible(2132) || visible(2136) || visible(2141) || visible(2355));
+    m_Core.m_Pages.ShowEqualizerPage();
+    EXPECT_FALSE(m_Host.TimerSet(TIMER_ANIMATION));
+    EXPECT_FALSE(visible(2130));
+    // A page already shown only relights its tab.
+    const auto before = m_Core.m_Form.All().size();
+    m_Core.m_Form.SetToggle(ctl::TAB_EQ, 0);
+    m_Core.m_Pages.ShowEqualizerPage();
+    EXPECT_EQ(m_Core.m_Form.Control(ctl::TAB_EQ).bToggle, 1);
+    EXPECT_EQ(m_Core.m_Form.All().size(), before);
+}
+
+TEST_F(GestureTest, EscapeAndTheInputLock) {
+    CSettingsModel& m = m_Core.m_Model;
+    EXPECT_TRUE(m_Core.m_Dispatch.OnKeyDownMessage(CDispatch::KEY_ESCAPE, ctl::MAIN_LEVEL_BOX));
+    EXPECT_FALSE(m_Core.m_Dispatch.OnKeyDownMessage('A', ctl::MAIN_LEVEL_BOX));
+    EXPECT_FALSE(m_Core.m_Dispatch.FilterLeftButton(true));
+    m.MouseLbtnEventDisable(1);
+    EXPECT_TRUE(m_Core.m_Dispatch.FilterLeftButton(true));
+    EXPECT_TRUE(m_Core.m_Dispatch.FilterLeftButton(false));
+    // Keyboard stepping still works under the lock.
+    m.m_nMainVolume = 10;
+    m_Core.m_Dispatch.OnKeyDownMessage(CDispatch::KEY_UP, ctl::MAIN_LEVEL_BOX);
+    EXPECT_EQ(m.m_nMainVolume, 11);
+}
