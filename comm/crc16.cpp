@@ -9,7 +9,8 @@ constexpr std::array<std::uint16_t, 256> MakeTable() {
     for (unsigned n = 0; n < 256; ++n) {
         std::uint16_t crc = static_cast<std::uint16_t>(n);
         for (int bit = 0; bit < 8; ++bit)
-            crc = (crc & 1) ? static_cast<std::uint16_t>((crc >> 1) ^ 0x8408) : static_cast<std::uint16_t>(crc >> 1);
+            crc = (crc & 1) ? static_cast<std::uint16_t>((crc >> 1) ^ 0x8408)
+                            : static_cast<std::uint16_t>(crc >> 1);
         table[n] = crc;
     }
     return table;

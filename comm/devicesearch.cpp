@@ -8,8 +8,7 @@ int CDeviceSearch::BuildPortList(const std::vector<SSerInfo>& ports) {
     for (const SSerInfo& info : ports)
         TRACE("\r\n %s", info.friendlyName.c_str());
     for (int n : SearchCandidatePorts(ports))
-        if (m_nPortCount < MAX_PORTS)
-            m_nPortList[m_nPortCount++] = n;
+        if (m_nPortCount < MAX_PORTS) m_nPortList[m_nPortCount++] = n;
     return m_nPortCount;
 }
 
@@ -22,8 +21,7 @@ void CDeviceSearch::OpenCurrentPort(CProtocol& search, IW32Window* pWnd) {
     const int nPort = CurrentPort();
     search.Close();
     search.m_hWnd = pWnd;
-    if (nPort >= 0)
-        search.Open(nPort);
+    if (nPort >= 0) search.Open(nPort);
     ClearFound();
 }
 
@@ -42,20 +40,22 @@ void CDeviceSearch::OnReply(const SIpcPacket& rec) {
         m_bSlaveFound[rec.SlaveAddr] = 1;
 }
 
-int CDeviceSearch::IsAnySlaveFound() const { return GetFirstFoundSlave() >= 0 ? 1 : 0; }
+int CDeviceSearch::IsAnySlaveFound() const {
+    return GetFirstFoundSlave() >= 0 ? 1 : 0;
+}
 
 int CDeviceSearch::GetFirstFoundSlave() const {
     for (int a = 0; a <= MAX_ADDRESS; ++a)
-        if (m_bSlaveFound[a])
-            return a;
+        if (m_bSlaveFound[a]) return a;
     return -1;
 }
 
-int CDeviceSearch::CurrentPort() const { return m_nPortIndex < m_nPortCount ? m_nPortList[m_nPortIndex] : -1; }
+int CDeviceSearch::CurrentPort() const {
+    return m_nPortIndex < m_nPortCount ? m_nPortList[m_nPortIndex] : -1;
+}
 
 bool CDeviceSearch::NextPort() {
-    if (m_nPortIndex < m_nPortCount)
-        ++m_nPortIndex;
+    if (m_nPortIndex < m_nPortCount) ++m_nPortIndex;
     return m_nPortIndex < m_nPortCount;
 }
 
@@ -67,8 +67,7 @@ void CDeviceSearch::Reset() {
 
 bool RunDeviceSearch(const std::vector<SSerInfo>& ports, int* pPort, int* pAddress) {
     CDeviceSearch search;
-    if (search.BuildPortList(ports) == 0)
-        return false;
+    if (search.BuildPortList(ports) == 0) return false;
     CProtocol link;
     CIpcQueue queue;
     SIpcPacket rec;
@@ -78,8 +77,7 @@ bool RunDeviceSearch(const std::vector<SSerInfo>& ports, int* pPort, int* pAddre
         link.Close();
         for (const CIpcQueue::SMessage& msg : queue.TakeAll())
             for (std::uint8_t b : msg.data)
-                if (CProtocol::ParsePacketByte(rec, b))
-                    search.OnReply(rec);
+                if (CProtocol::ParsePacketByte(rec, b)) search.OnReply(rec);
         rec.ResetParser();
         if (search.IsAnySlaveFound()) {
             *pPort = search.CurrentPort();

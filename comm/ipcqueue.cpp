@@ -14,13 +14,13 @@ void CIpcQueue::PostMessage(std::uint32_t nMsg, std::uintptr_t wParam, std::intp
     {
         std::lock_guard<std::mutex> guard(m_Lock);
         m_Queue.push_back(std::move(msg));
-        m_Queue.back().wParam = m_Queue.back().data.empty() ? wParam
-                                                            : reinterpret_cast<std::uintptr_t>(m_Queue.back().data.data());
+        m_Queue.back().wParam = m_Queue.back().data.empty()
+                                    ? wParam
+                                    : reinterpret_cast<std::uintptr_t>(m_Queue.back().data.data());
         wake = m_Wake;
     }
     m_Cond.notify_all();
-    if (wake)
-        wake();
+    if (wake) wake();
 }
 
 void CIpcQueue::SetWake(std::function<void()> wake) {
@@ -30,7 +30,8 @@ void CIpcQueue::SetWake(std::function<void()> wake) {
 
 std::vector<CIpcQueue::SMessage> CIpcQueue::TakeAll() {
     std::lock_guard<std::mutex> guard(m_Lock);
-    std::vector<SMessage> out(std::make_move_iterator(m_Queue.begin()), std::make_move_iterator(m_Queue.end()));
+    std::vector<SMessage> out(std::make_move_iterator(m_Queue.begin()),
+                              std::make_move_iterator(m_Queue.end()));
     m_Queue.clear();
     return out;
 }

@@ -8,10 +8,12 @@
 
 using namespace ZUtils;
 
-W32SimplePortReader::~W32SimplePortReader() { Close(); }
+W32SimplePortReader::~W32SimplePortReader() {
+    Close();
+}
 
-void W32SimplePortReader::SetReceiver(IW32Window* hNotifyWnd, std::uint32_t nNotifyMsg, PFN_RECEIVE pfnReceive,
-                                      void* pContext) {
+void W32SimplePortReader::SetReceiver(IW32Window* hNotifyWnd, std::uint32_t nNotifyMsg,
+                                      PFN_RECEIVE pfnReceive, void* pContext) {
     m_hNotifyWnd = hNotifyWnd;
     m_nNotifyMsg = nNotifyMsg;
     m_pfnReceive = pfnReceive;
@@ -21,10 +23,8 @@ void W32SimplePortReader::SetReceiver(IW32Window* hNotifyWnd, std::uint32_t nNot
 int W32SimplePortReader::Open(const std::string& deviceName, int nBaudRate, std::uint8_t nDataBits,
                               std::uint8_t nParity, std::uint8_t nStopBits, std::size_t nQueueCapacity,
                               int bOverlapped) {
-    if (deviceName.empty() || m_Port.IsOpen())
-        return 0;
-    if (!m_Port.Open(deviceName, bOverlapped ? FILE_FLAG_OVERLAPPED : 0))
-        return 0;
+    if (deviceName.empty() || m_Port.IsOpen()) return 0;
+    if (!m_Port.Open(deviceName, bOverlapped ? FILE_FLAG_OVERLAPPED : 0)) return 0;
     if (!m_Port.SetLineState(nBaudRate, nDataBits, nParity, nStopBits) || !m_Port.SetTimeouts()) {
         m_Port.Close();
         return 0;
@@ -41,7 +41,8 @@ int W32SimplePortReader::Open(const std::string& deviceName, int nBaudRate, std:
     m_Lock.Unlock();
     // A reader whose receive loop does not run would read nothing: that is a failed open.
     if (!m_Thread.Create(0, WM_USER, WM_USER + 1) ||
-        !m_Thread.PostWork(WM_USER, reinterpret_cast<void*>(&W32SimplePortReader::ReceiveCallback), this, 0)) {
+        !m_Thread.PostWork(WM_USER, reinterpret_cast<void*>(&W32SimplePortReader::ReceiveCallback), this,
+                           0)) {
         m_bRunning.store(0);
         m_Thread.Destroy();
         m_Port.Close();
@@ -51,8 +52,7 @@ int W32SimplePortReader::Open(const std::string& deviceName, int nBaudRate, std:
 }
 
 int W32SimplePortReader::Close() {
-    if (!m_Port.IsOpen())
-        return 0;
+    if (!m_Port.IsOpen()) return 0;
     m_bRunning.store(0);
     m_Port.WakeReader(1);
     m_Port.SetMask(0);
@@ -73,8 +73,7 @@ int W32SimplePortReader::PopQueued(std::uint8_t* pData, std::size_t nLength) {
 }
 
 void W32SimplePortReader::Deliver(const std::uint8_t* pChunk, int nLength) {
-    if (!m_hNotifyWnd || !m_nNotifyMsg)
-        return;
+    if (!m_hNotifyWnd || !m_nNotifyMsg) return;
     const auto nBytes = static_cast<std::size_t>(nLength);
     m_Lock.Lock();
     // A chunk larger than the whole queue can never fit: it is dropped rather than waited for.
@@ -95,30 +94,23 @@ void W32SimplePortReader::ReceiveCallback(void* pReader) {
     std::uint8_t buffer[READ_CHUNK];
     while (self->m_bRunning.load()) {
         std::uint32_t nMask = 0;
-        if (!self->m_Port.WaitEvent(&nMask))
-            self->m_Port.WaitPending();
-        if (!self->m_bRunning.load())
-            continue;
+        if (!self->m_Port.WaitEvent(&nMask)) self->m_Port.WaitPending();
+        if (!self->m_bRunning.load()) continue;
         if (nMask & EV_HANGUP) {
             // The device went away: waiting again would return at once, forever.
             W32Trace("!!! W32SimplePortReader::ReceiveCallback hang-up\r\n");
             self->m_bHungUp.store(true);
-            if (self->m_pfnHangup)
-                self->m_pfnHangup(self->m_pReceiveCtx);
+            if (self->m_pfnHangup) self->m_pfnHangup(self->m_pReceiveCtx);
             break;
         }
-        if (!(nMask & EV_RXCHAR))
-            continue;
+        if (!(nMask & EV_RXCHAR)) continue;
         std::uint32_t nWaiting = 0;
         do {
-            if (!self->m_Port.GetQueueSizes(&nWaiting, nullptr) || nWaiting == 0)
-                break;
+            if (!self->m_Port.GetQueueSizes(&nWaiting, nullptr) || nWaiting == 0) break;
             int nRead = self->m_Port.Read(buffer, std::min<std::uint32_t>(nWaiting, READ_CHUNK));
-            if (nRead <= 0)
-                break;
+            if (nRead <= 0) break;
             nWaiting -= static_cast<std::uint32_t>(nRead);
-            if (self->m_pfnReceive)
-                self->m_pfnReceive(buffer, nRead, self->m_pReceiveCtx);
+            if (self->m_pfnReceive) self->m_pfnReceive(buffer, nRead, self->m_pReceiveCtx);
             self->Deliver(buffer, nRead);
         } while (nWaiting > 0 && self->m_bRunning.load());
     }

@@ -22,7 +22,8 @@ public:
     W32SimplePortReader() = default;
     ~W32SimplePortReader();
 
-    void SetReceiver(IW32Window* hNotifyWnd, std::uint32_t nNotifyMsg, PFN_RECEIVE pfnReceive, void* pContext);
+    void SetReceiver(IW32Window* hNotifyWnd, std::uint32_t nNotifyMsg, PFN_RECEIVE pfnReceive,
+                     void* pContext);
     // Called once on the reader thread when the device goes away (hang-up); the loop then ends.
     void SetHangupHandler(PFN_HANGUP pfnHangup) { m_pfnHangup = pfnHangup; }
 

@@ -14,13 +14,19 @@ using namespace ZUtils;
 
 namespace {
 
-void SleepMs(int nMs) { std::this_thread::sleep_for(std::chrono::milliseconds(nMs)); }
+void SleepMs(int nMs) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(nMs));
+}
 
-int ElapsedMs(std::uint32_t nStart) { return std::abs(static_cast<int>(GetTickCount() - nStart)); }
+int ElapsedMs(std::uint32_t nStart) {
+    return std::abs(static_cast<int>(GetTickCount() - nStart));
+}
 
 } // namespace
 
-CProtocol::CProtocol() : m_RxRing(new std::uint8_t[RX_SLOTS][RX_SLOT_SIZE]) { m_hReplyEvent.Create(0, 0); }
+CProtocol::CProtocol() : m_RxRing(new std::uint8_t[RX_SLOTS][RX_SLOT_SIZE]) {
+    m_hReplyEvent.Create(0, 0);
+}
 
 CProtocol::~CProtocol() {
     m_hReplyEvent.Close();
@@ -31,8 +37,7 @@ CProtocol::~CProtocol() {
 int CProtocol::Open(int nPort) {
     m_nPort = nPort;
     const std::string device = DevicePathFromComNumber(nPort);
-    if (m_Reader.IsOpen())
-        m_Reader.Close();
+    if (m_Reader.IsOpen()) m_Reader.Close();
     m_bOpen = 0;
     m_Reader.SetReceiver(m_hWnd, 0, &CProtocol::OnReceive, this);
     m_IpcPacket.ResetParser(); // before the reader thread owns it
@@ -46,17 +51,17 @@ int CProtocol::Open(int nPort) {
 }
 
 void CProtocol::Close() {
-    if (m_Reader.IsOpen())
-        m_Reader.Close();
+    if (m_Reader.IsOpen()) m_Reader.Close();
     m_bOpen = 0;
 }
 
-int CProtocol::IsOpen() const { return m_Reader.IsOpen(); }
+int CProtocol::IsOpen() const {
+    return m_Reader.IsOpen();
+}
 
-int CProtocol::BuildPacket(std::uint8_t* pDest, const std::uint8_t* pHeader, int nHeaderLen, const std::uint8_t* pBody,
-                           int nBodyLen) {
-    if (!pDest || !pHeader || nHeaderLen <= 0)
-        return 0;
+int CProtocol::BuildPacket(std::uint8_t* pDest, const std::uint8_t* pHeader, int nHeaderLen,
+                           const std::uint8_t* pBody, int nBodyLen) {
+    if (!pDest || !pHeader || nHeaderLen <= 0) return 0;
     std::memcpy(pDest, pHeader, static_cast<std::size_t>(nHeaderLen));
     int nLen = nHeaderLen;
     if (pBody && nBodyLen > 0) {
@@ -70,8 +75,7 @@ int CProtocol::BuildPacket(std::uint8_t* pDest, const std::uint8_t* pHeader, int
 }
 
 int CProtocol::SendPacket(const std::uint8_t* pFrame, int nLength, std::uint8_t nExpectedId) {
-    if (!pFrame || nLength <= 0)
-        return 0;
+    if (!pFrame || nLength <= 0) return 0;
     const std::uint32_t nStart = GetTickCount();
     int nAttempt = 0;
     for (;;) {
@@ -101,36 +105,29 @@ int CProtocol::SendPacket(const std::uint8_t* pFrame, int nLength, std::uint8_t 
 }
 
 int CProtocol::SendPacketOnce(const std::uint8_t* pFrame, int nLength, std::uint8_t nExpectedId) {
-    if (!pFrame || nLength <= 0)
-        return 0;
-    const std::uint32_t nStart = GetTickCount();
-    m_nExpectedId.store(nExpectedId);
-    m_hReplyEvent.Reset();
-    if (m_Reader.IsHungUp()) {
-        TRACE("\r\n !!!!! ERROR SendPacket timeout ID[%d]", nExpectedId);
-        return 0;
-    }
-    m_Reader.Write(pFrame, static_cast<std::uint32_t>(nLength));
-    if (m_hReplyEvent.Wait(ONCE_TIMEOUT_MS) == WAIT_OBJECT_0) {
-        TRACE("\r\n Send Time %d[msec] ID[%d]", ElapsedMs(nStart), nExpectedId);
-        SleepMs(5);
-        return 1;
-    }
-    TRACE("\r\n !!!!! ERROR SendPacket timeout ID[%d]", nExpectedId);
-    return 0;
+    return SendSingle(pFrame, nLength, nExpectedId, ONCE_TIMEOUT_MS, 5, false);
 }
 
 int CProtocol::SendPacketProbe(const std::uint8_t* pFrame, int nLength, std::uint8_t nExpectedId) {
+    return SendSingle(pFrame, nLength, nExpectedId, PROBE_TIMEOUT_MS, 1, true);
+}
+
+// One write and one wait, without retries: the bracket commands and the presence probe.
+int CProtocol::SendSingle(const std::uint8_t* pFrame, int nLength, std::uint8_t nExpectedId, std::uint32_t nTimeoutMs,
+                          int nPauseMs, bool bPlainTime) {
     if (!pFrame || nLength <= 0)
         return 0;
     const std::uint32_t nStart = GetTickCount();
     m_nExpectedId.store(nExpectedId);
     m_hReplyEvent.Reset();
-    m_Reader.Write(pFrame, static_cast<std::uint32_t>(nLength));
-    if (m_hReplyEvent.Wait(PROBE_TIMEOUT_MS) == WAIT_OBJECT_0) {
-        TRACE("\r\n Send Time %d[msec] ID[%d]", static_cast<int>(GetTickCount() - nStart), nExpectedId);
-        SleepMs(1);
-        return 1;
+    if (!m_Reader.IsHungUp()) {
+        m_Reader.Write(pFrame, static_cast<std::uint32_t>(nLength));
+        if (m_hReplyEvent.Wait(nTimeoutMs) == WAIT_OBJECT_0) {
+            const int nElapsed = bPlainTime ? static_cast<int>(GetTickCount() - nStart) : ElapsedMs(nStart);
+            TRACE("\r\n Send Time %d[msec] ID[%d]", nElapsed, nExpectedId);
+            SleepMs(nPauseMs);
+            return 1;
+        }
     }
     TRACE("\r\n !!!!! ERROR SendPacket timeout ID[%d]", nExpectedId);
     return 0;
@@ -138,7 +135,9 @@ int CProtocol::SendPacketProbe(const std::uint8_t* pFrame, int nLength, std::uin
 
 void CProtocol::TakeQuickValues(const SIpcPacket& rec) {
     switch (rec.ID) {
-    case VA_PRESET: m_nPreset.store(rec.Byte(0)); break;
+    case VA_PRESET:
+        m_nPreset.store(rec.Byte(0));
+        break;
     case VA_MAP:
         if (rec.Channel == 9) {
             m_nEasyExpert.store(rec.EasyExpert());
@@ -153,15 +152,19 @@ void CProtocol::TakeQuickValues(const SIpcPacket& rec) {
                 m_nLevelAux.store(rec.Level(0));
         }
         break;
-    case VA_HIGHLOW: m_nHighLow.store(rec.Byte(0)); break;
-    case VA_INPUT: m_nInput.store(rec.Byte(0)); break;
-    default: break;
+    case VA_HIGHLOW:
+        m_nHighLow.store(rec.Byte(0));
+        break;
+    case VA_INPUT:
+        m_nInput.store(rec.Byte(0));
+        break;
+    default:
+        break;
     }
 }
 
 void CProtocol::OnReceive(const std::uint8_t* pChunk, int nLength, void* pContext) {
-    if (!pContext || !pChunk || nLength <= 0)
-        return;
+    if (!pContext || !pChunk || nLength <= 0) return;
     auto* self = static_cast<CProtocol*>(pContext);
     // Chunks from the reader fit a slot; a longer one (a direct caller) takes several slots.
     for (int nOffset = 0; nOffset < nLength; nOffset += RX_SLOT_SIZE) {
@@ -172,21 +175,17 @@ void CProtocol::OnReceive(const std::uint8_t* pChunk, int nLength, void* pContex
         for (int i = 0; i < nPiece; ++i) {
             const std::uint8_t b = pChunk[nOffset + i];
             pSlot[i] = b;
-            if (!ParsePacketByte(self->m_IpcPacket, b))
-                continue;
+            if (!ParsePacketByte(self->m_IpcPacket, b)) continue;
             // An acknowledgement carries no body: its decoded area still holds an older reply,
             // which is no value of this one.
-            if (self->m_IpcPacket.Length > 0)
-                self->TakeQuickValues(self->m_IpcPacket);
-            if (self->m_nExpectedId.load() == self->m_IpcPacket.ID)
-                bRelease = true;
+            if (self->m_IpcPacket.Length > 0) self->TakeQuickValues(self->m_IpcPacket);
+            if (self->m_nExpectedId.load() == self->m_IpcPacket.ID) bRelease = true;
         }
         if (self->m_hWnd)
             self->m_hWnd->PostMessage(WM_IPC_RECEIVE, reinterpret_cast<std::uintptr_t>(pSlot), nPiece);
         // The sender is released only once the chunk with its reply is queued for the window, so
         // whatever the sender posts next (the end of a load, say) comes after that reply.
-        if (bRelease)
-            self->m_hReplyEvent.Set();
+        if (bRelease) self->m_hReplyEvent.Set();
     }
 }
 
@@ -205,10 +204,22 @@ int CProtocol::ParsePacketByte(SIpcPacket& rec, std::uint8_t b) {
         }
         rec.state = 2;
         return 0;
-    case 2: rec.Mode = b; rec.state = 3; return 0;
-    case 3: rec.Reserved = b; rec.state = 4; return 0;
-    case 4: rec.Channel = b; rec.state = 5; return 0;
-    case 5: rec.SubIndex = b; rec.state = 6; return 0;
+    case 2:
+        rec.Mode = b;
+        rec.state = 3;
+        return 0;
+    case 3:
+        rec.Reserved = b;
+        rec.state = 4;
+        return 0;
+    case 4:
+        rec.Channel = b;
+        rec.state = 5;
+        return 0;
+    case 5:
+        rec.SubIndex = b;
+        rec.state = 6;
+        return 0;
     case 6:
         rec.Length = b;
         rec.nDataLen = 0;

@@ -119,8 +119,8 @@ public:
     // 1 after the device went away while open (the link stays open until Close).
     int IsHungUp() const { return m_Reader.IsHungUp(); }
 
-    static int BuildPacket(std::uint8_t* pDest, const std::uint8_t* pHeader, int nHeaderLen, const std::uint8_t* pBody,
-                           int nBodyLen);
+    static int BuildPacket(std::uint8_t* pDest, const std::uint8_t* pHeader, int nHeaderLen,
+                           const std::uint8_t* pBody, int nBodyLen);
     int SendPacket(const std::uint8_t* pFrame, int nLength, std::uint8_t nExpectedId);
     int SendPacketOnce(const std::uint8_t* pFrame, int nLength, std::uint8_t nExpectedId);
     int SendPacketProbe(const std::uint8_t* pFrame, int nLength, std::uint8_t nExpectedId);
@@ -131,7 +131,8 @@ public:
 
     // Writes (mode 1 live, 2 into the preset memory being stored, 3 selects that memory).
     int SendSetSystem(int nMode, std::uint16_t nValue, std::uint8_t b2, std::uint8_t b3, int nChannel);
-    int SendSetChannelMap(int nMode, int nChannel, const std::uint8_t* pMap, int nCount, std::uint8_t nEasyExpert);
+    int SendSetChannelMap(int nMode, int nChannel, const std::uint8_t* pMap, int nCount,
+                          std::uint8_t nEasyExpert);
     int SendSetMute(int nMode, std::uint8_t nMask);
     int SendSetLevel(int nMode, int nChannel, const int* pLevels, int nGroup);
     int SendSetChannelVolume(int nMode, int nChannel, int nSumFlag, const int* pVolume);
@@ -195,9 +196,10 @@ public:
     SIpcPacket m_IpcPacket;
 
 private:
-    int SendWrite(std::uint8_t nId, int nMode, int nChannel, int nSubIndex, const std::uint8_t* pBody, int nBodyLen);
+    int SendWrite(std::uint8_t nId, int nMode, int nChannel, int nSubIndex, const std::uint8_t* pBody,
+                  int nBodyLen);
     int SendRead(std::uint8_t nId, int nChannel, int nSubIndex);
-    int Transact(const std::uint8_t* pFrame, int nLength, std::uint8_t nExpectedId, std::uint32_t nTimeoutMs,
-                 int nRetries, int nPauseMs);
+    int SendSingle(const std::uint8_t* pFrame, int nLength, std::uint8_t nExpectedId, std::uint32_t nTimeoutMs,
+                   int nPauseMs, bool bPlainTime);
     void TakeQuickValues(const SIpcPacket& rec);
 };

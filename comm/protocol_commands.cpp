@@ -7,7 +7,9 @@
 
 namespace {
 
-std::uint8_t Lo(int n) { return static_cast<std::uint8_t>(n & 0xFF); }
+std::uint8_t Lo(int n) {
+    return static_cast<std::uint8_t>(n & 0xFF);
+}
 
 void PutRecord(std::uint8_t* pBody, int nSumFlag, const SFilterCoef& coef) {
     pBody[0] = Lo(nSumFlag);
@@ -18,14 +20,15 @@ void PutRecord(std::uint8_t* pBody, int nSumFlag, const SFilterCoef& coef) {
 
 int CProtocol::SendWrite(std::uint8_t nId, int nMode, int nChannel, int nSubIndex, const std::uint8_t* pBody,
                          int nBodyLen) {
-    const std::uint8_t header[IPC_HEADER_LEN] = {Lo(m_nSlaveAddr), nId,           Lo(nMode), 0,
+    const std::uint8_t header[IPC_HEADER_LEN] = {Lo(m_nSlaveAddr), nId,           Lo(nMode),   0,
                                                  Lo(nChannel),     Lo(nSubIndex), Lo(nBodyLen)};
     const int nLen = BuildPacket(m_TxBuffer, header, IPC_HEADER_LEN, pBody, nBodyLen);
     return nId == VA_UPDATE ? SendPacketOnce(m_TxBuffer, nLen, nId) : SendPacket(m_TxBuffer, nLen, nId);
 }
 
 int CProtocol::SendRead(std::uint8_t nId, int nChannel, int nSubIndex) {
-    const std::uint8_t header[IPC_HEADER_LEN] = {Lo(m_nSlaveAddr), nId, MODE_READ, 0, Lo(nChannel), Lo(nSubIndex), 0};
+    const std::uint8_t header[IPC_HEADER_LEN] = {Lo(m_nSlaveAddr), nId,           MODE_READ, 0,
+                                                 Lo(nChannel),     Lo(nSubIndex), 0};
     std::uint8_t frame[IPC_HEADER_LEN + 2];
     const int nLen = BuildPacket(frame, header, IPC_HEADER_LEN, nullptr, 0);
     return SendPacket(frame, nLen, nId);
@@ -33,9 +36,9 @@ int CProtocol::SendRead(std::uint8_t nId, int nChannel, int nSubIndex) {
 
 // ---- writes ----
 
-int CProtocol::SendSetSystem(int nMode, std::uint16_t nValue, std::uint8_t b2, std::uint8_t b3, int nChannel) {
-    if (!IsOpen())
-        return 0;
+int CProtocol::SendSetSystem(int nMode, std::uint16_t nValue, std::uint8_t b2, std::uint8_t b3,
+                             int nChannel) {
+    if (!IsOpen()) return 0;
     if (nChannel < 0 || nChannel > 10) {
         TRACE("\r\n !!!!! ERROR SendSetSystem nChannel[%d]", nChannel);
         return 0;
@@ -46,14 +49,10 @@ int CProtocol::SendSetSystem(int nMode, std::uint16_t nValue, std::uint8_t b2, s
 
 int CProtocol::SendSetChannelMap(int nMode, int nChannel, const std::uint8_t* pMap, int nCount,
                                  std::uint8_t nEasyExpert) {
-    if (!IsOpen())
-        return 0;
-    if (!pMap || nCount <= 0 || nCount % 3 != 0 || nChannel < 0 || nChannel > 9 || nChannel == 8)
-        return 0;
-    if (nCount < (nChannel == 9 ? 24 : 3))
-        return 0;
-    if (nChannel != 9)
-        return SendWrite(VA_MAP, nMode, nChannel, 0, pMap, 3);
+    if (!IsOpen()) return 0;
+    if (!pMap || nCount <= 0 || nCount % 3 != 0 || nChannel < 0 || nChannel > 9 || nChannel == 8) return 0;
+    if (nCount < (nChannel == 9 ? 24 : 3)) return 0;
+    if (nChannel != 9) return SendWrite(VA_MAP, nMode, nChannel, 0, pMap, 3);
     std::uint8_t body[25];
     std::memcpy(body, pMap, 24);
     body[24] = nEasyExpert;
@@ -67,29 +66,25 @@ int CProtocol::SendSetChannelMap(int nMode, int nChannel, const std::uint8_t* pM
 }
 
 int CProtocol::SendSetMute(int nMode, std::uint8_t nMask) {
-    if (!IsOpen())
-        return 0;
+    if (!IsOpen()) return 0;
     return SendWrite(VA_MUTE, nMode, 0, 0, &nMask, 1);
 }
 
 int CProtocol::SendSetLevel(int nMode, int nChannel, const int* pLevels, int nGroup) {
-    if (!IsOpen())
-        return 0;
+    if (!IsOpen()) return 0;
     if (!pLevels) {
         TRACE("\r\n !!!!! ERROR SendSetLevel ");
         return 0;
     }
     if (nChannel == 9) {
-        if (nGroup != 0 && nGroup != 1)
-            return 0;
+        if (nGroup != 0 && nGroup != 1) return 0;
         std::uint8_t body[6] = {};
         const int nCount = nGroup == 0 ? 6 : 2;
         for (int i = 0; i < nCount; ++i)
             body[i] = Lo(13 - pLevels[i]);
         return SendWrite(VA_LEVEL, nMode, 9, nGroup, body, 6);
     }
-    if (nChannel < 0 || nChannel > 5)
-        return 0;
+    if (nChannel < 0 || nChannel > 5) return 0;
     const int p = std::min(nChannel & ~1, 4);
     const std::uint8_t body[2] = {Lo(13 - pLevels[p]), Lo(13 - pLevels[p + 1])};
     TRACE("\r\n [%d][%d] [%d][%d]", p, pLevels[p], p + 1, pLevels[p + 1]);
@@ -97,8 +92,7 @@ int CProtocol::SendSetLevel(int nMode, int nChannel, const int* pLevels, int nGr
 }
 
 int CProtocol::SendSetChannelVolume(int nMode, int nChannel, int nSumFlag, const int* pVolume) {
-    if (!IsOpen())
-        return 0;
+    if (!IsOpen()) return 0;
     if (nChannel < 0 || nChannel > 9) {
         TRACE("\r\n !!!!! ERROR SendSetChannelVolume nChannel[%d]", nChannel);
         return 0;
@@ -107,8 +101,7 @@ int CProtocol::SendSetChannelVolume(int nMode, int nChannel, int nSumFlag, const
         TRACE("\r\n !!!!! ERROR SendSetChannelVolume Channel [%d]pVolume is NULL", nChannel);
         return 0;
     }
-    if (nChannel == 8)
-        return 0;
+    if (nChannel == 8) return 0;
     if (nChannel == 9) {
         std::uint8_t body[8];
         for (int i = 0; i < 8; ++i)
@@ -120,21 +113,18 @@ int CProtocol::SendSetChannelVolume(int nMode, int nChannel, int nSumFlag, const
 }
 
 int CProtocol::SendSetMainVolume(int nMode, int nVolume) {
-    if (!IsOpen())
-        return 0;
+    if (!IsOpen()) return 0;
     const std::uint8_t body[2] = {0, Lo(nVolume)};
     return SendWrite(VA_VOLUME, nMode, 8, 0, body, 2);
 }
 
 int CProtocol::SendSetDelay(int nMode, int nChannel, const std::uint16_t* pDelays) {
-    if (!IsOpen())
-        return 0;
+    if (!IsOpen()) return 0;
     if (nChannel < 0 || nChannel > 9 || !pDelays) {
         TRACE("\r\n !!!!! ERROR SendSetDelay nChannel[%d]", nChannel);
         return 0;
     }
-    if (nChannel == 8)
-        return 0;
+    if (nChannel == 8) return 0;
     const int nCount = nChannel == 9 ? 8 : 2;
     std::uint8_t body[16];
     for (int i = 0; i < nCount; ++i) {
@@ -146,15 +136,14 @@ int CProtocol::SendSetDelay(int nMode, int nChannel, const std::uint16_t* pDelay
 
 int CProtocol::SendSetInput(int nMode, int nInput, int nSubInput) {
     TRACE("\r\n SendSetInput Input[%d]  SubInput[%d]", nInput, nSubInput);
-    if (!IsOpen())
-        return 0;
+    if (!IsOpen()) return 0;
     const std::uint8_t body[2] = {Lo(nInput), Lo(nSubInput)};
     return SendWrite(VA_INPUT, nMode, 0, 0, body, 2);
 }
 
-int CProtocol::SendSetFilterCoef(int nMode, int nChannel, int nSumFlag, int nBiQuad, const SFilterCoef* mCoef) {
-    if (!IsOpen())
-        return 0;
+int CProtocol::SendSetFilterCoef(int nMode, int nChannel, int nSumFlag, int nBiQuad,
+                                 const SFilterCoef* mCoef) {
+    if (!IsOpen()) return 0;
     if (nChannel < 0 || nChannel > 7) {
         TRACE("\r\n !!!!! ERROR SendSetFilterCoef nChannel[%d]", nChannel);
         return 0;
@@ -173,35 +162,33 @@ int CProtocol::SendSetFilterCoef(int nMode, int nChannel, int nSumFlag, int nBiQ
 }
 
 int CProtocol::SendSetUpdate(int nPhase, int nCode) {
-    if (!IsOpen())
-        return 0;
+    if (!IsOpen()) return 0;
     const std::uint8_t body[2] = {Lo(nPhase), Lo(nCode)};
     return SendWrite(VA_UPDATE, 1, 0, 0, body, 2);
 }
 
 int CProtocol::SendSetPreset(int nMode, int nPreset) {
-    if (!IsOpen())
-        return 0;
+    if (!IsOpen()) return 0;
     const std::uint8_t body = Lo(nPreset);
     return SendWrite(VA_PRESET, nMode, 0, 0, &body, 1);
 }
 
 int CProtocol::SendSetHighLow(int nMode, int bHighLow) {
-    if (!IsOpen())
-        return 0;
+    if (!IsOpen()) return 0;
     const std::uint8_t body = Lo(bHighLow);
     return SendWrite(VA_HIGHLOW, nMode, 0, 0, &body, 1);
 }
 
-int CProtocol::SendSetXoverFilter(int nMode, int nChannel, int nSumFlag, const SFilterCoef* lpCoef, int nBiQuad) {
+int CProtocol::SendSetXoverFilter(int nMode, int nChannel, int nSumFlag, const SFilterCoef* lpCoef,
+                                  int nBiQuad) {
     if (!lpCoef) {
         TRACE("\r\n !!!!! ERROR SendSetXoverFilter lpCoef NULL");
         return 0;
     }
-    TRACE("\r\n SendSetXoverFilter nChannel[%d] BiQuad[%d] Filtertype[%d] Slop[%d] BandWidth[%f] Freq[%d]", nChannel,
-          nBiQuad, lpCoef->Filtertype, lpCoef->Slop, static_cast<double>(lpCoef->BandWidth), lpCoef->Freq);
-    if (!IsOpen())
-        return 0;
+    TRACE("\r\n SendSetXoverFilter nChannel[%d] BiQuad[%d] Filtertype[%d] Slop[%d] BandWidth[%f] Freq[%d]",
+          nChannel, nBiQuad, lpCoef->Filtertype, lpCoef->Slop, static_cast<double>(lpCoef->BandWidth),
+          lpCoef->Freq);
+    if (!IsOpen()) return 0;
     if (nChannel < 0 || nChannel > 8) {
         TRACE("\r\n !!!!! ERROR SendSetXoverFilter nChannel[%d]", nChannel);
         return 0;
@@ -217,8 +204,7 @@ int CProtocol::SendSetXoverFilter(int nMode, int nChannel, int nSumFlag, const S
 
 int CProtocol::SendSetPhase(int nMode, int nChannel, int nSumFlag, int bPhase) {
     TRACE("\r\n SendSetPhase nChannel[%d] SumFlag[%d] bPhase[%d]", nChannel, nSumFlag, bPhase);
-    if (!IsOpen())
-        return 0;
+    if (!IsOpen()) return 0;
     if (nChannel < 0 || nChannel > 7) {
         TRACE("\r\n !!!!! ERROR SendSetPhase nChannel[%d]", nChannel);
         return 0;
@@ -229,8 +215,7 @@ int CProtocol::SendSetPhase(int nMode, int nChannel, int nSumFlag, int bPhase) {
 
 int CProtocol::SendSetEqFlag(int nMode, int nChannel, int nSumFlag, int bEqFlag) {
     TRACE("\r\n SendSetEqFlag nChannel[%d] bEqFlag[%d] ", nChannel, bEqFlag);
-    if (!IsOpen())
-        return 0;
+    if (!IsOpen()) return 0;
     if (nChannel < 0 || nChannel > 8) {
         TRACE("\r\n !!!!! ERROR SendSetEqFlag nChannel[%d]", nChannel);
         return 0;
@@ -241,8 +226,7 @@ int CProtocol::SendSetEqFlag(int nMode, int nChannel, int nSumFlag, int bEqFlag)
 
 int CProtocol::SendSetXoverFlag(int nMode, int nChannel, int nSumFlag, int bXoverFlag) {
     TRACE("\r\n SendSetXoverFlag nChannel[%d] bXoverFlag[%d] SumFlag[%d]", nChannel, bXoverFlag, nSumFlag);
-    if (!IsOpen())
-        return 0;
+    if (!IsOpen()) return 0;
     if (nChannel < 0 || nChannel > 8) {
         TRACE("\r\n !!!!! ERROR SendSetXoverFlag nChannel[%d]", nChannel);
         return 0;
@@ -252,8 +236,7 @@ int CProtocol::SendSetXoverFlag(int nMode, int nChannel, int nSumFlag, int bXove
 }
 
 int CProtocol::SendSetVeqFlag(int nMode, int nChannel, int nSumFlag, int bVeqFlag) {
-    if (!IsOpen())
-        return 0;
+    if (!IsOpen()) return 0;
     if (nChannel < 0 || nChannel > 8) {
         TRACE("\r\n !!!!! ERROR SendSetVeqFlag nChannel[%d]", nChannel);
         return 0;
@@ -263,8 +246,7 @@ int CProtocol::SendSetVeqFlag(int nMode, int nChannel, int nSumFlag, int bVeqFla
 }
 
 int CProtocol::SendSetVeqFilter(int nMode, int nChannel, int nSumFlag, const SFilterCoef* lpCoef) {
-    if (!IsOpen())
-        return 0;
+    if (!IsOpen()) return 0;
     if (nChannel < 0 || nChannel > 8) {
         TRACE("\r\n !!!!! ERROR SendSetVeqFilter nChannel[%d]", nChannel);
         return 0;
@@ -279,17 +261,14 @@ int CProtocol::SendSetVeqFilter(int nMode, int nChannel, int nSumFlag, const SFi
 }
 
 int CProtocol::SendSetVeqVoltage(int nMode, int nValue) {
-    if (!IsOpen())
-        return 0;
+    if (!IsOpen()) return 0;
     const std::uint8_t body = Lo(nValue);
     return SendWrite(VA_VEQVSEL, nMode, 0, 0, &body, 1);
 }
 
 int CProtocol::SendSetOutput(int nMode, const int* pOutputs) {
-    if (!IsOpen())
-        return 0;
-    if (!pOutputs)
-        return 0;
+    if (!IsOpen()) return 0;
+    if (!pOutputs) return 0;
     std::uint8_t body[5];
     for (int i = 0; i < 5; ++i) {
         body[i] = Lo(pOutputs[i]);
@@ -302,8 +281,7 @@ int CProtocol::SendSetOutput(int nMode, const int* pOutputs) {
 
 int CProtocol::SendSystemPeekReq(int nSlaveAddr) {
     TRACE("\r\n SendSystemPeekReq SlaveAddr[%d]", nSlaveAddr);
-    if (!IsOpen())
-        return 0;
+    if (!IsOpen()) return 0;
     if (nSlaveAddr < 0 || nSlaveAddr > 10) {
         TRACE("\r\n !!!!! ERROR SendSystemPeekReq SlaveAddr[%d]", nSlaveAddr);
         return 0;
@@ -314,15 +292,14 @@ int CProtocol::SendSystemPeekReq(int nSlaveAddr) {
     return SendPacketProbe(frame, nLen, VA_SYSTEM);
 }
 
-#define MLB8_CHECKED_READ(Name, Id, Low, High)                                                                    \
-    int CProtocol::Name(int nChannel) {                                                                           \
-        if (!IsOpen())                                                                                            \
-            return 0;                                                                                             \
-        if (nChannel < (Low) || nChannel > (High)) {                                                              \
-            TRACE("\r\n !!!!! ERROR " #Name " nChannel[%d]", nChannel);                                           \
-            return 0;                                                                                             \
-        }                                                                                                         \
-        return SendRead(Id, nChannel, 0);                                                                         \
+#define MLB8_CHECKED_READ(Name, Id, Low, High)                                                               \
+    int CProtocol::Name(int nChannel) {                                                                      \
+        if (!IsOpen()) return 0;                                                                             \
+        if (nChannel < (Low) || nChannel > (High)) {                                                         \
+            TRACE("\r\n !!!!! ERROR " #Name " nChannel[%d]", nChannel);                                      \
+            return 0;                                                                                        \
+        }                                                                                                    \
+        return SendRead(Id, nChannel, 0);                                                                    \
     }
 
 MLB8_CHECKED_READ(SendGetChannelMap, VA_MAP, 0, 9)
@@ -338,21 +315,25 @@ MLB8_CHECKED_READ(SendGetVeqLed, VA_VEQLED, 0, 8)
 MLB8_CHECKED_READ(SendGetVeqLedPeek, VA_VEQLED, 0, 8)
 #undef MLB8_CHECKED_READ
 
-int CProtocol::SendGetMute() { return IsOpen() ? SendRead(VA_MUTE, 0, 0) : 0; }
+int CProtocol::SendGetMute() {
+    return IsOpen() ? SendRead(VA_MUTE, 0, 0) : 0;
+}
 
 int CProtocol::SendGetLevel(int nChannel, int nGroup) {
-    if (!IsOpen() || nChannel < 0 || nChannel > 9)
-        return 0;
+    if (!IsOpen() || nChannel < 0 || nChannel > 9) return 0;
     return SendRead(VA_LEVEL, nChannel, nGroup);
 }
 
-int CProtocol::SendGetMainVolume() { return IsOpen() ? SendRead(VA_VOLUME, 8, 0) : 0; }
+int CProtocol::SendGetMainVolume() {
+    return IsOpen() ? SendRead(VA_VOLUME, 8, 0) : 0;
+}
 
-int CProtocol::SendGetInput() { return IsOpen() ? SendRead(VA_INPUT, 0, 0) : 0; }
+int CProtocol::SendGetInput() {
+    return IsOpen() ? SendRead(VA_INPUT, 0, 0) : 0;
+}
 
 int CProtocol::SendGetFilterCoef(int nChannel, int nBiQuad) {
-    if (!IsOpen())
-        return 0;
+    if (!IsOpen()) return 0;
     if (nChannel < 0 || nChannel > 8) {
         TRACE("\r\n !!!!! ERROR SendGetFilterCoef nChannel[%d]", nChannel);
         return 0;
@@ -364,13 +345,16 @@ int CProtocol::SendGetFilterCoef(int nChannel, int nBiQuad) {
     return SendRead(VA_FILTER, nChannel, nBiQuad);
 }
 
-int CProtocol::SendGetPreset() { return IsOpen() ? SendRead(VA_PRESET, 0, 0) : 0; }
+int CProtocol::SendGetPreset() {
+    return IsOpen() ? SendRead(VA_PRESET, 0, 0) : 0;
+}
 
-int CProtocol::SendGetHighLow() { return IsOpen() ? SendRead(VA_HIGHLOW, 0, 0) : 0; }
+int CProtocol::SendGetHighLow() {
+    return IsOpen() ? SendRead(VA_HIGHLOW, 0, 0) : 0;
+}
 
 int CProtocol::SendGetXFilterCoef(std::uint8_t nChannel, std::uint8_t nFilter) {
-    if (!IsOpen())
-        return 0;
+    if (!IsOpen()) return 0;
     if (nChannel > 8) {
         TRACE("\r\n !!!!! ERROR SendGetXFilterCoef nChannel[%d]", nChannel);
         return 0;
@@ -378,4 +362,6 @@ int CProtocol::SendGetXFilterCoef(std::uint8_t nChannel, std::uint8_t nFilter) {
     return SendRead(VA_XOVER, nChannel, nFilter);
 }
 
-int CProtocol::SendGetOutput() { return IsOpen() ? SendRead(VA_OUTPUT, 0, 0) : 0; }
+int CProtocol::SendGetOutput() {
+    return IsOpen() ? SendRead(VA_OUTPUT, 0, 0) : 0;
+}

@@ -9,7 +9,9 @@ namespace {
 
 constexpr std::uint16_t kDelayMax = 8191;
 
-std::uint8_t DecodeLevel(std::uint8_t x) { return x <= 13 ? static_cast<std::uint8_t>(13 - x) : 13; }
+std::uint8_t DecodeLevel(std::uint8_t x) {
+    return x <= 13 ? static_cast<std::uint8_t>(13 - x) : 13;
+}
 
 void PutDelay(SIpcPacket& rec, int nChannel, const std::uint8_t* p) {
     std::uint16_t n = static_cast<std::uint16_t>(p[0] | (p[1] << 8));
@@ -20,24 +22,42 @@ void PutDelay(SIpcPacket& rec, int nChannel, const std::uint8_t* p) {
 // Exact body length of the IDs that take one form only; 0 for the others.
 int FixedLength(int nId) {
     switch (nId) {
-    case VA_SYSTEM: return 4;
-    case VA_MUTE: return 1;
-    case VA_INPUT: return 2;
-    case VA_FILTER: return 9;
-    case VA_UPDATE: return 2;
-    case VA_PRESET: return 1;
-    case VA_HIGHLOW: return 1;
-    case VA_XOVER: return 9;
-    case VA_PHASE: return 2;
-    case VA_EQFLAG: return 2;
-    case VA_XOVERFLAG: return 2;
-    case VA_VEQFLAG: return 2;
-    case VA_VEQFILTER: return 9;
-    case VA_PASSWORD: return 10;
-    case VA_VEQVSEL: return 1;
-    case VA_VEQLED: return 1;
-    case VA_OUTPUT: return 5;
-    default: return 0;
+    case VA_SYSTEM:
+        return 4;
+    case VA_MUTE:
+        return 1;
+    case VA_INPUT:
+        return 2;
+    case VA_FILTER:
+        return 9;
+    case VA_UPDATE:
+        return 2;
+    case VA_PRESET:
+        return 1;
+    case VA_HIGHLOW:
+        return 1;
+    case VA_XOVER:
+        return 9;
+    case VA_PHASE:
+        return 2;
+    case VA_EQFLAG:
+        return 2;
+    case VA_XOVERFLAG:
+        return 2;
+    case VA_VEQFLAG:
+        return 2;
+    case VA_VEQFILTER:
+        return 9;
+    case VA_PASSWORD:
+        return 10;
+    case VA_VEQVSEL:
+        return 1;
+    case VA_VEQLED:
+        return 1;
+    case VA_OUTPUT:
+        return 5;
+    default:
+        return 0;
     }
 }
 
@@ -57,8 +77,7 @@ int CProtocol::DecodeBody(SIpcPacket& rec) {
     const int nCh = rec.Channel;
 
     if (const int nFixed = FixedLength(rec.ID)) {
-        if (nLen != nFixed)
-            return 0;
+        if (nLen != nFixed) return 0;
         std::memcpy(rec.Decoded, body, static_cast<std::size_t>(nLen));
         if (rec.ID == VA_OUTPUT) {
             TRACE("\r\n p->nDataLen[%d]", nLen);
@@ -72,8 +91,7 @@ int CProtocol::DecodeBody(SIpcPacket& rec) {
     // reply in the record as if this one had sent them, so it is refused.
     switch (rec.ID) {
     case VA_MAP:
-        if (nLen < 3 || nLen > 25)
-            return 0;
+        if (nLen < 3 || nLen > 25) return 0;
         if (nCh <= 7) {
             std::memcpy(rec.Decoded + 3 * nCh, body, 3);
         } else if (nCh == 9 && nLen == 25) {
@@ -84,8 +102,7 @@ int CProtocol::DecodeBody(SIpcPacket& rec) {
         TraceMap(rec);
         return 1;
     case VA_LEVEL:
-        if (nLen < 2 || nLen > 6)
-            return 0;
+        if (nLen < 2 || nLen > 6) return 0;
         if (nCh <= 5) {
             rec.Decoded[nCh] = DecodeLevel(body[0]);
             rec.Decoded[nCh + 1] = DecodeLevel(body[1]);
@@ -97,8 +114,7 @@ int CProtocol::DecodeBody(SIpcPacket& rec) {
         }
         return 1;
     case VA_VOLUME:
-        if (nLen < 1 || nLen > 8)
-            return 0;
+        if (nLen < 1 || nLen > 8) return 0;
         if (nCh <= 8 && nLen >= 2) {
             const std::int32_t nSum = body[0];
             std::memcpy(rec.Decoded, &nSum, 4);
@@ -110,15 +126,12 @@ int CProtocol::DecodeBody(SIpcPacket& rec) {
         }
         return 1;
     case VA_DELAY:
-        if (nLen < 4 || nLen > 16)
-            return 0;
+        if (nLen < 4 || nLen > 16) return 0;
         if (nCh <= 7) {
             PutDelay(rec, nCh, body);
-            if (nCh <= 6)
-                PutDelay(rec, nCh + 1, body + 2);
+            if (nCh <= 6) PutDelay(rec, nCh + 1, body + 2);
         } else if (nCh == 9) {
-            if (nLen != 16)
-                return 0;
+            if (nLen != 16) return 0;
             for (int i = 0; i < 8; ++i)
                 PutDelay(rec, i, body + 2 * i);
         }

@@ -16,13 +16,15 @@ std::atomic<std::uint32_t (*)()> g_pfnTick{nullptr};
 }
 
 std::uint32_t GetTickCount() {
-    if (auto pfn = g_pfnTick.load(std::memory_order_acquire))
-        return pfn();
+    if (auto pfn = g_pfnTick.load(std::memory_order_acquire)) return pfn();
     using namespace std::chrono;
-    return static_cast<std::uint32_t>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+    return static_cast<std::uint32_t>(
+        duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
 }
 
-void SetTickSource(std::uint32_t (*pfnTick)()) { g_pfnTick.store(pfnTick, std::memory_order_release); }
+void SetTickSource(std::uint32_t (*pfnTick)()) {
+    g_pfnTick.store(pfnTick, std::memory_order_release);
+}
 
 } // namespace ZUtils
 
@@ -41,11 +43,9 @@ TraceState& State() {
 
 void Emit(std::string_view text) {
     TraceState& s = State();
-    if (!s.on.load(std::memory_order_acquire))
-        return;
+    if (!s.on.load(std::memory_order_acquire)) return;
     std::lock_guard<std::mutex> guard(s.lock);
-    if (s.sink)
-        s.sink(text);
+    if (s.sink) s.sink(text);
 }
 
 constexpr std::size_t kTraceBuffer = 1024; // characters, terminator included
@@ -59,7 +59,9 @@ void TraceSetSink(TraceSink sink) {
     s.on.store(static_cast<bool>(s.sink), std::memory_order_release);
 }
 
-bool TraceIsOn() { return State().on.load(std::memory_order_acquire); }
+bool TraceIsOn() {
+    return State().on.load(std::memory_order_acquire);
+}
 
 bool TraceOpen(const std::string& where, std::string* pError) {
     if (where == "-") {
@@ -71,8 +73,7 @@ bool TraceOpen(const std::string& where, std::string* pError) {
     }
     std::FILE* pFile = std::fopen(where.c_str(), "ab");
     if (!pFile) {
-        if (pError)
-            *pError = "cannot open trace file \"" + where + "\": " + std::strerror(errno);
+        if (pError) *pError = "cannot open trace file \"" + where + "\": " + std::strerror(errno);
         return false;
     }
     std::setvbuf(pFile, nullptr, _IONBF, 0);
@@ -100,21 +101,18 @@ bool TraceSetupFromArgs(int& argc, char** argv, std::string* pError) {
     argv[argc] = nullptr;
     if (!bAsked) {
         const char* pszEnv = std::getenv("MLB8_TRACE");
-        if (!pszEnv || !*pszEnv)
-            return true;
+        if (!pszEnv || !*pszEnv) return true;
         where = pszEnv;
     }
     if (where.empty()) {
-        if (pError)
-            *pError = "--trace needs a file name or -";
+        if (pError) *pError = "--trace needs a file name or -";
         return false;
     }
     return TraceOpen(where, pError);
 }
 
 void TraceLog(const char* pszFile, int nLine, const char* pszFormat, ...) {
-    if (!TraceIsOn())
-        return;
+    if (!TraceIsOn()) return;
     char szMsg[kTraceBuffer];
     va_list args;
     va_start(args, pszFormat);
@@ -122,14 +120,12 @@ void TraceLog(const char* pszFile, int nLine, const char* pszFormat, ...) {
     va_end(args);
     char szLine[kTraceBuffer + 300];
     int n = std::snprintf(szLine, sizeof szLine, "%s(%d) : %s", pszFile ? pszFile : "", nLine, szMsg);
-    if (n < 0)
-        return;
+    if (n < 0) return;
     Emit(std::string_view(szLine, std::min<std::size_t>(static_cast<std::size_t>(n), sizeof szLine - 1)));
 }
 
 void W32Trace(const char* pszFormat, ...) {
-    if (!TraceIsOn())
-        return;
+    if (!TraceIsOn()) return;
     char szBuf[kTraceBuffer];
     int n = std::snprintf(szBuf, sizeof szBuf, "%08u: ", ZUtils::GetTickCount());
     Emit(std::string_view(szBuf, static_cast<std::size_t>(n)));
@@ -137,8 +133,7 @@ void W32Trace(const char* pszFormat, ...) {
     va_start(args, pszFormat);
     n = std::vsnprintf(szBuf, sizeof szBuf, pszFormat, args);
     va_end(args);
-    if (n < 0)
-        return;
+    if (n < 0) return;
     Emit(std::string_view(szBuf, std::min<std::size_t>(static_cast<std::size_t>(n), sizeof szBuf - 1)));
 }
 

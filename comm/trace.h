@@ -33,7 +33,8 @@ bool TraceOpen(const std::string& where, std::string* pError = nullptr);
 bool TraceSetupFromArgs(int& argc, char** argv, std::string* pError = nullptr);
 
 // Formats the message and writes it with the source file and line: "file(line) : message".
-void TraceLog(const char* pszFile, int nLine, const char* pszFormat, ...) __attribute__((format(printf, 3, 4)));
+void TraceLog(const char* pszFile, int nLine, const char* pszFormat, ...)
+    __attribute__((format(printf, 3, 4)));
 
 // Writes the tick prefix "%08u: " and then the message (cut to 1023 characters) as two writes.
 void W32Trace(const char* pszFormat, ...) __attribute__((format(printf, 1, 2)));

@@ -10,13 +10,11 @@ std::atomic<std::uint32_t> g_nNextThreadId{0x100};
 }
 
 W32Thread::~W32Thread() {
-    if (m_Thread.joinable())
-        W32Assert("0", "comm/w32base", __LINE__);
+    if (m_Thread.joinable()) W32Assert("0", "comm/w32base", __LINE__);
 }
 
 int W32Thread::Create(int nUserValue, std::uint32_t nFirstMsg, std::uint32_t nEndMsg) {
-    if (m_Thread.joinable())
-        return 0;
+    if (m_Thread.joinable()) return 0;
     m_nUserValue = nUserValue;
     m_nFirstMsg = nFirstMsg;
     m_nEndMsg = nEndMsg;
@@ -38,8 +36,7 @@ int W32Thread::Create(int nUserValue, std::uint32_t nFirstMsg, std::uint32_t nEn
 
 int W32Thread::PostThreadMessage(std::uint32_t nMsg, std::uintptr_t wParam, std::uintptr_t lParam,
                                  int nAttemptLimit) {
-    if (nAttemptLimit < 1)
-        W32Assert("0", "comm/w32base", __LINE__);
+    if (nAttemptLimit < 1) W32Assert("0", "comm/w32base", __LINE__);
     if (m_nThreadId.load() == 0) {
         m_nLastPostError = ERROR_INVALID_THREAD_ID;
         return 0;
@@ -55,12 +52,10 @@ int W32Thread::PostThreadMessage(std::uint32_t nMsg, std::uintptr_t wParam, std:
 
 int W32Thread::PostWork(std::uint32_t nMsg, void* p0, void* p1, std::uint32_t nWaitMs) {
     auto* pItem = new (std::nothrow) W32WorkItem{p0, p1};
-    if (!pItem)
-        W32Assert("param", "comm/w32base", __LINE__);
+    if (!pItem) W32Assert("param", "comm/w32base", __LINE__);
     if (nWaitMs == 0) {
         int nPosted = PostThreadMessage(nMsg, reinterpret_cast<std::uintptr_t>(pItem), 0, 10);
-        if (!nPosted)
-            delete pItem;
+        if (!nPosted) delete pItem;
         return nPosted;
     }
     ZUtils::ZEvent done;
@@ -76,18 +71,17 @@ int W32Thread::PostWork(std::uint32_t nMsg, void* p0, void* p1, std::uint32_t nW
 }
 
 void W32Thread::Destroy() {
-    if (!m_Thread.joinable())
-        return;
-    if (m_Thread.get_id() == std::this_thread::get_id())
-        W32Assert("0", "comm/w32base", __LINE__);
-    if (!PostThreadMessage(WM_QUIT, 0, 0, 10))
-        return;
+    if (!m_Thread.joinable()) return;
+    if (m_Thread.get_id() == std::this_thread::get_id()) W32Assert("0", "comm/w32base", __LINE__);
+    if (!PostThreadMessage(WM_QUIT, 0, 0, 10)) return;
     m_Thread.join();
     const std::uint32_t nId = m_nThreadId.exchange(0);
     W32Trace("--- W32Thread::Destroy (thread=[0x%X],id=[0x%X])\r\n", nId, nId);
 }
 
-int W32Thread::OnThreadMessage(void*, std::uint32_t, void*, void*) { return 1; }
+int W32Thread::OnThreadMessage(void*, std::uint32_t, void*, void*) {
+    return 1;
+}
 
 void W32Thread::OnThreadExit() {}
 
@@ -101,16 +95,14 @@ void W32Thread::Run() {
             msg = m_Queue.front();
             m_Queue.pop_front();
         }
-        if (msg.nMsg == WM_QUIT)
-            break;
+        if (msg.nMsg == WM_QUIT) break;
         if (msg.nMsg >= m_nFirstMsg && msg.nMsg < m_nEndMsg) {
             auto* pItem = reinterpret_cast<W32WorkItem*>(msg.wParam);
             void* p0 = pItem ? pItem->p0 : nullptr;
             void* p1 = pItem ? pItem->p1 : nullptr;
             OnThreadMessage(nullptr, msg.nMsg, p0, p1);
             delete pItem;
-            if (msg.lParam)
-                reinterpret_cast<ZUtils::ZEvent*>(msg.lParam)->Set();
+            if (msg.lParam) reinterpret_cast<ZUtils::ZEvent*>(msg.lParam)->Set();
         }
         // There is no window to dispatch other messages to: they end here.
     }
@@ -121,15 +113,13 @@ void W32Thread::Run() {
     for (const SMsg& msg : m_Queue) {
         if (msg.nMsg >= m_nFirstMsg && msg.nMsg < m_nEndMsg) {
             delete reinterpret_cast<W32WorkItem*>(msg.wParam);
-            if (msg.lParam)
-                reinterpret_cast<ZUtils::ZEvent*>(msg.lParam)->Set();
+            if (msg.lParam) reinterpret_cast<ZUtils::ZEvent*>(msg.lParam)->Set();
         }
     }
     m_Queue.clear();
 }
 
 int W32SimpleThread::OnThreadMessage(void*, std::uint32_t nMsg, void* p0, void* p1) {
-    if (nMsg == WM_USER && p0)
-        reinterpret_cast<PFN_WORK>(p0)(p1);
+    if (nMsg == WM_USER && p0) reinterpret_cast<PFN_WORK>(p0)(p1);
     return 0;
 }

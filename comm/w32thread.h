@@ -29,7 +29,8 @@ public:
     int Create(int nUserValue, std::uint32_t nFirstMsg, std::uint32_t nEndMsg);
     // Posts a message to the thread. wParam of a message in range is a W32WorkItem*, lParam null or
     // a ZUtils::ZEvent* to set when the item is done. Returns 1 when posted.
-    int PostThreadMessage(std::uint32_t nMsg, std::uintptr_t wParam, std::uintptr_t lParam, int nAttemptLimit);
+    int PostThreadMessage(std::uint32_t nMsg, std::uintptr_t wParam, std::uintptr_t lParam,
+                          int nAttemptLimit);
     // Posts a work item; with nWaitMs > 0 waits at most that long for it to be handled.
     int PostWork(std::uint32_t nMsg, void* p0, void* p1, std::uint32_t nWaitMs);
     // Asks the thread to quit and joins it.

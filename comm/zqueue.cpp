@@ -13,7 +13,9 @@ std::size_t ZBuffer::Reserve(std::size_t nSize) {
     return m_Bytes.size();
 }
 
-void ZBuffer::Free() { std::vector<std::uint8_t>().swap(m_Bytes); }
+void ZBuffer::Free() {
+    std::vector<std::uint8_t>().swap(m_Bytes);
+}
 
 void ZHeapQueue::SetCapacity(std::size_t nCapacity) {
     m_Buffer.Reserve(nCapacity);
@@ -21,10 +23,8 @@ void ZHeapQueue::SetCapacity(std::size_t nCapacity) {
 }
 
 int ZComputeQueue::Push(ZHeapQueue& queue, const std::uint8_t* pData, std::size_t nLength) {
-    if (nLength == 0)
-        return 1;
-    if (!pData || queue.Free() < nLength)
-        return 0;
+    if (nLength == 0) return 1;
+    if (!pData || queue.Free() < nLength) return 0;
     const std::size_t nCap = queue.Capacity();
     std::size_t nFirst = std::min(nLength, nCap - queue.m_nWrite);
     std::memcpy(queue.m_Buffer.Data() + queue.m_nWrite, pData, nFirst);
@@ -35,10 +35,8 @@ int ZComputeQueue::Push(ZHeapQueue& queue, const std::uint8_t* pData, std::size_
 }
 
 int ZComputeQueue::Pop(ZHeapQueue& queue, std::uint8_t* pData, std::size_t nLength) {
-    if (nLength == 0)
-        return 1;
-    if (!pData || queue.m_nCount < nLength)
-        return 0;
+    if (nLength == 0) return 1;
+    if (!pData || queue.m_nCount < nLength) return 0;
     const std::size_t nCap = queue.Capacity();
     std::size_t nFirst = std::min(nLength, nCap - queue.m_nRead);
     std::memcpy(pData, queue.m_Buffer.Data() + queue.m_nRead, nFirst);
