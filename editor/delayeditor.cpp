@@ -71,10 +71,15 @@ int CDelayEditor::ChannelOfIcon(int nId) const {
     return -1;
 }
 
+int CDelayEditor::StandardIcon(int nArch, int nChannel) {
+    if (nArch < 0 || nArch >= MLB8_ARCHITECTURES || nChannel < 0 || nChannel >= MLB8_CHANNELS) return 0;
+    return kIcons[nArch][nChannel];
+}
+
 int CDelayEditor::IconOfChannel(int nChannel) const {
     if (nChannel < 0 || nChannel >= MLB8_CHANNELS) return 0;
     if (m_Core.m_Model.m_bEasyExp) return ctl::EXPERT_SPEAKER_FIRST + nChannel;
-    return kIcons[Architecture()][nChannel];
+    return StandardIcon(Architecture(), nChannel);
 }
 
 void CDelayEditor::SetDelaySamples(int nChannel, float fMs) {

@@ -23,6 +23,8 @@ public:
     // Channel of a speaker icon in the current configuration, or -1; icon of a channel, or 0.
     int ChannelOfIcon(int nId) const;
     int IconOfChannel(int nChannel) const;
+    // The speaker icon of a channel in the standard configuration of an architecture, or 0.
+    static int StandardIcon(int nArch, int nChannel);
     int Architecture() const;
     int PartnerChannel() const;
 

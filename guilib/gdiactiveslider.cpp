@@ -1,0 +1,132 @@
+#include "gdiactiveslider.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <climits>
+#include <cstdlib>
+
+#include "comm/trace.h"
+
+CGdiActiveSlider::CGdiActiveSlider(QWidget* pParent) : CSkinCtrl(pParent) {
+    setFocusPolicy(Qt::StrongFocus);
+}
+
+bool CGdiActiveSlider::LoadLooks(const std::array<int, 6>& ids, const char* pszType, int nFirstLook) {
+    for (int i = 0; i < 6; ++i)
+        LoadSlot(m_pIcons[nFirstLook + i % 2][i / 2], ids[i], pszType, "!!!!!!!ERROR SetIconNormal \r\n");
+    return true;
+}
+
+bool CGdiActiveSlider::SetIconsInactive(const std::array<int, 6>& ids, const char* pszType) {
+    LoadLooks(ids, pszType, 0);
+    const auto& p = m_pIcons[0][0];
+    m_szIcon = p ? QSizeF(p->GetWidth(), p->GetHeight()) : QSizeF();
+    return true;
+}
+
+bool CGdiActiveSlider::SetIconsActive(const std::array<int, 6>& ids, const char* pszType) {
+    return LoadLooks(ids, pszType, 2);
+}
+
+void CGdiActiveSlider::SetRange(int nMin, int nMax, bool bRedraw) {
+    m_nMin = nMin;
+    m_nMax = nMax;
+    m_nRange = int(std::llabs((long long)nMax - nMin));
+    if (bRedraw) update();
+}
+
+void CGdiActiveSlider::SetPos(int nValue) {
+    m_nPos = ClampToRange((long long)nValue - m_nMin, m_nMin, m_nMax);
+    update();
+}
+
+bool CGdiActiveSlider::SetState(int nState) {
+    if (nState < 0 || nState >= STATES) {
+        TRACE("!!!!!!!ERROR index[%d] \r\n", nState);
+        return false;
+    }
+    m_nState = nState;
+    if (const auto& p = m_pIcons[0][nState]) m_szIcon = QSizeF(p->GetWidth(), p->GetHeight());
+    return true;
+}
+
+int CGdiActiveSlider::GetLook() const {
+    if (m_bSelected) return m_bActive ? 2 : 0;
+    return m_bActive ? 3 : 1;
+}
+
+int CGdiActiveSlider::PosToPixel(int nPos) const {
+    const double fSpan = double(m_nMax) - m_nMin;
+    if (fSpan == 0) return 0;
+    const double t = m_bVertical ? m_szIcon.height() : m_szIcon.width();
+    const double p = m_bInverted ? double(m_nMax) - nPos - m_nMin : double(nPos) - m_nMin;
+    return TruncToInt(p / fSpan * (Span() - t));
+}
+
+int CGdiActiveSlider::PixelToPos(int q) const {
+    const long long S = Span();
+    if (S <= 0) return m_nMin;
+    const long long n = (long long)q * ((long long)m_nMax - m_nMin) / S;
+    return ClampToRange(m_bInverted ? m_nMax - n - m_nMin : n - m_nMin, INT_MIN, INT_MAX);
+}
+
+void CGdiActiveSlider::paintEvent(QPaintEvent*) {
+    const auto& pImage = m_pIcons[GetLook()][m_nState];
+    if (!pImage) return;
+    QPainter p(this);
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    const QSizeF sz(pImage->GetWidth(), pImage->GetHeight());
+    const double fAt = PosToPixel(m_nPos);
+    const QPointF pt = m_bVertical ? QPointF(m_ptIconOffset.x(), fAt) : QPointF(fAt, m_ptIconOffset.y());
+    DrawImage(p, pImage.get(), QRectF(pt, sz));
+}
+
+void CGdiActiveSlider::mousePressEvent(QMouseEvent* pEvent) {
+    if (pEvent->button() != Qt::LeftButton) return CSkinCtrl::mousePressEvent(pEvent);
+    SetCapture();
+    setFocus(Qt::MouseFocusReason);
+    m_bDragging = 1;
+    m_nDragOffset = 0;
+    HandleMove(pEvent->position().toPoint());
+    update();
+    Post(WM_GDI_CTRL_DOWN, 0);
+}
+
+void CGdiActiveSlider::mouseMoveEvent(QMouseEvent* pEvent) {
+    HandleMove(pEvent->position().toPoint());
+}
+
+void CGdiActiveSlider::HandleMove(const QPoint& pt) {
+    TrackHover();
+    if (!m_bDragging) return;
+    const int q = ClampToRange((long long)(m_bVertical ? pt.y() : pt.x()) - m_nDragOffset, 0, Span());
+    if (PosToPixel(m_nPos) == q) return;
+    m_nPos = ClampToRange(PixelToPos(q), m_nMin, m_nMax);
+    update();
+    Post(WM_GDI_CTRL_MOVE, m_nPos + m_nMin);
+}
+
+void CGdiActiveSlider::mouseReleaseEvent(QMouseEvent* pEvent) {
+    if (pEvent->button() != Qt::LeftButton) return CSkinCtrl::mouseReleaseEvent(pEvent);
+    if (!ReleaseReachesUs(pEvent->position().toPoint())) return;
+    ReleaseCapture();
+    m_bDragging = 0;
+    update();
+    Post(WM_GDI_CTRL_UP, m_nPos);
+}
+
+void CGdiActiveSlider::keyPressEvent(QKeyEvent* pEvent) {
+    int nNew = 0;
+    if (!SliderKeyPos(pEvent->key(), m_nPos, m_nPageStep, m_nMin, m_nMax, &nNew))
+        return CSkinCtrl::keyPressEvent(pEvent);
+    m_nPos = nNew;
+    update();
+    Post(WM_GDI_CTRL_MOVE, m_nPos + m_nMin);
+}
+
+void CGdiActiveSlider::focusInEvent(QFocusEvent* pEvent) {
+    CSkinCtrl::focusInEvent(pEvent);
+    m_bSelected = 1;
+    update();
+}

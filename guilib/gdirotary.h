@@ -1,0 +1,45 @@
+// Rotary knob drawn from two film strips (a ring and the knob). Dragging right of or above the
+// press point turns it up from the minimum; the full range lies half the control's diagonal away.
+#pragma once
+
+#include "skinctrl.h"
+
+class CGdiRotary : public CSkinCtrl {
+public:
+    explicit CGdiRotary(QWidget* pParent = nullptr);
+
+    // Knob film strip drawn into (x, y, w, h); frames = image height / h.
+    bool SetIconImage(int nId, const char* pszType, float x, float y, float w, float h);
+    // Ring film strip drawn into (x, y, w, h); frames = image height / h.
+    bool SetIconBGImage(int nId, const char* pszType, float x, float y, float w, float h);
+
+    void SetRange(int nMin, int nMax);
+    void SetPos(int nValue);
+    int GetPos() const { return m_nPos; }
+    int GetRangeMin() const { return m_nMin; }
+    int GetRangeMax() const { return m_nMax; }
+    int IsDragging() const { return m_bDragging; }
+    double GetPixelPerStep() const { return m_fPixelPerStep; }
+
+    void UpdatePosition(int x, int y);
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+    void mousePressEvent(QMouseEvent* pEvent) override;
+    void mouseMoveEvent(QMouseEvent* pEvent) override;
+    void mouseReleaseEvent(QMouseEvent* pEvent) override;
+
+private:
+    void HandleMove(const QPoint& pt);
+    void ComputePixelPerStep();
+
+    QPoint m_ptAnchor;
+    QRectF m_rcKnob;
+    QRectF m_rcRing;
+    int m_nMax = 100, m_nMin = 0, m_nPos = 0, m_nRange = 100;
+    float m_fStep = 3.6f;
+    double m_fPixelPerStep = 0;
+    int m_nRingFrames = 0, m_nKnobFrames = 0;
+    int m_bDragging = 0;
+    Slot m_pRing, m_pKnob;
+};

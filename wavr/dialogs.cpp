@@ -1,0 +1,129 @@
+#include "dialogs.h"
+
+#include <QDesktopServices>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QUrl>
+
+#include "comm/trace.h"
+#include "editor/controlids.h"
+#include "guilib/notify.h"
+#include "guilib/skinbutton.h"
+#include "skin/skinids.h"
+
+namespace {
+
+constexpr int IDC_BTN_OK = 2506;
+constexpr int IDC_BTN_CANCEL = 2507;
+constexpr int IDC_ABOUT_CLOSE = 2416;
+constexpr int IDC_ABOUT_LINK = 2417;
+constexpr const char* kWebSite = "https://www.example.com/";
+
+void LoadImage(CGdiPlusBitmapResource& image, int nId) {
+    if (!image.Load(nId, "PNG")) TRACE("!!!!!!!ERROR SetIconImage \r\n");
+}
+
+CSkinButton* MakeButton(QWidget* pParent, int nId, int nNormal, int nPressed, QRect rect) {
+    auto* pButton = new CSkinButton(pParent);
+    pButton->SetDlgCtrlID(nId);
+    pButton->SetIcons(nNormal, "PNG", nPressed, "PNG", nNormal, "PNG", nPressed, "PNG");
+    pButton->setGeometry(rect);
+    return pButton;
+}
+
+} // namespace
+
+CMsgDlg::CMsgDlg(QWidget* pParent, const QString& text) : QWidget(pParent), m_strText(text) {
+    setAttribute(Qt::WA_TransparentForMouseEvents, false);
+    // Covers the whole view, 30 pixels taller, above everything.
+    setGeometry(0, 0, pParent->width(), pParent->height() + 30);
+    raise();
+}
+
+void CMsgDlg::SetText(const QString& text) {
+    m_strText = text;
+    update();
+}
+
+void CMsgDlg::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.fillRect(rect(), QColor(16, 16, 18, 100)); // 100 of 255: the view shows through
+    QFont font = p.font();
+    font.setPixelSize(50);
+    font.setBold(true);
+    p.setFont(font);
+    p.setPen(Qt::white);
+    p.drawText(rect(), Qt::AlignCenter, m_strText);
+}
+
+COkCancelDlg::COkCancelDlg(QWidget* pParent, bool bQuitQuestion)
+    : QDialog(pParent), m_bQuitQuestion(bQuitQuestion) {
+    setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
+    setModal(true);
+    LoadImage(m_Background, SkinId::DIALOG_BACKGROUND);
+    LoadImage(m_Message, m_bQuitQuestion ? SkinId::MSG_QUIT : SkinId::MSG_SAVE);
+    setFixedSize(m_Background.IsLoaded() ? m_Background.GetWidth() : 600,
+                 m_Background.IsLoaded() ? m_Background.GetHeight() : 334);
+    MakeButton(this, IDC_BTN_OK, SkinId::BTN_OK, SkinId::BTN_OK_PRESSED, QRect(500, 135, 81, 34));
+    MakeButton(this, IDC_BTN_CANCEL, SkinId::BTN_CANCEL, SkinId::BTN_CANCEL_PRESSED, QRect(400, 135, 81, 34));
+}
+
+void COkCancelDlg::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    if (m_Background.IsLoaded()) p.drawImage(0, 0, *m_Background.Image());
+    if (m_Message.IsLoaded()) p.drawImage(10, 10, *m_Message.Image());
+}
+
+bool COkCancelDlg::event(QEvent* pEvent) {
+    if (pEvent->type() == CCtrlNotifyEvent::EventType()) {
+        auto* pNotify = static_cast<CCtrlNotifyEvent*>(pEvent);
+        if (pNotify->Message() == WM_SKIN_BTN_UP && pNotify->CtrlId() == IDC_BTN_OK) {
+            TRACE("\r\n IDC_BTN_OK");
+            accept();
+        } else if (pNotify->Message() == WM_SKIN_BTN_UP && pNotify->CtrlId() == IDC_BTN_CANCEL) {
+            TRACE("\r\n IDC_BTN_CANCEL");
+            reject();
+        }
+        return true;
+    }
+    return QDialog::event(pEvent);
+}
+
+void COkCancelDlg::keyPressEvent(QKeyEvent* pEvent) {
+    // Only the two buttons end the dialog: Enter and Escape do nothing.
+    if (pEvent->key() == Qt::Key_Escape || pEvent->key() == Qt::Key_Return || pEvent->key() == Qt::Key_Enter)
+        return;
+    QDialog::keyPressEvent(pEvent);
+}
+
+CAboutDlg::CAboutDlg(QWidget* pParent) : QDialog(pParent) {
+    setWindowTitle("About ORVIX MANAGER");
+    setModal(true);
+    setFixedSize(607, 365);
+    LoadImage(m_Background, SkinId::DIALOG_BACKGROUND);
+    LoadImage(m_Content, SkinId::ABOUT_CONTENT);
+    MakeButton(this, IDC_ABOUT_CLOSE, SkinId::BTN_CANCEL, SkinId::BTN_CANCEL_PRESSED,
+               QRect(495, 282, 81, 34));
+    CSkinButton* pLink =
+        MakeButton(this, IDC_ABOUT_LINK, SkinId::WEB_LINK, SkinId::WEB_LINK, QRect(48, 195, 100, 19));
+    pLink->setCursor(Qt::PointingHandCursor);
+}
+
+void CAboutDlg::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.fillRect(rect(), QColor(24, 24, 26));
+    if (m_Background.IsLoaded()) p.drawImage(0, 0, *m_Background.Image());
+    if (m_Content.IsLoaded()) p.drawImage(10, 10, *m_Content.Image());
+}
+
+bool CAboutDlg::event(QEvent* pEvent) {
+    if (pEvent->type() == CCtrlNotifyEvent::EventType()) {
+        auto* pNotify = static_cast<CCtrlNotifyEvent*>(pEvent);
+        if (pNotify->Message() == WM_SKIN_BTN_UP && pNotify->CtrlId() == IDC_ABOUT_CLOSE)
+            accept();
+        else if (pNotify->Message() == WM_SKIN_BTN_UP && pNotify->CtrlId() == IDC_ABOUT_LINK)
+            QDesktopServices::openUrl(QUrl(kWebSite));
+        return true;
+    }
+    return QDialog::event(pEvent);
+}

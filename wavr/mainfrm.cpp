@@ -1,0 +1,147 @@
+#include "mainfrm.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QMenuBar>
+
+#include "dialogs.h"
+#include "editor/editorids.h"
+#include "wavrview.h"
+
+namespace {
+
+struct SMenuItem {
+    int nCommand; // 0: separator
+    const char* pszCaption;
+    bool bCheckable;
+};
+
+struct SMenu {
+    const char* pszTitle;
+    std::vector<SMenuItem> items;
+};
+
+const SMenu kMenus[] = {
+    {"加载设置",
+     {{32771, "加载DSP模式 1", true},
+      {32772, "加载DSP模式 2", true},
+      {32773, "加载DSP模式 3", true},
+      {32774, "加载DSP模式 4", true},
+      {32775, "从文件加载设置", true},
+      {32794, "恢复出厂设置", true},
+      {0, nullptr, false},
+      {CMainFrame::ID_APP_EXIT, "退出(&Q)", false}}},
+    {"储存设置",
+     {{32779, "保存DSP模式 1", true},
+      {32780, "保存DSP模式 2", true},
+      {32781, "保存DSP模式 3", true},
+      {32782, "保存DSP模式 4", true},
+      {32791, "储存到指定DSP文件", true},
+      {32792, "保存到DSP", true}}},
+    {"参数设置",
+     {{32776, "系统设置", false},
+      {32778, "均衡器", false},
+      {32787, "斜率", false},
+      {32786, "延时调整", false}}},
+    {"帮助", {{57670, "帮助", false}, {CMainFrame::ID_APP_ABOUT, "关于", false}}},
+};
+
+} // namespace
+
+CMainFrame::CMainFrame(CWAVRView* pView) : m_pView(pView) {
+    setWindowTitle(TEXT_TITLE);
+    setCentralWidget(pView);
+    pView->SetFrame(this);
+    BuildMenu();
+    // Not resizable: the view has one size.
+    setFixedSize(CWAVRView::WIDTH, CWAVRView::HEIGHT + menuBar()->sizeHint().height());
+    m_pHotplug = new CHotplugMonitor(
+        [this](EPortChange change, int nCom) {
+            m_pView->OnDeviceChange(change == EPortChange::Arrived, nCom);
+        },
+        this);
+}
+
+void CMainFrame::BuildMenu() {
+    for (const SMenu& menu : kMenus) {
+        QMenu* pMenu = menuBar()->addMenu(QString::fromUtf8(menu.pszTitle));
+        for (const SMenuItem& item : menu.items) {
+            if (!item.nCommand) {
+                pMenu->addSeparator();
+                continue;
+            }
+            QAction* pAction = pMenu->addAction(QString::fromUtf8(item.pszCaption));
+            pAction->setCheckable(item.bCheckable);
+            const int nCommand = item.nCommand;
+            connect(pAction, &QAction::triggered, this, [this, nCommand, pAction] {
+                // Check marks follow the marks the view sends, not the click.
+                if (pAction->isCheckable()) pAction->setChecked(!pAction->isChecked());
+                OnCommand(nCommand);
+            });
+            m_Actions[nCommand] = pAction;
+        }
+    }
+}
+
+QAction* CMainFrame::Action(int nCommand) const {
+    auto it = m_Actions.find(nCommand);
+    return it == m_Actions.end() ? nullptr : it->second;
+}
+
+bool CMainFrame::IsChecked(int nCommand) const {
+    const QAction* p = Action(nCommand);
+    return p && p->isChecked();
+}
+
+void CMainFrame::OnCommand(int nCommand) {
+    if (nCommand == ID_APP_EXIT) {
+        if (ConfirmQuit()) QApplication::exit(EXIT_CODE);
+        return;
+    }
+    if (nCommand == ID_APP_ABOUT) {
+        CAboutDlg dlg(this);
+        dlg.exec();
+        return;
+    }
+    m_pView->OnMenuCommand(nCommand);
+}
+
+void CMainFrame::OnFrameMessage(unsigned nMsg, long nCode) {
+    if (nMsg == WM_MARK_LOAD)
+        OnMarkLoad(nCode);
+    else if (nMsg == WM_MARK_SAVE)
+        OnMarkSave(nCode);
+}
+
+void CMainFrame::OnMarkLoad(long nCode) {
+    if (nCode < 0 || nCode > 5) return;
+    for (int nId : {32771, 32772, 32773, 32774, 32775, 32794})
+        Action(nId)->setChecked(false);
+    Action(nCode <= 3 ? 32771 + static_cast<int>(nCode) : (nCode == 4 ? 32775 : 32794))->setChecked(true);
+}
+
+void CMainFrame::OnMarkSave(long nCode) {
+    if (nCode < 0 || nCode > 5) return;
+    for (int nId : {32779, 32780, 32781, 32782, 32791, 32792})
+        Action(nId)->setChecked(false);
+    Action(nCode <= 3 ? 32779 + static_cast<int>(nCode) : (nCode == 4 ? 32791 : 32792))->setChecked(true);
+}
+
+bool CMainFrame::ConfirmQuit() {
+    COkCancelDlg dlg(this, true);
+    return dlg.exec() == QDialog::Accepted;
+}
+
+void CMainFrame::closeEvent(QCloseEvent* pEvent) {
+    if (ConfirmQuit()) {
+        pEvent->accept();
+        return;
+    }
+    m_pView->KillTimer(TIMER_ANIMATION);
+    pEvent->ignore();
+}
+
+QPoint CMainFrame::Placement(int nScreenW, int nScreenH) {
+    return QPoint(std::max((nScreenW - CWAVRView::WIDTH) / 2, 50),
+                  std::max((nScreenH - CWAVRView::HEIGHT) / 2, 50));
+}

@@ -1,0 +1,244 @@
+// The controls of the view, created once at their rectangles with their images and ranges; the page
+// controls start hidden. Which are shown, and their values, come from the core's form state.
+#include <array>
+
+#include "editor/controlids.h"
+#include "guilib/gdiactiveslider.h"
+#include "guilib/gdirotary.h"
+#include "guilib/gdislider.h"
+#include "guilib/skinbutton.h"
+#include "orvix/graph/filtergraphic.h"
+#include "skin/skinids.h"
+#include "skin/skinlayout.h"
+#include "wavrview.h"
+
+namespace {
+
+using namespace SkinLayout;
+
+QRect R(const SSkinRect& r) {
+    return QRect(r.x, r.y, r.w, r.h);
+}
+
+} // namespace
+
+void CWAVRView::CreateControls() {
+    auto place = [this](QWidget* pWidget, int nId, QRect rect, bool bVisible) {
+        pWidget->setGeometry(rect);
+        pWidget->setVisible(bVisible);
+        m_Controls[nId] = pWidget;
+        m_Core.m_Form.Control(nId).bVisible = bVisible;
+        m_Core.m_Form.Control(nId).x = rect.x();
+        m_Core.m_Form.Control(nId).y = rect.y();
+        m_Core.m_Form.Control(nId).cx = rect.width();
+        m_Core.m_Form.Control(nId).cy = rect.height();
+    };
+    auto button = [&](int nId, int nNormal, int nPressed, int nToggle, int nTogglePressed, QRect rect,
+                      bool bVisible) {
+        auto* p = new CSkinButton(this);
+        p->SetDlgCtrlID(nId);
+        p->SetIcons(nNormal, "PNG", nPressed, "PNG", nToggle, "PNG", nTogglePressed, "PNG");
+        place(p, nId, rect, bVisible);
+        return p;
+    };
+    auto looks = [&](int nId, int nFirst, int nIndex, QRect rect, bool bVisible) {
+        button(nId, SkinId::ButtonLook(nFirst, nIndex, 0), SkinId::ButtonLook(nFirst, nIndex, 1),
+               SkinId::ButtonLook(nFirst, nIndex, 2), SkinId::ButtonLook(nFirst, nIndex, 3), rect, bVisible);
+    };
+    auto stepper = [&](int nId, bool bUp, int x, int y, bool bVisible) {
+        button(nId, bUp ? SkinId::STEP_UP : SkinId::STEP_DOWN,
+               bUp ? SkinId::STEP_UP_PRESSED : SkinId::STEP_DOWN_PRESSED,
+               bUp ? SkinId::STEP_UP : SkinId::STEP_DOWN,
+               bUp ? SkinId::STEP_UP_PRESSED : SkinId::STEP_DOWN_PRESSED, QRect(x, y, 20, bUp ? 16 : 15),
+               bVisible);
+    };
+    auto edit = [&](int nId, QRect rect, bool bVisible) {
+        place(new CViewEdit(this, nId), nId, rect, bVisible);
+    };
+    auto hslider = [&](int nId, QRect rect, int nMax) {
+        auto* p = new CGdiSlider(this);
+        p->SetDlgCtrlID(nId);
+        p->SetIconImage(SkinId::HSLIDER_THUMB, "PNG", 0, 0, 28, 28);
+        p->SetIconFill(SkinId::HSLIDER_FILL, "PNG", 4, 8);
+        p->SetIconBGImage(SkinId::HSLIDER_TRACK, "PNG", 0, 0, 170, 28);
+        p->SetRange(0, nMax);
+        place(p, nId, rect, false);
+    };
+    auto rotary = [&](int nId, int nStrip, int nRing, QRect rect, int nMax, bool bVisible) {
+        auto* p = new CGdiRotary(this);
+        p->SetDlgCtrlID(nId);
+        if (nRing) {
+            p->SetIconImage(nStrip, "PNG", 0, 4, 101, 101);
+            p->SetIconBGImage(nRing, "PNG", 0, 0, 101, 90);
+        } else {
+            p->SetIconImage(nStrip, "PNG", 0, 0, static_cast<float>(rect.width()),
+                            static_cast<float>(rect.height()));
+        }
+        p->SetRange(0, nMax);
+        place(p, nId, rect, bVisible);
+    };
+
+    // Fixed frame.
+    edit(ctl::MAIN_LEVEL_BOX, R(MAIN_EDIT), true);
+    edit(ctl::CHANNEL_LEVEL_BOX, R(CHANNEL_EDIT), true);
+    rotary(ctl::MAIN_KNOB, SkinId::KNOB_STRIP, SkinId::RING_MAIN, R(MAIN_KNOB), MLB8_MAX_VOLUME, true);
+    rotary(ctl::CHANNEL_KNOB, SkinId::KNOB_STRIP, SkinId::RING_CHANNEL, R(CHANNEL_KNOB), MLB8_MAX_VOLUME,
+           true);
+    stepper(ctl::MAIN_UP, true, MAIN_STEP_UP.x, MAIN_STEP_UP.y, true);
+    stepper(ctl::MAIN_DOWN, false, MAIN_STEP_DOWN.x, MAIN_STEP_DOWN.y, true);
+    stepper(ctl::CHANNEL_UP, true, CHANNEL_STEP_UP.x, CHANNEL_STEP_UP.y, true);
+    stepper(ctl::CHANNEL_DOWN, false, CHANNEL_STEP_DOWN.x, CHANNEL_STEP_DOWN.y, true);
+    for (int nId : {ctl::PHASE, ctl::DELAY_PHASE})
+        button(nId, SkinId::PHASE, SkinId::PHASE + 1, SkinId::PHASE + 2, SkinId::PHASE + 3,
+               nId == ctl::PHASE ? R(PHASE) : R(TA_PHASE), nId == ctl::PHASE);
+    for (int i = 0; i < 8; ++i) {
+        auto* p = new CSkinButton2(this);
+        p->SetDlgCtrlID(ctl::CHANNEL_FIRST + i);
+        std::array<int, 8> ids{};
+        for (int s = 0; s < 4; ++s) {
+            ids[2 * s] = SkinId::SelectButton(false, i, s, true);
+            ids[2 * s + 1] = SkinId::SelectButton(false, i, s, false);
+        }
+        p->SetIcons(ids);
+        place(p, ctl::CHANNEL_FIRST + i, QRect(CHANNEL_X[i], CHANNEL_Y, CHANNEL_W, CHANNEL_H), true);
+        button(ctl::SOLO_FIRST + i, SkinId::SOLO_OFF, SkinId::SOLO_OFF, SkinId::SOLO_ON, SkinId::SOLO_ON,
+               QRect(CHANNEL_SOLO_X[i], CHANNEL_SOLO_Y, MUTE_W, MUTE_H), true);
+        button(ctl::MUTE_FIRST + i, SkinId::MUTE_OFF, SkinId::MUTE_OFF, SkinId::MUTE_ON, SkinId::MUTE_ON,
+               QRect(CHANNEL_SOLO_X[i], CHANNEL_MUTE_Y, MUTE_W, MUTE_H), true);
+    }
+    for (int g = 0; g < 4; ++g) {
+        auto* p = new CSkinButton2(this);
+        p->SetDlgCtrlID(ctl::PAIR_FIRST + g);
+        std::array<int, 8> ids{};
+        for (int s = 0; s < 4; ++s) {
+            ids[2 * s] = SkinId::SelectButton(true, g, s, true);
+            ids[2 * s + 1] = SkinId::SelectButton(true, g, s, false);
+        }
+        p->SetIcons(ids);
+        place(p, ctl::PAIR_FIRST + g, QRect(PAIR_X[g], PAIR_Y, PAIR_W, PAIR_H), true);
+        button(ctl::PAIR_SOLO_FIRST + g, SkinId::SOLO_OFF, SkinId::SOLO_OFF, SkinId::SOLO_ON, SkinId::SOLO_ON,
+               QRect(PAIR_SOLO_X[g], PAIR_SOLO_Y, MUTE_W, MUTE_H), true);
+        button(ctl::PAIR_MUTE_FIRST + g, SkinId::MUTE_OFF, SkinId::MUTE_OFF, SkinId::MUTE_ON, SkinId::MUTE_ON,
+               QRect(PAIR_SOLO_X[g], PAIR_MUTE_Y, MUTE_W, MUTE_H), true);
+    }
+    for (int t = 0; t < 4; ++t)
+        looks(ctl::TAB_CONFIG + t, SkinId::TAB_FIRST, t, R(TABS[t]), true);
+    button(ctl::EQ_SWITCH, SkinId::EQ_OFF, SkinId::EQ_OFF, SkinId::EQ_ON, SkinId::EQ_ON, R(EQ_SWITCH), true);
+    button(ctl::HELP, SkinId::HELP, SkinId::HELP + 1, SkinId::HELP + 2, SkinId::HELP + 3, R(HELP), true);
+    button(ctl::MANUAL, SkinId::MANUAL, SkinId::MANUAL_PRESSED, SkinId::MANUAL, SkinId::MANUAL_PRESSED,
+           R(MANUAL), false);
+
+    // Standard configuration page.
+    button(ctl::MODE_SWITCH, SkinId::MODE_STANDARD, SkinId::MODE_STANDARD, SkinId::MODE_EXPERT,
+           SkinId::MODE_EXPERT, R(MODE_SWITCH), false);
+    for (int k = 0; k < 5; ++k) {
+        looks(ctl::INPUT_KIND_FIRST + k, SkinId::INPUT_KIND_FIRST, k,
+              QRect(STD_BUTTON_X[k], STD_INPUT_Y, BUTTON_W, BUTTON_H), false);
+        looks(ctl::ARCH_FIRST + k, SkinId::ARCH_FIRST, k,
+              QRect(STD_BUTTON_X[k], STD_ARCH_Y, BUTTON_W, BUTTON_H), false);
+    }
+    button(ctl::ACTIVATE, SkinId::ACTIVATE, SkinId::ACTIVATE + 1, SkinId::ACTIVATE, SkinId::ACTIVATE + 1,
+           R(STD_ACTIVATE), false);
+    hslider(ctl::EASY_SENS_SLIDER, R(STD_SENS_SLIDER), 14);
+    edit(ctl::EASY_SENS_BOX, R(STD_SENS_EDIT), false);
+    stepper(ctl::EASY_SENS_UP, true, STD_SENS_UP.x, STD_SENS_UP.y, false);
+    stepper(ctl::EASY_SENS_DOWN, false, STD_SENS_DOWN.x, STD_SENS_DOWN.y, false);
+    for (int nId : {ctl::EASY_LOW_HIGH, ctl::EASY_LOW_HIGH_2})
+        button(nId, SkinId::LEVEL_LOW, SkinId::LEVEL_LOW, SkinId::LEVEL_HIGH, SkinId::LEVEL_HIGH,
+               nId == ctl::EASY_LOW_HIGH ? R(STD_LEVEL_SWITCH) : QRect(307, 359, 110, 49), false);
+
+    // Expert configuration page.
+    for (int k = 0; k < 3; ++k)
+        looks(2172 + k, SkinId::EXPERT_INPUT_FIRST, k, QRect(EXP_INPUT_X[k], EXP_INPUT_Y, BUTTON_W, BUTTON_H),
+              false);
+    button(2346, SkinId::LEVEL_LOW, SkinId::LEVEL_LOW, SkinId::LEVEL_HIGH, SkinId::LEVEL_HIGH,
+           R(EXP_LEVEL_SWITCH), false);
+    for (int k = 0; k < 3; ++k) {
+        const int nImage = SkinId::ROW_LABEL_MAIN + k;
+        button(2069 + k, nImage, nImage, nImage, nImage,
+               k == 0 ? R(EXP_ROW_LABEL_MAIN) : R(EXP_ROW_LABEL_PAIR), false);
+    }
+    for (int c = 0; c < 6; ++c) { // one level group per main input; the page shows those of 1, 3 and 5
+        const int y = EXP_SENS_Y[c / 2];
+        hslider(2123 + c, QRect(EXP_SENS_SLIDER_X, y + 4, 170, 28), 14);
+        edit(2301 + c, QRect(EXP_SENS_FRAME_X + EXP_SENS_EDIT_DX, y + EXP_SENS_EDIT_DY, 35, 14), false);
+        stepper(2160 + c, true, EXP_SENS_FRAME_X + EXP_SENS_STEP_DX, y + EXP_SENS_UP_DY, false);
+        stepper(2166 + c, false, EXP_SENS_FRAME_X + EXP_SENS_STEP_DX, y + EXP_SENS_DOWN_DY, false);
+    }
+    for (int c = 0; c < 2; ++c) {
+        const int y = EXP_SENS_Y[3];
+        hslider(2347 + c, QRect(EXP_SENS_SLIDER_X, y + 4, 170, 28), 14);
+        edit(2343 + c, QRect(EXP_SENS_FRAME_X + EXP_SENS_EDIT_DX, y + EXP_SENS_EDIT_DY, 35, 14), false);
+        stepper(2339 + c, true, EXP_SENS_FRAME_X + EXP_SENS_STEP_DX, y + EXP_SENS_UP_DY, false);
+        stepper(2341 + c, false, EXP_SENS_FRAME_X + EXP_SENS_STEP_DX, y + EXP_SENS_DOWN_DY, false);
+    }
+    auto light = [&](int nId, int o, double y) {
+        const int x = EXP_MATRIX_COL_X[o] - ROUTE_LIGHT_SIZE / 2;
+        looks(nId, SkinId::ROUTE_LIGHT, 0, QRect(x, static_cast<int>(y), ROUTE_LIGHT_SIZE, ROUTE_LIGHT_SIZE),
+              false);
+    };
+    for (int o = 0; o < 8; ++o) {
+        for (int n = 0; n < 6; ++n)
+            light(2075 + 6 * o + n, o, EXP_MATRIX_TOP + n * EXP_MAIN_ROW_PITCH + 5);
+        for (int n = 0; n < 2; ++n) {
+            light(2307 + 2 * o + n, o, EXP_MATRIX_TOP + n * EXP_AUX_ROW_PITCH + 1);
+            light(2323 + 2 * o + n, o, EXP_MATRIX_TOP + n * EXP_AUX_ROW_PITCH + 1);
+        }
+    }
+
+    // Equalizer page.
+    for (int b = 0; b < 10; ++b) {
+        auto* pFader = new CGdiSlider(this);
+        pFader->SetDlgCtrlID(ctl::EQ_GAIN_SLIDER + b);
+        pFader->SetIconImage(SkinId::FADER_STRIP, "PNG", 0, 0, 34, 31);
+        pFader->SetIconBGImage(SkinId::FADER_TRACK, "PNG", 15, 0, 8, 107);
+        pFader->SetRange(0, 24);
+        pFader->SetVertical(true);
+        pFader->SetInverted(true);
+        pFader->SetPos(15);
+        place(pFader, ctl::EQ_GAIN_SLIDER + b, QRect(EQ_GAIN_X[b], EQ_GAIN_Y, EQ_GAIN_W, EQ_GAIN_H), false);
+        rotary(ctl::EQ_Q_KNOB + b, SkinId::QKNOB_STRIP, 0, QRect(EQ_Q_X[b], EQ_Q_Y, EQ_Q_SIZE, EQ_Q_SIZE), 18,
+               false);
+        edit(ctl::EQ_FREQ_BOX + b, QRect(EQ_FREQ_X[b], EQ_FREQ_Y, EQ_FREQ_W, EQ_FREQ_H), false);
+        edit(ctl::EQ_GAIN_BOX + b, QRect(EQ_GAINEDIT_X[b], EQ_GAINEDIT_Y, EQ_GAINEDIT_W, EQ_GAINEDIT_H),
+             false);
+        edit(ctl::EQ_Q_BOX + b, QRect(EQ_QEDIT_X[b], EQ_QEDIT_Y, EQ_GAINEDIT_W, EQ_GAINEDIT_H), false);
+    }
+    m_pGraph = new CFilterGraphic(this);
+    place(m_pGraph, ctl::GRAPH, R(GRAPH), false);
+    m_pGraph->LoadBackground(SkinId::GRAPH_BACKGROUND, "PNG");
+
+    // Crossover page.
+    for (int t = 0; t < 3; ++t)
+        looks(ctl::XOVER_HP + t, SkinId::XOVER_TYPE_FIRST, t,
+              QRect(XO_TYPE_X[t], XO_TYPE_Y, BUTTON_W, BUTTON_H), false);
+    hslider(ctl::HP_SLIDER, R(XO_HP_SLIDER), 125);
+    hslider(ctl::LP_SLIDER, R(XO_LP_SLIDER), 125);
+    auto xoEdit = [&](int nId, const SSkinRect& frame) {
+        edit(nId, QRect(frame.x + XO_EDIT_DX, frame.y + XO_EDIT_DY, XO_EDIT_W, XO_EDIT_H), false);
+    };
+    xoEdit(ctl::HP_SLOPE_BOX, XO_HP_SLOPE);
+    xoEdit(ctl::LP_SLOPE_BOX, XO_LP_SLOPE);
+    xoEdit(ctl::HP_FREQ_BOX, XO_HP_FREQ);
+    xoEdit(ctl::LP_FREQ_BOX, XO_LP_FREQ);
+    for (int nId = ctl::LP_FREQ_UP; nId <= ctl::HP_SLOPE_DOWN; ++nId) // never shown
+        stepper(nId, (nId - ctl::LP_FREQ_UP) % 2 == 0, 0, 0, false);
+
+    // Time-alignment page: ms, cm and inch boxes with their steppers.
+    const int kDelayBox[3] = {ctl::DELAY_MS_BOX, ctl::DELAY_CM_BOX, ctl::DELAY_IN_BOX};
+    for (int i = 0; i < 3; ++i) {
+        edit(kDelayBox[i], QRect(TA_FRAME_X[i] + TA_EDIT_DX, TA_FRAME_Y + TA_EDIT_DY, 36, 16), false);
+        stepper(ctl::DELAY_STEP_FIRST + 2 * i, true, TA_FRAME_X[i] + TA_STEP_DX, TA_FRAME_Y + TA_UP_DY,
+                false);
+        stepper(ctl::DELAY_STEP_FIRST + 2 * i + 1, false, TA_FRAME_X[i] + TA_STEP_DX, TA_FRAME_Y + TA_DOWN_DY,
+                false);
+    }
+    for (int nId = ctl::SPEAKER_FIRST; nId <= ctl::EXPERT_SPEAKER_LAST; ++nId) {
+        if (nId > ctl::SPEAKER_LAST && nId < ctl::EXPERT_SPEAKER_FIRST) continue;
+        auto* pIcon = new CGdiActiveSlider(this);
+        pIcon->SetDlgCtrlID(nId);
+        pIcon->SetRange(0, 22);
+        place(pIcon, nId, QRect(0, 0, 42, 42), false);
+    }
+    ReloadSpeakerIcons();
+}

@@ -1,0 +1,488 @@
+#include "wavrview.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QPainter>
+#include <QThread>
+#include <QTimer>
+#include <QWheelEvent>
+
+#include "comm/trace.h"
+#include "dialogs.h"
+#include "editor/controlids.h"
+#include "guilib/gdiactiveslider.h"
+#include "guilib/gdirotary.h"
+#include "guilib/gdislider.h"
+#include "guilib/notify.h"
+#include "guilib/skinbutton.h"
+#include "mainfrm.h"
+#include "orvix/graph/filtergraphic.h"
+#include "skin/skinids.h"
+#include "skin/skinlayout.h"
+
+namespace {
+
+using namespace SkinLayout;
+
+// Speaker pictures of the standard page per architecture: channel, normal image, x, y (the phase-
+// inverted look is the next image).
+struct SSpeaker {
+    int nChannel, nImage, x, y;
+};
+const std::vector<SSpeaker> kSpeakers[5] = {
+    {{0, 449, 745, 270},
+     {1, 451, 930, 270},
+     {2, 457, 720, 300},
+     {3, 461, 938, 300},
+     {6, 447, 790, 545},
+     {7, 445, 856, 545}},
+    {{0, 449, 745, 270},
+     {1, 451, 930, 270},
+     {2, 453, 730, 300},
+     {3, 455, 938, 300},
+     {4, 457, 720, 340},
+     {5, 461, 938, 340},
+     {6, 447, 790, 545},
+     {7, 445, 856, 545}},
+    {{0, 457, 720, 340}, {1, 461, 938, 340}, {6, 447, 790, 545}, {7, 445, 856, 545}},
+    {{0, 459, 720, 330},
+     {1, 463, 938, 330},
+     {2, 457, 720, 440},
+     {3, 461, 938, 440},
+     {6, 447, 790, 545},
+     {7, 445, 856, 545}},
+    {{0, 449, 745, 270},
+     {1, 451, 930, 270},
+     {2, 459, 720, 300},
+     {3, 463, 938, 300},
+     {4, 457, 720, 440},
+     {5, 461, 938, 440},
+     {6, 443, 825, 230},
+     {7, 445, 825, 545}},
+};
+
+// Tracks of the speaker icons over the car picture: x, y, width (whole milliseconds 0..22 along it).
+QRect IconTrack(int nId) {
+    if (nId >= ctl::EXPERT_SPEAKER_FIRST) {
+        const int ch = nId - ctl::EXPERT_SPEAKER_FIRST;
+        return QRect(ch % 2 ? 668 : 432, 352 + 48 * (ch / 2), 214, 42);
+    }
+    const int i = nId - ctl::SPEAKER_FIRST; // pairs of rows: left, right
+    return QRect(i % 2 ? 668 : 432, 282 + 33 * (i / 2), 214, 42);
+}
+
+QString FromFilter(const std::string& filter) {
+    // "DSP Files(*.Dovu)|*.Dovu||" -> "DSP Files(*.Dovu)"
+    const std::string name = filter.substr(0, filter.find('|'));
+    return QString::fromStdString(name);
+}
+
+template <class T> T* As(QWidget* p) {
+    return dynamic_cast<T*>(p);
+}
+
+} // namespace
+
+// ---- events ----
+
+CCoreMessageEvent::CCoreMessageEvent(std::uint32_t nMsg, std::uintptr_t wParam, std::intptr_t lParam,
+                                     std::vector<std::uint8_t> data)
+    : QEvent(EventType()), m_nMsg(nMsg), m_wParam(wParam), m_lParam(lParam), m_Data(std::move(data)) {}
+
+QEvent::Type CCoreMessageEvent::EventType() {
+    static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
+    return type;
+}
+
+// ---- edit boxes ----
+
+CViewEdit::CViewEdit(CWAVRView* pView, int nId) : QLineEdit(pView), m_pView(pView), m_nId(nId) {
+    setFrame(false);
+    setStyleSheet("QLineEdit { color: #ffffff; background: rgb(37, 37, 37); border: none; }");
+    setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    QFont f = font();
+    f.setPixelSize(12);
+    setFont(f);
+    connect(this, &QLineEdit::textEdited, this,
+            [this](const QString& text) { m_pView->OnEditTextEdited(m_nId, text); });
+}
+
+void CViewEdit::keyPressEvent(QKeyEvent* pEvent) {
+    if (m_pView->OnEditKey(m_nId, pEvent->key(), true)) return;
+    QLineEdit::keyPressEvent(pEvent);
+}
+
+void CViewEdit::keyReleaseEvent(QKeyEvent* pEvent) {
+    if (!pEvent->isAutoRepeat() && m_pView->OnEditKey(m_nId, pEvent->key(), false)) return;
+    QLineEdit::keyReleaseEvent(pEvent);
+}
+
+void CViewEdit::wheelEvent(QWheelEvent* pEvent) {
+    // The wheel steps the focused box while the pointer lies inside it.
+    if (hasFocus()) m_pView->OnEditWheel(m_nId, pEvent->angleDelta().y());
+    pEvent->accept();
+}
+
+void CViewEdit::enterEvent(QEnterEvent* pEvent) {
+    m_pView->OnEditHover(m_nId);
+    QLineEdit::enterEvent(pEvent);
+}
+
+// ---- the view ----
+
+CWAVRView::CWAVRView(QWidget* pParent) : QWidget(pParent), m_Core(*this) {
+    setFixedSize(WIDTH, HEIGHT);
+    setWindowTitle("ORVIX MANAGER VIEW");
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    CreateControls();
+    qApp->installEventFilter(this);
+}
+
+CWAVRView::~CWAVRView() {
+    qApp->removeEventFilter(this);
+    m_Core.m_Protocol.Close();
+    m_Core.m_SearchProtocol.Close();
+}
+
+void CWAVRView::Start() {
+    m_Core.Start();
+    SyncFromForm();
+}
+
+void CWAVRView::Deliver(std::uint32_t nMsg, std::uintptr_t wParam, std::intptr_t lParam) {
+    m_Core.OnMessage(nMsg, wParam, lParam);
+    SyncFromForm();
+}
+
+bool CWAVRView::event(QEvent* pEvent) {
+    if (pEvent->type() == CCoreMessageEvent::EventType()) {
+        auto* p = static_cast<CCoreMessageEvent*>(pEvent);
+        const std::uintptr_t wParam =
+            p->m_Data.empty() ? p->m_wParam : reinterpret_cast<std::uintptr_t>(p->m_Data.data());
+        Deliver(p->m_nMsg, wParam, p->m_lParam);
+        return true;
+    }
+    if (pEvent->type() == CCtrlNotifyEvent::EventType()) {
+        auto* p = static_cast<CCtrlNotifyEvent*>(pEvent);
+        // A toggle button has flipped itself on release: the core reads the state after the click.
+        if (p->Message() == WM_SKIN_BTN_UP)
+            if (auto* pButton =
+                    As<CSkinButtonBase>(m_Controls.count(p->CtrlId()) ? m_Controls[p->CtrlId()] : nullptr))
+                m_Core.m_Form.SetToggle(p->CtrlId(), pButton->GetToggle());
+        Deliver(p->Message(), static_cast<std::uintptr_t>(p->CtrlId()), p->Value());
+        return true;
+    }
+    return QWidget::event(pEvent);
+}
+
+bool CWAVRView::eventFilter(QObject* pWatched, QEvent* pEvent) {
+    const auto type = pEvent->type();
+    if (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease ||
+        type == QEvent::MouseButtonDblClick) {
+        auto* pWidget = qobject_cast<QWidget*>(pWatched);
+        auto* pMouse = static_cast<QMouseEvent*>(pEvent);
+        if (pWidget && pMouse->button() == Qt::LeftButton && (pWidget == this || isAncestorOf(pWidget)))
+            return m_Core.m_Dispatch.FilterLeftButton(type != QEvent::MouseButtonRelease);
+    }
+    return QWidget::eventFilter(pWatched, pEvent);
+}
+
+void CWAVRView::OnMenuCommand(int nId) {
+    m_Core.OnCommand(nId);
+    SyncFromForm();
+}
+
+void CWAVRView::OnDeviceChange(bool bArrived, int nComNumber) {
+    PostToSelf(bArrived ? WM_DEVICE_CONNECT : WM_DEVICE_DISCONNECT, 0, nComNumber);
+}
+
+bool CWAVRView::OnEditKey(int nId, int nKey, bool bPress) {
+    int nCode = 0;
+    switch (nKey) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        nCode = CDispatch::KEY_ENTER;
+        break;
+    case Qt::Key_Escape:
+        nCode = CDispatch::KEY_ESCAPE;
+        break;
+    case Qt::Key_Up:
+        nCode = CDispatch::KEY_UP;
+        break;
+    case Qt::Key_Down:
+        nCode = CDispatch::KEY_DOWN;
+        break;
+    default:
+        return false;
+    }
+    if (auto* pEdit = As<CViewEdit>(m_Controls[nId])) m_Core.m_Form.SetText(nId, pEdit->text().toStdString());
+    const bool bConsumed = bPress ? m_Core.m_Dispatch.OnKeyDownMessage(nCode, nId)
+                                  : m_Core.m_Dispatch.OnKeyUpMessage(nCode, nId);
+    SyncFromForm();
+    return bConsumed;
+}
+
+void CWAVRView::OnEditWheel(int nId, int nDelta) {
+    m_Core.m_Dispatch.OnMouseWheel(nDelta, nId, true);
+    SyncFromForm();
+}
+
+void CWAVRView::OnEditTextEdited(int nId, const QString& text) {
+    m_Core.m_Form.SetText(nId, text.toStdString());
+}
+
+void CWAVRView::OnEditHover(int nId) {
+    m_Core.m_Help.OnSetCursor(nId);
+}
+
+// Mirrors visibility, texts, positions, toggles and states into the widgets.
+void CWAVRView::SyncFromForm() {
+    ReloadSpeakerIcons();
+    for (const auto& [nId, state] : m_Core.m_Form.All()) {
+        auto it = m_Controls.find(nId);
+        if (it == m_Controls.end()) continue;
+        QWidget* pWidget = it->second;
+        if (pWidget->isVisible() != state.bVisible) pWidget->setVisible(state.bVisible);
+        if (auto* pEdit = As<CViewEdit>(pWidget)) {
+            const QString text = QString::fromStdString(state.text);
+            if (pEdit->text() != text) pEdit->setText(text);
+        } else if (auto* pButton2 = As<CSkinButton2>(pWidget)) {
+            pButton2->SetState(state.nState);
+            pButton2->SetToggle(state.bToggle);
+            pButton2->update();
+        } else if (auto* pButton = As<CSkinButtonBase>(pWidget)) {
+            pButton->SetToggle(state.bToggle);
+            pButton->update();
+        } else if (auto* pSlider = As<CGdiSlider>(pWidget)) {
+            if (!pSlider->IsDragging() && pSlider->GetStoredPos() != state.nPos) pSlider->SetPos(state.nPos);
+        } else if (auto* pKnob = As<CGdiRotary>(pWidget)) {
+            if (!pKnob->IsDragging() && pKnob->GetPos() != state.nPos) pKnob->SetPos(state.nPos);
+        } else if (auto* pIcon = As<CGdiActiveSlider>(pWidget)) {
+            if (!pIcon->IsDragging() && pIcon->GetPos() != state.nPos) pIcon->SetPos(state.nPos);
+            pIcon->SetSelected(state.bToggle);
+            pIcon->SetActive(state.nState != 0);
+            pIcon->update();
+        }
+    }
+    update();
+}
+
+void CWAVRView::ReloadSpeakerIcons() {
+    const int nArch = m_Core.m_Delays.Architecture();
+    if (nArch == m_nIconArch) return;
+    m_nIconArch = nArch;
+    for (int nId = ctl::SPEAKER_FIRST; nId <= ctl::EXPERT_SPEAKER_LAST; ++nId) {
+        auto it = m_Controls.find(nId);
+        if (it == m_Controls.end()) continue;
+        auto* pIcon = As<CGdiActiveSlider>(it->second);
+        if (!pIcon) continue; // the IDs between the two icon ranges
+        int ch = nId >= ctl::EXPERT_SPEAKER_FIRST ? nId - ctl::EXPERT_SPEAKER_FIRST : -1;
+        for (int c = 0; ch < 0 && c < MLB8_CHANNELS; ++c)
+            if (CDelayEditor::StandardIcon(nArch, c) == nId) ch = c;
+        if (ch < 0) ch = (nId - ctl::SPEAKER_FIRST) % MLB8_CHANNELS; // not used by this architecture
+        const std::array<int, 12> ids = SkinId::SpeakerIconSet(ch);
+        pIcon->SetIconsInactive({ids[0], ids[1], ids[2], ids[3], ids[4], ids[5]});
+        pIcon->SetIconsActive({ids[6], ids[7], ids[8], ids[9], ids[10], ids[11]});
+        pIcon->setGeometry(IconTrack(nId));
+        pIcon->update();
+    }
+}
+
+// ---- painting ----
+
+void CWAVRView::DrawImage(QPainter& p, int nId, int x, int y, int cx, int cy) {
+    auto& slot = m_Images[nId];
+    if (!slot) {
+        slot = std::make_unique<CGdiPlusBitmapResource>();
+        if (!slot->Load(nId, "PNG")) TRACE("!!!!!!!ERROR SetIconImage \r\n");
+    }
+    if (!slot->IsLoaded()) return;
+    if (cx < 0)
+        p.drawImage(QPoint(x, y), *slot->Image());
+    else
+        p.drawImage(QRect(x, y, cx, cy), *slot->Image());
+}
+
+void CWAVRView::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    DrawImage(p, SkinId::BACKGROUND, 0, 0, WIDTH, HEIGHT);
+    DrawImage(p, SkinId::TAB_BAR, TAB_BAR.x, TAB_BAR.y, TAB_BAR.w, TAB_BAR.h);
+    DrawImage(p, SkinId::TOP_BAR, TOP_BAR.x, TOP_BAR.y, TOP_BAR.w, TOP_BAR.h);
+    DrawImage(p, SkinId::LEVEL_EDIT_FRAME, MAIN_FRAME.x, MAIN_FRAME.y, MAIN_FRAME.w, MAIN_FRAME.h);
+    DrawImage(p, SkinId::LEVEL_EDIT_FRAME, CHANNEL_FRAME.x, CHANNEL_FRAME.y, CHANNEL_FRAME.w,
+              CHANNEL_FRAME.h);
+    PaintPage(p);
+    if (const char* pszHelp = m_Core.m_Help.CurrentText()) {
+        p.setPen(QColor(0xFA, 0xFA, 0xFA));
+        QFont font = p.font();
+        font.setPixelSize(12);
+        p.setFont(font);
+        p.drawText(QRect(HELP_TEXT.x + 6, HELP_TEXT.y + 4, HELP_TEXT.w - 12, HELP_TEXT.h - 8),
+                   Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop, QString::fromUtf8(pszHelp));
+    }
+    DrawImage(p, m_Core.m_Model.m_bConnected ? SkinId::CONNECTED : SkinId::DISCONNECTED, INDICATOR.x,
+              INDICATOR.y);
+}
+
+void CWAVRView::PaintPage(QPainter& p) {
+    const CSettingsModel& m = m_Core.m_Model;
+    static const int kPages[5] = {SkinId::PAGE_STANDARD, SkinId::PAGE_EXPERT, SkinId::PAGE_EQUALIZER,
+                                  SkinId::PAGE_CROSSOVER, SkinId::PAGE_TIME};
+    if (m.m_nPage > 4) return;
+    DrawImage(p, kPages[m.m_nPage], PAGE.x, PAGE.y, PAGE.w, PAGE.h);
+    const int nFrame = SkinId::ANIMATION_FIRST + m_Core.m_Pages.m_nAnimation;
+    switch (m.m_nPage) {
+    case 0: {
+        const int nArch = m_Core.m_Delays.Architecture();
+        for (const SSpeaker& s : kSpeakers[nArch])
+            DrawImage(p, s.nImage + (m.m_bPhase[s.nChannel] ? 1 : 0), s.x, s.y);
+        if (m.m_nDSPInput <= INPUT_AUX) {
+            DrawImage(p, SkinId::SENS_FRAME, STD_SENS_FRAME.x, STD_SENS_FRAME.y, STD_SENS_FRAME.w,
+                      STD_SENS_FRAME.h);
+            DrawImage(p, SkinId::SENS_LABEL, STD_SENS_LABEL.x, STD_SENS_LABEL.y, STD_SENS_LABEL.w,
+                      STD_SENS_LABEL.h);
+        } else {
+            DrawImage(p, SkinId::BLANK_PANEL, STD_BLANK.x, STD_BLANK.y, STD_BLANK.w, STD_BLANK.h);
+        }
+        DrawImage(p, nFrame, STD_ANIMATION.x, STD_ANIMATION.y, STD_ANIMATION.w, STD_ANIMATION.h);
+        break;
+    }
+    case 1:
+        if (m.m_nDSPExpInput == 0)
+            for (int k = 0; k < 3; ++k)
+                DrawImage(p, SkinId::SENS_FRAME, EXP_SENS_FRAME_X, EXP_SENS_Y[k], 110, 37);
+        else if (m.m_nDSPExpInput == 1)
+            DrawImage(p, SkinId::SENS_FRAME, EXP_SENS_FRAME_X, EXP_SENS_Y[3], 110, 37);
+        break;
+    case 3: {
+        const int ch = m.m_nChannel;
+        if (!m.m_bXoverEnable[ch]) break;
+        if (m.m_nXoverType[ch][1] == FT_HIGHPASS) {
+            DrawImage(p, SkinId::XOVER_SLOPE_FRAME, XO_HP_SLOPE.x, XO_HP_SLOPE.y, XO_HP_SLOPE.w,
+                      XO_HP_SLOPE.h);
+            DrawImage(p, SkinId::XOVER_FREQ_FRAME, XO_HP_FREQ.x, XO_HP_FREQ.y, XO_HP_FREQ.w, XO_HP_FREQ.h);
+            DrawImage(p, SkinId::XOVER_HP_SYMBOL, XO_HP_SYMBOL.x, XO_HP_SYMBOL.y, XO_HP_SYMBOL.w,
+                      XO_HP_SYMBOL.h);
+            DrawImage(p, SkinId::XOVER_HP_LABEL, XO_HP_LABEL.x, XO_HP_LABEL.y, XO_HP_LABEL.w, XO_HP_LABEL.h);
+        }
+        if (m.m_nXoverType[ch][0] == FT_LOWPASS) {
+            DrawImage(p, SkinId::XOVER_SLOPE_FRAME, XO_LP_SLOPE.x, XO_LP_SLOPE.y, XO_LP_SLOPE.w,
+                      XO_LP_SLOPE.h);
+            DrawImage(p, SkinId::XOVER_FREQ_FRAME, XO_LP_FREQ.x, XO_LP_FREQ.y, XO_LP_FREQ.w, XO_LP_FREQ.h);
+            DrawImage(p, SkinId::XOVER_LP_SYMBOL, XO_LP_SYMBOL.x, XO_LP_SYMBOL.y, XO_LP_SYMBOL.w,
+                      XO_LP_SYMBOL.h);
+            DrawImage(p, SkinId::XOVER_LP_LABEL, XO_LP_LABEL.x, XO_LP_LABEL.y, XO_LP_LABEL.w, XO_LP_LABEL.h);
+        }
+        break;
+    }
+    case 4: {
+        const SSkinRect& car = m.m_bEasyExp ? TA_CAR_EXPERT : TA_CAR_STANDARD;
+        DrawImage(p, SkinId::CAR, car.x, car.y, car.w, car.h);
+        DrawImage(p, nFrame, 660, m.m_bEasyExp ? 375 : 305, 140, 140);
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+// ---- the host ----
+
+void CWAVRView::PostToSelf(std::uint32_t nMsg, std::uintptr_t wParam, std::intptr_t lParam) {
+    QCoreApplication::postEvent(this, new CCoreMessageEvent(nMsg, wParam, lParam, {}));
+}
+
+void CWAVRView::PostMessage(std::uint32_t nMsg, std::uintptr_t wParam, std::intptr_t lParam) {
+    std::vector<std::uint8_t> data;
+    if (nMsg == WM_IPC_RECEIVE && wParam && lParam > 0) {
+        const auto* p = reinterpret_cast<const std::uint8_t*>(wParam);
+        data.assign(p, p + lParam);
+    }
+    QCoreApplication::postEvent(this, new CCoreMessageEvent(nMsg, 0, lParam, std::move(data)));
+}
+
+void CWAVRView::PostToFrame(std::uint32_t nMsg, std::intptr_t lParam) {
+    if (m_pFrame)
+        QMetaObject::invokeMethod(
+            m_pFrame, [this, nMsg, lParam] { m_pFrame->OnFrameMessage(nMsg, lParam); }, Qt::QueuedConnection);
+}
+
+void CWAVRView::SetTimer(int nId, std::uint32_t nMs) {
+    QTimer*& pTimer = m_Timers[nId];
+    if (!pTimer) {
+        pTimer = new QTimer(this);
+        QObject::connect(pTimer, &QTimer::timeout, this, [this, nId] {
+            m_Core.OnTimer(nId);
+            SyncFromForm();
+        });
+    }
+    pTimer->start(static_cast<int>(nMs));
+}
+
+void CWAVRView::KillTimer(int nId) {
+    auto it = m_Timers.find(nId);
+    if (it != m_Timers.end() && it->second) it->second->stop();
+}
+
+void CWAVRView::Sleep(std::uint32_t nMs) {
+    QThread::msleep(nMs);
+}
+
+void CWAVRView::ShowBusy(const std::string& text) {
+    const QString qtext = QString::fromStdString(text);
+    if (!m_pBusy)
+        m_pBusy = new CMsgDlg(this, qtext);
+    else
+        m_pBusy->SetText(qtext);
+    m_pBusy->show();
+    m_pBusy->raise();
+    // Painted now: the sequence that follows blocks this thread.
+    SyncFromForm();
+    repaint();
+}
+
+void CWAVRView::HideBusy() {
+    delete m_pBusy;
+    m_pBusy = nullptr;
+    update();
+}
+
+void CWAVRView::MessageBox(const std::string& text) {
+    QMessageBox::warning(window(), window()->windowTitle(), QString::fromStdString(text));
+}
+
+bool CWAVRView::Confirm(const std::string&) {
+    COkCancelDlg dlg(window(), false);
+    return dlg.exec() == QDialog::Accepted;
+}
+
+std::string CWAVRView::OpenFileDialog(const std::string& filter) {
+    return QFileDialog::getOpenFileName(window(), QString(), QString(), FromFilter(filter)).toStdString();
+}
+
+std::string CWAVRView::SaveFileDialog(const std::string& filter, const std::string& defaultPath) {
+    QString path = QFileDialog::getSaveFileName(window(), QString(), QString::fromStdString(defaultPath),
+                                                FromFilter(filter));
+    if (!path.isEmpty() && QFileInfo(path).suffix().isEmpty()) path += ".Dovu";
+    return path.toStdString();
+}
+
+void CWAVRView::SetTitle(const std::string& title) {
+    window()->setWindowTitle(QString::fromStdString(title));
+}
+
+void CWAVRView::OpenDocument(const std::string& path) {
+    ZUtils::LaunchDocument(MANUAL_OPENER, path);
+}
+
+void CWAVRView::Repaint(int) {
+    update();
+}
+
+void CWAVRView::DrawCurve(const double* pValues, int nCount, int nPen, int bClear) {
+    if (m_pGraph) m_pGraph->DrawCurve(pValues, nCount, nPen, bClear);
+}
