@@ -1,0 +1,118 @@
+// The application on Qt's offscreen platform with real widgets, against the simulated processor.
+#include <QAction>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTest>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "comm/comnames.h"
+#include "editor/controlids.h"
+#include "guilib/skinbutton.h"
+#include "sim/simprocessor.h"
+#include "skin/skinmanifest.h"
+#include "wavr/hotplug.h"
+#include "wavr/mainfrm.h"
+#include "wavr/wavrview.h"
+
+namespace {
+
+bool WaitUntil(const std::function<bool()>& done, int nMs) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!done()) {
+        if (timer.elapsed() > nMs) return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    return true;
+}
+
+} // namespace
+
+TEST(Hotplug, OnlySerialPortsArriveOrGo) {
+    struct Case {
+        const char *subsystem, *action, *devnode;
+        EPortChange change;
+        int nCom;
+    };
+    const Case cases[] = {
+        {"tty", "add", "/dev/ttyUSB0", EPortChange::Arrived, 33},
+        {"tty", "remove", "/dev/ttyACM2", EPortChange::Removed, 67},
+        {"tty", "change", "/dev/ttyUSB0", EPortChange::None, 33},
+        {"tty", "add", "/dev/tty3", EPortChange::None, -1},  // a console
+        {"tty", "add", "/dev/pts/4", EPortChange::None, -1}, // a pseudo-terminal
+        {"block", "add", "/dev/sdb", EPortChange::None, -1}, // a storage device
+        {"tty", "add", "", EPortChange::None, -1},
+    };
+    for (const Case& c : cases) {
+        int nCom = 0;
+        EXPECT_EQ(ClassifyPortEvent(c.subsystem, c.action, c.devnode, &nCom), c.change) << c.devnode;
+        EXPECT_EQ(nCom, c.nCom) << c.devnode;
+    }
+}
+
+TEST(MainFrame, PlacementAndMenuMarks) {
+    EXPECT_EQ(CMainFrame::Placement(1024, 740), QPoint(50, 50));
+    EXPECT_EQ(CMainFrame::Placement(1920, 1050), QPoint(451, 172));
+    InitSkinResources();
+    auto* pView = new CWAVRView;
+    CMainFrame frame(pView);
+    frame.OnMarkLoad(4);
+    for (int nId : {32771, 32772, 32773, 32774, 32794})
+        EXPECT_FALSE(frame.IsChecked(nId)) << nId;
+    EXPECT_TRUE(frame.IsChecked(32775));
+    frame.OnMarkLoad(2);
+    EXPECT_TRUE(frame.IsChecked(32773));
+    EXPECT_FALSE(frame.IsChecked(32775));
+    frame.OnMarkLoad(9); // ignored
+    EXPECT_TRUE(frame.IsChecked(32773));
+    frame.OnMarkSave(5);
+    EXPECT_TRUE(frame.IsChecked(32792));
+    EXPECT_EQ(frame.windowTitle().toStdString(), TEXT_TITLE);
+}
+
+TEST(ManagerWindow, ConnectsShowsTheProcessorsValuesAndTakesClicks) {
+    Sim::CSimProcessor sim;
+    ASSERT_TRUE(sim.Start());
+    ZUtils::ClearExtraPorts();
+    ZUtils::RegisterExtraPort(sim.PortPath());
+    InitSkinResources();
+    auto* pView = new CWAVRView;
+    CMainFrame frame(pView);
+    frame.show();
+    pView->Start();
+    CSettingsModel& m = pView->Core().m_Model;
+    ASSERT_TRUE(WaitUntil([&] { return m.m_bConnected != 0; }, 20000));
+    WaitUntil([] { return false; }, 300); // the replies and the after-load refresh
+
+    // The level box shows the processor's master volume: the widget follows the model.
+    const auto edits = pView->findChildren<QLineEdit*>();
+    const auto it = std::find_if(edits.begin(), edits.end(), [&](QLineEdit* p) {
+        return p->geometry().topLeft() == QPoint(20, 65); // the master level box
+    });
+    ASSERT_NE(it, edits.end());
+    EXPECT_EQ((*it)->text().toStdString(), pView->Core().m_Form.Text(ctl::MAIN_LEVEL_BOX));
+    EXPECT_EQ(m.m_nMainVolume, sim.Running().nMainVolume);
+
+    // A real click on "Out 4" selects that single channel.
+    CSkinButtonBase* pOut4 = nullptr;
+    for (auto* p : pView->findChildren<CSkinButtonBase*>())
+        if (p->GetDlgCtrlID() == ctl::CHANNEL_FIRST + 3) pOut4 = p;
+    ASSERT_NE(pOut4, nullptr);
+    QTest::mouseClick(pOut4, Qt::LeftButton, {}, QPoint(10, 10));
+    WaitUntil([&] { return m.m_nChannel == 3; }, 2000);
+    EXPECT_EQ(m.m_nChannel, 3);
+    EXPECT_EQ(m.m_bPair, 0);
+
+    // A screenshot of every page, kept beside the test binary.
+    for (int nCommand :
+         {ID_PAGE_CONFIGURATION, ID_PAGE_EQUALIZER, ID_PAGE_CROSSOVER, ID_PAGE_TIME_ALIGNMENT}) {
+        pView->OnMenuCommand(nCommand);
+        WaitUntil([] { return false; }, 200);
+        const QString path =
+            QCoreApplication::applicationDirPath() + "/screenshot-" + QString::number(nCommand) + ".png";
+        EXPECT_TRUE(frame.grab().save(path));
+    }
+    EXPECT_EQ(m.m_nPage, 4);
+    frame.hide();
+}
