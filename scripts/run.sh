@@ -12,5 +12,13 @@ cmake --build build -j "$(nproc)" --target mlb8-manager mlb8-sim mlb8ctl
 if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
   exec build/bin/mlb8-manager --simulate "$@"
 fi
-echo "No display: running under a virtual X server (add --screenshot FILE to get a picture and quit)." >&2
-exec xvfb-run -a -s "-screen 0 1280x1024x24" build/bin/mlb8-manager --simulate "$@"
+# Nobody can see a virtual screen: take a picture of the connected window and quit, unless asked otherwise.
+args=("$@")
+if [[ " ${args[*]-} " != *" --screenshot "* ]]; then
+  args+=(--screenshot build/mlb8-manager.png)
+fi
+echo "No display: running under a virtual X server; the window's picture is saved (--screenshot)." >&2
+xvfb-run -a -s "-screen 0 1280x1024x24" build/bin/mlb8-manager --simulate "${args[@]}"
+for ((i = 0; i < ${#args[@]}; i++)); do
+  [ "${args[$i]}" = "--screenshot" ] && echo "Screenshot: ${args[$((i + 1))]}"
+done
