@@ -21,6 +21,7 @@ void CConsoleHost::PostMessage(std::uint32_t nMsg, std::uintptr_t wParam, std::i
 }
 
 void CConsoleHost::SetTimer(int nId, std::uint32_t nMs) {
+    if (nId == TIMER_ANIMATION) return; // nothing to animate in a terminal
     m_Timers[nId] = {nMs, Clock::now() + std::chrono::milliseconds(nMs)};
 }
 

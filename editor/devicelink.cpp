@@ -232,7 +232,7 @@ void CDeviceLink::OnDeviceDisconnect(int nComPort) {
     }
     if (m_Core.m_SearchProtocol.IsOpen()) m_Core.m_SearchProtocol.Close();
     m.m_Search.ClearFound();
-    if (!m.m_bPresetLoading && !m.m_bPresetSaving) m_Core.SaveSettingsAs();
+    if (!m.m_bPresetLoading && !m.m_bPresetSaving) m_Core.m_Files.SavePresetFileAs();
     m.MouseLbtnEventDisable(0);
 }
 

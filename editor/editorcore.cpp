@@ -6,7 +6,6 @@
 #include "editor/controlids.h"
 
 namespace {
-constexpr const char* kFileFilter = "DSP Files(*.Dovu)|*.Dovu||";
 
 std::string LevelText(int nVolume) {
     char sz[16];
@@ -17,7 +16,7 @@ std::string LevelText(int nVolume) {
 
 CEditorCore::CEditorCore(IEditorHost& host)
     : m_Host(host), m_Link(*this), m_Replies(*this), m_Writer(*this), m_Selection(*this), m_Filters(*this),
-      m_Delays(*this), m_IoConfig(*this), m_Help(*this), m_Pages(*this), m_Dispatch(*this) {}
+      m_Delays(*this), m_IoConfig(*this), m_Help(*this), m_Pages(*this), m_Dispatch(*this), m_Files(*this) {}
 
 CEditorCore::~CEditorCore() {
     m_Protocol.Close();
@@ -53,10 +52,7 @@ void CEditorCore::OnMessage(std::uint32_t nMsg, std::uintptr_t wParam, std::intp
         m_Link.OnLoadDone();
         break;
     case WM_SAVE_FILE:
-        // The preset file itself is written by the preset-file layer; the lock is released here.
-        TRACE("\r\n WM_SAVE_FILE");
-        m_Host.KillTimer(TIMER_ID_UNLOCK_MOUSE);
-        m_Host.SetTimer(TIMER_ID_UNLOCK_MOUSE, UNLOCK_MOUSE_MS);
+        m_Files.OnSaveFile();
         break;
     case WM_DEVICE_CONNECT:
         m_Link.OnDeviceConnect();
@@ -133,6 +129,14 @@ void CEditorCore::OnCommand(int nId) {
         m_Pages.ShowCrossoverPage();
     else if (nId == ID_PAGE_TIME_ALIGNMENT)
         m_Pages.ShowTimeAlignmentPage();
+    else if (nId == ID_LOAD_PRESET_FILE)
+        m_Files.LoadPresetFile();
+    else if (nId == ID_SAVE_PRESET_FILE_AS)
+        m_Files.SavePresetFileAs();
+    else if (nId == ID_SAVE_PRESET_FILE)
+        m_Files.SavePresetFile();
+    else if (nId == ID_RESTORE_FACTORY)
+        m_Files.RestoreFactorySettings();
     else if (nId == ID_HELP_MANUAL)
         m_Help.OpenUserManual();
 }
@@ -148,16 +152,4 @@ void CEditorCore::RefreshLevelDisplays() {
 
 void CEditorCore::RefreshPage() {
     m_Host.Repaint(AREA_PAGE);
-}
-
-void CEditorCore::SaveSettingsAs() {
-    m_Model.MouseLbtnEventDisable(1);
-    const std::string path = m_Host.SaveFileDialog(kFileFilter, m_Model.m_szFilePath);
-    if (path.empty()) {
-        m_Model.MouseLbtnEventDisable(0);
-        return;
-    }
-    m_Model.m_szFilePath = path;
-    m_Host.KillTimer(TIMER_SAVE_FILE);
-    m_Host.SetTimer(TIMER_SAVE_FILE, 100);
 }

@@ -16,6 +16,7 @@
 #include "editor/help.h"
 #include "editor/ioconfig.h"
 #include "editor/pages.h"
+#include "editor/presetfile.h"
 #include "editor/selection.h"
 #include "editor/settingsmodel.h"
 
@@ -130,8 +131,6 @@ public:
     // Screen refreshes the replies and sequences ask for.
     void RefreshLevelDisplays();
     void RefreshPage();
-    // Offers to keep the settings on screen in a preset file (menu "save as", and a removed processor).
-    void SaveSettingsAs();
 
     IEditorHost& m_Host;
     CSettingsModel m_Model;
@@ -148,4 +147,5 @@ public:
     CHelp m_Help;
     CPages m_Pages;
     CDispatch m_Dispatch;
+    CPresetFiles m_Files;
 };

@@ -120,6 +120,8 @@ void ZProfile::IndexLine(SSection& s, std::size_t nLine) {
 
 void ZProfile::LoadText(std::string_view text) {
     Clear();
+    if (text.substr(0, 3) == "\xEF\xBB\xBF") // a byte order mark some editors put first
+        text.remove_prefix(3);
     const std::size_t nFirstLf = text.find('\n');
     if (nFirstLf != std::string_view::npos && !(nFirstLf > 0 && text[nFirstLf - 1] == '\r')) m_szEol = "\n";
     std::size_t nPos = 0;

@@ -28,6 +28,8 @@ public:
     // Files larger than this are refused as not being profiles.
     static constexpr std::size_t MAX_FILE_SIZE = 16u << 20;
 
+    ZProfile() { Clear(); }
+
     // Reads a file. False when it cannot be read (LastError() holds the errno value; ENOENT for a
     // missing file); the profile is then empty.
     bool LoadFile(const std::string& path);

@@ -12,6 +12,7 @@
 #include "configprint.h"
 #include "editor/consolehost.h"
 #include "editor/editorcore.h"
+#include "editor/presetfile.h"
 #include "sim/simprocessor.h"
 
 namespace {
@@ -29,6 +30,11 @@ void PrintUsage(std::FILE* pOut) {
                "  show    connect, read the whole configuration and print it\n"
                "  recall N  recall processor preset N (1..4), then print it\n"
                "  store N   read the running configuration and store it into processor preset N (1..4)\n"
+               "  dump FILE   read the running configuration and write it to the preset file FILE\n"
+               "  load FILE   read the preset file FILE and write it to the processor as live settings\n"
+               "  factory     write the factory settings to the processor as live settings\n"
+               "  check FILE  read the preset file FILE and print the configuration it gives, naming\n"
+               "              every value that had to be clamped (no processor needed)\n"
                "\n"
                "Options:\n"
                "  --port PATH     use this serial port (repeatable); the given ports are the only\n"
@@ -114,6 +120,71 @@ int CmdEditor(const std::string& command, int nPreset) {
     return kExitOk;
 }
 
+constexpr int kSettleMs = static_cast<int>(UNLOCK_MOUSE_MS) + 200;
+
+// Search and connection as in CmdEditor, with the load that follows; false when nothing answered or
+// the load failed.
+bool ConnectForPresetFile(CConsoleHost& host, CEditorCore& core) {
+    core.Start();
+    host.RunUntil([&] { return core.m_Model.m_bConnected != 0; }, 120000);
+    if (!core.m_Model.m_bConnected) {
+        std::fprintf(stderr, "mlb8ctl: no MLB-8 answered on any serial port.\n");
+        return false;
+    }
+    // The replies of the load are queued by now; the after-load refresh and the release of the input
+    // lock follow within a second. (The page animation would keep the loop busy for good.)
+    host.RunUntil([] { return false; }, kSettleMs);
+    return host.Messages().empty();
+}
+
+// dump, load, factory and check: the manager's own preset file code with the path given directly.
+int CmdPresetFile(const std::string& command, const std::string& path) {
+    CConsoleHost host;
+    CEditorCore core(host);
+    host.Attach(&core);
+    CPresetFiles files(core);
+    CSettingsModel& m = core.m_Model;
+    if (command == "check") {
+        m.WriteStartupDefaults();
+        if (!files.LoadPresetPath(path)) return kExitFailed;
+        host.KillTimer(TIMER_SEND_ALL);
+        PrintConfiguration(stdout, m);
+        if (files.LastNotes().empty())
+            std::puts("No value had to be clamped.");
+        else
+            std::printf("Clamped values (%zu):\n", files.LastNotes().size());
+        for (const std::string& note : files.LastNotes())
+            std::printf("  %s\n", note.c_str());
+        return kExitOk;
+    }
+    if (!ConnectForPresetFile(host, core)) return kExitFailed;
+    int bOk = 0;
+    if (command == "dump") {
+        m.m_szFilePath = path;
+        bOk = files.WriteConfigFile(4);
+    } else if (command == "load") {
+        if (files.LoadPresetPath(path)) {
+            // The write timer's work, done here so that its result decides the exit status.
+            host.KillTimer(TIMER_SEND_ALL);
+            bOk = core.m_Writer.SendDDXProc(m.m_nCurPreset);
+        }
+    } else {
+        bOk = files.RestoreFactorySettings();
+    }
+    host.RunUntil([] { return false; }, kSettleMs);
+    if (!bOk) {
+        if (command != "dump" && host.Messages().empty())
+            std::fprintf(stderr, "mlb8ctl: writing the settings to the processor failed.\n");
+        return kExitFailed;
+    }
+    if (command == "dump")
+        std::printf("Wrote the running configuration to %s\n", path.c_str());
+    else
+        std::printf("Wrote %s to the processor.\n",
+                    command == "load" ? path.c_str() : files.FactoryPath().c_str());
+    return kExitOk;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -150,7 +221,9 @@ int main(int argc, char** argv) {
         if (operands.size() != 1 || operands[0].size() != 1 || operands[0][0] < '1' || operands[0][0] > '4')
             return UsageError(command + " needs a preset number 1..4");
         nPreset = operands[0][0] - '0';
-    } else if (command == "ports" || command == "probe" || command == "show") {
+    } else if (command == "dump" || command == "load" || command == "check") {
+        if (operands.size() != 1) return UsageError(command + " needs a file name");
+    } else if (command == "ports" || command == "probe" || command == "show" || command == "factory") {
         if (!operands.empty()) return UsageError("unexpected argument '" + operands[0] + "'");
     } else {
         return UsageError("unknown command '" + command + "'");
@@ -171,5 +244,7 @@ int main(int argc, char** argv) {
 
     if (command == "ports") return CmdPorts();
     if (command == "probe") return CmdProbe();
+    if (command == "dump" || command == "load" || command == "check" || command == "factory")
+        return CmdPresetFile(command, operands.empty() ? std::string() : operands[0]);
     return CmdEditor(command, nPreset);
 }

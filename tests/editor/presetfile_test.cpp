@@ -1,0 +1,1055 @@
+// Preset files: the profile layer, the file layout and the reader's rules, the four file commands
+// with their failures, and whole configurations carried from one simulated processor to another
+// through a file (in the editor and with mlb8ctl).
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <random>
+#include <sstream>
+
+#include "comm/comnames.h"
+#include "editor/help.h"
+#include "editor/presetfile.h"
+#include "fakehost.h"
+#include "sim/simprocessor.h"
+#include "tests/comm/testutil.h"
+
+using testing::HasSubstr;
+using testing::IsEmpty;
+using ZUtils::ZProfile;
+namespace fs = std::filesystem;
+
+extern char** environ;
+
+namespace {
+
+std::string ReadText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void WriteText(const std::string& path, const std::string& text) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << text;
+}
+
+// A fresh folder per test, removed afterwards.
+class TempFolder {
+public:
+    TempFolder() {
+        std::string pattern = testing::TempDir() + "presetfile_XXXXXX";
+        m_Path = ::mkdtemp(pattern.data()) ? pattern : std::string();
+    }
+    ~TempFolder() {
+        std::error_code ec;
+        fs::remove_all(m_Path, ec);
+    }
+    std::string operator/(const std::string& name) const { return m_Path + "/" + name; }
+    std::vector<std::string> Names() const {
+        std::vector<std::string> names;
+        for (const auto& e : fs::directory_iterator(m_Path))
+            names.push_back(e.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+    const std::string& Path() const { return m_Path; }
+
+private:
+    std::string m_Path;
+};
+
+// Every field a preset file carries, compared between two models.
+std::vector<std::string> Differences(const CSettingsModel& a, const CSettingsModel& b) {
+    std::vector<std::string> diff;
+    auto check = [&](bool bSame, const std::string& what) {
+        if (!bSame) diff.push_back(what);
+    };
+    check(a.m_nCurPreset == b.m_nCurPreset, "preset");
+    check(a.m_nMainVolume == b.m_nMainVolume, "main volume");
+    check(a.m_bEasyExp == b.m_bEasyExp, "mode");
+    check(a.m_nDSPInput == b.m_nDSPInput, "input kind");
+    check(a.m_nDSPExpInput == b.m_nDSPExpInput, "expert input");
+    check(a.m_bEasyConfigInputHighLow == b.m_bEasyConfigInputHighLow, "high level");
+    check(a.m_bExpertConfigInputHighLow == b.m_bExpertConfigInputHighLow, "high level expert");
+    check(a.m_nEasyConfigInputSensitivity == b.m_nEasyConfigInputSensitivity, "easy sensitivity");
+    for (int i = 0; i < MLB8_MAIN_INPUTS; ++i)
+        check(a.m_nInputSensitivityMain[i] == b.m_nInputSensitivityMain[i],
+              "main sensitivity " + std::to_string(i));
+    for (int i = 0; i < MLB8_AUX_INPUTS; ++i)
+        check(a.m_nInputSensitivityAux[i] == b.m_nInputSensitivityAux[i],
+              "aux sensitivity " + std::to_string(i));
+    for (int k = 0; k < MLB8_INPUT_KINDS; ++k)
+        check(a.m_nDSPOutput[k] == b.m_nDSPOutput[k], "output " + std::to_string(k));
+    for (int ch = 0; ch < MLB8_CHANNELS; ++ch) {
+        const std::string n = " ch" + std::to_string(ch);
+        const auto c = static_cast<std::uint8_t>(ch);
+        check(a.m_nVolume[ch] == b.m_nVolume[ch], "volume" + n);
+        check(a.m_bPhase[ch] == b.m_bPhase[ch], "phase" + n);
+        check(a.m_bMute[ch] == b.m_bMute[ch], "mute" + n);
+        check(a.m_MapM[ch] == b.m_MapM[ch] && a.m_MapA[ch] == b.m_MapA[ch] && a.m_MapD[ch] == b.m_MapD[ch],
+              "map" + n);
+        check(a.m_bEqEnable[ch] == b.m_bEqEnable[ch] && a.m_Lib.GetEqFlag(c) == b.m_Lib.GetEqFlag(c),
+              "eq flag" + n);
+        check(a.m_bXoverEnable[ch] == b.m_bXoverEnable[ch] &&
+                  a.m_Lib.GetXoverFlag(c) == b.m_Lib.GetXoverFlag(c),
+              "xover flag" + n);
+        check(a.m_nXoverType[ch][0] == b.m_nXoverType[ch][0] &&
+                  a.m_nXoverType[ch][1] == b.m_nXoverType[ch][1],
+              "xover type" + n);
+        check(a.m_nDelay[ch] == b.m_nDelay[ch] && a.m_fDelayMs[ch] == b.m_fDelayMs[ch], "delay" + n);
+        for (int band = 0; band < CRev8001Lib::EQ_BANDS; ++band) {
+            const SFilterCoef x = a.m_Lib.GetEqCoef(c, static_cast<std::uint8_t>(band));
+            const SFilterCoef y = b.m_Lib.GetEqCoef(c, static_cast<std::uint8_t>(band));
+            check(std::memcmp(&x, &y, sizeof x) == 0, "eq band " + std::to_string(band) + n);
+        }
+        for (int f = 0; f < 2; ++f) {
+            const SFilterCoef x = a.m_Lib.GetXoverCoef(c, static_cast<std::uint8_t>(f));
+            const SFilterCoef y = b.m_Lib.GetXoverCoef(c, static_cast<std::uint8_t>(f));
+            check(std::memcmp(&x, &y, sizeof x) == 0, "xover filter " + std::to_string(f) + n);
+        }
+    }
+    return diff;
+}
+
+// Every value the editor works with lies within its range.
+std::vector<std::string> RangeViolations(const CSettingsModel& m) {
+    std::vector<std::string> bad;
+    auto in = [&](long long v, long long lo, long long hi, const std::string& what) {
+        if (v < lo || v > hi) bad.push_back(what + "=" + std::to_string(v));
+    };
+    auto inF = [&](float f, float lo, float hi, const std::string& what) {
+        if (!(f >= lo && f <= hi)) bad.push_back(what + "=" + std::to_string(f));
+    };
+    in(m.m_nCurPreset, 0, 3, "preset");
+    in(m.m_nMainVolume, 0, 128, "main volume");
+    for (int v : {m.m_bEasyExp, m.m_bEasyConfigInputHighLow, m.m_bExpertConfigInputHighLow})
+        in(v, 0, 1, "mode flag");
+    in(m.m_nDSPInput, 0, 4, "input");
+    in(m.m_nDSPExpInput, 0, 2, "expert input");
+    in(m.m_nEasyConfigInputSensitivity, 0, 13, "easy sensitivity");
+    for (int v : m.m_nInputSensitivityMain)
+        in(v, 0, 13, "main sensitivity");
+    for (int v : m.m_nInputSensitivityAux)
+        in(v, 0, 13, "aux sensitivity");
+    for (int v : m.m_nDSPOutput)
+        in(v, 0, 4, "output");
+    in(m.m_nDSPOutput[0], 4, 4, "output 0");
+    for (int ch = 0; ch < MLB8_CHANNELS; ++ch) {
+        const auto c = static_cast<std::uint8_t>(ch);
+        in(m.m_nVolume[ch], 0, 128, "volume");
+        for (int v : {m.m_bPhase[ch], m.m_bMute[ch], m.m_bEqEnable[ch], m.m_bXoverEnable[ch]})
+            in(v, 0, 1, "flag");
+        in(m.m_nDelay[ch], 0, 8191, "delay");
+        inF(m.m_fDelayMs[ch], 0.0f, 22.0f, "delay ms");
+        for (int b = 0; b < CRev8001Lib::EQ_BANDS; ++b) {
+            const SFilterCoef k = m.m_Lib.GetEqCoef(c, static_cast<std::uint8_t>(b));
+            in(k.Filtertype, 0, 3, "eq type");
+            in(k.Gain, -15, 15, "eq gain");
+            inF(k.BandWidth, 1.0f, 10.0f, "eq q");
+            in(k.Freq, 16, 20000, "eq freq");
+        }
+        const SFilterCoef hp = m.m_Lib.GetXoverCoef(c, 0), lp = m.m_Lib.GetXoverCoef(c, 1);
+        if (hp.Filtertype != 0 && hp.Filtertype != 3) bad.push_back("hp type");
+        if (lp.Filtertype != 0 && lp.Filtertype != 2) bad.push_back("lp type");
+        for (const SFilterCoef& x : {hp, lp}) {
+            in(x.Slop, 0, 7, "slope");
+            in(x.Freq, 16, 20000, "xover freq");
+            if (x.BandWidth != 0.577f && x.BandWidth != 0.707f) bad.push_back("xover q");
+        }
+    }
+    return bad;
+}
+
+// A configuration with every field away from its start-up value, within the reader's limits.
+void SetAwayFromDefaults(CSettingsModel& m) {
+    m.WriteStartupDefaults();
+    m.m_nCurPreset = 2;
+    m.m_nMainVolume = 77;
+    m.m_bEasyExp = 1;
+    m.m_nDSPInput = 2;
+    m.m_nDSPExpInput = 1;
+    m.m_bEasyConfigInputHighLow = 1;
+    m.m_bExpertConfigInputHighLow = 1;
+    m.m_nEasyConfigInputSensitivity = 3;
+    for (int i = 0; i < MLB8_MAIN_INPUTS; ++i)
+        m.m_nInputSensitivityMain[i] = i;
+    m.m_nInputSensitivityAux[0] = 7;
+    m.m_nInputSensitivityAux[1] = 13;
+    const int outputs[MLB8_INPUT_KINDS] = {4, 0, 1, 2, 3};
+    std::copy(std::begin(outputs), std::end(outputs), m.m_nDSPOutput);
+    for (int ch = 0; ch < MLB8_CHANNELS; ++ch) {
+        const auto c = static_cast<std::uint8_t>(ch);
+        m.m_nVolume[ch] = 100 + ch;
+        m.m_bPhase[ch] = ch % 2;
+        m.m_bMute[ch] = ch % 3 == 0;
+        m.m_MapM[ch] = static_cast<std::uint8_t>(0x11 * ch + 0x3F);
+        m.m_MapA[ch] = static_cast<std::uint8_t>(0xFF - ch);
+        m.m_MapD[ch] = static_cast<std::uint8_t>(ch << 5 | 1);
+        m.m_bEqEnable[ch] = ch % 2 == 0;
+        m.m_Lib.SetEqFlag(c, m.m_bEqEnable[ch]);
+        m.m_bXoverEnable[ch] = ch != 3;
+        m.m_Lib.SetXoverFlag(c, m.m_bXoverEnable[ch]);
+        for (int b = 0; b < CRev8001Lib::EQ_BANDS; ++b) {
+            SFilterCoef k{};
+            k.Filtertype = static_cast<std::uint8_t>(b % 3 + 1);
+            k.Gain = static_cast<std::int8_t>((b - 5) * 3);
+            k.BandWidth = 1.5f + 0.25f * static_cast<float>(b + ch);
+            k.Freq = static_cast<std::uint16_t>(20 + 1000 * b + ch);
+            m.m_Lib.SetEqCoef(c, static_cast<std::uint8_t>(b), k);
+        }
+        SFilterCoef hp{}, lp{};
+        hp.Filtertype = FT_HIGHPASS;
+        hp.Slop = static_cast<std::uint8_t>(ch);
+        hp.BandWidth = 0.707f;
+        hp.Freq = static_cast<std::uint16_t>(60 + ch);
+        lp.Filtertype = ch % 2 ? FT_OFF : FT_LOWPASS;
+        lp.Slop = static_cast<std::uint8_t>(7 - ch);
+        lp.BandWidth = ch % 2 ? 0.707f : 0.577f;
+        lp.Freq = static_cast<std::uint16_t>(19000 - ch);
+        m.m_Lib.SetXoverCoef(c, CRev8001Lib::XOVER_HIGHPASS, hp);
+        m.m_Lib.SetXoverCoef(c, CRev8001Lib::XOVER_LOWPASS, lp);
+        m.m_nXoverType[ch][0] = lp.Filtertype;
+        m.m_nXoverType[ch][1] = hp.Filtertype;
+        m.m_nDelay[ch] = static_cast<std::uint16_t>(ch * 140 + 7); // up to 20.7 ms
+        m.m_fDelayMs[ch] = CSettingsModel::DelayMsFromSamples(m.m_nDelay[ch]);
+    }
+}
+
+std::tm Stamp() {
+    std::tm t{};
+    t.tm_year = 2026 - 1900;
+    t.tm_mon = 2;
+    t.tm_mday = 9;
+    t.tm_hour = 17;
+    t.tm_min = 5;
+    t.tm_sec = 42;
+    return t;
+}
+
+std::string PresetText(const CSettingsModel& m) {
+    ZProfile p;
+    WritePresetKeys(p, m, Stamp());
+    return p.Text();
+}
+
+// ---------------------------------------------------------------------------------------------
+// The profile layer
+
+TEST(Profile, ReadsHandEditedTextLikeTheWindowsFunctions) {
+    const std::string text = "; comment=1\r\n"
+                             "orphan=5\r\n"
+                             "[Main]\r\n"
+                             "  Key1 =  12abc  \r\n"
+                             "key1=99\r\n"
+                             "quoted=\"a b\"\r\n"
+                             "empty=\r\n"
+                             "neg = -7\r\n"
+                             "text=abc\r\n"
+                             "\r\n"
+                             "[ other ]\n"
+                             "x=1=2\n"
+                             "novalue\n"
+                             "[broken\n"
+                             "long=" +
+                             std::string(5000, '7') +
+                             "\n"
+                             "[main]\n"
+                             "late=3\n";
+    ZProfile p;
+    p.LoadText(text);
+    struct SRead {
+        const char* section;
+        const char* key;
+        std::string text;
+        int n;
+    };
+    const SRead cases[] = {
+        {"main", "KEY1", "12abc", 12},         // case-insensitive, blanks trimmed, first duplicate wins
+        {"MAIN", "quoted", "a b", 0},          // one pair of quotes removed
+        {"Main", "empty", "", 0},              //
+        {"Main", "neg", "-7", -7},             //
+        {"Main", "text", "abc", 0},            // no leading number
+        {"Main", "missing", "dflt", 5},        // missing key: the default
+        {"Main", "late", "dflt", 5},           // only the first section of a name is looked at
+        {"Main", "comment", "dflt", 5},        // comment lines are no keys
+        {"", "orphan", "dflt", 5},             // keys before any section belong to none
+        {"other", "x", "1=2", 1},              // section names trimmed, value after the first "="
+        {"other", "novalue", "dflt", 5},       //
+        {"other", "long", "7777777", INT_MAX}, // "[broken" is no header; overlong value cut, int saturated
+    };
+    for (const SRead& c : cases) {
+        SCOPED_TRACE(std::string(c.section) + "/" + c.key);
+        EXPECT_EQ(p.GetString(c.section, c.key, "dflt", 8), c.text);
+        EXPECT_EQ(p.GetInt(c.section, c.key, 5), c.n);
+    }
+    EXPECT_EQ(p.GetString("Main", "text", "", 0), "");
+    EXPECT_EQ(p.GetString("Main", "text", "", 2), "a");
+}
+
+TEST(Profile, ParsesLeadingNumbers) {
+    const std::pair<const char*, int> ints[] = {
+        {"12abc", 12},
+        {"abc", 0},
+        {"", 0},
+        {"  -7", -7},
+        {"+5", 5},
+        {"99999999999", INT_MAX},
+        {"-99999999999", INT_MIN},
+        {"- 3", 0},
+    };
+    for (const auto& [text, want] : ints)
+        EXPECT_EQ(ZUtils::ParseProfileInt(text), want) << text;
+    const std::pair<const char*, double> reals[] = {
+        {"0.577000", 0.577}, {" 1e1x", 10.0}, {"+2.5", 2.5},  {"abc", 0.0},
+        {"nan", 0.0},        {"inf", 0.0},    {"1e999", 0.0}, {"", 0.0},
+    };
+    for (const auto& [text, want] : reals)
+        EXPECT_EQ(ZUtils::ParseProfileDouble(text), want) << text;
+}
+
+TEST(Profile, ReplacesInPlaceAndAppendsInWritingOrder) {
+    TempFolder dir;
+    const std::string path = dir / "edit.ini";
+    WriteText(path, "; kept comment\r\n[Sec]\r\nKEY = old ; note\r\nforeign=1\r\n\r\n; tail "
+                    "comment\r\n[Next]\r\nz=0\r\n");
+    ASSERT_TRUE(ZUtils::WritePrivateProfileString("sec", "key", "new", path));
+    ASSERT_TRUE(ZUtils::WritePrivateProfileString("SEC", "added", "2", path));
+    ASSERT_TRUE(ZUtils::WritePrivateProfileString("Fresh", "a", "1", path));
+    ASSERT_TRUE(ZUtils::WritePrivateProfileString("Fresh", "b", "2", path));
+    EXPECT_EQ(ReadText(path),
+              "; kept comment\r\n[Sec]\r\nKEY=new\r\nforeign=1\r\nadded=2\r\n\r\n; tail comment\r\n"
+              "[Next]\r\nz=0\r\n[Fresh]\r\na=1\r\nb=2\r\n");
+    // An LF file stays an LF file; a new file is created by the first write.
+    WriteText(path, "[a]\nk=1\n");
+    ASSERT_TRUE(ZUtils::WritePrivateProfileString("a", "k", "2", path));
+    EXPECT_EQ(ReadText(path), "[a]\nk=2\n");
+    ASSERT_TRUE(ZUtils::WritePrivateProfileString("s", "k", "v", dir / "new.ini"));
+    EXPECT_EQ(ReadText(dir / "new.ini"), "[s]\r\nk=v\r\n");
+    EXPECT_EQ(ZUtils::GetPrivateProfileInt("A", "K", -1, path), 2);
+    EXPECT_EQ(ZUtils::GetPrivateProfileString("s", "k", "", 10, dir / "new.ini"), "v");
+}
+
+TEST(Profile, WholeFileWriteGivesTheTextOfKeyByKeyWrites) {
+    TempFolder dir;
+    const std::string start = "; hand edited\n[MAIN_CONTROL]\nvolume_ch3 = 5\nMY_KEY=1\n\n[EASY_CONFIG]\n";
+    CSettingsModel m;
+    SetAwayFromDefaults(m);
+    // The writes of a preset file, in order, as (section, key, value).
+    ZProfile fresh;
+    WritePresetKeys(fresh, m, Stamp());
+    std::vector<std::array<std::string, 3>> writes;
+    std::string section;
+    std::istringstream lines(fresh.Text());
+    for (std::string line; std::getline(lines, line);) {
+        line.pop_back(); // CR
+        if (line.front() == '[')
+            section = line.substr(1, line.size() - 2);
+        else if (section != "EQUALIZER" && section != "CROSSOVER") // keeps the test quick
+            writes.push_back({section, line.substr(0, line.find('=')), line.substr(line.find('=') + 1)});
+    }
+    ASSERT_GT(writes.size(), 80u);
+
+    WriteText(dir / "bykey.ini", start);
+    for (const auto& w : writes)
+        ASSERT_TRUE(ZUtils::WritePrivateProfileString(w[0], w[1], w[2], dir / "bykey.ini"));
+    WriteText(dir / "whole.ini", start);
+    ZProfile whole;
+    ASSERT_TRUE(whole.LoadFile(dir / "whole.ini"));
+    for (const auto& w : writes)
+        whole.SetString(w[0], w[1], w[2]);
+    ASSERT_TRUE(whole.SaveFile(dir / "whole.ini"));
+    EXPECT_EQ(ReadText(dir / "whole.ini"), ReadText(dir / "bykey.ini"));
+    EXPECT_THAT(ReadText(dir / "whole.ini"),
+                HasSubstr("[MAIN_CONTROL]\nvolume_ch3=103\nMY_KEY=1\nVOLUME_MAIN=77\nVOLUME_CH0=100\n"));
+}
+
+// ---------------------------------------------------------------------------------------------
+// The file layout and the reader
+
+TEST(PresetLayout, RoundTripKeepsEveryValue) {
+    TempFolder dir;
+    CSettingsModel written, read;
+    SetAwayFromDefaults(written);
+    ZProfile out;
+    WritePresetKeys(out, written, Stamp());
+    ASSERT_TRUE(out.SaveFile(dir / "all.Dovu"));
+    ZProfile in;
+    ASSERT_TRUE(in.LoadFile(dir / "all.Dovu"));
+    std::vector<std::string> notes;
+    ReadPresetKeys(in, read, EPresetRead::File, &notes);
+    EXPECT_THAT(Differences(written, read), IsEmpty());
+    EXPECT_THAT(notes, IsEmpty());
+    // The date stamp is written and never read.
+    EXPECT_EQ(in.GetInt("DSP", "Month"), 3);
+    EXPECT_EQ(in.GetInt("DSP", "Second"), 42);
+}
+
+TEST(PresetLayout, SectionsAndKeysInTheDocumentedOrder) {
+    CSettingsModel m;
+    SetAwayFromDefaults(m);
+    std::vector<std::string> want = {"[DSP]",  "Year",           "Month",      "Day",
+                                     "Hour",   "Minute",         "Second",     "[PRESET]",
+                                     "PRESET", "[MAIN_CONTROL]", "VOLUME_MAIN"};
+    auto perChannel = [&](const std::string& prefix, int n, const std::string& suffix = "") {
+        for (int i = 0; i < n; ++i)
+            want.push_back(prefix + std::to_string(i) + suffix);
+    };
+    for (const char* name : {"VOLUME_CH", "PHASE_CH", "MUTE_CH"})
+        perChannel(name, 8);
+    want.push_back("[EASY_CONFIG]");
+    perChannel("INPUT_SENSITIVITY_MAIN_CH", 6);
+    perChannel("INPUT_SENSITIVITY_AUX_CH", 2);
+    for (const char* key : {"HIGH_LEVEL", "HIGH_LEVEL_EXPERT", "INPUT_CONFIG", "INPUT_CONFIG_EXPERT"})
+        want.push_back(key);
+    perChannel("OUTPUT_CONFIG_", 5);
+    for (int ch = 0; ch < 8; ++ch)
+        for (const char* row : {"M", "A", "D"})
+            want.push_back(std::string("OUTPUT_MAP_") + row + std::to_string(ch));
+    want.push_back("EASY_EXPERT_CONFIG");
+    want.push_back("INPUT_SENSITIVITY_EASY");
+    want.push_back("[EQUALIZER]");
+    perChannel("ENABLE_CH", 8);
+    for (int ch = 0; ch < 8; ++ch)
+        for (int b = 0; b < 10; ++b)
+            for (const char* f : {"Filtertype", "BandWidth", "Freq", "Gain"})
+                want.push_back("CH" + std::to_string(ch) + "_BIQUAD_" + std::to_string(b) + "_" + f);
+    want.push_back("[CROSSOVER]");
+    perChannel("ENABLE_CH", 8);
+    for (const char* filter : {"HPF", "LPF"})
+        for (int ch = 0; ch < 8; ++ch)
+            for (const char* f : {"Filtertype", "BandWidth", "Freq", "Slop"})
+                want.push_back("CH" + std::to_string(ch) + "_" + filter + "_" + f);
+    want.push_back("[TIME_ALIGNMENT]");
+    perChannel("DELAY_CH", 8);
+
+    const std::string text = PresetText(m);
+    std::vector<std::string> got;
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);)
+        got.push_back(line.substr(0, std::min(line.find('='), line.find('\r'))));
+    EXPECT_EQ(got, want);
+    // Encodings: signed gains, six-decimal bandwidths, sensitivities as 13 - index, the date stamp.
+    for (const char* line : {"Year=2026\r\n", "Month=3\r\n", "Hour=17\r\n", "CH0_BIQUAD_0_Gain=-15\r\n",
+                             "CH0_BIQUAD_1_BandWidth=1.750000\r\n", "CH0_LPF_BandWidth=0.577000\r\n",
+                             "CH1_HPF_BandWidth=0.707000\r\n", "INPUT_SENSITIVITY_MAIN_CH0=13\r\n",
+                             "INPUT_SENSITIVITY_AUX_CH1=0\r\n", "OUTPUT_MAP_A0=255\r\n", "DELAY_CH7=987\r\n"})
+        EXPECT_THAT(text, HasSubstr(line));
+}
+
+struct SReadCase {
+    const char* name;
+    EPresetRead mode;
+    std::string text;
+    std::function<double(const CSettingsModel&)> get;
+    double want;
+    const char* noted; // the key the clamp is reported under, or nullptr when nothing is clamped
+};
+
+TEST(PresetReader, RulesOfTheReader) {
+    using M = const CSettingsModel&;
+    const auto F = EPresetRead::File, X = EPresetRead::Factory;
+    const std::string kind1arch3 = "[EASY_CONFIG]\nINPUT_CONFIG=1\nOUTPUT_CONFIG_1=3\nOUTPUT_MAP_M6=255\n";
+    auto eq = [](int ch, int b) {
+        return [=](M m) {
+            return m.m_Lib.GetEqCoef(static_cast<std::uint8_t>(ch), static_cast<std::uint8_t>(b));
+        };
+    };
+    auto xo = [](int ch, int f) {
+        return [=](M m) {
+            return m.m_Lib.GetXoverCoef(static_cast<std::uint8_t>(ch), static_cast<std::uint8_t>(f));
+        };
+    };
+    const SReadCase cases[] = {
+        // Routing: masked by the preset row in standard mode, taken whole in expert mode.
+        {"standard masks", F, kind1arch3, [](M m) { return m.m_MapM[6]; }, 3, "OUTPUT_MAP_M6"},
+        {"expert keeps", F, kind1arch3 + "EASY_EXPERT_CONFIG=1\n", [](M m) { return m.m_MapM[6]; }, 255,
+         nullptr},
+        {"AUX row", F, "[EASY_CONFIG]\nOUTPUT_CONFIG_3=2\nOUTPUT_MAP_A4=255\nOUTPUT_MAP_A1=255\n",
+         [](M m) { return m.m_MapA[4] + 1000 * m.m_MapA[1]; }, 2000, "OUTPUT_MAP_A1"},
+        {"numerical row", F, "[EASY_CONFIG]\nOUTPUT_CONFIG_4=1\nOUTPUT_MAP_D5=255\n",
+         [](M m) { return m.m_MapD[5]; }, 0x80, "OUTPUT_MAP_D5"},
+        {"AUX kind uses the 5.1 row", F, "[EASY_CONFIG]\nINPUT_CONFIG=3\nOUTPUT_MAP_M4=255\n",
+         [](M m) { return m.m_MapM[4]; }, 0x04, "OUTPUT_MAP_M4"},
+        {"low byte", F, "[EASY_CONFIG]\nEASY_EXPERT_CONFIG=1\nOUTPUT_MAP_D0=300\n",
+         [](M m) { return m.m_MapD[0]; }, 44, "OUTPUT_MAP_D0"},
+        {"factory always masks", X, kind1arch3 + "EASY_EXPERT_CONFIG=1\n",
+         [](M m) { return m.m_MapM[6] + 1000 * m.m_bEasyExp; }, 1003, "OUTPUT_MAP_M6"},
+        {"mode 2 in a file", F, "[EASY_CONFIG]\nEASY_EXPERT_CONFIG=2\n", [](M m) { return m.m_bEasyExp; }, 1,
+         "EASY_EXPERT_CONFIG"},
+        {"mode 2 in the factory file", X, "[EASY_CONFIG]\nEASY_EXPERT_CONFIG=2\n",
+         [](M m) { return m.m_bEasyExp; }, 0, "EASY_EXPERT_CONFIG"},
+        {"output 0 forced", F, "[EASY_CONFIG]\nOUTPUT_CONFIG_0=1\nOUTPUT_CONFIG_2=9\n",
+         [](M m) { return m.m_nDSPOutput[0] * 10 + m.m_nDSPOutput[2]; }, 44, "OUTPUT_CONFIG_2"},
+        // Sensitivities are stored as 13 - index.
+        {"sensitivity 3", F, "[EASY_CONFIG]\nINPUT_SENSITIVITY_MAIN_CH2=3\n",
+         [](M m) { return m.m_nInputSensitivityMain[2]; }, 10, nullptr},
+        {"sensitivity missing", F, "[EASY_CONFIG]\n", [](M m) { return m.m_nInputSensitivityAux[1]; }, 13,
+         nullptr},
+        {"sensitivity 20", F, "[EASY_CONFIG]\nINPUT_SENSITIVITY_EASY=20\n",
+         [](M m) { return m.m_nEasyConfigInputSensitivity; }, 0, "INPUT_SENSITIVITY_EASY"},
+        {"sensitivity -5", F, "[EASY_CONFIG]\nINPUT_SENSITIVITY_AUX_CH0=-5\n",
+         [](M m) { return m.m_nInputSensitivityAux[0]; }, 13, "INPUT_SENSITIVITY_AUX_CH0"},
+        // Levels, flags, enumerations.
+        {"volume 300", F, "[MAIN_CONTROL]\nVOLUME_CH0=300\n", [](M m) { return m.m_nVolume[0]; }, 128,
+         "VOLUME_CH0"},
+        {"volume -4", F, "[MAIN_CONTROL]\nVOLUME_MAIN=-4\n", [](M m) { return m.m_nMainVolume; }, 0,
+         "VOLUME_MAIN"},
+        {"preset 7", F, "[PRESET]\nPRESET=7\n", [](M m) { return m.m_nCurPreset; }, 3, "PRESET"},
+        {"phase 5", F, "[MAIN_CONTROL]\nPHASE_CH7=5\n", [](M m) { return m.m_bPhase[7]; }, 1, "PHASE_CH7"},
+        {"input kind 9", F, "[EASY_CONFIG]\nINPUT_CONFIG=9\n", [](M m) { return m.m_nDSPInput; }, 4,
+         "INPUT_CONFIG"},
+        {"eq flag into the store", F, "[EQUALIZER]\nENABLE_CH5=1\n",
+         [](M m) { return m.m_bEqEnable[5] + 10 * m.m_Lib.GetEqFlag(5); }, 11, nullptr},
+        // Crossover types and bandwidths.
+        {"high-pass of type 2", F, "[CROSSOVER]\nCH3_HPF_Filtertype=2\n",
+         [&](M m) { return xo(3, 0)(m).Filtertype + 10 * m.m_nXoverType[3][1]; }, 0, "CH3_HPF_Filtertype"},
+        {"low-pass of type 2", F, "[CROSSOVER]\nCH3_LPF_Filtertype=2\n",
+         [&](M m) { return xo(3, 1)(m).Filtertype + 10 * m.m_nXoverType[3][0]; }, 22, nullptr},
+        {"high-pass of type 3", F, "[CROSSOVER]\nCH2_HPF_Filtertype=3\n",
+         [&](M m) { return xo(2, 0)(m).Filtertype + 10 * m.m_nXoverType[2][1]; }, 33, nullptr},
+        {"Q 0.577 kept", F, "[CROSSOVER]\nCH0_HPF_BandWidth=0.577000\n",
+         [&](M m) { return xo(0, 0)(m).BandWidth; }, 0.577f, nullptr},
+        {"Q 0.55 becomes 0.707", F, "[CROSSOVER]\nCH0_HPF_BandWidth=0.55\n",
+         [&](M m) { return xo(0, 0)(m).BandWidth; }, 0.707f, "CH0_HPF_BandWidth"},
+        {"missing Q", F, "[CROSSOVER]\n", [&](M m) { return xo(6, 1)(m).BandWidth; }, 0.707f, nullptr},
+        {"slope 9", F, "[CROSSOVER]\nCH1_LPF_Slop=9\n", [&](M m) { return xo(1, 1)(m).Slop; }, 7,
+         "CH1_LPF_Slop"},
+        {"slope -1", F, "[CROSSOVER]\nCH1_HPF_Slop=-1\n", [&](M m) { return xo(1, 0)(m).Slop; }, 0,
+         "CH1_HPF_Slop"},
+        {"corner 30000", F, "[CROSSOVER]\nCH4_LPF_Freq=30000\n", [&](M m) { return xo(4, 1)(m).Freq; }, 20000,
+         "CH4_LPF_Freq"},
+        // Equalizer bands.
+        {"gain -20", F, "[EQUALIZER]\nCH0_BIQUAD_4_Gain=-20\n", [&](M m) { return eq(0, 4)(m).Gain; }, -15,
+         "CH0_BIQUAD_4_Gain"},
+        {"Q 0.5", F, "[EQUALIZER]\nCH0_BIQUAD_4_BandWidth=0.5\n", [&](M m) { return eq(0, 4)(m).BandWidth; },
+         1.0, "CH0_BIQUAD_4_BandWidth"},
+        {"Q 12", F, "[EQUALIZER]\nCH7_BIQUAD_9_BandWidth=12\n", [&](M m) { return eq(7, 9)(m).BandWidth; },
+         10.0, "CH7_BIQUAD_9_BandWidth"},
+        {"frequency 5", F, "[EQUALIZER]\nCH1_BIQUAD_0_Freq=5\n", [&](M m) { return eq(1, 0)(m).Freq; }, 16,
+         "CH1_BIQUAD_0_Freq"},
+        {"type 257 is peaking", F, "[EQUALIZER]\nCH1_BIQUAD_1_Filtertype=257\n",
+         [&](M m) { return eq(1, 1)(m).Filtertype; }, 1, "CH1_BIQUAD_1_Filtertype"},
+        {"type 9 is off", F, "[EQUALIZER]\nCH1_BIQUAD_1_Filtertype=9\n",
+         [&](M m) { return eq(1, 1)(m).Filtertype; }, 0, "CH1_BIQUAD_1_Filtertype"},
+        {"missing band", F, "[EQUALIZER]\n",
+         [&](M m) {
+             const SFilterCoef k = eq(2, 3)(m);
+             return k.Filtertype + 10 * k.BandWidth + 100 * k.Freq + 1e6 * k.Gain;
+         },
+         10 + 1600, nullptr},
+        // Delays.
+        {"delay 1200", F, "[TIME_ALIGNMENT]\nDELAY_CH1=1200\n", [](M m) { return m.m_nDelay[1]; }, 1200,
+         nullptr},
+        {"delay 1200 shows 22 ms", F, "[TIME_ALIGNMENT]\nDELAY_CH1=1200\n",
+         [](M m) { return m.m_fDelayMs[1]; }, 22.0, nullptr},
+        {"delay 480 shows 10 ms", F, "[TIME_ALIGNMENT]\nDELAY_CH1=480\n", [](M m) { return m.m_fDelayMs[1]; },
+         10.0, nullptr},
+        {"delay 9000", F, "[TIME_ALIGNMENT]\nDELAY_CH1=9000\n", [](M m) { return m.m_nDelay[1]; }, 8191,
+         "DELAY_CH1"},
+        {"delay modulo 65536", F, "[TIME_ALIGNMENT]\nDELAY_CH2=65537\n", [](M m) { return m.m_nDelay[2]; }, 1,
+         "DELAY_CH2"},
+        {"delay -1", F, "[TIME_ALIGNMENT]\nDELAY_CH2=-1\n", [](M m) { return m.m_nDelay[2]; }, 8191,
+         "DELAY_CH2"},
+        {"delay 12abc", F, "[TIME_ALIGNMENT]\nDELAY_CH3=12abc\n", [](M m) { return m.m_nDelay[3]; }, 12,
+         nullptr},
+    };
+    for (const SReadCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        ZProfile p;
+        p.LoadText(c.text);
+        CSettingsModel m;
+        m.WriteStartupDefaults();
+        std::vector<std::string> notes;
+        ReadPresetKeys(p, m, c.mode, &notes);
+        EXPECT_FLOAT_EQ(c.get(m), c.want);
+        if (c.noted)
+            EXPECT_THAT(notes, testing::Contains(testing::StartsWith(std::string(c.noted) + "=")));
+        else
+            EXPECT_THAT(notes, IsEmpty());
+        EXPECT_THAT(RangeViolations(m), IsEmpty());
+    }
+}
+
+TEST(PresetReader, HostileFilesLoadWithinEveryRange) {
+    testutil::TraceCapture trace;
+    std::string nasty =
+        "\xEF\xBB\xBF; \xC3\xA9t\xC3\xA9 \r\n[main_control]\r\n VOLUME_MAIN  =  99999999999999999999\r\n"
+        "volume_ch0=abc\r\nVOLUME_CH0=12\r\nMUTE_CH1=\xFF\xFE\r\n[EASY_CONFIG]\n\tINPUT_CONFIG\t=\t-"
+        "2147483648\n"
+        "OUTPUT_MAP_M0=" +
+        std::string(100000, '9') + "\nINPUT_SENSITIVITY_MAIN_CH0=-2147483648\n" + std::string(1, '\0') +
+        "garbage\n[EQUALIZER\nCH0_BIQUAD_0_Gain=-99999\n[EQUALIZER]\nCH0_BIQUAD_1_BandWidth=" +
+        std::string(500, '1') +
+        "\nCH0_BIQUAD_2_BandWidth=1e400\nCH0_BIQUAD_3_BandWidth=-nan\n"
+        "[TIME_ALIGNMENT]\nDELAY_CH0=99999999999999\nDELAY_CH1=\xE2\x82\xAC\n";
+    ZProfile p;
+    p.LoadText(nasty);
+    CSettingsModel m;
+    m.WriteStartupDefaults();
+    std::vector<std::string> notes;
+    ReadPresetKeys(p, m, EPresetRead::File, &notes);
+    EXPECT_THAT(RangeViolations(m), IsEmpty());
+    EXPECT_EQ(m.m_nMainVolume, 128);
+    EXPECT_EQ(m.m_nVolume[0], 0); // the first of two duplicates counts
+    EXPECT_EQ(m.m_nInputSensitivityMain[0], 13);
+    EXPECT_EQ(m.m_nDelay[0], 8191);
+    EXPECT_THAT(trace.Text(), HasSubstr("VOLUME_MAIN=9999999999"));
+    EXPECT_THAT(trace.Text(), HasSubstr("DELAY_CH0=99999999999999 -> 8191"));
+
+    // Random damage to a complete file: every result stays within range.
+    CSettingsModel source;
+    SetAwayFromDefaults(source);
+    const std::string clean = PresetText(source);
+    std::mt19937 rng(1234);
+    const std::string junk[] = {"-",    "9999999999", "=", "[", "]", "\r",  "\n",
+                                "\xFF", "e",          ".", " ", ";", "0x1F"};
+    for (int round = 0; round < 300; ++round) {
+        std::string text = clean;
+        for (int edit = 0; edit < 20; ++edit) {
+            const std::size_t at = rng() % text.size();
+            if (rng() % 2)
+                text.insert(at, junk[rng() % std::size(junk)]);
+            else
+                text.erase(at, rng() % 8);
+        }
+        p.LoadText(text);
+        ReadPresetKeys(p, m, round % 2 ? EPresetRead::File : EPresetRead::Factory);
+        ASSERT_THAT(RangeViolations(m), IsEmpty()) << "round " << round;
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// The file commands, without a processor
+
+class PresetCommandTest : public testing::Test {
+protected:
+    void SetUp() override {
+        m_Host.Attach(&m_Core);
+        m_Core.m_Model.WriteStartupDefaults();
+    }
+    bool Marked(std::uint32_t nMsg, std::intptr_t nCode) const {
+        return std::count(m_Host.frameMessages.begin(), m_Host.frameMessages.end(),
+                          std::make_pair(nMsg, nCode)) != 0;
+    }
+    std::string WritePreset(const std::string& name, const std::function<void(CSettingsModel&)>& edit = {}) {
+        CSettingsModel m;
+        SetAwayFromDefaults(m);
+        if (edit) edit(m);
+        WriteText(m_Dir / name, PresetText(m));
+        return m_Dir / name;
+    }
+
+    TempFolder m_Dir;
+    CFakeHost m_Host;
+    CEditorCore m_Core{m_Host};
+    CPresetFiles m_Files{m_Core};
+};
+
+TEST_F(PresetCommandTest, LoadShowsTheFileAndArmsTheWriteToTheProcessor) {
+    CSettingsModel& m = m_Core.m_Model;
+    // Cancelled: the lock is released and nothing else happens.
+    m_Files.LoadPresetFile();
+    EXPECT_EQ(m_Host.fileDialogs, std::vector<std::string>{"open DSP Files(*.Dovu)|*.Dovu||"});
+    EXPECT_EQ(m.m_bMouseLbtnEventBlock, 0);
+    EXPECT_FALSE(m_Host.TimerSet(TIMER_SEND_ALL));
+
+    m_Host.openAnswer = WritePreset("tune.Dovu");
+    m_Files.LoadPresetFile();
+    EXPECT_EQ(m.m_bMouseLbtnEventBlock, 1);
+    EXPECT_EQ(m.m_szFilePath, m_Host.openAnswer);
+    EXPECT_TRUE(m_Host.TimerSet(TIMER_SEND_ALL));
+    EXPECT_EQ(m_Host.titles.back(), std::string(TEXT_TITLE) + "(tune.Dovu)");
+    // The file is in expert mode: the after-load refresh lands on the expert page.
+    EXPECT_EQ(m.m_bEasyExp, 1);
+    EXPECT_EQ(m.m_nPage, 1);
+    EXPECT_EQ(m.m_nVolume[7], 107);
+    EXPECT_EQ(m.m_nDelay[7], 987);
+}
+
+TEST_F(PresetCommandTest, UnreadableFilesChangeNothing) {
+    CSettingsModel& m = m_Core.m_Model;
+    const std::string previous = WritePreset("previous.Dovu");
+    m.m_szFilePath = previous;
+    const std::string before = PresetText(m);
+    WriteText(m_Dir / "notes.txt", "just some text\n[other]\na=1\n");
+    fs::create_directory(m_Dir / "folder.Dovu");
+    std::string big(ZProfile::MAX_FILE_SIZE + 10, '\n');
+    WriteText(m_Dir / "big.Dovu", "[PRESET]\nPRESET=1\n" + big);
+    for (const std::string& path :
+         {m_Dir / "missing.Dovu", m_Dir / "folder.Dovu", m_Dir / "notes.txt", m_Dir / "big.Dovu"}) {
+        SCOPED_TRACE(path);
+        m_Host.messageBoxes.clear();
+        m_Host.openAnswer = path;
+        m_Files.LoadPresetFile();
+        ASSERT_EQ(m_Host.messageBoxes.size(), 1u);
+        EXPECT_THAT(m_Host.messageBoxes[0], HasSubstr(path));
+        EXPECT_EQ(PresetText(m), before);
+        EXPECT_EQ(m.m_szFilePath, previous);
+        EXPECT_EQ(m.m_bMouseLbtnEventBlock, 0);
+        EXPECT_FALSE(m_Host.TimerSet(TIMER_SEND_ALL));
+        EXPECT_THAT(m_Host.titles, IsEmpty());
+    }
+    // The same for a factory file that is not there.
+    m_Host.messageBoxes.clear();
+    m_Files.SetFactoryPath(m_Dir / "no factory.dovu");
+    EXPECT_EQ(m_Files.RestoreFactorySettings(), 0);
+    EXPECT_EQ(m_Host.messageBoxes.size(), 1u);
+    EXPECT_EQ(PresetText(m), before);
+    EXPECT_EQ(m.m_szFilePath, previous);
+    EXPECT_FALSE(Marked(WM_MARK_LOAD, 5));
+}
+
+TEST_F(PresetCommandTest, SaveAsWritesTheChosenFileAndMarksIt) {
+    CSettingsModel& m = m_Core.m_Model;
+    SetAwayFromDefaults(m);
+    m_Host.saveAnswer = m_Dir / "mine"; // typed without the extension
+    m_Files.SavePresetFileAs();
+    EXPECT_EQ(m.m_bMouseLbtnEventBlock, 1);
+    EXPECT_EQ(m.m_szFilePath, m_Dir / "mine.Dovu");
+    EXPECT_TRUE(m_Host.TimerSet(TIMER_SAVE_FILE));
+    m_Host.KillTimer(TIMER_SAVE_FILE);
+    m_Files.OnSaveFile(); // what the timer's WM_SAVE_FILE does
+    EXPECT_TRUE(Marked(WM_MARK_SAVE, 4));
+    EXPECT_EQ(m_Host.busyTexts.back(), "正在保存中.....");
+    m_Host.Advance(UNLOCK_MOUSE_MS);
+    EXPECT_EQ(m.m_bMouseLbtnEventBlock, 0);
+
+    CSettingsModel read;
+    ZProfile p;
+    ASSERT_TRUE(p.LoadFile(m_Dir / "mine.Dovu"));
+    ReadPresetKeys(p, read, EPresetRead::File);
+    EXPECT_THAT(Differences(m, read), IsEmpty());
+    EXPECT_EQ(m_Dir.Names(), std::vector<std::string>{"mine.Dovu"});
+}
+
+TEST_F(PresetCommandTest, SaveIntoTheCurrentFileKeepsForeignLines) {
+    CSettingsModel& m = m_Core.m_Model;
+    const std::string path = WritePreset("current.Dovu");
+    WriteText(path, "; my car\r\n[MAIN_CONTROL]\r\nVolume_Main = 1\r\nMY_NOTE=keep\r\n\r\n" + ReadText(path));
+    m.m_szFilePath = path;
+    m.m_nMainVolume = 64;
+    m_Files.SavePresetFile();
+    EXPECT_THAT(m_Host.fileDialogs, IsEmpty());
+    EXPECT_TRUE(Marked(WM_MARK_SAVE, 5));
+    EXPECT_EQ(m.m_bMouseLbtnEventBlock, 0); // this command does not lock the input
+    const std::string text = ReadText(path);
+    EXPECT_EQ(text.rfind("; my car\r\n[MAIN_CONTROL]\r\nVolume_Main=64\r\nMY_NOTE=keep\r\nVOLUME_CH0=", 0),
+              0u);
+    EXPECT_EQ(ZUtils::GetPrivateProfileInt("MAIN_CONTROL", "VOLUME_MAIN", -1, path), 64);
+
+    // The current file was deleted: the save dialog asks for a name; cancelled, nothing is written.
+    fs::remove(path);
+    m_Files.SavePresetFile();
+    EXPECT_EQ(m_Host.fileDialogs, std::vector<std::string>{"save DSP Files(*.Dovu)|*.Dovu||"});
+    EXPECT_FALSE(fs::exists(path));
+    m_Host.saveAnswer = m_Dir / "other.Dovu";
+    m_Files.SavePresetFile();
+    EXPECT_EQ(m.m_szFilePath, m_Dir / "other.Dovu");
+    EXPECT_EQ(ZUtils::GetPrivateProfileInt("MAIN_CONTROL", "VOLUME_MAIN", -1, m_Dir / "other.Dovu"), 64);
+}
+
+TEST_F(PresetCommandTest, FailedSavesAreReportedAndLeaveTheOldFileWhole) {
+    CSettingsModel& m = m_Core.m_Model;
+    m.m_nMainVolume = 33;
+    struct SCase {
+        const char* name;
+        std::string path;
+        std::function<void()> before, after;
+    };
+    const std::string readOnly = WritePreset("readonly.Dovu");
+    const std::string full = WritePreset("full.Dovu");
+    struct rlimit saved {};
+    ::getrlimit(RLIMIT_FSIZE, &saved);
+    const SCase cases[] = {
+        {"read-only file", readOnly, [&] { ::chmod(readOnly.c_str(), 0444); }, [] {}},
+        {"missing folder", m_Dir / "no/such/folder.Dovu", [] {}, [] {}},
+        // The disk fills up in the middle of the write.
+        {"full disk", full,
+         [&] {
+             std::signal(SIGXFSZ, SIG_IGN);
+             struct rlimit small = saved;
+             small.rlim_cur = 2000;
+             ::setrlimit(RLIMIT_FSIZE, &small);
+         },
+         [&] { ::setrlimit(RLIMIT_FSIZE, &saved); }},
+    };
+    for (const SCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        m_Host.messageBoxes.clear();
+        m_Host.frameMessages.clear();
+        const std::string old = ReadText(c.path);
+        const std::vector<std::string> names = m_Dir.Names();
+        m.m_szFilePath = c.path;
+        c.before();
+        const int nWritten = m_Files.WriteConfigFile(5);
+        c.after();
+        EXPECT_EQ(nWritten, 0);
+        ASSERT_EQ(m_Host.messageBoxes.size(), 1u);
+        EXPECT_THAT(m_Host.messageBoxes[0], HasSubstr(c.path));
+        EXPECT_FALSE(Marked(WM_MARK_SAVE, 5));
+        EXPECT_EQ(ReadText(c.path), old);
+        EXPECT_EQ(m_Dir.Names(), names); // no temporary file left behind
+    }
+}
+
+TEST_F(PresetCommandTest, FactorySettingsReadTwiceGiveTheSameModel) {
+    CSettingsModel& m = m_Core.m_Model;
+    const std::string factory = WritePreset(FACTORY_FILE_NAME, [](CSettingsModel& f) { f.m_bEasyExp = 0; });
+    ZUtils::WritePrivateProfileString("EASY_CONFIG", "EASY_EXPERT_CONFIG", "2", factory);
+    m_Files.SetFactoryPath(factory);
+    EXPECT_EQ(m_Files.RestoreFactorySettings(), 0); // read, but there is no processor to write to
+    const std::string first = PresetText(m);
+    EXPECT_EQ(m.m_bEasyExp, 0);
+    EXPECT_EQ(m.m_nPage, 0);
+    EXPECT_EQ(m.m_szFilePath, factory);
+    EXPECT_TRUE(Marked(WM_MARK_LOAD, 5));
+    EXPECT_EQ(m_Host.titles.back(), TEXT_TITLE);
+    EXPECT_EQ(m_Host.busyTexts.back(), "Factory Setting.....");
+    EXPECT_EQ(m.m_bMouseLbtnEventBlock, 0);
+    m.m_nMainVolume = 1;
+    m.m_MapA[3] = 0xFF;
+    m_Files.RestoreFactorySettings();
+    EXPECT_EQ(PresetText(m), first);
+    EXPECT_THAT(m_Host.messageBoxes, IsEmpty());
+
+    // The same value in a loaded file means expert mode.
+    m_Host.openAnswer = factory;
+    m_Files.LoadPresetFile();
+    EXPECT_EQ(m.m_bEasyExp, 1);
+}
+
+TEST_F(PresetCommandTest, ShippedFactoryFileIsASafeStart) {
+    ASSERT_TRUE(fs::exists(FactoryFilePath())) << FactoryFilePath();
+    EXPECT_EQ(m_Files.FactoryPath(), FactoryFilePath());
+    m_Files.RestoreFactorySettings();
+    const CSettingsModel& m = m_Core.m_Model;
+    EXPECT_THAT(m_Files.LastNotes(), IsEmpty());
+    EXPECT_THAT(m_Host.messageBoxes, IsEmpty());
+    EXPECT_EQ(m.m_bEasyExp, 0);
+    EXPECT_LT(m.m_nMainVolume, 128);
+    EXPECT_GT(m.m_nMainVolume, 64);
+    int nFed = 0;
+    for (int ch = 0; ch < MLB8_CHANNELS; ++ch) {
+        EXPECT_EQ(m.m_bMute[ch], 0);
+        EXPECT_EQ(m.m_nDelay[ch], 0);
+        nFed += m.m_MapM[ch] != 0;
+        // Every output is protected from the deepest bass by a high-pass filter.
+        const SFilterCoef hp = m.m_Lib.GetXoverCoef(static_cast<std::uint8_t>(ch), 0);
+        EXPECT_EQ(m.m_bXoverEnable[ch], 1);
+        EXPECT_EQ(hp.Filtertype, FT_HIGHPASS);
+        for (int b = 0; b < CRev8001Lib::EQ_BANDS; ++b)
+            EXPECT_EQ(m.m_Lib.GetEqCoef(static_cast<std::uint8_t>(ch), static_cast<std::uint8_t>(b)).Gain, 0);
+    }
+    EXPECT_GE(nFed, 6);
+}
+
+// ---------------------------------------------------------------------------------------------
+// With simulated processors
+
+// The fields of two processor configurations that differ.
+std::vector<std::string> SimDifferences(const Sim::SSimConfig& a, const Sim::SSimConfig& b) {
+    std::vector<std::string> diff;
+    auto check = [&](bool bSame, const char* pszField) {
+        if (!bSame) diff.push_back(pszField);
+    };
+    check(a.nVolume == b.nVolume, "nVolume");
+    check(a.nMainVolume == b.nMainVolume, "nMainVolume");
+    check(a.bPhase == b.bPhase, "bPhase");
+    check(a.nMuteMask == b.nMuteMask, "nMuteMask");
+    check(a.Map == b.Map, "Map");
+    check(a.Easy_Expert == b.Easy_Expert, "Easy_Expert");
+    check(a.Input == b.Input, "Input");
+    check(a.SubInput == b.SubInput, "SubInput");
+    check(a.nLevelMain == b.nLevelMain, "nLevelMain");
+    check(a.nLevelAux == b.nLevelAux, "nLevelAux");
+    check(a.bHighLow == b.bHighLow, "bHighLow");
+    check(a.Output == b.Output, "Output");
+    check(a.Eq == b.Eq, "Eq");
+    check(a.Veq == b.Veq, "Veq");
+    check(a.Xover == b.Xover, "Xover");
+    check(a.bEqFlag == b.bEqFlag, "bEqFlag");
+    check(a.bVeqFlag == b.bVeqFlag, "bVeqFlag");
+    check(a.bXoverFlag == b.bXoverFlag, "bXoverFlag");
+    check(a.nDelay == b.nDelay, "nDelay");
+    check(a.nVeqVoltage == b.nVeqVoltage, "nVeqVoltage");
+    check(a.nVeqLed == b.nVeqLed, "nVeqLed");
+    check(a.System == b.System, "System");
+    check(a.Password == b.Password, "Password");
+    return diff;
+}
+
+// The fields a preset file does not carry (or the live write does not send) taken from another
+// configuration, so that whole configurations can be compared.
+Sim::SSimConfig WithUncarried(Sim::SSimConfig cfg, const Sim::SSimConfig& from) {
+    cfg.Veq = from.Veq;
+    cfg.bVeqFlag = from.bVeqFlag;
+    cfg.Output = from.Output;
+    cfg.System = from.System;
+    cfg.Password = from.Password;
+    cfg.nVeqVoltage = from.nVeqVoltage;
+    cfg.nVeqLed = from.nVeqLed;
+    for (int i = MLB8_AUX_INPUTS; i < Sim::kLevels; ++i)
+        cfg.nLevelAux[i] = from.nLevelAux[i];
+    for (int ch = 0; ch < Sim::kChannels; ++ch) {
+        cfg.Eq[ch][10] = from.Eq[ch][10];
+        cfg.Xover[ch][2] = from.Xover[ch][2];
+    }
+    return cfg;
+}
+
+class PresetSimTest : public testing::Test {
+protected:
+    void SetUp() override {
+        ZUtils::ClearExtraPorts();
+        ASSERT_TRUE(m_Sim.Start());
+        ZUtils::RegisterExtraPort(m_Sim.PortPath());
+        m_Host.Attach(&m_Core);
+    }
+    void TearDown() override {
+        m_Core.m_Protocol.Close();
+        m_Core.m_SearchProtocol.Close();
+        m_Sim.Stop();
+        ZUtils::ClearExtraPorts();
+    }
+    void Connect() {
+        m_Core.Start();
+        m_Host.Advance(DEVICE_SEARCH_MS);
+        m_Host.Pump();
+        ASSERT_TRUE(m_Core.m_Protocol.IsOpen());
+        m_Host.Advance(UNLOCK_MOUSE_MS);
+    }
+
+    TempFolder m_Dir;
+    Sim::CSimProcessor m_Sim;
+    CFakeHost m_Host;
+    CEditorCore m_Core{m_Host};
+    CPresetFiles m_Files{m_Core};
+};
+
+TEST_F(PresetSimTest, SavedFileLoadedBackRestoresTheProcessor) {
+    Connect();
+    const Sim::SSimConfig tune = m_Sim.Running();
+    m_Host.saveAnswer = m_Dir / "tune.Dovu";
+    m_Files.SavePresetFileAs();
+    m_Host.KillTimer(TIMER_SAVE_FILE);
+    m_Files.OnSaveFile();
+
+    // The processor is changed behind the editor's back; loading the file writes the tune again.
+    m_Sim.SetRunning(WithUncarried(Sim::MakeTune(3), tune));
+    m_Sim.ClearReceivedFrames();
+    m_Host.openAnswer = m_Dir / "tune.Dovu";
+    m_Files.LoadPresetFile();
+    EXPECT_EQ(m_Sim.ReceivedFrameCount(), 0u); // not before timer 13
+    m_Host.Advance(100);
+    m_Host.Pump();
+    // In standard mode the routing bytes come back masked by the architecture's routing preset.
+    Sim::SSimConfig want = tune;
+    m_Core.m_Model.GetChannelMapBytes(9, want.Map.data());
+    EXPECT_THAT(SimDifferences(WithUncarried(m_Sim.Running(), want), want), IsEmpty());
+    EXPECT_GT(m_Sim.ReceivedFrameCount(), 100u);
+    EXPECT_EQ(m_Host.frameMessages.back(), std::make_pair(WM_MARK_LOAD, static_cast<std::intptr_t>(4)));
+    EXPECT_EQ(m_Core.m_Model.m_bMouseLbtnEventBlock, 1);
+    m_Host.Advance(UNLOCK_MOUSE_MS);
+    EXPECT_EQ(m_Core.m_Model.m_bMouseLbtnEventBlock, 0);
+    EXPECT_THAT(m_Host.messageBoxes, IsEmpty());
+}
+
+TEST_F(PresetSimTest, FactoryFileThatCannotBeReadSendsNothing) {
+    Connect();
+    const Sim::SSimConfig before = m_Sim.Running();
+    m_Sim.ClearReceivedFrames();
+    m_Files.SetFactoryPath(m_Dir / "gone.dovu");
+    EXPECT_EQ(m_Files.RestoreFactorySettings(), 0);
+    m_Host.Pump();
+    EXPECT_EQ(m_Sim.ReceivedFrameCount(), 0u);
+    EXPECT_TRUE(m_Sim.Running() == before);
+    EXPECT_EQ(m_Host.messageBoxes.size(), 1u);
+
+    m_Files.SetFactoryPath(FactoryFilePath());
+    EXPECT_EQ(m_Files.RestoreFactorySettings(), 1);
+    m_Host.Pump();
+    EXPECT_EQ(m_Sim.Running().nMainVolume, m_Core.m_Model.m_nMainVolume);
+    EXPECT_EQ(m_Sim.Running().Easy_Expert, 0);
+}
+
+// Runs a program with arguments; its standard output and error go to outPath.
+int RunProgram(const std::vector<std::string>& args, const std::string& outPath) {
+    std::vector<char*> argv;
+    for (const std::string& a : args)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    pid_t pid = 0;
+    const int nError = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (nError != 0) return -1;
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Recalls processor preset n (0..3) on a simulator as the menu does.
+void RecallPreset(Sim::CSimProcessor& sim, int n) {
+    ZUtils::ClearExtraPorts();
+    ZUtils::RegisterExtraPort(sim.PortPath());
+    CFakeHost host;
+    CEditorCore core(host);
+    host.Attach(&core);
+    core.Start();
+    host.Advance(DEVICE_SEARCH_MS);
+    host.Pump();
+    core.OnCommand(ID_LOAD_PRESET_1 + n);
+    host.Pump();
+    core.m_Protocol.Close();
+    core.m_SearchProtocol.Close();
+    ZUtils::ClearExtraPorts();
+}
+
+TEST(PresetTool, DumpFromOneProcessorAndLoadIntoAnotherCarriesTheConfiguration) {
+    const std::string tool = ZUtils::ExecutableDir() + "/mlb8ctl";
+    ASSERT_TRUE(fs::exists(tool));
+    TempFolder dir;
+    const std::string file = dir / "dump.Dovu", out = dir / "out.txt";
+    Sim::CSimProcessor first, second;
+    ASSERT_TRUE(first.Start());
+    ASSERT_TRUE(second.Start());
+    // The first one runs its expert-mode preset 4 (the routing is carried bit for bit); the second
+    // one keeps its preset 1, which a connection recalls.
+    RecallPreset(first, 3);
+    const Sim::SSimConfig tune = first.Running();
+    ASSERT_EQ(tune.Easy_Expert, 1);
+    ASSERT_FALSE(second.Running() == tune);
+
+    ASSERT_EQ(RunProgram({tool, "--port", first.PortPath(), "dump", file}, out), 0) << ReadText(out);
+    ASSERT_EQ(RunProgram({tool, "check", file}, out), 0) << ReadText(out);
+    EXPECT_THAT(ReadText(out), HasSubstr("No value had to be clamped."));
+    ASSERT_EQ(RunProgram({tool, "--port", second.PortPath(), "load", file}, out), 0) << ReadText(out);
+    EXPECT_THAT(SimDifferences(WithUncarried(second.Running(), tune), tune), IsEmpty());
+
+    // check names what it clamped; a file that is not there is an error.
+    ZUtils::WritePrivateProfileString("TIME_ALIGNMENT", "DELAY_CH4", "9000", file);
+    ASSERT_EQ(RunProgram({tool, "check", file}, out), 0) << ReadText(out);
+    EXPECT_THAT(ReadText(out), HasSubstr("DELAY_CH4=9000 -> 8191"));
+    EXPECT_EQ(RunProgram({tool, "check", dir / "none.Dovu"}, out), 1);
+    EXPECT_EQ(RunProgram({tool, "load"}, out), 2);
+}
+
+} // namespace
