@@ -30,6 +30,7 @@ public:
     int Open(const std::string& deviceName, int nBaudRate, std::uint8_t nDataBits, std::uint8_t nParity,
              std::uint8_t nStopBits, std::size_t nQueueCapacity, int bOverlapped);
     int IsOpen() const { return m_Port.IsOpen(); }
+    int OpenError() const { return m_Port.OpenError(); }
     int Write(const std::uint8_t* pBytes, std::uint32_t nCount) { return m_Port.Write(pBytes, nCount); }
     int Close();
     // 1 after the device hung up, until the next Open.

@@ -118,6 +118,8 @@ public:
     int IsOpen() const;
     // 1 after the device went away while open (the link stays open until Close).
     int IsHungUp() const { return m_Reader.IsHungUp(); }
+    // errno of the last failed Open (EACCES: the user may not open the device).
+    int OpenError() const { return m_Reader.OpenError(); }
 
     static int BuildPacket(std::uint8_t* pDest, const std::uint8_t* pHeader, int nHeaderLen,
                            const std::uint8_t* pBody, int nBodyLen);
@@ -199,7 +201,7 @@ private:
     int SendWrite(std::uint8_t nId, int nMode, int nChannel, int nSubIndex, const std::uint8_t* pBody,
                   int nBodyLen);
     int SendRead(std::uint8_t nId, int nChannel, int nSubIndex);
-    int SendSingle(const std::uint8_t* pFrame, int nLength, std::uint8_t nExpectedId, std::uint32_t nTimeoutMs,
-                   int nPauseMs, bool bPlainTime);
+    int SendSingle(const std::uint8_t* pFrame, int nLength, std::uint8_t nExpectedId,
+                   std::uint32_t nTimeoutMs, int nPauseMs, bool bPlainTime);
     void TakeQuickValues(const SIpcPacket& rec);
 };

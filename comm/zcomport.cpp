@@ -86,7 +86,9 @@ int ZComport::Open(const std::string& deviceName, std::uint32_t nFlags) {
     if (m_hReadEvent < 0) return 0;
     if (m_hFile < 0) {
         int fd = ::open(deviceName.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+        m_nOpenError = fd < 0 ? errno : 0;
         if (fd >= 0 && (!::isatty(fd) || ::ioctl(fd, TIOCEXCL) != 0 || ::flock(fd, LOCK_EX | LOCK_NB) != 0)) {
+            m_nOpenError = errno ? errno : EBUSY;
             ::close(fd);
             fd = -1;
         }

@@ -60,6 +60,8 @@ public:
     // Blocks until the pending wait completes or WakeReader(1) / SetMask(0) ends it. Returns 0.
     int WaitPending();
     int LastError() const { return m_nLastError; }
+    // errno of the last failed Open of the device (EACCES: no permission, EBUSY: held), else 0.
+    int OpenError() const { return m_nOpenError; }
 
     // Bytes read (0 when nothing is queued or on an error); never blocks.
     int Read(void* pBuffer, std::uint32_t nCount);
@@ -74,6 +76,7 @@ private:
     std::atomic<std::uint32_t> m_nMask{0};
     std::uint32_t* m_pWaitMask = nullptr;
     int m_nLastError = 0;
+    int m_nOpenError = 0;
 
     void CloseEvents();
     std::uint32_t Classify(short nRevents) const;

@@ -1,6 +1,9 @@
 // Finding the processor, connecting to it, reading its whole configuration, recalling its presets,
 // and following it being plugged in and pulled out.
 #include <algorithm>
+#include <cerrno>
+
+#include "comm/comnames.h"
 
 #include "comm/trace.h"
 #include "editor/controlids.h"
@@ -23,11 +26,25 @@ int CDeviceLink::ProbeNextPort() {
     IEditorHost& host = m_Core.m_Host;
     host.KillTimer(TIMER_DEVICE_SEARCH);
     m_Core.m_Model.m_Search.OpenCurrentPort(m_Core.m_SearchProtocol, host.ReceiveWindow());
+    if (!m_Core.m_SearchProtocol.IsOpen() && m_Core.m_SearchProtocol.OpenError() == EACCES)
+        HintPermission(m_Core.m_Model.m_Search.CurrentPort());
     host.ShowBusy(" Find device...");
     CDeviceSearch::SendProbes(m_Core.m_SearchProtocol);
     host.HideBusy();
     host.SetTimer(TIMER_DEVICE_SEARCH, DEVICE_SEARCH_MS);
     return 1;
+}
+
+// A port the user may not open would make the search find nothing, silently: say why, once.
+void CDeviceLink::HintPermission(int nPort) {
+    const std::string path = ZUtils::DevicePathFromComNumber(nPort);
+    TRACE("\r\n COM%d %s: permission denied", nPort, path.c_str());
+    if (m_bPermissionHinted) return;
+    m_bPermissionHinted = true;
+    m_Core.m_Host.MessageBox(
+        "No permission to open the serial port " + path +
+        ".\nAdd your user to the 'dialout' group (sudo usermod -aG dialout $USER), then log in "
+        "again.");
 }
 
 void CDeviceLink::StopDeviceSearch() {

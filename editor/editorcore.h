@@ -44,7 +44,9 @@ public:
     int GetFirstFoundSlave() const;
 
 private:
+    void HintPermission(int nPort);
     CEditorCore& m_Core;
+    bool m_bPermissionHinted = false;
 };
 
 // Applying the processor's replies to the model.

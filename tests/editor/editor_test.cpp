@@ -3,6 +3,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cstring>
 #include <thread>
 
@@ -443,4 +447,31 @@ TEST(SettingsModel, StartValuesAndHelpers) {
     EXPECT_EQ(m.m_nMainVolume, 0);
     EXPECT_EQ(m.m_nEasyConfigInputSensitivity, 10);
     EXPECT_THAT(m.m_nDSPOutput, testing::Each(4));
+}
+
+TEST(DeviceSearch, APortTheUserMayNotOpenIsExplainedOnce) {
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root to drop to another user";
+    testutil::PtyPair pty; // owned by root, not readable for others
+    ASSERT_TRUE(pty.Ok());
+    ::chmod(pty.SlavePath().c_str(), 0600);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        // The child becomes an ordinary user and searches.
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(3);
+        ZUtils::ClearExtraPorts();
+        ZUtils::RegisterExtraPort(pty.SlavePath());
+        CFakeHost host;
+        CEditorCore core(host);
+        host.Attach(&core);
+        core.Start();
+        core.m_Link.OnDeviceConnect(); // already searching: no second search, no second hint
+        const bool bHinted = host.messageBoxes.size() == 1 &&
+                             host.messageBoxes[0].find("dialout") != std::string::npos &&
+                             host.messageBoxes[0].find(pty.SlavePath()) != std::string::npos;
+        ::_exit(bHinted ? 0 : 1);
+    }
+    int nStatus = 0;
+    ASSERT_EQ(::waitpid(pid, &nStatus, 0), pid);
+    ASSERT_TRUE(WIFEXITED(nStatus));
+    EXPECT_EQ(WEXITSTATUS(nStatus), 0);
 }
