@@ -96,8 +96,11 @@ TEST(ManagerWindow, ConnectsShowsTheProcessorsValuesAndTakesClicks) {
 
     // A real click on "Out 4" selects that single channel.
     CSkinButtonBase* pOut4 = nullptr;
-    for (auto* p : pView->findChildren<CSkinButtonBase*>())
-        if (p->GetDlgCtrlID() == ctl::CHANNEL_FIRST + 3) pOut4 = p;
+    for (QWidget* p :
+         pView->findChildren<QWidget*>()) // the skinned controls are no QObject classes of their own
+        if (auto* pButton = dynamic_cast<CSkinButtonBase*>(p);
+            pButton && pButton->GetDlgCtrlID() == ctl::CHANNEL_FIRST + 3)
+            pOut4 = pButton;
     ASSERT_NE(pOut4, nullptr);
     QTest::mouseClick(pOut4, Qt::LeftButton, {}, QPoint(10, 10));
     WaitUntil([&] { return m.m_nChannel == 3; }, 2000);
