@@ -136,6 +136,8 @@ constexpr int XOVER_TYPE_FIRST = 1270;   // high-pass, band-pass, low-pass x 4 l
 constexpr int ROUTE_LIGHT = 1290;        // 18 x 18: off, off pressed, on, on pressed
 constexpr int EXPERT_INPUT_FIRST = 1300; // MAIN, AUX, OPT x 4 looks, 92 x 34
 
+constexpr int APP_ICON = 1400; // 256 x 256, the program's icon (window and desktop entry)
+
 constexpr int LOOKS = 4;
 
 // Image of a labelled four-look button: nFirst + 4 * nButton + nLook.

@@ -52,6 +52,7 @@ enum class ESkinArt {
     Tab,        // nIndex: page tab 0..3; nLook 0..3
     TextButton, // nIndex: see the manifest; nLook 0..3
     RouteLight, // nLook 0..3
+    AppIcon,    // the program's icon
 };
 
 struct SSkinImage {

@@ -1,6 +1,7 @@
 // mlb8-manager: the MLB-8 DSP Manager.
 //   mlb8-manager [--simulate] [--port PATH]... [--trace FILE|-] [--screenshot FILE [--page N]]
 #include <QApplication>
+#include <QIcon>
 #include <QScreen>
 #include <QTimer>
 #include <cstdio>
@@ -13,6 +14,7 @@
 #include "editor/editorids.h"
 #include "mainfrm.h"
 #include "sim/simprocessor.h"
+#include "skin/skinids.h"
 #include "skin/skinmanifest.h"
 #include "wavrview.h"
 
@@ -78,6 +80,7 @@ int main(int argc, char** argv) {
         ZUtils::RegisterExtraPort(path);
 
     InitSkinResources();
+    app.setWindowIcon(QIcon(SkinResourcePath(SkinId::APP_ICON)));
     auto* pView = new CWAVRView;
     CMainFrame frame(pView);
     const QRect screen =

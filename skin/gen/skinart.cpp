@@ -1083,6 +1083,24 @@ QImage DrawValueFrame(const SSkinImage& img) {
     return out;
 }
 
+// A rounded charcoal tile with the level knob and its lit arc.
+QImage DrawAppIcon(const SSkinImage& img) {
+    QImage out = NewImage(img.nWidth, img.nHeight);
+    QPainter p(&out);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QRectF tile(8, 8, img.nWidth - 16, img.nHeight - 16);
+    QLinearGradient g(tile.topLeft(), tile.bottomLeft());
+    g.setColorAt(0, QColor(0x3a, 0x3c, 0x41));
+    g.setColorAt(1, QColor(0x16, 0x17, 0x1a));
+    p.setPen(QPen(QColor(0x55, 0x58, 0x5e), 3));
+    p.setBrush(g);
+    p.drawRoundedRect(tile, 44, 44);
+    const QPointF c(img.nWidth / 2.0, img.nHeight / 2.0 + 6);
+    ArcScale(p, c, img.nWidth * 0.36, 0.72, 14, 0);
+    KnobBody(p, c, img.nWidth * 0.27, 40, false);
+    return out;
+}
+
 QImage DrawIndicator(const SSkinImage& img) {
     QImage out = NewImage(img.nWidth, img.nHeight);
     QPainter p(&out);
@@ -1222,6 +1240,8 @@ QImage DrawControl(const SSkinImage& img) {
         return DrawValueFrame(img);
     case ESkinArt::Indicator:
         return DrawIndicator(img);
+    case ESkinArt::AppIcon:
+        return DrawAppIcon(img);
     case ESkinArt::ManualButton:
         return DrawManualButton(img);
     case ESkinArt::Tab:
