@@ -8,14 +8,29 @@
 
 #include "comm/comnames.h"
 #include "editor/controlids.h"
+#include "guilib/gdislider.h"
 #include "guilib/skinbutton.h"
 #include "sim/simprocessor.h"
 #include "skin/skinmanifest.h"
+#include "wavr/dialogs.h"
 #include "wavr/hotplug.h"
 #include "wavr/mainfrm.h"
 #include "wavr/wavrview.h"
 
 namespace {
+
+template <class T> T* FindControl(QWidget* pView, int nId) {
+    for (QWidget* p :
+         pView->findChildren<QWidget*>()) // the skinned controls are no QObject classes of their own
+        if (auto* pCtrl = dynamic_cast<T*>(p); pCtrl && pCtrl->GetDlgCtrlID() == nId) return pCtrl;
+    return nullptr;
+}
+
+CViewEdit* FindEdit(QWidget* pView, int nId) {
+    for (CViewEdit* p : pView->findChildren<CViewEdit*>())
+        if (p->Id() == nId) return p;
+    return nullptr;
+}
 
 bool WaitUntil(const std::function<bool()>& done, int nMs) {
     QElapsedTimer timer;
@@ -95,12 +110,7 @@ TEST(ManagerWindow, ConnectsShowsTheProcessorsValuesAndTakesClicks) {
     EXPECT_EQ(m.m_nMainVolume, sim.Running().nMainVolume);
 
     // A real click on "Out 4" selects that single channel.
-    CSkinButtonBase* pOut4 = nullptr;
-    for (QWidget* p :
-         pView->findChildren<QWidget*>()) // the skinned controls are no QObject classes of their own
-        if (auto* pButton = dynamic_cast<CSkinButtonBase*>(p);
-            pButton && pButton->GetDlgCtrlID() == ctl::CHANNEL_FIRST + 3)
-            pOut4 = pButton;
+    CSkinButtonBase* pOut4 = FindControl<CSkinButtonBase>(pView, ctl::CHANNEL_FIRST + 3);
     ASSERT_NE(pOut4, nullptr);
     QTest::mouseClick(pOut4, Qt::LeftButton, {}, QPoint(10, 10));
     WaitUntil([&] { return m.m_nChannel == 3; }, 2000);
@@ -117,5 +127,64 @@ TEST(ManagerWindow, ConnectsShowsTheProcessorsValuesAndTakesClicks) {
         EXPECT_TRUE(frame.grab().save(path));
     }
     EXPECT_EQ(m.m_nPage, 4);
+
+    // Gestures through real widgets reach the processor.
+    // A delay typed into the millisecond box with Enter.
+    CViewEdit* pMs = FindEdit(pView, ctl::DELAY_MS_BOX);
+    ASSERT_NE(pMs, nullptr);
+    pMs->setFocus();
+    pMs->selectAll();
+    QTest::keyClicks(pMs, "3");
+    QTest::keyClick(pMs, Qt::Key_Return);
+    WaitUntil([&] { return sim.Running().nDelay[3] == 144; }, 3000);
+    EXPECT_EQ(sim.Running().nDelay[3], 144);
+
+    // An equalizer gain slider of the pair Out 1+2 dragged and released: both bands change.
+    QTest::mouseClick(FindControl<CSkinButtonBase>(pView, ctl::PAIR_FIRST), Qt::LeftButton, {},
+                      QPoint(10, 10));
+    pView->OnMenuCommand(ID_PAGE_EQUALIZER);
+    auto* pGain = FindControl<CGdiSlider>(pView, ctl::EQ_GAIN_SLIDER + 4);
+    ASSERT_NE(pGain, nullptr);
+    const auto before = sim.Running().Eq[0][4];
+    QTest::mousePress(pGain, Qt::LeftButton, {}, QPoint(17, 10));
+    QTest::mouseMove(pGain, QPoint(17, 12));
+    QTest::mouseRelease(pGain, Qt::LeftButton, {}, QPoint(17, 12));
+    WaitUntil([&] { return sim.Running().Eq[0][4] != before; }, 3000);
+    SFilterCoef sent;
+    std::memcpy(&sent, sim.Running().Eq[0][4].data(), 8);
+    EXPECT_GT(sent.Gain, 0);
+    EXPECT_EQ(sim.Running().Eq[1][4], sim.Running().Eq[0][4]); // the partner follows (same offset here)
+
+    // A routing light in expert mode.
+    pView->OnMenuCommand(ID_PAGE_CONFIGURATION);
+    QTest::mouseClick(FindControl<CSkinButtonBase>(pView, ctl::MODE_SWITCH), Qt::LeftButton, {},
+                      QPoint(120, 10));
+    WaitUntil([] { return false; }, 200);
+    ASSERT_EQ(m.m_nPage, 1);
+    ASSERT_EQ(m.m_nDSPExpInput, 0);
+    const std::uint8_t nMapBefore = sim.Running().Map[0];
+    QTest::mouseClick(FindControl<CSkinButtonBase>(pView, 2075 + 2), Qt::LeftButton, {}, QPoint(9, 9));
+    WaitUntil([&] { return sim.Running().Map[0] != nMapBefore; }, 3000);
+    EXPECT_EQ(sim.Running().Map[0], nMapBefore ^ 0x04);
+
+    // A processor preset recalled from the menu.
+    frame.Action(32772)->trigger();
+    WaitUntil([&] { return sim.CurrentPreset() == 1 && m.m_nCurPreset == 1; }, 10000);
+    EXPECT_EQ(sim.CurrentPreset(), 1);
+    EXPECT_TRUE(frame.IsChecked(32772) || WaitUntil([&] { return frame.IsChecked(32772); }, 2000));
     frame.hide();
+}
+
+TEST(Dialogs, ConfirmationEndsOnlyWithItsButtons) {
+    InitSkinResources();
+    COkCancelDlg dlg(nullptr, true);
+    dlg.show();
+    QTest::keyClick(&dlg, Qt::Key_Escape);
+    QTest::keyClick(&dlg, Qt::Key_Return);
+    EXPECT_TRUE(dlg.isVisible());
+    auto* pOk = FindControl<CSkinButtonBase>(&dlg, 2506);
+    ASSERT_NE(pOk, nullptr);
+    QTest::mouseClick(pOk, Qt::LeftButton, {}, QPoint(10, 10));
+    WaitUntil([&] { return !dlg.isVisible(); }, 2000);
+    EXPECT_EQ(dlg.result(), QDialog::Accepted);
 }
