@@ -24,7 +24,7 @@ using TraceSink = std::function<void(std::string_view)>;
 void TraceSetSink(TraceSink sink);
 bool TraceIsOn();
 
-// Chooses the sink from a specification: "-" is standard error, anything else a file that is created
+// Chooses the sink by name: "-" is standard error, anything else a file that is created
 // or appended to. Returns false (and leaves the trace off) when the file cannot be opened.
 bool TraceOpen(const std::string& where, std::string* pError = nullptr);
 
