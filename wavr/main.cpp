@@ -98,12 +98,15 @@ int main(int argc, char** argv) {
             const bool bReady = pView->Core().m_Model.m_bConnected || nWaited > 15000;
             if (!bReady) return;
             pPoll->stop();
-            static const int kCommands[5] = {ID_PAGE_CONFIGURATION, -1, ID_PAGE_EQUALIZER, ID_PAGE_CROSSOVER,
-                                             ID_PAGE_TIME_ALIGNMENT};
-            if (nPage >= 0 && nPage < 5 && kCommands[nPage] > 0) pView->OnMenuCommand(kCommands[nPage]);
+            // The replies and the after-load refresh (which shows the configuration page) come first.
             QTimer::singleShot(1500, [&] {
-                frame.grab().save(QString::fromStdString(screenshot));
-                QApplication::exit(0);
+                static const int kCommands[5] = {ID_PAGE_CONFIGURATION, -1, ID_PAGE_EQUALIZER,
+                                                 ID_PAGE_CROSSOVER, ID_PAGE_TIME_ALIGNMENT};
+                if (nPage >= 0 && nPage < 5 && kCommands[nPage] > 0) pView->OnMenuCommand(kCommands[nPage]);
+                QTimer::singleShot(700, [&] {
+                    frame.grab().save(QString::fromStdString(screenshot));
+                    QApplication::exit(0);
+                });
             });
         });
         pPoll->start(100);

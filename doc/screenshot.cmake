@@ -1,0 +1,29 @@
+# Takes a picture of one page of the manager's window for the manual:
+#   cmake -DMANAGER=... -DCHECKER=... -DPAGE=N -DOUT=FILE -DMOCK=FILE -P screenshot.cmake
+# The manager runs offscreen on its simulated processor. A picture that does not show the asked page
+# (taken before the load had settled) is taken again; after three tries, or when the manager cannot
+# run at all, the skin's mock of the page stands in.
+get_filename_component(dir ${OUT} DIRECTORY)
+file(MAKE_DIRECTORY ${dir})
+file(REMOVE ${OUT})
+foreach(attempt 1 2 3)
+  execute_process(
+    COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen
+            ${MANAGER} --simulate --screenshot ${OUT} --page ${PAGE}
+    RESULT_VARIABLE rc
+    OUTPUT_QUIET ERROR_QUIET
+    TIMEOUT 90)
+  if(rc EQUAL 0 AND EXISTS ${OUT})
+    execute_process(COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen ${CHECKER} --check-page ${OUT} ${PAGE}
+                    RESULT_VARIABLE shows OUTPUT_QUIET ERROR_QUIET)
+    if(shows EQUAL 0)
+      return()
+    endif()
+  endif()
+endforeach()
+if(EXISTS ${MOCK})
+  message(WARNING "No usable picture of page ${PAGE} from the manager; using the skin's mock")
+  file(COPY_FILE ${MOCK} ${OUT})
+else()
+  message(FATAL_ERROR "No picture of page ${PAGE}: the manager did not take one and ${MOCK} is missing")
+endif()
