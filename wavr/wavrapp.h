@@ -1,0 +1,42 @@
+// The application object: start-up in its fixed order (skin, simulated processor if asked, frame,
+// document, view, device search) and shut-down.
+#pragma once
+
+#include <QApplication>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace Sim {
+class CSimProcessor;
+}
+class CMainFrame;
+class CWAVRView;
+
+// The document holds nothing: the view holds the configuration.
+class CWAVRDoc {};
+
+class CWAVRApp : public QApplication {
+public:
+    CWAVRApp(int& argc, char** argv);
+    ~CWAVRApp() override;
+
+    static void Usage(std::FILE* pOut);
+    // Reads the command line and builds the window; false ends the program with ExitCode().
+    bool InitInstance();
+    int ExitCode() const { return m_nExitCode; }
+    CMainFrame* Frame() const { return m_pFrame.get(); }
+    CWAVRView* View() const { return m_pView; }
+
+private:
+    void TakeScreenshotWhenLoaded();
+
+    std::unique_ptr<Sim::CSimProcessor> m_pSim;
+    CWAVRDoc m_Doc;
+    std::unique_ptr<CMainFrame> m_pFrame;
+    CWAVRView* m_pView = nullptr;
+    std::string m_szScreenshot;
+    int m_nPage = -1;
+    int m_nExitCode = 0;
+};
