@@ -25,8 +25,6 @@ void CWAVRApp::Usage(std::FILE* pOut) {
         pOut);
 }
 
-} // namespace
-
 CWAVRApp::CWAVRApp(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName("ORVIX MANAGER");
 }
