@@ -14,7 +14,6 @@ namespace {
 
 constexpr int kMaxIndex = MLB8_MAX_SENSITIVITY;
 constexpr int kPairs = MLB8_CHANNELS / 2;
-constexpr int kSliderMax = kMaxIndex + 1; // sensitivity sliders run 0..14 and sit at index + 1
 constexpr std::uint32_t kApplyDelayMs = 100;
 
 // Selector button states: rows channel 1..8 and pair 1-2..7-8, columns the architectures and the
