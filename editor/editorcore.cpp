@@ -23,12 +23,13 @@ CEditorCore::~CEditorCore() {
     m_SearchProtocol.Close();
 }
 
-void CEditorCore::Start() {
+void CEditorCore::Start(bool bSearch) {
     m_Model.WriteStartupDefaults();
     RefreshLevelDisplays();
     m_Selection.SelectChannel(-1);
     m_Pages.ShowStandardConfigPage();
-    m_Link.StartDeviceSearch();
+    if (bSearch)
+        m_Link.StartDeviceSearch();
 }
 
 void CEditorCore::OnMessage(std::uint32_t nMsg, std::uintptr_t wParam, std::intptr_t lParam) {

@@ -119,8 +119,8 @@ public:
     CEditorCore(const CEditorCore&) = delete;
     CEditorCore& operator=(const CEditorCore&) = delete;
 
-    // Start-up: defaults, the first page, the device search.
-    void Start();
+    // Start-up: defaults, the first page, the device search (unless the host starts it later).
+    void Start(bool bSearch = true);
     // Everything the host delivers.
     void OnMessage(std::uint32_t nMsg, std::uintptr_t wParam, std::intptr_t lParam);
     void OnTimer(int nId);

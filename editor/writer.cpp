@@ -302,8 +302,11 @@ void CSettingsWriter::StorePreset(int nPreset) {
 void CSettingsWriter::OnSendAll() {
     IEditorHost& host = m_Core.m_Host;
     host.ShowBusy("Loading.....");
-    SendDDXProc(m_Core.m_Model.m_nCurPreset);
+    const int bSent = SendDDXProc(m_Core.m_Model.m_nCurPreset);
     host.HideBusy();
+    // With a processor connected, a write that stopped half-way is said, not passed over in silence.
+    if (!bSent && m_Core.m_Protocol.IsOpen())
+        host.MessageBox(TEXT_COMM_ERROR);
     host.PostToFrame(WM_MARK_LOAD, 4);
     host.KillTimer(TIMER_ID_UNLOCK_MOUSE);
     host.SetTimer(TIMER_ID_UNLOCK_MOUSE, UNLOCK_MOUSE_MS);

@@ -148,8 +148,13 @@ CWAVRView::~CWAVRView() {
 }
 
 void CWAVRView::Start() {
-    m_Core.Start();
+    m_Core.Start(false);
     SyncFromForm();
+    // The probes block this thread for seconds: the window is painted first.
+    QTimer::singleShot(50, this, [this] {
+        m_Core.m_Link.StartDeviceSearch();
+        SyncFromForm();
+    });
 }
 
 void CWAVRView::Deliver(std::uint32_t nMsg, std::uintptr_t wParam, std::intptr_t lParam) {
