@@ -3,6 +3,8 @@
 // (Qt's offscreen platform). The refresh period it must fit into is 50 ms.
 #include <benchmark/benchmark.h>
 
+#include "redrawcase.h"
+
 #include <QApplication>
 
 #include "editor/consolehost.h"
@@ -28,27 +30,6 @@ private:
     CFilterGraphic& m_Graph;
 };
 
-void FillChannel(CRev8001Lib& lib, std::uint8_t nChannel) {
-    static constexpr std::int8_t kGain[CRev8001Lib::EQ_BANDS] = {6, -3, 4, -8, 2, 9, -5, 3, -2, 7};
-    for (std::uint8_t nBand = 0; nBand < CRev8001Lib::EQ_BANDS; ++nBand) {
-        SFilterCoef band{};
-        band.Filtertype = FT_PEAKING;
-        band.Gain = static_cast<std::int8_t>(kGain[nBand] + nChannel);
-        band.BandWidth = 0.5f + 0.4f * nBand;
-        band.Freq = CRev8001Lib::DEFAULT_EQ_FREQ[nBand];
-        lib.SetEqCoef(nChannel, nBand, band);
-    }
-    SFilterCoef xover{};
-    xover.Filtertype = FT_HIGHPASS;
-    xover.Slop = 7;
-    xover.BandWidth = 0.577f;
-    xover.Freq = 80;
-    lib.SetXoverCoef(nChannel, CRev8001Lib::XOVER_HIGHPASS, xover);
-    xover.Filtertype = FT_LOWPASS;
-    xover.Freq = 12000;
-    lib.SetXoverCoef(nChannel, CRev8001Lib::XOVER_LOWPASS, xover);
-}
-
 void Redraw(benchmark::State& state, bool bBackground) {
     CFilterGraphic graph;
     graph.resize(SkinLayout::GRAPH.w, SkinLayout::GRAPH.h);
@@ -65,7 +46,7 @@ void Redraw(benchmark::State& state, bool bBackground) {
     CSettingsModel& m = core.m_Model;
     m.WriteStartupDefaults();
     for (std::uint8_t ch : {std::uint8_t{2}, std::uint8_t{3}}) {
-        FillChannel(m.m_Lib, ch);
+        FillRedrawChannel(m.m_Lib, ch);
         m.m_bEqEnable[ch] = 1;
         m.m_bXoverEnable[ch] = 1;
         m.m_Lib.SetEqFlag(ch, 1);
