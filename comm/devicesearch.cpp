@@ -12,9 +12,9 @@ int CDeviceSearch::BuildPortList(const std::vector<SSerInfo>& ports) {
     return m_nPortCount;
 }
 
-void CDeviceSearch::ProbeCurrentPort(CProtocol& search, IW32Window* pWnd) {
+int CDeviceSearch::ProbeCurrentPort(CProtocol& search, IW32Window* pWnd) {
     OpenCurrentPort(search, pWnd);
-    SendProbes(search);
+    return SendProbes(search);
 }
 
 void CDeviceSearch::OpenCurrentPort(CProtocol& search, IW32Window* pWnd) {
@@ -25,9 +25,10 @@ void CDeviceSearch::OpenCurrentPort(CProtocol& search, IW32Window* pWnd) {
     ClearFound();
 }
 
-void CDeviceSearch::SendProbes(CProtocol& search) {
+int CDeviceSearch::SendProbes(CProtocol& search) {
     for (int nAddr = 0; nAddr <= MAX_ADDRESS; ++nAddr)
-        search.SendSystemPeekReq(nAddr);
+        if (search.SendSystemPeekReq(nAddr)) return 1;
+    return 0;
 }
 
 void CDeviceSearch::ClearFound() {

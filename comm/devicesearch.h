@@ -18,11 +18,15 @@ public:
     // Returns the number of candidates.
     int BuildPortList(const std::vector<SSerInfo>& ports);
     // Opens the search link on the current candidate (a failed open still probes: the probes are
-    // refused at once), clears the found flags and probes addresses 0..9.
-    void ProbeCurrentPort(CProtocol& search, IW32Window* pWnd);
+    // refused at once), clears the found flags and probes addresses 0..9 up to the first that answers.
+    // Returns 1 when one answered.
+    int ProbeCurrentPort(CProtocol& search, IW32Window* pWnd);
     // The two halves of ProbeCurrentPort, for owners that show something in between.
     void OpenCurrentPort(CProtocol& search, IW32Window* pWnd);
-    static void SendProbes(CProtocol& search);
+    // Probes in ascending order and stops at the first address that answers in time: that is the
+    // lowest answering one, and the addresses above it would only cost their time-outs. Returns 1
+    // when an address answered.
+    static int SendProbes(CProtocol& search);
     void ClearFound();
     // A reply handled by the owner: a peek reply from an address below 10 marks that address.
     void OnReply(const SIpcPacket& rec);

@@ -29,9 +29,12 @@ int CDeviceLink::ProbeNextPort() {
     if (!m_Core.m_SearchProtocol.IsOpen() && m_Core.m_SearchProtocol.OpenError() == EACCES)
         HintPermission(m_Core.m_Model.m_Search.CurrentPort());
     host.ShowBusy(" Find device...");
-    CDeviceSearch::SendProbes(m_Core.m_SearchProtocol);
+    const int bAnswered = CDeviceSearch::SendProbes(m_Core.m_SearchProtocol);
     host.HideBusy();
     host.SetTimer(TIMER_DEVICE_SEARCH, DEVICE_SEARCH_MS);
+    // An answer is in: evaluate as soon as its reply has been handled instead of after the timer.
+    // The timer stays set, so an answer that comes late still counts as before.
+    if (bAnswered) host.PostToSelf(WM_SEARCH_ANSWERED, 0, m_Core.m_Model.m_Search.CurrentPort());
     return 1;
 }
 
@@ -65,6 +68,12 @@ void CDeviceLink::OnSearchTimer() {
         StopDeviceSearch();
     else
         ProbeNextPort();
+}
+
+void CDeviceLink::OnSearchAnswered(int nPort) {
+    // Only while that port's probe is still the one pending (not after a removal or a restart).
+    if (!m_Core.m_SearchProtocol.IsOpen() || m_Core.m_Model.m_Search.CurrentPort() != nPort) return;
+    if (IsAnySlaveFound()) OnSearchTimer();
 }
 
 int CDeviceLink::ConnectDevice(int nPort, int nAddress) {

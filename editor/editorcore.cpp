@@ -52,6 +52,9 @@ void CEditorCore::OnMessage(std::uint32_t nMsg, std::uintptr_t wParam, std::intp
     case WM_LOAD_DONE:
         m_Link.OnLoadDone();
         break;
+    case WM_SEARCH_ANSWERED:
+        m_Link.OnSearchAnswered(static_cast<int>(lParam));
+        break;
     case WM_SAVE_FILE:
         m_Files.OnSaveFile();
         break;

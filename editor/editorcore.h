@@ -31,6 +31,7 @@ public:
     int ProbeNextPort();
     void StopDeviceSearch();
     void OnSearchTimer();
+    void OnSearchAnswered(int nPort);
     int ConnectDevice(int nPort, int nAddress);
     int WaitDeviceResponse();
     int OnLoadProc(int nPreset);

@@ -433,6 +433,11 @@ void CWAVRView::KillTimer(int nId) {
     if (it != m_Timers.end() && it->second) it->second->stop();
 }
 
+bool CWAVRView::IsTimerActive(int nId) const {
+    auto it = m_Timers.find(nId);
+    return it != m_Timers.end() && it->second && it->second->isActive();
+}
+
 void CWAVRView::Sleep(std::uint32_t nMs) {
     QThread::msleep(nMs);
 }

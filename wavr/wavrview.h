@@ -73,6 +73,7 @@ public:
     IW32Window* ReceiveWindow() override { return this; }
     void SetTimer(int nId, std::uint32_t nMs) override;
     void KillTimer(int nId) override;
+    bool IsTimerActive(int nId) const;
     void Sleep(std::uint32_t nMs) override;
     void ShowBusy(const std::string& text) override;
     void HideBusy() override;
