@@ -311,8 +311,16 @@ void CWAVRView::DrawImage(QPainter& p, int nId, int x, int y, int cx, int cy) {
         p.drawImage(QRect(x, y, cx, cy), *slot->Image());
 }
 
-void CWAVRView::paintEvent(QPaintEvent*) {
-    QPainter p(this);
+const QPixmap& CWAVRView::StaticLayer(int nPage, bool bExpertCar) {
+    static const int kPages[5] = {SkinId::PAGE_STANDARD, SkinId::PAGE_EXPERT, SkinId::PAGE_EQUALIZER,
+                                  SkinId::PAGE_CROSSOVER, SkinId::PAGE_TIME};
+    const qreal fRatio = devicePixelRatioF();
+    QPixmap& layer = m_StaticLayers[nPage * 2 + (bExpertCar ? 1 : 0)];
+    if (!layer.isNull() && layer.devicePixelRatio() == fRatio) return layer;
+    layer = QPixmap(QSize(WIDTH, HEIGHT) * fRatio);
+    layer.setDevicePixelRatio(fRatio);
+    layer.fill(Qt::black);
+    QPainter p(&layer);
     p.setRenderHint(QPainter::SmoothPixmapTransform);
     DrawImage(p, SkinId::BACKGROUND, 0, 0, WIDTH, HEIGHT);
     DrawImage(p, SkinId::TAB_BAR, TAB_BAR.x, TAB_BAR.y, TAB_BAR.w, TAB_BAR.h);
@@ -320,6 +328,18 @@ void CWAVRView::paintEvent(QPaintEvent*) {
     DrawImage(p, SkinId::LEVEL_EDIT_FRAME, MAIN_FRAME.x, MAIN_FRAME.y, MAIN_FRAME.w, MAIN_FRAME.h);
     DrawImage(p, SkinId::LEVEL_EDIT_FRAME, CHANNEL_FRAME.x, CHANNEL_FRAME.y, CHANNEL_FRAME.w,
               CHANNEL_FRAME.h);
+    if (nPage >= 0 && nPage <= 4) DrawImage(p, kPages[nPage], PAGE.x, PAGE.y, PAGE.w, PAGE.h);
+    if (nPage == CPages::PAGE_DELAY) {
+        const SSkinRect& car = bExpertCar ? TA_CAR_EXPERT : TA_CAR_STANDARD;
+        DrawImage(p, SkinId::CAR, car.x, car.y, car.w, car.h);
+    }
+    return layer;
+}
+
+void CWAVRView::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    p.drawPixmap(0, 0, StaticLayer(m_Core.m_Model.m_nPage, m_Core.m_Model.m_bEasyExp != 0));
     PaintPage(p);
     if (const char* pszHelp = m_Core.m_Help.CurrentText()) {
         p.setPen(QColor(0xFA, 0xFA, 0xFA));
@@ -335,10 +355,7 @@ void CWAVRView::paintEvent(QPaintEvent*) {
 
 void CWAVRView::PaintPage(QPainter& p) {
     const CSettingsModel& m = m_Core.m_Model;
-    static const int kPages[5] = {SkinId::PAGE_STANDARD, SkinId::PAGE_EXPERT, SkinId::PAGE_EQUALIZER,
-                                  SkinId::PAGE_CROSSOVER, SkinId::PAGE_TIME};
     if (m.m_nPage > 4) return;
-    DrawImage(p, kPages[m.m_nPage], PAGE.x, PAGE.y, PAGE.w, PAGE.h);
     const int nFrame = SkinId::ANIMATION_FIRST + m_Core.m_Pages.m_nAnimation;
     switch (m.m_nPage) {
     case 0: {
@@ -353,7 +370,8 @@ void CWAVRView::PaintPage(QPainter& p) {
         } else {
             DrawImage(p, SkinId::BLANK_PANEL, STD_BLANK.x, STD_BLANK.y, STD_BLANK.w, STD_BLANK.h);
         }
-        DrawImage(p, nFrame, STD_ANIMATION.x, STD_ANIMATION.y, STD_ANIMATION.w, STD_ANIMATION.h);
+        const QRect anim = AnimationRect();
+        DrawImage(p, nFrame, anim.x(), anim.y(), anim.width(), anim.height());
         break;
     }
     case 1:
@@ -385,9 +403,8 @@ void CWAVRView::PaintPage(QPainter& p) {
         break;
     }
     case 4: {
-        const SSkinRect& car = m.m_bEasyExp ? TA_CAR_EXPERT : TA_CAR_STANDARD;
-        DrawImage(p, SkinId::CAR, car.x, car.y, car.w, car.h);
-        DrawImage(p, nFrame, 660, m.m_bEasyExp ? 375 : 305, 140, 140);
+        const QRect anim = AnimationRect();
+        DrawImage(p, nFrame, anim.x(), anim.y(), anim.width(), anim.height());
         break;
     }
     default:
@@ -422,7 +439,9 @@ void CWAVRView::SetTimer(int nId, std::uint32_t nMs) {
         pTimer = new QTimer(this);
         QObject::connect(pTimer, &QTimer::timeout, this, [this, nId] {
             m_Core.OnTimer(nId);
-            SyncFromForm();
+            // The animation only moves on its frame and asks for its own area: a mirror of every
+            // control twenty times a second would keep the processor busy for nothing.
+            if (nId != TIMER_ANIMATION) SyncFromForm();
         });
     }
     pTimer->start(static_cast<int>(nMs));
@@ -489,8 +508,22 @@ void CWAVRView::OpenDocument(const std::string& path) {
     ZUtils::LaunchDocument(MANUAL_OPENER, path);
 }
 
-void CWAVRView::Repaint(int) {
+void CWAVRView::Repaint(int nArea) {
+    if (nArea == AREA_ANIMATION) {
+        const QRect anim = AnimationRect();
+        if (!anim.isEmpty()) update(anim);
+        return;
+    }
     update();
+}
+
+// Where the animation of the page is drawn; empty on pages without one.
+QRect CWAVRView::AnimationRect() const {
+    const CSettingsModel& m = m_Core.m_Model;
+    if (m.m_nPage == CPages::PAGE_STANDARD)
+        return {STD_ANIMATION.x, STD_ANIMATION.y, STD_ANIMATION.w, STD_ANIMATION.h};
+    if (m.m_nPage == CPages::PAGE_DELAY) return {660, m.m_bEasyExp ? 375 : 305, 140, 140};
+    return {};
 }
 
 void CWAVRView::DrawCurve(const double* pValues, int nCount, int nPen, int bClear) {

@@ -5,6 +5,7 @@
 
 #include <QEvent>
 #include <QLineEdit>
+#include <QPixmap>
 #include <QWidget>
 #include <map>
 #include <memory>
@@ -74,6 +75,7 @@ public:
     void SetTimer(int nId, std::uint32_t nMs) override;
     void KillTimer(int nId) override;
     bool IsTimerActive(int nId) const;
+    QRect AnimationRect() const;
     void Sleep(std::uint32_t nMs) override;
     void ShowBusy(const std::string& text) override;
     void HideBusy() override;
@@ -103,6 +105,7 @@ private:
     void CreateControls();
     void Deliver(std::uint32_t nMsg, std::uintptr_t wParam, std::intptr_t lParam);
     void PaintPage(QPainter& p);
+    const QPixmap& StaticLayer(int nPage, bool bExpertCar);
     void DrawImage(QPainter& p, int nId, int x, int y, int cx = -1, int cy = -1);
     void ReloadSpeakerIcons();
 
@@ -113,5 +116,8 @@ private:
     CFilterGraphic* m_pGraph = nullptr;
     CMsgDlg* m_pBusy = nullptr;
     std::map<int, std::unique_ptr<CGdiPlusBitmapResource>> m_Images;
+    // The skin that never changes on a page (backgrounds, bars, frames, the page's art), drawn once
+    // per page and pixel ratio: a repaint then copies it instead of scaling every image again.
+    std::map<int, QPixmap> m_StaticLayers;
     int m_nIconArch = -1; // architecture the standard speaker icons were loaded for
 };
