@@ -6,8 +6,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j "$(nproc)" --target mlb8-manager mlb8-sim mlb8ctl
+scripts/configure.sh build
+# The manual too: Help opens it.
+cmake --build build -j "$(nproc)" --target mlb8-manager mlb8-sim mlb8ctl mlb8-manual
 
 if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
   exec build/bin/mlb8-manager --simulate "$@"
@@ -19,6 +20,7 @@ if [[ " ${args[*]-} " != *" --screenshot "* ]]; then
 fi
 echo "No display: running under a virtual X server; the window's picture is saved (--screenshot)." >&2
 xvfb-run -a -s "-screen 0 1280x1024x24" build/bin/mlb8-manager --simulate "${args[@]}"
-for ((i = 0; i < ${#args[@]}; i++)); do
-  [ "${args[$i]}" = "--screenshot" ] && echo "Screenshot: ${args[$((i + 1))]}"
+for ((i = 0; i + 1 < ${#args[@]}; i++)); do
+  if [ "${args[$i]}" = "--screenshot" ]; then echo "Screenshot: ${args[$((i + 1))]}"; fi
 done
+exit 0

@@ -26,8 +26,7 @@ case "$sanitize" in
 esac
 
 jobs="$(nproc)"
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMLB8_WERROR=ON \
-  -DMLB8_SANITIZE="$sanitize" -UMLB8_TEST_DIRS >/dev/null
+scripts/configure.sh "$build" "$sanitize"
 cmake --build "$build" -j "$jobs"
 
 ctest_args=(--test-dir "$build" --output-on-failure -j "$jobs")

@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Configures a build folder with the project's one set of flags, so that scripts/run.sh and
+# scripts/test.sh share build/ without rebuilding each other's work.
+#   scripts/configure.sh BUILD_DIR [SANITIZERS]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+build="${1:?usage: scripts/configure.sh BUILD_DIR [SANITIZERS]}"
+sanitize="${2:-}"
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMLB8_WERROR=ON \
+  -DMLB8_SANITIZE="$sanitize" -UMLB8_TEST_DIRS >/dev/null
