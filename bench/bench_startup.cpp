@@ -5,6 +5,7 @@
 // spends on every page, connected and without a processor. Each run is a fresh process (this
 // program started again with --once); the figures printed are the medians.
 //   mlb8_bench_startup [--runs N] [--idle-seconds S]
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -121,9 +122,17 @@ int RunOnce(std::int64_t nStartNs, int argc, char** argv) {
         if (std::strcmp(argv[i], "--idle-ms") == 0 && i + 1 < argc) nIdleMs = std::atoi(argv[i + 1]);
         if (std::strcmp(argv[i], "--offline") == 0) bOffline = true;
     }
-    // Without a processor: one port that is not there, so the search ends at once.
+    // Without a processor: a serial port (a pseudo-terminal) where nothing answers, so the whole search
+    // runs and finds nothing.
     std::vector<char*> args = {argv[0], const_cast<char*>("--simulate")};
-    if (bOffline) args = {argv[0], const_cast<char*>("--port"), const_cast<char*>("/nonexistent/ttyMLB8")};
+    std::string silentPort;
+    int nMaster = -1;
+    if (bOffline) {
+        nMaster = posix_openpt(O_RDWR | O_NOCTTY);
+        if (nMaster < 0 || grantpt(nMaster) != 0 || unlockpt(nMaster) != 0) return 1;
+        silentPort = ptsname(nMaster);
+        args = {argv[0], const_cast<char*>("--port"), silentPort.data()};
+    }
     int nArgs = static_cast<int>(args.size());
     CWAVRApp app(nArgs, args.data());
     CPaintWatch watch(nStartNs);
@@ -135,23 +144,36 @@ int RunOnce(std::int64_t nStartNs, int argc, char** argv) {
                  fBeforeInitMs, fInitMs);
     auto* pPoll = new QTimer(app.Frame());
     int nWaited = 0;
+    // The longest time the event loop stood still without the busy overlay having been shown.
+    std::int64_t nLastTickNs = NowNs();
+    int nBusyAtLastTick = 0;
+    double fLongestFreezeMs = 0;
     double fConnectedMs = -1, fLoadedMs = -1;
     bool bLockSeen = false;
     auto finish = [&] {
         std::printf("first_paint_ms %.1f connected_ms %.1f loaded_ms %.1f rss_mb %.1f peak_rss_mb %.1f\n",
                     watch.m_fFirstPaintMs, fConnectedMs, fLoadedMs, StatusMb("VmRSS"), StatusMb("VmHWM"));
+        if (bOffline) std::printf("longest_freeze_ms %.1f\n", fLongestFreezeMs);
         std::fflush(stdout);
         QApplication::exit((bOffline || fLoadedMs >= 0) && watch.m_fFirstPaintMs >= 0 ? 0 : 1);
     };
     QObject::connect(pPoll, &QTimer::timeout, [&] {
         nWaited += 10;
+        const std::int64_t nTickNs = NowNs();
+        if (app.View()->BusyShownCount() == nBusyAtLastTick)
+            fLongestFreezeMs = std::max(fLongestFreezeMs, static_cast<double>(nTickNs - nLastTickNs) / 1e6);
+        nLastTickNs = nTickNs;
+        nBusyAtLastTick = app.View()->BusyShownCount();
         const CSettingsModel& m = app.View()->Core().m_Model;
         const double fNow = static_cast<double>(NowNs() - nStartNs) / 1e6;
         if (fConnectedMs < 0 && m.m_bConnected) fConnectedMs = fNow;
         // Loaded: every reply applied and the input lock's timer, set by the after-load refresh, expired.
         if (m.m_bConnected && app.View()->IsTimerActive(TIMER_ID_UNLOCK_MOUSE)) bLockSeen = true;
         if (fLoadedMs < 0 && bLockSeen && !app.View()->IsTimerActive(TIMER_ID_UNLOCK_MOUSE)) fLoadedMs = fNow;
-        const bool bReady = bOffline ? nWaited >= 1000 : fLoadedMs >= 0;
+        // Offline: the search has given up once its link is closed and timer 1 is gone.
+        const bool bReady = bOffline ? nWaited >= 1000 && !app.View()->Core().m_SearchProtocol.IsOpen() &&
+                                           !app.View()->IsTimerActive(TIMER_DEVICE_SEARCH)
+                                     : fLoadedMs >= 0;
         if (bReady || nWaited > 30000) {
             pPoll->stop();
             if (bReady && nIdleMs > 0)
@@ -161,7 +183,9 @@ int RunOnce(std::int64_t nStartNs, int argc, char** argv) {
         }
     });
     pPoll->start(10);
-    return app.exec();
+    const int nExit = app.exec();
+    if (nMaster >= 0) close(nMaster);
+    return nExit;
 }
 
 double Median(std::vector<double> v) {
@@ -267,6 +291,12 @@ int main(int argc, char** argv) {
             return 1;
         }
         CollectIdle(out, &idle);
+        double fFreeze = 0;
+        if (const char* pFreeze = std::strstr(out.c_str(), "longest_freeze_ms"))
+            if (std::sscanf(pFreeze, "longest_freeze_ms %lf", &fFreeze) == 1)
+                std::printf("search without a processor: the window stood still at most %.0f ms without the "
+                            "busy overlay (goal <= 100 ms)\n",
+                            fFreeze);
     }
     for (const auto& [page, fPercent] : idle)
         std::printf("idle %-30s %6.2f %% of one core over %.0f s (goal <= %.0f %%)\n", page.c_str(), fPercent,

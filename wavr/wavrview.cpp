@@ -463,6 +463,7 @@ void CWAVRView::Sleep(std::uint32_t nMs) {
 
 void CWAVRView::ShowBusy(const std::string& text) {
     const QString qtext = QString::fromStdString(text);
+    ++m_nBusyShown;
     if (!m_pBusy)
         m_pBusy = new CMsgDlg(this, qtext);
     else

@@ -76,6 +76,8 @@ public:
     void KillTimer(int nId) override;
     bool IsTimerActive(int nId) const;
     QRect AnimationRect() const;
+    // How many times the busy overlay was shown so far (for measurements of blocking sequences).
+    int BusyShownCount() const { return m_nBusyShown; }
     void Sleep(std::uint32_t nMs) override;
     void ShowBusy(const std::string& text) override;
     void HideBusy() override;
@@ -115,6 +117,7 @@ private:
     std::map<int, QTimer*> m_Timers;
     CFilterGraphic* m_pGraph = nullptr;
     CMsgDlg* m_pBusy = nullptr;
+    int m_nBusyShown = 0;
     std::map<int, std::unique_ptr<CGdiPlusBitmapResource>> m_Images;
     // The skin that never changes on a page (backgrounds, bars, frames, the page's art), drawn once
     // per page and pixel ratio: a repaint then copies it instead of scaling every image again.
