@@ -27,17 +27,12 @@ void CDeviceSearch::OpenCurrentPort(CProtocol& search, IW32Window* pWnd) {
 
 void CDeviceSearch::SendProbes(CProtocol& search) {
     for (int nAddr = 0; nAddr <= MAX_ADDRESS; ++nAddr)
-        search.SendSystemPeekReq(nAddr);
+        if (search.SendSystemPeekReq(nAddr)) m_bSlaveFound[nAddr] = 1;
 }
 
 void CDeviceSearch::ClearFound() {
     for (int& b : m_bSlaveFound)
         b = 0;
-}
-
-void CDeviceSearch::OnReply(const SIpcPacket& rec) {
-    if (rec.ID == VA_SYSTEM && rec.Mode == MODE_READ && rec.SlaveAddr <= MAX_ADDRESS)
-        m_bSlaveFound[rec.SlaveAddr] = 1;
 }
 
 int CDeviceSearch::IsAnySlaveFound() const {
@@ -70,15 +65,10 @@ bool RunDeviceSearch(const std::vector<SSerInfo>& ports, int* pPort, int* pAddre
     if (search.BuildPortList(ports) == 0) return false;
     CProtocol link;
     CIpcQueue queue;
-    SIpcPacket rec;
     do {
         search.ProbeCurrentPort(link, &queue);
-        // Every answer has arrived once its probe returned; the last ones are handled here.
         link.Close();
-        for (const CIpcQueue::SMessage& msg : queue.TakeAll())
-            for (std::uint8_t b : msg.data)
-                if (CProtocol::ParsePacketByte(rec, b)) search.OnReply(rec);
-        rec.ResetParser();
+        queue.TakeAll();
         if (search.IsAnySlaveFound()) {
             *pPort = search.CurrentPort();
             *pAddress = search.GetFirstFoundSlave();

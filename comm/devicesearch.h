@@ -1,6 +1,7 @@
 // Bookkeeping of the search for the processor: the candidate ports taken from the enumeration, the
-// port being probed and which bus addresses answered there. The owner drives it: it probes a port,
-// feeds the replies in as they are handled, and evaluates when its timer expires.
+// port being probed and which bus addresses answered there. The owner drives it: it probes a port
+// and evaluates when its timer expires. An address counts as found only when the link saw the
+// probed processor answer its own probe (an echo, an empty body or another address does not).
 #pragma once
 
 #include <vector>
@@ -22,10 +23,8 @@ public:
     void ProbeCurrentPort(CProtocol& search, IW32Window* pWnd);
     // The two halves of ProbeCurrentPort, for owners that show something in between.
     void OpenCurrentPort(CProtocol& search, IW32Window* pWnd);
-    static void SendProbes(CProtocol& search);
+    void SendProbes(CProtocol& search);
     void ClearFound();
-    // A reply handled by the owner: a peek reply from an address below 10 marks that address.
-    void OnReply(const SIpcPacket& rec);
     int IsAnySlaveFound() const;
     int GetFirstFoundSlave() const; // lowest answering address, or -1
     int CurrentPort() const;        // -1 when the list is exhausted

@@ -29,7 +29,7 @@ int CDeviceLink::ProbeNextPort() {
     if (!m_Core.m_SearchProtocol.IsOpen() && m_Core.m_SearchProtocol.OpenError() == EACCES)
         HintPermission(m_Core.m_Model.m_Search.CurrentPort());
     host.ShowBusy(" Find device...");
-    CDeviceSearch::SendProbes(m_Core.m_SearchProtocol);
+    m_Core.m_Model.m_Search.SendProbes(m_Core.m_SearchProtocol);
     host.HideBusy();
     host.SetTimer(TIMER_DEVICE_SEARCH, DEVICE_SEARCH_MS);
     return 1;
@@ -76,6 +76,8 @@ int CDeviceLink::ConnectDevice(int nPort, int nAddress) {
     m.m_nDeviceAddr = nAddress;
     link.Close();
     link.m_hWnd = host.ReceiveWindow();
+    // The device going away reaches the window the way a removal does, whatever kind of port it is.
+    link.m_nHangupMsg = WM_DEVICE_DISCONNECT;
     link.Open(nPort);
     link.m_nSlaveAddr = nAddress;
     m.m_nCurPreset = link.SendGetPreset() ? std::clamp(link.m_nPreset.load(), 0, 3) : 0;
@@ -84,7 +86,8 @@ int CDeviceLink::ConnectDevice(int nPort, int nAddress) {
     host.HideBusy();
     host.PostToFrame(WM_MARK_LOAD, m.m_nCurPreset);
     host.PostToFrame(WM_MARK_SAVE, m.m_nCurPreset);
-    m.m_bConnected = 1;
+    // A port that would not open, or a device that went away during the load, is no connection.
+    m.m_bConnected = link.IsOpen() && !link.IsHungUp() ? 1 : 0;
     host.Repaint(AREA_CONNECTION);
     return 1;
 }
@@ -232,11 +235,12 @@ void CDeviceLink::OnDeviceDisconnect(int nComPort) {
     CSettingsModel& m = m_Core.m_Model;
     IEditorHost& host = m_Core.m_Host;
     // Another serial device going away leaves the processor's link alone. A removal the host
-    // cannot attribute (-1) is taken as the processor's, and so is a link that hung up.
+    // cannot attribute (-1) is taken as the processor's, and so is a link that hung up. Once the
+    // link is closed, a second report of the same removal (udev after the hang-up) finds nothing.
     if (nComPort >= 0) {
         const bool bOurs = (m_Core.m_Protocol.IsOpen() && nComPort == m.m_nComPort) ||
                            (m_Core.m_SearchProtocol.IsOpen() && nComPort == m.m_Search.CurrentPort()) ||
-                           m_Core.m_Protocol.IsHungUp();
+                           (m_Core.m_Protocol.IsOpen() && m_Core.m_Protocol.IsHungUp());
         if (!bOurs) {
             TRACE("\r\n OnDeviceDisconnect COM%d is not ours", nComPort);
             return;

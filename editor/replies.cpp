@@ -62,8 +62,7 @@ void CReplyHandler::ParseReply(const SIpcPacket& rec) {
     const int nLen = rec.Length;
     const int ch = rec.Channel;
     switch (rec.ID) {
-    case VA_SYSTEM:
-        m.m_Search.OnReply(rec);
+    case VA_SYSTEM: // presence answers are taken by the search link as they arrive
         break;
     case VA_MAP:
         if (nLen < 3 || nLen > 25) {

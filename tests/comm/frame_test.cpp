@@ -2,6 +2,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "comm/crc16.h"
 #include "comm/protocol.h"
 #include "testutil.h"
@@ -27,8 +29,7 @@ namespace {
 std::vector<int> Feed(SIpcPacket& rec, const Bytes& bytes) {
     std::vector<int> ids;
     for (std::uint8_t b : bytes)
-        if (CProtocol::ParsePacketByte(rec, b))
-            ids.push_back(rec.ID);
+        if (CProtocol::ParsePacketByte(rec, b)) ids.push_back(rec.ID);
     return ids;
 }
 
@@ -71,12 +72,74 @@ TEST(FrameParser, RefusedFramesResetWithoutWritingPastTheRecord) {
                 testing::Not(testing::Contains(VA_LEVEL)));
 }
 
-TEST(FrameParser, WrongCrcIsAccepted) {
-    Bytes frame = Frame({0, VA_PRESET, 0x80, 0, 0, 0, 1, 2});
-    frame.back() ^= 0xFF;
+TEST(FrameParser, WrongCrcIsDroppedAndCounted) {
+    Bytes bad = Frame({0, VA_PRESET, 0x80, 0, 0, 0, 1, 2});
+    bad[7] = 3; // the body changed on the line, the CRC did not
+    const Bytes good = Frame({0, VA_PRESET, 0x80, 0, 0, 0, 1, 1});
     SIpcPacket rec;
-    EXPECT_EQ(Feed(rec, frame), std::vector<int>{VA_PRESET});
-    EXPECT_EQ(rec.Byte(0), 2);
+    EXPECT_THAT(Feed(rec, bad), testing::IsEmpty());
+    EXPECT_EQ(rec.nCrcErrors, 1);
+    // The frame after it is taken, with its own value.
+    EXPECT_EQ(Feed(rec, good), std::vector<int>{VA_PRESET});
+    EXPECT_EQ(rec.Byte(0), 1);
+    EXPECT_EQ(rec.nCrcErrors, 1);
+}
+
+namespace {
+
+// Noise that looks like the start of a frame: a valid ID and a length that reaches into the reply.
+struct SNoiseCase {
+    const char* pszName;
+    Bytes noise;
+};
+
+} // namespace
+
+TEST(FrameParser, ReplyAfterNoiseIsFoundFromTheByteAfterTheFalseStart) {
+    const Bytes reply = Frame({3, 0x80 | VA_VOLUME, 0x80, 0, 8, 0, 2, 0, 100});
+    const SNoiseCase cases[] = {
+        {"one byte", {0x55}},
+        {"a bad ID", {0x00, 0x1F}},
+        {"a header whose body swallows the reply", {0x01, VA_MAP, 0x80, 0, 9, 0, 25}},
+        {"a header of an empty frame", {0x00, VA_PRESET, 0x01, 0, 0, 0, 0}},
+        {"a whole frame with a wrong CRC", {0x00, VA_MUTE, 0x80, 0, 0, 0, 1, 0x0F, 0x12, 0x34}},
+        {"twelve bytes", {0x09, 0x04, 0x80, 0x00, 0x08, 0x00, 0x02, 0x07, 0x09, 0x04, 0x80, 0x00}},
+        {"the reply's own first bytes", Bytes(reply.begin(), reply.begin() + 5)},
+    };
+    for (const SNoiseCase& c : cases) {
+        SCOPED_TRACE(c.pszName);
+        SIpcPacket rec;
+        EXPECT_EQ(Feed(rec, Concat({c.noise, reply})), std::vector<int>{VA_VOLUME});
+        EXPECT_EQ(rec.SlaveAddr, 3);
+        EXPECT_EQ(rec.Volume(8), 100);
+        // One byte at a time gives the same, and the parser is at rest afterwards.
+        SIpcPacket byByte;
+        std::vector<int> ids;
+        for (std::uint8_t b : Concat({c.noise, reply}))
+            for (int id : Feed(byByte, {b}))
+                ids.push_back(id);
+        EXPECT_EQ(ids, std::vector<int>{VA_VOLUME});
+        EXPECT_EQ(byByte.state, 0);
+    }
+}
+
+TEST(FrameParser, RandomNoiseBeforeEveryReplyLosesNoReply) {
+    std::mt19937 rng(5);
+    const Bytes reply =
+        Frame({0, VA_DELAY, 0x80, 0, 9, 0, 16, 1, 0, 2, 0, 3, 0, 4, 0, 5, 0, 6, 0, 7, 0, 8, 0});
+    SIpcPacket rec;
+    int nFound = 0;
+    for (int n = 0; n < 2000; ++n) {
+        Bytes noise(1 + rng() % 12);
+        for (std::uint8_t& b : noise)
+            b = static_cast<std::uint8_t>(rng());
+        for (int id : Feed(rec, Concat({noise, reply}))) {
+            EXPECT_EQ(id, VA_DELAY);
+            ++nFound;
+        }
+        EXPECT_EQ(rec.Delay(7), 8);
+    }
+    EXPECT_EQ(nFound, 2000);
 }
 
 namespace {
@@ -108,20 +171,39 @@ constexpr std::uint8_t X = 0xAA; // untouched
 
 TEST(DecodeBody, LengthChannelAndValueRules) {
     const DecodeCase cases[] = {
-        {"levels inverted and limited", {VA_LEVEL, 9, 0}, {13, 0, 5, 14, 200, 12}, true, {0, 13, 8, 13, 13, 1}},
+        {"levels inverted and limited",
+         {VA_LEVEL, 9, 0},
+         {13, 0, 5, 14, 200, 12},
+         true,
+         {0, 13, 8, 13, 13, 1}},
         {"level pair at its channel", {VA_LEVEL, 2, 1}, {13, 3}, true, {X, X, 0, 10, X}},
         {"level of seven bytes", {VA_LEVEL, 9, 0}, {1, 2, 3, 4, 5, 6, 7}, false, {}},
         {"level short all-channel form", {VA_LEVEL, 9, 0}, {1, 2}, false, {}},
         {"level channel 6", {VA_LEVEL, 6, 0}, {1, 2}, false, {}},
-        {"delay limited", {VA_DELAY, 9, 0}, {0x45, 0x23, 1, 0, 2, 0, 3, 0, 4, 0, 5, 0, 6, 0, 7, 0}, true,
+        {"delay limited",
+         {VA_DELAY, 9, 0},
+         {0x45, 0x23, 1, 0, 2, 0, 3, 0, 4, 0, 5, 0, 6, 0, 7, 0},
+         true,
          {0xFF, 0x1F, 1, 0, 2, 0, 3, 0}},
-        {"delay pair", {VA_DELAY, 2, 0}, {0xE0, 0x01, 0x10, 0x00}, true, {X, X, X, X, 0xE0, 0x01, 0x10, 0x00}},
-        {"delay channel 7 only", {VA_DELAY, 7, 0}, {1, 0, 2, 0}, true, {X, X, X, X, X, X, X, X, X, X, X, X, X, X, 1, 0}},
+        {"delay pair",
+         {VA_DELAY, 2, 0},
+         {0xE0, 0x01, 0x10, 0x00},
+         true,
+         {X, X, X, X, 0xE0, 0x01, 0x10, 0x00}},
+        {"delay channel 7 only",
+         {VA_DELAY, 7, 0},
+         {1, 0, 2, 0},
+         true,
+         {X, X, X, X, X, X, X, X, X, X, X, X, X, X, 1, 0}},
         {"delay other channel", {VA_DELAY, 8, 0}, {1, 0, 2, 0}, true, {X, X}},
         {"delay too short", {VA_DELAY, 0, 0}, {1, 0}, false, {}},
         {"main volume", {VA_VOLUME, 8, 0}, {0, 100}, true, {0, 0, 0, 0, X, X, X, X, X, X, X, X, 100}},
         {"channel volume with sum flag", {VA_VOLUME, 1, 0}, {1, 77}, true, {1, 0, 0, 0, X, 77}},
-        {"all volumes", {VA_VOLUME, 9, 0}, {1, 2, 3, 4, 5, 6, 7, 8}, true, {X, X, X, X, 1, 2, 3, 4, 5, 6, 7, 8}},
+        {"all volumes",
+         {VA_VOLUME, 9, 0},
+         {1, 2, 3, 4, 5, 6, 7, 8},
+         true,
+         {X, X, X, X, 1, 2, 3, 4, 5, 6, 7, 8}},
         {"volume without its value", {VA_VOLUME, 3, 0}, {1}, false, {}},
         {"volume channel 10", {VA_VOLUME, 10, 0}, {0, 1}, false, {}},
         {"map one output", {VA_MAP, 2, 0}, {7, 8, 9}, true, {X, X, X, X, X, X, 7, 8, 9}},
@@ -129,10 +211,17 @@ TEST(DecodeBody, LengthChannelAndValueRules) {
         {"map too short", {VA_MAP, 0, 0}, {7, 8}, false, {}},
         {"input", {VA_INPUT, 0, 0}, {3, 1}, true, {3, 1}},
         {"input wrong length", {VA_INPUT, 0, 0}, {3}, false, {}},
-        {"filter record", {VA_FILTER, 3, 5}, {1, 1, 0, 0, 0, 0x80, 0x3F, 0xE8, 0x03}, true,
+        {"filter record",
+         {VA_FILTER, 3, 5},
+         {1, 1, 0, 0, 0, 0x80, 0x3F, 0xE8, 0x03},
+         true,
          {1, 1, 0, 0, 0, 0x80, 0x3F, 0xE8, 0x03}},
         {"output", {VA_OUTPUT, 0, 0}, {4, 1, 2, 3, 0}, true, {4, 1, 2, 3, 0}},
-        {"password", {VA_PASSWORD, 0, 0}, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}, true, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}},
+        {"password",
+         {VA_PASSWORD, 0, 0},
+         {1, 2, 3, 4, 5, 6, 7, 8, 9, 10},
+         true,
+         {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}},
         {"system too long", {VA_SYSTEM, 0, 0}, {1, 2, 3, 4, 5}, false, {}},
     };
     for (const DecodeCase& c : cases) {
