@@ -57,11 +57,18 @@ public:
     void PostMessage(std::uint32_t nMsg, std::uintptr_t wParam, std::intptr_t lParam) override;
     int CrcMismatches() const { return m_nMismatches.load(); }
     int FramesSeen() const { return m_nFrames.load(); }
+    // The save-as dialog is answered "cancel" like every dialog of the console host; counted here.
+    std::string SaveFileDialog(const std::string& filter, const std::string& defaultPath) override {
+        ++m_nSaveDialogs;
+        return CConsoleHost::SaveFileDialog(filter, defaultPath);
+    }
+    int SaveDialogs() const { return m_nSaveDialogs; }
 
 private:
     SIpcPacket m_Packet; // reader thread only
     std::atomic<int> m_nMismatches{0};
     std::atomic<int> m_nFrames{0};
+    int m_nSaveDialogs = 0; // GUI thread only
 };
 
 // True when the CRC of the frame the parser just completed matches the bytes it was built from.
