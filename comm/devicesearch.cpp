@@ -1,6 +1,8 @@
 #include "devicesearch.h"
 
+#include "comnames.h"
 #include "ipcqueue.h"
+#include "portdiagnosis.h"
 #include "trace.h"
 
 int CDeviceSearch::BuildPortList(const std::vector<SSerInfo>& ports) {
@@ -60,15 +62,28 @@ void CDeviceSearch::Reset() {
     ClearFound();
 }
 
-bool RunDeviceSearch(const std::vector<SSerInfo>& ports, int* pPort, int* pAddress) {
+bool RunDeviceSearch(const std::vector<SSerInfo>& ports, int* pPort, int* pAddress,
+                     std::vector<SProbeReport>* pReports) {
     CDeviceSearch search;
     if (search.BuildPortList(ports) == 0) return false;
     CProtocol link;
     CIpcQueue queue;
     do {
         search.ProbeCurrentPort(link, &queue);
+        const bool bOpened = link.IsOpen();
+        const int nError = link.OpenError();
         link.Close();
         queue.TakeAll();
+        if (pReports) {
+            SProbeReport report;
+            report.nPort = search.CurrentPort();
+            report.path = ZUtils::DevicePathFromComNumber(report.nPort);
+            if (!bOpened)
+                report.reason = DescribePortOpenFailure(nError, report.path);
+            else if (!search.IsAnySlaveFound())
+                report.reason = "no answer";
+            pReports->push_back(report);
+        }
         if (search.IsAnySlaveFound()) {
             *pPort = search.CurrentPort();
             *pAddress = search.GetFirstFoundSlave();

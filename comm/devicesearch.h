@@ -4,6 +4,7 @@
 // probed processor answer its own probe (an echo, an empty body or another address does not).
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "protocol.h"
@@ -38,6 +39,15 @@ public:
     int m_bSlaveFound[MAX_ADDRESS + 1] = {};
 };
 
+// What became of one candidate port: an empty reason means a processor answered there.
+struct SProbeReport {
+    int nPort = 0;
+    std::string path;
+    std::string reason;
+};
+
 // Runs the whole search at once, blocking (for programs without an event loop): returns true with
-// the port and address of the first port where a processor answered.
-bool RunDeviceSearch(const std::vector<SSerInfo>& ports, int* pPort, int* pAddress);
+// the port and address of the first port where a processor answered. pReports, when given, gets
+// one line per candidate probed, in order.
+bool RunDeviceSearch(const std::vector<SSerInfo>& ports, int* pPort, int* pAddress,
+                     std::vector<SProbeReport>* pReports = nullptr);

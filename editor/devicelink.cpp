@@ -4,6 +4,7 @@
 #include <cerrno>
 
 #include "comm/comnames.h"
+#include "comm/portdiagnosis.h"
 
 #include "comm/trace.h"
 #include "editor/controlids.h"
@@ -19,6 +20,7 @@ void CDeviceLink::StartDeviceSearch() {
         TRACE("\r\n %s", e.what());
         m.m_SerInfo.clear();
     }
+    m_BusyPorts.clear();
     if (m.m_Search.BuildPortList(m.m_SerInfo) > 0) ProbeNextPort();
 }
 
@@ -26,8 +28,17 @@ int CDeviceLink::ProbeNextPort() {
     IEditorHost& host = m_Core.m_Host;
     host.KillTimer(TIMER_DEVICE_SEARCH);
     m_Core.m_Model.m_Search.OpenCurrentPort(m_Core.m_SearchProtocol, host.ReceiveWindow());
-    if (!m_Core.m_SearchProtocol.IsOpen() && m_Core.m_SearchProtocol.OpenError() == EACCES)
-        HintPermission(m_Core.m_Model.m_Search.CurrentPort());
+    if (!m_Core.m_SearchProtocol.IsOpen()) {
+        const int nError = m_Core.m_SearchProtocol.OpenError();
+        const int nPort = m_Core.m_Model.m_Search.CurrentPort();
+        if (nError == EACCES)
+            HintPermission(nPort);
+        else if (IsPortBusyError(nError)) {
+            const std::string path = ZUtils::DevicePathFromComNumber(nPort);
+            m_BusyPorts.push_back("The serial port " + path + " is " + DescribePortOpenFailure(nError, path) +
+                                  ".");
+        }
+    }
     host.ShowBusy(" Find device...");
     m_Core.m_Model.m_Search.SendProbes(m_Core.m_SearchProtocol);
     host.HideBusy();
@@ -61,10 +72,19 @@ void CDeviceLink::OnSearchTimer() {
         ConnectDevice(nPort, GetFirstFoundSlave());
         return;
     }
-    if (!search.NextPort())
+    if (!search.NextPort()) {
         StopDeviceSearch();
-    else
+        // A port held by another program (a second manager, say) would look like no processor at all.
+        if (!m_BusyPorts.empty()) {
+            std::string text;
+            for (const std::string& line : m_BusyPorts)
+                text += line + "\n";
+            m_BusyPorts.clear();
+            m_Core.m_Host.MessageBox(text + "Close that program, then plug the processor in again.");
+        }
+    } else {
         ProbeNextPort();
+    }
 }
 
 int CDeviceLink::ConnectDevice(int nPort, int nAddress) {

@@ -260,3 +260,30 @@ TEST(KillDuringSaveTest, TheFileIsTheOldOrTheNewOneNeverAMix) {
     RecordProperty("old", nSeen[0]);
     RecordProperty("new", nSeen[1]);
 }
+
+TEST(TwoManagers, TheSecondSaysThePortIsInUse) {
+    Sim::CSimProcessor sim;
+    ASSERT_TRUE(sim.Start());
+    ZUtils::ClearExtraPorts();
+    ZUtils::RegisterExtraPort(sim.PortPath());
+    Soak::CCheckingHost firstHost, secondHost;
+    firstHost.SetQuiet(true);
+    secondHost.SetQuiet(true);
+    CEditorCore first(firstHost), second(secondHost);
+    firstHost.Attach(&first);
+    secondHost.Attach(&second);
+    first.m_Model.WriteStartupDefaults();
+    second.m_Model.WriteStartupDefaults();
+    first.m_Link.StartDeviceSearch();
+    ASSERT_TRUE(firstHost.RunUntil([&] { return first.m_Model.m_bConnected != 0; }, 20000));
+
+    second.m_Link.StartDeviceSearch();
+    secondHost.RunUntil([&] { return !secondHost.Messages().empty(); }, 20000);
+    EXPECT_EQ(second.m_Model.m_bConnected, 0);
+    ASSERT_EQ(secondHost.Messages().size(), 1u);
+    EXPECT_THAT(secondHost.Messages()[0],
+                testing::HasSubstr("The serial port " + sim.PortPath() + " is in use by another program"));
+    EXPECT_EQ(first.m_Model.m_bConnected, 1);
+    first.m_Protocol.Close();
+    ZUtils::ClearExtraPorts();
+}
