@@ -1,6 +1,8 @@
 #include "devicesearch.h"
 
+#include "comnames.h"
 #include "ipcqueue.h"
+#include "portdiagnosis.h"
 #include "trace.h"
 
 int CDeviceSearch::BuildPortList(const std::vector<SSerInfo>& ports) {
@@ -27,17 +29,23 @@ void CDeviceSearch::OpenCurrentPort(CProtocol& search, IW32Window* pWnd) {
 
 int CDeviceSearch::SendProbes(CProtocol& search) {
     for (int nAddr = 0; nAddr <= MAX_ADDRESS; ++nAddr)
-        if (search.SendSystemPeekReq(nAddr)) return 1;
+        if (search.SendSystemPeekReq(nAddr)) {
+            m_bSlaveFound[nAddr] = 1;
+            m_nLastProbed = nAddr;
+            return 1;
+        }
+    m_nLastProbed = MAX_ADDRESS;
     return 0;
 }
 
 void CDeviceSearch::ClearFound() {
     for (int& b : m_bSlaveFound)
         b = 0;
+    m_nLastProbed = -1;
 }
 
 void CDeviceSearch::OnReply(const SIpcPacket& rec) {
-    if (rec.ID == VA_SYSTEM && rec.Mode == MODE_READ && rec.SlaveAddr <= MAX_ADDRESS)
+    if (rec.SlaveAddr <= m_nLastProbed && CProtocol::IsPresenceReply(rec, rec.SlaveAddr))
         m_bSlaveFound[rec.SlaveAddr] = 1;
 }
 
@@ -66,20 +74,28 @@ void CDeviceSearch::Reset() {
     ClearFound();
 }
 
-bool RunDeviceSearch(const std::vector<SSerInfo>& ports, int* pPort, int* pAddress) {
+bool RunDeviceSearch(const std::vector<SSerInfo>& ports, int* pPort, int* pAddress,
+                     std::vector<SProbeReport>* pReports) {
     CDeviceSearch search;
     if (search.BuildPortList(ports) == 0) return false;
     CProtocol link;
     CIpcQueue queue;
-    SIpcPacket rec;
     do {
         search.ProbeCurrentPort(link, &queue);
-        // Every answer has arrived once its probe returned; the last ones are handled here.
+        const bool bOpened = link.IsOpen();
+        const int nError = link.OpenError();
         link.Close();
-        for (const CIpcQueue::SMessage& msg : queue.TakeAll())
-            for (std::uint8_t b : msg.data)
-                if (CProtocol::ParsePacketByte(rec, b)) search.OnReply(rec);
-        rec.ResetParser();
+        queue.TakeAll();
+        if (pReports) {
+            SProbeReport report;
+            report.nPort = search.CurrentPort();
+            report.path = ZUtils::DevicePathFromComNumber(report.nPort);
+            if (!bOpened)
+                report.reason = DescribePortOpenFailure(nError, report.path);
+            else if (!search.IsAnySlaveFound())
+                report.reason = "no answer";
+            pReports->push_back(report);
+        }
         if (search.IsAnySlaveFound()) {
             *pPort = search.CurrentPort();
             *pAddress = search.GetFirstFoundSlave();

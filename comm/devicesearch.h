@@ -1,8 +1,10 @@
 // Bookkeeping of the search for the processor: the candidate ports taken from the enumeration, the
-// port being probed and which bus addresses answered there. The owner drives it: it probes a port,
-// feeds the replies in as they are handled, and evaluates when its timer expires.
+// port being probed and which bus addresses answered there. The owner drives it: it probes a port
+// and evaluates when its timer expires. An address counts as found only when the link saw the
+// probed processor answer its own probe (an echo, an empty body or another address does not).
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "protocol.h"
@@ -26,10 +28,11 @@ public:
     // Probes in ascending order and stops at the first address that answers in time: that is the
     // lowest answering one, and the addresses above it would only cost their time-outs. Returns 1
     // when an address answered.
-    static int SendProbes(CProtocol& search);
-    void ClearFound();
-    // A reply handled by the owner: a peek reply from an address below 10 marks that address.
+    int SendProbes(CProtocol& search);
+    // A reply handled by the owner after the probes: a presence answer that came late from an
+    // address that was probed still counts.
     void OnReply(const SIpcPacket& rec);
+    void ClearFound();
     int IsAnySlaveFound() const;
     int GetFirstFoundSlave() const; // lowest answering address, or -1
     int CurrentPort() const;        // -1 when the list is exhausted
@@ -41,8 +44,18 @@ public:
     int m_nPortCount = 0;
     int m_nPortIndex = 0;
     int m_bSlaveFound[MAX_ADDRESS + 1] = {};
+    int m_nLastProbed = -1; // the highest address the last probes asked, -1 before any
+};
+
+// What became of one candidate port: an empty reason means a processor answered there.
+struct SProbeReport {
+    int nPort = 0;
+    std::string path;
+    std::string reason;
 };
 
 // Runs the whole search at once, blocking (for programs without an event loop): returns true with
-// the port and address of the first port where a processor answered.
-bool RunDeviceSearch(const std::vector<SSerInfo>& ports, int* pPort, int* pAddress);
+// the port and address of the first port where a processor answered. pReports, when given, gets
+// one line per candidate probed, in order.
+bool RunDeviceSearch(const std::vector<SSerInfo>& ports, int* pPort, int* pAddress,
+                     std::vector<SProbeReport>* pReports = nullptr);

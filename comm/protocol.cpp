@@ -40,6 +40,7 @@ int CProtocol::Open(int nPort) {
     if (m_Reader.IsOpen()) m_Reader.Close();
     m_bOpen = 0;
     m_Reader.SetReceiver(m_hWnd, 0, &CProtocol::OnReceive, this);
+    m_Reader.SetHangupHandler(&CProtocol::OnHangup);
     m_IpcPacket.ResetParser(); // before the reader thread owns it
     if (device.empty() || !m_Reader.Open(device, 115200, 8, NOPARITY, ONESTOPBIT, 4096, 1)) {
         TRACE("#### COM%d Port Open Fail!!!!", nPort);
@@ -113,10 +114,9 @@ int CProtocol::SendPacketProbe(const std::uint8_t* pFrame, int nLength, std::uin
 }
 
 // One write and one wait, without retries: the bracket commands and the presence probe.
-int CProtocol::SendSingle(const std::uint8_t* pFrame, int nLength, std::uint8_t nExpectedId, std::uint32_t nTimeoutMs,
-                          int nPauseMs, bool bPlainTime) {
-    if (!pFrame || nLength <= 0)
-        return 0;
+int CProtocol::SendSingle(const std::uint8_t* pFrame, int nLength, std::uint8_t nExpectedId,
+                          std::uint32_t nTimeoutMs, int nPauseMs, bool bPlainTime) {
+    if (!pFrame || nLength <= 0) return 0;
     const std::uint32_t nStart = GetTickCount();
     m_nExpectedId.store(nExpectedId);
     m_hReplyEvent.Reset();
@@ -172,15 +172,25 @@ void CProtocol::OnReceive(const std::uint8_t* pChunk, int nLength, void* pContex
         std::uint8_t* pSlot = self->m_RxRing[self->m_nRxIndex];
         self->m_nRxIndex = static_cast<std::uint16_t>((self->m_nRxIndex + 1) % RX_SLOTS);
         bool bRelease = false;
+        SIpcPacket& rec = self->m_IpcPacket;
         for (int i = 0; i < nPiece; ++i) {
             const std::uint8_t b = pChunk[nOffset + i];
             pSlot[i] = b;
-            if (!ParsePacketByte(self->m_IpcPacket, b)) continue;
+            if (!ParsePacketByte(rec, b)) continue;
             // An acknowledgement carries no body: its decoded area still holds an older reply,
             // which is no value of this one.
-            if (self->m_IpcPacket.Length > 0) self->TakeQuickValues(self->m_IpcPacket);
-            if (self->m_nExpectedId.load() == self->m_IpcPacket.ID) bRelease = true;
+            if (rec.Length > 0) self->TakeQuickValues(rec);
+            if (self->m_nExpectedId.load() != rec.ID) continue;
+            // A probe is answered only by the probed processor, not by an echo or another address.
+            const int nProbe = self->m_nProbeAddr.load();
+            if (rec.ID == VA_SYSTEM && nProbe >= 0 && !IsPresenceReply(rec, nProbe)) {
+                TRACE("\r\n Probe[%d] not answered by addr[%d] mode[0x%x] len[%d]", nProbe, rec.SlaveAddr,
+                      rec.Mode, rec.Length);
+                continue;
+            }
+            bRelease = true;
         }
+        self->m_nCrcErrors.store(rec.nCrcErrors);
         if (self->m_hWnd)
             self->m_hWnd->PostMessage(WM_IPC_RECEIVE, reinterpret_cast<std::uintptr_t>(pSlot), nPiece);
         // The sender is released only once the chunk with its reply is queued for the window, so
@@ -189,71 +199,124 @@ void CProtocol::OnReceive(const std::uint8_t* pChunk, int nLength, void* pContex
     }
 }
 
+void CProtocol::OnHangup(void* pContext) {
+    auto* self = static_cast<CProtocol*>(pContext);
+    if (!self) return;
+    TRACE("\r\n COM%d hang-up", self->m_nPort);
+    if (self->m_hWnd && self->m_nHangupMsg) self->m_hWnd->PostMessage(self->m_nHangupMsg, 0, self->m_nPort);
+}
+
+bool CProtocol::IsPresenceReply(const SIpcPacket& rec, int nAddress) {
+    return rec.ID == VA_SYSTEM && rec.Mode == MODE_READ && rec.Length == 4 && rec.SlaveAddr == nAddress;
+}
+
+namespace {
+
+enum class ECandidate { Partial, Dead, Complete };
+
+// What the bytes from one start position are so far: the beginning of a frame that may still
+// complete, no frame at all, or a whole frame (its CRC not yet checked).
+ECandidate Classify(const std::uint8_t* f, int n) {
+    if (n >= 2 && (f[1] & 0x1F) > VA_ID_MAX) return ECandidate::Dead;
+    if (n < IPC_HEADER_LEN) return ECandidate::Partial;
+    // More body than the record holds: no command has one.
+    if (f[6] > IPC_DATA_CAPACITY) return ECandidate::Dead;
+    const int nTotal = IPC_HEADER_LEN + f[6] + 2;
+    if (n < nTotal) return ECandidate::Partial;
+    return n == nTotal ? ECandidate::Complete : ECandidate::Dead;
+}
+
+// Header and body of a whole frame into the record, then the rules of its body.
+int LoadFrame(SIpcPacket& rec, const std::uint8_t* f) {
+    rec.SlaveAddr = f[0];
+    rec.Status = static_cast<std::uint8_t>(f[1] >> 5);
+    rec.ID = static_cast<std::uint8_t>(f[1] & 0x1F);
+    rec.Mode = f[2];
+    rec.Reserved = f[3];
+    rec.Channel = f[4];
+    rec.SubIndex = f[5];
+    rec.Length = f[6];
+    rec.nDataLen = f[6];
+    std::memcpy(rec.data, f + IPC_HEADER_LEN, f[6]);
+    rec.crc = static_cast<std::uint16_t>(f[IPC_HEADER_LEN + f[6]] | (f[IPC_HEADER_LEN + f[6] + 1] << 8));
+    return rec.Length == 0 ? 1 : CProtocol::DecodeBody(rec); // a frame without a body has no rules
+}
+
+// The parser state of the frame that starts the look-back, with its header as far as it arrived.
+void ShowProgress(SIpcPacket& rec) {
+    const int n = rec.nRaw;
+    const std::uint8_t* f = rec.raw;
+    if (n >= 1) rec.SlaveAddr = f[0];
+    if (n >= 2) {
+        rec.Status = static_cast<std::uint8_t>(f[1] >> 5);
+        rec.ID = static_cast<std::uint8_t>(f[1] & 0x1F);
+    }
+    if (n >= 3) rec.Mode = f[2];
+    if (n >= 4) rec.Reserved = f[3];
+    if (n >= 5) rec.Channel = f[4];
+    if (n >= 6) rec.SubIndex = f[5];
+    rec.nDataLen = 0;
+    if (n < IPC_HEADER_LEN) {
+        rec.state = n;
+        return;
+    }
+    rec.Length = f[6];
+    const int nBody = n - IPC_HEADER_LEN;
+    if (nBody < rec.Length) {
+        rec.state = 7;
+        rec.nDataLen = nBody;
+        std::memcpy(rec.data, f + IPC_HEADER_LEN, static_cast<std::size_t>(nBody));
+        return;
+    }
+    rec.nDataLen = rec.Length;
+    rec.state = nBody == rec.Length ? 8 : 9;
+}
+
+} // namespace
+
+// A frame is recognised when its last byte arrives, from whichever earlier byte it starts: noise
+// before a reply, or a false start that swallowed part of it, costs nothing but the noise. Every
+// byte that may still begin a frame is kept; the earliest start that makes a whole frame with a
+// matching CRC and a valid body wins, and everything before it is dropped.
 int CProtocol::ParsePacketByte(SIpcPacket& rec, std::uint8_t b) {
-    switch (rec.state) {
-    case 0:
-        rec.SlaveAddr = b;
-        rec.state = 1;
-        return 0;
-    case 1:
-        rec.Status = static_cast<std::uint8_t>(b >> 5);
-        rec.ID = static_cast<std::uint8_t>(b & 0x1F);
-        if (rec.ID > VA_ID_MAX) {
-            rec.ResetParser();
-            return 0;
+    if (rec.nRaw < 0 || rec.nRaw >= IPC_FRAME_MAX) rec.nRaw = 0; // cannot happen: kept as a guard
+    rec.raw[rec.nRaw++] = b;
+    int nFirstLive = -1;
+    for (int s = 0; s < rec.nRaw; ++s) {
+        const std::uint8_t* f = rec.raw + s;
+        const int n = rec.nRaw - s;
+        const ECandidate kind = Classify(f, n);
+        if (kind == ECandidate::Partial) {
+            if (nFirstLive < 0) nFirstLive = s;
+            continue;
         }
-        rec.state = 2;
-        return 0;
-    case 2:
-        rec.Mode = b;
-        rec.state = 3;
-        return 0;
-    case 3:
-        rec.Reserved = b;
-        rec.state = 4;
-        return 0;
-    case 4:
-        rec.Channel = b;
-        rec.state = 5;
-        return 0;
-    case 5:
-        rec.SubIndex = b;
-        rec.state = 6;
-        return 0;
-    case 6:
-        rec.Length = b;
-        rec.nDataLen = 0;
-        // More body than the record holds: no command has one, so the frame is dropped.
-        if (rec.Length > IPC_DATA_CAPACITY) {
-            rec.ResetParser();
-            return 0;
-        }
-        rec.state = rec.Length == 0 ? 8 : 7;
-        return 0;
-    case 7:
-        if (rec.nDataLen >= IPC_DATA_CAPACITY) { // cannot happen after the check above; kept as a guard
-            rec.ResetParser();
-            return 0;
-        }
-        rec.data[rec.nDataLen++] = b;
-        if (rec.nDataLen >= rec.Length) {
-            if (!DecodeBody(rec)) {
-                rec.ResetParser();
-                return 0;
+        if (kind == ECandidate::Dead) continue;
+        const std::uint16_t nSent = static_cast<std::uint16_t>(f[n - 2] | (f[n - 1] << 8));
+        const std::uint16_t nComputed = CalcCrc16(f, static_cast<std::size_t>(n - 2));
+        SIpcPacket frame = rec; // an acknowledgement keeps the decoded area of the reply before it
+        const int bValid = LoadFrame(frame, f);
+        if (nSent != nComputed) {
+            // Counted for the frame the parser was in, when it would have been taken for a reply;
+            // the other starts tried inside it and inside noise are no frames of their own.
+            if (s == 0 && bValid && (frame.Mode == MODE_READ || frame.Mode == MODE_ACK)) {
+                ++rec.nCrcErrors;
+                TRACE("\r\n !!!!! ERROR CRC ID[%d] crc[0x%04X] computed[0x%04X]", frame.ID, nSent, nComputed);
             }
-            rec.state = 8;
+            continue;
         }
-        return 0;
-    case 8:
-        rec.crc = b;
-        rec.state = 9;
-        return 0;
-    case 9:
-        rec.crc = static_cast<std::uint16_t>(rec.crc | (b << 8));
+        if (!bValid) continue;
+        const int nCrcErrors = rec.nCrcErrors;
+        rec = frame;
+        rec.nCrcErrors = nCrcErrors;
         rec.ResetParser();
         return 1;
-    default:
-        rec.ResetParser();
-        return 0;
     }
+    if (nFirstLive < 0) {
+        rec.nRaw = 0;
+    } else if (nFirstLive > 0) {
+        rec.nRaw -= nFirstLive;
+        std::memmove(rec.raw, rec.raw + nFirstLive, static_cast<std::size_t>(rec.nRaw));
+    }
+    ShowProgress(rec);
+    return 0;
 }

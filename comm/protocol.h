@@ -51,6 +51,7 @@ constexpr int IPC_HEADER_LEN = 7;
 constexpr int IPC_BODY_MAX = 25;       // largest body of any command
 constexpr int IPC_DATA_CAPACITY = 100; // body bytes the receive record holds
 constexpr int IPC_DECODED_LEN = 25;
+constexpr int IPC_FRAME_MAX = IPC_HEADER_LEN + IPC_DATA_CAPACITY + 2; // longest frame the parser takes
 
 // Receive record of the frame parser; its state persists between chunks.
 struct SIpcPacket {
@@ -62,6 +63,11 @@ struct SIpcPacket {
     std::uint16_t crc = 0;
     // Decoded body, laid out per ID (see DecodeBody); read it through the accessors below.
     std::uint8_t Decoded[IPC_DECODED_LEN] = {};
+    // Bytes since the last complete frame that may still begin one (the parser's look-back), and
+    // the frames dropped so far because their CRC did not match.
+    std::uint8_t raw[IPC_FRAME_MAX] = {};
+    int nRaw = 0;
+    int nCrcErrors = 0;
 
     // VA_MAP: 8 x (MAP_M, MAP_A, MAP_D) then Easy_Expert
     std::uint8_t Map(int nOutput, int nWhich) const { return Decoded[3 * nOutput + nWhich]; }
@@ -94,6 +100,7 @@ struct SIpcPacket {
     void ResetParser() {
         state = 0;
         nDataLen = 0;
+        nRaw = 0;
     }
 };
 
@@ -128,8 +135,16 @@ public:
     int SendPacketProbe(const std::uint8_t* pFrame, int nLength, std::uint8_t nExpectedId);
 
     static void OnReceive(const std::uint8_t* pChunk, int nLength, void* pContext);
+    // Called on the reader thread when the device hangs up: posts m_nHangupMsg (if set) to m_hWnd
+    // with the port number as lParam, once per open.
+    static void OnHangup(void* pContext);
     static int ParsePacketByte(SIpcPacket& rec, std::uint8_t b);
     static int DecodeBody(SIpcPacket& rec);
+    // The answer a processor gives to a presence probe of nAddress: a data reply from that address
+    // with the 4-byte system body. An echo of the probe, an empty body or another address is none.
+    static bool IsPresenceReply(const SIpcPacket& rec, int nAddress);
+    // Received frames dropped for a wrong CRC since construction.
+    int CrcErrors() const { return m_nCrcErrors.load(); }
 
     // Writes (mode 1 live, 2 into the preset memory being stored, 3 selects that memory).
     int SendSetSystem(int nMode, std::uint16_t nValue, std::uint8_t b2, std::uint8_t b3, int nChannel);
@@ -193,6 +208,11 @@ public:
     std::atomic<int> m_nLevelMain{0};
     std::atomic<int> m_nLevelAux{0};
     std::atomic<int> m_nInput{0};
+    // Posted to m_hWnd when the device hangs up (0: nothing is posted); set by the owner.
+    std::uint32_t m_nHangupMsg = 0;
+    // Address of the presence probe waiting for its answer (-1: none).
+    std::atomic<int> m_nProbeAddr{-1};
+    std::atomic<int> m_nCrcErrors{0};
     // Receive record of this link's reader thread. Each link has its own, so two open links
     // (a test with two processors, say) never share parser state.
     SIpcPacket m_IpcPacket;

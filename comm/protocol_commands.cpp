@@ -289,7 +289,10 @@ int CProtocol::SendSystemPeekReq(int nSlaveAddr) {
     const std::uint8_t header[IPC_HEADER_LEN] = {Lo(nSlaveAddr), VA_SYSTEM, MODE_READ, 0, 0, 0, 0};
     std::uint8_t frame[IPC_HEADER_LEN + 2];
     const int nLen = BuildPacket(frame, header, IPC_HEADER_LEN, nullptr, 0);
-    return SendPacketProbe(frame, nLen, VA_SYSTEM);
+    m_nProbeAddr.store(nSlaveAddr);
+    const int nOk = SendPacketProbe(frame, nLen, VA_SYSTEM);
+    m_nProbeAddr.store(-1);
+    return nOk;
 }
 
 #define MLB8_CHECKED_READ(Name, Id, Low, High)                                                               \

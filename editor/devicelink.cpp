@@ -4,6 +4,7 @@
 #include <cerrno>
 
 #include "comm/comnames.h"
+#include "comm/portdiagnosis.h"
 
 #include "comm/trace.h"
 #include "editor/controlids.h"
@@ -19,6 +20,7 @@ void CDeviceLink::StartDeviceSearch() {
         TRACE("\r\n %s", e.what());
         m.m_SerInfo.clear();
     }
+    m_BusyPorts.clear();
     if (m.m_Search.BuildPortList(m.m_SerInfo) > 0) ProbeNextPort();
 }
 
@@ -26,10 +28,19 @@ int CDeviceLink::ProbeNextPort() {
     IEditorHost& host = m_Core.m_Host;
     host.KillTimer(TIMER_DEVICE_SEARCH);
     m_Core.m_Model.m_Search.OpenCurrentPort(m_Core.m_SearchProtocol, host.ReceiveWindow());
-    if (!m_Core.m_SearchProtocol.IsOpen() && m_Core.m_SearchProtocol.OpenError() == EACCES)
-        HintPermission(m_Core.m_Model.m_Search.CurrentPort());
+    if (!m_Core.m_SearchProtocol.IsOpen()) {
+        const int nError = m_Core.m_SearchProtocol.OpenError();
+        const int nPort = m_Core.m_Model.m_Search.CurrentPort();
+        if (nError == EACCES)
+            HintPermission(nPort);
+        else if (IsPortBusyError(nError)) {
+            const std::string path = ZUtils::DevicePathFromComNumber(nPort);
+            m_BusyPorts.push_back("The serial port " + path + " is " + DescribePortOpenFailure(nError, path) +
+                                  ".");
+        }
+    }
     host.ShowBusy(" Find device...");
-    const int bAnswered = CDeviceSearch::SendProbes(m_Core.m_SearchProtocol);
+    const int bAnswered = m_Core.m_Model.m_Search.SendProbes(m_Core.m_SearchProtocol);
     host.HideBusy();
     host.SetTimer(TIMER_DEVICE_SEARCH, DEVICE_SEARCH_MS);
     // An answer is in: evaluate as soon as its reply has been handled instead of after the timer.
@@ -64,10 +75,19 @@ void CDeviceLink::OnSearchTimer() {
         ConnectDevice(nPort, GetFirstFoundSlave());
         return;
     }
-    if (!search.NextPort())
+    if (!search.NextPort()) {
         StopDeviceSearch();
-    else
+        // A port held by another program (a second manager, say) would look like no processor at all.
+        if (!m_BusyPorts.empty()) {
+            std::string text;
+            for (const std::string& line : m_BusyPorts)
+                text += line + "\n";
+            m_BusyPorts.clear();
+            m_Core.m_Host.MessageBox(text + "Close that program, then plug the processor in again.");
+        }
+    } else {
         ProbeNextPort();
+    }
 }
 
 void CDeviceLink::OnSearchAnswered(int nPort) {
@@ -85,6 +105,8 @@ int CDeviceLink::ConnectDevice(int nPort, int nAddress) {
     m.m_nDeviceAddr = nAddress;
     link.Close();
     link.m_hWnd = host.ReceiveWindow();
+    // The device going away reaches the window the way a removal does, whatever kind of port it is.
+    link.m_nHangupMsg = WM_DEVICE_DISCONNECT;
     link.Open(nPort);
     link.m_nSlaveAddr = nAddress;
     m.m_nCurPreset = link.SendGetPreset() ? std::clamp(link.m_nPreset.load(), 0, 3) : 0;
@@ -93,7 +115,8 @@ int CDeviceLink::ConnectDevice(int nPort, int nAddress) {
     host.HideBusy();
     host.PostToFrame(WM_MARK_LOAD, m.m_nCurPreset);
     host.PostToFrame(WM_MARK_SAVE, m.m_nCurPreset);
-    m.m_bConnected = 1;
+    // A port that would not open, or a device that went away during the load, is no connection.
+    m.m_bConnected = link.IsOpen() && !link.IsHungUp() ? 1 : 0;
     host.Repaint(AREA_CONNECTION);
     return 1;
 }
@@ -241,11 +264,12 @@ void CDeviceLink::OnDeviceDisconnect(int nComPort) {
     CSettingsModel& m = m_Core.m_Model;
     IEditorHost& host = m_Core.m_Host;
     // Another serial device going away leaves the processor's link alone. A removal the host
-    // cannot attribute (-1) is taken as the processor's, and so is a link that hung up.
+    // cannot attribute (-1) is taken as the processor's, and so is a link that hung up. Once the
+    // link is closed, a second report of the same removal (udev after the hang-up) finds nothing.
     if (nComPort >= 0) {
         const bool bOurs = (m_Core.m_Protocol.IsOpen() && nComPort == m.m_nComPort) ||
                            (m_Core.m_SearchProtocol.IsOpen() && nComPort == m.m_Search.CurrentPort()) ||
-                           m_Core.m_Protocol.IsHungUp();
+                           (m_Core.m_Protocol.IsOpen() && m_Core.m_Protocol.IsHungUp());
         if (!bOurs) {
             TRACE("\r\n OnDeviceDisconnect COM%d is not ours", nComPort);
             return;

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "comm/protocol.h"
 #include "editor/delayeditor.h"
@@ -48,6 +49,7 @@ private:
     void HintPermission(int nPort);
     CEditorCore& m_Core;
     bool m_bPermissionHinted = false;
+    std::vector<std::string> m_BusyPorts; // candidates of the running search held by another program
 };
 
 // Applying the processor's replies to the model.

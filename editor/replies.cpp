@@ -62,7 +62,7 @@ void CReplyHandler::ParseReply(const SIpcPacket& rec) {
     const int nLen = rec.Length;
     const int ch = rec.Channel;
     switch (rec.ID) {
-    case VA_SYSTEM:
+    case VA_SYSTEM: // presence answers in time are taken by the search link; late ones count here
         m.m_Search.OnReply(rec);
         break;
     case VA_MAP:

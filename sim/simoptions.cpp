@@ -33,8 +33,8 @@ bool ParseProbability(const std::string& text, double& fValue) {
 
 const char* SimUsage() {
     return "usage: mlb8-sim [--address A] [--link PATH] [--log FILE] [--drop-every N] [--drop-prob P]\n"
-           "                [--drop-next N] [--delay MS] [--split] [--garbage N] [--silent]\n"
-           "                [--hangup-after N] [--seed S] [--help]\n"
+           "                [--drop-next N] [--delay MS] [--split] [--garbage N] [--corrupt]\n"
+           "                [--silent] [--hangup-after N] [--seed S] [--help]\n"
            "A simulated MLB-8 processor on a pseudo-terminal; runs until SIGINT or SIGTERM.\n"
            "  --address A       bus address to answer, 0..9 (default 0)\n"
            "  --link PATH       also reach the port through this symbolic link (removed at exit)\n"
@@ -45,6 +45,7 @@ const char* SimUsage() {
            "  --delay MS        wait MS milliseconds before each reply\n"
            "  --split           write replies in random pieces with short pauses\n"
            "  --garbage N       write N random bytes before each reply\n"
+           "  --corrupt         change one bit of each reply after its CRC was made\n"
            "  --silent          receive and log, answer nothing\n"
            "  --hangup-after N  hang up (as if unplugged) when the Nth frame arrives\n"
            "  --seed S          seed of the random faults (default 1)\n";
@@ -100,6 +101,8 @@ bool ParseSimArgs(const std::vector<std::string>& args, SSimOptions& options, st
             bOk = flag(out.Faults.bSplit);
         } else if (name == "--silent") {
             bOk = flag(out.Faults.bSilent);
+        } else if (name == "--corrupt") {
+            bOk = flag(out.Faults.bCorrupt);
         } else if (name == "--address") {
             bOk = integer(0, 9, n);
             out.nAddress = static_cast<int>(n);

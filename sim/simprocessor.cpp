@@ -477,6 +477,12 @@ void CSimProcessor::HandleEvents(std::vector<SParseEvent>& events) {
                     } else {
                         bSend = true;
                         reply = std::move(answer.Frame);
+                        if (m_Faults.bCorrupt && reply.size() >= 9) {
+                            // A value of the body (the channel of a reply without one): the CRC
+                            // no longer matches, the framing stays intact.
+                            reply[reply.size() > 9 ? reply.size() - 3 : 4] ^= 0x01;
+                            szNote += " [corrupted]";
+                        }
                         nDelayMs = m_Faults.nDelayMs;
                         std::uniform_int_distribution<int> byte(0, 255);
                         for (int i = 0; i < m_Faults.nGarbage; ++i)

@@ -6,9 +6,9 @@
 // Faults, in the order they are applied to each received frame: the frame that makes nHangUpAfter
 // frames hangs the device up unanswered; a silent device takes no action at all (the model is not
 // changed either); otherwise the device acts, and its reply is dropped by nDropNext, then nDropEvery,
-// then fDropProbability; a reply that survives waits nDelayMs, is preceded by nGarbage random bytes and
-// is written in pieces when bSplit. SetFaults restarts the frame and reply counts and reseeds the random
-// source, so a run is reproducible from its seed.
+// then fDropProbability; a reply that survives is corrupted by bCorrupt, waits nDelayMs, is preceded by
+// nGarbage random bytes and is written in pieces when bSplit. SetFaults restarts the frame and reply counts
+// and reseeds the random source, so a run is reproducible from its seed.
 //
 // Start after a hang-up plugs the device in again: a new pseudo-terminal with the same model (the link,
 // if one is wanted, is made again with MakeLink).
@@ -42,6 +42,7 @@ struct SFaults {
     int nDelayMs = 0;            // wait before writing each reply
     bool bSplit = false;         // write each reply in random pieces with short pauses between them
     int nGarbage = 0;            // write this many random bytes before each reply
+    bool bCorrupt = false;       // change one bit of each reply after its CRC was made (line noise)
     bool bSilent = false;        // receive and log, answer nothing
     int nHangUpAfter = 0;        // hang up after receiving this many frames (0: never)
     std::uint32_t nSeed = 1;

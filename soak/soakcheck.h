@@ -1,7 +1,7 @@
 // What the fault soak and the unplug tests compare: the configuration as a flat list of named values
 // taken either from the editor's model or from the simulated processor, a three-way check of a
-// sequence's outcome against them, and a watcher that re-parses the received bytes and checks the
-// CRC the link itself does not check.
+// sequence's outcome against them, and a watcher that re-parses the received bytes and checks every
+// taken frame's CRC on its own.
 #pragma once
 
 #include <atomic>
@@ -49,19 +49,26 @@ Sim::SSimConfig RandomConfig(std::mt19937& rng);
 // Random edits of levels, phases, mutes, delays and equalizer gains in the model.
 void RandomEdits(CSettingsModel& m, std::mt19937& rng);
 
-// A console host that also checks every received frame's CRC, the way a careful link would. It sees
-// the same chunks in the same order as the editor's reply handler and parses them the same way, so
-// each mismatch it counts is a frame the editor accepted.
+// A console host that checks again the CRC of every frame the editor takes, on its own. It sees the
+// same chunks in the same order as the editor's reply handler and parses them the same way, so each
+// mismatch it counts is a frame with a wrong CRC that the editor accepted.
 class CCheckingHost : public CConsoleHost {
 public:
     void PostMessage(std::uint32_t nMsg, std::uintptr_t wParam, std::intptr_t lParam) override;
     int CrcMismatches() const { return m_nMismatches.load(); }
     int FramesSeen() const { return m_nFrames.load(); }
+    // The save-as dialog is answered "cancel" like every dialog of the console host; counted here.
+    std::string SaveFileDialog(const std::string& filter, const std::string& defaultPath) override {
+        ++m_nSaveDialogs;
+        return CConsoleHost::SaveFileDialog(filter, defaultPath);
+    }
+    int SaveDialogs() const { return m_nSaveDialogs; }
 
 private:
     SIpcPacket m_Packet; // reader thread only
     std::atomic<int> m_nMismatches{0};
     std::atomic<int> m_nFrames{0};
+    int m_nSaveDialogs = 0; // GUI thread only
 };
 
 // True when the CRC of the frame the parser just completed matches the bytes it was built from.

@@ -83,9 +83,11 @@ int CmdProbe() {
         return kExitFailed;
     }
     int nPort = -1, nAddress = -1;
-    if (!RunDeviceSearch(ports, &nPort, &nAddress)) {
-        std::fprintf(stderr, "mlb8ctl: no MLB-8 answered on %s.\n",
-                     ports.empty() ? "any port (no serial ports found)" : "any serial port");
+    std::vector<SProbeReport> reports;
+    if (!RunDeviceSearch(ports, &nPort, &nAddress, &reports)) {
+        for (const SProbeReport& r : reports)
+            std::fprintf(stderr, "mlb8ctl: COM%d %s: %s\n", r.nPort, r.path.c_str(), r.reason.c_str());
+        std::fprintf(stderr, "mlb8ctl: no MLB-8 found%s.\n", ports.empty() ? " (no serial ports found)" : "");
         return kExitFailed;
     }
     std::printf("COM%d %s address %d\n", nPort, ZUtils::DevicePathFromComNumber(nPort).c_str(), nAddress);
@@ -101,7 +103,8 @@ int CmdEditor(const std::string& command, int nPreset) {
     core.Start();
     host.RunUntil([&] { return m.m_bConnected != 0; }, 120000);
     if (!m.m_bConnected) {
-        std::fprintf(stderr, "mlb8ctl: no MLB-8 answered on any serial port.\n");
+        // A port in use or locked has been named already, in a message of its own.
+        if (host.Messages().empty()) std::fprintf(stderr, "mlb8ctl: no MLB-8 answered on any serial port.\n");
         return kExitFailed;
     }
     auto drain = [&] { host.RunUntil([] { return false; }, 10000); };
@@ -128,7 +131,7 @@ bool ConnectForPresetFile(CConsoleHost& host, CEditorCore& core) {
     core.Start();
     host.RunUntil([&] { return core.m_Model.m_bConnected != 0; }, 120000);
     if (!core.m_Model.m_bConnected) {
-        std::fprintf(stderr, "mlb8ctl: no MLB-8 answered on any serial port.\n");
+        if (host.Messages().empty()) std::fprintf(stderr, "mlb8ctl: no MLB-8 answered on any serial port.\n");
         return false;
     }
     // The replies of the load are queued by now; the after-load refresh and the release of the input

@@ -1,7 +1,9 @@
 #include "hotplug.h"
 
 #include <QSocketNotifier>
+#include <QTimer>
 #include <libudev.h>
+#include <sys/stat.h>
 
 #include "comm/comnames.h"
 #include "comm/trace.h"
@@ -18,8 +20,43 @@ EPortChange ClassifyPortEvent(const std::string& subsystem, const std::string& a
     return EPortChange::None;
 }
 
+CPortPathWatch::CChanges CPortPathWatch::Look() {
+    CChanges changes;
+    for (const std::string& path : ZUtils::ExtraPorts()) {
+        SSeen now;
+        struct stat target {
+        }, entry{};
+        // stat follows links: a dangling one is a port that is gone.
+        now.bPresent = ::stat(path.c_str(), &target) == 0 && ::lstat(path.c_str(), &entry) == 0;
+        if (now.bPresent)
+            now.identity = std::to_string(entry.st_ino) + ":" + std::to_string(entry.st_ctim.tv_sec) + "." +
+                           std::to_string(entry.st_ctim.tv_nsec) + ":" + std::to_string(target.st_rdev) +
+                           ":" + std::to_string(target.st_ino);
+        auto [it, bNew] = m_Seen.try_emplace(path, SSeen{});
+        const SSeen before = it->second;
+        it->second = now;
+        if (!m_bLooked || (bNew && !now.bPresent)) continue;
+        const int nCom = ZUtils::ComNumberFromDevicePath(path);
+        if (before.bPresent && (!now.bPresent || now.identity != before.identity))
+            changes.push_back({EPortChange::Removed, nCom});
+        if (now.bPresent && (!before.bPresent || now.identity != before.identity))
+            changes.push_back({EPortChange::Arrived, nCom});
+    }
+    m_bLooked = true;
+    return changes;
+}
+
 CHotplugMonitor::CHotplugMonitor(Handler handler, QObject* pParent)
     : QObject(pParent), m_Handler(std::move(handler)) {
+    if (!ZUtils::ExtraPorts().empty()) {
+        m_PathWatch.Look();
+        m_pPathTimer = new QTimer(this);
+        QObject::connect(m_pPathTimer, &QTimer::timeout, this, [this] {
+            for (const auto& [change, nCom] : m_PathWatch.Look())
+                if (m_Handler) m_Handler(change, nCom);
+        });
+        m_pPathTimer->start(PATH_LOOK_MS);
+    }
     m_pUdev = udev_new();
     if (!m_pUdev) {
         TRACE("\r\n hot-plug: udev_new failed");

@@ -4,10 +4,14 @@
 
 #include <QObject>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 class QSocketNotifier;
+class QTimer;
 struct udev;
 struct udev_monitor;
 
@@ -18,9 +22,29 @@ enum class EPortChange { None, Arrived, Removed };
 EPortChange ClassifyPortEvent(const std::string& subsystem, const std::string& action,
                               const std::string& devnode, int* pComNumber);
 
+// Ports given with --port (a pseudo-terminal, a link to a device) may have no udev events of their
+// own: their paths are looked at, and a path that appears counts as the port arriving, one that goes
+// away (or whose link dangles) as the port being removed. A path made anew between two looks (a quick
+// replug) is both. The first look only notes what is there.
+class CPortPathWatch {
+public:
+    using CChanges = std::vector<std::pair<EPortChange, int>>; // with the COM number
+    CChanges Look();
+
+private:
+    struct SSeen {
+        bool bPresent = false;
+        std::string identity; // of the path and the device behind it; changes when either is made anew
+    };
+    std::map<std::string, SSeen> m_Seen;
+    bool m_bLooked = false;
+};
+
 class CHotplugMonitor : public QObject {
 public:
     using Handler = std::function<void(EPortChange change, int nComNumber)>;
+
+    static constexpr int PATH_LOOK_MS = 1000; // a light look at the --port paths, no busy polling
 
     explicit CHotplugMonitor(Handler handler, QObject* pParent = nullptr);
     ~CHotplugMonitor() override;
@@ -34,4 +58,6 @@ private:
     udev* m_pUdev = nullptr;
     udev_monitor* m_pMonitor = nullptr;
     QSocketNotifier* m_pNotifier = nullptr;
+    CPortPathWatch m_PathWatch;
+    QTimer* m_pPathTimer = nullptr;
 };

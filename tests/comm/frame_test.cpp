@@ -2,6 +2,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "comm/crc16.h"
 #include "comm/protocol.h"
 #include "testutil.h"
@@ -71,12 +73,74 @@ TEST(FrameParser, RefusedFramesResetWithoutWritingPastTheRecord) {
                 testing::Not(testing::Contains(VA_LEVEL)));
 }
 
-TEST(FrameParser, WrongCrcIsAccepted) {
-    Bytes frame = Frame({0, VA_PRESET, 0x80, 0, 0, 0, 1, 2});
-    frame.back() ^= 0xFF;
+TEST(FrameParser, WrongCrcIsDroppedAndCounted) {
+    Bytes bad = Frame({0, VA_PRESET, 0x80, 0, 0, 0, 1, 2});
+    bad[7] = 3; // the body changed on the line, the CRC did not
+    const Bytes good = Frame({0, VA_PRESET, 0x80, 0, 0, 0, 1, 1});
     SIpcPacket rec;
-    EXPECT_EQ(Feed(rec, frame), std::vector<int>{VA_PRESET});
-    EXPECT_EQ(rec.Byte(0), 2);
+    EXPECT_THAT(Feed(rec, bad), testing::IsEmpty());
+    EXPECT_EQ(rec.nCrcErrors, 1);
+    // The frame after it is taken, with its own value.
+    EXPECT_EQ(Feed(rec, good), std::vector<int>{VA_PRESET});
+    EXPECT_EQ(rec.Byte(0), 1);
+    EXPECT_EQ(rec.nCrcErrors, 1);
+}
+
+namespace {
+
+// Noise that looks like the start of a frame: a valid ID and a length that reaches into the reply.
+struct SNoiseCase {
+    const char* pszName;
+    Bytes noise;
+};
+
+} // namespace
+
+TEST(FrameParser, ReplyAfterNoiseIsFoundFromTheByteAfterTheFalseStart) {
+    const Bytes reply = Frame({3, 0x80 | VA_VOLUME, 0x80, 0, 8, 0, 2, 0, 100});
+    const SNoiseCase cases[] = {
+        {"one byte", {0x55}},
+        {"a bad ID", {0x00, 0x1F}},
+        {"a header whose body swallows the reply", {0x01, VA_MAP, 0x80, 0, 9, 0, 25}},
+        {"a header of an empty frame", {0x00, VA_PRESET, 0x01, 0, 0, 0, 0}},
+        {"a whole frame with a wrong CRC", {0x00, VA_MUTE, 0x80, 0, 0, 0, 1, 0x0F, 0x12, 0x34}},
+        {"twelve bytes", {0x09, 0x04, 0x80, 0x00, 0x08, 0x00, 0x02, 0x07, 0x09, 0x04, 0x80, 0x00}},
+        {"the reply's own first bytes", Bytes(reply.begin(), reply.begin() + 5)},
+    };
+    for (const SNoiseCase& c : cases) {
+        SCOPED_TRACE(c.pszName);
+        SIpcPacket rec;
+        EXPECT_EQ(Feed(rec, Concat({c.noise, reply})), std::vector<int>{VA_VOLUME});
+        EXPECT_EQ(rec.SlaveAddr, 3);
+        EXPECT_EQ(rec.Volume(8), 100);
+        // One byte at a time gives the same, and the parser is at rest afterwards.
+        SIpcPacket byByte;
+        std::vector<int> ids;
+        for (std::uint8_t b : Concat({c.noise, reply}))
+            for (int id : Feed(byByte, {b}))
+                ids.push_back(id);
+        EXPECT_EQ(ids, std::vector<int>{VA_VOLUME});
+        EXPECT_EQ(byByte.state, 0);
+    }
+}
+
+TEST(FrameParser, RandomNoiseBeforeEveryReplyLosesNoReply) {
+    std::mt19937 rng(5);
+    const Bytes reply =
+        Frame({0, VA_DELAY, 0x80, 0, 9, 0, 16, 1, 0, 2, 0, 3, 0, 4, 0, 5, 0, 6, 0, 7, 0, 8, 0});
+    SIpcPacket rec;
+    int nFound = 0;
+    for (int n = 0; n < 2000; ++n) {
+        Bytes noise(1 + rng() % 12);
+        for (std::uint8_t& b : noise)
+            b = static_cast<std::uint8_t>(rng());
+        for (int id : Feed(rec, Concat({noise, reply}))) {
+            EXPECT_EQ(id, VA_DELAY);
+            ++nFound;
+        }
+        EXPECT_EQ(rec.Delay(7), 8);
+    }
+    EXPECT_EQ(nFound, 2000);
 }
 
 namespace {

@@ -3,7 +3,15 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <sys/wait.h>
+
+#include <atomic>
 #include <chrono>
+#include <cstdio>
+#include <fstream>
 #include <functional>
 #include <thread>
 
@@ -452,12 +460,152 @@ TEST(DeviceSearch, FirstAnsweringPortWinsWithItsLowestAddress) {
     EXPECT_EQ(nAddress, 2);
 
     // Two answering addresses on one port: the lowest one is taken.
-    SIpcPacket rec;
-    rec.ID = VA_SYSTEM;
-    rec.Mode = MODE_READ;
-    for (int a : {7, 3, 12}) {
-        rec.SlaveAddr = static_cast<std::uint8_t>(a);
-        search.OnReply(rec);
-    }
+    for (int a : {7, 3})
+        search.m_bSlaveFound[a] = 1;
     EXPECT_EQ(search.GetFirstFoundSlave(), 3);
+}
+
+namespace {
+
+// A device on a pseudo-terminal that answers presence probes in its own way, until stopped.
+class ProbeStandIn {
+public:
+    // Answer to one probe of address nAddr; empty: no answer.
+    using Answer = std::function<Bytes(const Bytes& request, int nAddr)>;
+
+    explicit ProbeStandIn(Answer answer) : m_Answer(std::move(answer)) {
+        m_Thread = std::thread([this] {
+            Bytes pending;
+            while (!m_bStop) {
+                const Bytes got = m_Pty.Read(50);
+                pending.insert(pending.end(), got.begin(), got.end());
+                while (pending.size() >= 9) { // probes are 9 bytes
+                    const Bytes request(pending.begin(), pending.begin() + 9);
+                    pending.erase(pending.begin(), pending.begin() + 9);
+                    const Bytes reply = m_Answer(request, request[0]);
+                    if (!reply.empty()) m_Pty.Write(reply);
+                }
+            }
+        });
+    }
+    ~ProbeStandIn() {
+        m_bStop = true;
+        m_Thread.join();
+    }
+    const std::string& Path() const { return m_Pty.SlavePath(); }
+
+private:
+    testutil::PtyPair m_Pty;
+    Answer m_Answer;
+    std::atomic<bool> m_bStop{false};
+    std::thread m_Thread;
+};
+
+std::vector<SProbeReport> SearchOne(const std::string& path, bool* pFound, int* pAddress) {
+    ZUtils::ClearExtraPorts();
+    const int n = ZUtils::RegisterExtraPort(path);
+    const std::vector<SSerInfo> ports = {{path, ZUtils::ComPortName(n), "Serial port (COM" + std::to_string(n) + ")", 0, ""}};
+    std::vector<SProbeReport> reports;
+    int nPort = -1;
+    *pFound = RunDeviceSearch(ports, &nPort, pAddress, &reports);
+    ZUtils::ClearExtraPorts();
+    return reports;
+}
+
+} // namespace
+
+TEST(DeviceSearch, OnlyTheProbedProcessorAnsweringWithItsBodyIsFound) {
+    struct Case {
+        const char* pszName;
+        ProbeStandIn::Answer answer;
+        int nFoundAt; // -1: not found
+    };
+    const Case cases[] = {
+        {"a processor at address 5",
+         [](const Bytes&, int a) { return a == 5 ? Frame({5, 0x80, 0x80, 0, 0, 0, 4, 1, 2, 3, 4}) : Bytes{}; }, 5},
+        {"an echo of the request", [](const Bytes& request, int) { return request; }, -1},
+        {"an empty body", [](const Bytes&, int a) {
+             return Frame({static_cast<std::uint8_t>(a), 0x80, 0x80, 0, 0, 0, 0});
+         }, -1},
+        {"another address", [](const Bytes&, int a) {
+             return Frame({static_cast<std::uint8_t>((a + 1) % 10), 0x80, 0x80, 0, 0, 0, 4, 1, 2, 3, 4});
+         }, -1},
+        {"a write acknowledgement", [](const Bytes&, int a) {
+             return Frame({static_cast<std::uint8_t>(a), 0x80, 0x01, 0, 0, 0, 4, 1, 2, 3, 4});
+         }, -1},
+        {"silence", [](const Bytes&, int) { return Bytes{}; }, -1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.pszName);
+        ProbeStandIn device(c.answer);
+        bool bFound = false;
+        int nAddress = -1;
+        const auto reports = SearchOne(device.Path(), &bFound, &nAddress);
+        EXPECT_EQ(bFound, c.nFoundAt >= 0);
+        ASSERT_EQ(reports.size(), 1u);
+        if (c.nFoundAt >= 0) {
+            EXPECT_EQ(nAddress, c.nFoundAt);
+            EXPECT_EQ(reports[0].reason, "");
+        } else {
+            EXPECT_EQ(reports[0].reason, "no answer");
+        }
+    }
+}
+
+TEST(DeviceSearch, SaysWhyEachCandidateIsNoProcessor) {
+    // A regular file: never written to.
+    const std::string file = testing::TempDir() + "not-a-port-" + std::to_string(getpid());
+    {
+        std::FILE* p = std::fopen(file.c_str(), "w");
+        std::fputs("keep", p);
+        std::fclose(p);
+    }
+    // A port another program holds, the way the manager holds its own.
+    testutil::PtyPair held;
+    int pipeFds[2];
+    ASSERT_EQ(pipe(pipeFds), 0);
+    const pid_t holder = fork();
+    ASSERT_GE(holder, 0);
+    if (holder == 0) {
+        const int fd = ::open(held.SlavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        if (fd >= 0) {
+            ::ioctl(fd, TIOCEXCL);
+            ::flock(fd, LOCK_EX | LOCK_NB);
+        }
+        const char c = fd >= 0 ? 'y' : 'n';
+        (void)!::write(pipeFds[1], &c, 1);
+        ::pause();
+        _exit(0);
+    }
+    char c = 0;
+    ASSERT_EQ(::read(pipeFds[0], &c, 1), 1);
+    ASSERT_EQ(c, 'y');
+
+    struct Case {
+        std::string path;
+        std::string reason;
+    };
+    const Case cases[] = {
+        {"/dev/null", "not a serial port"},
+        {"/dev/zero", "not a serial port"},
+        {file, "not a serial port"},
+        {file + ".missing", "not present"},
+        {held.SlavePath(), "in use by another program (pid " + std::to_string(holder) + ")"},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.path);
+        bool bFound = true;
+        int nAddress = -1;
+        const auto reports = SearchOne(k.path, &bFound, &nAddress);
+        EXPECT_FALSE(bFound);
+        ASSERT_EQ(reports.size(), 1u);
+        EXPECT_EQ(reports[0].reason, k.reason);
+    }
+    kill(holder, SIGKILL);
+    waitpid(holder, nullptr, 0);
+    close(pipeFds[0]);
+    close(pipeFds[1]);
+    std::ifstream in(file);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "keep");
+    std::remove(file.c_str());
 }

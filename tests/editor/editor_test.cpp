@@ -386,8 +386,8 @@ TEST_F(ReplyTest, EveryKindAppliesItsRuleAndRefusesWhatBreaksIt) {
          [](const CSettingsModel& m) { return m.m_nDelay[0] == 8191 && m.m_fDelayMs[1] == 1.0f; }},
         {"preset limited", Reply(VA_PRESET, 0, 0, {7}),
          [](const CSettingsModel& m) { return m.m_nCurPreset == 3; }},
-        {"probe reply marks its address", Reply(VA_SYSTEM, 0, 0, {1, 2, 3, 4}, 3),
-         [](const CSettingsModel& m) { return m.m_Search.GetFirstFoundSlave() == 3; }},
+        {"presence reply without a probe ignored", Reply(VA_SYSTEM, 0, 0, {1, 2, 3, 4}, 3),
+         [](const CSettingsModel& m) { return m.m_Search.GetFirstFoundSlave() == -1; }},
         {"phase of channel 8 refused", Reply(VA_PHASE, 8, 0, {0, 1}),
          [](const CSettingsModel& m) {
              return std::all_of(m.m_bPhase, m.m_bPhase + 8, [](int b) { return !b; });
@@ -397,6 +397,18 @@ TEST_F(ReplyTest, EveryKindAppliesItsRuleAndRefusesWhatBreaksIt) {
         Receive(c.frame);
         EXPECT_TRUE(c.check(m)) << c.name;
     }
+}
+
+// An answer that arrives after its probe gave up still counts until timer 1 evaluates the port, but
+// only as a real presence answer from an address that was asked.
+TEST_F(ReplyTest, ALatePresenceAnswerCountsOnlyFromAProbedAddress) {
+    CDeviceSearch& search = m_Core.m_Model.m_Search;
+    search.m_nLastProbed = 5;
+    Receive(Reply(VA_SYSTEM, 0, 0, {}, 3));          // an echo of the probe: no body
+    Receive(Reply(VA_SYSTEM, 0, 0, {1, 2, 3, 4}, 7)); // an address that was not asked
+    EXPECT_EQ(search.GetFirstFoundSlave(), -1);
+    Receive(Reply(VA_SYSTEM, 0, 0, {1, 2, 3, 4}, 3));
+    EXPECT_EQ(search.GetFirstFoundSlave(), 3);
 }
 
 TEST_F(ReplyTest, SplitFramesJoinAndFarAddressesEndTheChunk) {

@@ -459,7 +459,7 @@ TEST(SimOptions, AcceptsEveryOptionAndRefusesBadValues) {
     ASSERT_TRUE(ParseSimArgs(
         {"--address=3", "--link",   "/tmp/l",         "--log",   "x.log",  "--drop-every", "4",
          "--drop-prob", "0.25",     "--drop-next=2",  "--delay", "50",     "--split",      "--garbage",
-         "7",           "--silent", "--hangup-after", "9",       "--seed", "4294967295"},
+         "7",           "--silent", "--hangup-after", "9",       "--seed", "4294967295", "--corrupt"},
         o, err))
         << err;
     EXPECT_EQ(o.nAddress, 3);
@@ -472,6 +472,7 @@ TEST(SimOptions, AcceptsEveryOptionAndRefusesBadValues) {
     f.nDelayMs = 50;
     f.bSplit = true;
     f.nGarbage = 7;
+    f.bCorrupt = true;
     f.bSilent = true;
     f.nHangUpAfter = 9;
     f.nSeed = 4294967295u;

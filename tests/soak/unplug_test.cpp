@@ -1,5 +1,5 @@
-// The processor unplugged in the middle of a sequence, and the manager killed in the middle of a
-// preset file save.
+// The processor unplugged at rest or in the middle of a sequence and plugged in again, and the
+// manager killed in the middle of a preset file save.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -21,7 +21,7 @@ using testing::IsEmpty;
 
 namespace {
 
-enum class ESequence { Load, Store, FileLoad };
+enum class ESequence { AtRest, Load, Store, FileLoad };
 
 struct SUnplugCase {
     const char* pszName;
@@ -34,7 +34,9 @@ protected:
     void SetUp() override {
         ZUtils::ClearExtraPorts();
         ASSERT_TRUE(m_Sim.Start());
-        m_nPort = ZUtils::RegisterExtraPort(m_Sim.PortPath());
+        // The port is reached by a path that goes away with the device and comes back with it.
+        ASSERT_TRUE(m_Sim.MakeLink(m_szLink));
+        m_nPort = ZUtils::RegisterExtraPort(m_szLink);
         std::mt19937 rng(42);
         m_Sim.SetRunning(Soak::RandomConfig(rng));
         m_Host.SetQuiet(true);
@@ -47,6 +49,7 @@ protected:
         m_Sim.Stop();
         ZUtils::ClearExtraPorts();
         std::filesystem::remove(m_szFile);
+        std::filesystem::remove(m_szLink);
     }
     void Settle() {
         m_Host.RunUntil([] { return false; }, 5000);
@@ -62,11 +65,12 @@ protected:
     CEditorCore m_Core{m_Host};
     int m_nPort = 0;
     std::string m_szFile = testing::TempDir() + "unplug-" + std::to_string(getpid()) + ".Dovu";
+    std::string m_szLink = testing::TempDir() + "unplug-port-" + std::to_string(getpid());
 };
 
 } // namespace
 
-TEST_P(UnplugTest, HangUpMidSequenceClosesTheLinkAndKeepsTheModelConsistent) {
+TEST_P(UnplugTest, HangUpIsARemovalAndTheDeviceIsFoundAgain) {
     const SUnplugCase& c = GetParam();
     CSettingsModel& m = m_Core.m_Model;
     std::mt19937 rng(7);
@@ -74,6 +78,7 @@ TEST_P(UnplugTest, HangUpMidSequenceClosesTheLinkAndKeepsTheModelConsistent) {
     int nMemory = 2;
     if (c.sequence != ESequence::Load) {
         ASSERT_TRUE(Load());
+        ASSERT_EQ(m.m_bConnected, 1);
     }
     if (c.sequence == ESequence::FileLoad) {
         Soak::RandomEdits(m, rng);
@@ -97,31 +102,42 @@ TEST_P(UnplugTest, HangUpMidSequenceClosesTheLinkAndKeepsTheModelConsistent) {
     faults.nHangUpAfter = c.nHangUpAfter;
     m_Sim.SetFaults(faults);
     int bSent = 1;
-    if (c.sequence == ESequence::Load)
+    if (c.sequence == ESequence::AtRest)
+        m_Sim.HangUp();
+    else if (c.sequence == ESequence::Load)
         m_Core.m_Link.ConnectDevice(m_nPort, 0);
     else if (c.sequence == ESequence::Store)
         m_Core.OnCommand(ID_STORE_PRESET_1 + nMemory);
     else
         bSent = m_Core.m_Writer.SendDDXProc(m.m_nCurPreset);
+    // Nobody reports the removal: the link's own hang-up is the notification.
     Settle();
 
     ASSERT_TRUE(m_Sim.IsHungUp());
-    EXPECT_EQ(m_Core.m_Protocol.IsHungUp(), 1);
+    if (c.sequence == ESequence::Load || c.sequence == ESequence::Store)
+        EXPECT_THAT(m_Host.Messages(), ElementsAre(TEXT_COMM_ERROR));
+    else
+        EXPECT_THAT(m_Host.Messages(), IsEmpty()); // at rest, or the write-all timer: nothing to say
     if (c.sequence == ESequence::FileLoad) {
         EXPECT_EQ(bSent, 0);
-        EXPECT_THAT(m_Host.Messages(), IsEmpty()); // the write-all timer reports nothing
-    } else {
-        EXPECT_THAT(m_Host.Messages(), ElementsAre(TEXT_COMM_ERROR));
     }
-
-    // The removal reaches the editor as the frame would deliver it: the link closes.
-    m_Core.m_Link.OnDeviceDisconnect(m_nPort);
-    Settle();
     EXPECT_EQ(m_Core.m_Protocol.IsOpen(), 0);
     EXPECT_EQ(m.m_bConnected, 0);
     EXPECT_EQ(m.m_bMouseLbtnEventBlock, 0);
     EXPECT_EQ(m.m_bPresetLoading, 0);
     EXPECT_EQ(m.m_bPresetSaving, 0);
+    EXPECT_EQ(m_Host.SaveDialogs(), 1); // the settings on screen can be kept
+
+    // The removal reported again (udev after the hang-up) finds nothing left to do.
+    m_Core.OnMessage(WM_DEVICE_DISCONNECT, 0, m_nPort);
+    Settle();
+    EXPECT_EQ(m_Host.SaveDialogs(), 1);
+    // The editor goes on offline: a recall without a link does nothing and says nothing.
+    const std::size_t nMessages = m_Host.Messages().size();
+    m_Core.OnCommand(ID_LOAD_PRESET_1 + 1);
+    Settle();
+    EXPECT_EQ(m_Host.Messages().size(), nMessages);
+    EXPECT_EQ(m.m_bMouseLbtnEventBlock, 0);
 
     // Whatever arrived before the hang-up came from the device; nothing else was taken or written.
     EXPECT_EQ(m_Host.CrcMismatches(), 0);
@@ -138,15 +154,15 @@ TEST_P(UnplugTest, HangUpMidSequenceClosesTheLinkAndKeepsTheModelConsistent) {
         EXPECT_THAT(Soak::Differences(Soak::ModelFields(m, bExpert), truth), IsEmpty());
     }
 
-    // Plugged in again, the device loads completely.
+    // Plugged in again at the same path: the arrival starts the search, which connects and loads.
     m_Sim.SetFaults({});
     ASSERT_TRUE(m_Sim.Start());
-    ZUtils::ClearExtraPorts();
-    m_nPort = ZUtils::RegisterExtraPort(m_Sim.PortPath());
-    m.m_Search.m_bSlaveFound[0] = 1; // as the search after the arrival would find it
-    const std::size_t nMessages = m_Host.Messages().size();
-    m_Core.m_Link.ConnectDevice(m_nPort, 0);
+    ASSERT_TRUE(m_Sim.MakeLink(m_szLink));
+    m_Core.OnMessage(WM_DEVICE_CONNECT, 0, 0);
+    m_Host.RunUntil([&] { return m.m_bConnected != 0; }, 20000);
     Settle();
+    EXPECT_EQ(m.m_bConnected, 1);
+    EXPECT_EQ(m.m_nComPort, m_nPort);
     EXPECT_EQ(m_Host.Messages().size(), nMessages);
     const Sim::SSimConfig now = m_Sim.Running();
     EXPECT_THAT(Soak::Differences(Soak::ModelFields(m, now.Easy_Expert != 0), Soak::SimFields(now)),
@@ -155,7 +171,8 @@ TEST_P(UnplugTest, HangUpMidSequenceClosesTheLinkAndKeepsTheModelConsistent) {
 
 // The load sends about 134 frames, a store or a file load about 130: early, middle and late.
 INSTANTIATE_TEST_SUITE_P(Sequences, UnplugTest,
-                         testing::Values(SUnplugCase{"LoadEarly", ESequence::Load, 3},
+                         testing::Values(SUnplugCase{"AtRest", ESequence::AtRest, 0},
+                                         SUnplugCase{"LoadEarly", ESequence::Load, 3},
                                          SUnplugCase{"LoadMiddle", ESequence::Load, 60},
                                          SUnplugCase{"LoadLast", ESequence::Load, 133},
                                          SUnplugCase{"StoreEarly", ESequence::Store, 4},
@@ -242,4 +259,31 @@ TEST(KillDuringSaveTest, TheFileIsTheOldOrTheNewOneNeverAMix) {
     std::filesystem::remove_all(dir);
     RecordProperty("old", nSeen[0]);
     RecordProperty("new", nSeen[1]);
+}
+
+TEST(TwoManagers, TheSecondSaysThePortIsInUse) {
+    Sim::CSimProcessor sim;
+    ASSERT_TRUE(sim.Start());
+    ZUtils::ClearExtraPorts();
+    ZUtils::RegisterExtraPort(sim.PortPath());
+    Soak::CCheckingHost firstHost, secondHost;
+    firstHost.SetQuiet(true);
+    secondHost.SetQuiet(true);
+    CEditorCore first(firstHost), second(secondHost);
+    firstHost.Attach(&first);
+    secondHost.Attach(&second);
+    first.m_Model.WriteStartupDefaults();
+    second.m_Model.WriteStartupDefaults();
+    first.m_Link.StartDeviceSearch();
+    ASSERT_TRUE(firstHost.RunUntil([&] { return first.m_Model.m_bConnected != 0; }, 20000));
+
+    second.m_Link.StartDeviceSearch();
+    secondHost.RunUntil([&] { return !secondHost.Messages().empty(); }, 20000);
+    EXPECT_EQ(second.m_Model.m_bConnected, 0);
+    ASSERT_EQ(secondHost.Messages().size(), 1u);
+    EXPECT_THAT(secondHost.Messages()[0],
+                testing::HasSubstr("The serial port " + sim.PortPath() + " is in use by another program"));
+    EXPECT_EQ(first.m_Model.m_bConnected, 1);
+    first.m_Protocol.Close();
+    ZUtils::ClearExtraPorts();
 }

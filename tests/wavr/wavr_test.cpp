@@ -3,6 +3,9 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTest>
+#include <QTimer>
+#include <QDialog>
+#include <cstdio>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -173,6 +176,74 @@ TEST(ManagerWindow, ConnectsShowsTheProcessorsValuesAndTakesClicks) {
     EXPECT_EQ(sim.CurrentPreset(), 1);
     EXPECT_TRUE(frame.IsChecked(32772) || WaitUntil([&] { return frame.IsChecked(32772); }, 2000));
     frame.hide();
+}
+
+TEST(Hotplug, PortPathsAppearingAndGoingAwayArriveAndGo) {
+    const std::string path = testing::TempDir() + "watched-port-" + std::to_string(QCoreApplication::applicationPid());
+    std::remove(path.c_str());
+    ZUtils::ClearExtraPorts();
+    const int nCom = ZUtils::RegisterExtraPort(path);
+    CPortPathWatch watch;
+    using Changes = CPortPathWatch::CChanges;
+    EXPECT_EQ(watch.Look(), Changes{}); // the first look reports nothing: it is how things are
+    EXPECT_EQ(watch.Look(), Changes{});
+    std::fclose(std::fopen(path.c_str(), "w"));
+    EXPECT_EQ(watch.Look(), (Changes{{EPortChange::Arrived, nCom}}));
+    EXPECT_EQ(watch.Look(), Changes{});
+    std::remove(path.c_str());
+    EXPECT_EQ(watch.Look(), (Changes{{EPortChange::Removed, nCom}}));
+    EXPECT_EQ(watch.Look(), Changes{});
+    // Gone and back between two looks: a new device at the same path.
+    std::fclose(std::fopen(path.c_str(), "w"));
+    EXPECT_EQ(watch.Look(), (Changes{{EPortChange::Arrived, nCom}}));
+    std::remove(path.c_str());
+    std::fclose(std::fopen(path.c_str(), "w"));
+    EXPECT_EQ(watch.Look(), (Changes{{EPortChange::Removed, nCom}, {EPortChange::Arrived, nCom}}));
+    std::remove(path.c_str());
+    ZUtils::ClearExtraPorts();
+}
+
+// The manager started with --port before the processor exists; the processor appears, goes away
+// (the line hangs up) and comes back at the same path.
+TEST(ManagerWindow, FollowsTheProcessorAtAGivenPortThroughUnplugAndReplug) {
+    const std::string link = testing::TempDir() + "replug-port-" + std::to_string(QCoreApplication::applicationPid());
+    std::remove(link.c_str());
+    ZUtils::ClearExtraPorts();
+    ZUtils::RegisterExtraPort(link);
+    InitSkinResources();
+    auto* pView = new CWAVRView;
+    CMainFrame frame(pView);
+    frame.show();
+    pView->Start();
+    CSettingsModel& m = pView->Core().m_Model;
+    // The save-as dialog offered on removal is answered "cancel".
+    int nDialogs = 0;
+    QTimer dismiss;
+    QObject::connect(&dismiss, &QTimer::timeout, [&] {
+        if (auto* pDialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            ++nDialogs;
+            pDialog->reject();
+        }
+    });
+    dismiss.start(50);
+    WaitUntil([] { return false; }, 500);
+    EXPECT_EQ(m.m_bConnected, 0);
+
+    Sim::CSimProcessor sim;
+    for (int nPlug = 0; nPlug < 2; ++nPlug) {
+        ASSERT_TRUE(sim.Start());
+        ASSERT_TRUE(sim.MakeLink(link));
+        ASSERT_TRUE(WaitUntil([&] { return m.m_bConnected != 0; }, 20000)) << "plug " << nPlug;
+        WaitUntil([] { return false; }, 300);
+        EXPECT_EQ(m.m_nMainVolume, sim.Running().nMainVolume);
+        sim.HangUp();
+        ASSERT_TRUE(WaitUntil([&] { return m.m_bConnected == 0 && nDialogs == nPlug + 1; }, 5000));
+        EXPECT_EQ(pView->Core().m_Protocol.IsOpen(), 0);
+    }
+    WaitUntil([] { return false; }, 1500); // the path's removal seen as well: still one dialog each
+    EXPECT_EQ(nDialogs, 2);
+    frame.hide();
+    ZUtils::ClearExtraPorts();
 }
 
 TEST(Dialogs, ConfirmationEndsOnlyWithItsButtons) {
