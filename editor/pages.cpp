@@ -149,6 +149,7 @@ void CPages::ShowStandardConfigPage() {
     if (m.m_nPage == PAGE_STANDARD) m_Core.m_Form.SetToggle(ctl::MODE_SWITCH, 0);
     if (!EnterPage(PAGE_STANDARD, ctl::TAB_CONFIG)) return;
     m_Core.m_IoConfig.UpdateConfigInput2Output(m.m_nDSPInput, m.m_nDSPOutput[m.m_nDSPInput]);
+    m_Core.m_IoConfig.RefreshInputKindButtons(); // lit from the model, also before anything is loaded
 }
 
 void CPages::ShowExpertConfigPage() {
