@@ -568,6 +568,15 @@ TEST(WindowTruth, Pictures) {
     w.Click(ctl::ARCH_FIRST + ARCH_21);
     w.Click(ctl::MODE_SWITCH);
     Keep(w, "expert.png");
+    w.Click(ctl::TAB_XOVER);
+    w.Click(ctl::XOVER_BP);
+    w.Type(ctl::HP_FREQ_BOX, "16000");
+    w.Type(ctl::LP_FREQ_BOX, "20000");
+    Keep(w, "crossover.png");
+    w.Click(ctl::TAB_DELAY);
+    w.Type(ctl::DELAY_MS_BOX, "170.65");
+    Keep(w, "time.png");
+    w.Click(ctl::TAB_CONFIG);
     w.Click(ctl::HELP);
     QTest::mouseMove(w.Control<CSkinCtrl>(2075), QPoint(5, 5));
     Settle(50);
