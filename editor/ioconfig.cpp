@@ -61,6 +61,13 @@ void CIoConfig::ApplySelectorStates(int nColumn) {
         m_Core.m_Form.SetState(s.nId, s.nState);
 }
 
+void CIoConfig::ShowAllSelectors() {
+    for (int c = 0; c < MLB8_CHANNELS; ++c)
+        ShowChannelControls(c, true);
+    for (int g = 0; g < kPairs; ++g)
+        ShowPairControls(g, true);
+}
+
 double CIoConfig::ParseVolts(const std::string& text) {
     return ParseBoxDouble(text);
 }
@@ -117,23 +124,14 @@ void CIoConfig::ShowPairControls(int nPair, bool bVisible) {
     m_Core.m_Form.Show(IDC_PAIR_SOLO + nPair, bVisible);
 }
 
-void CIoConfig::UpdateConfigInput2Output(int nKind, int nArch) {
-    TRACE("\r\n UpdateConfigInput2Output nDSPInput[%d] nDSPOutput[%d] ", nKind, nArch);
-    if (!InRange(nKind, 0, MLB8_INPUT_KINDS) || !InRange(nArch, 0, MLB8_ARCHITECTURES)) return;
-    CFormState& form = m_Core.m_Form;
+void CIoConfig::ShowArchitectureSelectors(int nKind, int nArch) {
     for (int c = 0; c < MLB8_CHANNELS; ++c)
         ShowChannelControls(c, true);
     for (int g = 0; g < kPairs; ++g)
         ShowPairControls(g, true);
-    if (nArch == ARCH_51) form.Show(IDC_PAIR_SELECT + 3, false); // channels 7 and 8 are not a pair in 5.1
-    for (int a = 0; a < MLB8_ARCHITECTURES; ++a) {
-        form.Show(IDC_ARCHITECTURE + a, true);
-        form.SetToggle(IDC_ARCHITECTURE + a, 0);
-    }
-    if (nKind == INPUT_51_WIRED) {
-        for (int a = 0; a < ARCH_51; ++a)
-            form.Show(IDC_ARCHITECTURE + a, false);
-    } else if (nArch == ARCH_2WAY_SUB || nArch == ARCH_41) {
+    if (nArch == ARCH_51) m_Core.m_Form.Show(IDC_PAIR_SELECT + 3, false); // 7 and 8 are no pair in 5.1
+    if (nKind == INPUT_51_WIRED) return;
+    if (nArch == ARCH_2WAY_SUB || nArch == ARCH_41) {
         ShowChannelControls(4, false);
         ShowChannelControls(5, false);
         ShowPairControls(2, false);
@@ -143,6 +141,34 @@ void CIoConfig::UpdateConfigInput2Output(int nKind, int nArch) {
         ShowPairControls(1, false);
         ShowPairControls(2, false);
     }
+}
+
+void CIoConfig::ShowModeSelectors() {
+    CSettingsModel& m = m_Core.m_Model;
+    if (m.m_bEasyExp) {
+        ShowAllSelectors();
+        ApplySelectorStates(SELECTOR_EXPERT);
+        return;
+    }
+    const int nKind = std::clamp(m.m_nDSPInput, 0, MLB8_INPUT_KINDS - 1);
+    const int nArch = m.m_nDSPOutput[nKind];
+    if (!InRange(nArch, 0, MLB8_ARCHITECTURES)) return;
+    ShowArchitectureSelectors(nKind, nArch);
+    ApplySelectorStates(nArch);
+}
+
+void CIoConfig::UpdateConfigInput2Output(int nKind, int nArch) {
+    TRACE("\r\n UpdateConfigInput2Output nDSPInput[%d] nDSPOutput[%d] ", nKind, nArch);
+    if (!InRange(nKind, 0, MLB8_INPUT_KINDS) || !InRange(nArch, 0, MLB8_ARCHITECTURES)) return;
+    CFormState& form = m_Core.m_Form;
+    ShowArchitectureSelectors(nKind, nArch);
+    for (int a = 0; a < MLB8_ARCHITECTURES; ++a) {
+        form.Show(IDC_ARCHITECTURE + a, true);
+        form.SetToggle(IDC_ARCHITECTURE + a, 0);
+    }
+    if (nKind == INPUT_51_WIRED)
+        for (int a = 0; a < ARCH_51; ++a)
+            form.Show(IDC_ARCHITECTURE + a, false);
     form.SetToggle(IDC_ARCHITECTURE + nArch, 1);
 }
 

@@ -96,6 +96,11 @@ public:
     // any other column gives state 0 everywhere.
     static std::array<SSelectorState, SELECTOR_BUTTONS> SelectorStates(int nColumn);
     void ApplySelectorStates(int nColumn);
+    // The expert routing may feed any output: every channel and pair can be selected.
+    void ShowAllSelectors();
+    // The channel and pair selectors of the current mode: all of them in expert mode, those of the
+    // architecture in standard mode; with their image states.
+    void ShowModeSelectors();
 
     // Typed volts to a sensitivity index: clamped to the table, then the smallest entry not below it.
     static int SensitivityFromVolts(double fVolts, int bHighTable);
@@ -122,6 +127,7 @@ private:
     void RefreshSelection();
     // Ends an active solo: the real mutes go to the processor and the solo display is cleared.
     void EndSolo();
+    void ShowArchitectureSelectors(int nKind, int nArch);
     void ShowChannelControls(int nChannel, bool bVisible);
     void ShowPairControls(int nPair, bool bVisible);
 

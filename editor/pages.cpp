@@ -77,6 +77,9 @@ void CPages::ShowPageControls(int nPage) {
     case PAGE_EXPERT:
         f.Show(ctl::MODE_SWITCH, true);
         f.SetToggle(2346, m.m_bExpertConfigInputHighLow);
+        for (int id = CIoConfig::IDC_EXP_INPUT; id < CIoConfig::IDC_EXP_INPUT + 3; ++id)
+            f.Show(id, true);
+        m_Core.m_IoConfig.ShowAllSelectors();
         m_Core.m_IoConfig.ApplySelectorStates(CIoConfig::SELECTOR_EXPERT);
         m_Core.m_IoConfig.SelectExpertInput(-1);
         m_Core.m_IoConfig.ToggleRoute(-1);
@@ -117,7 +120,8 @@ void CPages::ForcePair() {
     if (m.m_bPair) return;
     m.m_nChannel = static_cast<std::uint8_t>(m.m_nChannel & ~1);
     m.m_bPair = 1;
-    m_Core.m_Selection.RefreshChannelButtons();
+    // The whole selection display: buttons, and the level, phase and mutes of the new pair base.
+    m_Core.m_Selection.SelectChannel(-1);
 }
 
 bool CPages::EnterPage(int nPage, int nTab) {
@@ -145,6 +149,7 @@ void CPages::ShowStandardConfigPage() {
     if (m.m_nPage == PAGE_STANDARD) m_Core.m_Form.SetToggle(ctl::MODE_SWITCH, 0);
     if (!EnterPage(PAGE_STANDARD, ctl::TAB_CONFIG)) return;
     m_Core.m_IoConfig.UpdateConfigInput2Output(m.m_nDSPInput, m.m_nDSPOutput[m.m_nDSPInput]);
+    m_Core.m_IoConfig.RefreshInputKindButtons(); // lit from the model, also before anything is loaded
 }
 
 void CPages::ShowExpertConfigPage() {

@@ -309,7 +309,8 @@ void CReplyHandler::OnGraphTimer() {
     CSettingsModel& m = m_Core.m_Model;
     m.m_bGraphTimerArmed = 0;
     m_Core.m_Host.KillTimer(TIMER_GRAPH);
+    // The whole redraw: the partner's curve on a cleared background, the selected channel over it.
     const int ch = m.m_nChannel;
-    m.m_Lib.CalcChannelResponse(m.m_bEqEnable[ch], ch, m.m_bXoverEnable[ch]);
+    m_Core.m_Filters.UpdateResponseGraph(m.m_bEqEnable[ch], ch, m.m_bXoverEnable[ch]);
     m_Core.m_Host.Repaint(AREA_GRAPH);
 }

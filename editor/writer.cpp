@@ -130,6 +130,8 @@ int CSettingsWriter::SendControlValue(int nCtrlId) {
     }
     if (nCtrlId == 2043) return 1;
     if (nCtrlId >= 2220 && nCtrlId <= 2249) {
+        // A gain or bandwidth step may have switched the equalizer on: the flag goes before the band.
+        if (nCtrlId >= 2230) SendSetEqFlag(1, ch, m.m_bEqEnable[ch], m.m_bPair);
         SendSetFilterCoef(1, ch, (nCtrlId - 2220) % 10, m.m_bPair);
         return 1;
     }
@@ -305,8 +307,7 @@ void CSettingsWriter::OnSendAll() {
     const int bSent = SendDDXProc(m_Core.m_Model.m_nCurPreset);
     host.HideBusy();
     // With a processor connected, a write that stopped half-way is said, not passed over in silence.
-    if (!bSent && m_Core.m_Protocol.IsOpen())
-        host.MessageBox(TEXT_COMM_ERROR);
+    if (!bSent && m_Core.m_Protocol.IsOpen()) host.MessageBox(TEXT_COMM_ERROR);
     host.PostToFrame(WM_MARK_LOAD, 4);
     host.KillTimer(TIMER_ID_UNLOCK_MOUSE);
     host.SetTimer(TIMER_ID_UNLOCK_MOUSE, UNLOCK_MOUSE_MS);

@@ -42,6 +42,13 @@ void CSkinButtonBase::paintEvent(QPaintEvent*) {
     p.drawText(rect(), Qt::AlignCenter | Qt::TextSingleLine, m_strText);
 }
 
+int CSkinButtonBase::TakeClickToggle() {
+    if (m_ClickToggles.empty()) return m_bToggleOn;
+    const int bToggle = m_ClickToggles.front();
+    m_ClickToggles.pop_front();
+    return bToggle;
+}
+
 void CSkinButtonBase::mousePressEvent(QMouseEvent* pEvent) {
     if (pEvent->button() != Qt::LeftButton) return CSkinCtrl::mousePressEvent(pEvent);
     Post(WM_SKIN_BTN_DOWN, 0);
@@ -65,6 +72,7 @@ void CSkinButtonBase::mouseReleaseEvent(QMouseEvent* pEvent) {
     ReleaseCapture();
     m_bPressed = 0;
     if (FlipsOnRelease()) m_bToggleOn = !m_bToggleOn;
+    if (m_ClickToggles.size() < kMaxQueuedClicks) m_ClickToggles.push_back(m_bToggleOn);
     update();
     Post(WM_SKIN_BTN_UP, 0);
     m_pTimer->Kill();

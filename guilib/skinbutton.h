@@ -4,6 +4,8 @@
 // flips on every release.
 #pragma once
 
+#include <deque>
+
 #include <QString>
 #include <array>
 #include <memory>
@@ -16,12 +18,16 @@ public:
     static constexpr int TIMER_ID_REPEAT = 1;
     static constexpr int REPEAT_FIRST_MS = 300;
     static constexpr int REPEAT_NEXT_MS = 50;
+    static constexpr std::size_t kMaxQueuedClicks = 16;
 
     explicit CSkinButtonBase(QWidget* pParent = nullptr);
     ~CSkinButtonBase() override;
 
     void SetToggle(bool b) { m_bToggleOn = b ? 1 : 0; }
     int GetToggle() const { return m_bToggleOn; }
+    // The toggle state a click left, oldest first; the parent takes one per release notification
+    // (the state may be set again before the notification arrives). Without one, the current state.
+    int TakeClickToggle();
     void SetText(const char* pszText) {
         if (pszText) m_strText = QString::fromUtf8(pszText);
     }
@@ -49,6 +55,7 @@ protected:
     void focusOutEvent(QFocusEvent* pEvent) override;
 
     int m_bToggleOn = 0;
+    std::deque<int> m_ClickToggles;
     QString m_strText;
     int m_bDestroying = 0;
     int m_bPressed = 0;

@@ -27,6 +27,14 @@ namespace {
 
 using namespace SkinLayout;
 
+constexpr int kEditPixelSize = 12; // the skin's text size
+constexpr int kEditMinPixelSize = 7;
+constexpr int kLineEditMargin = 2; // the line edit's own space left and right of the text
+constexpr int kHelpBrokenMinPixelSize = 10;
+constexpr int kHelpMinPixelSize = 8;
+// How long a released arrow key waits for the press that would make it an auto-repeat.
+constexpr int kReleaseGraceMs = 60;
+
 // Speaker pictures of the standard page per architecture: channel, normal image, x, y (the phase-
 // inverted look is the next image).
 struct SSpeaker {
@@ -103,20 +111,59 @@ CViewEdit::CViewEdit(CWAVRView* pView, int nId) : QLineEdit(pView), m_pView(pVie
     setFrame(false);
     setStyleSheet("QLineEdit { color: #ffffff; background: rgb(37, 37, 37); border: none; }");
     setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    setTextMargins(0, 0, 0, 0);
     QFont f = font();
-    f.setPixelSize(12);
+    f.setPixelSize(kEditPixelSize);
     setFont(f);
     connect(this, &QLineEdit::textEdited, this,
             [this](const QString& text) { m_pView->OnEditTextEdited(m_nId, text); });
+    connect(this, &QLineEdit::textChanged, this, [this] { FitFont(); });
+}
+
+int CViewEdit::FittingPixelSize(const QFont& font, const QString& text, const QSize& room) {
+    QFont f = font;
+    int nSize = kEditPixelSize;
+    for (; nSize > kEditMinPixelSize; --nSize) {
+        f.setPixelSize(nSize);
+        const QFontMetrics fm(f);
+        if (fm.horizontalAdvance(text) <= room.width() && fm.height() <= room.height() + 2) break;
+    }
+    return nSize;
+}
+
+void CViewEdit::FitFont() {
+    // The box keeps its skin rectangle: a long value gets a smaller font instead of scrolling away.
+    const QSize room(width() - 2 * kLineEditMargin - 1, height());
+    const int nSize = FittingPixelSize(font(), text(), room);
+    if (font().pixelSize() == nSize) return;
+    QFont f = font();
+    f.setPixelSize(nSize);
+    setFont(f);
+}
+
+void CViewEdit::resizeEvent(QResizeEvent* pEvent) {
+    QLineEdit::resizeEvent(pEvent);
+    FitFont();
 }
 
 void CViewEdit::keyPressEvent(QKeyEvent* pEvent) {
-    if (m_pView->OnEditKey(m_nId, pEvent->key(), true)) return;
+    const int nKey = pEvent->key();
+    if (nKey == Qt::Key_Up || nKey == Qt::Key_Down) {
+        if (m_pView->OnEditArrow(m_nId, nKey, true, pEvent->isAutoRepeat())) return;
+    } else {
+        m_pView->FlushKeyRelease();
+        if (m_pView->OnEditKey(m_nId, nKey, true)) return;
+    }
     QLineEdit::keyPressEvent(pEvent);
 }
 
 void CViewEdit::keyReleaseEvent(QKeyEvent* pEvent) {
-    if (!pEvent->isAutoRepeat() && m_pView->OnEditKey(m_nId, pEvent->key(), false)) return;
+    const int nKey = pEvent->key();
+    if (nKey == Qt::Key_Up || nKey == Qt::Key_Down) {
+        if (m_pView->OnEditArrow(m_nId, nKey, false, pEvent->isAutoRepeat())) return;
+    } else if (!pEvent->isAutoRepeat() && m_pView->OnEditKey(m_nId, nKey, false)) {
+        return;
+    }
     QLineEdit::keyReleaseEvent(pEvent);
 }
 
@@ -129,6 +176,32 @@ void CViewEdit::wheelEvent(QWheelEvent* pEvent) {
 void CViewEdit::enterEvent(QEnterEvent* pEvent) {
     m_pView->OnEditHover(m_nId);
     QLineEdit::enterEvent(pEvent);
+}
+
+int HelpTextPixelSize(const QString& text, const QSize& room, QString* pLaidOut) {
+    // The text's own line breaks first; when they leave no readable size, the text flows freely.
+    QString broken = text;
+    broken.replace("\r\n", "\n");
+    QString flowing = broken;
+    flowing.replace('\n', ' ');
+    flowing = flowing.simplified();
+    QFont f;
+    const QString candidates[2] = {broken, flowing};
+    for (int i = 0; i < 2; ++i) {
+        const QString& candidate = candidates[i];
+        const int nMin = i == 0 ? kHelpBrokenMinPixelSize : kHelpMinPixelSize;
+        for (int nSize = kEditPixelSize; nSize >= nMin; --nSize) {
+            f.setPixelSize(nSize);
+            const QRect need = QFontMetrics(f).boundingRect(QRect(QPoint(0, 0), room),
+                                                            Qt::TextWordWrap | Qt::AlignLeft, candidate);
+            if (need.width() <= room.width() && need.height() <= room.height()) {
+                if (pLaidOut) *pLaidOut = candidate;
+                return nSize;
+            }
+        }
+    }
+    if (pLaidOut) *pLaidOut = flowing;
+    return kHelpMinPixelSize;
 }
 
 // ---- the view ----
@@ -150,6 +223,7 @@ CWAVRView::~CWAVRView() {
 void CWAVRView::Start() {
     m_Core.Start(false);
     SyncFromForm();
+    setFocus(Qt::OtherFocusReason); // no box takes stray typing before the user picks one
     // The probes block this thread for seconds: the window is painted first.
     QTimer::singleShot(50, this, [this] {
         m_Core.m_Link.StartDeviceSearch();
@@ -172,11 +246,12 @@ bool CWAVRView::event(QEvent* pEvent) {
     }
     if (pEvent->type() == CCtrlNotifyEvent::EventType()) {
         auto* p = static_cast<CCtrlNotifyEvent*>(pEvent);
-        // A toggle button has flipped itself on release: the core reads the state after the click.
+        // A toggle button has flipped itself on release: the core reads the state the click left
+        // (a refresh between the click and this notification may have set the button again).
         if (p->Message() == WM_SKIN_BTN_UP)
             if (auto* pButton =
                     As<CSkinButtonBase>(m_Controls.count(p->CtrlId()) ? m_Controls[p->CtrlId()] : nullptr))
-                m_Core.m_Form.SetToggle(p->CtrlId(), pButton->GetToggle());
+                m_Core.m_Form.SetToggle(p->CtrlId(), pButton->TakeClickToggle());
         Deliver(p->Message(), static_cast<std::uintptr_t>(p->CtrlId()), p->Value());
         return true;
     }
@@ -230,7 +305,39 @@ bool CWAVRView::OnEditKey(int nId, int nKey, bool bPress) {
     return bConsumed;
 }
 
+bool CWAVRView::OnEditArrow(int nId, int nKey, bool bPress, bool bAutoRepeat) {
+    if (bPress) {
+        // A press right after a release of the same key in the same box: the release was a repeat.
+        if (m_nReleaseKey == nKey && m_nReleaseId == nId)
+            m_pReleaseTimer->stop();
+        else
+            FlushKeyRelease();
+        m_nReleaseKey = m_nReleaseId = 0;
+        return OnEditKey(nId, nKey, true);
+    }
+    if (bAutoRepeat) return true; // marked repeats commit nothing
+    FlushKeyRelease();
+    if (!m_pReleaseTimer) {
+        m_pReleaseTimer = new QTimer(this);
+        m_pReleaseTimer->setSingleShot(true);
+        QObject::connect(m_pReleaseTimer, &QTimer::timeout, this, [this] { FlushKeyRelease(); });
+    }
+    m_nReleaseKey = nKey;
+    m_nReleaseId = nId;
+    m_pReleaseTimer->start(kReleaseGraceMs);
+    return true;
+}
+
+void CWAVRView::FlushKeyRelease() {
+    if (!m_nReleaseKey) return;
+    const int nKey = m_nReleaseKey, nId = m_nReleaseId;
+    m_nReleaseKey = m_nReleaseId = 0;
+    if (m_pReleaseTimer) m_pReleaseTimer->stop();
+    OnEditKey(nId, nKey, false);
+}
+
 void CWAVRView::OnEditWheel(int nId, int nDelta) {
+    FlushKeyRelease();
     m_Core.m_Dispatch.OnMouseWheel(nDelta, nId, true);
     SyncFromForm();
 }
@@ -250,7 +357,12 @@ void CWAVRView::SyncFromForm() {
         auto it = m_Controls.find(nId);
         if (it == m_Controls.end()) continue;
         QWidget* pWidget = it->second;
-        if (pWidget->isVisible() != state.bVisible) pWidget->setVisible(state.bVisible);
+        if (pWidget->isVisible() != state.bVisible) {
+            // Hiding the focused control would hand the focus on along the chain, to the first box
+            // (the master level) with its text selected: the view keeps it instead.
+            if (!state.bVisible && pWidget->hasFocus()) setFocus(Qt::OtherFocusReason);
+            pWidget->setVisible(state.bVisible);
+        }
         if (auto* pEdit = As<CViewEdit>(pWidget)) {
             const QString text = QString::fromStdString(state.text);
             if (pEdit->text() != text) pEdit->setText(text);
@@ -262,7 +374,8 @@ void CWAVRView::SyncFromForm() {
             pButton->SetToggle(state.bToggle);
             pButton->update();
         } else if (auto* pSlider = As<CGdiSlider>(pWidget)) {
-            if (!pSlider->IsDragging() && pSlider->GetStoredPos() != state.nPos) pSlider->SetPos(state.nPos);
+            // Compared as values: an inverted slider stores the mirror of its value.
+            if (!pSlider->IsDragging() && pSlider->GetPos() != state.nPos) pSlider->SetPos(state.nPos);
         } else if (auto* pKnob = As<CGdiRotary>(pWidget)) {
             if (!pKnob->IsDragging() && pKnob->GetPos() != state.nPos) pKnob->SetPos(state.nPos);
         } else if (auto* pIcon = As<CGdiActiveSlider>(pWidget)) {
@@ -342,12 +455,14 @@ void CWAVRView::paintEvent(QPaintEvent*) {
     p.drawPixmap(0, 0, StaticLayer(m_Core.m_Model.m_nPage, m_Core.m_Model.m_bEasyExp != 0));
     PaintPage(p);
     if (const char* pszHelp = m_Core.m_Help.CurrentText()) {
-        p.setPen(QColor(0xFA, 0xFA, 0xFA));
+        // The whole text in the area: the font shrinks as far as needed.
+        const QRect area(HELP_TEXT.x + 2, HELP_TEXT.y + 1, HELP_TEXT.w - 4, HELP_TEXT.h - 2);
+        QString laidOut;
         QFont font = p.font();
-        font.setPixelSize(12);
+        font.setPixelSize(HelpTextPixelSize(QString::fromUtf8(pszHelp), area.size(), &laidOut));
         p.setFont(font);
-        p.drawText(QRect(HELP_TEXT.x + 6, HELP_TEXT.y + 4, HELP_TEXT.w - 12, HELP_TEXT.h - 8),
-                   Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop, QString::fromUtf8(pszHelp));
+        p.setPen(QColor(0xFA, 0xFA, 0xFA));
+        p.drawText(area, Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop, laidOut);
     }
     DrawImage(p, m_Core.m_Model.m_bConnected ? SkinId::CONNECTED : SkinId::DISCONNECTED, INDICATOR.x,
               INDICATOR.y);

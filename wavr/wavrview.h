@@ -39,14 +39,18 @@ class CViewEdit : public QLineEdit {
 public:
     CViewEdit(CWAVRView* pView, int nId);
     int Id() const { return m_nId; }
+    // Largest pixel size, up to the skin's 12, at which the text fits the box whole.
+    static int FittingPixelSize(const QFont& font, const QString& text, const QSize& room);
 
 protected:
     void keyPressEvent(QKeyEvent* pEvent) override;
     void keyReleaseEvent(QKeyEvent* pEvent) override;
     void wheelEvent(QWheelEvent* pEvent) override;
     void enterEvent(QEnterEvent* pEvent) override;
+    void resizeEvent(QResizeEvent* pEvent) override;
 
 private:
+    void FitFont();
     CWAVRView* m_pView;
     int m_nId;
 };
@@ -94,6 +98,10 @@ public:
 
     // From the edit boxes.
     bool OnEditKey(int nId, int nKey, bool bPress);
+    // Up/Down from a box, with the event's auto-repeat mark; true when consumed.
+    bool OnEditArrow(int nId, int nKey, bool bPress, bool bAutoRepeat);
+    // Commits a key release that is still waiting to be told from an auto-repeat.
+    void FlushKeyRelease();
     void OnEditWheel(int nId, int nDelta);
     void OnEditTextEdited(int nId, const QString& text);
     void OnEditHover(int nId);
@@ -123,4 +131,11 @@ private:
     // per page and pixel ratio: a repaint then copies it instead of scaling every image again.
     std::map<int, QPixmap> m_StaticLayers;
     int m_nIconArch = -1; // architecture the standard speaker icons were loaded for
+    // A released arrow key commits only when no press of it follows at once (X auto-repeat).
+    QTimer* m_pReleaseTimer = nullptr;
+    int m_nReleaseKey = 0;
+    int m_nReleaseId = 0;
 };
+
+// Pixel size of the help text that shows the whole text inside its area.
+int HelpTextPixelSize(const QString& text, const QSize& room, QString* pLaidOut);

@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "comm/comnames.h"
@@ -377,4 +378,90 @@ TEST_F(GestureTest, EscapeAndTheInputLock) {
     m.m_nMainVolume = 10;
     m_Core.m_Dispatch.OnKeyDownMessage(CDispatch::KEY_UP, ctl::MAIN_LEVEL_BOX);
     EXPECT_EQ(m.m_nMainVolume, 11);
+}
+
+TEST_F(GestureTest, AnEqualizerEditRedrawsBothCurvesFiftyMillisecondsLater) {
+    CSettingsModel& m = m_Core.m_Model;
+    m_Core.m_Pages.ShowEqualizerPage(); // pair 1+2, both curves drawn once
+    m_Host.curves.clear();
+    Type(ctl::EQ_GAIN_BOX + 4, "9");
+    m_Host.Advance(50);
+    ASSERT_EQ(m_Host.curves.size(), 2u);
+    EXPECT_EQ(m_Host.curves[0].bClear, 1); // the partner on a cleared background
+    EXPECT_EQ(m_Host.curves[1].bClear, 0); // the selected channel over it
+    // The selected channel's curve now carries the +9 dB band; a fresh calculation agrees.
+    m.m_Lib.CalcChannelResponse(m.m_bEqEnable[0], 0, m.m_bXoverEnable[0]);
+    const std::vector<double> fresh(m.m_Lib.GetResponse(),
+                                    m.m_Lib.GetResponse() + m.m_Lib.GetResponseCount());
+    EXPECT_EQ(m_Host.curves[1].values, fresh);
+    EXPECT_GT(*std::max_element(fresh.begin(), fresh.end()), 8.0);
+}
+
+TEST_F(GestureTest, AWheelPauseSendsTheEqualizerFlagBeforeTheBand) {
+    Connect();
+    CSettingsModel& m = m_Core.m_Model;
+    m_Core.m_Pages.ShowEqualizerPage();
+    m.m_nChannel = 2;
+    m.m_bPair = 0;
+    ASSERT_EQ(m.m_bEqEnable[2], 0);
+    m_Core.m_Dispatch.OnMouseWheel(120, ctl::EQ_GAIN_BOX + 3, true);
+    m_Host.Advance(300);
+    EXPECT_EQ(m.m_bEqEnable[2], 1);
+    EXPECT_THAT(SentIds(), ElementsAre(VA_EQFLAG, VA_FILTER));
+    EXPECT_EQ(m_Sim.Running().bEqFlag[2], 1); // the processor's equalizer is on, like the window's
+    m_Sim.ClearReceivedFrames();
+    m_Core.m_Dispatch.OnMouseWheel(-120, ctl::EQ_FREQ_BOX + 3, true); // a frequency changes no flag
+    m_Host.Advance(300);
+    EXPECT_THAT(SentIds(), ElementsAre(VA_FILTER));
+}
+
+TEST_F(GestureTest, TheExpertPageOffersItsInputsAndEveryOutput) {
+    auto visible = [&](int id) { return m_Core.m_Form.Control(id).bVisible; };
+    m_Core.m_Pages.ShowStandardConfigPage();
+    Click(ctl::INPUT_KIND_FIRST + INPUT_4_WIRED);
+    Click(ctl::ARCH_FIRST + ARCH_21); // hides the selectors of channels 3 to 6
+    ASSERT_FALSE(visible(ctl::CHANNEL_FIRST + 2) || visible(ctl::PAIR_FIRST + 1));
+    Click(ctl::MODE_SWITCH);
+    ASSERT_EQ(m_Core.m_Model.m_nPage, CPages::PAGE_EXPERT);
+    auto everySelector = [&] {
+        for (int c = 0; c < MLB8_CHANNELS; ++c)
+            for (int id : {ctl::CHANNEL_FIRST + c, ctl::MUTE_FIRST + c, ctl::SOLO_FIRST + c})
+                if (!visible(id)) return id;
+        for (int g = 0; g < MLB8_CHANNELS / 2; ++g)
+            for (int id : {ctl::PAIR_FIRST + g, ctl::PAIR_MUTE_FIRST + g, ctl::PAIR_SOLO_FIRST + g})
+                if (!visible(id)) return id;
+        return 0;
+    };
+    EXPECT_TRUE(visible(2172) && visible(2173) && visible(2174)); // MAIN, AUX, OPT
+    EXPECT_EQ(everySelector(), 0);
+    for (int nTab : {ctl::TAB_EQ, ctl::TAB_XOVER}) { // the expert mode's outputs stay selectable
+        Click(nTab);
+        EXPECT_EQ(everySelector(), 0) << nTab;
+    }
+    Click(ctl::TAB_XOVER + 1);
+    EXPECT_FALSE(visible(2172));
+    m_Core.m_Pages.ShowStandardConfigPage(); // the standard architecture hides them again
+    EXPECT_FALSE(visible(ctl::CHANNEL_FIRST + 2) || visible(ctl::PAIR_FIRST + 1));
+    EXPECT_FALSE(visible(2172));
+}
+
+// Found by the window's fresh-render rule: the forced pair showed the single channel's level, phase
+// and mutes under the pair's buttons.
+TEST_F(GestureTest, AForcedPairShowsThePairBasesValues) {
+    CSettingsModel& m = m_Core.m_Model;
+    m_Core.m_Pages.ShowTimeAlignmentPage();
+    m.m_nVolume[2] = 100; // -14.0 dB
+    m.m_nVolume[3] = 128; //   0.0 dB
+    m.m_bPhase[3] = 1;
+    Click(ctl::CHANNEL_FIRST + 3); // single Out 4
+    ASSERT_EQ(m_Core.m_Form.Text(ctl::CHANNEL_LEVEL_BOX), "0.0");
+    for (int nTab : {ctl::TAB_EQ, ctl::TAB_XOVER, ctl::TAB_CONFIG}) {
+        Click(ctl::TAB_DELAY);
+        Click(ctl::CHANNEL_FIRST + 3);
+        Click(nTab); // the pair Out 3+4
+        EXPECT_EQ(m.m_nChannel, 2) << nTab;
+        EXPECT_EQ(m_Core.m_Form.Text(ctl::CHANNEL_LEVEL_BOX), "-14.0") << nTab;
+        EXPECT_EQ(m_Core.m_Form.Control(ctl::CHANNEL_KNOB).nPos, 100) << nTab;
+        EXPECT_EQ(m_Core.m_Form.Control(ctl::PHASE).bToggle, 0) << nTab;
+    }
 }

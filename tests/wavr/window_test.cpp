@@ -1,0 +1,584 @@
+// The window tells the truth: after any gesture the main view shows exactly what a window freshly
+// opened on the same model shows, and keys, focus and texts behave as a user expects.
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QRegularExpression>
+#include <QTest>
+#include <QWheelEvent>
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <string>
+
+#include "comm/comnames.h"
+#include "editor/controlids.h"
+#include "guilib/gdiactiveslider.h"
+#include "guilib/gdirotary.h"
+#include "guilib/gdislider.h"
+#include "guilib/skinbutton.h"
+#include "sim/simprocessor.h"
+#include "skin/skinlayout.h"
+#include "skin/skinmanifest.h"
+#include "wavr/wavrview.h"
+
+namespace {
+
+void Settle(int nMs) {
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < nMs)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+}
+
+// Everything a window shows of the model (the parameter store is copied record by record).
+void CopyModel(const CSettingsModel& a, CSettingsModel& b) {
+    auto copy = [](const auto& from, auto& to) { std::memcpy(&to, &from, sizeof to); };
+    b.m_nCurPreset = a.m_nCurPreset;
+    b.m_nPage = a.m_nPage;
+    b.m_nChannel = a.m_nChannel;
+    b.m_bPair = a.m_bPair;
+    b.m_nSoloMask = a.m_nSoloMask;
+    b.m_nMainVolume = a.m_nMainVolume;
+    copy(a.m_nVolume, b.m_nVolume);
+    copy(a.m_bPhase, b.m_bPhase);
+    copy(a.m_bMute, b.m_bMute);
+    b.m_bEasyExp = a.m_bEasyExp;
+    b.m_nDSPInput = a.m_nDSPInput;
+    b.m_nDSPExpInput = a.m_nDSPExpInput;
+    b.m_bEasyConfigInputHighLow = a.m_bEasyConfigInputHighLow;
+    b.m_bExpertConfigInputHighLow = a.m_bExpertConfigInputHighLow;
+    b.m_nEasyConfigInputSensitivity = a.m_nEasyConfigInputSensitivity;
+    copy(a.m_nInputSensitivityMain, b.m_nInputSensitivityMain);
+    copy(a.m_nInputSensitivityAux, b.m_nInputSensitivityAux);
+    b.m_nDSPInputChannel = a.m_nDSPInputChannel;
+    b.m_nDSPInputAuxChannel = a.m_nDSPInputAuxChannel;
+    copy(a.m_nDSPOutput, b.m_nDSPOutput);
+    copy(a.m_MapM, b.m_MapM);
+    copy(a.m_MapA, b.m_MapA);
+    copy(a.m_MapD, b.m_MapD);
+    copy(a.m_bEqEnable, b.m_bEqEnable);
+    copy(a.m_bXoverEnable, b.m_bXoverEnable);
+    copy(a.m_nXoverType, b.m_nXoverType);
+    copy(a.m_nDelay, b.m_nDelay);
+    copy(a.m_fDelayMs, b.m_fDelayMs);
+    b.m_bConnected = a.m_bConnected;
+    for (std::uint8_t ch = 0; ch < CRev8001Lib::CHANNELS; ++ch) {
+        for (std::uint8_t n = 0; n < CRev8001Lib::EQ_BANDS; ++n)
+            b.m_Lib.SetEqCoef(ch, n, a.m_Lib.GetEqCoef(ch, n));
+        for (std::uint8_t n = 0; n < CRev8001Lib::XOVER_FILTERS; ++n)
+            b.m_Lib.SetXoverCoef(ch, n, a.m_Lib.GetXoverCoef(ch, n));
+        b.m_Lib.SetVeqCoef(ch, a.m_Lib.GetVeqCoef(ch));
+        b.m_Lib.SetEqFlag(ch, a.m_Lib.GetEqFlag(ch));
+        b.m_Lib.SetXoverFlag(ch, a.m_Lib.GetXoverFlag(ch));
+        b.m_Lib.SetVeqFlag(ch, a.m_Lib.GetVeqFlag(ch));
+    }
+}
+
+// A window on the start-up model, shown and active, without a device search.
+class CWindow {
+public:
+    CWindow() {
+        InitSkinResources();
+        m_pView = new CWAVRView;
+        m_pView->Core().Start(false);
+        m_pView->SyncFromForm();
+        m_pView->show();
+        Activate();
+    }
+    ~CWindow() { delete m_pView; }
+
+    CWAVRView& View() { return *m_pView; }
+    CEditorCore& Core() { return m_pView->Core(); }
+    CSettingsModel& Model() { return m_pView->Core().m_Model; }
+
+    void Activate() {
+        m_pView->activateWindow();
+        (void)QTest::qWaitForWindowActive(m_pView);
+    }
+
+    template <class T> T* Control(int nId) {
+        for (QWidget* p : m_pView->findChildren<QWidget*>())
+            if (auto* pCtrl = dynamic_cast<T*>(p); pCtrl && pCtrl->GetDlgCtrlID() == nId) return pCtrl;
+        return nullptr;
+    }
+    CViewEdit* Edit(int nId) {
+        for (CViewEdit* p : m_pView->findChildren<CViewEdit*>())
+            if (p->Id() == nId) return p;
+        return nullptr;
+    }
+
+    // Gestures as a user makes them.
+    void Click(int nId) {
+        CSkinButtonBase* p = Control<CSkinButtonBase>(nId);
+        ASSERT_NE(p, nullptr) << nId;
+        ASSERT_TRUE(p->isVisible()) << nId;
+        QTest::mouseClick(p, Qt::LeftButton, {}, QPoint(p->width() / 2, p->height() / 2));
+        Settle(30);
+    }
+    void Type(int nId, const char* pszText) {
+        CViewEdit* p = Edit(nId);
+        ASSERT_NE(p, nullptr) << nId;
+        ASSERT_TRUE(p->isVisible()) << nId;
+        p->setFocus();
+        p->selectAll();
+        QTest::keyClicks(p, pszText);
+        QTest::keyClick(p, Qt::Key_Return);
+        Settle(30);
+    }
+    void Key(int nId, Qt::Key key) {
+        CViewEdit* p = Edit(nId);
+        ASSERT_NE(p, nullptr) << nId;
+        p->setFocus();
+        QTest::keyClick(p, key);
+        Settle(100); // the release commits after its auto-repeat grace
+    }
+    void Wheel(int nId, int nDelta) {
+        CViewEdit* p = Edit(nId);
+        ASSERT_NE(p, nullptr) << nId;
+        p->setFocus();
+        const QPointF pt(p->width() / 2.0, p->height() / 2.0);
+        QWheelEvent e(pt, p->mapToGlobal(pt), QPoint(), QPoint(0, nDelta), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+        QApplication::sendEvent(p, &e);
+        Settle(380); // the wheel pause
+    }
+    // Press at one point, drag to another, release.
+    void Drag(int nId, QPoint from, QPoint to) {
+        QWidget* p = Control<CSkinCtrl>(nId);
+        ASSERT_NE(p, nullptr) << nId;
+        ASSERT_TRUE(p->isVisible()) << nId;
+        QTest::mousePress(p, Qt::LeftButton, {}, from);
+        QTest::mouseMove(p, (from + to) / 2);
+        QTest::mouseMove(p, to);
+        QTest::mouseRelease(p, Qt::LeftButton, {}, to);
+        Settle(30);
+    }
+
+    // What the window shows now, with the keyboard focus parked on the view (no caret, no selection).
+    QImage Picture() {
+        Settle(80); // the graph redraw comes 50 ms after an edit
+        m_pView->setFocus();
+        m_pView->SyncFromForm();
+        m_nAnimation = Core().m_Pages.m_nAnimation; // the pulsing disc runs on
+        return m_pView->grab().toImage();
+    }
+
+    // What a window freshly opened on the same model shows.
+    QImage FreshPicture() {
+        CWAVRView fresh;
+        fresh.setAttribute(Qt::WA_DontShowOnScreen);
+        CEditorCore& core = fresh.Core();
+        CopyModel(Model(), core.m_Model);
+        CSettingsModel& m = core.m_Model;
+        m.m_bGraphTimerArmed = 0;
+        const int nPage = m.m_nPage;
+        static const int kTab[5] = {ctl::TAB_CONFIG, ctl::TAB_CONFIG, ctl::TAB_EQ, ctl::TAB_XOVER,
+                                    ctl::TAB_DELAY};
+        core.m_Form.SetToggle(kTab[nPage], 1);
+        core.m_Form.SetToggle(ctl::MODE_SWITCH, m.m_bEasyExp);
+        core.m_IoConfig.ShowModeSelectors();
+        core.m_Pages.ShowPageControls(nPage);
+        if (nPage == CPages::PAGE_STANDARD) core.m_IoConfig.SelectInputKind(-1);
+        core.m_Selection.SelectChannel(-1);
+        fresh.SyncFromForm();
+        fresh.show();
+        QCoreApplication::processEvents();
+        fresh.SyncFromForm();
+        core.m_Pages.m_nAnimation = m_nAnimation;
+        QImage image = fresh.grab().toImage();
+        fresh.hide();
+        return image;
+    }
+
+private:
+    CWAVRView* m_pView;
+    int m_nAnimation = 0;
+};
+
+// The rectangle of the pixels that differ, empty when the pictures are equal.
+QRect Difference(const QImage& a, const QImage& b) {
+    if (a.size() != b.size()) return QRect(QPoint(0, 0), a.size().expandedTo(b.size()));
+    const QImage x = a.convertToFormat(QImage::Format_RGB32), y = b.convertToFormat(QImage::Format_RGB32);
+    QRect diff;
+    for (int r = 0; r < x.height(); ++r) {
+        const auto* p = reinterpret_cast<const QRgb*>(x.constScanLine(r));
+        const auto* q = reinterpret_cast<const QRgb*>(y.constScanLine(r));
+        for (int c = 0; c < x.width(); ++c)
+            if (p[c] != q[c]) diff |= QRect(c, r, 1, 1);
+    }
+    return diff;
+}
+
+std::string Describe(const QRect& r) {
+    return "(" + std::to_string(r.x()) + ", " + std::to_string(r.y()) + ", " + std::to_string(r.width()) +
+           " x " + std::to_string(r.height()) + ")";
+}
+
+// The picture after a gesture equals the fresh window's; when not, both are kept beside the test.
+void ExpectTruthful(CWindow& w, const std::string& gesture) {
+    const QImage shown = w.Picture();
+    const QImage fresh = w.FreshPicture();
+    w.Activate();
+    const QRect diff = Difference(shown, fresh);
+    EXPECT_TRUE(diff.isEmpty()) << gesture << ": the window differs from a fresh one at " << Describe(diff);
+    if (!diff.isEmpty()) {
+        QString name = QString::fromStdString(gesture);
+        name.replace(QRegularExpression("[^A-Za-z0-9]+"), "-");
+        const QString dir = QCoreApplication::applicationDirPath() + "/untruthful-";
+        shown.save(dir + name + "-shown.png");
+        fresh.save(dir + name + "-fresh.png");
+    }
+}
+
+// Pictures for the record, when MLB8_SHOT_DIR names a folder.
+void Keep(CWindow& w, const char* pszName) {
+    const QByteArray dir = qgetenv("MLB8_SHOT_DIR");
+    if (dir.isEmpty()) return;
+    w.Picture().save(QDir(QString::fromLocal8Bit(dir)).filePath(pszName));
+}
+
+} // namespace
+
+// ---- one test per fault ----
+
+TEST(WindowTruth, TheGainSliderFollowsASignChange) {
+    CWindow w;
+    w.Click(ctl::TAB_EQ);
+    auto* pSlider = w.Control<CGdiSlider>(ctl::EQ_GAIN_SLIDER + 2);
+    ASSERT_NE(pSlider, nullptr);
+    const std::pair<const char*, int> steps[] = {{"6", 18}, {"-6", 6}, {"12", 24}, {"-12", 0}, {"0", 12}};
+    for (auto [text, nPos] : steps) {
+        w.Type(ctl::EQ_GAIN_BOX + 2, text);
+        EXPECT_EQ(pSlider->GetPos(), nPos) << text;
+    }
+}
+
+TEST(WindowTruth, AHeldArrowKeyCommitsOnceOnItsRealRelease) {
+    Sim::CSimProcessor sim;
+    ASSERT_TRUE(sim.Start());
+    CWindow w;
+    const int nPort = ZUtils::RegisterExtraPort(sim.PortPath());
+    w.Model().m_Search.m_bSlaveFound[0] = 1;
+    w.Core().m_Protocol.m_hWnd = &w.View();
+    ASSERT_EQ(w.Core().m_Protocol.Open(nPort), 1);
+    CViewEdit* pBox = w.Edit(ctl::MAIN_LEVEL_BOX);
+    pBox->setFocus();
+    const int nBefore = w.Model().m_nMainVolume;
+    // X repeats a held key as release/press pairs with one time stamp; Qt marks them as repeats only
+    // when it sees the press in time, so both kinds come here.
+    auto send = [&](QEvent::Type type, bool bRepeat, unsigned long nTime) {
+        QKeyEvent e(type, Qt::Key_Up, Qt::NoModifier, QString(), bRepeat);
+        e.setTimestamp(nTime);
+        QApplication::sendEvent(pBox, &e);
+    };
+    send(QEvent::KeyPress, false, 1000);
+    for (int i = 0; i < 15; ++i) {
+        const bool bMarked = i % 2 == 0;
+        send(QEvent::KeyRelease, bMarked, 1300 + 60 * i);
+        send(QEvent::KeyPress, bMarked, 1300 + 60 * i);
+        QCoreApplication::processEvents();
+    }
+    send(QEvent::KeyRelease, false, 2300);
+    Settle(300);
+    EXPECT_EQ(w.Model().m_nMainVolume, nBefore + 16);
+    int nVolumeFrames = 0;
+    for (const auto& f : sim.ReceivedFrames())
+        nVolumeFrames += (f[1] & 0x1F) == VA_VOLUME;
+    EXPECT_EQ(nVolumeFrames, 1);
+    EXPECT_EQ(sim.Running().nMainVolume, nBefore + 16);
+    w.Core().m_Protocol.Close();
+}
+
+TEST(WindowTruth, APageChangeLeavesNoBoxThatStrayTypingCouldChange) {
+    CWindow w;
+    w.Click(ctl::TAB_EQ);
+    w.Edit(ctl::EQ_FREQ_BOX + 3)->setFocus(); // the user worked in a box of the page
+    const int nBefore = w.Model().m_nMainVolume;
+    for (int nTab : {ctl::TAB_XOVER, ctl::TAB_DELAY, ctl::TAB_CONFIG, ctl::TAB_EQ}) {
+        w.Click(nTab);
+        QWidget* pFocus = QApplication::focusWidget();
+        EXPECT_NE(pFocus, w.Edit(ctl::MAIN_LEVEL_BOX)) << nTab;
+        EXPECT_NE(pFocus, w.Edit(ctl::CHANNEL_LEVEL_BOX)) << nTab;
+        QWidget* pTarget = pFocus ? pFocus : &w.View();
+        QTest::keyClicks(pTarget, "0");
+        QTest::keyClick(pTarget, Qt::Key_Return);
+        QTest::keyClick(pTarget, Qt::Key_Up);
+        Settle(100);
+        EXPECT_EQ(w.Model().m_nMainVolume, nBefore) << nTab;
+    }
+}
+
+TEST(WindowTruth, EveryValueAndHelpTextFitsItsRectangle) {
+    CWindow w;
+    // The widest values of each kind of box.
+    const std::pair<int, const char*> values[] = {
+        {ctl::EQ_FREQ_BOX, "16000"},
+        {ctl::EQ_FREQ_BOX + 9, "20000"},
+        {ctl::EQ_Q_BOX, "10.0"},
+        {ctl::EQ_GAIN_BOX, "-12"},
+        {ctl::MAIN_LEVEL_BOX, "-64.0"},
+        {ctl::CHANNEL_LEVEL_BOX, "-64.0"},
+        {ctl::HP_FREQ_BOX, "20000"},
+        {ctl::LP_SLOPE_BOX, "48"},
+        {ctl::EASY_SENS_BOX, "21.6"},
+        {2301, "21.6"},
+        {2343, "5.5"},
+        {ctl::DELAY_MS_BOX, "170.65"},
+        {ctl::DELAY_CM_BOX, "5858.2"},
+        {ctl::DELAY_IN_BOX, "2306.4"},
+    };
+    for (auto [nId, text] : values) {
+        CViewEdit* p = w.Edit(nId);
+        ASSERT_NE(p, nullptr) << nId;
+        p->setText(text);
+        const QFontMetrics fm(p->font());
+        EXPECT_LE(fm.horizontalAdvance(text), p->width() - 4) << nId << " " << text;
+        EXPECT_GE(p->font().pixelSize(), 8) << nId << " " << text;
+    }
+    // Every help text, whole, inside the help area.
+    const QSize room(SkinLayout::HELP_TEXT.w - 4, SkinLayout::HELP_TEXT.h - 2);
+    for (int nId = 2000; nId <= 2503; ++nId) {
+        const char* pszText = CHelp::HelpText(nId);
+        if (!pszText) continue;
+        QString laidOut;
+        QFont f;
+        f.setPixelSize(HelpTextPixelSize(QString::fromUtf8(pszText), room, &laidOut));
+        const QRect need = QFontMetrics(f).boundingRect(QRect(QPoint(0, 0), room),
+                                                        Qt::TextWordWrap | Qt::AlignLeft, laidOut);
+        EXPECT_LE(need.height(), room.height()) << nId;
+        EXPECT_LE(need.width(), room.width()) << nId;
+        EXPECT_GE(f.pixelSize(), 8) << nId;
+    }
+}
+
+// Found by the rule below: a refresh of the window (a timer, a reply) between a click and its
+// notification set the button back, and the crossover type was taken from the stale state.
+TEST(WindowTruth, AToggleClickSurvivesARefreshBeforeItsNotification) {
+    CWindow w;
+    w.Click(ctl::TAB_XOVER);
+    auto* pBandPass = w.Control<CSkinButtonBase>(ctl::XOVER_BP);
+    ASSERT_NE(pBandPass, nullptr);
+    QTest::mousePress(pBandPass, Qt::LeftButton, {}, QPoint(40, 15));
+    QTest::mouseRelease(pBandPass, Qt::LeftButton, {}, QPoint(40, 15));
+    w.View().SyncFromForm(); // what the graph timer does 50 ms after the page was opened
+    Settle(30);
+    EXPECT_EQ(w.Model().m_bXoverEnable[0], 1);
+    EXPECT_EQ(w.Model().m_nXoverType[0][0], FT_LOWPASS);
+    EXPECT_EQ(w.Model().m_nXoverType[0][1], FT_HIGHPASS);
+    EXPECT_TRUE(w.Control<CGdiSlider>(ctl::HP_SLIDER)->isVisible());
+}
+
+// ---- the rule: after any gesture the window equals a fresh one ----
+
+namespace {
+
+struct SGesture {
+    const char* name;
+    std::function<void(CWindow&)> act;
+};
+const QPoint kKnobFrom(5, 96), kKnobTo(70, 30);
+
+// Standard configuration page and the fixed frame.
+const SGesture kStandardAndFrame[] = {
+    {"start-up", [](CWindow&) {}},
+    {"standard: input kind 4 wired", [](CWindow& w) { w.Click(ctl::INPUT_KIND_FIRST + INPUT_4_WIRED); }},
+    {"standard: architecture 2.1", [](CWindow& w) { w.Click(ctl::ARCH_FIRST + ARCH_21); }},
+    {"standard: low/high switch", [](CWindow& w) { w.Click(ctl::EASY_LOW_HIGH); }},
+    {"standard: sensitivity typed", [](CWindow& w) { w.Type(ctl::EASY_SENS_BOX, "9.9"); }},
+    {"standard: sensitivity typed beyond the table", [](CWindow& w) { w.Type(ctl::EASY_SENS_BOX, "99"); }},
+    {"standard: sensitivity stepped", [](CWindow& w) { w.Key(ctl::EASY_SENS_BOX, Qt::Key_Down); }},
+    {"standard: sensitivity wheel", [](CWindow& w) { w.Wheel(ctl::EASY_SENS_BOX, -120); }},
+    {"standard: sensitivity slider drag",
+     [](CWindow& w) {
+         w.Drag(ctl::EASY_SENS_SLIDER, {20, 14}, {120, 14});
+     }},
+    {"standard: sensitivity stepper", [](CWindow& w) { w.Click(ctl::EASY_SENS_UP); }},
+    {"frame: master level typed", [](CWindow& w) { w.Type(ctl::MAIN_LEVEL_BOX, "-10"); }},
+    {"frame: master level typed beyond 0 dB", [](CWindow& w) { w.Type(ctl::MAIN_LEVEL_BOX, "10"); }},
+    {"frame: master level stepped", [](CWindow& w) { w.Key(ctl::MAIN_LEVEL_BOX, Qt::Key_Down); }},
+    {"frame: master knob drag", [](CWindow& w) { w.Drag(ctl::MAIN_KNOB, kKnobFrom, kKnobTo); }},
+    {"frame: master stepper", [](CWindow& w) { w.Click(ctl::MAIN_DOWN); }},
+    {"frame: single channel Out 2", [](CWindow& w) { w.Click(ctl::CHANNEL_FIRST + 1); }},
+    {"frame: channel level typed", [](CWindow& w) { w.Type(ctl::CHANNEL_LEVEL_BOX, "-3.5"); }},
+    {"frame: channel knob drag", [](CWindow& w) { w.Drag(ctl::CHANNEL_KNOB, kKnobFrom, kKnobTo); }},
+    {"frame: channel mute", [](CWindow& w) { w.Click(ctl::MUTE_FIRST + 1); }},
+    {"frame: pair solo", [](CWindow& w) { w.Click(ctl::PAIR_SOLO_FIRST); }},
+    {"frame: pair solo off", [](CWindow& w) { w.Click(ctl::PAIR_SOLO_FIRST); }},
+    {"frame: phase", [](CWindow& w) { w.Click(ctl::PHASE); }},
+};
+
+// Expert configuration page.
+const SGesture kExpert[] = {
+    {"standard: single Out 2", [](CWindow& w) { w.Click(ctl::CHANNEL_FIRST + 1); }},
+    {"standard: Out 2 level typed", [](CWindow& w) { w.Type(ctl::CHANNEL_LEVEL_BOX, "-3.5"); }},
+    {"expert: mode switch", [](CWindow& w) { w.Click(ctl::MODE_SWITCH); }},
+    {"expert: AUX input", [](CWindow& w) { w.Click(2173); }},
+    {"expert: AUX level typed", [](CWindow& w) { w.Type(2343, "3.1"); }},
+    {"expert: AUX slider drag",
+     [](CWindow& w) {
+         w.Drag(2347, {150, 14}, {30, 14});
+     }},
+    {"expert: main input", [](CWindow& w) { w.Click(2172); }},
+    {"expert: routing light", [](CWindow& w) { w.Click(2075 + 6 * 4 + 1); }},
+    {"expert: level typed", [](CWindow& w) { w.Type(2301, "2.0"); }},
+    {"expert: level stepped", [](CWindow& w) { w.Key(2303, Qt::Key_Up); }},
+    {"expert: level wheel", [](CWindow& w) { w.Wheel(2305, 120); }},
+    {"expert: level slider drag",
+     [](CWindow& w) {
+         w.Drag(2123, {20, 14}, {160, 14});
+     }},
+    {"expert: level stepper", [](CWindow& w) { w.Click(2166); }},
+    {"expert: low/high switch", [](CWindow& w) { w.Click(2346); }},
+    {"expert: pair Out 5+6", [](CWindow& w) { w.Click(ctl::PAIR_FIRST + 2); }},
+};
+
+// Equalizer page in standard mode: pair, then single channels with mirrored gains.
+const SGesture kEqualizer[] = {
+    {"equalizer: page", [](CWindow& w) { w.Click(ctl::TAB_EQ); }},
+    {"equalizer: gain typed +6", [](CWindow& w) { w.Type(ctl::EQ_GAIN_BOX + 1, "6"); }},
+    {"equalizer: gain typed -6", [](CWindow& w) { w.Type(ctl::EQ_GAIN_BOX + 1, "-6"); }},
+    {"equalizer: gain typed beyond +12", [](CWindow& w) { w.Type(ctl::EQ_GAIN_BOX + 1, "40"); }},
+    {"equalizer: gain typed -12", [](CWindow& w) { w.Type(ctl::EQ_GAIN_BOX + 1, "-12"); }},
+    {"equalizer: gain stepped below -12", [](CWindow& w) { w.Key(ctl::EQ_GAIN_BOX + 1, Qt::Key_Down); }},
+    {"equalizer: gain wheel", [](CWindow& w) { w.Wheel(ctl::EQ_GAIN_BOX + 7, 120); }},
+    {"equalizer: gain slider drag",
+     [](CWindow& w) {
+         w.Drag(ctl::EQ_GAIN_SLIDER + 3, {17, 100}, {17, 20});
+     }},
+    {"equalizer: Q knob drag",
+     [](CWindow& w) {
+         w.Drag(ctl::EQ_Q_KNOB + 2, {2, 40}, {30, 10});
+     }},
+    {"equalizer: Q typed", [](CWindow& w) { w.Type(ctl::EQ_Q_BOX + 4, "10"); }},
+    {"equalizer: Q stepped", [](CWindow& w) { w.Key(ctl::EQ_Q_BOX + 4, Qt::Key_Down); }},
+    {"equalizer: frequency typed 16000", [](CWindow& w) { w.Type(ctl::EQ_FREQ_BOX + 8, "16000"); }},
+    {"equalizer: frequency typed beyond 20000", [](CWindow& w) { w.Type(ctl::EQ_FREQ_BOX + 9, "25000"); }},
+    {"equalizer: frequency stepped", [](CWindow& w) { w.Key(ctl::EQ_FREQ_BOX + 9, Qt::Key_Up); }},
+    {"equalizer: frequency wheel", [](CWindow& w) { w.Wheel(ctl::EQ_FREQ_BOX, -120); }},
+    {"equalizer: single Out 1", [](CWindow& w) { w.Click(ctl::CHANNEL_FIRST); }},
+    {"equalizer: Out 1 band 6 +6", [](CWindow& w) { w.Type(ctl::EQ_GAIN_BOX + 6, "6"); }},
+    {"equalizer: single Out 2", [](CWindow& w) { w.Click(ctl::CHANNEL_FIRST + 1); }},
+    {"equalizer: Out 2 band 6 -6", [](CWindow& w) { w.Type(ctl::EQ_GAIN_BOX + 6, "-6"); }},
+    {"equalizer: back to Out 1 (+6 after -6)", [](CWindow& w) { w.Click(ctl::CHANNEL_FIRST); }},
+    {"equalizer: switch off", [](CWindow& w) { w.Click(ctl::EQ_SWITCH); }},
+    {"equalizer: switch on", [](CWindow& w) { w.Click(ctl::EQ_SWITCH); }},
+    {"equalizer: pair Out 5+6", [](CWindow& w) { w.Click(ctl::PAIR_FIRST + 2); }},
+};
+
+// Crossover page.
+const SGesture kCrossover[] = {
+    {"crossover: page", [](CWindow& w) { w.Click(ctl::TAB_XOVER); }},
+    {"crossover: band-pass", [](CWindow& w) { w.Click(ctl::XOVER_BP); }},
+    {"crossover: high-pass slider drag",
+     [](CWindow& w) {
+         w.Drag(ctl::HP_SLIDER, {30, 14}, {110, 14});
+     }},
+    {"crossover: high-pass frequency typed beyond 20000",
+     [](CWindow& w) { w.Type(ctl::HP_FREQ_BOX, "70000"); }},
+    {"crossover: low-pass frequency typed", [](CWindow& w) { w.Type(ctl::LP_FREQ_BOX, "16000"); }},
+    {"crossover: low-pass frequency stepped", [](CWindow& w) { w.Key(ctl::LP_FREQ_BOX, Qt::Key_Down); }},
+    {"crossover: low-pass frequency wheel", [](CWindow& w) { w.Wheel(ctl::LP_FREQ_BOX, 120); }},
+    {"crossover: slope typed 300", [](CWindow& w) { w.Type(ctl::HP_SLOPE_BOX, "300"); }},
+    {"crossover: slope stepped", [](CWindow& w) { w.Key(ctl::LP_SLOPE_BOX, Qt::Key_Up); }},
+    {"crossover: single Out 8", [](CWindow& w) { w.Click(ctl::CHANNEL_FIRST + 7); }},
+    {"crossover: high-pass only", [](CWindow& w) { w.Click(ctl::XOVER_HP); }},
+    {"crossover: high-pass off", [](CWindow& w) { w.Click(ctl::XOVER_HP); }},
+};
+
+// Time alignment, in expert mode and then in standard mode.
+const SGesture kTimeAlignment[] = {
+    {"time: expert mode", [](CWindow& w) { w.Click(ctl::MODE_SWITCH); }},
+    {"time: page", [](CWindow& w) { w.Click(ctl::TAB_DELAY); }},
+    {"time: single Out 3", [](CWindow& w) { w.Click(ctl::CHANNEL_FIRST + 2); }},
+    {"time: delay typed", [](CWindow& w) { w.Type(ctl::DELAY_MS_BOX, "3"); }},
+    {"time: delay typed beyond the limit", [](CWindow& w) { w.Type(ctl::DELAY_MS_BOX, "900"); }},
+    {"time: delay stepped", [](CWindow& w) { w.Key(ctl::DELAY_CM_BOX, Qt::Key_Down); }},
+    {"time: delay wheel", [](CWindow& w) { w.Wheel(ctl::DELAY_IN_BOX, -120); }},
+    {"time: speaker icon drag",
+     [](CWindow& w) {
+         w.Drag(ctl::EXPERT_SPEAKER_FIRST + 2, {10, 10}, {60, 10});
+     }},
+    {"time: phase", [](CWindow& w) { w.Click(ctl::DELAY_PHASE); }},
+    {"time: pair Out 3+4", [](CWindow& w) { w.Click(ctl::PAIR_FIRST + 1); }},
+    {"standard again",
+     [](CWindow& w) {
+         w.Click(ctl::TAB_CONFIG);
+         w.Click(ctl::MODE_SWITCH);
+     }},
+    {"time: standard mode", [](CWindow& w) { w.Click(ctl::TAB_DELAY); }},
+    {"time: single Out 1", [](CWindow& w) { w.Click(ctl::CHANNEL_FIRST); }},
+    {"time: standard speaker icon drag",
+     [](CWindow& w) {
+         w.Drag(w.Core().m_Delays.IconOfChannel(0), {10, 10}, {80, 10});
+     }},
+};
+
+// Runs the gestures in order on one window; after each the window must equal a fresh one.
+template <std::size_t N> void RunGestures(CWindow& w, const SGesture (&gestures)[N]) {
+    for (const SGesture& g : gestures) {
+        g.act(w);
+        ExpectTruthful(w, g.name);
+    }
+}
+
+} // namespace
+
+TEST(WindowTruth, StandardPageAndFrameGesturesLeaveAFreshWindow) {
+    CWindow w;
+    RunGestures(w, kStandardAndFrame);
+}
+
+TEST(WindowTruth, ExpertPageGesturesLeaveAFreshWindow) {
+    CWindow w;
+    RunGestures(w, kExpert);
+}
+
+TEST(WindowTruth, EqualizerGesturesLeaveAFreshWindow) {
+    CWindow w;
+    RunGestures(w, kEqualizer);
+}
+
+TEST(WindowTruth, CrossoverGesturesLeaveAFreshWindow) {
+    CWindow w;
+    RunGestures(w, kCrossover);
+}
+
+TEST(WindowTruth, TimeAlignmentGesturesLeaveAFreshWindow) {
+    CWindow w;
+    RunGestures(w, kTimeAlignment);
+}
+
+// Pictures for a reader of the change (kept only when MLB8_SHOT_DIR is set).
+TEST(WindowTruth, Pictures) {
+    if (qgetenv("MLB8_SHOT_DIR").isEmpty()) GTEST_SKIP() << "MLB8_SHOT_DIR not set";
+    CWindow w;
+    w.Click(ctl::TAB_EQ);
+    w.Type(ctl::EQ_GAIN_BOX + 4, "9");
+    w.Type(ctl::EQ_GAIN_BOX + 2, "-6");
+    Keep(w, "equalizer-after-edit.png");
+    w.Type(ctl::EQ_FREQ_BOX + 8, "16000");
+    w.Type(ctl::EQ_FREQ_BOX + 9, "20000");
+    w.Type(ctl::EQ_Q_BOX + 9, "10");
+    Keep(w, "band-16000.png");
+    w.Click(ctl::TAB_CONFIG);
+    w.Click(ctl::INPUT_KIND_FIRST + INPUT_4_WIRED);
+    w.Click(ctl::ARCH_FIRST + ARCH_21);
+    w.Click(ctl::MODE_SWITCH);
+    Keep(w, "expert.png");
+    w.Click(ctl::TAB_XOVER);
+    w.Click(ctl::XOVER_BP);
+    w.Type(ctl::HP_FREQ_BOX, "16000");
+    w.Type(ctl::LP_FREQ_BOX, "20000");
+    Keep(w, "crossover.png");
+    w.Click(ctl::TAB_DELAY);
+    w.Type(ctl::DELAY_MS_BOX, "170.65");
+    Keep(w, "time.png");
+    w.Click(ctl::TAB_CONFIG);
+    w.Click(ctl::HELP);
+    QTest::mouseMove(w.Control<CSkinCtrl>(2075), QPoint(5, 5));
+    Settle(50);
+    Keep(w, "expert-help.png");
+}
