@@ -78,7 +78,8 @@ std::string FolderOf(const std::string& path) {
 
 // UTF-16 text: a byte order mark of either order, or ASCII with every other byte zero.
 bool LooksLikeUtf16(std::string_view text) {
-    if (text.size() >= 2 && ((text[0] == '\xFF' && text[1] == '\xFE') || (text[0] == '\xFE' && text[1] == '\xFF')))
+    if (text.size() >= 2 &&
+        ((text[0] == '\xFF' && text[1] == '\xFE') || (text[0] == '\xFE' && text[1] == '\xFF')))
         return true;
     const std::size_t nCheck = std::min<std::size_t>(text.size() & ~std::size_t{1}, 512);
     if (nCheck < 4) return false;
@@ -370,7 +371,8 @@ std::string ZProfile::GetString(std::string_view section, std::string_view key, 
     if (n >= 0) {
         std::string_view k;
         KeyValue(Line(static_cast<std::uint32_t>(n)), &k, &value);
-        if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
+        if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+            value.back() == value.front())
             value = value.substr(1, value.size() - 2);
     }
     if (nSize == 0) return {};

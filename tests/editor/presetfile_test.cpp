@@ -389,10 +389,11 @@ TEST(PresetLayout, RoundTripKeepsEveryValue) {
     ASSERT_TRUE(out.SaveFile(dir / "all.Dovu"));
     ZProfile in;
     ASSERT_TRUE(in.LoadFile(dir / "all.Dovu"));
-    std::vector<std::string> notes;
-    ReadPresetKeys(in, read, EPresetRead::File, &notes);
+    SPresetReport report;
+    ReadPresetKeys(in, read, EPresetRead::File, &report);
     EXPECT_THAT(Differences(written, read), IsEmpty());
-    EXPECT_THAT(notes, IsEmpty());
+    EXPECT_TRUE(report.Clean());
+    EXPECT_EQ(report.nKeys, 477); // every key but the date stamp
     // The date stamp is written and never read.
     EXPECT_EQ(in.GetInt("DSP", "Month"), 3);
     EXPECT_EQ(in.GetInt("DSP", "Second"), 42);
@@ -573,8 +574,9 @@ TEST(PresetReader, RulesOfTheReader) {
         p.LoadText(c.text);
         CSettingsModel m;
         m.WriteStartupDefaults();
-        std::vector<std::string> notes;
-        ReadPresetKeys(p, m, c.mode, &notes);
+        SPresetReport report;
+        ReadPresetKeys(p, m, c.mode, &report);
+        const std::vector<std::string>& notes = report.clamped;
         EXPECT_FLOAT_EQ(c.get(m), c.want);
         if (c.noted)
             EXPECT_THAT(notes, testing::Contains(testing::StartsWith(std::string(c.noted) + "=")));
@@ -600,8 +602,7 @@ TEST(PresetReader, HostileFilesLoadWithinEveryRange) {
     p.LoadText(nasty);
     CSettingsModel m;
     m.WriteStartupDefaults();
-    std::vector<std::string> notes;
-    ReadPresetKeys(p, m, EPresetRead::File, &notes);
+    ReadPresetKeys(p, m, EPresetRead::File);
     EXPECT_THAT(RangeViolations(m), IsEmpty());
     EXPECT_EQ(m.m_nMainVolume, 128);
     EXPECT_EQ(m.m_nVolume[0], 0); // the first of two duplicates counts
@@ -837,7 +838,7 @@ TEST_F(PresetCommandTest, ShippedFactoryFileIsASafeStart) {
     EXPECT_EQ(m_Files.FactoryPath(), FactoryFilePath());
     m_Files.RestoreFactorySettings();
     const CSettingsModel& m = m_Core.m_Model;
-    EXPECT_THAT(m_Files.LastNotes(), IsEmpty());
+    EXPECT_TRUE(m_Files.LastReport().Clean());
     EXPECT_THAT(m_Host.messageBoxes, IsEmpty());
     EXPECT_EQ(m.m_bEasyExp, 0);
     EXPECT_LT(m.m_nMainVolume, 128);
@@ -1040,7 +1041,7 @@ TEST(PresetTool, DumpFromOneProcessorAndLoadIntoAnotherCarriesTheConfiguration) 
 
     ASSERT_EQ(RunProgram({tool, "--port", first.PortPath(), "dump", file}, out), 0) << ReadText(out);
     ASSERT_EQ(RunProgram({tool, "check", file}, out), 0) << ReadText(out);
-    EXPECT_THAT(ReadText(out), HasSubstr("No value had to be clamped."));
+    EXPECT_THAT(ReadText(out), HasSubstr("All 477 keys present; no value had to be clamped."));
     ASSERT_EQ(RunProgram({tool, "--port", second.PortPath(), "load", file}, out), 0) << ReadText(out);
     EXPECT_THAT(SimDifferences(WithUncarried(second.Running(), tune), tune), IsEmpty());
 
