@@ -75,7 +75,7 @@ CJsonWriter& CJsonWriter::Number(double f) {
         return *this;
     }
     char sz[32];
-    std::snprintf(sz, sizeof sz, "%.10g", f);
+    std::snprintf(sz, sizeof sz, "%.6g", f); // the precision of the single-precision values shown
     m_szText += sz;
     return *this;
 }
