@@ -1,5 +1,7 @@
 #include "editor/presetfile.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
@@ -523,8 +525,9 @@ void CPresetFiles::SavePresetFile() {
     IEditorHost& host = m_Core.m_Host;
     bool bExists = false;
     if (!m.m_szFilePath.empty()) {
-        if (std::FILE* f = std::fopen(m.m_szFilePath.c_str(), "rb")) {
-            std::fclose(f);
+        // Looked at, not opened: opening a FIFO for reading would wait for a writer.
+        struct stat st {};
+        if (::stat(m.m_szFilePath.c_str(), &st) == 0) {
             bExists = true;
         } else if (errno != ENOENT && errno != ENOTDIR) {
             const std::string reason = std::strerror(errno);

@@ -43,8 +43,8 @@ std::string SPresetReport::Question(const std::string& what, std::size_t nListed
                 "-64 dB, delays 0).";
     }
     if (!unreadable.empty())
-        text += "\n\n" + Plural(unreadable.size(), "value is", "values are") +
-                " not numbers and would load as 0: " + Listed(unreadable, nListed) + ".";
+        text += "\n\n" + Plural(unreadable.size(), "value is not a number", "values are not numbers") +
+                " and would load as 0: " + Listed(unreadable, nListed) + ".";
     if (!clamped.empty())
         text += "\n\n" + Plural(clamped.size(), "value is", "values are") +
                 " out of range and would be changed: " + Listed(clamped, nListed) + ".";

@@ -1115,7 +1115,7 @@ TEST(PresetTool, BadFilesAreReportedAndNeverReachTheProcessor) {
          "VOLUME_CH3=300 -> 128", "1 value is out of range and would be changed: VOLUME_CH3=300 -> 128"},
         {"not a number", file("nan.Dovu", Replaced(clean, "VOLUME_CH1=101", "VOLUME_CH1=nan")), 3, 3,
          "Unreadable values (1):\n  VOLUME_CH1=nan",
-         "1 value is not numbers and would load as 0: VOLUME_CH1=nan"},
+         "1 value is not a number and would load as 0: VOLUME_CH1=nan"},
         {"UTF-16", file("utf16.Dovu", Utf16(clean)), 1, 1, "UTF-16", "UTF-16"},
         {"larger than the limit", file("huge.Dovu", clean + std::string(ZProfile::MAX_FILE_SIZE, '\n')), 1, 1,
          "larger than 16 MB", "larger than 16 MB"},
@@ -1247,6 +1247,13 @@ TEST_F(PresetCommandTest, SavesGoOnlyOntoRegularFilesOrNewNames) {
         EXPECT_EQ(fs::symlink_status(m_Dir / r.name).type(), before);
         EXPECT_EQ(m_Dir.Names(), names);
     }
+    // The save command looks at the current file without opening it: a FIFO does not hold it.
+    m_Host.messageBoxes.clear();
+    m.m_szFilePath = m_Dir / "fifo.Dovu";
+    m_Files.SavePresetFile();
+    EXPECT_THAT(m_Host.fileDialogs, IsEmpty());
+    ASSERT_EQ(m_Host.messageBoxes.size(), 1u);
+    EXPECT_THAT(m_Host.messageBoxes[0], HasSubstr("not a regular file"));
     if (!bDevice) GTEST_SKIP() << "no device node could be made here";
 }
 
