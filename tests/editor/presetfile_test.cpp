@@ -1194,6 +1194,17 @@ TEST_F(PresetCommandTest, LoadAnywayAppliesTheIncompleteFile) {
     m_Files.LoadPresetFile();
     EXPECT_THAT(m_Host.confirms, IsEmpty());
     EXPECT_EQ(m.m_nMainVolume, 77);
+
+    // An incomplete factory file is asked about the same way; Cancel keeps everything.
+    m_Files.SetFactoryPath(m_Dir / "short.Dovu");
+    m_Host.bConfirmAnswer = false;
+    const std::string before = PresetText(m);
+    EXPECT_EQ(m_Files.RestoreFactorySettings(), 0);
+    ASSERT_EQ(m_Host.confirms.size(), 1u);
+    EXPECT_THAT(m_Host.confirms[0], HasSubstr("The factory settings file"));
+    EXPECT_EQ(PresetText(m), before);
+    EXPECT_EQ(m.m_szFilePath, m_Dir / "whole.Dovu");
+    EXPECT_FALSE(Marked(WM_MARK_LOAD, 5));
 }
 
 TEST_F(PresetCommandTest, SavesGoOnlyOntoRegularFilesOrNewNames) {
