@@ -175,6 +175,8 @@ void ZProfile::Clear() {
     m_szStore.clear();
     m_Lines.clear();
     m_Sections.assign(1, SSection{0, 0, 0});
+    m_pLower.reset();
+    m_pAddedNames.reset();
     m_SectionIndex.clear();
     m_KeyIndex.clear();
     m_Added.clear();
@@ -201,8 +203,16 @@ void ZProfile::LoadText(std::string_view text) {
     if (nFirstLf != std::string_view::npos && !(nFirstLf > 0 && text[nFirstLf - 1] == '\r')) m_szEol = "\n";
     m_szStore.assign(text);
     const std::string_view all = m_szStore;
-    std::string szSectionKey; // the lower-case name and "\n" of the current section, when it is indexed
-    bool bIndexed = false;
+    auto pLower = std::make_shared<std::string>(m_szStore);
+    for (char& c : *pLower)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    m_pLower = pLower;
+    // The same piece of the text in lower case.
+    const std::string_view lower = *m_pLower;
+    auto lowered = [&](std::string_view piece) {
+        return lower.substr(static_cast<std::size_t>(piece.data() - all.data()), piece.size());
+    };
+    bool bIndexed = false; // the current section is the first of its name: only such are looked at
     std::size_t nPos = 0;
     while (nPos < all.size()) {
         std::size_t nEnd = all.find('\n', nPos);
@@ -216,11 +226,9 @@ void ZProfile::LoadText(std::string_view text) {
         std::string_view name;
         if (SectionName(line, &name)) {
             m_Sections.push_back({n, n + 1, n});
-            szSectionKey = Lower(name);
-            // Only the first section of a name is ever looked at.
-            bIndexed = m_SectionIndex.emplace(szSectionKey, static_cast<std::uint32_t>(m_Sections.size() - 1))
-                           .second;
-            szSectionKey += '\n';
+            bIndexed =
+                m_SectionIndex.emplace(lowered(name), static_cast<std::uint32_t>(m_Sections.size() - 1))
+                    .second;
             continue;
         }
         SSection& s = m_Sections.back();
@@ -228,8 +236,15 @@ void ZProfile::LoadText(std::string_view text) {
         std::string_view key, value;
         if (m_Sections.size() == 1 || !KeyValue(line, &key, &value)) continue;
         s.nLastKey = n;
-        if (bIndexed) m_KeyIndex.emplace(szSectionKey + Lower(key), n);
+        if (bIndexed)
+            m_KeyIndex.emplace(SKeyName{static_cast<std::uint32_t>(m_Sections.size() - 1), lowered(key)}, n);
     }
+}
+
+std::string_view ZProfile::Keep(std::string lower) {
+    if (!m_pAddedNames) m_pAddedNames = std::make_shared<std::deque<std::string>>();
+    m_pAddedNames->push_back(std::move(lower)); // a deque keeps its elements in place
+    return m_pAddedNames->back();
 }
 
 bool ZProfile::LoadFile(const std::string& path) {
@@ -347,12 +362,16 @@ bool ZProfile::SaveFile(const std::string& path) {
 }
 
 long ZProfile::FindSection(std::string_view section) const {
-    const auto it = m_SectionIndex.find(Lower(Trim(section)));
+    const std::string lower = Lower(Trim(section));
+    const auto it = m_SectionIndex.find(lower);
     return it == m_SectionIndex.end() ? -1 : static_cast<long>(it->second);
 }
 
 long ZProfile::FindKey(std::string_view section, std::string_view key) const {
-    const auto it = m_KeyIndex.find(Lower(Trim(section)) + '\n' + Lower(Trim(key)));
+    const long nSection = FindSection(section);
+    if (nSection < 0) return -1;
+    const std::string lower = Lower(Trim(key));
+    const auto it = m_KeyIndex.find(SKeyName{static_cast<std::uint32_t>(nSection), lower});
     return it == m_KeyIndex.end() ? -1 : static_cast<long>(it->second);
 }
 
@@ -392,7 +411,7 @@ void ZProfile::SetString(std::string_view section, std::string_view key, std::st
         const std::uint32_t n = AddLine("[" + std::string(section) + "]");
         m_Sections.push_back({n, n + 1, n});
         nSection = static_cast<long>(m_Sections.size() - 1);
-        m_SectionIndex.emplace(Lower(section), static_cast<std::uint32_t>(nSection));
+        m_SectionIndex.emplace(Keep(Lower(section)), static_cast<std::uint32_t>(nSection));
     }
     const long nLine = FindKey(section, key);
     if (nLine >= 0) {
@@ -407,7 +426,7 @@ void ZProfile::SetString(std::string_view section, std::string_view key, std::st
     // Only blank lines and comments follow the last key of a section, so no key moves.
     const std::uint32_t n = AddLine(std::string(key) + "=" + std::string(value));
     m_Added[static_cast<std::uint32_t>(nSection)].push_back(n);
-    m_KeyIndex.emplace(Lower(section) + '\n' + Lower(key), n);
+    m_KeyIndex.emplace(SKeyName{static_cast<std::uint32_t>(nSection), Keep(Lower(key))}, n);
 }
 
 void ZProfile::SetInt(std::string_view section, std::string_view key, int nValue) {

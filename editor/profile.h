@@ -10,6 +10,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -94,9 +97,27 @@ private:
     std::string m_szStore;
     std::vector<SLine> m_Lines;
     std::vector<SSection> m_Sections; // the first one holds the lines before any section
-    // Lower-case name -> the first section of that name; "section\nkey" -> the line of its first key.
-    std::unordered_map<std::string, std::uint32_t> m_SectionIndex;
-    std::unordered_map<std::string, std::uint32_t> m_KeyIndex;
+    // A key of a section, by lower-case name.
+    struct SKeyName {
+        std::uint32_t nSection;
+        std::string_view key;
+        bool operator==(const SKeyName&) const = default;
+    };
+    struct SKeyHash {
+        std::size_t operator()(const SKeyName& k) const noexcept {
+            return std::hash<std::string_view>{}(k.key) ^ (k.nSection * std::size_t{0x9E3779B97F4A7C15u});
+        }
+    };
+    // Keeps a lower-case name added after reading, for as long as any copy of the profile lives.
+    std::string_view Keep(std::string lower);
+
+    // The indexes refer to names in lower case without copying them: the text as read, lowered once,
+    // and the names added since (shared by copies of the profile, so their views stay valid).
+    std::shared_ptr<const std::string> m_pLower;
+    std::shared_ptr<std::deque<std::string>> m_pAddedNames;
+    // The first section of each name; the line of the first key of each name in such a section.
+    std::unordered_map<std::string_view, std::uint32_t> m_SectionIndex;
+    std::unordered_map<SKeyName, std::uint32_t, SKeyHash> m_KeyIndex;
     // Lines added to a section, in writing order, after its nLastKey line.
     std::unordered_map<std::uint32_t, std::vector<std::uint32_t>> m_Added;
     std::string m_szEol = "\r\n";
