@@ -1167,6 +1167,18 @@ TEST(PresetTool, BadFilesAreReportedAndNeverReachTheProcessor) {
         EXPECT_THAT(host.titles, IsEmpty());
     }
 
+    // The same report as one JSON document.
+    EXPECT_EQ(RunProgram({tool, "--json", "check", dir / "cut-eq.Dovu"}, out), 3);
+    std::string json = ReadText(out);
+    EXPECT_EQ(json.find('\n'), json.size() - 1);
+    EXPECT_THAT(json, HasSubstr("\"readable\":true,\"exitCode\":3,\"keys\":477,\"complete\":false"));
+    EXPECT_THAT(json,
+                HasSubstr("\"missingBySection\":{\"EQUALIZER\":180,\"CROSSOVER\":72,\"TIME_ALIGNMENT\":8}"));
+    EXPECT_THAT(json, HasSubstr("{\"section\":\"EQUALIZER\",\"key\":\"CH3_BIQUAD_5_Filtertype\"}"));
+    EXPECT_EQ(RunProgram({tool, "--json", "check", dir / "fifo.Dovu"}, out), 1);
+    EXPECT_EQ(ReadText(out), "{\"file\":\"" + dir / "fifo.Dovu" +
+                                 "\",\"readable\":false,\"error\":\"not a regular file\",\"exitCode\":1}\n");
+
     // Told to, load takes the cut file with its defaults.
     sim.ClearReceivedFrames();
     EXPECT_EQ(RunProgram({tool, "--port", sim.PortPath(), "load", "--force", dir / "cut-eq.Dovu"}, out), 0)
@@ -1343,6 +1355,11 @@ TEST(PresetTool, DumpChecksTheDestinationBeforeReadingTheProcessor) {
         EXPECT_THAT(ReadText(out), HasSubstr("cannot write " + path));
         EXPECT_EQ(sim.ReceivedFrameCount(), 0u);
     }
+    EXPECT_EQ(RunProgram({tool, "--port", sim.PortPath(), "--json", "ports"}, out), 0);
+    EXPECT_THAT(ReadText(out), HasSubstr("{\"ports\":[{\"port\":\"COM200\",\"device\":\"" + sim.PortPath()));
+    EXPECT_EQ(RunProgram({tool, "--port", sim.PortPath(), "--json", "probe"}, out), 0);
+    EXPECT_EQ(ReadText(out),
+              "{\"found\":true,\"port\":\"COM200\",\"device\":\"" + sim.PortPath() + "\",\"address\":0}\n");
     // The busy text of the window stays off the terminal.
     ASSERT_EQ(RunProgram({tool, "--port", sim.PortPath(), "dump", dir / "tune.Dovu"}, out), 0);
     EXPECT_EQ(ReadText(out), "Wrote the running configuration to " + dir / "tune.Dovu" + "\n");
