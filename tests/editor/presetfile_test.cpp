@@ -1302,7 +1302,7 @@ TEST(Profile, ManyEmptySectionsBeforeAPresetStillRead) {
     EXPECT_EQ(p.Text(), text);
 }
 
-TEST(PresetTool, LoadThenShowAndStoreKeepWhatWasLoaded) {
+TEST(PresetTool, LoadThenShowOrStoreKeepWhatWasLoaded) {
     const std::string tool = ZUtils::ExecutableDir() + "/mlb8ctl";
     TempFolder dir;
     const std::string out = dir / "out.txt";
@@ -1328,8 +1328,16 @@ TEST(PresetTool, LoadThenShowAndStoreKeepWhatWasLoaded) {
     ASSERT_EQ(RunProgram({tool, "--port", sim.PortPath(), "store", "3"}, out), 0) << ReadText(out);
     EXPECT_THAT(SimDifferences(WithUncarried(sim.Memory(2), loaded), loaded), IsEmpty());
     EXPECT_TRUE(sim.Running() == loaded);
+}
 
-    // load --store writes the file and stores it in one go.
+TEST(PresetTool, LoadWithStoreWritesAndStoresInOneGo) {
+    const std::string tool = ZUtils::ExecutableDir() + "/mlb8ctl";
+    TempFolder dir;
+    const std::string out = dir / "out.txt";
+    Sim::CSimProcessor sim;
+    ASSERT_TRUE(sim.Start());
+    CSettingsModel source;
+    SetAwayFromDefaults(source);
     source.m_nMainVolume = 55;
     source.m_nDelay[7] = 12;
     WriteText(dir / "other.Dovu", PresetText(source));
