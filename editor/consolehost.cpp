@@ -30,7 +30,7 @@ void CConsoleHost::Sleep(std::uint32_t nMs) {
 }
 
 void CConsoleHost::ShowBusy(const std::string& text) {
-    if (m_bQuiet) return;
+    if (m_bQuiet || !m_bBusyShown) return;
     std::fprintf(stderr, "%s\n", text.c_str());
     std::fflush(stderr);
 }

@@ -41,6 +41,8 @@ public:
     const std::vector<std::string>& Messages() const { return m_Messages; }
     // Busy texts and messages are not printed.
     void SetQuiet(bool bQuiet) { m_bQuiet = bQuiet; }
+    // Busy texts are not printed (messages still are): they are the window's progress overlay.
+    void SetBusyShown(bool bShown) { m_bBusyShown = bShown; }
 
 private:
     using Clock = std::chrono::steady_clock;
@@ -61,4 +63,5 @@ private:
     std::map<int, STimer> m_Timers;
     std::vector<std::string> m_Messages;
     bool m_bQuiet = false;
+    bool m_bBusyShown = true;
 };

@@ -111,7 +111,7 @@ int CDeviceLink::ConnectDevice(int nPort, int nAddress) {
     link.m_nSlaveAddr = nAddress;
     m.m_nCurPreset = link.SendGetPreset() ? std::clamp(link.m_nPreset.load(), 0, 3) : 0;
     host.ShowBusy("Loading...");
-    if (!OnLoadProc(m.m_nCurPreset)) host.MessageBox(TEXT_COMM_ERROR);
+    if (!OnLoadProc(m.m_nCurPreset, !m_bAttachWithoutRecall)) host.MessageBox(TEXT_COMM_ERROR);
     host.HideBusy();
     host.PostToFrame(WM_MARK_LOAD, m.m_nCurPreset);
     host.PostToFrame(WM_MARK_SAVE, m.m_nCurPreset);
@@ -134,13 +134,15 @@ int CDeviceLink::WaitDeviceResponse() {
     return 0;
 }
 
-int CDeviceLink::OnLoadProc(int nPreset) {
+int CDeviceLink::OnLoadProc(int nPreset, bool bSwitchPreset) {
     CSettingsModel& m = m_Core.m_Model;
     CProtocol& p = m_Core.m_Protocol;
     TRACE("\r\n Start OnLoadProc");
     if (GetFirstFoundSlave() == -1 || !WaitDeviceResponse()) return 0;
     p.SendSetUpdate(0, UPDATE_CODE);
-    if (!p.SendSetPreset(1, nPreset) || !p.SendGetMainVolume() || !p.SendGetChannelVolume(9)) return 0;
+    if ((bSwitchPreset && !p.SendSetPreset(1, nPreset)) || !p.SendGetMainVolume() ||
+        !p.SendGetChannelVolume(9))
+        return 0;
     for (int ch = 0; ch < MLB8_CHANNELS; ++ch)
         if (!p.SendGetPhase(ch)) return 0;
     if (!p.SendGetMute() || !p.SendGetChannelMap(9) || !p.SendGetInput() || !p.SendGetLevel(9, 0) ||

@@ -35,7 +35,7 @@ public:
     void OnSearchAnswered(int nPort);
     int ConnectDevice(int nPort, int nAddress);
     int WaitDeviceResponse();
-    int OnLoadProc(int nPreset);
+    int OnLoadProc(int nPreset, bool bSwitchPreset = true);
     void OnLoadDone();
     void LoadPreset(int nPreset);
     void OnDeviceConnect();
@@ -44,10 +44,14 @@ public:
     void OnUnlockMouseTimer();
     int IsAnySlaveFound() const;
     int GetFirstFoundSlave() const;
+    // Connections read the processor as it runs, without switching it to its current preset memory
+    // (which would replace the live settings with the stored ones): for the command line.
+    void SetAttachWithoutRecall(bool bAttach) { m_bAttachWithoutRecall = bAttach; }
 
 private:
     void HintPermission(int nPort);
     CEditorCore& m_Core;
+    bool m_bAttachWithoutRecall = false;
     bool m_bPermissionHinted = false;
     std::vector<std::string> m_BusyPorts; // candidates of the running search held by another program
 };

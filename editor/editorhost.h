@@ -29,6 +29,9 @@ public:
     virtual void MessageBox(const std::string& text) = 0;
     // OK/Cancel; true for OK.
     virtual bool Confirm(const std::string& text) = 0;
+    // Asked before a preset file that is incomplete or had values changed is applied: the text says
+    // what is wrong; true for "Load anyway".
+    virtual bool ConfirmLoad(const std::string& text) { return Confirm(text); }
     // File dialogs with a filter such as "DSP Files(*.Dovu)|*.Dovu||"; empty when cancelled.
     virtual std::string OpenFileDialog(const std::string& filter) = 0;
     virtual std::string SaveFileDialog(const std::string& filter, const std::string& defaultPath) = 0;

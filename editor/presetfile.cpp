@@ -1,10 +1,16 @@
 #include "editor/presetfile.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <set>
+#include <string_view>
 
 #include "comm/trace.h"
 #include "editor/editorcore.h"
@@ -62,23 +68,43 @@ std::string Number(double f) {
     return sz;
 }
 
-// Reading keys with the reader's rules, noting every value that had to change.
+// A value exactly as the writer puts it: a decimal integer, or a decimal number for the filter
+// bandwidths.
+bool IsReadable(std::string_view text, bool bReal) {
+    if (text.empty()) return false;
+    if (bReal) {
+        double f = 0.0;
+        const char* pBegin = text.data() + (text.front() == '+' ? 1 : 0);
+        const auto result = std::from_chars(pBegin, text.data() + text.size(), f);
+        return result.ec == std::errc() && result.ptr == text.data() + text.size() && std::isfinite(f);
+    }
+    std::size_t i = text.front() == '-' || text.front() == '+' ? 1 : 0;
+    if (i == text.size()) return false;
+    for (; i < text.size(); ++i)
+        if (text[i] < '0' || text[i] > '9') return false;
+    return true;
+}
+
+// Reading keys with the reader's rules, reporting every key that is missing or unreadable and every
+// value that had to change.
 class CKeyReader {
 public:
-    CKeyReader(const ZUtils::ZProfile& p, std::vector<std::string>* pNotes) : m_P(p), m_pNotes(pNotes) {}
+    CKeyReader(const ZUtils::ZProfile& p, SPresetReport* pReport) : m_P(p), m_pReport(pReport) {}
 
-    int Int(const char* pszSection, const std::string& key) const { return m_P.GetInt(pszSection, key, 0); }
-    std::string Text(const char* pszSection, const std::string& key, std::size_t nSize = 64) const {
+    int Int(const char* pszSection, const std::string& key) {
+        Visit(pszSection, key);
+        return m_P.GetInt(pszSection, key, 0);
+    }
+    std::string Text(const char* pszSection, const std::string& key, std::size_t nSize = 64) {
+        Visit(pszSection, key);
         return m_P.GetString(pszSection, key, {}, nSize + 1);
     }
     bool Has(const char* pszSection, const std::string& key) const { return m_P.HasKey(pszSection, key); }
 
     void Note(const char* pszSection, const std::string& key, const std::string& result) {
-        std::string raw = Text(pszSection, key, 40);
-        if (raw.size() == 40) raw += "...";
-        const std::string note = key + "=" + raw + " -> " + result;
+        const std::string note = Raw(pszSection, key) + " -> " + result;
         TRACE("\r\n Preset file [%s] %s", pszSection, note.c_str());
-        if (m_pNotes) m_pNotes->push_back(note);
+        if (m_pReport) m_pReport->clamped.push_back(note);
     }
     int Clamped(const char* pszSection, const std::string& key, int nLow, int nHigh) {
         const int v = Int(pszSection, key);
@@ -115,8 +141,31 @@ public:
     }
 
 private:
+    // "KEY=value" with the value as the file has it (cut when long).
+    std::string Raw(const char* pszSection, const std::string& key) const {
+        std::string raw = m_P.GetString(pszSection, key, {}, 41);
+        if (raw.size() == 40) raw += "...";
+        return key + "=" + raw;
+    }
+    // The first read of each key reports it when it is missing or unreadable.
+    void Visit(const char* pszSection, const std::string& key) {
+        if (!m_pReport || !m_Seen.insert(std::string(pszSection) + '/' + key).second) return;
+        ++m_pReport->nKeys;
+        if (!m_P.HasKey(pszSection, key)) {
+            m_pReport->missing.emplace_back(pszSection, key);
+            return;
+        }
+        const bool bReal = key.size() > 9 && key.compare(key.size() - 9, 9, "BandWidth") == 0;
+        if (!IsReadable(m_P.GetString(pszSection, key, {}, ZUtils::ZProfile::MAX_FILE_SIZE), bReal)) {
+            const std::string item = Raw(pszSection, key);
+            TRACE("\r\n Preset file [%s] %s is not a number", pszSection, item.c_str());
+            m_pReport->unreadable.push_back(item);
+        }
+    }
+
     const ZUtils::ZProfile& m_P;
-    std::vector<std::string>* m_pNotes;
+    SPresetReport* m_pReport;
+    std::set<std::string> m_Seen;
 };
 
 SFilterCoef ReadFilter(CKeyReader& r, int ch, const char* pszFilter, int nBand) {
@@ -170,8 +219,10 @@ std::string FileTitle(const std::string& path) {
 
 std::string FactoryFilePath() {
     const std::string dir = ZUtils::ExecutableDir();
-    return (dir.empty() ? std::string("..") : dir + "/..") + "/share/MLB-8 DSP Manager/Dovu/" +
-           FACTORY_FILE_NAME;
+    // Folded, so that messages name the folder without "bin/..".
+    const std::filesystem::path path = (dir.empty() ? std::string("..") : dir + "/..") +
+                                       "/share/MLB-8 DSP Manager/Dovu/" + FACTORY_FILE_NAME;
+    return path.lexically_normal().string();
 }
 
 bool IsPresetProfile(const ZUtils::ZProfile& profile) {
@@ -246,9 +297,9 @@ void WritePresetKeys(ZUtils::ZProfile& p, const CSettingsModel& m, const std::tm
         p.SetInt("TIME_ALIGNMENT", ChKey("DELAY", ch), m.m_nDelay[ch]);
 }
 
-void ReadPresetKeys(const ZUtils::ZProfile& p, CSettingsModel& m, EPresetRead mode,
-                    std::vector<std::string>* pNotes) {
-    CKeyReader r(p, pNotes);
+void ReadPresetKeys(const ZUtils::ZProfile& p, CSettingsModel& m, EPresetRead mode, SPresetReport* pReport) {
+    if (pReport) pReport->Clear();
+    CKeyReader r(p, pReport);
     const bool bFactory = mode == EPresetRead::Factory;
     m.ResetMapsToDefault();
 
@@ -332,20 +383,31 @@ void ReadPresetKeys(const ZUtils::ZProfile& p, CSettingsModel& m, EPresetRead mo
 
 CPresetFiles::CPresetFiles(CEditorCore& core) : m_Core(core), m_szFactoryPath(FactoryFilePath()) {}
 
-int CPresetFiles::ReadConfigFile(EPresetRead mode) {
-    const std::string& path = m_Core.m_Model.m_szFilePath;
-    ZUtils::ZProfile profile;
+int CPresetFiles::CheckPresetFile(const std::string& path, EPresetRead mode, ZUtils::ZProfile& profile) {
     m_szError.clear();
+    m_Report.Clear();
     if (!profile.LoadFile(path))
-        m_szError = std::strerror(profile.LastError());
+        m_szError = ZUtils::ZProfile::ErrorText(profile.LastError());
     else if (!IsPresetProfile(profile))
         m_szError = "not a preset file";
     if (!m_szError.empty()) {
         TRACE("\r\n !!!!! ERROR reading \"%s\": %s", path.c_str(), m_szError.c_str());
         return 0;
     }
-    m_Notes.clear();
-    ReadPresetKeys(profile, m_Core.m_Model, mode, &m_Notes);
+    CSettingsModel scratch;
+    ReadPresetKeys(profile, scratch, mode, &m_Report);
+    return 1;
+}
+
+bool CPresetFiles::MayApply(const std::string& what) {
+    if (m_Report.Clean()) return true;
+    return m_Core.m_Host.ConfirmLoad(m_Report.Question(what));
+}
+
+int CPresetFiles::ReadConfigFile(EPresetRead mode) {
+    ZUtils::ZProfile profile;
+    if (!CheckPresetFile(m_Core.m_Model.m_szFilePath, mode, profile)) return 0;
+    ReadPresetKeys(profile, m_Core.m_Model, mode);
     return 1;
 }
 
@@ -357,19 +419,27 @@ int CPresetFiles::WriteConfigFile(int nCode) {
     IEditorHost& host = m_Core.m_Host;
     const std::string path = m_Core.m_Model.m_szFilePath;
     host.ShowBusy(kBusySaving);
-    // Keys the file already has keep their places; keys of others stay as they are.
+    // Keys the file already has keep their places; keys of others stay as they are. A file too large
+    // or in an encoding the profile does not read is replaced as a whole: the user chose it.
     ZUtils::ZProfile profile;
-    bool bOk = profile.LoadFile(path) || profile.LastError() == ENOENT;
+    int nError = 0;
+    bool bOk = ZUtils::ZProfile::CanSave(path, &nError);
+    if (bOk && !profile.LoadFile(path)) {
+        nError = profile.LastError();
+        bOk = nError == ENOENT || nError == EFBIG || nError == ZUtils::ZProfile::ERR_UTF16;
+        profile.Clear();
+    }
     if (bOk) {
         const std::time_t now = std::time(nullptr);
         std::tm stamp{};
         localtime_r(&now, &stamp);
         WritePresetKeys(profile, m_Core.m_Model, stamp);
         bOk = profile.SaveFile(path);
+        nError = profile.LastError();
     }
     host.HideBusy();
     if (!bOk) {
-        m_szError = std::strerror(profile.LastError());
+        m_szError = ZUtils::ZProfile::ErrorText(nError);
         TRACE("\r\n !!!!! ERROR saving \"%s\": %s", path.c_str(), m_szError.c_str());
         host.MessageBox("The preset file \"" + path + "\" could not be saved: " + m_szError + ".");
         return 0;
@@ -381,21 +451,31 @@ int CPresetFiles::WriteConfigFile(int nCode) {
 int CPresetFiles::LoadPresetPath(const std::string& path) {
     CSettingsModel& m = m_Core.m_Model;
     IEditorHost& host = m_Core.m_Host;
-    const std::string previous = m.m_szFilePath;
-    m.m_szFilePath.clear();
-    m.m_szFilePath = path;
-    if (!ReadConfigFile(EPresetRead::File)) {
-        m.m_szFilePath = previous;
+    ZUtils::ZProfile profile;
+    if (!CheckPresetFile(path, EPresetRead::File, profile)) {
         host.MessageBox("The preset file \"" + path + "\" could not be read: " + m_szError + ".");
         m.MouseLbtnEventDisable(0);
         return 0;
     }
+    if (!MayApply("The preset file \"" + ::FileTitle(path) + "\"")) {
+        m.MouseLbtnEventDisable(0);
+        return 0;
+    }
+    ApplyPresetFile(profile, path);
+    return 1;
+}
+
+void CPresetFiles::ApplyPresetFile(const ZUtils::ZProfile& profile, const std::string& path) {
+    CSettingsModel& m = m_Core.m_Model;
+    IEditorHost& host = m_Core.m_Host;
+    m.m_szFilePath.clear();
+    m.m_szFilePath = path;
+    ReadPresetKeys(profile, m, EPresetRead::File);
     m_szFileTitle = ::FileTitle(path);
     AfterRead();
     host.KillTimer(TIMER_SEND_ALL);
     host.SetTimer(TIMER_SEND_ALL, kFileTimerMs);
     host.SetTitle(std::string(TEXT_TITLE) + "(" + m_szFileTitle + ")");
-    return 1;
 }
 
 void CPresetFiles::LoadPresetFile() {
@@ -445,8 +525,9 @@ void CPresetFiles::SavePresetFile() {
     IEditorHost& host = m_Core.m_Host;
     bool bExists = false;
     if (!m.m_szFilePath.empty()) {
-        if (std::FILE* f = std::fopen(m.m_szFilePath.c_str(), "rb")) {
-            std::fclose(f);
+        // Looked at, not opened: opening a FIFO for reading would wait for a writer.
+        struct stat st {};
+        if (::stat(m.m_szFilePath.c_str(), &st) == 0) {
             bExists = true;
         } else if (errno != ENOENT && errno != ENOTDIR) {
             const std::string reason = std::strerror(errno);
@@ -469,14 +550,15 @@ void CPresetFiles::SavePresetFile() {
 int CPresetFiles::RestoreFactorySettings() {
     CSettingsModel& m = m_Core.m_Model;
     IEditorHost& host = m_Core.m_Host;
-    const std::string previous = m.m_szFilePath;
-    m.m_szFilePath = m_szFactoryPath;
-    if (!ReadConfigFile(EPresetRead::Factory)) {
-        m.m_szFilePath = previous;
+    ZUtils::ZProfile profile;
+    if (!CheckPresetFile(m_szFactoryPath, EPresetRead::Factory, profile)) {
         host.MessageBox("The factory settings file \"" + m_szFactoryPath +
                         "\" could not be read: " + m_szError + ". Nothing was changed.");
         return 0;
     }
+    if (!MayApply("The factory settings file \"" + m_szFactoryPath + "\"")) return 0;
+    m.m_szFilePath = m_szFactoryPath;
+    ReadPresetKeys(profile, m, EPresetRead::Factory);
     m_szFileTitle = ::FileTitle(m_szFactoryPath);
     AfterRead();
     host.ShowBusy(kBusyFactory);

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "editor/presetreport.h"
 #include "editor/profile.h"
 #include "editor/settingsmodel.h"
 
@@ -29,9 +30,10 @@ enum class EPresetRead {
 // Every key of a preset file, in the file's order, with the model's values and the date stamp.
 void WritePresetKeys(ZUtils::ZProfile& profile, const CSettingsModel& m, const std::tm& stamp);
 // Applies a preset file to the model with the reader's rules. Every value that had to be clamped
-// or masked is traced and, when pNotes is given, described there ("VOLUME_CH3=300 -> 128").
+// or masked is traced and, when pReport is given, reported there with the missing and unreadable
+// keys.
 void ReadPresetKeys(const ZUtils::ZProfile& profile, CSettingsModel& m, EPresetRead mode,
-                    std::vector<std::string>* pNotes = nullptr);
+                    SPresetReport* pReport = nullptr);
 // True when the profile holds at least one section of a preset file.
 bool IsPresetProfile(const ZUtils::ZProfile& profile);
 
@@ -56,9 +58,17 @@ public:
     // WM_SAVE_FILE (posted by timer 12): writes the file chosen by SavePresetFileAs.
     void OnSaveFile();
 
-    // Load steps after the dialog, for a path given directly: read, refresh, title, timer 13.
-    // Returns 0 (after a message box, with the model unchanged) when the file cannot be read.
+    // Load steps after the dialog, for a path given directly: read and check, ask when the file is
+    // incomplete or had values changed, apply, refresh, title, timer 13. Returns 0 (after a message
+    // box, or when the user cancelled) with the model unchanged and nothing sent.
     int LoadPresetPath(const std::string& path);
+    // Reads and checks a preset file without changing anything. Returns 0 when it cannot be read or
+    // holds no preset section (the reason in LastError()); LastReport() then tells what applying it
+    // would do.
+    int CheckPresetFile(const std::string& path, EPresetRead mode, ZUtils::ZProfile& profile);
+    // Applies a checked file to the model as a loaded file: model, after-load refresh, title, and
+    // timer 13, which writes it to the processor.
+    void ApplyPresetFile(const ZUtils::ZProfile& profile, const std::string& path);
     // Reads m_szFilePath into the model. Returns 0, with the model unchanged, when the file cannot be
     // read or holds no preset section; the reason is in LastError().
     int ReadConfigFile(EPresetRead mode);
@@ -68,16 +78,18 @@ public:
 
     const std::string& FileTitle() const { return m_szFileTitle; }
     const std::string& LastError() const { return m_szError; }
-    // What the last read clamped or masked.
-    const std::vector<std::string>& LastNotes() const { return m_Notes; }
+    // What the last read found missing, unreadable, clamped or masked.
+    const SPresetReport& LastReport() const { return m_Report; }
     void SetFactoryPath(const std::string& path) { m_szFactoryPath = path; }
     const std::string& FactoryPath() const { return m_szFactoryPath; }
 
 private:
     void AfterRead();
+    // Asks before an incomplete or changed file is applied; true when it may be.
+    bool MayApply(const std::string& what);
     CEditorCore& m_Core;
     std::string m_szFileTitle;
     std::string m_szFactoryPath;
     std::string m_szError;
-    std::vector<std::string> m_Notes;
+    SPresetReport m_Report;
 };

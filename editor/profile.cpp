@@ -4,12 +4,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <charconv>
 #include <climits>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 
 namespace ZUtils {
 
@@ -74,6 +76,71 @@ std::string FolderOf(const std::string& path) {
     return nSlash == 0 ? "/" : path.substr(0, nSlash);
 }
 
+// UTF-16 text: a byte order mark of either order, or ASCII with every other byte zero.
+bool LooksLikeUtf16(std::string_view text) {
+    if (text.size() >= 2 &&
+        ((text[0] == '\xFF' && text[1] == '\xFE') || (text[0] == '\xFE' && text[1] == '\xFF')))
+        return true;
+    const std::size_t nCheck = std::min<std::size_t>(text.size() & ~std::size_t{1}, 512);
+    if (nCheck < 4) return false;
+    std::size_t nZero[2] = {0, 0};
+    for (std::size_t i = 0; i < nCheck; ++i)
+        nZero[i & 1] += text[i] == '\0';
+    return (nZero[0] == 0 && nZero[1] * 2 >= nCheck / 2) || (nZero[1] == 0 && nZero[0] * 2 >= nCheck / 2);
+}
+
+struct SSaveTarget {
+    std::string path; // where the text goes: the name given, or the file a link points to
+    bool bExists = false;
+    mode_t nMode = 0;
+};
+
+// Where a save may write, or the reason why it may not (0 when it may).
+int ResolveSaveTarget(const std::string& path, SSaveTarget* pTarget) {
+    if (path.empty()) return ENOENT;
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0) {
+        if (errno != ENOENT) return errno;
+        // A new name: its folder must take it.
+        if (::access(FolderOf(path).c_str(), W_OK) != 0) return errno;
+        pTarget->path = path;
+        return 0;
+    }
+    pTarget->path = path;
+    if (S_ISLNK(st.st_mode)) {
+        if (::stat(path.c_str(), &st) != 0) return errno == ENOENT ? ZProfile::ERR_DANGLING : errno;
+        char* pReal = ::realpath(path.c_str(), nullptr);
+        if (!pReal) return errno;
+        pTarget->path = pReal;
+        std::free(pReal);
+    }
+    if (S_ISDIR(st.st_mode)) return EISDIR;
+    if (!S_ISREG(st.st_mode)) return ZProfile::ERR_NOT_REGULAR;
+    // A file without any write permission is read-only, also for a user who could override it.
+    if (!(st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) || ::access(pTarget->path.c_str(), W_OK) != 0)
+        return EACCES;
+    if (::access(FolderOf(pTarget->path).c_str(), W_OK) != 0) return errno;
+    pTarget->bExists = true;
+    pTarget->nMode = st.st_mode;
+    return 0;
+}
+
+// A hidden name beside the target that stays within the length a folder entry may have.
+std::string TempName(const std::string& target, unsigned nCounter) {
+    const std::size_t nSlash = target.rfind('/');
+    const std::string folder = nSlash == std::string::npos ? std::string() : target.substr(0, nSlash + 1);
+    std::string title = nSlash == std::string::npos ? target : target.substr(nSlash + 1);
+    const std::string suffix = ".~" + std::to_string(::getpid()) + "." + std::to_string(nCounter);
+    const std::size_t nRoom = NAME_MAX - 1 - suffix.size();
+    if (title.size() > nRoom) {
+        title.resize(nRoom);
+        while (!title.empty() && (static_cast<unsigned char>(title.back()) & 0xC0) == 0x80)
+            title.pop_back(); // no cut inside a UTF-8 character
+        if (!title.empty() && static_cast<unsigned char>(title.back()) >= 0xC0) title.pop_back();
+    }
+    return folder + "." + title + suffix;
+}
+
 } // namespace
 
 int ParseProfileInt(std::string_view text) {
@@ -105,17 +172,27 @@ double ParseProfileDouble(std::string_view text) {
 }
 
 void ZProfile::Clear() {
-    m_Sections.clear();
-    m_Sections.emplace_back(); // the lines before the first section
+    m_szStore.clear();
+    m_Lines.clear();
+    m_Sections.assign(1, SSection{0, 0, 0});
+    m_pLower.reset();
+    m_pAddedNames.reset();
+    m_SectionIndex.clear();
+    m_KeyIndex.clear();
+    m_Added.clear();
     m_szEol = "\r\n";
     m_nError = 0;
 }
 
-void ZProfile::IndexLine(SSection& s, std::size_t nLine) {
-    std::string_view key, value;
-    if (!KeyValue(s.lines[nLine], &key, &value)) return;
-    s.keys.emplace(Lower(key), nLine);
-    s.nLastKeyLine = static_cast<int>(nLine);
+std::string_view ZProfile::Line(std::uint32_t n) const {
+    return std::string_view(m_szStore).substr(m_Lines[n].nOffset, m_Lines[n].nLength);
+}
+
+std::uint32_t ZProfile::AddLine(std::string_view text) {
+    const auto nOffset = static_cast<std::uint32_t>(m_szStore.size());
+    m_szStore.append(text);
+    m_Lines.push_back({nOffset, static_cast<std::uint32_t>(text.size())});
+    return static_cast<std::uint32_t>(m_Lines.size() - 1);
 }
 
 void ZProfile::LoadText(std::string_view text) {
@@ -124,42 +201,75 @@ void ZProfile::LoadText(std::string_view text) {
         text.remove_prefix(3);
     const std::size_t nFirstLf = text.find('\n');
     if (nFirstLf != std::string_view::npos && !(nFirstLf > 0 && text[nFirstLf - 1] == '\r')) m_szEol = "\n";
+    m_szStore.assign(text);
+    const std::string_view all = m_szStore;
+    auto pLower = std::make_shared<std::string>(m_szStore);
+    for (char& c : *pLower)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    m_pLower = pLower;
+    // The same piece of the text in lower case.
+    const std::string_view lower = *m_pLower;
+    auto lowered = [&](std::string_view piece) {
+        return lower.substr(static_cast<std::size_t>(piece.data() - all.data()), piece.size());
+    };
+    bool bIndexed = false; // the current section is the first of its name: only such are looked at
     std::size_t nPos = 0;
-    while (nPos < text.size()) {
-        std::size_t nEnd = text.find('\n', nPos);
-        if (nEnd == std::string_view::npos) nEnd = text.size();
-        std::string_view line = text.substr(nPos, nEnd - nPos);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    while (nPos < all.size()) {
+        std::size_t nEnd = all.find('\n', nPos);
+        if (nEnd == std::string_view::npos) nEnd = all.size();
+        std::size_t nLength = nEnd - nPos;
+        if (nLength > 0 && all[nEnd - 1] == '\r') --nLength;
+        const auto n = static_cast<std::uint32_t>(m_Lines.size());
+        m_Lines.push_back({static_cast<std::uint32_t>(nPos), static_cast<std::uint32_t>(nLength)});
+        const std::string_view line = all.substr(nPos, nLength);
         nPos = nEnd + 1;
         std::string_view name;
         if (SectionName(line, &name)) {
-            SSection s;
-            s.szLower = Lower(name);
-            s.lines.emplace_back(line);
-            m_Sections.push_back(std::move(s));
+            m_Sections.push_back({n, n + 1, n});
+            bIndexed =
+                m_SectionIndex.emplace(lowered(name), static_cast<std::uint32_t>(m_Sections.size() - 1))
+                    .second;
             continue;
         }
         SSection& s = m_Sections.back();
-        s.lines.emplace_back(line);
-        if (&s != &m_Sections.front()) IndexLine(s, s.lines.size() - 1);
+        s.nEnd = n + 1;
+        std::string_view key, value;
+        if (m_Sections.size() == 1 || !KeyValue(line, &key, &value)) continue;
+        s.nLastKey = n;
+        if (bIndexed)
+            m_KeyIndex.emplace(SKeyName{static_cast<std::uint32_t>(m_Sections.size() - 1), lowered(key)}, n);
     }
+}
+
+std::string_view ZProfile::Keep(std::string lower) {
+    if (!m_pAddedNames) m_pAddedNames = std::make_shared<std::deque<std::string>>();
+    m_pAddedNames->push_back(std::move(lower)); // a deque keeps its elements in place
+    return m_pAddedNames->back();
 }
 
 bool ZProfile::LoadFile(const std::string& path) {
     Clear();
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        m_nError = errno;
+    auto fail = [this](int nError) {
+        m_nError = nError;
         return false;
-    }
+    };
+    // Checked before opening: opening a device node can already do something to the device.
     struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return fail(errno);
+    if (S_ISDIR(st.st_mode)) return fail(EISDIR);
+    if (!S_ISREG(st.st_mode)) return fail(ERR_NOT_REGULAR);
+    if (static_cast<std::uint64_t>(st.st_size) > MAX_FILE_SIZE) return fail(EFBIG);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return fail(errno);
     int nError = 0;
+    // The name may have been replaced in between.
     if (::fstat(fd, &st) != 0)
         nError = errno;
-    else if (S_ISDIR(st.st_mode))
-        nError = EISDIR;
+    else if (!S_ISREG(st.st_mode))
+        nError = S_ISDIR(st.st_mode) ? EISDIR : ERR_NOT_REGULAR;
     std::string text;
-    char buffer[8192];
+    if (!nError) text.reserve(static_cast<std::size_t>(st.st_size));
+    char buffer[65536];
     while (!nError) {
         const ssize_t n = ::read(fd, buffer, sizeof buffer);
         if (n < 0) {
@@ -173,22 +283,51 @@ bool ZProfile::LoadFile(const std::string& path) {
             text.append(buffer, static_cast<std::size_t>(n));
     }
     ::close(fd);
-    if (nError) {
-        m_nError = nError;
-        return false;
-    }
+    if (!nError && LooksLikeUtf16(text)) nError = ERR_UTF16;
+    if (nError) return fail(nError);
     LoadText(text);
     return true;
 }
 
 std::string ZProfile::Text() const {
     std::string out;
-    for (const SSection& s : m_Sections)
-        for (const std::string& line : s.lines) {
-            out += line;
+    out.reserve(m_szStore.size() + m_Lines.size() * m_szEol.size());
+    for (std::size_t i = 0; i < m_Sections.size(); ++i) {
+        const SSection& s = m_Sections[i];
+        const auto added = i > 0 ? m_Added.find(static_cast<std::uint32_t>(i)) : m_Added.end();
+        for (std::uint32_t n = s.nFirst; n < s.nEnd; ++n) {
+            out += Line(n);
             out += m_szEol;
+            if (n != s.nLastKey || added == m_Added.end()) continue;
+            for (const std::uint32_t nAdded : added->second) {
+                out += Line(nAdded);
+                out += m_szEol;
+            }
         }
+    }
     return out;
+}
+
+std::string ZProfile::ErrorText(int nError) {
+    switch (nError) {
+    case ERR_NOT_REGULAR:
+        return "not a regular file";
+    case ERR_UTF16:
+        return "the file is UTF-16 text; preset files are read as ASCII or UTF-8 text";
+    case ERR_DANGLING:
+        return "a symbolic link to a file that does not exist";
+    case EFBIG:
+        return "larger than " + std::to_string(MAX_FILE_SIZE >> 20) + " MB";
+    default:
+        return std::strerror(nError);
+    }
+}
+
+bool ZProfile::CanSave(const std::string& path, int* pError) {
+    SSaveTarget target;
+    const int nError = ResolveSaveTarget(path, &target);
+    if (pError) *pError = nError;
+    return nError == 0;
 }
 
 bool ZProfile::SaveFile(const std::string& path) {
@@ -197,37 +336,24 @@ bool ZProfile::SaveFile(const std::string& path) {
         m_nError = nError ? nError : EIO;
         return false;
     };
-    if (path.empty()) return fail(ENOENT);
-    std::string target = path;
-    struct stat st {};
-    const bool bExists = ::stat(path.c_str(), &st) == 0;
-    if (!bExists && errno != ENOENT) return fail(errno);
-    if (bExists) {
-        if (S_ISDIR(st.st_mode)) return fail(EISDIR);
-        // A file without any write permission is read-only, also for a user who could override it.
-        if (!(st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) || ::access(path.c_str(), W_OK) != 0)
-            return fail(EACCES);
-        if (char* pReal = ::realpath(path.c_str(), nullptr)) { // replace the file a link points to
-            target = pReal;
-            std::free(pReal);
-        }
-    }
+    SSaveTarget target;
+    if (const int nError = ResolveSaveTarget(path, &target)) return fail(nError);
     static std::atomic<unsigned> s_nCounter{0};
-    const std::string temp = target + ".~" + std::to_string(::getpid()) + "." + std::to_string(s_nCounter++);
+    const std::string temp = TempName(target.path, s_nCounter++);
     const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0) return fail(errno);
     int nError = 0;
-    if (bExists && ::fchmod(fd, st.st_mode & 07777) != 0) nError = errno;
+    if (target.bExists && ::fchmod(fd, target.nMode & 07777) != 0) nError = errno;
     if (!nError && !WriteAll(fd, Text())) nError = errno;
     if (!nError && ::fsync(fd) != 0) nError = errno;
     if (::close(fd) != 0 && !nError) nError = errno;
-    if (!nError && ::rename(temp.c_str(), target.c_str()) != 0) nError = errno;
+    if (!nError && ::rename(temp.c_str(), target.path.c_str()) != 0) nError = errno;
     if (nError) {
         ::unlink(temp.c_str());
         return fail(nError);
     }
     // The rename itself lasts once the folder is on the disk.
-    const int dirFd = ::open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int dirFd = ::open(FolderOf(target.path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirFd >= 0) {
         ::fsync(dirFd);
         ::close(dirFd);
@@ -235,35 +361,38 @@ bool ZProfile::SaveFile(const std::string& path) {
     return true;
 }
 
-const ZProfile::SSection* ZProfile::FindSection(std::string_view section) const {
+long ZProfile::FindSection(std::string_view section) const {
     const std::string lower = Lower(Trim(section));
-    for (std::size_t i = 1; i < m_Sections.size(); ++i)
-        if (m_Sections[i].szLower == lower) return &m_Sections[i];
-    return nullptr;
+    const auto it = m_SectionIndex.find(lower);
+    return it == m_SectionIndex.end() ? -1 : static_cast<long>(it->second);
+}
+
+long ZProfile::FindKey(std::string_view section, std::string_view key) const {
+    const long nSection = FindSection(section);
+    if (nSection < 0) return -1;
+    const std::string lower = Lower(Trim(key));
+    const auto it = m_KeyIndex.find(SKeyName{static_cast<std::uint32_t>(nSection), lower});
+    return it == m_KeyIndex.end() ? -1 : static_cast<long>(it->second);
 }
 
 bool ZProfile::HasSection(std::string_view section) const {
-    return FindSection(section) != nullptr;
+    return FindSection(section) >= 0;
 }
 
 bool ZProfile::HasKey(std::string_view section, std::string_view key) const {
-    const SSection* s = FindSection(section);
-    return s && s->keys.count(Lower(Trim(key))) != 0;
+    return FindKey(section, key) >= 0;
 }
 
 std::string ZProfile::GetString(std::string_view section, std::string_view key, std::string_view defaultValue,
                                 std::size_t nSize) const {
     std::string_view value = defaultValue;
-    const SSection* s = FindSection(section);
-    std::string_view k;
-    if (s) {
-        const auto it = s->keys.find(Lower(Trim(key)));
-        if (it != s->keys.end()) {
-            KeyValue(s->lines[it->second], &k, &value);
-            if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
-                value.back() == value.front())
-                value = value.substr(1, value.size() - 2);
-        }
+    const long n = FindKey(section, key);
+    if (n >= 0) {
+        std::string_view k;
+        KeyValue(Line(static_cast<std::uint32_t>(n)), &k, &value);
+        if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+            value.back() == value.front())
+            value = value.substr(1, value.size() - 2);
     }
     if (nSize == 0) return {};
     return std::string(value.substr(0, nSize - 1));
@@ -277,28 +406,27 @@ int ZProfile::GetInt(std::string_view section, std::string_view key, int nDefaul
 void ZProfile::SetString(std::string_view section, std::string_view key, std::string_view value) {
     section = Trim(section);
     key = Trim(key);
-    const std::string lowerKey = Lower(key);
-    SSection* s = const_cast<SSection*>(FindSection(section));
-    if (!s) {
-        SSection added;
-        added.szLower = Lower(section);
-        added.lines.push_back("[" + std::string(section) + "]");
-        m_Sections.push_back(std::move(added));
-        s = &m_Sections.back();
+    long nSection = FindSection(section);
+    if (nSection < 0) {
+        const std::uint32_t n = AddLine("[" + std::string(section) + "]");
+        m_Sections.push_back({n, n + 1, n});
+        nSection = static_cast<long>(m_Sections.size() - 1);
+        m_SectionIndex.emplace(Keep(Lower(section)), static_cast<std::uint32_t>(nSection));
     }
-    const auto it = s->keys.find(lowerKey);
-    if (it != s->keys.end()) {
+    const long nLine = FindKey(section, key);
+    if (nLine >= 0) {
         std::string_view oldKey, oldValue;
-        KeyValue(s->lines[it->second], &oldKey, &oldValue);
-        s->lines[it->second] = std::string(oldKey) + "=" + std::string(value);
+        KeyValue(Line(static_cast<std::uint32_t>(nLine)), &oldKey, &oldValue);
+        const std::string text = std::string(oldKey) + "=" + std::string(value);
+        const std::uint32_t nNew = AddLine(text);
+        m_Lines[static_cast<std::size_t>(nLine)] = m_Lines[nNew];
+        m_Lines.pop_back();
         return;
     }
     // Only blank lines and comments follow the last key of a section, so no key moves.
-    const std::size_t nLine = static_cast<std::size_t>(s->nLastKeyLine) + 1;
-    s->lines.insert(s->lines.begin() + static_cast<std::ptrdiff_t>(nLine),
-                    std::string(key) + "=" + std::string(value));
-    s->keys.emplace(lowerKey, nLine);
-    s->nLastKeyLine = static_cast<int>(nLine);
+    const std::uint32_t n = AddLine(std::string(key) + "=" + std::string(value));
+    m_Added[static_cast<std::uint32_t>(nSection)].push_back(n);
+    m_KeyIndex.emplace(SKeyName{static_cast<std::uint32_t>(nSection), Keep(Lower(key))}, n);
 }
 
 void ZProfile::SetInt(std::string_view section, std::string_view key, int nValue) {

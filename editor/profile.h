@@ -9,6 +9,10 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -27,12 +31,19 @@ class ZProfile {
 public:
     // Files larger than this are refused as not being profiles.
     static constexpr std::size_t MAX_FILE_SIZE = 16u << 20;
+    // Reasons of LastError() beside the errno values.
+    static constexpr int ERR_NOT_REGULAR = -1001; // a FIFO, device node, socket or directory
+    static constexpr int ERR_UTF16 = -1002;       // UTF-16 text, which the profile does not read
+    static constexpr int ERR_DANGLING = -1003;    // a symbolic link to nothing
 
     ZProfile() { Clear(); }
 
-    // Reads a file. False when it cannot be read (LastError() holds the errno value; ENOENT for a
-    // missing file); the profile is then empty.
+    // Reads a file. Only a regular file is opened (without blocking, so a FIFO or a device never
+    // holds the caller); one over MAX_FILE_SIZE is refused before it is read. False when it cannot
+    // be read (LastError() holds the errno value or one of the ERR_ codes; ENOENT for a missing
+    // file); the profile is then empty.
     bool LoadFile(const std::string& path);
+    // Linear in the length of the text, whatever its sections and keys.
     void LoadText(std::string_view text);
     void Clear();
     // The file text: the lines as read, changed lines rewritten as "key=value", each line ended with
@@ -40,9 +51,16 @@ public:
     std::string Text() const;
     // Replaces the file as a whole: the text goes to a temporary file in the same folder, is flushed
     // to the disk and renamed over the target, so the target holds either its old or its new text.
-    // Refuses a target that is not writable. False on any failure (LastError() holds the errno).
+    // Only a regular file or a new name is written; a symbolic link to a regular file has its target
+    // replaced. Refuses a target that is not writable. False on any failure (LastError() holds the
+    // errno or an ERR_ code).
     bool SaveFile(const std::string& path);
+    // Whether SaveFile could replace or create this file, checked without writing anything: the
+    // target is a regular file (or a link to one) or a new name in a writable folder.
+    static bool CanSave(const std::string& path, int* pError);
     int LastError() const { return m_nError; }
+    // A reason of LastError() in words ("No such file or directory", "not a regular file", ...).
+    static std::string ErrorText(int nError);
 
     bool HasSection(std::string_view section) const;
     bool HasKey(std::string_view section, std::string_view key) const;
@@ -58,16 +76,50 @@ public:
     void SetInt(std::string_view section, std::string_view key, int nValue);
 
 private:
-    struct SSection {
-        std::string szLower;            // name in lower case; empty for the lines before any section
-        std::vector<std::string> lines; // the header line first, when there is one
-        int nLastKeyLine = 0;           // where keys are appended after (the header, or the last key)
-        std::unordered_map<std::string, std::size_t> keys; // lower-case key -> line (first one wins)
+    // A line is a piece of m_szStore; changed and added lines are appended to the store.
+    struct SLine {
+        std::uint32_t nOffset;
+        std::uint32_t nLength;
     };
-    const SSection* FindSection(std::string_view section) const;
-    void IndexLine(SSection& s, std::size_t nLine);
+    // A section is a run of lines; keys added to it follow its last key line.
+    struct SSection {
+        std::uint32_t nFirst;   // the header line (for the lines before any section: the first line)
+        std::uint32_t nEnd;     // one past its last line read
+        std::uint32_t nLastKey; // the line keys are added after (the header, or the last key)
+    };
+    std::string_view Line(std::uint32_t n) const;
+    std::uint32_t AddLine(std::string_view text);
+    // The first section of a name, or -1.
+    long FindSection(std::string_view section) const;
+    // The line of a key, or -1.
+    long FindKey(std::string_view section, std::string_view key) const;
 
-    std::vector<SSection> m_Sections;
+    std::string m_szStore;
+    std::vector<SLine> m_Lines;
+    std::vector<SSection> m_Sections; // the first one holds the lines before any section
+    // A key of a section, by lower-case name.
+    struct SKeyName {
+        std::uint32_t nSection;
+        std::string_view key;
+        bool operator==(const SKeyName&) const = default;
+    };
+    struct SKeyHash {
+        std::size_t operator()(const SKeyName& k) const noexcept {
+            return std::hash<std::string_view>{}(k.key) ^ (k.nSection * std::size_t{0x9E3779B97F4A7C15u});
+        }
+    };
+    // Keeps a lower-case name added after reading, for as long as any copy of the profile lives.
+    std::string_view Keep(std::string lower);
+
+    // The indexes refer to names in lower case without copying them: the text as read, lowered once,
+    // and the names added since (shared by copies of the profile, so their views stay valid).
+    std::shared_ptr<const std::string> m_pLower;
+    std::shared_ptr<std::deque<std::string>> m_pAddedNames;
+    // The first section of each name; the line of the first key of each name in such a section.
+    std::unordered_map<std::string_view, std::uint32_t> m_SectionIndex;
+    std::unordered_map<SKeyName, std::uint32_t, SKeyHash> m_KeyIndex;
+    // Lines added to a section, in writing order, after its nLastKey line.
+    std::unordered_map<std::uint32_t, std::vector<std::uint32_t>> m_Added;
     std::string m_szEol = "\r\n";
     int m_nError = 0;
 };

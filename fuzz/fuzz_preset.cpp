@@ -77,8 +77,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSi
 
     CSettingsModel m;
     m.WriteStartupDefaults();
-    std::vector<std::string> notes;
-    ReadPresetKeys(profile, m, EPresetRead::File, &notes);
+    SPresetReport report;
+    ReadPresetKeys(profile, m, EPresetRead::File, &report);
     FuzzCheck::CheckModelRanges(m);
     CheckFilterTypes(m);
 
@@ -88,10 +88,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSi
     again.LoadText(profile.Text());
     CSettingsModel second;
     second.WriteStartupDefaults();
-    std::vector<std::string> secondNotes;
-    ReadPresetKeys(again, second, EPresetRead::File, &secondNotes);
+    SPresetReport secondReport;
+    ReadPresetKeys(again, second, EPresetRead::File, &secondReport);
     CheckSameModel(m, second);
-    FUZZ_CHECK(notes == secondNotes);
+    FUZZ_CHECK(report.clamped == secondReport.clamped);
+    FUZZ_CHECK(report.missing == secondReport.missing);
+    FUZZ_CHECK(report.unreadable == secondReport.unreadable);
 
     // What the reader accepted survives a save and a load unchanged, with nothing left to clamp.
     ZUtils::ZProfile saved;
@@ -100,9 +102,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSi
     reread.LoadText(saved.Text());
     CSettingsModel back;
     back.WriteStartupDefaults();
-    std::vector<std::string> backNotes;
-    ReadPresetKeys(reread, back, EPresetRead::File, &backNotes);
+    SPresetReport backReport;
+    ReadPresetKeys(reread, back, EPresetRead::File, &backReport);
     CheckSameModel(m, back);
-    FUZZ_CHECK(backNotes.empty());
+    FUZZ_CHECK(backReport.Clean());
     return 0;
 }

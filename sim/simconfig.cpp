@@ -65,7 +65,9 @@ SSimConfig DailyTune() {
     cfg.nLevelMain = {10, 10, 10, 10, 10, 10};
     cfg.nLevelAux = {8, 8, 8, 8, 8, 8};
     cfg.bHighLow = 0;
-    cfg.Output = {4, 4, 4, 3, 4}; // 5.1 rows: front 2-way, rear pair, summed sub
+    // 5.1 rows for every kind: front 2-way, rear pair, summed sub; the AUX routing bytes above feed the
+    // rear pair, which only the AUX 5.1 row does.
+    cfg.Output = {4, 4, 4, 4, 4};
 
     for (int ch = 0; ch < kChannels; ++ch) {
         for (int band = 0; band < kEqBands; ++band)

@@ -1,5 +1,8 @@
 #include "configprint.h"
 
+#include "editor/delayeditor.h"
+#include "jsonout.h"
+
 namespace {
 
 const char* const kInputKinds[MLB8_INPUT_KINDS] = {"5.1 wired", "4 wired", "2 wired", "AUX", "numerical"};
@@ -28,7 +31,99 @@ void PrintRouting(std::FILE* pOut, const char* pszRow, const std::uint8_t* pMap,
     }
 }
 
+double DelayMs(const CSettingsModel& m, int ch) {
+    return m.m_nDelay[ch] / 48.0;
+}
+double DelayCm(const CSettingsModel& m, int ch) {
+    return CDelayEditor::MsToCm(static_cast<float>(DelayMs(m, ch)));
+}
+
+const char* FilterTypeName(int nType) {
+    switch (nType) {
+    case FT_PEAKING:
+        return "peaking";
+    case FT_LOWPASS:
+        return "low-pass";
+    case FT_HIGHPASS:
+        return "high-pass";
+    default:
+        return "off";
+    }
+}
+
+void JsonFilter(CJsonWriter& j, const SFilterCoef& c, bool bCrossover) {
+    j.BeginObject().Member("type", FilterTypeName(c.Filtertype)).Member("freqHz", static_cast<int>(c.Freq));
+    if (bCrossover)
+        j.Member("slopeDbPerOct", c.Slop <= 7 ? kSlopes[c.Slop] : 0);
+    else
+        j.Member("gainDb", static_cast<int>(c.Gain));
+    j.Member("q", static_cast<double>(c.BandWidth)).EndObject();
+}
+
+void JsonBytes(CJsonWriter& j, const char* pszName, const std::uint8_t* pBytes) {
+    j.Key(pszName).BeginArray();
+    for (int ch = 0; ch < MLB8_CHANNELS; ++ch)
+        j.Int(pBytes[ch]);
+    j.EndArray();
+}
+
 } // namespace
+
+void WriteConfigurationJson(CJsonWriter& j, const CSettingsModel& m) {
+    j.BeginObject();
+    j.Member("preset", m.m_nCurPreset + 1);
+    j.Member("masterLevelDb", Db(m.m_nMainVolume));
+    j.Member("mode", m.m_bEasyExp ? "expert" : "standard");
+    j.Key("standard").BeginObject();
+    j.Member("input", kInputKinds[m.m_nDSPInput]);
+    j.Member("highLevel", m.m_bEasyConfigInputHighLow != 0);
+    j.Member("architecture", kArchitectures[m.m_nDSPOutput[m.m_nDSPInput]]);
+    j.Member("sensitivityIndex", m.m_nEasyConfigInputSensitivity);
+    j.EndObject();
+    j.Key("expert").BeginObject();
+    j.Member("input", kExpertInputs[m.m_nDSPExpInput]);
+    j.Member("highLevel", m.m_bExpertConfigInputHighLow != 0);
+    j.Key("mainSensitivityIndex").BeginArray();
+    for (int i = 0; i < MLB8_MAIN_INPUTS; ++i)
+        j.Int(m.m_nInputSensitivityMain[i]);
+    j.EndArray().Key("auxSensitivityIndex").BeginArray();
+    for (int i = 0; i < MLB8_AUX_INPUTS; ++i)
+        j.Int(m.m_nInputSensitivityAux[i]);
+    j.EndArray();
+    j.EndObject();
+    j.Key("routing").BeginObject();
+    JsonBytes(j, "main", m.m_MapM);
+    JsonBytes(j, "aux", m.m_MapA);
+    JsonBytes(j, "numerical", m.m_MapD);
+    j.EndObject();
+    j.Key("outputs").BeginArray();
+    for (int ch = 0; ch < MLB8_CHANNELS; ++ch) {
+        const auto c = static_cast<std::uint8_t>(ch);
+        j.BeginObject();
+        j.Member("output", ch + 1);
+        j.Member("levelDb", Db(m.m_nVolume[ch]));
+        j.Member("mute", m.m_bMute[ch] != 0);
+        j.Member("phaseInverted", m.m_bPhase[ch] != 0);
+        j.Key("delay").BeginObject();
+        j.Member("samples", static_cast<int>(m.m_nDelay[ch]));
+        j.Member("ms", DelayMs(m, ch));
+        j.Member("cm", DelayCm(m, ch));
+        j.EndObject();
+        j.Key("crossover").BeginObject().Member("enabled", m.m_bXoverEnable[ch] != 0);
+        j.Key("highPass");
+        JsonFilter(j, m.m_Lib.GetXoverCoef(c, CRev8001Lib::XOVER_HIGHPASS), true);
+        j.Key("lowPass");
+        JsonFilter(j, m.m_Lib.GetXoverCoef(c, CRev8001Lib::XOVER_LOWPASS), true);
+        j.EndObject();
+        j.Key("equalizer").BeginObject().Member("enabled", m.m_bEqEnable[ch] != 0).Key("bands").BeginArray();
+        for (int b = 0; b < CRev8001Lib::EQ_BANDS; ++b)
+            JsonFilter(j, m.m_Lib.GetEqCoef(c, static_cast<std::uint8_t>(b)), false);
+        j.EndArray().EndObject();
+        j.EndObject();
+    }
+    j.EndArray();
+    j.EndObject();
+}
 
 void PrintConfiguration(std::FILE* pOut, const CSettingsModel& m) {
     std::fprintf(pOut, "Processor preset %d\n", m.m_nCurPreset + 1);
@@ -63,13 +158,13 @@ void PrintConfiguration(std::FILE* pOut, const CSettingsModel& m) {
         PrintRouting(pOut, "numerical", m.m_MapD, 2, 6);
     }
 
-    std::fprintf(pOut, "\nOutput  Level     Mute Solo Phase     Delay                  Crossover\n");
+    std::fprintf(pOut, "\nOutput  Level     Mute Solo Phase     Delay                           Crossover\n");
     for (int ch = 0; ch < MLB8_CHANNELS; ++ch) {
         const auto c = static_cast<std::uint8_t>(ch);
-        std::fprintf(pOut, "Out %d  %6.1f dB  %-4s %-4s %-8s %7.3f ms %4u smp   ", ch + 1,
+        std::fprintf(pOut, "Out %d  %6.1f dB  %-4s %-4s %-8s %7.3f ms %6.1f cm %4u smp   ", ch + 1,
                      Db(m.m_nVolume[ch]), m.m_bMute[ch] ? "yes" : "no",
                      (m.m_nSoloMask >> ch) & 1 ? "yes" : "no", m.m_bPhase[ch] ? "inverted" : "normal",
-                     m.m_nDelay[ch] / 48.0, m.m_nDelay[ch]);
+                     DelayMs(m, ch), DelayCm(m, ch), m.m_nDelay[ch]);
         if (!m.m_bXoverEnable[ch]) {
             std::fprintf(pOut, "off\n");
             continue;

@@ -5,4 +5,8 @@
 
 #include "editor/settingsmodel.h"
 
+class CJsonWriter;
+
 void PrintConfiguration(std::FILE* pOut, const CSettingsModel& m);
+// The same as one JSON object; delays in samples, milliseconds and centimetres.
+void WriteConfigurationJson(CJsonWriter& j, const CSettingsModel& m);

@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QPainter>
+#include <QPushButton>
 #include <QThread>
 #include <QTimer>
 #include <QWheelEvent>
@@ -603,6 +604,19 @@ void CWAVRView::MessageBox(const std::string& text) {
 bool CWAVRView::Confirm(const std::string&) {
     COkCancelDlg dlg(window(), false);
     return dlg.exec() == QDialog::Accepted;
+}
+
+// A plain message with its own two buttons: the skinned confirmation carries a fixed question.
+bool CWAVRView::ConfirmLoad(const std::string& text) {
+    QMessageBox box(QMessageBox::Warning, window()->windowTitle(), QString::fromStdString(text),
+                    QMessageBox::NoButton, window());
+    box.setObjectName("loadConfirmation");
+    QPushButton* pLoad = box.addButton(QStringLiteral("Load anyway"), QMessageBox::AcceptRole);
+    QPushButton* pCancel = box.addButton(QMessageBox::Cancel);
+    box.setDefaultButton(pCancel);
+    box.setEscapeButton(pCancel);
+    box.exec();
+    return box.clickedButton() == pLoad;
 }
 
 std::string CWAVRView::OpenFileDialog(const std::string& filter) {

@@ -87,6 +87,7 @@ public:
     void HideBusy() override;
     void MessageBox(const std::string& text) override;
     bool Confirm(const std::string& text) override;
+    bool ConfirmLoad(const std::string& text) override;
     std::string OpenFileDialog(const std::string& filter) override;
     std::string SaveFileDialog(const std::string& filter, const std::string& defaultPath) override;
     void SetTitle(const std::string& title) override;

@@ -8,9 +8,11 @@
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <climits>
 #include <csignal>
 #include <cstring>
 #include <filesystem>
@@ -389,10 +391,11 @@ TEST(PresetLayout, RoundTripKeepsEveryValue) {
     ASSERT_TRUE(out.SaveFile(dir / "all.Dovu"));
     ZProfile in;
     ASSERT_TRUE(in.LoadFile(dir / "all.Dovu"));
-    std::vector<std::string> notes;
-    ReadPresetKeys(in, read, EPresetRead::File, &notes);
+    SPresetReport report;
+    ReadPresetKeys(in, read, EPresetRead::File, &report);
     EXPECT_THAT(Differences(written, read), IsEmpty());
-    EXPECT_THAT(notes, IsEmpty());
+    EXPECT_TRUE(report.Clean());
+    EXPECT_EQ(report.nKeys, 477); // every key but the date stamp
     // The date stamp is written and never read.
     EXPECT_EQ(in.GetInt("DSP", "Month"), 3);
     EXPECT_EQ(in.GetInt("DSP", "Second"), 42);
@@ -573,8 +576,9 @@ TEST(PresetReader, RulesOfTheReader) {
         p.LoadText(c.text);
         CSettingsModel m;
         m.WriteStartupDefaults();
-        std::vector<std::string> notes;
-        ReadPresetKeys(p, m, c.mode, &notes);
+        SPresetReport report;
+        ReadPresetKeys(p, m, c.mode, &report);
+        const std::vector<std::string>& notes = report.clamped;
         EXPECT_FLOAT_EQ(c.get(m), c.want);
         if (c.noted)
             EXPECT_THAT(notes, testing::Contains(testing::StartsWith(std::string(c.noted) + "=")));
@@ -600,8 +604,7 @@ TEST(PresetReader, HostileFilesLoadWithinEveryRange) {
     p.LoadText(nasty);
     CSettingsModel m;
     m.WriteStartupDefaults();
-    std::vector<std::string> notes;
-    ReadPresetKeys(p, m, EPresetRead::File, &notes);
+    ReadPresetKeys(p, m, EPresetRead::File);
     EXPECT_THAT(RangeViolations(m), IsEmpty());
     EXPECT_EQ(m.m_nMainVolume, 128);
     EXPECT_EQ(m.m_nVolume[0], 0); // the first of two duplicates counts
@@ -837,7 +840,7 @@ TEST_F(PresetCommandTest, ShippedFactoryFileIsASafeStart) {
     EXPECT_EQ(m_Files.FactoryPath(), FactoryFilePath());
     m_Files.RestoreFactorySettings();
     const CSettingsModel& m = m_Core.m_Model;
-    EXPECT_THAT(m_Files.LastNotes(), IsEmpty());
+    EXPECT_TRUE(m_Files.LastReport().Clean());
     EXPECT_THAT(m_Host.messageBoxes, IsEmpty());
     EXPECT_EQ(m.m_bEasyExp, 0);
     EXPECT_LT(m.m_nMainVolume, 128);
@@ -1040,7 +1043,7 @@ TEST(PresetTool, DumpFromOneProcessorAndLoadIntoAnotherCarriesTheConfiguration) 
 
     ASSERT_EQ(RunProgram({tool, "--port", first.PortPath(), "dump", file}, out), 0) << ReadText(out);
     ASSERT_EQ(RunProgram({tool, "check", file}, out), 0) << ReadText(out);
-    EXPECT_THAT(ReadText(out), HasSubstr("No value had to be clamped."));
+    EXPECT_THAT(ReadText(out), HasSubstr("All 477 keys present; no value had to be clamped."));
     ASSERT_EQ(RunProgram({tool, "--port", second.PortPath(), "load", file}, out), 0) << ReadText(out);
     EXPECT_THAT(SimDifferences(WithUncarried(second.Running(), tune), tune), IsEmpty());
 
@@ -1050,6 +1053,327 @@ TEST(PresetTool, DumpFromOneProcessorAndLoadIntoAnotherCarriesTheConfiguration) 
     EXPECT_THAT(ReadText(out), HasSubstr("DELAY_CH4=9000 -> 8191"));
     EXPECT_EQ(RunProgram({tool, "check", dir / "none.Dovu"}, out), 1);
     EXPECT_EQ(RunProgram({tool, "load"}, out), 2);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Bad files never reach the processor
+
+// UTF-16 (little-endian, with its byte order mark) of an ASCII text.
+std::string Utf16(const std::string& text) {
+    std::string out = "\xFF\xFE";
+    for (const char c : text) {
+        out += c;
+        out += '\0';
+    }
+    return out;
+}
+
+std::string Replaced(std::string text, const std::string& from, const std::string& to) {
+    const std::size_t at = text.find(from);
+    if (at != std::string::npos) text.replace(at, from.size(), to);
+    return text;
+}
+
+TEST(PresetTool, BadFilesAreReportedAndNeverReachTheProcessor) {
+    const std::string tool = ZUtils::ExecutableDir() + "/mlb8ctl";
+    TempFolder dir;
+    Sim::CSimProcessor sim;
+    ASSERT_TRUE(sim.Start());
+    CSettingsModel source;
+    SetAwayFromDefaults(source);
+    const std::string clean = PresetText(source);
+    const std::string crossover = clean.substr(clean.find("[CROSSOVER]"));
+    const std::string timeAlignment = clean.substr(clean.find("[TIME_ALIGNMENT]"));
+
+    struct SRow {
+        const char* name;
+        std::function<std::string()> make; // creates the file, returns its path
+        int nCheck, nLoad;                 // exit status of check and of load
+        std::string report;                // in the output of check and of the refused load
+        std::string window;                // in the window's question or message
+    };
+    auto file = [&](const std::string& name, const std::string& text) {
+        return [&dir, name, text] {
+            WriteText(dir / name, text);
+            return dir / name;
+        };
+    };
+    const std::string okVolume = "VOLUME_CH3=" + std::to_string(source.m_nVolume[3]);
+    const SRow rows[] = {
+        {"cut inside the equalizer", file("cut-eq.Dovu", clean.substr(0, clean.find("CH3_BIQUAD_5_"))), 3, 3,
+         "Missing keys (260 of 477: EQUALIZER 180, CROSSOVER 72, TIME_ALIGNMENT 8)",
+         "260 keys of 477 are missing (EQUALIZER 180, CROSSOVER 72, TIME_ALIGNMENT 8)"},
+        {"cut inside a key", file("cut-key.Dovu", clean.substr(0, clean.rfind("DELAY_CH7") + 5)), 3, 3,
+         "[TIME_ALIGNMENT] DELAY_CH7", "1 key of 477 is missing (TIME_ALIGNMENT 1)"},
+        {"only the preset section", file("preset-only.Dovu", "[PRESET]\r\nPRESET=1\r\n"), 3, 3,
+         "MAIN_CONTROL 25, EASY_CONFIG 43, EQUALIZER 328, CROSSOVER 72, TIME_ALIGNMENT 8",
+         "476 keys of 477 are missing"},
+        {"crossover section missing",
+         file("no-xover.Dovu", Replaced(clean, crossover.substr(0, crossover.find("[TIME_ALIGNMENT]")), "")),
+         3, 3, "Missing keys (72 of 477: CROSSOVER 72)", "(CROSSOVER 72)"},
+        {"out of range", file("loud.Dovu", Replaced(clean, okVolume, "VOLUME_CH3=300")), 0, 3,
+         "VOLUME_CH3=300 -> 128", "1 value is out of range and would be changed: VOLUME_CH3=300 -> 128"},
+        {"not a number", file("nan.Dovu", Replaced(clean, "VOLUME_CH1=101", "VOLUME_CH1=nan")), 3, 3,
+         "Unreadable values (1):\n  VOLUME_CH1=nan",
+         "1 value is not a number and would load as 0: VOLUME_CH1=nan"},
+        {"UTF-16", file("utf16.Dovu", Utf16(clean)), 1, 1, "UTF-16", "UTF-16"},
+        {"larger than the limit", file("huge.Dovu", clean + std::string(ZProfile::MAX_FILE_SIZE, '\n')), 1, 1,
+         "larger than 16 MB", "larger than 16 MB"},
+        {"FIFO",
+         [&] {
+             ::mkfifo((dir / "fifo.Dovu").c_str(), 0644);
+             return dir / "fifo.Dovu";
+         },
+         1, 1, "not a regular file", "not a regular file"},
+        {"device", [] { return std::string("/dev/null"); }, 1, 1, "not a regular file", "not a regular file"},
+        {"directory",
+         [&] {
+             fs::create_directory(dir / "folder.Dovu");
+             return dir / "folder.Dovu";
+         },
+         1, 1, "Is a directory", "Is a directory"},
+        {"missing", [&] { return dir / "missing.Dovu"; }, 1, 1, "No such file", "No such file"},
+        {"not a preset file", file("notes.Dovu", "[other]\na=1\n"), 1, 1, "not a preset file",
+         "not a preset file"},
+    };
+    const std::string out = dir / "out.txt";
+    for (const SRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::string path = row.make();
+        EXPECT_EQ(RunProgram({tool, "check", path}, out), row.nCheck) << ReadText(out);
+        EXPECT_THAT(ReadText(out), HasSubstr(row.report));
+
+        sim.ClearReceivedFrames();
+        EXPECT_EQ(RunProgram({tool, "--port", sim.PortPath(), "load", path}, out), row.nLoad)
+            << ReadText(out);
+        EXPECT_THAT(ReadText(out), HasSubstr(row.report));
+        EXPECT_EQ(sim.ReceivedFrameCount(), 0u);
+
+        // The window: the same file is named before anything changes; Cancel keeps everything.
+        CFakeHost host;
+        CEditorCore core(host);
+        host.Attach(&core);
+        core.m_Model.WriteStartupDefaults();
+        const std::string before = PresetText(core.m_Model);
+        host.bConfirmAnswer = false;
+        host.openAnswer = path;
+        core.m_Files.LoadPresetFile();
+        const std::vector<std::string>& said = row.nLoad == 3 ? host.confirms : host.messageBoxes;
+        ASSERT_EQ(said.size(), 1u);
+        EXPECT_THAT(said[0], HasSubstr(row.window));
+        EXPECT_EQ(PresetText(core.m_Model), before);
+        EXPECT_FALSE(host.TimerSet(TIMER_SEND_ALL));
+        EXPECT_EQ(core.m_Model.m_bMouseLbtnEventBlock, 0);
+        EXPECT_THAT(host.titles, IsEmpty());
+    }
+
+    // The same report as one JSON document.
+    EXPECT_EQ(RunProgram({tool, "--json", "check", dir / "cut-eq.Dovu"}, out), 3);
+    std::string json = ReadText(out);
+    EXPECT_EQ(json.find('\n'), json.size() - 1);
+    EXPECT_THAT(json, HasSubstr("\"readable\":true,\"exitCode\":3,\"keys\":477,\"complete\":false"));
+    EXPECT_THAT(json,
+                HasSubstr("\"missingBySection\":{\"EQUALIZER\":180,\"CROSSOVER\":72,\"TIME_ALIGNMENT\":8}"));
+    EXPECT_THAT(json, HasSubstr("{\"section\":\"EQUALIZER\",\"key\":\"CH3_BIQUAD_5_Filtertype\"}"));
+    EXPECT_EQ(RunProgram({tool, "--json", "check", dir / "fifo.Dovu"}, out), 1);
+    EXPECT_EQ(ReadText(out), "{\"file\":\"" + dir / "fifo.Dovu" +
+                                 "\",\"readable\":false,\"error\":\"not a regular file\",\"exitCode\":1}\n");
+
+    // Told to, load takes the cut file with its defaults.
+    sim.ClearReceivedFrames();
+    EXPECT_EQ(RunProgram({tool, "--port", sim.PortPath(), "load", "--force", dir / "cut-eq.Dovu"}, out), 0)
+        << ReadText(out);
+    EXPECT_GT(sim.ReceivedFrameCount(), 100u);
+    EXPECT_EQ(sim.Running().bXoverFlag[0], 0);
+}
+
+TEST_F(PresetCommandTest, LoadAnywayAppliesTheIncompleteFile) {
+    CSettingsModel& m = m_Core.m_Model;
+    WriteText(m_Dir / "short.Dovu", "[MAIN_CONTROL]\r\nVOLUME_MAIN=90\r\nVOLUME_CH0=400\r\n");
+    m_Host.openAnswer = m_Dir / "short.Dovu";
+    m_Files.LoadPresetFile();
+    ASSERT_EQ(m_Host.confirms.size(), 1u);
+    EXPECT_THAT(m_Host.confirms[0], HasSubstr("475 keys of 477 are missing (PRESET 1, MAIN_CONTROL 23, "));
+    EXPECT_THAT(m_Host.confirms[0], HasSubstr("VOLUME_CH0=400 -> 128"));
+    EXPECT_EQ(m.m_nMainVolume, 90);
+    EXPECT_TRUE(m_Host.TimerSet(TIMER_SEND_ALL));
+    EXPECT_EQ(m_Files.LastReport().missing.size(), 475u);
+    EXPECT_EQ(m_Files.LastReport().clamped.size(), 1u);
+
+    // A complete file is applied without a question.
+    m_Host.confirms.clear();
+    m_Host.openAnswer = WritePreset("whole.Dovu");
+    m_Files.LoadPresetFile();
+    EXPECT_THAT(m_Host.confirms, IsEmpty());
+    EXPECT_EQ(m.m_nMainVolume, 77);
+
+    // An incomplete factory file is asked about the same way; Cancel keeps everything.
+    m_Files.SetFactoryPath(m_Dir / "short.Dovu");
+    m_Host.bConfirmAnswer = false;
+    const std::string before = PresetText(m);
+    EXPECT_EQ(m_Files.RestoreFactorySettings(), 0);
+    ASSERT_EQ(m_Host.confirms.size(), 1u);
+    EXPECT_THAT(m_Host.confirms[0], HasSubstr("The factory settings file"));
+    EXPECT_EQ(PresetText(m), before);
+    EXPECT_EQ(m.m_szFilePath, m_Dir / "whole.Dovu");
+    EXPECT_FALSE(Marked(WM_MARK_LOAD, 5));
+}
+
+TEST_F(PresetCommandTest, SavesGoOnlyOntoRegularFilesOrNewNames) {
+    CSettingsModel& m = m_Core.m_Model;
+    m.m_nMainVolume = 42;
+    auto saved = [](const std::string& path) {
+        return ZUtils::GetPrivateProfileInt("MAIN_CONTROL", "VOLUME_MAIN", -1, path) == 42;
+    };
+    // A link to a regular file: the file it points to is replaced, the link stays.
+    const std::string target = WritePreset("target.Dovu");
+    ASSERT_EQ(::symlink("target.Dovu", (m_Dir / "link.Dovu").c_str()), 0);
+    m.m_szFilePath = m_Dir / "link.Dovu";
+    EXPECT_EQ(m_Files.WriteConfigFile(5), 1);
+    EXPECT_TRUE(fs::is_symlink(m_Dir / "link.Dovu"));
+    EXPECT_TRUE(saved(target));
+
+    // The longest name a folder takes, new and then replaced.
+    const std::string longName = std::string(NAME_MAX - 5, 'n') + ".Dovu";
+    m.m_szFilePath = m_Dir / longName;
+    EXPECT_EQ(m_Files.WriteConfigFile(4), 1);
+    EXPECT_EQ(m_Files.WriteConfigFile(5), 1) << m_Files.LastError();
+    EXPECT_TRUE(saved(m_Dir / longName));
+
+    // A file too large to read as a preset is replaced when the user chose it.
+    WriteText(m_Dir / "huge.Dovu", std::string(ZProfile::MAX_FILE_SIZE + 1, ';'));
+    m.m_szFilePath = m_Dir / "huge.Dovu";
+    EXPECT_EQ(m_Files.WriteConfigFile(4), 1);
+    EXPECT_TRUE(saved(m_Dir / "huge.Dovu"));
+
+    // Anything else is refused, named and left as it was.
+    ASSERT_EQ(::symlink("nowhere.Dovu", (m_Dir / "dangling.Dovu").c_str()), 0);
+    ASSERT_EQ(::mkfifo((m_Dir / "fifo.Dovu").c_str(), 0644), 0);
+    const bool bDevice = ::mknod((m_Dir / "null.Dovu").c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0;
+    fs::create_directory(m_Dir / "folder.Dovu");
+    struct SRefused {
+        std::string name, reason;
+    };
+    std::vector<SRefused> refused = {{"dangling.Dovu", "symbolic link to a file that does not exist"},
+                                     {"fifo.Dovu", "not a regular file"},
+                                     {"folder.Dovu", "Is a directory"}};
+    if (bDevice) refused.push_back({"null.Dovu", "not a regular file"});
+    for (const SRefused& r : refused) {
+        SCOPED_TRACE(r.name);
+        m_Host.messageBoxes.clear();
+        const auto before = fs::symlink_status(m_Dir / r.name).type();
+        const std::vector<std::string> names = m_Dir.Names();
+        m.m_szFilePath = m_Dir / r.name;
+        EXPECT_EQ(m_Files.WriteConfigFile(4), 0);
+        ASSERT_EQ(m_Host.messageBoxes.size(), 1u);
+        EXPECT_THAT(m_Host.messageBoxes[0], HasSubstr(r.reason));
+        EXPECT_EQ(fs::symlink_status(m_Dir / r.name).type(), before);
+        EXPECT_EQ(m_Dir.Names(), names);
+    }
+    // The save command looks at the current file without opening it: a FIFO does not hold it.
+    m_Host.messageBoxes.clear();
+    m.m_szFilePath = m_Dir / "fifo.Dovu";
+    m_Files.SavePresetFile();
+    EXPECT_THAT(m_Host.fileDialogs, IsEmpty());
+    ASSERT_EQ(m_Host.messageBoxes.size(), 1u);
+    EXPECT_THAT(m_Host.messageBoxes[0], HasSubstr("not a regular file"));
+    if (!bDevice) GTEST_SKIP() << "no device node could be made here";
+}
+
+TEST(Profile, ManyEmptySectionsBeforeAPresetStillRead) {
+    // The shape of a crafted file: millions of empty sections, then a valid preset. Reading is
+    // linear in the file size (see the preset file benchmark); here only the result is checked.
+    CSettingsModel source;
+    SetAwayFromDefaults(source);
+    std::string text;
+    constexpr int kSections = 3500000;
+    text.reserve(kSections * 4 + 20000);
+    for (int i = 0; i < kSections; ++i)
+        text += "[]\r\n";
+    text += PresetText(source);
+    ASSERT_LE(text.size(), ZProfile::MAX_FILE_SIZE);
+    ZProfile p;
+    p.LoadText(text);
+    CSettingsModel read;
+    SPresetReport report;
+    ReadPresetKeys(p, read, EPresetRead::File, &report);
+    EXPECT_TRUE(report.Clean());
+    EXPECT_THAT(Differences(source, read), IsEmpty());
+    EXPECT_EQ(p.Text(), text);
+}
+
+TEST(PresetTool, LoadThenShowOrStoreKeepWhatWasLoaded) {
+    const std::string tool = ZUtils::ExecutableDir() + "/mlb8ctl";
+    TempFolder dir;
+    const std::string out = dir / "out.txt";
+    Sim::CSimProcessor sim;
+    ASSERT_TRUE(sim.Start());
+    const Sim::SSimConfig stored = sim.Memory(sim.CurrentPreset());
+    CSettingsModel source;
+    SetAwayFromDefaults(source);
+    // The store writes crossover switches pairwise while a pair is selected: keep pairs alike.
+    source.m_bXoverEnable[3] = 1;
+    source.m_Lib.SetXoverFlag(3, 1);
+    WriteText(dir / "tune.Dovu", PresetText(source));
+
+    ASSERT_EQ(RunProgram({tool, "--port", sim.PortPath(), "load", dir / "tune.Dovu"}, out), 0)
+        << ReadText(out);
+    const Sim::SSimConfig loaded = sim.Running();
+    ASSERT_FALSE(loaded == stored);
+    // show reads what runs; it does not recall the stored preset over it.
+    ASSERT_EQ(RunProgram({tool, "--port", sim.PortPath(), "--json", "show"}, out), 0) << ReadText(out);
+    EXPECT_TRUE(sim.Running() == loaded);
+    EXPECT_THAT(ReadText(out), HasSubstr("\"delay\":{\"samples\":987,\"ms\":20.5625,\"cm\":"));
+    // store after load stores the loaded tune.
+    ASSERT_EQ(RunProgram({tool, "--port", sim.PortPath(), "store", "3"}, out), 0) << ReadText(out);
+    EXPECT_THAT(SimDifferences(WithUncarried(sim.Memory(2), loaded), loaded), IsEmpty());
+    EXPECT_TRUE(sim.Running() == loaded);
+}
+
+TEST(PresetTool, LoadWithStoreWritesAndStoresInOneGo) {
+    const std::string tool = ZUtils::ExecutableDir() + "/mlb8ctl";
+    TempFolder dir;
+    const std::string out = dir / "out.txt";
+    Sim::CSimProcessor sim;
+    ASSERT_TRUE(sim.Start());
+    CSettingsModel source;
+    SetAwayFromDefaults(source);
+    source.m_nMainVolume = 55;
+    source.m_nDelay[7] = 12;
+    WriteText(dir / "other.Dovu", PresetText(source));
+    ASSERT_EQ(RunProgram({tool, "--port", sim.PortPath(), "load", dir / "other.Dovu", "--store", "2"}, out),
+              0)
+        << ReadText(out);
+    EXPECT_THAT(ReadText(out), HasSubstr("Stored into processor preset 2."));
+    EXPECT_EQ(sim.Running().nMainVolume, 55);
+    EXPECT_EQ(sim.Memory(1).nMainVolume, 55);
+    EXPECT_EQ(sim.Memory(1).nDelay[7], 12);
+    EXPECT_EQ(RunProgram({tool, "store", "2", "--store", "1"}, out), 2);
+}
+
+TEST(PresetTool, DumpChecksTheDestinationBeforeReadingTheProcessor) {
+    const std::string tool = ZUtils::ExecutableDir() + "/mlb8ctl";
+    TempFolder dir;
+    const std::string out = dir / "out.txt";
+    Sim::CSimProcessor sim;
+    ASSERT_TRUE(sim.Start());
+    for (const std::string& path : {dir / "no/such/folder.Dovu", std::string("/dev/null"), dir.Path()}) {
+        SCOPED_TRACE(path);
+        EXPECT_EQ(RunProgram({tool, "--port", sim.PortPath(), "dump", path}, out), 1);
+        EXPECT_THAT(ReadText(out), HasSubstr("cannot write " + path));
+        EXPECT_EQ(sim.ReceivedFrameCount(), 0u);
+    }
+    EXPECT_EQ(RunProgram({tool, "--port", sim.PortPath(), "--json", "ports"}, out), 0);
+    EXPECT_THAT(ReadText(out), HasSubstr("{\"ports\":[{\"port\":\"COM200\",\"device\":\"" + sim.PortPath()));
+    EXPECT_EQ(RunProgram({tool, "--port", sim.PortPath(), "--json", "probe"}, out), 0);
+    EXPECT_EQ(ReadText(out),
+              "{\"found\":true,\"port\":\"COM200\",\"device\":\"" + sim.PortPath() + "\",\"address\":0}\n");
+    // The busy text of the window stays off the terminal.
+    ASSERT_EQ(RunProgram({tool, "--port", sim.PortPath(), "dump", dir / "tune.Dovu"}, out), 0);
+    EXPECT_EQ(ReadText(out), "Wrote the running configuration to " + dir / "tune.Dovu" + "\n");
+    // The simulator's own tune saves and checks clean.
+    ASSERT_EQ(RunProgram({tool, "check", dir / "tune.Dovu"}, out), 0);
+    EXPECT_THAT(ReadText(out), HasSubstr("All 477 keys present; no value had to be clamped."));
 }
 
 } // namespace

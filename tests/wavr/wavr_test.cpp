@@ -1,10 +1,13 @@
 // The application on Qt's offscreen platform with real widgets, against the simulated processor.
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
 #include <QElapsedTimer>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-#include <QDialog>
 #include <cstdio>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -258,4 +261,45 @@ TEST(Dialogs, ConfirmationEndsOnlyWithItsButtons) {
     QTest::mouseClick(pOk, Qt::LeftButton, {}, QPoint(10, 10));
     WaitUntil([&] { return !dlg.isVisible(); }, 2000);
     EXPECT_EQ(dlg.result(), QDialog::Accepted);
+}
+
+TEST(Dialogs, IncompletePresetFileAsksLoadAnywayOrCancel) {
+    InitSkinResources();
+    QTemporaryDir dir;
+    const std::string path = dir.filePath("cut.Dovu").toStdString();
+    {
+        std::FILE* f = std::fopen(path.c_str(), "wb");
+        ASSERT_NE(f, nullptr);
+        std::fputs("[PRESET]\r\nPRESET=1\r\n[MAIN_CONTROL]\r\nVOLUME_MAIN=300\r\n", f);
+        std::fclose(f);
+    }
+    auto* pView = new CWAVRView;
+    CMainFrame frame(pView);
+    frame.show();
+    CSettingsModel& m = pView->Core().m_Model;
+    m.WriteStartupDefaults();
+    const int nVolume = m.m_nMainVolume;
+    // Answers the question with one of its buttons once it is shown; keeps its text.
+    auto answer = [](const QString& button, QString* pText) {
+        QTimer::singleShot(50, [button, pText] {
+            auto* pBox = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(pBox, nullptr);
+            EXPECT_EQ(pBox->objectName(), "loadConfirmation");
+            *pText = pBox->text();
+            for (QAbstractButton* pButton : pBox->buttons())
+                if (pButton->text().remove('&') == button) pButton->click();
+        });
+    };
+    QString text;
+    answer("Cancel", &text);
+    EXPECT_EQ(pView->Core().m_Files.LoadPresetPath(path), 0);
+    EXPECT_THAT(text.toStdString(), testing::HasSubstr("475 keys of 477 are missing"));
+    EXPECT_THAT(text.toStdString(), testing::HasSubstr("VOLUME_MAIN=300 -> 128"));
+    EXPECT_EQ(m.m_nMainVolume, nVolume);
+
+    answer("Load anyway", &text);
+    EXPECT_EQ(pView->Core().m_Files.LoadPresetPath(path), 1);
+    EXPECT_EQ(m.m_nMainVolume, 128);
+    pView->KillTimer(TIMER_SEND_ALL);
+    frame.hide();
 }
