@@ -20,8 +20,10 @@
 #include <QTextTable>
 #include <QUrl>
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdio>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -258,35 +260,106 @@ void Style(QTextDocument& doc) {
             }
         }
     }
+
+    // No ligatures: they put one character for "fi" into the text layer, and searching the PDF for
+    // "file" would miss it.
+    QTextCursor all(&doc);
+    all.select(QTextCursor::Document);
+    QTextCharFormat plain;
+    plain.setFontStyleStrategy(QFont::PreferNoShaping);
+    all.mergeCharFormat(plain);
+}
+
+// The body page a line of text is on, taken at the middle of the line: a line that starts a page lies
+// on the page boundary up to rounding, and its top alone may round onto the page before.
+int PageAt(const QTextDocument& doc, double y) {
+    return static_cast<int>(std::floor(y / doc.pageSize().height()));
+}
+
+// The pages of a block's first and last line (its lines, not its margins). A block without lines is
+// taken at the top of its rectangle.
+std::pair<int, int> LinePages(QTextDocument& doc, const QTextBlock& block) {
+    const QRectF r = doc.documentLayout()->blockBoundingRect(block);
+    const QTextLayout* pLayout = block.layout();
+    if (!pLayout || pLayout->lineCount() == 0) return {PageAt(doc, r.top()), PageAt(doc, r.top())};
+    const double origin = r.top() - pLayout->boundingRect().top();
+    const QTextLine first = pLayout->lineAt(0);
+    const QTextLine last = pLayout->lineAt(pLayout->lineCount() - 1);
+    return {PageAt(doc, origin + first.y() + first.height() / 2),
+            PageAt(doc, origin + last.y() + last.height() / 2)};
 }
 
 int PageOf(QTextDocument& doc, const QTextBlock& block) {
-    const QRectF r = doc.documentLayout()->blockBoundingRect(block);
-    return static_cast<int>(r.top() / doc.pageSize().height());
+    return LinePages(doc, block).first;
 }
 
-// A level-2 or level-3 heading whose first lines of text would not follow it on the same page
-// moves to the next page.
-void KeepHeadingsWithText(QTextDocument& doc) {
-    const double pageH = doc.pageSize().height();
-    const double keep = MmToPx(14); // about three lines of body text
-    for (int nPass = 0; nPass < 200; ++nPass) {
-        bool bChanged = false;
-        for (QTextBlock block = doc.begin(); block.isValid(); block = block.next()) {
-            const int nLevel = block.blockFormat().headingLevel();
-            if (nLevel < 2) continue;
-            const QRectF r = doc.documentLayout()->blockBoundingRect(block);
-            const double posInPage = r.top() - std::floor(r.top() / pageH) * pageH;
-            if (posInPage + r.height() + keep > pageH) {
-                QTextBlockFormat bf = block.blockFormat();
-                if (bf.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore) continue;
-                bf.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
-                QTextCursor(block).setBlockFormat(bf);
-                bChanged = true;
-                break; // the layout below has moved: look again from the top
-            }
+// The pages of a table's first and last line of text.
+std::pair<int, int> TablePages(QTextDocument& doc, const QTextTable* pTable) {
+    std::pair<int, int> pages{INT_MAX, INT_MIN};
+    for (QTextBlock b = doc.findBlock(pTable->firstPosition());
+         b.isValid() && b.position() <= pTable->lastPosition(); b = b.next()) {
+        const auto [nFirst, nLast] = LinePages(doc, b);
+        pages = {std::min(pages.first, nFirst), std::max(pages.second, nLast)};
+    }
+    return pages;
+}
+
+bool StartsPage(const QTextFormat& fmt) {
+    return fmt.intProperty(QTextFormat::PageBreakPolicy) & QTextFormat::PageBreak_AlwaysBefore;
+}
+
+// Makes FIRST (a block, or the first block of TABLE) start a page together with the headings right
+// before it. Returns false where that cannot help: they already start a page.
+bool StartPageWithHeadings(QTextBlock first, QTextTable* pTable) {
+    QTextBlock target = first;
+    for (QTextBlock prev = first.previous(); prev.isValid() && prev.blockFormat().headingLevel() > 0;
+         prev = prev.previous()) {
+        target = prev;
+        pTable = nullptr;
+        if (StartsPage(prev.blockFormat())) break;
+    }
+    if (pTable) {
+        QTextTableFormat tf = pTable->format();
+        if (StartsPage(tf)) return false;
+        tf.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+        pTable->setFormat(tf);
+        return true;
+    }
+    QTextBlockFormat bf = target.blockFormat();
+    if (StartsPage(bf)) return false;
+    bf.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+    QTextCursor(target).setBlockFormat(bf);
+    return true;
+}
+
+// Moves the first block that breaks the page rules to the next page and reports whether it did:
+// - a paragraph, list item or table is not split across pages (unless it is longer than a page);
+// - a heading stays on the page of what follows it.
+// The PDF's text layer needs the first rule: a block split across pages would have the line before
+// the break drawn again, invisibly clipped, at the top of the next page.
+bool MoveOneBlock(QTextDocument& doc) {
+    const QTextTable* pDone = nullptr;
+    for (QTextBlock block = doc.begin(); block.isValid(); block = block.next()) {
+        if (QTextTable* pTable = QTextCursor(block).currentTable()) {
+            if (pTable == pDone) continue;
+            pDone = pTable;
+            const auto [nFirst, nLast] = TablePages(doc, pTable);
+            if (nFirst != nLast && StartPageWithHeadings(block, pTable)) return true;
+            continue;
         }
-        if (!bChanged) break;
+        const auto [nFirst, nLast] = LinePages(doc, block);
+        bool bMove = nFirst != nLast;
+        if (!bMove && block.blockFormat().headingLevel() > 0 && block.next().isValid())
+            bMove = PageOf(doc, block.next()) != nFirst;
+        if (bMove && StartPageWithHeadings(block, nullptr)) return true;
+    }
+    return false;
+}
+
+// Applies the page rules from the top down; each move shifts everything below it, so the search
+// starts again from the top.
+void Paginate(QTextDocument& doc) {
+    for (int nPass = 0; nPass < 500 && MoveOneBlock(doc); ++nPass) {
     }
 }
 
@@ -303,6 +376,7 @@ QFont Font(const char* family, double pt, bool bBold = false) {
     QFont f(QString::fromLatin1(family));
     f.setPointSizeF(pt);
     f.setBold(bBold);
+    f.setStyleStrategy(QFont::PreferNoShaping);
     return f;
 }
 
@@ -440,7 +514,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "mlb8-docgen: warning: image %s not found in %s\n", qPrintable(name),
                      qPrintable(imageDir));
     doc.documentLayout()->documentSize(); // lay out now
-    KeepHeadingsWithText(doc);
+    Paginate(doc);
     const int nBodyPages = doc.pageCount();
     const std::vector<SHeading> headings = Headings(doc);
 
@@ -470,9 +544,12 @@ int main(int argc, char** argv) {
         p.save();
         p.translate(MmToPx(MARGIN_SIDE_MM), MmToPx(MARGIN_TOP_MM) - i * body.height());
         QAbstractTextDocumentLayout::PaintContext ctx;
-        ctx.clip = QRectF(0, i * body.height(), body.width(), body.height());
-        // Blocks that run over a page boundary are drawn whole: clip them to this page's body.
-        p.setClipRect(ctx.clip.adjusted(-MmToPx(2), 0, MmToPx(2), 0));
+        const QRectF pageBody(0, i * body.height(), body.width(), body.height());
+        // The layout draws every block and line that touches the clip, even one that only ends or
+        // starts on the page boundary; a pixel in from the boundary keeps the neighbours' text out of
+        // this page's text layer.
+        ctx.clip = pageBody.adjusted(0, 1, 0, -1);
+        p.setClipRect(pageBody.adjusted(-MmToPx(2), 0, MmToPx(2), 0));
         ctx.palette.setColor(QPalette::Text, Qt::black);
         doc.documentLayout()->draw(&p, ctx);
         p.restore();
