@@ -3,6 +3,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 
+#include "editor/controlids.h"
 #include "guilib/gdiactiveslider.h"
 #include "guilib/gdirotary.h"
 #include "guilib/gdislider.h"
@@ -13,7 +14,7 @@
 
 namespace {
 
-constexpr int ID = 2200;
+constexpr int ID = ctl::EQ_GAIN_SLIDER.first;
 const SNote DOWN{WM_GDI_CTRL_DOWN, ID, 0};
 SNote Move(int v) {
     return {WM_GDI_CTRL_MOVE, ID, v};
