@@ -5,8 +5,6 @@
 
 #include <cstddef>
 
-#include "editor/ctrlmessages.h"
-
 namespace ctl {
 
 // A run of consecutive control IDs, first..last inclusive.

@@ -11,6 +11,7 @@
 
 #include "comm/trace.h"
 #include "editor/controlids.h"
+#include "editor/ctrlmessages.h"
 #include "editor/editorcore.h"
 
 extern char** environ;

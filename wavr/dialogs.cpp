@@ -7,6 +7,7 @@
 
 #include "comm/trace.h"
 #include "editor/controlids.h"
+#include "editor/ctrlmessages.h"
 #include "guilib/notify.h"
 #include "guilib/skinbutton.h"
 #include "skin/skinids.h"

@@ -1,6 +1,7 @@
 // The controls of the view, created once at their rectangles with their images and ranges; the page
 // controls start hidden. Which are shown, and their values, come from the core's form state.
 #include <array>
+#include <type_traits>
 
 #include "editor/controlids.h"
 #include "guilib/gdiactiveslider.h"
@@ -23,10 +24,12 @@ QRect R(const SSkinRect& r) {
 } // namespace
 
 void CWAVRView::CreateControls() {
-    auto place = [this](QWidget* pWidget, int nId, QRect rect, bool bVisible) {
+    auto place = [this](auto* pWidget, int nId, QRect rect, bool bVisible) {
         pWidget->setGeometry(rect);
         pWidget->setVisible(bVisible);
         m_Controls[nId] = pWidget;
+        if constexpr (std::is_base_of_v<IAppliesState, std::remove_pointer_t<decltype(pWidget)>>)
+            m_StateViews[nId] = pWidget;
         m_Core.m_Form.Control(nId).bVisible = bVisible;
         m_Core.m_Form.Control(nId).x = rect.x();
         m_Core.m_Form.Control(nId).y = rect.y();

@@ -13,9 +13,8 @@
 #include "comm/trace.h"
 #include "dialogs.h"
 #include "editor/controlids.h"
+#include "editor/ctrlmessages.h"
 #include "guilib/gdiactiveslider.h"
-#include "guilib/gdirotary.h"
-#include "guilib/gdislider.h"
 #include "guilib/notify.h"
 #include "guilib/skinbutton.h"
 #include "mainfrm.h"
@@ -139,6 +138,11 @@ void CViewEdit::FitFont() {
     QFont f = font();
     f.setPixelSize(nSize);
     setFont(f);
+}
+
+void CViewEdit::ApplyState(const SControlState& state) {
+    const QString text = QString::fromStdString(state.text);
+    if (this->text() != text) setText(text);
 }
 
 void CViewEdit::resizeEvent(QResizeEvent* pEvent) {
@@ -363,27 +367,7 @@ void CWAVRView::SyncFromForm() {
             if (!state.bVisible && pWidget->hasFocus()) setFocus(Qt::OtherFocusReason);
             pWidget->setVisible(state.bVisible);
         }
-        if (auto* pEdit = As<CViewEdit>(pWidget)) {
-            const QString text = QString::fromStdString(state.text);
-            if (pEdit->text() != text) pEdit->setText(text);
-        } else if (auto* pButton2 = As<CSkinButton2>(pWidget)) {
-            pButton2->SetState(state.nState);
-            pButton2->SetToggle(state.bToggle);
-            pButton2->update();
-        } else if (auto* pButton = As<CSkinButtonBase>(pWidget)) {
-            pButton->SetToggle(state.bToggle);
-            pButton->update();
-        } else if (auto* pSlider = As<CGdiSlider>(pWidget)) {
-            // Compared as values: an inverted slider stores the mirror of its value.
-            if (!pSlider->IsDragging() && pSlider->GetPos() != state.nPos) pSlider->SetPos(state.nPos);
-        } else if (auto* pKnob = As<CGdiRotary>(pWidget)) {
-            if (!pKnob->IsDragging() && pKnob->GetPos() != state.nPos) pKnob->SetPos(state.nPos);
-        } else if (auto* pIcon = As<CGdiActiveSlider>(pWidget)) {
-            if (!pIcon->IsDragging() && pIcon->GetPos() != state.nPos) pIcon->SetPos(state.nPos);
-            pIcon->SetSelected(state.bToggle);
-            pIcon->SetActive(state.nState != 0);
-            pIcon->update();
-        }
+        if (auto view = m_StateViews.find(nId); view != m_StateViews.end()) view->second->ApplyState(state);
     }
     update();
 }

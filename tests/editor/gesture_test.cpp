@@ -8,6 +8,7 @@
 
 #include "comm/comnames.h"
 #include "editor/controlids.h"
+#include "editor/ctrlmessages.h"
 #include "fakehost.h"
 #include "sim/simprocessor.h"
 

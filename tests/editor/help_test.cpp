@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "editor/controlids.h"
+#include "editor/ctrlmessages.h"
 #include "editor/help.h"
 #include "fakehost.h"
 #include "tests/comm/testutil.h"
