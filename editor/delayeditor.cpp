@@ -65,10 +65,8 @@ int CDelayEditor::PartnerChannel() const {
 
 int CDelayEditor::ChannelOfIcon(int nId) const {
     if (m_Core.m_Model.m_bEasyExp)
-        return nId >= ctl::EXPERT_SPEAKER.first && nId <= ctl::EXPERT_SPEAKER.last
-                   ? nId - ctl::EXPERT_SPEAKER.first
-                   : -1;
-    if (nId < ctl::SPEAKER.first || nId > ctl::SPEAKER.last) return -1;
+        return ctl::EXPERT_SPEAKER.contains(nId) ? nId - ctl::EXPERT_SPEAKER.first : -1;
+    if (!ctl::SPEAKER.contains(nId)) return -1;
     const int* pRow = kIcons[Architecture()];
     for (int ch = 0; ch < MLB8_CHANNELS; ++ch)
         if (pRow[ch] == nId) return ch;

@@ -8,10 +8,10 @@
 
 void CSelection::SelectChannel(int nId) {
     CSettingsModel& m = m_Core.m_Model;
-    if (nId >= ctl::CHANNEL.first && nId < ctl::CHANNEL.first + 8) {
+    if (ctl::CHANNEL.contains(nId)) {
         m.m_nChannel = static_cast<std::uint8_t>(nId - ctl::CHANNEL.first);
         m.m_bPair = 0;
-    } else if (nId >= ctl::PAIR.first && nId < ctl::PAIR.first + 4) {
+    } else if (ctl::PAIR.contains(nId)) {
         m.m_nChannel = static_cast<std::uint8_t>((nId - ctl::PAIR.first) * 2);
         m.m_bPair = 1;
     }
@@ -84,10 +84,10 @@ void CSelection::RefreshMuteButtons() {
 void CSelection::ToggleMute(int nId) {
     CSettingsModel& m = m_Core.m_Model;
     if (m.m_nSoloMask) return;
-    if (nId >= ctl::MUTE.first && nId < ctl::MUTE.first + 8) {
+    if (ctl::MUTE.contains(nId)) {
         const int n = nId - ctl::MUTE.first;
         m.m_bMute[n] = m.m_bMute[n] ? 0 : 1;
-    } else if (nId >= ctl::PAIR_MUTE.first && nId < ctl::PAIR_MUTE.first + 4) {
+    } else if (ctl::PAIR_MUTE.contains(nId)) {
         const int g = nId - ctl::PAIR_MUTE.first;
         const int bBoth = m.m_bMute[2 * g] && m.m_bMute[2 * g + 1];
         m.m_bMute[2 * g] = m.m_bMute[2 * g + 1] = bBoth ? 0 : 1;
@@ -97,10 +97,10 @@ void CSelection::ToggleMute(int nId) {
 
 void CSelection::ToggleSolo(int nId) {
     CSettingsModel& m = m_Core.m_Model;
-    if (nId >= ctl::SOLO.first && nId < ctl::SOLO.first + 8) {
+    if (ctl::SOLO.contains(nId)) {
         const int nBit = 1 << (nId - ctl::SOLO.first);
         m.m_nSoloMask = (m.m_nSoloMask & nBit) ? (m.m_nSoloMask & ~nBit) : nBit;
-    } else if (nId >= ctl::PAIR_SOLO.first && nId < ctl::PAIR_SOLO.first + 4) {
+    } else if (ctl::PAIR_SOLO.contains(nId)) {
         const int g = nId - ctl::PAIR_SOLO.first;
         const int nLow = 1 << (2 * g), nHigh = 1 << (2 * g + 1);
         if (!(m.m_nSoloMask & nLow))
