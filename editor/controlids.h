@@ -1,82 +1,224 @@
-// Dialog control IDs of the main view, by role.
+// Every dialog control ID of the main view and its dialogs, by role: the one place where an ID is a
+// number. A group of controls (one per channel, band, input ...) is a range; single controls inside
+// a group are named from it. The blocks are checked below not to overlap.
 #pragma once
 
+#include <cstddef>
+
 namespace ctl {
+
+// A run of consecutive control IDs, first..last inclusive.
+struct SIdRange {
+    int first;
+    int last;
+
+    constexpr bool contains(int nId) const { return nId >= first && nId <= last; }
+    constexpr int count() const { return last - first + 1; }
+    // The ID of the k-th control of the group, k from 0.
+    constexpr int at(int k) const { return first + k; }
+    // The position of nId in the group (only meaningful where contains(nId)).
+    constexpr int index(int nId) const { return nId - first; }
+};
+
+constexpr SIdRange One(int nId) {
+    return {nId, nId};
+}
+
+// Level boxes, knobs and their steppers.
 constexpr int MAIN_LEVEL_BOX = 2000;
 constexpr int CHANNEL_LEVEL_BOX = 2001;
-constexpr int MAIN_KNOB = 2003;
-constexpr int CHANNEL_KNOB = 2005;
-constexpr int CHANNEL_FIRST = 2006; // 2006..2013
-constexpr int PHASE = 2014;
-constexpr int PAIR_FIRST = 2015;      // 2015..2018
-constexpr int MUTE_FIRST = 2019;      // 2019..2026
-constexpr int PAIR_MUTE_FIRST = 2027; // 2027..2030
-constexpr int TAB_CONFIG = 2031;
-constexpr int TAB_EQ = 2032;
-constexpr int TAB_XOVER = 2033;
-constexpr int TAB_DELAY = 2034;
-constexpr int EQ_SWITCH = 2035;
-constexpr int MODE_SWITCH = 2036;
-constexpr int INPUT_KIND_FIRST = 2037; // 2037..2041
-constexpr int EASY_SENS_SLIDER = 2042;
-constexpr int EASY_SENS_BOX = 2043;
-constexpr int EASY_LOW_HIGH = 2044;
-constexpr int EASY_LOW_HIGH_2 = 2045;
-constexpr int ARCH_FIRST = 2046; // 2046..2050
-constexpr int ACTIVATE = 2051;
-constexpr int XOVER_HP = 2052;
-constexpr int XOVER_BP = 2053;
-constexpr int XOVER_LP = 2054;
-constexpr int EASY_SENS_UP = 2055;
-constexpr int EASY_SENS_DOWN = 2056;
+constexpr SIdRange MAIN_KNOB_AREA{2002, 2003}; // the knob and its ring share one help text
+constexpr int MAIN_KNOB = MAIN_KNOB_AREA.last;
+constexpr SIdRange CHANNEL_KNOB_AREA{2004, 2005};
+constexpr int CHANNEL_KNOB = CHANNEL_KNOB_AREA.last;
 constexpr int MAIN_UP = 2057;
 constexpr int MAIN_DOWN = 2058;
 constexpr int CHANNEL_UP = 2059;
 constexpr int CHANNEL_DOWN = 2060;
-constexpr int DELAY_STEP_FIRST = 2061; // 2061..2066: up, down for ms, cm, in
-constexpr int DELAY_STEP_LAST = 2066;
-constexpr int SPEAKER_FIRST = 2130; // 2130..2141, standard mode
-constexpr int SPEAKER_LAST = 2141;
-constexpr int SOLO_FIRST = 2142;      // 2142..2149
-constexpr int PAIR_SOLO_FIRST = 2150; // 2150..2153
-constexpr int EQ_GAIN_SLIDER = 2200;  // + band
-constexpr int EQ_Q_KNOB = 2210;
-constexpr int EQ_FREQ_BOX = 2220;
-constexpr int EQ_GAIN_BOX = 2230;
-constexpr int EQ_Q_BOX = 2240;
-constexpr int EXPERT_SPEAKER_FIRST = 2355; // 2355..2362
-constexpr int EXPERT_SPEAKER_LAST = 2362;
+
+// Channel and pair selectors with their mutes and solos.
+constexpr SIdRange CHANNEL{2006, 2013};
+constexpr int PHASE = 2014;
+constexpr SIdRange PAIR{2015, 2018};
+constexpr SIdRange MUTE{2019, 2026};
+constexpr SIdRange PAIR_MUTE{2027, 2030};
+constexpr SIdRange SOLO{2142, 2149};
+constexpr SIdRange PAIR_SOLO{2150, 2153};
+
+// Page tabs and switches.
+constexpr SIdRange TAB{2031, 2034};
+constexpr int TAB_CONFIG = TAB.at(0);
+constexpr int TAB_EQ = TAB.at(1);
+constexpr int TAB_XOVER = TAB.at(2);
+constexpr int TAB_DELAY = TAB.at(3);
+constexpr int EQ_SWITCH = 2035;
+constexpr int MODE_SWITCH = 2036;
+constexpr int HELP = 2414;
+constexpr int MANUAL = 2415;
+
+// Standard configuration page.
+constexpr SIdRange INPUT_KIND{2037, 2041};
+constexpr int EASY_SENS_SLIDER = 2042;
+constexpr int EASY_SENS_BOX = 2043;
+constexpr int EASY_LOW_HIGH = 2044;
+constexpr int EASY_LOW_HIGH_2 = 2045; // never shown
+constexpr SIdRange ARCH{2046, 2050};
+constexpr int ACTIVATE = 2051;
+constexpr int EASY_SENS_UP = 2055;
+constexpr int EASY_SENS_DOWN = 2056;
+constexpr SIdRange SPEAKER{2130, 2141}; // speaker icons of the standard mode
+
+// Expert configuration page. Row labels: EXP_LABEL.first IN 1-6, then AUX L/R, OPT L/R, one shown
+// per expert input; a click on EXP_LABEL.at(c) (c 0..5) selects main input channel c.
+constexpr SIdRange EXP_LABEL{2069, 2074};
+constexpr SIdRange EXP_ROUTE_MAIN{2075, 2122}; // at(6 o + n): output o, main input n
+constexpr SIdRange EXP_SENS_SLIDER{2123, 2128};
+constexpr int EXP_HIGHLOW_SPARE = 2129; // a help text, no control
+constexpr SIdRange EXP_SENS_UP{2160, 2165};
+constexpr SIdRange EXP_SENS_DOWN{2166, 2171};
+constexpr SIdRange EXP_INPUT{2172, 2174}; // main, AUX, optical
+constexpr SIdRange EXP_SENS_BOX{2301, 2306};
+constexpr SIdRange EXP_ROUTE_AUX{2307, 2322};       // at(2 o + n)
+constexpr SIdRange EXP_ROUTE_NUMERICAL{2323, 2338}; // at(2 o + n)
+constexpr SIdRange AUX_SENS_UP{2339, 2340};
+constexpr SIdRange AUX_SENS_DOWN{2341, 2342};
+constexpr SIdRange AUX_SENS_BOX{2343, 2344};
+constexpr int EXP_HIGHLOW = 2346;
+constexpr SIdRange AUX_SENS_SLIDER{2347, 2348};
+constexpr SIdRange EXPERT_SPEAKER{2355, 2362};
+
+// Equalizer page: one control of each kind per band.
+constexpr SIdRange EQ_GAIN_SLIDER{2200, 2209};
+constexpr SIdRange EQ_Q_KNOB{2210, 2219};
+constexpr SIdRange EQ_FREQ_BOX{2220, 2229};
+constexpr SIdRange EQ_GAIN_BOX{2230, 2239};
+constexpr SIdRange EQ_Q_BOX{2240, 2249};
 constexpr int GRAPH = 2390;
+
+// Crossover page.
+constexpr SIdRange XOVER_TYPE{2052, 2054};
+constexpr int XOVER_HP = XOVER_TYPE.at(0);
+constexpr int XOVER_BP = XOVER_TYPE.at(1);
+constexpr int XOVER_LP = XOVER_TYPE.at(2);
 constexpr int HP_SLIDER = 2400;
 constexpr int LP_SLIDER = 2401;
 constexpr int HP_SLOPE_BOX = 2402;
 constexpr int LP_SLOPE_BOX = 2403;
 constexpr int HP_FREQ_BOX = 2404;
 constexpr int LP_FREQ_BOX = 2405;
-constexpr int LP_FREQ_UP = 2406;
-constexpr int LP_FREQ_DOWN = 2407;
-constexpr int LP_SLOPE_UP = 2408;
-constexpr int LP_SLOPE_DOWN = 2409;
-constexpr int HP_FREQ_UP = 2410;
-constexpr int HP_FREQ_DOWN = 2411;
-constexpr int HP_SLOPE_UP = 2412;
-constexpr int HP_SLOPE_DOWN = 2413;
-constexpr int HELP = 2414;
-constexpr int MANUAL = 2415;
+constexpr SIdRange XOVER_STEPPER{2406, 2413}; // never shown: up, down for LP freq, LP slope, HP ...
+constexpr int LP_FREQ_UP = XOVER_STEPPER.at(0);
+constexpr int LP_FREQ_DOWN = XOVER_STEPPER.at(1);
+constexpr int LP_SLOPE_UP = XOVER_STEPPER.at(2);
+constexpr int LP_SLOPE_DOWN = XOVER_STEPPER.at(3);
+constexpr int HP_FREQ_UP = XOVER_STEPPER.at(4);
+constexpr int HP_FREQ_DOWN = XOVER_STEPPER.at(5);
+constexpr int HP_SLOPE_UP = XOVER_STEPPER.at(6);
+constexpr int HP_SLOPE_DOWN = XOVER_STEPPER.at(7);
+
+// Time-alignment page.
+constexpr SIdRange DELAY_STEP{2061, 2066}; // up, down for ms, cm, in
 constexpr int DELAY_CM_BOX = 2500;
 constexpr int DELAY_MS_BOX = 2501;
 constexpr int DELAY_IN_BOX = 2502;
 constexpr int DELAY_PHASE = 2503;
 
+// Buttons of the about box and of the OK/Cancel question.
+constexpr int ABOUT_CLOSE = 2416;
+constexpr int ABOUT_LINK = 2417;
+constexpr int DIALOG_OK = 2506;
+constexpr int DIALOG_CANCEL = 2507;
+
+// Step codes that stand in for a control when a value is stepped by key or wheel.
 constexpr int STEP_UP = 5038;
 constexpr int STEP_DOWN = 5040;
-} // namespace ctl
 
-// Notifications the skinned controls post: (message, control ID, value).
-constexpr unsigned WM_GDI_CTRL_DOWN = 10024;
-constexpr unsigned WM_GDI_CTRL_MOVE = 10025;
-constexpr unsigned WM_GDI_CTRL_UP = 10026;
-constexpr unsigned WM_SKIN_BTN_DOWN = 10224;
-constexpr unsigned WM_SKIN_BTN_REPEAT = 10225;
-constexpr unsigned WM_SKIN_BTN_UP = 10227;
-constexpr unsigned WM_CTRL_HOVER = 10424;
+// Every block above; the named members of TAB, XOVER_TYPE, XOVER_STEPPER and the knob areas are
+// inside their block.
+constexpr SIdRange kAllBlocks[] = {
+    One(MAIN_LEVEL_BOX),
+    One(CHANNEL_LEVEL_BOX),
+    MAIN_KNOB_AREA,
+    CHANNEL_KNOB_AREA,
+    One(MAIN_UP),
+    One(MAIN_DOWN),
+    One(CHANNEL_UP),
+    One(CHANNEL_DOWN),
+    CHANNEL,
+    One(PHASE),
+    PAIR,
+    MUTE,
+    PAIR_MUTE,
+    SOLO,
+    PAIR_SOLO,
+    TAB,
+    One(EQ_SWITCH),
+    One(MODE_SWITCH),
+    One(HELP),
+    One(MANUAL),
+    INPUT_KIND,
+    One(EASY_SENS_SLIDER),
+    One(EASY_SENS_BOX),
+    One(EASY_LOW_HIGH),
+    One(EASY_LOW_HIGH_2),
+    ARCH,
+    One(ACTIVATE),
+    One(EASY_SENS_UP),
+    One(EASY_SENS_DOWN),
+    SPEAKER,
+    EXP_LABEL,
+    EXP_ROUTE_MAIN,
+    EXP_SENS_SLIDER,
+    One(EXP_HIGHLOW_SPARE),
+    EXP_SENS_UP,
+    EXP_SENS_DOWN,
+    EXP_INPUT,
+    EXP_SENS_BOX,
+    EXP_ROUTE_AUX,
+    EXP_ROUTE_NUMERICAL,
+    AUX_SENS_UP,
+    AUX_SENS_DOWN,
+    AUX_SENS_BOX,
+    One(EXP_HIGHLOW),
+    AUX_SENS_SLIDER,
+    EXPERT_SPEAKER,
+    EQ_GAIN_SLIDER,
+    EQ_Q_KNOB,
+    EQ_FREQ_BOX,
+    EQ_GAIN_BOX,
+    EQ_Q_BOX,
+    One(GRAPH),
+    XOVER_TYPE,
+    One(HP_SLIDER),
+    One(LP_SLIDER),
+    One(HP_SLOPE_BOX),
+    One(LP_SLOPE_BOX),
+    One(HP_FREQ_BOX),
+    One(LP_FREQ_BOX),
+    XOVER_STEPPER,
+    DELAY_STEP,
+    One(DELAY_CM_BOX),
+    One(DELAY_MS_BOX),
+    One(DELAY_IN_BOX),
+    One(DELAY_PHASE),
+    One(ABOUT_CLOSE),
+    One(ABOUT_LINK),
+    One(DIALOG_OK),
+    One(DIALOG_CANCEL),
+    One(STEP_UP),
+    One(STEP_DOWN),
+};
+
+constexpr bool BlocksWellFormedAndDisjoint() {
+    constexpr std::size_t n = sizeof(kAllBlocks) / sizeof(kAllBlocks[0]);
+    for (std::size_t i = 0; i < n; ++i) {
+        if (kAllBlocks[i].first > kAllBlocks[i].last) return false;
+        for (std::size_t j = i + 1; j < n; ++j)
+            if (kAllBlocks[i].first <= kAllBlocks[j].last && kAllBlocks[j].first <= kAllBlocks[i].last)
+                return false;
+    }
+    return true;
+}
+static_assert(BlocksWellFormedAndDisjoint(), "two control ID blocks overlap");
+
+} // namespace ctl

@@ -15,11 +15,15 @@ constexpr float kInchPerMs = 13.511784f;
 
 // Speaker icon of each channel per architecture in the standard configuration (0: none).
 constexpr int kIcons[5][8] = {
-    {2130, 2131, 2134, 2135, 0, 0, 2139, 2140},
-    {2130, 2131, 2132, 2133, 2134, 2135, 2139, 2140},
-    {2134, 2135, 0, 0, 0, 0, 2139, 2140},
-    {2134, 2135, 2136, 2137, 2138, 0, 2139, 2140},
-    {2130, 2131, 2134, 2135, 2136, 2137, 2138, 2141},
+    {ctl::SPEAKER.first, ctl::SPEAKER.at(1), ctl::SPEAKER.at(4), ctl::SPEAKER.at(5), 0, 0, ctl::SPEAKER.at(9),
+     ctl::SPEAKER.at(10)},
+    {ctl::SPEAKER.first, ctl::SPEAKER.at(1), ctl::SPEAKER.at(2), ctl::SPEAKER.at(3), ctl::SPEAKER.at(4),
+     ctl::SPEAKER.at(5), ctl::SPEAKER.at(9), ctl::SPEAKER.at(10)},
+    {ctl::SPEAKER.at(4), ctl::SPEAKER.at(5), 0, 0, 0, 0, ctl::SPEAKER.at(9), ctl::SPEAKER.at(10)},
+    {ctl::SPEAKER.at(4), ctl::SPEAKER.at(5), ctl::SPEAKER.at(6), ctl::SPEAKER.at(7), ctl::SPEAKER.at(8), 0,
+     ctl::SPEAKER.at(9), ctl::SPEAKER.at(10)},
+    {ctl::SPEAKER.first, ctl::SPEAKER.at(1), ctl::SPEAKER.at(4), ctl::SPEAKER.at(5), ctl::SPEAKER.at(6),
+     ctl::SPEAKER.at(7), ctl::SPEAKER.at(8), ctl::SPEAKER.at(11)},
 };
 
 std::string Format(const char* pszFormat, double f) {
@@ -61,10 +65,8 @@ int CDelayEditor::PartnerChannel() const {
 
 int CDelayEditor::ChannelOfIcon(int nId) const {
     if (m_Core.m_Model.m_bEasyExp)
-        return nId >= ctl::EXPERT_SPEAKER_FIRST && nId <= ctl::EXPERT_SPEAKER_LAST
-                   ? nId - ctl::EXPERT_SPEAKER_FIRST
-                   : -1;
-    if (nId < ctl::SPEAKER_FIRST || nId > ctl::SPEAKER_LAST) return -1;
+        return ctl::EXPERT_SPEAKER.contains(nId) ? nId - ctl::EXPERT_SPEAKER.first : -1;
+    if (!ctl::SPEAKER.contains(nId)) return -1;
     const int* pRow = kIcons[Architecture()];
     for (int ch = 0; ch < MLB8_CHANNELS; ++ch)
         if (pRow[ch] == nId) return ch;
@@ -78,7 +80,7 @@ int CDelayEditor::StandardIcon(int nArch, int nChannel) {
 
 int CDelayEditor::IconOfChannel(int nChannel) const {
     if (nChannel < 0 || nChannel >= MLB8_CHANNELS) return 0;
-    if (m_Core.m_Model.m_bEasyExp) return ctl::EXPERT_SPEAKER_FIRST + nChannel;
+    if (m_Core.m_Model.m_bEasyExp) return ctl::EXPERT_SPEAKER.first + nChannel;
     return StandardIcon(Architecture(), nChannel);
 }
 
@@ -99,8 +101,10 @@ void CDelayEditor::OnDelayChange(int nId, float fIconMs) {
     CFormState& f = m_Core.m_Form;
     int ch = m.m_nChannel;
     bool bChanged = true;
-    const bool bUp = nId == ctl::STEP_UP || nId == 2061 || nId == 2063 || nId == 2065;
-    const bool bDown = nId == ctl::STEP_DOWN || nId == 2062 || nId == 2064 || nId == 2066;
+    const bool bUp = nId == ctl::STEP_UP || nId == ctl::DELAY_STEP.first || nId == ctl::DELAY_STEP.at(2) ||
+                     nId == ctl::DELAY_STEP.at(4);
+    const bool bDown = nId == ctl::STEP_DOWN || nId == ctl::DELAY_STEP.at(1) ||
+                       nId == ctl::DELAY_STEP.at(3) || nId == ctl::DELAY_STEP.at(5);
     if (bUp) {
         m.m_fDelayMs[ch] = std::min(m.m_fDelayMs[ch] + 0.1f, MAX_MS);
     } else if (bDown) {
@@ -148,8 +152,8 @@ void CDelayEditor::OnDelayChange(int nId, float fIconMs) {
 void CDelayEditor::RefreshIconSelection() {
     CSettingsModel& m = m_Core.m_Model;
     CFormState& f = m_Core.m_Form;
-    const int nFirst = m.m_bEasyExp ? ctl::EXPERT_SPEAKER_FIRST : ctl::SPEAKER_FIRST;
-    const int nLast = m.m_bEasyExp ? ctl::EXPERT_SPEAKER_LAST : ctl::SPEAKER_LAST;
+    const int nFirst = m.m_bEasyExp ? ctl::EXPERT_SPEAKER.first : ctl::SPEAKER.first;
+    const int nLast = m.m_bEasyExp ? ctl::EXPERT_SPEAKER.last : ctl::SPEAKER.last;
     for (int id = nFirst; id <= nLast; ++id)
         f.SetToggle(id, 0);
     if (const int nIcon = IconOfChannel(m.m_nChannel)) f.SetToggle(nIcon, 1);

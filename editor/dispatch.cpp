@@ -11,8 +11,7 @@ bool In(int nId, int nFirst, int nLast) {
 }
 
 bool IsSpeakerIcon(int nId) {
-    return In(nId, ctl::SPEAKER_FIRST, ctl::SPEAKER_LAST) ||
-           In(nId, ctl::EXPERT_SPEAKER_FIRST, ctl::EXPERT_SPEAKER_LAST);
+    return ctl::SPEAKER.contains(nId) || ctl::EXPERT_SPEAKER.contains(nId);
 }
 
 using Source = CFilterEditor::ESource;
@@ -21,7 +20,8 @@ using Source = CFilterEditor::ESource;
 
 bool CDispatch::IsSteppable(int nId) {
     return nId == ctl::MAIN_LEVEL_BOX || nId == ctl::CHANNEL_LEVEL_BOX || nId == ctl::EASY_SENS_BOX ||
-           In(nId, 2301, 2306) || In(nId, 2343, 2344) || In(nId, ctl::EQ_FREQ_BOX, ctl::EQ_Q_BOX + 9) ||
+           ctl::EXP_SENS_BOX.contains(nId) || ctl::AUX_SENS_BOX.contains(nId) ||
+           In(nId, ctl::EQ_FREQ_BOX.first, ctl::EQ_Q_BOX.last) ||
            In(nId, ctl::HP_SLOPE_BOX, ctl::LP_FREQ_BOX) || In(nId, ctl::DELAY_CM_BOX, ctl::DELAY_IN_BOX);
 }
 
@@ -46,16 +46,16 @@ void CDispatch::OnCtrlMove(int nId, int nValue) {
             m_Core.m_Selection.SetChannelLevel(ctl::CHANNEL_KNOB, m.m_nChannel, nValue);
     } else if (nId == ctl::EASY_SENS_SLIDER) {
         m_Core.m_IoConfig.EditEasySensitivity(nId, nValue);
-    } else if (In(nId, 2123, 2128) || In(nId, 2347, 2348)) {
+    } else if (ctl::EXP_SENS_SLIDER.contains(nId) || ctl::AUX_SENS_SLIDER.contains(nId)) {
         m_Core.m_IoConfig.EditExpertSensitivity(nId, nValue);
     } else if (IsSpeakerIcon(nId)) {
         m_Core.m_Delays.OnDelayChange(nId, static_cast<float>(nValue));
-    } else if (In(nId, ctl::EQ_GAIN_SLIDER, ctl::EQ_GAIN_SLIDER + 9)) {
+    } else if (ctl::EQ_GAIN_SLIDER.contains(nId)) {
         if (nValue >= 0 && nValue < CFilterEditor::GAIN_STEPS)
-            m_Core.m_Filters.OnEqGainEdit(nId - ctl::EQ_GAIN_SLIDER, Source::FROM_CONTROL, nValue);
-    } else if (In(nId, ctl::EQ_Q_KNOB, ctl::EQ_Q_KNOB + 9)) {
+            m_Core.m_Filters.OnEqGainEdit(nId - ctl::EQ_GAIN_SLIDER.first, Source::FROM_CONTROL, nValue);
+    } else if (ctl::EQ_Q_KNOB.contains(nId)) {
         if (nValue >= 0 && nValue < CFilterEditor::Q_STEPS)
-            m_Core.m_Filters.OnEqBandWidthEdit(nId - ctl::EQ_Q_KNOB, Source::FROM_CONTROL, nValue);
+            m_Core.m_Filters.OnEqBandWidthEdit(nId - ctl::EQ_Q_KNOB.first, Source::FROM_CONTROL, nValue);
     } else if (nId == ctl::HP_SLIDER || nId == ctl::LP_SLIDER) {
         m_Core.m_Filters.OnXoverFreq(nId - ctl::HP_SLIDER, Source::FROM_CONTROL, nValue);
     }
@@ -67,12 +67,12 @@ void CDispatch::OnCtrlUp(int nId, int) {
         m_Core.m_Selection.SendMainVolume();
     } else if (nId == ctl::CHANNEL_KNOB) {
         m_Core.m_Selection.SendChannelVolume();
-    } else if (In(nId, 2123, 2128) || In(nId, 2347, 2348)) {
+    } else if (ctl::EXP_SENS_SLIDER.contains(nId) || ctl::AUX_SENS_SLIDER.contains(nId)) {
         m_Core.m_IoConfig.CommitExpertSensitivity(nId);
     } else if (IsSpeakerIcon(nId)) {
         m_Core.m_Delays.CommitDelay();
-    } else if (In(nId, ctl::EQ_GAIN_SLIDER, ctl::EQ_Q_KNOB + 9)) {
-        m_Core.m_Filters.CommitEqBand((nId - ctl::EQ_GAIN_SLIDER) % 10, true);
+    } else if (In(nId, ctl::EQ_GAIN_SLIDER.first, ctl::EQ_Q_KNOB.last)) {
+        m_Core.m_Filters.CommitEqBand((nId - ctl::EQ_GAIN_SLIDER.first) % 10, true);
     } else if (nId == ctl::HP_SLIDER || nId == ctl::LP_SLIDER) {
         m_Core.m_Filters.RefreshXoverPage(m.m_nChannel);
         m_Core.m_Host.PostToSelf(WM_GRAPH_REFRESH, 0, 0);
@@ -90,9 +90,10 @@ void CDispatch::OnButtonRepeat(int nId) {
         m_Core.m_Selection.SetMainLevel(nId);
     else if (nId == ctl::CHANNEL_UP || nId == ctl::CHANNEL_DOWN)
         m_Core.m_Selection.SetChannelLevel(nId, m.m_nChannel);
-    else if (In(nId, ctl::DELAY_STEP_FIRST, ctl::DELAY_STEP_LAST))
+    else if (ctl::DELAY_STEP.contains(nId))
         m_Core.m_Delays.OnDelayChange(nId);
-    else if (In(nId, 2160, 2171) || In(nId, 2339, 2342))
+    else if (In(nId, ctl::EXP_SENS_UP.first, ctl::EXP_SENS_DOWN.last) ||
+             In(nId, ctl::AUX_SENS_UP.first, ctl::AUX_SENS_DOWN.last))
         m_Core.m_IoConfig.RepeatExpertSensitivity(nId);
     else if (In(nId, ctl::LP_FREQ_UP, ctl::HP_SLOPE_DOWN))
         Step(nId, false); // the crossover steppers step their own value
@@ -101,17 +102,16 @@ void CDispatch::OnButtonRepeat(int nId) {
 void CDispatch::OnButtonClick(int nId) {
     CSettingsModel& m = m_Core.m_Model;
     CSelection& sel = m_Core.m_Selection;
-    if (In(nId, ctl::CHANNEL_FIRST, ctl::CHANNEL_FIRST + 7) ||
-        In(nId, ctl::PAIR_FIRST, ctl::PAIR_FIRST + 3)) {
+    if (ctl::CHANNEL.contains(nId) || ctl::PAIR.contains(nId)) {
         sel.SelectChannel(nId);
-    } else if (In(nId, ctl::MUTE_FIRST, ctl::PAIR_MUTE_FIRST + 3)) {
+    } else if (In(nId, ctl::MUTE.first, ctl::PAIR_MUTE.last)) {
         if (m.m_nSoloMask) {
             sel.RefreshMuteButtons();
         } else {
             sel.ToggleMute(nId);
             sel.SendMuteMask();
         }
-    } else if (In(nId, ctl::SOLO_FIRST, ctl::PAIR_SOLO_FIRST + 3)) {
+    } else if (In(nId, ctl::SOLO.first, ctl::PAIR_SOLO.last)) {
         sel.ToggleSolo(nId);
         sel.SendSoloMask();
     } else if (nId == ctl::PHASE) {
@@ -146,12 +146,12 @@ void CDispatch::OnButtonClick(int nId) {
     } else if (nId == ctl::CHANNEL_UP || nId == ctl::CHANNEL_DOWN) {
         sel.SetChannelLevel(nId, m.m_nChannel);
         sel.SendChannelVolume();
-    } else if (In(nId, ctl::INPUT_KIND_FIRST, ctl::INPUT_KIND_FIRST + 4)) {
+    } else if (ctl::INPUT_KIND.contains(nId)) {
         m_Core.m_IoConfig.SelectInputKind(nId);
     } else if (In(nId, ctl::EASY_LOW_HIGH, ctl::EASY_LOW_HIGH_2) || nId == ctl::EASY_SENS_UP ||
                nId == ctl::EASY_SENS_DOWN) {
         m_Core.m_IoConfig.EditEasySensitivity(nId);
-    } else if (In(nId, ctl::ARCH_FIRST, ctl::ARCH_FIRST + 4)) {
+    } else if (ctl::ARCH.contains(nId)) {
         m_Core.m_IoConfig.SelectArchitecture(nId);
     } else if (nId == ctl::ACTIVATE) {
         m_Core.m_IoConfig.ActivateIoConfig();
@@ -160,14 +160,16 @@ void CDispatch::OnButtonClick(int nId) {
     } else if (In(nId, ctl::XOVER_HP, ctl::XOVER_LP)) {
         m_Core.m_Filters.OnXoverType(nId);
         m_Core.m_Filters.CommitXover(true);
-    } else if (In(nId, ctl::DELAY_STEP_FIRST, ctl::DELAY_STEP_LAST)) {
+    } else if (ctl::DELAY_STEP.contains(nId)) {
         m_Core.m_Delays.OnDelayChange(nId);
         m_Core.m_Delays.CommitDelay();
-    } else if (In(nId, 2069, 2074) || In(nId, 2160, 2171) || In(nId, 2339, 2342) || nId == 2346) {
+    } else if (ctl::EXP_LABEL.contains(nId) || In(nId, ctl::EXP_SENS_UP.first, ctl::EXP_SENS_DOWN.last) ||
+               In(nId, ctl::AUX_SENS_UP.first, ctl::AUX_SENS_DOWN.last) || nId == ctl::EXP_HIGHLOW) {
         m_Core.m_IoConfig.EditExpertSensitivity(nId);
-    } else if (In(nId, 2075, 2122) || In(nId, 2307, 2338)) {
+    } else if (ctl::EXP_ROUTE_MAIN.contains(nId) ||
+               In(nId, ctl::EXP_ROUTE_AUX.first, ctl::EXP_ROUTE_NUMERICAL.last)) {
         m_Core.m_IoConfig.ToggleRoute(nId);
-    } else if (In(nId, 2172, 2174)) {
+    } else if (ctl::EXP_INPUT.contains(nId)) {
         m_Core.m_IoConfig.SelectExpertInput(nId);
     } else if (In(nId, ctl::LP_FREQ_UP, ctl::HP_SLOPE_DOWN)) {
         Step(nId, false);
@@ -245,14 +247,14 @@ void CDispatch::Step(int nId, bool bUp) {
         m_Core.m_Selection.SetChannelLevel(nStep, m.m_nChannel);
     } else if (nId == ctl::EASY_SENS_BOX) {
         m_Core.m_IoConfig.EditEasySensitivity(nStep);
-    } else if (In(nId, 2301, 2306) || In(nId, 2343, 2344)) {
+    } else if (ctl::EXP_SENS_BOX.contains(nId) || ctl::AUX_SENS_BOX.contains(nId)) {
         m_Core.m_IoConfig.EditExpertSensitivity(nId, nStep);
-    } else if (In(nId, ctl::EQ_FREQ_BOX, ctl::EQ_FREQ_BOX + 9)) {
-        m_Core.m_Filters.OnEqFreqEdit(nId - ctl::EQ_FREQ_BOX, step);
-    } else if (In(nId, ctl::EQ_GAIN_BOX, ctl::EQ_GAIN_BOX + 9)) {
-        m_Core.m_Filters.OnEqGainEdit(nId - ctl::EQ_GAIN_BOX, step);
-    } else if (In(nId, ctl::EQ_Q_BOX, ctl::EQ_Q_BOX + 9)) {
-        m_Core.m_Filters.OnEqBandWidthEdit(nId - ctl::EQ_Q_BOX, step);
+    } else if (ctl::EQ_FREQ_BOX.contains(nId)) {
+        m_Core.m_Filters.OnEqFreqEdit(nId - ctl::EQ_FREQ_BOX.first, step);
+    } else if (ctl::EQ_GAIN_BOX.contains(nId)) {
+        m_Core.m_Filters.OnEqGainEdit(nId - ctl::EQ_GAIN_BOX.first, step);
+    } else if (ctl::EQ_Q_BOX.contains(nId)) {
+        m_Core.m_Filters.OnEqBandWidthEdit(nId - ctl::EQ_Q_BOX.first, step);
     } else if (nId == ctl::HP_FREQ_BOX || nId == ctl::HP_FREQ_UP || nId == ctl::HP_FREQ_DOWN) {
         const bool bStepUp = nId == ctl::HP_FREQ_BOX ? bUp : nId == ctl::HP_FREQ_UP;
         m_Core.m_Filters.OnXoverFreq(0, bStepUp ? Source::FROM_STEP_UP : Source::FROM_STEP_DOWN);
@@ -276,13 +278,13 @@ void CDispatch::CommitFocused(int nId) {
         m_Core.m_Selection.SendMainVolume();
     } else if (nId == ctl::CHANNEL_LEVEL_BOX) {
         m_Core.m_Selection.SendChannelVolume();
-    } else if (In(nId, 2301, 2306) || In(nId, 2343, 2344)) {
+    } else if (ctl::EXP_SENS_BOX.contains(nId) || ctl::AUX_SENS_BOX.contains(nId)) {
         m_Core.m_IoConfig.CommitExpertSensitivity(nId);
-    } else if (In(nId, ctl::EQ_FREQ_BOX, ctl::EQ_FREQ_BOX + 9)) {
-        m_Core.m_Filters.CommitEqBand(nId - ctl::EQ_FREQ_BOX, false);
-    } else if (In(nId, ctl::EQ_GAIN_BOX, ctl::EQ_Q_BOX + 9)) {
+    } else if (ctl::EQ_FREQ_BOX.contains(nId)) {
+        m_Core.m_Filters.CommitEqBand(nId - ctl::EQ_FREQ_BOX.first, false);
+    } else if (In(nId, ctl::EQ_GAIN_BOX.first, ctl::EQ_Q_BOX.last)) {
         // A stepped gain or bandwidth may have switched the equalizer on: the flag goes first.
-        m_Core.m_Filters.CommitEqBand((nId - ctl::EQ_GAIN_BOX) % 10, true);
+        m_Core.m_Filters.CommitEqBand((nId - ctl::EQ_GAIN_BOX.first) % 10, true);
     } else if (In(nId, ctl::HP_SLOPE_BOX, ctl::LP_FREQ_BOX)) {
         m_Core.m_Filters.CommitXover(true);
     } else if (In(nId, ctl::DELAY_CM_BOX, ctl::DELAY_IN_BOX)) {
@@ -299,14 +301,15 @@ void CDispatch::OnReturnKey(int nId) {
     } else if (nId == ctl::EASY_SENS_BOX) {
         m_Core.m_IoConfig.EditEasySensitivity(nId);
         return; // applied; the standard sensitivity is sent on activation
-    } else if (In(nId, 2301, 2306) || In(nId, 2343, 2344)) {
+    } else if (ctl::EXP_SENS_BOX.contains(nId) || ctl::AUX_SENS_BOX.contains(nId)) {
         m_Core.m_IoConfig.EditExpertSensitivity(nId);
-    } else if (In(nId, ctl::EQ_FREQ_BOX, ctl::EQ_FREQ_BOX + 9)) {
-        m_Core.m_Filters.OnEqFreqEdit(nId - ctl::EQ_FREQ_BOX, Source::FROM_BOX);
-    } else if (In(nId, ctl::EQ_GAIN_BOX, ctl::EQ_GAIN_BOX + 9)) {
-        m_Core.m_Filters.OnEqGainEdit(nId - ctl::EQ_GAIN_BOX, Source::FROM_BOX); // switches the equalizer on
-    } else if (In(nId, ctl::EQ_Q_BOX, ctl::EQ_Q_BOX + 9)) {
-        m_Core.m_Filters.OnEqBandWidthEdit(nId - ctl::EQ_Q_BOX, Source::FROM_BOX);
+    } else if (ctl::EQ_FREQ_BOX.contains(nId)) {
+        m_Core.m_Filters.OnEqFreqEdit(nId - ctl::EQ_FREQ_BOX.first, Source::FROM_BOX);
+    } else if (ctl::EQ_GAIN_BOX.contains(nId)) {
+        m_Core.m_Filters.OnEqGainEdit(nId - ctl::EQ_GAIN_BOX.first,
+                                      Source::FROM_BOX); // switches the equalizer on
+    } else if (ctl::EQ_Q_BOX.contains(nId)) {
+        m_Core.m_Filters.OnEqBandWidthEdit(nId - ctl::EQ_Q_BOX.first, Source::FROM_BOX);
     } else if (nId == ctl::HP_FREQ_BOX || nId == ctl::LP_FREQ_BOX) {
         m_Core.m_Filters.OnXoverFreq(nId - ctl::HP_FREQ_BOX, Source::FROM_BOX);
         if (nId == ctl::LP_FREQ_BOX) m_Core.m_Filters.RefreshXoverPage(m.m_nChannel);

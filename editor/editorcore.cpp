@@ -4,6 +4,7 @@
 
 #include "comm/trace.h"
 #include "editor/controlids.h"
+#include "editor/ctrlmessages.h"
 
 namespace {
 
@@ -28,8 +29,7 @@ void CEditorCore::Start(bool bSearch) {
     RefreshLevelDisplays();
     m_Selection.SelectChannel(-1);
     m_Pages.ShowStandardConfigPage();
-    if (bSearch)
-        m_Link.StartDeviceSearch();
+    if (bSearch) m_Link.StartDeviceSearch();
 }
 
 void CEditorCore::OnMessage(std::uint32_t nMsg, std::uintptr_t wParam, std::intptr_t lParam) {

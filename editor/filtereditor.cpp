@@ -54,15 +54,15 @@ void CFilterEditor::RefreshEqValues() {
         if (m.m_bEqEnable[ch]) {
             const SFilterCoef c =
                 m.m_Lib.GetEqCoef(static_cast<std::uint8_t>(ch), static_cast<std::uint8_t>(b));
-            f.SetText(ctl::EQ_GAIN_BOX + b, FormatInt("%d", c.Gain));
-            f.SetPos(ctl::EQ_GAIN_SLIDER + b, std::clamp(c.Gain + 12, 0, GAIN_STEPS - 1));
-            f.SetText(ctl::EQ_Q_BOX + b, Format("%2.1f", c.BandWidth));
-            f.SetPos(ctl::EQ_Q_KNOB + b, KnobFromQ(c.BandWidth));
+            f.SetText(ctl::EQ_GAIN_BOX.first + b, FormatInt("%d", c.Gain));
+            f.SetPos(ctl::EQ_GAIN_SLIDER.first + b, std::clamp(c.Gain + 12, 0, GAIN_STEPS - 1));
+            f.SetText(ctl::EQ_Q_BOX.first + b, Format("%2.1f", c.BandWidth));
+            f.SetPos(ctl::EQ_Q_KNOB.first + b, KnobFromQ(c.BandWidth));
         } else {
-            f.SetText(ctl::EQ_GAIN_BOX + b, "0");
-            f.SetPos(ctl::EQ_GAIN_SLIDER + b, 12);
-            f.SetText(ctl::EQ_Q_BOX + b, "1.0");
-            f.SetPos(ctl::EQ_Q_KNOB + b, 0);
+            f.SetText(ctl::EQ_GAIN_BOX.first + b, "0");
+            f.SetPos(ctl::EQ_GAIN_SLIDER.first + b, 12);
+            f.SetText(ctl::EQ_Q_BOX.first + b, "1.0");
+            f.SetPos(ctl::EQ_Q_KNOB.first + b, 0);
         }
     }
 }
@@ -81,13 +81,13 @@ void CFilterEditor::RefreshEqPage(int nChannel) {
             nGain = 0;
             fQ = 1.0f;
         }
-        if (nGain >= kGainMin && nGain <= kGainMax) f.SetPos(ctl::EQ_GAIN_SLIDER + b, nGain + 12);
+        if (nGain >= kGainMin && nGain <= kGainMax) f.SetPos(ctl::EQ_GAIN_SLIDER.first + b, nGain + 12);
         const float fKnob = (fQ - 1.0f) * 2.0f;
         if (fKnob >= 0 && fKnob < Q_STEPS && fKnob == std::floor(fKnob))
-            f.SetPos(ctl::EQ_Q_KNOB + b, static_cast<int>(fKnob));
-        f.SetText(ctl::EQ_GAIN_BOX + b, FormatInt("%d", nGain));
-        f.SetText(ctl::EQ_Q_BOX + b, Format("%2.1f", fQ));
-        f.SetText(ctl::EQ_FREQ_BOX + b, FormatInt("%d", c.Freq));
+            f.SetPos(ctl::EQ_Q_KNOB.first + b, static_cast<int>(fKnob));
+        f.SetText(ctl::EQ_GAIN_BOX.first + b, FormatInt("%d", nGain));
+        f.SetText(ctl::EQ_Q_BOX.first + b, Format("%2.1f", fQ));
+        f.SetText(ctl::EQ_FREQ_BOX.first + b, FormatInt("%d", c.Freq));
     }
     UpdateResponseGraph(bEq, m.m_nChannel, m.m_bXoverEnable[m.m_nChannel]);
 }
@@ -98,13 +98,13 @@ void CFilterEditor::OnEqFreqEdit(int nBand, ESource source) {
     if (nBand < 0 || nBand >= CRev8001Lib::EQ_BANDS) return;
     int nFreq;
     if (source == FROM_BOX) {
-        nFreq = ParseBoxInt(f.Text(ctl::EQ_FREQ_BOX + nBand));
+        nFreq = ParseBoxInt(f.Text(ctl::EQ_FREQ_BOX.first + nBand));
     } else {
         nFreq = m.m_Lib.GetEqCoef(m.m_nChannel, static_cast<std::uint8_t>(nBand)).Freq;
         nFreq += source == FROM_STEP_UP ? 1 : -1;
     }
     nFreq = std::clamp(nFreq, kFreqMin, kFreqMax);
-    f.SetText(ctl::EQ_FREQ_BOX + nBand, FormatInt("%d", nFreq));
+    f.SetText(ctl::EQ_FREQ_BOX.first + nBand, FormatInt("%d", nFreq));
     ApplyEqBand(nBand);
     m_Core.m_Host.PostToSelf(WM_GRAPH_REFRESH, 0, 0);
 }
@@ -115,16 +115,16 @@ void CFilterEditor::OnEqGainEdit(int nBand, ESource source, int nPosition) {
     const int ch = m.m_nChannel;
     if (nBand < 0 || nBand >= CRev8001Lib::EQ_BANDS) return;
     if (source == FROM_BOX) {
-        const int nGain = std::clamp(ParseBoxInt(f.Text(ctl::EQ_GAIN_BOX + nBand)), kGainMin, kGainMax);
-        f.SetText(ctl::EQ_GAIN_BOX + nBand, FormatInt("%d", nGain));
-        f.SetPos(ctl::EQ_GAIN_SLIDER + nBand, nGain + 12);
+        const int nGain = std::clamp(ParseBoxInt(f.Text(ctl::EQ_GAIN_BOX.first + nBand)), kGainMin, kGainMax);
+        f.SetText(ctl::EQ_GAIN_BOX.first + nBand, FormatInt("%d", nGain));
+        f.SetPos(ctl::EQ_GAIN_SLIDER.first + nBand, nGain + 12);
     } else if (source == FROM_CONTROL) {
         if (nPosition < 0 || nPosition >= GAIN_STEPS) return;
-        f.SetText(ctl::EQ_GAIN_BOX + nBand, FormatInt("%2d", nPosition - 12));
+        f.SetText(ctl::EQ_GAIN_BOX.first + nBand, FormatInt("%2d", nPosition - 12));
     } else {
         int nGain = m.m_Lib.GetEqCoef(static_cast<std::uint8_t>(ch), static_cast<std::uint8_t>(nBand)).Gain;
         nGain = std::clamp(nGain + (source == FROM_STEP_UP ? 1 : -1), kGainMin, kGainMax);
-        f.SetText(ctl::EQ_GAIN_BOX + nBand, FormatInt("%d", nGain));
+        f.SetText(ctl::EQ_GAIN_BOX.first + nBand, FormatInt("%d", nGain));
     }
     ApplyEqBand(nBand);
     if (!m.m_bEqEnable[ch]) {
@@ -135,7 +135,7 @@ void CFilterEditor::OnEqGainEdit(int nBand, ESource source, int nPosition) {
     f.SetToggle(ctl::EQ_SWITCH, m.m_bEqEnable[ch]);
     const int nStored =
         m.m_Lib.GetEqCoef(static_cast<std::uint8_t>(ch), static_cast<std::uint8_t>(nBand)).Gain;
-    if (nStored >= kGainMin && nStored <= kGainMax) f.SetPos(ctl::EQ_GAIN_SLIDER + nBand, nStored + 12);
+    if (nStored >= kGainMin && nStored <= kGainMax) f.SetPos(ctl::EQ_GAIN_SLIDER.first + nBand, nStored + 12);
     m_Core.m_Host.PostToSelf(WM_GRAPH_REFRESH, 0, 0);
 }
 
@@ -146,7 +146,7 @@ void CFilterEditor::OnEqBandWidthEdit(int nBand, ESource source, int nPosition) 
     if (nBand < 0 || nBand >= CRev8001Lib::EQ_BANDS) return;
     float fQ;
     if (source == FROM_BOX) {
-        fQ = static_cast<float>(std::clamp(ParseBoxDouble(f.Text(ctl::EQ_Q_BOX + nBand)), 1.0, 10.0));
+        fQ = static_cast<float>(std::clamp(ParseBoxDouble(f.Text(ctl::EQ_Q_BOX.first + nBand)), 1.0, 10.0));
     } else if (source == FROM_CONTROL) {
         if (nPosition < 0 || nPosition >= Q_STEPS) return;
         fQ = 1.0f + 0.5f * static_cast<float>(nPosition);
@@ -154,8 +154,8 @@ void CFilterEditor::OnEqBandWidthEdit(int nBand, ESource source, int nPosition) 
         fQ = m.m_Lib.GetEqCoef(static_cast<std::uint8_t>(ch), static_cast<std::uint8_t>(nBand)).BandWidth;
         fQ = std::clamp(fQ + (source == FROM_STEP_UP ? 0.5f : -0.5f), 1.0f, 10.0f);
     }
-    f.SetText(ctl::EQ_Q_BOX + nBand, Format("%2.1f", fQ));
-    f.SetPos(ctl::EQ_Q_KNOB + nBand, KnobFromQ(fQ));
+    f.SetText(ctl::EQ_Q_BOX.first + nBand, Format("%2.1f", fQ));
+    f.SetPos(ctl::EQ_Q_KNOB.first + nBand, KnobFromQ(fQ));
     ApplyEqBand(nBand);
     if (!m.m_bEqEnable[ch]) {
         m.m_bEqEnable[ch] = 1;
@@ -175,12 +175,13 @@ void CFilterEditor::ApplyEqBand(int nBand) {
     SFilterCoef band{};
     band.Filtertype = FT_PEAKING;
     // The boxes are the band's working copy; whatever they hold is kept within the model's limits.
-    const double fGain = ParseBoxDouble(f.Text(ctl::EQ_GAIN_BOX + nBand));
+    const double fGain = ParseBoxDouble(f.Text(ctl::EQ_GAIN_BOX.first + nBand));
     band.Gain = static_cast<std::int8_t>(
         std::clamp(static_cast<int>(std::clamp(fGain, -100.0, 100.0)), kStoredGainMin, kStoredGainMax));
-    band.BandWidth = static_cast<float>(std::clamp(ParseBoxDouble(f.Text(ctl::EQ_Q_BOX + nBand)), 1.0, 10.0));
+    band.BandWidth =
+        static_cast<float>(std::clamp(ParseBoxDouble(f.Text(ctl::EQ_Q_BOX.first + nBand)), 1.0, 10.0));
     band.Freq = static_cast<std::uint16_t>(
-        std::clamp(ParseBoxInt(f.Text(ctl::EQ_FREQ_BOX + nBand)), kFreqMin, kFreqMax));
+        std::clamp(ParseBoxInt(f.Text(ctl::EQ_FREQ_BOX.first + nBand)), kFreqMin, kFreqMax));
     m.m_Lib.SetEqCoef(ch, b, band);
     if (m.m_bPair && ch + 1 < MLB8_CHANNELS) {
         const auto partner = static_cast<std::uint8_t>(ch + 1);

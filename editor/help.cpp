@@ -11,6 +11,7 @@
 
 #include "comm/trace.h"
 #include "editor/controlids.h"
+#include "editor/ctrlmessages.h"
 #include "editor/editorcore.h"
 
 extern char** environ;
@@ -18,9 +19,11 @@ extern char** environ;
 namespace {
 // The edit boxes, which report no hover of their own.
 bool IsTrackedEditBox(int nId) {
-    return nId == 2000 || nId == 2001 || nId == 2043 || (nId >= 2220 && nId <= 2249) ||
-           (nId >= 2301 && nId <= 2306) || nId == 2343 || nId == 2344 || nId == 2347 || nId == 2348 ||
-           (nId >= 2402 && nId <= 2405) || (nId >= 2500 && nId <= 2502);
+    return nId == ctl::MAIN_LEVEL_BOX || nId == ctl::CHANNEL_LEVEL_BOX || nId == ctl::EASY_SENS_BOX ||
+           (nId >= ctl::EQ_FREQ_BOX.first && nId <= ctl::EQ_Q_BOX.last) || ctl::EXP_SENS_BOX.contains(nId) ||
+           ctl::AUX_SENS_BOX.contains(nId) || ctl::AUX_SENS_SLIDER.contains(nId) ||
+           (nId >= ctl::HP_SLOPE_BOX && nId <= ctl::LP_FREQ_BOX) ||
+           (nId >= ctl::DELAY_CM_BOX && nId <= ctl::DELAY_IN_BOX);
 }
 } // namespace
 

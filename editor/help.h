@@ -1,6 +1,6 @@
 // Help mode of the main view: the help button, the help text of the control under the pointer and the
 // user manual. No widget here: the view draws CurrentText() into the help text area and mirrors the
-// form state of the help button (2414) and the "User Manual" button (2415).
+// form state of the help button (ctl::HELP) and the "User Manual" button (ctl::MANUAL).
 #pragma once
 
 #include <cstdint>
@@ -52,7 +52,7 @@ public:
     // The help text of a control, or nullptr when it has none.
     static const char* HelpText(int nCtrlId);
 
-    // Click on the help button 2414.
+    // Click on the help button ctl::HELP.
     void ToggleHelpMode();
     // WM_CTRL_HOVER (control ID, 1 entered / 0 left).
     void OnCtrlHover(int nCtrlId, int nOnOff);
@@ -60,7 +60,7 @@ public:
     // the window under the cursor (-1 when none). Posts WM_CTRL_HOVER when the edit box under the
     // cursor changes.
     void OnSetCursor(int nDlgId);
-    // Click on "User Manual" (2415) and the menu command Help.
+    // Click on "User Manual" (ctl::MANUAL) and the menu command Help.
     void OpenUserManual();
 
     // What the view draws in the help text area, or nullptr for nothing.

@@ -2,6 +2,8 @@
 // steppers, the speaker icons, the help buttons) have no text.
 #include "editor/help.h"
 
+#include "editor/controlids.h"
+
 #include <algorithm>
 #include <iterator>
 
@@ -33,115 +35,122 @@ constexpr const char kSensitivityBox[] =
     "Use the keyboard arrows or stepper to get accurate adjustment.";
 
 constexpr SHelpRow kHelpRows[] = {
-    {2000, 2000,
+    {ctl::MAIN_LEVEL_BOX, ctl::MAIN_LEVEL_BOX,
      "This active box allows you to directly enter level of correction of whole audio system (in dB\r\n"
      " all channels).Use the keyboard arrows or stepper to get accurate adjustment."},
-    {2001, 2001,
+    {ctl::CHANNEL_LEVEL_BOX, ctl::CHANNEL_LEVEL_BOX,
      "This active box allows you to directly enter the level of the selected channel(s) (in dB).\r\n"
      "  Use the keyboard arrows or stepper to get accurate adjustment."},
-    {2002, 2003,
+    {ctl::MAIN_KNOB_AREA.first, ctl::MAIN_KNOB_AREA.last,
      "This rotary potentiometer allows you to change the Global level of your audio system (in dB \r\n"
      " all channels).Move up to turn right, move down to turn left. "},
-    {2004, 2005,
+    {ctl::CHANNEL_KNOB_AREA.first, ctl::CHANNEL_KNOB_AREA.last,
      "This rotary potentiometer allows you to change the level of the selected channel(s) (in dB).\r\n"
      " Move up to turn right, move down to turn left."},
-    {2006, 2013, kChannelSelect},
-    {2014, 2014,
+    {ctl::CHANNEL.first, ctl::CHANNEL.last, kChannelSelect},
+    {ctl::PHASE, ctl::PHASE,
      "This push button allows you to invert the absolute phase of the selected channel(s).\r\n"
      " Inverting the phase could help providing more punchy, phased and accurate kicking sound."},
-    {2015, 2030, kChannelSelect},
-    {2031, 2031, "Click on this area to access inputs/outputs configuration parameters."},
-    {2032, 2032, "Click on this area to access equalizing parameters."},
-    {2033, 2033, "Click on this area to access Crossover parameters."},
-    {2034, 2034, "Click on this area to access Time Alignment parameters."},
-    {2035, 2035,
+    {ctl::PAIR.first, ctl::PAIR_MUTE.last, kChannelSelect},
+    {ctl::TAB_CONFIG, ctl::TAB_CONFIG,
+     "Click on this area to access inputs/outputs configuration parameters."},
+    {ctl::TAB_EQ, ctl::TAB_EQ, "Click on this area to access equalizing parameters."},
+    {ctl::TAB_XOVER, ctl::TAB_XOVER, "Click on this area to access Crossover parameters."},
+    {ctl::TAB_DELAY, ctl::TAB_DELAY, "Click on this area to access Time Alignment parameters."},
+    {ctl::EQ_SWITCH, ctl::EQ_SWITCH,
      "This switch allows to Turn OFF / Turn ON the whole equalizer section. \r\n"
      "This feature can be useful to check your correction results."},
-    {2036, 2036,
+    {ctl::MODE_SWITCH, ctl::MODE_SWITCH,
      "This switch is changing the configuration menu from STANDARD mode to EXPERT mode. \r\n"
      "Use STANDARD mode in order to prepare a quick setup or common installation. \r\n"
      "Use EXPERT mode for full features’ access."},
-    {2037, 2037,
+    {ctl::INPUT_KIND.first, ctl::INPUT_KIND.first,
      "Click on this push button if you’re using 5.1 wired inputs \r\n"
      "(coming from a multichannel analogical source)."},
-    {2038, 2038,
+    {ctl::INPUT_KIND.at(1), ctl::INPUT_KIND.at(1),
      "Click on this push button if you’re using 4 wired inputscoming from the source.\r\n"
      "This mode can be useful if you want to keep active the fader feature of your head-unit."},
-    {2039, 2039, "Click on this push button if you’re using only 2 wired inputs coming from the source."},
-    {2040, 2040, "Click on this push button if you want to activate the AUX input."},
-    {2041, 2041,
+    {ctl::INPUT_KIND.at(2), ctl::INPUT_KIND.at(2),
+     "Click on this push button if you’re using only 2 wired inputs coming from the source."},
+    {ctl::INPUT_KIND.at(3), ctl::INPUT_KIND.at(3),
+     "Click on this push button if you want to activate the AUX input."},
+    {ctl::INPUT_KIND.last, ctl::INPUT_KIND.last,
      "Click on this push button if you want to activate the numericalinput. \r\n"
      "Please check the source signal is compatible."},
-    {2042, 2042, "This sliding potentiometer allows you to change the global input sensitivity (in dB). "},
-    {2043, 2043,
+    {ctl::EASY_SENS_SLIDER, ctl::EASY_SENS_SLIDER,
+     "This sliding potentiometer allows you to change the global input sensitivity (in dB). "},
+    {ctl::EASY_SENS_BOX, ctl::EASY_SENS_BOX,
      "This active box allows you to directly enter the level of the selected input (in dB). \r\n"
      "Use the keyboard arrows or stepper to get accurate adjustment."},
-    {2044, 2045, kInputLevel},
-    {2046, 2046,
+    {ctl::EASY_LOW_HIGH, ctl::EASY_LOW_HIGH_2, kInputLevel},
+    {ctl::ARCH.first, ctl::ARCH.first,
      "Click on this push button if you want to pre-configure the DSP to drive a 2 ways’ \r\n"
      "speaker kit + one or two subwoofers."},
-    {2047, 2047,
+    {ctl::ARCH.at(1), ctl::ARCH.at(1),
      "Click on this push button if you want to pre-configure the DSP to drive a 3 ways’ \r\n"
      "speaker kit + one or two subwoofers."},
-    {2048, 2048,
+    {ctl::ARCH.at(2), ctl::ARCH.at(2),
      "Click on this push button if you want to pre-configure the DSP to drive a 2.1speakers’ \r\n"
      "architecture: a front passive or coaxial kit + one or two subwoofers."},
-    {2049, 2049,
+    {ctl::ARCH.at(3), ctl::ARCH.at(3),
      "Click on this push button if you want to pre-configure the DSP to drive a 4.1speakers’ \r\n"
      "architecture: a front and a rear passive or coaxial kit + one or two subwoofers."},
-    {2050, 2050,
+    {ctl::ARCH.last, ctl::ARCH.last,
      "Click on this push button if you want to pre-configure the DSP to drive a5.1 speakers’ \r\n"
      "architecture: a front and a rear kit + one central channel + one subwoofer)."},
-    {2051, 2051,
+    {ctl::ACTIVATE, ctl::ACTIVATE,
      "Click on this push button to activate the output configuration. Please carefully check the output \r\n"
      "wiring is matching first in order to avoid damaging any of your speakers."},
-    {2052, 2052, "Click on this area to activate a high-pass crossover on the selected channel(s)"},
-    {2053, 2053, "Click on this area to activate a band-pass crossover on the selected channel(s)"},
-    {2054, 2054, "Click on this area to activate a low-pass crossover on the selected channel(s)"},
-    {2075, 2122, kRouting},
-    {2123, 2128, kSensitivitySlider},
-    {2129, 2129, kInputLevel},
-    {2142, 2153, kChannelSelect},
-    {2200, 2209,
+    {ctl::XOVER_HP, ctl::XOVER_HP,
+     "Click on this area to activate a high-pass crossover on the selected channel(s)"},
+    {ctl::XOVER_BP, ctl::XOVER_BP,
+     "Click on this area to activate a band-pass crossover on the selected channel(s)"},
+    {ctl::XOVER_LP, ctl::XOVER_LP,
+     "Click on this area to activate a low-pass crossover on the selected channel(s)"},
+    {ctl::EXP_ROUTE_MAIN.first, ctl::EXP_ROUTE_MAIN.last, kRouting},
+    {ctl::EXP_SENS_SLIDER.first, ctl::EXP_SENS_SLIDER.last, kSensitivitySlider},
+    {ctl::EXP_HIGHLOW_SPARE, ctl::EXP_HIGHLOW_SPARE, kInputLevel},
+    {ctl::SOLO.first, ctl::PAIR_SOLO.last, kChannelSelect},
+    {ctl::EQ_GAIN_SLIDER.first, ctl::EQ_GAIN_SLIDER.last,
      "For each of the 10 equalization points proposed, this sliding potentiometer allows you to \r\n"
      "change the level of correction (in dB). "},
-    {2210, 2219,
+    {ctl::EQ_Q_KNOB.first, ctl::EQ_Q_KNOB.last,
      "For each of the 10 equalization points proposed, this rotary potentiometer allows you to \r\n"
      "change the quality factor.Move up to turn right, move down to turn left."},
-    {2220, 2229,
+    {ctl::EQ_FREQ_BOX.first, ctl::EQ_FREQ_BOX.last,
      "For each of the 10 equalization points proposed, this active box allows you to change \r\n"
      "the central frequency (in Hz)."},
-    {2230, 2239,
+    {ctl::EQ_GAIN_BOX.first, ctl::EQ_GAIN_BOX.last,
      "For each of the 10 equalization points proposed, this active box allows you to change \r\n"
      "the level of correction (in dB)."},
-    {2240, 2249,
+    {ctl::EQ_Q_BOX.first, ctl::EQ_Q_BOX.last,
      "For each of the 10 equalizer points proposed, this active box allows you to change \r\n"
      "the quality factor. The value to be entered is a ratio (no units). Increase to have narrower \r\n"
      "bandwidth correction. Decrease to have wider bandwidth correction."},
-    {2301, 2306, kSensitivityBox},
-    {2307, 2338, kRouting},
-    {2343, 2344, kSensitivityBox},
-    {2347, 2348, kSensitivitySlider},
-    {2390, 2390, "GRAPHIC   "},
-    {2400, 2401,
+    {ctl::EXP_SENS_BOX.first, ctl::EXP_SENS_BOX.last, kSensitivityBox},
+    {ctl::EXP_ROUTE_AUX.first, ctl::EXP_ROUTE_NUMERICAL.last, kRouting},
+    {ctl::AUX_SENS_BOX.first, ctl::AUX_SENS_BOX.last, kSensitivityBox},
+    {ctl::AUX_SENS_SLIDER.first, ctl::AUX_SENS_SLIDER.last, kSensitivitySlider},
+    {ctl::GRAPH, ctl::GRAPH, "GRAPHIC   "},
+    {ctl::HP_SLIDER, ctl::LP_SLIDER,
      "This sliding potentiometer allows you to change the cutoff frequency of the crossover. \r\n"
      "Use the keyboard arrows to get accurate adjustment. "},
-    {2402, 2403,
+    {ctl::HP_SLOPE_BOX, ctl::LP_SLOPE_BOX,
      "This active box allows you to select the crossover slope (in dB/oct). Use the stepper or \r\n"
      "keyboard arrows to get accurate adjustment."},
-    {2404, 2405,
+    {ctl::HP_FREQ_BOX, ctl::LP_FREQ_BOX,
      "This active box allows you to directly enter the crossover cutoff frequency (in Hz).  \r\n"
      "Use the stepper or keyboard arrows to get accurate adjustment."},
-    {2500, 2500,
+    {ctl::DELAY_CM_BOX, ctl::DELAY_CM_BOX,
      "This active box allows you to enter equivalent delay in distance (cm) of the selected channel(s). \r\n"
      "Use the stepper or keyboard arrows to get accurate adjustment."},
-    {2501, 2501,
+    {ctl::DELAY_MS_BOX, ctl::DELAY_MS_BOX,
      "This active box allows you to directly enter delay (in ms) of the selected channel(s). \r\n"
      "Use the stepper or keyboard arrows to get accurate adjustment."},
-    {2502, 2502,
+    {ctl::DELAY_IN_BOX, ctl::DELAY_IN_BOX,
      "This active box allows you to enter equivalent delay in distance (in) of the selected channel(s). \r\n"
      "Use the stepper or keyboard arrows to get accurate adjustment."},
-    {2503, 2503,
+    {ctl::DELAY_PHASE, ctl::DELAY_PHASE,
      "This push button allows you to invert the absolute phase of the selected channel(s). \r\n"
      "Inverting the phase could help providing more punchy, phased and accurate kicking sound for \r\n"
      "woofers and subwoofers."},

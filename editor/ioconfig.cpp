@@ -24,6 +24,19 @@ constexpr int kSelectorStates[CIoConfig::SELECTOR_BUTTONS][CIoConfig::SELECTOR_E
     {0, 0, 1, 1, 0, 3}, {0, 1, 0, 2, 0, 3}, {0, 0, 0, 0, 1, 3}, {0, 0, 0, 0, 0, 3},
 };
 
+// The ID groups hold one control per channel, input or choice.
+static_assert(ctl::INPUT_KIND.count() == MLB8_INPUT_KINDS && ctl::ARCH.count() == MLB8_ARCHITECTURES);
+static_assert(ctl::EXP_ROUTE_MAIN.count() == MLB8_CHANNELS * MLB8_MAIN_INPUTS);
+static_assert(ctl::EXP_ROUTE_AUX.count() == MLB8_CHANNELS * 2 &&
+              ctl::EXP_ROUTE_NUMERICAL.count() == MLB8_CHANNELS * 2);
+static_assert(ctl::EXP_SENS_SLIDER.count() == MLB8_MAIN_INPUTS &&
+              ctl::EXP_SENS_BOX.count() == MLB8_MAIN_INPUTS && ctl::EXP_SENS_UP.count() == MLB8_MAIN_INPUTS &&
+              ctl::EXP_SENS_DOWN.count() == MLB8_MAIN_INPUTS && ctl::EXP_LABEL.count() == MLB8_MAIN_INPUTS);
+static_assert(ctl::AUX_SENS_SLIDER.count() == MLB8_AUX_INPUTS &&
+              ctl::AUX_SENS_BOX.count() == MLB8_AUX_INPUTS && ctl::AUX_SENS_UP.count() == MLB8_AUX_INPUTS &&
+              ctl::AUX_SENS_DOWN.count() == MLB8_AUX_INPUTS);
+static_assert(ctl::EXP_INPUT.count() == 3);
+
 bool InRange(int n, int nFirst, int nCount) {
     return n >= nFirst && n < nFirst + nCount;
 }
@@ -50,7 +63,7 @@ std::array<CIoConfig::SSelectorState, CIoConfig::SELECTOR_BUTTONS> CIoConfig::Se
     std::array<SSelectorState, SELECTOR_BUTTONS> out{};
     const bool bValid = nColumn >= 0 && nColumn <= SELECTOR_EXPERT;
     for (int i = 0; i < SELECTOR_BUTTONS; ++i) {
-        out[i].nId = i < MLB8_CHANNELS ? IDC_CHANNEL_SELECT + i : IDC_PAIR_SELECT + (i - MLB8_CHANNELS);
+        out[i].nId = i < MLB8_CHANNELS ? ctl::CHANNEL.first + i : ctl::PAIR.first + (i - MLB8_CHANNELS);
         out[i].nState = bValid ? kSelectorStates[i][nColumn] : 0;
     }
     return out;
@@ -88,9 +101,9 @@ void CIoConfig::RefreshSelection() {
     CFormState& form = m_Core.m_Form;
     const int ch = m.m_nChannel;
     for (int c = 0; c < MLB8_CHANNELS; ++c)
-        form.SetToggle(IDC_CHANNEL_SELECT + c, m.m_bPair ? (c >> 1) == (ch >> 1) : c == ch);
+        form.SetToggle(ctl::CHANNEL.first + c, m.m_bPair ? (c >> 1) == (ch >> 1) : c == ch);
     for (int g = 0; g < kPairs; ++g)
-        form.SetToggle(IDC_PAIR_SELECT + g, m.m_bPair && g == ch / 2);
+        form.SetToggle(ctl::PAIR.first + g, m.m_bPair && g == ch / 2);
     m_Core.RefreshLevelDisplays();
 }
 
@@ -101,27 +114,27 @@ void CIoConfig::EndSolo() {
     m_Core.m_Writer.SendMuteState(1, 0);
     m.m_nSoloMask = 0;
     for (int c = 0; c < MLB8_CHANNELS; ++c) {
-        form.SetToggle(IDC_CHANNEL_SOLO + c, 0);
-        form.SetToggle(IDC_CHANNEL_MUTE + c, m.m_bMute[c]);
+        form.SetToggle(ctl::SOLO.first + c, 0);
+        form.SetToggle(ctl::MUTE.first + c, m.m_bMute[c]);
     }
     for (int g = 0; g < kPairs; ++g) {
-        form.SetToggle(IDC_PAIR_SOLO + g, 0);
-        form.SetToggle(IDC_PAIR_MUTE + g, m.m_bMute[2 * g] && m.m_bMute[2 * g + 1]);
+        form.SetToggle(ctl::PAIR_SOLO.first + g, 0);
+        form.SetToggle(ctl::PAIR_MUTE.first + g, m.m_bMute[2 * g] && m.m_bMute[2 * g + 1]);
     }
 }
 
 // ---- standard page ----
 
 void CIoConfig::ShowChannelControls(int nChannel, bool bVisible) {
-    m_Core.m_Form.Show(IDC_CHANNEL_SELECT + nChannel, bVisible);
-    m_Core.m_Form.Show(IDC_CHANNEL_MUTE + nChannel, bVisible);
-    m_Core.m_Form.Show(IDC_CHANNEL_SOLO + nChannel, bVisible);
+    m_Core.m_Form.Show(ctl::CHANNEL.first + nChannel, bVisible);
+    m_Core.m_Form.Show(ctl::MUTE.first + nChannel, bVisible);
+    m_Core.m_Form.Show(ctl::SOLO.first + nChannel, bVisible);
 }
 
 void CIoConfig::ShowPairControls(int nPair, bool bVisible) {
-    m_Core.m_Form.Show(IDC_PAIR_SELECT + nPair, bVisible);
-    m_Core.m_Form.Show(IDC_PAIR_MUTE + nPair, bVisible);
-    m_Core.m_Form.Show(IDC_PAIR_SOLO + nPair, bVisible);
+    m_Core.m_Form.Show(ctl::PAIR.first + nPair, bVisible);
+    m_Core.m_Form.Show(ctl::PAIR_MUTE.first + nPair, bVisible);
+    m_Core.m_Form.Show(ctl::PAIR_SOLO.first + nPair, bVisible);
 }
 
 void CIoConfig::ShowArchitectureSelectors(int nKind, int nArch) {
@@ -129,7 +142,7 @@ void CIoConfig::ShowArchitectureSelectors(int nKind, int nArch) {
         ShowChannelControls(c, true);
     for (int g = 0; g < kPairs; ++g)
         ShowPairControls(g, true);
-    if (nArch == ARCH_51) m_Core.m_Form.Show(IDC_PAIR_SELECT + 3, false); // 7 and 8 are no pair in 5.1
+    if (nArch == ARCH_51) m_Core.m_Form.Show(ctl::PAIR.first + 3, false); // 7 and 8 are no pair in 5.1
     if (nKind == INPUT_51_WIRED) return;
     if (nArch == ARCH_2WAY_SUB || nArch == ARCH_41) {
         ShowChannelControls(4, false);
@@ -163,13 +176,13 @@ void CIoConfig::UpdateConfigInput2Output(int nKind, int nArch) {
     CFormState& form = m_Core.m_Form;
     ShowArchitectureSelectors(nKind, nArch);
     for (int a = 0; a < MLB8_ARCHITECTURES; ++a) {
-        form.Show(IDC_ARCHITECTURE + a, true);
-        form.SetToggle(IDC_ARCHITECTURE + a, 0);
+        form.Show(ctl::ARCH.first + a, true);
+        form.SetToggle(ctl::ARCH.first + a, 0);
     }
     if (nKind == INPUT_51_WIRED)
         for (int a = 0; a < ARCH_51; ++a)
-            form.Show(IDC_ARCHITECTURE + a, false);
-    form.SetToggle(IDC_ARCHITECTURE + nArch, 1);
+            form.Show(ctl::ARCH.first + a, false);
+    form.SetToggle(ctl::ARCH.first + nArch, 1);
 }
 
 void CIoConfig::ShowEasySensitivityControls() {
@@ -177,24 +190,24 @@ void CIoConfig::ShowEasySensitivityControls() {
     CFormState& form = m_Core.m_Form;
     const bool bLevel = m.m_nDSPInput >= INPUT_51_WIRED && m.m_nDSPInput <= INPUT_AUX;
     const bool bHighLow = bLevel && m.m_nDSPInput != INPUT_AUX;
-    for (int id : {IDC_EASY_SLIDER, IDC_EASY_BOX, IDC_EASY_UP, IDC_EASY_DOWN})
+    for (int id : {ctl::EASY_SENS_SLIDER, ctl::EASY_SENS_BOX, ctl::EASY_SENS_UP, ctl::EASY_SENS_DOWN})
         form.Show(id, bLevel);
-    form.Show(IDC_EASY_HIGHLOW, bHighLow);
-    form.SetToggle(IDC_EASY_HIGHLOW, m.m_bEasyConfigInputHighLow);
-    form.Show(IDC_EASY_HIGHLOW_2, false);
+    form.Show(ctl::EASY_LOW_HIGH, bHighLow);
+    form.SetToggle(ctl::EASY_LOW_HIGH, m.m_bEasyConfigInputHighLow);
+    form.Show(ctl::EASY_LOW_HIGH_2, false);
     if (bLevel) EditEasySensitivity(-1);
 }
 
 void CIoConfig::RefreshInputKindButtons() {
     for (int k = 0; k < MLB8_INPUT_KINDS; ++k)
-        m_Core.m_Form.SetToggle(IDC_INPUT_KIND + k, k == m_Core.m_Model.m_nDSPInput);
+        m_Core.m_Form.SetToggle(ctl::INPUT_KIND.first + k, k == m_Core.m_Model.m_nDSPInput);
 }
 
 void CIoConfig::SelectInputKind(int nId) {
     CSettingsModel& m = m_Core.m_Model;
     const bool bRedraw = nId == -1;
-    if (!bRedraw && !InRange(nId, IDC_INPUT_KIND, MLB8_INPUT_KINDS)) return;
-    const int k = bRedraw ? m.m_nDSPInput : nId - IDC_INPUT_KIND;
+    if (!bRedraw && !ctl::INPUT_KIND.contains(nId)) return;
+    const int k = bRedraw ? m.m_nDSPInput : nId - ctl::INPUT_KIND.first;
     if (!InRange(k, 0, MLB8_INPUT_KINDS)) return;
     // The solo ends with the change of input; the processor gets the real mutes back first. Clicking
     // the kind already chosen keeps the solo, and the processor keeps applying it.
@@ -216,10 +229,10 @@ void CIoConfig::SelectInputKind(int nId) {
 void CIoConfig::SelectArchitecture(int nId) {
     CSettingsModel& m = m_Core.m_Model;
     const bool bRedraw = nId == -1;
-    if (!bRedraw && !InRange(nId, IDC_ARCHITECTURE, MLB8_ARCHITECTURES)) return;
+    if (!bRedraw && !ctl::ARCH.contains(nId)) return;
     const int k = m.m_nDSPInput;
     if (!InRange(k, 0, MLB8_INPUT_KINDS)) return;
-    int a = bRedraw ? m.m_nDSPOutput[k] : nId - IDC_ARCHITECTURE;
+    int a = bRedraw ? m.m_nDSPOutput[k] : nId - ctl::ARCH.first;
     // The 5.1 wired input has the 5.1 architecture only.
     if (k == INPUT_51_WIRED) a = ARCH_51;
     if (!InRange(a, 0, MLB8_ARCHITECTURES)) return;
@@ -279,29 +292,29 @@ void CIoConfig::EditEasySensitivity(int nId, int nValue) {
     const int k = m.m_nDSPInput;
     int& nIndex = m.m_nEasyConfigInputSensitivity;
     nIndex = std::clamp(nIndex, 0, kMaxIndex);
-    if (nId == IDC_EASY_BOX && (nValue == STEP_UP || nValue == STEP_DOWN)) nId = nValue;
+    if (nId == ctl::EASY_SENS_BOX && (nValue == ctl::STEP_UP || nValue == ctl::STEP_DOWN)) nId = nValue;
 
     switch (nId) {
-    case IDC_EASY_SLIDER:
+    case ctl::EASY_SENS_SLIDER:
         nIndex = FromSlider(nValue);
         break;
-    case IDC_EASY_BOX:
+    case ctl::EASY_SENS_BOX:
         if (k >= INPUT_51_WIRED && k <= INPUT_AUX) {
             // The AUX input has low-level signals only.
             const int bHigh = k != INPUT_AUX && m.m_bEasyConfigInputHighLow;
-            nIndex = SensitivityFromVolts(ParseVolts(form.Text(IDC_EASY_BOX)), bHigh);
+            nIndex = SensitivityFromVolts(ParseVolts(form.Text(ctl::EASY_SENS_BOX)), bHigh);
         }
         break;
-    case IDC_EASY_HIGHLOW:
+    case ctl::EASY_LOW_HIGH:
         m.m_bEasyConfigInputHighLow = m.m_bEasyConfigInputHighLow ? 0 : 1;
-        form.SetToggle(IDC_EASY_HIGHLOW, m.m_bEasyConfigInputHighLow);
+        form.SetToggle(ctl::EASY_LOW_HIGH, m.m_bEasyConfigInputHighLow);
         break;
-    case IDC_EASY_UP:
-    case STEP_UP:
+    case ctl::EASY_SENS_UP:
+    case ctl::STEP_UP:
         nIndex = Step(nIndex, 1);
         break;
-    case IDC_EASY_DOWN:
-    case STEP_DOWN:
+    case ctl::EASY_SENS_DOWN:
+    case ctl::STEP_DOWN:
         nIndex = Step(nIndex, -1);
         break;
     default:
@@ -310,9 +323,9 @@ void CIoConfig::EditEasySensitivity(int nId, int nValue) {
 
     if (k >= INPUT_51_WIRED && k <= INPUT_AUX) {
         const int bHigh = k != INPUT_AUX && m.m_bEasyConfigInputHighLow;
-        form.SetText(IDC_EASY_BOX, VoltsText(SensitivityVolts(nIndex, bHigh)));
+        form.SetText(ctl::EASY_SENS_BOX, VoltsText(SensitivityVolts(nIndex, bHigh)));
     }
-    form.SetPos(IDC_EASY_SLIDER, nIndex + 1);
+    form.SetPos(ctl::EASY_SENS_SLIDER, nIndex + 1);
     TRACE("\r\n m_nEasyConfigInputSensitivity[%d]", nIndex);
 }
 
@@ -320,18 +333,18 @@ void CIoConfig::EditEasySensitivity(int nId, int nValue) {
 
 CIoConfig::SRoute CIoConfig::DecodeRoute(int nId) {
     SRoute r;
-    if (InRange(nId, IDC_MATRIX_MAIN, MLB8_CHANNELS * MLB8_MAIN_INPUTS)) {
+    if (ctl::EXP_ROUTE_MAIN.contains(nId)) {
         r.eMatrix = MATRIX_MAIN;
-        r.nOutput = (nId - IDC_MATRIX_MAIN) / MLB8_MAIN_INPUTS;
-        r.nInput = (nId - IDC_MATRIX_MAIN) % MLB8_MAIN_INPUTS;
-    } else if (InRange(nId, IDC_MATRIX_AUX, MLB8_CHANNELS * 2)) {
+        r.nOutput = (nId - ctl::EXP_ROUTE_MAIN.first) / MLB8_MAIN_INPUTS;
+        r.nInput = (nId - ctl::EXP_ROUTE_MAIN.first) % MLB8_MAIN_INPUTS;
+    } else if (ctl::EXP_ROUTE_AUX.contains(nId)) {
         r.eMatrix = MATRIX_AUX;
-        r.nOutput = (nId - IDC_MATRIX_AUX) / 2;
-        r.nInput = (nId - IDC_MATRIX_AUX) % 2;
-    } else if (InRange(nId, IDC_MATRIX_NUMERICAL, MLB8_CHANNELS * 2)) {
+        r.nOutput = (nId - ctl::EXP_ROUTE_AUX.first) / 2;
+        r.nInput = (nId - ctl::EXP_ROUTE_AUX.first) % 2;
+    } else if (ctl::EXP_ROUTE_NUMERICAL.contains(nId)) {
         r.eMatrix = MATRIX_NUMERICAL;
-        r.nOutput = (nId - IDC_MATRIX_NUMERICAL) / 2;
-        r.nInput = (nId - IDC_MATRIX_NUMERICAL) % 2;
+        r.nOutput = (nId - ctl::EXP_ROUTE_NUMERICAL.first) / 2;
+        r.nInput = (nId - ctl::EXP_ROUTE_NUMERICAL.first) % 2;
     }
     return r;
 }
@@ -359,10 +372,10 @@ void CIoConfig::RedrawMatrices() {
     CFormState& form = m_Core.m_Form;
     for (int o = 0; o < MLB8_CHANNELS; ++o) {
         for (int n = 0; n < MLB8_MAIN_INPUTS; ++n)
-            form.SetToggle(IDC_MATRIX_MAIN + MLB8_MAIN_INPUTS * o + n, (m.m_MapM[o] >> n) & 1);
+            form.SetToggle(ctl::EXP_ROUTE_MAIN.first + MLB8_MAIN_INPUTS * o + n, (m.m_MapM[o] >> n) & 1);
         for (int n = 0; n < 2; ++n) {
-            form.SetToggle(IDC_MATRIX_AUX + 2 * o + n, (m.m_MapA[o] >> n) & 1);
-            form.SetToggle(IDC_MATRIX_NUMERICAL + 2 * o + n, (m.m_MapD[o] >> (n + 6)) & 1);
+            form.SetToggle(ctl::EXP_ROUTE_AUX.first + 2 * o + n, (m.m_MapA[o] >> n) & 1);
+            form.SetToggle(ctl::EXP_ROUTE_NUMERICAL.first + 2 * o + n, (m.m_MapD[o] >> (n + 6)) & 1);
         }
     }
 }
@@ -388,10 +401,12 @@ void CIoConfig::ToggleRoute(int nId) {
 void CIoConfig::ShowExpertGroup(bool bAux, int c, bool bVisible) {
     CFormState& form = m_Core.m_Form;
     if (bAux) {
-        for (int id : {IDC_AUX_SLIDER + c, IDC_AUX_BOX + c, IDC_AUX_UP + c, IDC_AUX_DOWN + c})
+        for (int id : {ctl::AUX_SENS_SLIDER.first + c, ctl::AUX_SENS_BOX.first + c,
+                       ctl::AUX_SENS_UP.first + c, ctl::AUX_SENS_DOWN.first + c})
             form.Show(id, bVisible);
     } else {
-        for (int id : {IDC_EXP_SLIDER + c, IDC_EXP_BOX + c, IDC_EXP_UP + c, IDC_EXP_DOWN + c})
+        for (int id : {ctl::EXP_SENS_SLIDER.first + c, ctl::EXP_SENS_BOX.first + c,
+                       ctl::EXP_SENS_UP.first + c, ctl::EXP_SENS_DOWN.first + c})
             form.Show(id, bVisible);
     }
 }
@@ -400,22 +415,22 @@ void CIoConfig::LayoutExpertInput() {
     CSettingsModel& m = m_Core.m_Model;
     CFormState& form = m_Core.m_Form;
     const int k = m.m_nDSPExpInput;
-    form.Show(IDC_EXP_HIGHLOW, false);
+    form.Show(ctl::EXP_HIGHLOW, false);
     for (int c = 0; c < MLB8_MAIN_INPUTS; ++c)
         ShowExpertGroup(false, c, false);
     for (int c = 0; c < MLB8_AUX_INPUTS; ++c)
         ShowExpertGroup(true, c, false);
     for (int i = 0; i < 3; ++i)
-        form.Show(IDC_EXP_LABEL + i, i == k);
+        form.Show(ctl::EXP_LABEL.first + i, i == k);
     for (int i = 0; i < MLB8_CHANNELS * MLB8_MAIN_INPUTS; ++i)
-        form.Show(IDC_MATRIX_MAIN + i, k == MATRIX_MAIN);
+        form.Show(ctl::EXP_ROUTE_MAIN.first + i, k == MATRIX_MAIN);
     for (int i = 0; i < MLB8_CHANNELS * 2; ++i) {
-        form.Show(IDC_MATRIX_AUX + i, k == MATRIX_AUX);
-        form.Show(IDC_MATRIX_NUMERICAL + i, k == MATRIX_NUMERICAL);
+        form.Show(ctl::EXP_ROUTE_AUX.first + i, k == MATRIX_AUX);
+        form.Show(ctl::EXP_ROUTE_NUMERICAL.first + i, k == MATRIX_NUMERICAL);
     }
     if (k == MATRIX_MAIN) {
-        form.Show(IDC_EXP_HIGHLOW, true);
-        form.SetToggle(IDC_EXP_HIGHLOW, m.m_bExpertConfigInputHighLow);
+        form.Show(ctl::EXP_HIGHLOW, true);
+        form.SetToggle(ctl::EXP_HIGHLOW, m.m_bExpertConfigInputHighLow);
         for (int c = 0; c < MLB8_MAIN_INPUTS; c += 2)
             ShowExpertGroup(false, c, true);
     } else if (k == MATRIX_AUX) {
@@ -429,17 +444,17 @@ void CIoConfig::SelectExpertInput(int nId) {
     CSettingsModel& m = m_Core.m_Model;
     CFormState& form = m_Core.m_Form;
     const bool bRedraw = nId == -1;
-    if (!bRedraw && !InRange(nId, IDC_EXP_INPUT, 3)) return;
+    if (!bRedraw && !ctl::EXP_INPUT.contains(nId)) return;
     if (bRedraw) {
         if (!InRange(m.m_nDSPExpInput, 0, 3)) m.m_nDSPExpInput = 0;
         LayoutExpertInput();
-    } else if (nId - IDC_EXP_INPUT != m.m_nDSPExpInput) {
-        m.m_nDSPExpInput = nId - IDC_EXP_INPUT;
+    } else if (nId - ctl::EXP_INPUT.first != m.m_nDSPExpInput) {
+        m.m_nDSPExpInput = nId - ctl::EXP_INPUT.first;
         TRACE("\r\n SelectExpertInput m_nDSPInput[%d] m_nDSPExpInput[%d] ", m.m_nDSPInput, m.m_nDSPExpInput);
         LayoutExpertInput();
     }
     for (int i = 0; i < 3; ++i)
-        form.SetToggle(IDC_EXP_INPUT + i, i == m.m_nDSPExpInput);
+        form.SetToggle(ctl::EXP_INPUT.first + i, i == m.m_nDSPExpInput);
     if (!bRedraw) {
         m_Core.m_Writer.SendSetInputExpert(1, m.m_nDSPExpInput);
         m_Core.m_Writer.SendSetChannelMap(1, 9);
@@ -451,13 +466,14 @@ void CIoConfig::RefreshExpertSensitivity() {
     CFormState& form = m_Core.m_Form;
     for (int c = 0; c < MLB8_MAIN_INPUTS; ++c) {
         const int n = std::clamp(m.m_nInputSensitivityMain[c], 0, kMaxIndex);
-        form.SetText(IDC_EXP_BOX + c, VoltsText(SensitivityVolts(n, m.m_bExpertConfigInputHighLow)));
-        form.SetPos(IDC_EXP_SLIDER + c, n + 1);
+        form.SetText(ctl::EXP_SENS_BOX.first + c,
+                     VoltsText(SensitivityVolts(n, m.m_bExpertConfigInputHighLow)));
+        form.SetPos(ctl::EXP_SENS_SLIDER.first + c, n + 1);
     }
     for (int c = 0; c < MLB8_AUX_INPUTS; ++c) {
         const int n = std::clamp(m.m_nInputSensitivityAux[c], 0, kMaxIndex);
-        form.SetText(IDC_AUX_BOX + c, VoltsText(SensitivityVolts(n, 0)));
-        form.SetPos(IDC_AUX_SLIDER + c, n + 1);
+        form.SetText(ctl::AUX_SENS_BOX.first + c, VoltsText(SensitivityVolts(n, 0)));
+        form.SetPos(ctl::AUX_SENS_SLIDER.first + c, n + 1);
     }
 }
 
@@ -472,34 +488,33 @@ void CIoConfig::RepeatExpertSensitivity(int nId) {
 void CIoConfig::EditExpert(int nId, int nValue, bool bSend) {
     CSettingsModel& m = m_Core.m_Model;
     CFormState& form = m_Core.m_Form;
-    const bool bStepBox = nValue == STEP_UP || nValue == STEP_DOWN;
-    const int nStep = nValue == STEP_UP ? 1 : -1;
+    const bool bStepBox = nValue == ctl::STEP_UP || nValue == ctl::STEP_DOWN;
+    const int nStep = nValue == ctl::STEP_UP ? 1 : -1;
 
     // The AUX pair.
     int c = -1;
     int nAuxIndex = 0;
-    if (InRange(nId, IDC_AUX_SLIDER, MLB8_AUX_INPUTS)) {
-        c = nId - IDC_AUX_SLIDER;
+    if (ctl::AUX_SENS_SLIDER.contains(nId)) {
+        c = nId - ctl::AUX_SENS_SLIDER.first;
         nAuxIndex = FromSlider(nValue);
-    } else if (InRange(nId, IDC_AUX_BOX, MLB8_AUX_INPUTS)) {
-        c = nId - IDC_AUX_BOX;
+    } else if (ctl::AUX_SENS_BOX.contains(nId)) {
+        c = nId - ctl::AUX_SENS_BOX.first;
         nAuxIndex = bStepBox ? Step(m.m_nInputSensitivityAux[c], nStep)
                              : SensitivityFromVolts(ParseVolts(form.Text(nId)), 0);
-    } else if (InRange(nId, IDC_AUX_UP, MLB8_AUX_INPUTS)) {
-        c = nId - IDC_AUX_UP;
+    } else if (ctl::AUX_SENS_UP.contains(nId)) {
+        c = nId - ctl::AUX_SENS_UP.first;
         nAuxIndex = Step(m.m_nInputSensitivityAux[c], 1);
-    } else if (InRange(nId, IDC_AUX_DOWN, MLB8_AUX_INPUTS)) {
-        c = nId - IDC_AUX_DOWN;
+    } else if (ctl::AUX_SENS_DOWN.contains(nId)) {
+        c = nId - ctl::AUX_SENS_DOWN.first;
         nAuxIndex = Step(m.m_nInputSensitivityAux[c], -1);
     }
     if (c >= 0) {
         m.m_nInputSensitivityAux[c] = nAuxIndex;
         m.m_nDSPInputAuxChannel = c;
-        form.SetText(IDC_AUX_BOX + c, VoltsText(SensitivityVolts(nAuxIndex, 0)));
-        form.SetPos(IDC_AUX_SLIDER + c, nAuxIndex + 1);
+        form.SetText(ctl::AUX_SENS_BOX.first + c, VoltsText(SensitivityVolts(nAuxIndex, 0)));
+        form.SetPos(ctl::AUX_SENS_SLIDER.first + c, nAuxIndex + 1);
         TRACE("\r\n m_SliderConfigExpAuxIn[%d][%d]", c, nAuxIndex);
-        const bool bStepper =
-            InRange(nId, IDC_AUX_UP, MLB8_AUX_INPUTS) || InRange(nId, IDC_AUX_DOWN, MLB8_AUX_INPUTS);
+        const bool bStepper = ctl::AUX_SENS_UP.contains(nId) || ctl::AUX_SENS_DOWN.contains(nId);
         if (bSend && bStepper) m_Core.m_Writer.SendSetLevel(1, 9, m.m_nInputSensitivityAux, 1);
         return;
     }
@@ -508,28 +523,28 @@ void CIoConfig::EditExpert(int nId, int nValue, bool bSend) {
     bool bSendLevels = false;
     bool bHighLowChanged = false;
     c = m.m_nDSPInputChannel;
-    if (InRange(nId, IDC_EXP_SLIDER, MLB8_MAIN_INPUTS)) {
-        c = nId - IDC_EXP_SLIDER;
+    if (ctl::EXP_SENS_SLIDER.contains(nId)) {
+        c = nId - ctl::EXP_SENS_SLIDER.first;
         m.m_nInputSensitivityMain[c] = FromSlider(nValue);
-    } else if (InRange(nId, IDC_EXP_BOX, MLB8_MAIN_INPUTS)) {
-        c = nId - IDC_EXP_BOX;
+    } else if (ctl::EXP_SENS_BOX.contains(nId)) {
+        c = nId - ctl::EXP_SENS_BOX.first;
         m.m_nInputSensitivityMain[c] =
             bStepBox ? Step(m.m_nInputSensitivityMain[c], nStep)
                      : SensitivityFromVolts(ParseVolts(form.Text(nId)), m.m_bExpertConfigInputHighLow);
-    } else if (InRange(nId, IDC_EXP_UP, MLB8_MAIN_INPUTS)) {
-        c = nId - IDC_EXP_UP;
+    } else if (ctl::EXP_SENS_UP.contains(nId)) {
+        c = nId - ctl::EXP_SENS_UP.first;
         m.m_nInputSensitivityMain[c] = Step(m.m_nInputSensitivityMain[c], 1);
         bSendLevels = true;
-    } else if (InRange(nId, IDC_EXP_DOWN, MLB8_MAIN_INPUTS)) {
-        c = nId - IDC_EXP_DOWN;
+    } else if (ctl::EXP_SENS_DOWN.contains(nId)) {
+        c = nId - ctl::EXP_SENS_DOWN.first;
         m.m_nInputSensitivityMain[c] = Step(m.m_nInputSensitivityMain[c], -1);
         bSendLevels = true;
-    } else if (InRange(nId, IDC_EXP_LABEL, MLB8_MAIN_INPUTS)) {
-        c = nId - IDC_EXP_LABEL;
+    } else if (ctl::EXP_LABEL.contains(nId)) {
+        c = nId - ctl::EXP_LABEL.first;
         bSendLevels = true;
-    } else if (nId == IDC_EXP_HIGHLOW) {
+    } else if (nId == ctl::EXP_HIGHLOW) {
         m.m_bExpertConfigInputHighLow = m.m_bExpertConfigInputHighLow ? 0 : 1;
-        form.SetToggle(IDC_EXP_HIGHLOW, m.m_bExpertConfigInputHighLow);
+        form.SetToggle(ctl::EXP_HIGHLOW, m.m_bExpertConfigInputHighLow);
         RefreshExpertSensitivity();
         bHighLowChanged = true;
     }
@@ -537,8 +552,9 @@ void CIoConfig::EditExpert(int nId, int nValue, bool bSend) {
     m.m_nDSPInputChannel = c;
     if (InRange(c, 0, MLB8_MAIN_INPUTS)) {
         const int n = std::clamp(m.m_nInputSensitivityMain[c], 0, kMaxIndex);
-        form.SetText(IDC_EXP_BOX + c, VoltsText(SensitivityVolts(n, m.m_bExpertConfigInputHighLow)));
-        form.SetPos(IDC_EXP_SLIDER + c, n + 1);
+        form.SetText(ctl::EXP_SENS_BOX.first + c,
+                     VoltsText(SensitivityVolts(n, m.m_bExpertConfigInputHighLow)));
+        form.SetPos(ctl::EXP_SENS_SLIDER.first + c, n + 1);
         TRACE("\r\n m_SliderConfigExpIn[%d][%d]", c, n);
     } else {
         TRACE("!!!! ERROR m_nDSPInputChannel[%d]", c);
@@ -549,9 +565,9 @@ void CIoConfig::EditExpert(int nId, int nValue, bool bSend) {
 
 int CIoConfig::CommitExpertSensitivity(int nId) {
     CSettingsModel& m = m_Core.m_Model;
-    if (InRange(nId, IDC_EXP_SLIDER, MLB8_MAIN_INPUTS) || InRange(nId, IDC_EXP_BOX, MLB8_MAIN_INPUTS))
+    if (ctl::EXP_SENS_SLIDER.contains(nId) || ctl::EXP_SENS_BOX.contains(nId))
         return m_Core.m_Writer.SendSetLevel(1, 9, m.m_nInputSensitivityMain, 0);
-    if (InRange(nId, IDC_AUX_SLIDER, MLB8_AUX_INPUTS) || InRange(nId, IDC_AUX_BOX, MLB8_AUX_INPUTS))
+    if (ctl::AUX_SENS_SLIDER.contains(nId) || ctl::AUX_SENS_BOX.contains(nId))
         return m_Core.m_Writer.SendSetLevel(1, 9, m.m_nInputSensitivityAux, 1);
     return 0;
 }

@@ -20,20 +20,22 @@ std::vector<int> CPages::PageControls(int nPage) {
     case PAGE_STANDARD:
         ids = {ctl::MODE_SWITCH,    ctl::EASY_SENS_SLIDER, ctl::EASY_SENS_BOX,   ctl::EASY_SENS_UP,
                ctl::EASY_SENS_DOWN, ctl::EASY_LOW_HIGH,    ctl::EASY_LOW_HIGH_2, ctl::ACTIVATE};
-        AddRange(ids, ctl::INPUT_KIND_FIRST, ctl::INPUT_KIND_FIRST + 4);
-        AddRange(ids, ctl::ARCH_FIRST, ctl::ARCH_FIRST + 4);
+        AddRange(ids, ctl::INPUT_KIND.first, ctl::INPUT_KIND.last);
+        AddRange(ids, ctl::ARCH.first, ctl::ARCH.last);
         break;
     case PAGE_EXPERT:
-        ids = {ctl::MODE_SWITCH, 2346, 2347, 2348, 2343, 2344};
-        AddRange(ids, 2069, 2074); // row and channel labels
-        AddRange(ids, 2075, 2122); // main routing matrix
-        AddRange(ids, 2123, 2128); // main sensitivity sliders
-        AddRange(ids, 2160, 2174); // main steppers, input buttons
-        AddRange(ids, 2301, 2306); // main sensitivity boxes
-        AddRange(ids, 2307, 2342); // AUX and numerical matrices, AUX steppers
+        ids = {ctl::MODE_SWITCH,           ctl::EXP_HIGHLOW,        ctl::AUX_SENS_SLIDER.at(0),
+               ctl::AUX_SENS_SLIDER.at(1), ctl::AUX_SENS_BOX.at(0), ctl::AUX_SENS_BOX.at(1)};
+        AddRange(ids, ctl::EXP_LABEL.first, ctl::EXP_LABEL.last);             // row and channel labels
+        AddRange(ids, ctl::EXP_ROUTE_MAIN.first, ctl::EXP_ROUTE_MAIN.last);   // main routing matrix
+        AddRange(ids, ctl::EXP_SENS_SLIDER.first, ctl::EXP_SENS_SLIDER.last); // main sensitivity sliders
+        AddRange(ids, ctl::EXP_SENS_UP.first, ctl::EXP_INPUT.last);           // main steppers, input buttons
+        AddRange(ids, ctl::EXP_SENS_BOX.first, ctl::EXP_SENS_BOX.last);       // main sensitivity boxes
+        AddRange(ids, ctl::EXP_ROUTE_AUX.first,
+                 ctl::AUX_SENS_DOWN.last); // AUX and numerical matrices, AUX steppers
         break;
     case PAGE_EQ:
-        AddRange(ids, ctl::EQ_GAIN_SLIDER, ctl::EQ_Q_BOX + 9);
+        AddRange(ids, ctl::EQ_GAIN_SLIDER.first, ctl::EQ_Q_BOX.last);
         ids.push_back(ctl::GRAPH);
         break;
     case PAGE_XOVER:
@@ -42,9 +44,9 @@ std::vector<int> CPages::PageControls(int nPage) {
         break;
     case PAGE_DELAY:
         ids = {ctl::DELAY_CM_BOX, ctl::DELAY_MS_BOX, ctl::DELAY_IN_BOX, ctl::DELAY_PHASE};
-        AddRange(ids, ctl::DELAY_STEP_FIRST, ctl::DELAY_STEP_LAST);
-        AddRange(ids, ctl::SPEAKER_FIRST, ctl::SPEAKER_LAST);
-        AddRange(ids, ctl::EXPERT_SPEAKER_FIRST, ctl::EXPERT_SPEAKER_LAST);
+        AddRange(ids, ctl::DELAY_STEP.first, ctl::DELAY_STEP.last);
+        AddRange(ids, ctl::SPEAKER.first, ctl::SPEAKER.last);
+        AddRange(ids, ctl::EXPERT_SPEAKER.first, ctl::EXPERT_SPEAKER.last);
         break;
     default:
         break;
@@ -65,9 +67,9 @@ void CPages::ShowPageControls(int nPage) {
     case PAGE_STANDARD:
         f.Show(ctl::MODE_SWITCH, true);
         for (int k = 0; k < MLB8_INPUT_KINDS; ++k)
-            f.Show(ctl::INPUT_KIND_FIRST + k, true);
+            f.Show(ctl::INPUT_KIND.first + k, true);
         for (int a = 0; a < MLB8_ARCHITECTURES; ++a)
-            f.Show(ctl::ARCH_FIRST + a, true);
+            f.Show(ctl::ARCH.first + a, true);
         f.Show(ctl::ACTIVATE, true);
         m_Core.m_IoConfig.ShowEasySensitivityControls();
         m_Core.m_IoConfig.ApplySelectorStates(m.m_nDSPOutput[m.m_nDSPInput]);
@@ -76,8 +78,8 @@ void CPages::ShowPageControls(int nPage) {
         break;
     case PAGE_EXPERT:
         f.Show(ctl::MODE_SWITCH, true);
-        f.SetToggle(2346, m.m_bExpertConfigInputHighLow);
-        for (int id = CIoConfig::IDC_EXP_INPUT; id < CIoConfig::IDC_EXP_INPUT + 3; ++id)
+        f.SetToggle(ctl::EXP_HIGHLOW, m.m_bExpertConfigInputHighLow);
+        for (int id = ctl::EXP_INPUT.first; id <= ctl::EXP_INPUT.last; ++id)
             f.Show(id, true);
         m_Core.m_IoConfig.ShowAllSelectors();
         m_Core.m_IoConfig.ApplySelectorStates(CIoConfig::SELECTOR_EXPERT);
@@ -98,7 +100,7 @@ void CPages::ShowPageControls(int nPage) {
     case PAGE_DELAY: {
         for (int id : {ctl::DELAY_CM_BOX, ctl::DELAY_MS_BOX, ctl::DELAY_IN_BOX, ctl::DELAY_PHASE})
             f.Show(id, true);
-        for (int id = ctl::DELAY_STEP_FIRST; id <= ctl::DELAY_STEP_LAST; ++id)
+        for (int id = ctl::DELAY_STEP.first; id <= ctl::DELAY_STEP.last; ++id)
             f.Show(id, true);
         for (int ch = 0; ch < MLB8_CHANNELS; ++ch)
             if (const int nIcon = m_Core.m_Delays.IconOfChannel(ch)) f.Show(nIcon, true);

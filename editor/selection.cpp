@@ -8,11 +8,11 @@
 
 void CSelection::SelectChannel(int nId) {
     CSettingsModel& m = m_Core.m_Model;
-    if (nId >= ctl::CHANNEL_FIRST && nId < ctl::CHANNEL_FIRST + 8) {
-        m.m_nChannel = static_cast<std::uint8_t>(nId - ctl::CHANNEL_FIRST);
+    if (ctl::CHANNEL.contains(nId)) {
+        m.m_nChannel = static_cast<std::uint8_t>(nId - ctl::CHANNEL.first);
         m.m_bPair = 0;
-    } else if (nId >= ctl::PAIR_FIRST && nId < ctl::PAIR_FIRST + 4) {
-        m.m_nChannel = static_cast<std::uint8_t>((nId - ctl::PAIR_FIRST) * 2);
+    } else if (ctl::PAIR.contains(nId)) {
+        m.m_nChannel = static_cast<std::uint8_t>((nId - ctl::PAIR.first) * 2);
         m.m_bPair = 1;
     }
     RefreshChannelButtons();
@@ -40,15 +40,15 @@ void CSelection::RefreshChannelButtons() {
     CSettingsModel& m = m_Core.m_Model;
     CFormState& f = m_Core.m_Form;
     for (int i = 0; i < 8; ++i)
-        f.SetToggle(ctl::CHANNEL_FIRST + i, 0);
+        f.SetToggle(ctl::CHANNEL.first + i, 0);
     for (int g = 0; g < 4; ++g)
-        f.SetToggle(ctl::PAIR_FIRST + g, 0);
+        f.SetToggle(ctl::PAIR.first + g, 0);
     if (m.m_bPair) {
-        f.SetToggle(ctl::PAIR_FIRST + m.m_nChannel / 2, 1);
-        f.SetToggle(ctl::CHANNEL_FIRST + m.m_nChannel, 1);
-        if (m.m_nChannel + 1 < MLB8_CHANNELS) f.SetToggle(ctl::CHANNEL_FIRST + m.m_nChannel + 1, 1);
+        f.SetToggle(ctl::PAIR.first + m.m_nChannel / 2, 1);
+        f.SetToggle(ctl::CHANNEL.first + m.m_nChannel, 1);
+        if (m.m_nChannel + 1 < MLB8_CHANNELS) f.SetToggle(ctl::CHANNEL.first + m.m_nChannel + 1, 1);
     } else {
-        f.SetToggle(ctl::CHANNEL_FIRST + m.m_nChannel, 1);
+        f.SetToggle(ctl::CHANNEL.first + m.m_nChannel, 1);
     }
     m_Core.m_Host.Repaint(AREA_PAGE);
 }
@@ -63,20 +63,20 @@ void CSelection::RefreshMuteButtons() {
     CFormState& f = m_Core.m_Form;
     const int nSolo = m.m_nSoloMask & 0xFF;
     for (int n = 0; n < 8; ++n)
-        f.SetToggle(ctl::SOLO_FIRST + n, (nSolo >> n) & 1);
+        f.SetToggle(ctl::SOLO.first + n, (nSolo >> n) & 1);
     for (int g = 0; g < 4; ++g)
-        f.SetToggle(ctl::PAIR_SOLO_FIRST + g, ((nSolo >> (2 * g)) & 3) == 3);
+        f.SetToggle(ctl::PAIR_SOLO.first + g, ((nSolo >> (2 * g)) & 3) == 3);
     if (nSolo == 0) {
         for (int n = 0; n < 8; ++n)
-            f.SetToggle(ctl::MUTE_FIRST + n, m.m_bMute[n]);
+            f.SetToggle(ctl::MUTE.first + n, m.m_bMute[n]);
         for (int g = 0; g < 4; ++g)
-            f.SetToggle(ctl::PAIR_MUTE_FIRST + g, m.m_bMute[2 * g] && m.m_bMute[2 * g + 1]);
+            f.SetToggle(ctl::PAIR_MUTE.first + g, m.m_bMute[2 * g] && m.m_bMute[2 * g + 1]);
     } else {
         // Everything outside the solo sounds muted; the user's mutes are kept for later.
         for (int n = 0; n < 8; ++n)
-            f.SetToggle(ctl::MUTE_FIRST + n, !((nSolo >> n) & 1));
+            f.SetToggle(ctl::MUTE.first + n, !((nSolo >> n) & 1));
         for (int g = 0; g < 4; ++g)
-            f.SetToggle(ctl::PAIR_MUTE_FIRST + g, ((nSolo >> (2 * g)) & 3) == 0);
+            f.SetToggle(ctl::PAIR_MUTE.first + g, ((nSolo >> (2 * g)) & 3) == 0);
     }
     m_Core.m_Host.Repaint(AREA_PAGE);
 }
@@ -84,11 +84,11 @@ void CSelection::RefreshMuteButtons() {
 void CSelection::ToggleMute(int nId) {
     CSettingsModel& m = m_Core.m_Model;
     if (m.m_nSoloMask) return;
-    if (nId >= ctl::MUTE_FIRST && nId < ctl::MUTE_FIRST + 8) {
-        const int n = nId - ctl::MUTE_FIRST;
+    if (ctl::MUTE.contains(nId)) {
+        const int n = nId - ctl::MUTE.first;
         m.m_bMute[n] = m.m_bMute[n] ? 0 : 1;
-    } else if (nId >= ctl::PAIR_MUTE_FIRST && nId < ctl::PAIR_MUTE_FIRST + 4) {
-        const int g = nId - ctl::PAIR_MUTE_FIRST;
+    } else if (ctl::PAIR_MUTE.contains(nId)) {
+        const int g = nId - ctl::PAIR_MUTE.first;
         const int bBoth = m.m_bMute[2 * g] && m.m_bMute[2 * g + 1];
         m.m_bMute[2 * g] = m.m_bMute[2 * g + 1] = bBoth ? 0 : 1;
     }
@@ -97,11 +97,11 @@ void CSelection::ToggleMute(int nId) {
 
 void CSelection::ToggleSolo(int nId) {
     CSettingsModel& m = m_Core.m_Model;
-    if (nId >= ctl::SOLO_FIRST && nId < ctl::SOLO_FIRST + 8) {
-        const int nBit = 1 << (nId - ctl::SOLO_FIRST);
+    if (ctl::SOLO.contains(nId)) {
+        const int nBit = 1 << (nId - ctl::SOLO.first);
         m.m_nSoloMask = (m.m_nSoloMask & nBit) ? (m.m_nSoloMask & ~nBit) : nBit;
-    } else if (nId >= ctl::PAIR_SOLO_FIRST && nId < ctl::PAIR_SOLO_FIRST + 4) {
-        const int g = nId - ctl::PAIR_SOLO_FIRST;
+    } else if (ctl::PAIR_SOLO.contains(nId)) {
+        const int g = nId - ctl::PAIR_SOLO.first;
         const int nLow = 1 << (2 * g), nHigh = 1 << (2 * g + 1);
         if (!(m.m_nSoloMask & nLow))
             m.m_nSoloMask = nLow | nHigh;

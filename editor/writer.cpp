@@ -117,38 +117,38 @@ int CSettingsWriter::SendControlValue(int nCtrlId) {
     CSettingsModel& m = m_Core.m_Model;
     const int ch = m.m_nChannel;
     const int nEven = ch & ~1;
-    if (nCtrlId == 2000) {
+    if (nCtrlId == ctl::MAIN_LEVEL_BOX) {
         SendSetMainVolume(1, m.m_nMainVolume);
         return 1;
     }
-    if (nCtrlId == 2001) {
+    if (nCtrlId == ctl::CHANNEL_LEVEL_BOX) {
         if (!m.m_bPair)
             SendSetChannelVolume(1, ch, 0, &m.m_nVolume[ch]);
         else
             SendSetChannelVolume(1, nEven, m.m_bPair, &m.m_nVolume[nEven]);
         return 1;
     }
-    if (nCtrlId == 2043) return 1;
-    if (nCtrlId >= 2220 && nCtrlId <= 2249) {
+    if (nCtrlId == ctl::EASY_SENS_BOX) return 1;
+    if (nCtrlId >= ctl::EQ_FREQ_BOX.first && nCtrlId <= ctl::EQ_Q_BOX.last) {
         // A gain or bandwidth step may have switched the equalizer on: the flag goes before the band.
-        if (nCtrlId >= 2230) SendSetEqFlag(1, ch, m.m_bEqEnable[ch], m.m_bPair);
-        SendSetFilterCoef(1, ch, (nCtrlId - 2220) % 10, m.m_bPair);
+        if (nCtrlId >= ctl::EQ_GAIN_BOX.first) SendSetEqFlag(1, ch, m.m_bEqEnable[ch], m.m_bPair);
+        SendSetFilterCoef(1, ch, (nCtrlId - ctl::EQ_FREQ_BOX.first) % 10, m.m_bPair);
         return 1;
     }
-    if (nCtrlId >= 2301 && nCtrlId <= 2306) {
+    if (ctl::EXP_SENS_BOX.contains(nCtrlId)) {
         SendSetLevel(1, 9, m.m_nInputSensitivityMain, 0);
         return 1;
     }
-    if (nCtrlId == 2343 || nCtrlId == 2344) {
+    if (ctl::AUX_SENS_BOX.contains(nCtrlId)) {
         SendSetLevel(1, 9, m.m_nInputSensitivityAux, 1);
         return 1;
     }
-    if (nCtrlId >= 2402 && nCtrlId <= 2405) {
+    if (nCtrlId >= ctl::HP_SLOPE_BOX && nCtrlId <= ctl::LP_FREQ_BOX) {
         SendSetXoverFlag(1, ch, m.m_bXoverEnable[ch], m.m_bPair);
         SendSetXoverFilter(1, ch);
         return 1;
     }
-    if (nCtrlId >= 2500 && nCtrlId <= 2502) {
+    if (nCtrlId >= ctl::DELAY_CM_BOX && nCtrlId <= ctl::DELAY_IN_BOX) {
         SendSetDelay(1, nEven, &m.m_nDelay[nEven]);
         return 1;
     }

@@ -1,14 +1,13 @@
 #include "gdiactiveslider.h"
 
 #include <QKeyEvent>
-#include <QMouseEvent>
 #include <QPainter>
 #include <climits>
 #include <cstdlib>
 
 #include "comm/trace.h"
 
-CGdiActiveSlider::CGdiActiveSlider(QWidget* pParent) : CSkinCtrl(pParent) {
+CGdiActiveSlider::CGdiActiveSlider(QWidget* pParent) : CDragCtrl(pParent) {
     setFocusPolicy(Qt::StrongFocus);
 }
 
@@ -82,24 +81,14 @@ void CGdiActiveSlider::paintEvent(QPaintEvent*) {
     DrawImage(p, pImage.get(), QRectF(pt, sz));
 }
 
-void CGdiActiveSlider::mousePressEvent(QMouseEvent* pEvent) {
-    if (pEvent->button() != Qt::LeftButton) return CSkinCtrl::mousePressEvent(pEvent);
-    SetCapture();
-    setFocus(Qt::MouseFocusReason);
-    m_bDragging = 1;
-    m_nDragOffset = 0;
-    HandleMove(pEvent->position().toPoint());
+void CGdiActiveSlider::ApplyState(const SControlState& state) {
+    if (!IsDragging() && GetPos() != state.nPos) SetPos(state.nPos);
+    SetSelected(state.bToggle);
+    SetActive(state.nState != 0);
     update();
-    Post(WM_GDI_CTRL_DOWN, 0);
 }
 
-void CGdiActiveSlider::mouseMoveEvent(QMouseEvent* pEvent) {
-    HandleMove(pEvent->position().toPoint());
-}
-
-void CGdiActiveSlider::HandleMove(const QPoint& pt) {
-    TrackHover();
-    if (!m_bDragging) return;
+void CGdiActiveSlider::DragTo(const QPoint& pt) {
     const int q = ClampToRange((long long)(m_bVertical ? pt.y() : pt.x()) - m_nDragOffset, 0, Span());
     if (PosToPixel(m_nPos) == q) return;
     m_nPos = ClampToRange(PixelToPos(q), m_nMin, m_nMax);
@@ -107,26 +96,17 @@ void CGdiActiveSlider::HandleMove(const QPoint& pt) {
     Post(WM_GDI_CTRL_MOVE, m_nPos + m_nMin);
 }
 
-void CGdiActiveSlider::mouseReleaseEvent(QMouseEvent* pEvent) {
-    if (pEvent->button() != Qt::LeftButton) return CSkinCtrl::mouseReleaseEvent(pEvent);
-    if (!ReleaseReachesUs(pEvent->position().toPoint())) return;
-    ReleaseCapture();
-    m_bDragging = 0;
-    update();
-    Post(WM_GDI_CTRL_UP, m_nPos);
-}
-
 void CGdiActiveSlider::keyPressEvent(QKeyEvent* pEvent) {
     int nNew = 0;
     if (!SliderKeyPos(pEvent->key(), m_nPos, m_nPageStep, m_nMin, m_nMax, &nNew))
-        return CSkinCtrl::keyPressEvent(pEvent);
+        return CDragCtrl::keyPressEvent(pEvent);
     m_nPos = nNew;
     update();
     Post(WM_GDI_CTRL_MOVE, m_nPos + m_nMin);
 }
 
 void CGdiActiveSlider::focusInEvent(QFocusEvent* pEvent) {
-    CSkinCtrl::focusInEvent(pEvent);
+    CDragCtrl::focusInEvent(pEvent);
     m_bSelected = 1;
     update();
 }

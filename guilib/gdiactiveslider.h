@@ -4,9 +4,9 @@
 
 #include <array>
 
-#include "skinctrl.h"
+#include "dragctrl.h"
 
-class CGdiActiveSlider : public CSkinCtrl {
+class CGdiActiveSlider : public CDragCtrl {
 public:
     static constexpr int STATES = 3;
     static constexpr int LOOKS = 4;
@@ -32,25 +32,26 @@ public:
     void SetPageStep(int n) { m_nPageStep = n; }
     int IsSelected() const { return m_bSelected; }
     int IsActive() const { return m_bActive; }
-    int IsDragging() const { return m_bDragging; }
     QSizeF GetIconSize() const { return m_szIcon; }
     // The look painted for the current flags.
     int GetLook() const;
+
+    // Position (unless the user is dragging the icon), selection and activity from the form.
+    void ApplyState(const SControlState& state) override;
 
     int PosToPixel(int nPos) const;
     int PixelToPos(int q) const;
 
 protected:
     void paintEvent(QPaintEvent*) override;
-    void mousePressEvent(QMouseEvent* pEvent) override;
-    void mouseMoveEvent(QMouseEvent* pEvent) override;
-    void mouseReleaseEvent(QMouseEvent* pEvent) override;
     void keyPressEvent(QKeyEvent* pEvent) override;
     void focusInEvent(QFocusEvent* pEvent) override;
+    void DragBegins(const QPoint&) override { m_nDragOffset = 0; }
+    void DragTo(const QPoint& pt) override;
+    int StoredPos() const override { return m_nPos; }
 
 private:
     bool LoadLooks(const std::array<int, 6>& ids, const char* pszType, int nFirstLook);
-    void HandleMove(const QPoint& pt);
     int Span() const { return m_bVertical ? height() : width(); }
 
     int m_bSelected = 0, m_bActive = 0, m_bVertical = 0, m_bInverted = 0;
@@ -60,5 +61,5 @@ private:
     int m_nState = 0;
     Slot m_pIcons[LOOKS][STATES];
     int m_nMax = 100, m_nMin = 0, m_nPos = 0, m_nPageStep = 20;
-    int m_nDragOffset = 0, m_bDragging = 0;
+    int m_nDragOffset = 0;
 };

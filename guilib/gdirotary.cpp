@@ -1,6 +1,5 @@
 #include "gdirotary.h"
 
-#include <QMouseEvent>
 #include <QPainter>
 #include <algorithm>
 #include <climits>
@@ -8,7 +7,7 @@
 
 #include "comm/trace.h"
 
-CGdiRotary::CGdiRotary(QWidget* pParent) : CSkinCtrl(pParent) {
+CGdiRotary::CGdiRotary(QWidget* pParent) : CDragCtrl(pParent) {
     setFocusPolicy(Qt::StrongFocus);
 }
 
@@ -79,35 +78,21 @@ void CGdiRotary::paintEvent(QPaintEvent*) {
     DrawImage(p, m_pKnob.get(), m_rcKnob, QRectF(0, nKnob * kh, kw, kh));
 }
 
-void CGdiRotary::mousePressEvent(QMouseEvent* pEvent) {
-    if (pEvent->button() != Qt::LeftButton) return CSkinCtrl::mousePressEvent(pEvent);
+void CGdiRotary::ApplyState(const SControlState& state) {
+    if (!IsDragging() && GetPos() != state.nPos) SetPos(state.nPos);
+}
+
+void CGdiRotary::DragBegins(const QPoint& pt) {
     TRACE("\r\n OnLButtonDown");
-    SetCapture();
-    setFocus(Qt::MouseFocusReason);
-    m_bDragging = 1;
-    m_ptAnchor = pEvent->position().toPoint();
-    HandleMove(m_ptAnchor);
-    update();
-    Post(WM_GDI_CTRL_DOWN, 0);
+    m_ptAnchor = pt;
 }
 
-void CGdiRotary::mouseMoveEvent(QMouseEvent* pEvent) {
-    HandleMove(pEvent->position().toPoint());
-}
-
-void CGdiRotary::HandleMove(const QPoint& pt) {
-    TrackHover();
-    if (!m_bDragging || pt.y() > height()) return;
+void CGdiRotary::DragTo(const QPoint& pt) {
+    if (pt.y() > height()) return; // below the knob: no turn
     UpdatePosition(pt.x(), pt.y());
     Post(WM_GDI_CTRL_MOVE, m_nPos);
 }
 
-void CGdiRotary::mouseReleaseEvent(QMouseEvent* pEvent) {
-    if (pEvent->button() != Qt::LeftButton) return CSkinCtrl::mouseReleaseEvent(pEvent);
-    if (!ReleaseReachesUs(pEvent->position().toPoint())) return;
+void CGdiRotary::DragEnds() {
     TRACE("\r\n OnLButtonUp");
-    ReleaseCapture();
-    m_bDragging = 0;
-    update();
-    Post(WM_GDI_CTRL_UP, m_nPos);
 }

@@ -2,9 +2,9 @@
 // press point turns it up from the minimum; the full range lies half the control's diagonal away.
 #pragma once
 
-#include "skinctrl.h"
+#include "dragctrl.h"
 
-class CGdiRotary : public CSkinCtrl {
+class CGdiRotary : public CDragCtrl {
 public:
     explicit CGdiRotary(QWidget* pParent = nullptr);
 
@@ -18,19 +18,21 @@ public:
     int GetPos() const { return m_nPos; }
     int GetRangeMin() const { return m_nMin; }
     int GetRangeMax() const { return m_nMax; }
-    int IsDragging() const { return m_bDragging; }
     double GetPixelPerStep() const { return m_fPixelPerStep; }
 
     void UpdatePosition(int x, int y);
 
+    // The form's position, unless the user is turning the knob.
+    void ApplyState(const SControlState& state) override;
+
 protected:
     void paintEvent(QPaintEvent*) override;
-    void mousePressEvent(QMouseEvent* pEvent) override;
-    void mouseMoveEvent(QMouseEvent* pEvent) override;
-    void mouseReleaseEvent(QMouseEvent* pEvent) override;
+    void DragBegins(const QPoint& pt) override;
+    void DragTo(const QPoint& pt) override;
+    void DragEnds() override;
+    int StoredPos() const override { return m_nPos; }
 
 private:
-    void HandleMove(const QPoint& pt);
     void ComputePixelPerStep();
 
     QPoint m_ptAnchor;
@@ -40,6 +42,5 @@ private:
     float m_fStep = 3.6f;
     double m_fPixelPerStep = 0;
     int m_nRingFrames = 0, m_nKnobFrames = 0;
-    int m_bDragging = 0;
     Slot m_pRing, m_pKnob;
 };

@@ -1,14 +1,13 @@
 #include "gdislider.h"
 
 #include <QKeyEvent>
-#include <QMouseEvent>
 #include <QPainter>
 #include <cmath>
 #include <cstdlib>
 
 #include "comm/trace.h"
 
-CGdiSlider::CGdiSlider(QWidget* pParent) : CSkinCtrl(pParent) {
+CGdiSlider::CGdiSlider(QWidget* pParent) : CDragCtrl(pParent) {
     setFocusPolicy(Qt::StrongFocus);
 }
 
@@ -94,33 +93,18 @@ void CGdiSlider::paintEvent(QPaintEvent*) {
     DrawImage(p, m_pThumb.get(), QRectF(x, y0, w, h), QRectF(nFrame * w, 0, w, h));
 }
 
-void CGdiSlider::mousePressEvent(QMouseEvent* pEvent) {
-    if (pEvent->button() != Qt::LeftButton) return CSkinCtrl::mousePressEvent(pEvent);
-    SetCapture();
-    setFocus(Qt::MouseFocusReason);
-    m_bDragging = 1;
-    m_nDragOffset = 0;
-    HandleMove(pEvent->position().toPoint());
-    update();
-    Post(WM_GDI_CTRL_DOWN, 0);
+void CGdiSlider::ApplyState(const SControlState& state) {
+    // Compared as values: an inverted slider stores the mirror of its value.
+    if (!IsDragging() && GetPos() != state.nPos) SetPos(state.nPos);
 }
 
-void CGdiSlider::mouseMoveEvent(QMouseEvent* pEvent) {
-    HandleMove(pEvent->position().toPoint());
+bool CGdiSlider::DragCancelledAt(const QPoint& pt) const {
+    return pt.x() > Width() + DRAG_CANCEL_DISTANCE || pt.x() < -DRAG_CANCEL_DISTANCE ||
+           pt.y() > Height() + DRAG_CANCEL_DISTANCE || pt.y() < -DRAG_CANCEL_DISTANCE;
 }
 
-void CGdiSlider::HandleMove(const QPoint& pt) {
-    TrackHover();
-    if (!m_bDragging) return;
+void CGdiSlider::DragTo(const QPoint& pt) {
     const int W = Width(), H = Height();
-    if (pt.x() > W + DRAG_CANCEL_DISTANCE || pt.x() < -DRAG_CANCEL_DISTANCE ||
-        pt.y() > H + DRAG_CANCEL_DISTANCE || pt.y() < -DRAG_CANCEL_DISTANCE) {
-        ReleaseCapture();
-        m_bDragging = 0;
-        update();
-        Post(WM_GDI_CTRL_UP, m_nPos);
-        return;
-    }
     const double x0 = m_rcThumb.x(), y0 = m_rcThumb.y(), w = m_rcThumb.width(), h = m_rcThumb.height();
     double q = (m_bVertical ? pt.y() : pt.x()) - m_nDragOffset;
     if (m_bVertical) {
@@ -136,19 +120,10 @@ void CGdiSlider::HandleMove(const QPoint& pt) {
     Post(WM_GDI_CTRL_MOVE, ReportedValue());
 }
 
-void CGdiSlider::mouseReleaseEvent(QMouseEvent* pEvent) {
-    if (pEvent->button() != Qt::LeftButton) return CSkinCtrl::mouseReleaseEvent(pEvent);
-    if (!ReleaseReachesUs(pEvent->position().toPoint())) return;
-    ReleaseCapture();
-    m_bDragging = 0;
-    update();
-    Post(WM_GDI_CTRL_UP, m_nPos);
-}
-
 void CGdiSlider::keyPressEvent(QKeyEvent* pEvent) {
     int nNew = 0;
     if (!SliderKeyPos(pEvent->key(), m_nPos, m_nPageStep, m_nMin, m_nMax, &nNew))
-        return CSkinCtrl::keyPressEvent(pEvent);
+        return CDragCtrl::keyPressEvent(pEvent);
     m_nPos = nNew;
     update();
     Post(WM_GDI_CTRL_MOVE, ReportedValue());

@@ -2,9 +2,9 @@
 // fill. Keeps an integer position; vertical sliders are usually inverted (top = maximum).
 #pragma once
 
-#include "skinctrl.h"
+#include "dragctrl.h"
 
-class CGdiSlider : public CSkinCtrl {
+class CGdiSlider : public CDragCtrl {
 public:
     explicit CGdiSlider(QWidget* pParent = nullptr);
 
@@ -24,10 +24,12 @@ public:
     void SetVertical(bool b) { m_bVertical = b ? 1 : 0; }
     void SetInverted(bool b) { m_bInverted = b ? 1 : 0; }
 
-    // The stored position (inverted when the slider is) and the drag state.
+    // The stored position (inverted when the slider is).
     int GetStoredPos() const { return m_nPos; }
-    int IsDragging() const { return m_bDragging; }
     int GetFrames() const { return m_nFrames; }
+
+    // The form's position, unless the user is dragging the thumb.
+    void ApplyState(const SControlState& state) override;
 
     int PosToPixel(int nPos) const;
     int PixelToPos(double q) const;
@@ -37,13 +39,13 @@ public:
 
 protected:
     void paintEvent(QPaintEvent*) override;
-    void mousePressEvent(QMouseEvent* pEvent) override;
-    void mouseMoveEvent(QMouseEvent* pEvent) override;
-    void mouseReleaseEvent(QMouseEvent* pEvent) override;
     void keyPressEvent(QKeyEvent* pEvent) override;
+    void DragBegins(const QPoint&) override { m_nDragOffset = 0; }
+    void DragTo(const QPoint& pt) override;
+    bool DragCancelledAt(const QPoint& pt) const override;
+    int StoredPos() const override { return m_nPos; }
 
 private:
-    void HandleMove(const QPoint& pt);
     int ReportedValue() const { return m_bInverted ? m_nMax + m_nMin - m_nPos : m_nPos + m_nMin; }
     int Width() const { return width(); }
     int Height() const { return height(); }
@@ -58,5 +60,5 @@ private:
     int m_nRange = 100;
     int m_nMax = 100, m_nMin = 0, m_nPos = 0, m_nPageStep = 20;
     int m_bVertical = 0, m_bInverted = 0;
-    int m_nDragOffset = 0, m_bDragging = 0;
+    int m_nDragOffset = 0;
 };

@@ -4,7 +4,7 @@
 
 #include <QEvent>
 
-#include "editor/controlids.h"
+#include "editor/ctrlmessages.h"
 
 class QWidget;
 

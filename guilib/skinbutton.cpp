@@ -133,3 +133,13 @@ const CGdiPlusBitmap* CSkinButton2::CurrentImage() const {
 void CSkinButton2::BeforeSetTimer() {
     TRACE("\r\nSetTimer");
 }
+
+void CSkinButtonBase::ApplyState(const SControlState& state) {
+    SetToggle(state.bToggle);
+    update();
+}
+
+void CSkinButton2::ApplyState(const SControlState& state) {
+    SetState(state.nState);
+    CSkinButtonBase::ApplyState(state);
+}

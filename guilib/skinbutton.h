@@ -38,6 +38,9 @@ public:
     void SetRepeatTimer(std::unique_ptr<CButtonTimer> pTimer);
     CButtonTimer& RepeatTimer() { return *m_pTimer; }
 
+    // The form's toggle.
+    void ApplyState(const SControlState& state) override;
+
     // The window is going away: no repeat timer from now on.
     void OnDestroy();
     void OnTimer(int nId);
@@ -93,6 +96,8 @@ public:
     bool SetIcons(const std::array<int, 8>& ids, const char* pszType = "PNG");
     bool SetState(int nState);
     int GetState() const { return m_nState; }
+    // The form's image state and toggle.
+    void ApplyState(const SControlState& state) override;
 
 protected:
     const CGdiPlusBitmap* CurrentImage() const override;

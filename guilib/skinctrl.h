@@ -1,5 +1,6 @@
 // What every skinned control shares: its dialog ID, the notifications to the parent, hover
-// tracking, the mouse capture from press to release, and image slots loaded by ID.
+// tracking, the mouse capture from press to release, image slots loaded by ID, and showing its part
+// of the form state.
 //
 // A control paints only its own pictures: it has no background fill and is not opaque, so the
 // parent's skin shows through wherever a picture is transparent, and Qt's backing store buffers
@@ -9,12 +10,13 @@
 #include <QWidget>
 #include <memory>
 
+#include "appliesstate.h"
 #include "gdiplusbitmap.h"
 #include "notify.h"
 
 class QPainter;
 
-class CSkinCtrl : public QWidget {
+class CSkinCtrl : public QWidget, public IAppliesState {
 public:
     explicit CSkinCtrl(QWidget* pParent = nullptr);
 
@@ -23,6 +25,9 @@ public:
 
     // Hover reported (pointer inside since the last leave).
     int IsTracking() const { return m_bTracking; }
+
+    // Shows the form state of this control; a control without such state ignores it.
+    void ApplyState(const SControlState&) override {}
 
 protected:
     using Slot = std::unique_ptr<CGdiPlusBitmapResource>;

@@ -7,16 +7,13 @@
 
 #include "comm/trace.h"
 #include "editor/controlids.h"
+#include "editor/ctrlmessages.h"
 #include "guilib/notify.h"
 #include "guilib/skinbutton.h"
 #include "skin/skinids.h"
 
 namespace {
 
-constexpr int IDC_BTN_OK = 2506;
-constexpr int IDC_BTN_CANCEL = 2507;
-constexpr int IDC_ABOUT_CLOSE = 2416;
-constexpr int IDC_ABOUT_LINK = 2417;
 constexpr const char* kWebSite = "https://www.example.com/";
 
 void LoadImage(CGdiPlusBitmapResource& image, int nId) {
@@ -64,8 +61,9 @@ COkCancelDlg::COkCancelDlg(QWidget* pParent, bool bQuitQuestion)
     LoadImage(m_Message, m_bQuitQuestion ? SkinId::MSG_QUIT : SkinId::MSG_SAVE);
     setFixedSize(m_Background.IsLoaded() ? m_Background.GetWidth() : 600,
                  m_Background.IsLoaded() ? m_Background.GetHeight() : 334);
-    MakeButton(this, IDC_BTN_OK, SkinId::BTN_OK, SkinId::BTN_OK_PRESSED, QRect(500, 135, 81, 34));
-    MakeButton(this, IDC_BTN_CANCEL, SkinId::BTN_CANCEL, SkinId::BTN_CANCEL_PRESSED, QRect(400, 135, 81, 34));
+    MakeButton(this, ctl::DIALOG_OK, SkinId::BTN_OK, SkinId::BTN_OK_PRESSED, QRect(500, 135, 81, 34));
+    MakeButton(this, ctl::DIALOG_CANCEL, SkinId::BTN_CANCEL, SkinId::BTN_CANCEL_PRESSED,
+               QRect(400, 135, 81, 34));
 }
 
 void COkCancelDlg::paintEvent(QPaintEvent*) {
@@ -77,10 +75,10 @@ void COkCancelDlg::paintEvent(QPaintEvent*) {
 bool COkCancelDlg::event(QEvent* pEvent) {
     if (pEvent->type() == CCtrlNotifyEvent::EventType()) {
         auto* pNotify = static_cast<CCtrlNotifyEvent*>(pEvent);
-        if (pNotify->Message() == WM_SKIN_BTN_UP && pNotify->CtrlId() == IDC_BTN_OK) {
+        if (pNotify->Message() == WM_SKIN_BTN_UP && pNotify->CtrlId() == ctl::DIALOG_OK) {
             TRACE("\r\n IDC_BTN_OK");
             accept();
-        } else if (pNotify->Message() == WM_SKIN_BTN_UP && pNotify->CtrlId() == IDC_BTN_CANCEL) {
+        } else if (pNotify->Message() == WM_SKIN_BTN_UP && pNotify->CtrlId() == ctl::DIALOG_CANCEL) {
             TRACE("\r\n IDC_BTN_CANCEL");
             reject();
         }
@@ -102,10 +100,10 @@ CAboutDlg::CAboutDlg(QWidget* pParent) : QDialog(pParent) {
     setFixedSize(607, 365);
     LoadImage(m_Background, SkinId::DIALOG_BACKGROUND);
     LoadImage(m_Content, SkinId::ABOUT_CONTENT);
-    MakeButton(this, IDC_ABOUT_CLOSE, SkinId::BTN_CANCEL, SkinId::BTN_CANCEL_PRESSED,
+    MakeButton(this, ctl::ABOUT_CLOSE, SkinId::BTN_CANCEL, SkinId::BTN_CANCEL_PRESSED,
                QRect(495, 282, 81, 34));
     CSkinButton* pLink =
-        MakeButton(this, IDC_ABOUT_LINK, SkinId::WEB_LINK, SkinId::WEB_LINK, QRect(48, 195, 100, 19));
+        MakeButton(this, ctl::ABOUT_LINK, SkinId::WEB_LINK, SkinId::WEB_LINK, QRect(48, 195, 100, 19));
     pLink->setCursor(Qt::PointingHandCursor);
 }
 
@@ -119,9 +117,9 @@ void CAboutDlg::paintEvent(QPaintEvent*) {
 bool CAboutDlg::event(QEvent* pEvent) {
     if (pEvent->type() == CCtrlNotifyEvent::EventType()) {
         auto* pNotify = static_cast<CCtrlNotifyEvent*>(pEvent);
-        if (pNotify->Message() == WM_SKIN_BTN_UP && pNotify->CtrlId() == IDC_ABOUT_CLOSE)
+        if (pNotify->Message() == WM_SKIN_BTN_UP && pNotify->CtrlId() == ctl::ABOUT_CLOSE)
             accept();
-        else if (pNotify->Message() == WM_SKIN_BTN_UP && pNotify->CtrlId() == IDC_ABOUT_LINK)
+        else if (pNotify->Message() == WM_SKIN_BTN_UP && pNotify->CtrlId() == ctl::ABOUT_LINK)
             QDesktopServices::openUrl(QUrl(kWebSite));
         return true;
     }

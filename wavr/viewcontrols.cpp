@@ -1,6 +1,7 @@
 // The controls of the view, created once at their rectangles with their images and ranges; the page
 // controls start hidden. Which are shown, and their values, come from the core's form state.
 #include <array>
+#include <type_traits>
 
 #include "editor/controlids.h"
 #include "guilib/gdiactiveslider.h"
@@ -23,10 +24,12 @@ QRect R(const SSkinRect& r) {
 } // namespace
 
 void CWAVRView::CreateControls() {
-    auto place = [this](QWidget* pWidget, int nId, QRect rect, bool bVisible) {
+    auto place = [this](auto* pWidget, int nId, QRect rect, bool bVisible) {
         pWidget->setGeometry(rect);
         pWidget->setVisible(bVisible);
         m_Controls[nId] = pWidget;
+        if constexpr (std::is_base_of_v<IAppliesState, std::remove_pointer_t<decltype(pWidget)>>)
+            m_StateViews[nId] = pWidget;
         m_Core.m_Form.Control(nId).bVisible = bVisible;
         m_Core.m_Form.Control(nId).x = rect.x();
         m_Core.m_Form.Control(nId).y = rect.y();
@@ -93,32 +96,32 @@ void CWAVRView::CreateControls() {
                nId == ctl::PHASE ? R(PHASE) : R(TA_PHASE), nId == ctl::PHASE);
     for (int i = 0; i < 8; ++i) {
         auto* p = new CSkinButton2(this);
-        p->SetDlgCtrlID(ctl::CHANNEL_FIRST + i);
+        p->SetDlgCtrlID(ctl::CHANNEL.first + i);
         std::array<int, 8> ids{};
         for (int s = 0; s < 4; ++s) {
             ids[2 * s] = SkinId::SelectButton(false, i, s, true);
             ids[2 * s + 1] = SkinId::SelectButton(false, i, s, false);
         }
         p->SetIcons(ids);
-        place(p, ctl::CHANNEL_FIRST + i, QRect(CHANNEL_X[i], CHANNEL_Y, CHANNEL_W, CHANNEL_H), true);
-        button(ctl::SOLO_FIRST + i, SkinId::SOLO_OFF, SkinId::SOLO_OFF, SkinId::SOLO_ON, SkinId::SOLO_ON,
+        place(p, ctl::CHANNEL.first + i, QRect(CHANNEL_X[i], CHANNEL_Y, CHANNEL_W, CHANNEL_H), true);
+        button(ctl::SOLO.first + i, SkinId::SOLO_OFF, SkinId::SOLO_OFF, SkinId::SOLO_ON, SkinId::SOLO_ON,
                QRect(CHANNEL_SOLO_X[i], CHANNEL_SOLO_Y, MUTE_W, MUTE_H), true);
-        button(ctl::MUTE_FIRST + i, SkinId::MUTE_OFF, SkinId::MUTE_OFF, SkinId::MUTE_ON, SkinId::MUTE_ON,
+        button(ctl::MUTE.first + i, SkinId::MUTE_OFF, SkinId::MUTE_OFF, SkinId::MUTE_ON, SkinId::MUTE_ON,
                QRect(CHANNEL_SOLO_X[i], CHANNEL_MUTE_Y, MUTE_W, MUTE_H), true);
     }
     for (int g = 0; g < 4; ++g) {
         auto* p = new CSkinButton2(this);
-        p->SetDlgCtrlID(ctl::PAIR_FIRST + g);
+        p->SetDlgCtrlID(ctl::PAIR.first + g);
         std::array<int, 8> ids{};
         for (int s = 0; s < 4; ++s) {
             ids[2 * s] = SkinId::SelectButton(true, g, s, true);
             ids[2 * s + 1] = SkinId::SelectButton(true, g, s, false);
         }
         p->SetIcons(ids);
-        place(p, ctl::PAIR_FIRST + g, QRect(PAIR_X[g], PAIR_Y, PAIR_W, PAIR_H), true);
-        button(ctl::PAIR_SOLO_FIRST + g, SkinId::SOLO_OFF, SkinId::SOLO_OFF, SkinId::SOLO_ON, SkinId::SOLO_ON,
+        place(p, ctl::PAIR.first + g, QRect(PAIR_X[g], PAIR_Y, PAIR_W, PAIR_H), true);
+        button(ctl::PAIR_SOLO.first + g, SkinId::SOLO_OFF, SkinId::SOLO_OFF, SkinId::SOLO_ON, SkinId::SOLO_ON,
                QRect(PAIR_SOLO_X[g], PAIR_SOLO_Y, MUTE_W, MUTE_H), true);
-        button(ctl::PAIR_MUTE_FIRST + g, SkinId::MUTE_OFF, SkinId::MUTE_OFF, SkinId::MUTE_ON, SkinId::MUTE_ON,
+        button(ctl::PAIR_MUTE.first + g, SkinId::MUTE_OFF, SkinId::MUTE_OFF, SkinId::MUTE_ON, SkinId::MUTE_ON,
                QRect(PAIR_SOLO_X[g], PAIR_MUTE_Y, MUTE_W, MUTE_H), true);
     }
     for (int t = 0; t < 4; ++t)
@@ -132,9 +135,9 @@ void CWAVRView::CreateControls() {
     button(ctl::MODE_SWITCH, SkinId::MODE_STANDARD, SkinId::MODE_STANDARD, SkinId::MODE_EXPERT,
            SkinId::MODE_EXPERT, R(MODE_SWITCH), false);
     for (int k = 0; k < 5; ++k) {
-        looks(ctl::INPUT_KIND_FIRST + k, SkinId::INPUT_KIND_FIRST, k,
+        looks(ctl::INPUT_KIND.first + k, SkinId::INPUT_KIND_FIRST, k,
               QRect(STD_BUTTON_X[k], STD_INPUT_Y, BUTTON_W, BUTTON_H), false);
-        looks(ctl::ARCH_FIRST + k, SkinId::ARCH_FIRST, k,
+        looks(ctl::ARCH.first + k, SkinId::ARCH_FIRST, k,
               QRect(STD_BUTTON_X[k], STD_ARCH_Y, BUTTON_W, BUTTON_H), false);
     }
     button(ctl::ACTIVATE, SkinId::ACTIVATE, SkinId::ACTIVATE + 1, SkinId::ACTIVATE, SkinId::ACTIVATE + 1,
@@ -149,28 +152,34 @@ void CWAVRView::CreateControls() {
 
     // Expert configuration page.
     for (int k = 0; k < 3; ++k)
-        looks(2172 + k, SkinId::EXPERT_INPUT_FIRST, k, QRect(EXP_INPUT_X[k], EXP_INPUT_Y, BUTTON_W, BUTTON_H),
-              false);
-    button(2346, SkinId::LEVEL_LOW, SkinId::LEVEL_LOW, SkinId::LEVEL_HIGH, SkinId::LEVEL_HIGH,
+        looks(ctl::EXP_INPUT.first + k, SkinId::EXPERT_INPUT_FIRST, k,
+              QRect(EXP_INPUT_X[k], EXP_INPUT_Y, BUTTON_W, BUTTON_H), false);
+    button(ctl::EXP_HIGHLOW, SkinId::LEVEL_LOW, SkinId::LEVEL_LOW, SkinId::LEVEL_HIGH, SkinId::LEVEL_HIGH,
            R(EXP_LEVEL_SWITCH), false);
     for (int k = 0; k < 3; ++k) {
         const int nImage = SkinId::ROW_LABEL_MAIN + k;
-        button(2069 + k, nImage, nImage, nImage, nImage,
+        button(ctl::EXP_LABEL.first + k, nImage, nImage, nImage, nImage,
                k == 0 ? R(EXP_ROW_LABEL_MAIN) : R(EXP_ROW_LABEL_PAIR), false);
     }
     for (int c = 0; c < 6; ++c) { // one level group per main input; the page shows those of 1, 3 and 5
         const int y = EXP_SENS_Y[c / 2];
-        hslider(2123 + c, QRect(EXP_SENS_SLIDER_X, y + 4, 170, 28), 14);
-        edit(2301 + c, QRect(EXP_SENS_FRAME_X + EXP_SENS_EDIT_DX, y + EXP_SENS_EDIT_DY, 35, 14), false);
-        stepper(2160 + c, true, EXP_SENS_FRAME_X + EXP_SENS_STEP_DX, y + EXP_SENS_UP_DY, false);
-        stepper(2166 + c, false, EXP_SENS_FRAME_X + EXP_SENS_STEP_DX, y + EXP_SENS_DOWN_DY, false);
+        hslider(ctl::EXP_SENS_SLIDER.first + c, QRect(EXP_SENS_SLIDER_X, y + 4, 170, 28), 14);
+        edit(ctl::EXP_SENS_BOX.first + c,
+             QRect(EXP_SENS_FRAME_X + EXP_SENS_EDIT_DX, y + EXP_SENS_EDIT_DY, 35, 14), false);
+        stepper(ctl::EXP_SENS_UP.first + c, true, EXP_SENS_FRAME_X + EXP_SENS_STEP_DX, y + EXP_SENS_UP_DY,
+                false);
+        stepper(ctl::EXP_SENS_DOWN.first + c, false, EXP_SENS_FRAME_X + EXP_SENS_STEP_DX,
+                y + EXP_SENS_DOWN_DY, false);
     }
     for (int c = 0; c < 2; ++c) {
         const int y = EXP_SENS_Y[3];
-        hslider(2347 + c, QRect(EXP_SENS_SLIDER_X, y + 4, 170, 28), 14);
-        edit(2343 + c, QRect(EXP_SENS_FRAME_X + EXP_SENS_EDIT_DX, y + EXP_SENS_EDIT_DY, 35, 14), false);
-        stepper(2339 + c, true, EXP_SENS_FRAME_X + EXP_SENS_STEP_DX, y + EXP_SENS_UP_DY, false);
-        stepper(2341 + c, false, EXP_SENS_FRAME_X + EXP_SENS_STEP_DX, y + EXP_SENS_DOWN_DY, false);
+        hslider(ctl::AUX_SENS_SLIDER.first + c, QRect(EXP_SENS_SLIDER_X, y + 4, 170, 28), 14);
+        edit(ctl::AUX_SENS_BOX.first + c,
+             QRect(EXP_SENS_FRAME_X + EXP_SENS_EDIT_DX, y + EXP_SENS_EDIT_DY, 35, 14), false);
+        stepper(ctl::AUX_SENS_UP.first + c, true, EXP_SENS_FRAME_X + EXP_SENS_STEP_DX, y + EXP_SENS_UP_DY,
+                false);
+        stepper(ctl::AUX_SENS_DOWN.first + c, false, EXP_SENS_FRAME_X + EXP_SENS_STEP_DX,
+                y + EXP_SENS_DOWN_DY, false);
     }
     auto light = [&](int nId, int o, double y) {
         const int x = EXP_MATRIX_COL_X[o] - ROUTE_LIGHT_SIZE / 2;
@@ -179,30 +188,31 @@ void CWAVRView::CreateControls() {
     };
     for (int o = 0; o < 8; ++o) {
         for (int n = 0; n < 6; ++n)
-            light(2075 + 6 * o + n, o, EXP_MATRIX_TOP + n * EXP_MAIN_ROW_PITCH + 5);
+            light(ctl::EXP_ROUTE_MAIN.first + 6 * o + n, o, EXP_MATRIX_TOP + n * EXP_MAIN_ROW_PITCH + 5);
         for (int n = 0; n < 2; ++n) {
-            light(2307 + 2 * o + n, o, EXP_MATRIX_TOP + n * EXP_AUX_ROW_PITCH + 1);
-            light(2323 + 2 * o + n, o, EXP_MATRIX_TOP + n * EXP_AUX_ROW_PITCH + 1);
+            light(ctl::EXP_ROUTE_AUX.first + 2 * o + n, o, EXP_MATRIX_TOP + n * EXP_AUX_ROW_PITCH + 1);
+            light(ctl::EXP_ROUTE_NUMERICAL.first + 2 * o + n, o, EXP_MATRIX_TOP + n * EXP_AUX_ROW_PITCH + 1);
         }
     }
 
     // Equalizer page.
     for (int b = 0; b < 10; ++b) {
         auto* pFader = new CGdiSlider(this);
-        pFader->SetDlgCtrlID(ctl::EQ_GAIN_SLIDER + b);
+        pFader->SetDlgCtrlID(ctl::EQ_GAIN_SLIDER.first + b);
         pFader->SetIconImage(SkinId::FADER_STRIP, "PNG", 0, 0, 34, 31);
         pFader->SetIconBGImage(SkinId::FADER_TRACK, "PNG", 15, 0, 8, 107);
         pFader->SetRange(0, 24);
         pFader->SetVertical(true);
         pFader->SetInverted(true);
         pFader->SetPos(15);
-        place(pFader, ctl::EQ_GAIN_SLIDER + b, QRect(EQ_GAIN_X[b], EQ_GAIN_Y, EQ_GAIN_W, EQ_GAIN_H), false);
-        rotary(ctl::EQ_Q_KNOB + b, SkinId::QKNOB_STRIP, 0, QRect(EQ_Q_X[b], EQ_Q_Y, EQ_Q_SIZE, EQ_Q_SIZE), 18,
-               false);
-        edit(ctl::EQ_FREQ_BOX + b, QRect(EQ_FREQ_X[b], EQ_FREQ_Y, EQ_FREQ_W, EQ_FREQ_H), false);
-        edit(ctl::EQ_GAIN_BOX + b, QRect(EQ_GAINEDIT_X[b], EQ_GAINEDIT_Y, EQ_GAINEDIT_W, EQ_GAINEDIT_H),
+        place(pFader, ctl::EQ_GAIN_SLIDER.first + b, QRect(EQ_GAIN_X[b], EQ_GAIN_Y, EQ_GAIN_W, EQ_GAIN_H),
+              false);
+        rotary(ctl::EQ_Q_KNOB.first + b, SkinId::QKNOB_STRIP, 0,
+               QRect(EQ_Q_X[b], EQ_Q_Y, EQ_Q_SIZE, EQ_Q_SIZE), 18, false);
+        edit(ctl::EQ_FREQ_BOX.first + b, QRect(EQ_FREQ_X[b], EQ_FREQ_Y, EQ_FREQ_W, EQ_FREQ_H), false);
+        edit(ctl::EQ_GAIN_BOX.first + b, QRect(EQ_GAINEDIT_X[b], EQ_GAINEDIT_Y, EQ_GAINEDIT_W, EQ_GAINEDIT_H),
              false);
-        edit(ctl::EQ_Q_BOX + b, QRect(EQ_QEDIT_X[b], EQ_QEDIT_Y, EQ_GAINEDIT_W, EQ_GAINEDIT_H), false);
+        edit(ctl::EQ_Q_BOX.first + b, QRect(EQ_QEDIT_X[b], EQ_QEDIT_Y, EQ_GAINEDIT_W, EQ_GAINEDIT_H), false);
     }
     m_pGraph = new CFilterGraphic(this);
     place(m_pGraph, ctl::GRAPH, R(GRAPH), false);
@@ -228,13 +238,13 @@ void CWAVRView::CreateControls() {
     const int kDelayBox[3] = {ctl::DELAY_MS_BOX, ctl::DELAY_CM_BOX, ctl::DELAY_IN_BOX};
     for (int i = 0; i < 3; ++i) {
         edit(kDelayBox[i], QRect(TA_FRAME_X[i] + TA_EDIT_DX, TA_FRAME_Y + TA_EDIT_DY, 36, 16), false);
-        stepper(ctl::DELAY_STEP_FIRST + 2 * i, true, TA_FRAME_X[i] + TA_STEP_DX, TA_FRAME_Y + TA_UP_DY,
+        stepper(ctl::DELAY_STEP.first + 2 * i, true, TA_FRAME_X[i] + TA_STEP_DX, TA_FRAME_Y + TA_UP_DY,
                 false);
-        stepper(ctl::DELAY_STEP_FIRST + 2 * i + 1, false, TA_FRAME_X[i] + TA_STEP_DX, TA_FRAME_Y + TA_DOWN_DY,
+        stepper(ctl::DELAY_STEP.first + 2 * i + 1, false, TA_FRAME_X[i] + TA_STEP_DX, TA_FRAME_Y + TA_DOWN_DY,
                 false);
     }
-    for (int nId = ctl::SPEAKER_FIRST; nId <= ctl::EXPERT_SPEAKER_LAST; ++nId) {
-        if (nId > ctl::SPEAKER_LAST && nId < ctl::EXPERT_SPEAKER_FIRST) continue;
+    for (int nId = ctl::SPEAKER.first; nId <= ctl::EXPERT_SPEAKER.last; ++nId) {
+        if (nId > ctl::SPEAKER.last && nId < ctl::EXPERT_SPEAKER.first) continue;
         auto* pIcon = new CGdiActiveSlider(this);
         pIcon->SetDlgCtrlID(nId);
         pIcon->SetRange(0, 22);

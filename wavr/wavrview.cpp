@@ -14,9 +14,8 @@
 #include "comm/trace.h"
 #include "dialogs.h"
 #include "editor/controlids.h"
+#include "editor/ctrlmessages.h"
 #include "guilib/gdiactiveslider.h"
-#include "guilib/gdirotary.h"
-#include "guilib/gdislider.h"
 #include "guilib/notify.h"
 #include "guilib/skinbutton.h"
 #include "mainfrm.h"
@@ -75,11 +74,11 @@ const std::vector<SSpeaker> kSpeakers[5] = {
 
 // Tracks of the speaker icons over the car picture: x, y, width (whole milliseconds 0..22 along it).
 QRect IconTrack(int nId) {
-    if (nId >= ctl::EXPERT_SPEAKER_FIRST) {
-        const int ch = nId - ctl::EXPERT_SPEAKER_FIRST;
+    if (nId >= ctl::EXPERT_SPEAKER.first) {
+        const int ch = nId - ctl::EXPERT_SPEAKER.first;
         return QRect(ch % 2 ? 668 : 432, 352 + 48 * (ch / 2), 214, 42);
     }
-    const int i = nId - ctl::SPEAKER_FIRST; // pairs of rows: left, right
+    const int i = nId - ctl::SPEAKER.first; // pairs of rows: left, right
     return QRect(i % 2 ? 668 : 432, 282 + 33 * (i / 2), 214, 42);
 }
 
@@ -140,6 +139,11 @@ void CViewEdit::FitFont() {
     QFont f = font();
     f.setPixelSize(nSize);
     setFont(f);
+}
+
+void CViewEdit::ApplyState(const SControlState& state) {
+    const QString text = QString::fromStdString(state.text);
+    if (this->text() != text) setText(text);
 }
 
 void CViewEdit::resizeEvent(QResizeEvent* pEvent) {
@@ -364,27 +368,7 @@ void CWAVRView::SyncFromForm() {
             if (!state.bVisible && pWidget->hasFocus()) setFocus(Qt::OtherFocusReason);
             pWidget->setVisible(state.bVisible);
         }
-        if (auto* pEdit = As<CViewEdit>(pWidget)) {
-            const QString text = QString::fromStdString(state.text);
-            if (pEdit->text() != text) pEdit->setText(text);
-        } else if (auto* pButton2 = As<CSkinButton2>(pWidget)) {
-            pButton2->SetState(state.nState);
-            pButton2->SetToggle(state.bToggle);
-            pButton2->update();
-        } else if (auto* pButton = As<CSkinButtonBase>(pWidget)) {
-            pButton->SetToggle(state.bToggle);
-            pButton->update();
-        } else if (auto* pSlider = As<CGdiSlider>(pWidget)) {
-            // Compared as values: an inverted slider stores the mirror of its value.
-            if (!pSlider->IsDragging() && pSlider->GetPos() != state.nPos) pSlider->SetPos(state.nPos);
-        } else if (auto* pKnob = As<CGdiRotary>(pWidget)) {
-            if (!pKnob->IsDragging() && pKnob->GetPos() != state.nPos) pKnob->SetPos(state.nPos);
-        } else if (auto* pIcon = As<CGdiActiveSlider>(pWidget)) {
-            if (!pIcon->IsDragging() && pIcon->GetPos() != state.nPos) pIcon->SetPos(state.nPos);
-            pIcon->SetSelected(state.bToggle);
-            pIcon->SetActive(state.nState != 0);
-            pIcon->update();
-        }
+        if (auto view = m_StateViews.find(nId); view != m_StateViews.end()) view->second->ApplyState(state);
     }
     update();
 }
@@ -393,15 +377,15 @@ void CWAVRView::ReloadSpeakerIcons() {
     const int nArch = m_Core.m_Delays.Architecture();
     if (nArch == m_nIconArch) return;
     m_nIconArch = nArch;
-    for (int nId = ctl::SPEAKER_FIRST; nId <= ctl::EXPERT_SPEAKER_LAST; ++nId) {
+    for (int nId = ctl::SPEAKER.first; nId <= ctl::EXPERT_SPEAKER.last; ++nId) {
         auto it = m_Controls.find(nId);
         if (it == m_Controls.end()) continue;
         auto* pIcon = As<CGdiActiveSlider>(it->second);
         if (!pIcon) continue; // the IDs between the two icon ranges
-        int ch = nId >= ctl::EXPERT_SPEAKER_FIRST ? nId - ctl::EXPERT_SPEAKER_FIRST : -1;
+        int ch = nId >= ctl::EXPERT_SPEAKER.first ? nId - ctl::EXPERT_SPEAKER.first : -1;
         for (int c = 0; ch < 0 && c < MLB8_CHANNELS; ++c)
             if (CDelayEditor::StandardIcon(nArch, c) == nId) ch = c;
-        if (ch < 0) ch = (nId - ctl::SPEAKER_FIRST) % MLB8_CHANNELS; // not used by this architecture
+        if (ch < 0) ch = (nId - ctl::SPEAKER.first) % MLB8_CHANNELS; // not used by this architecture
         const std::array<int, 12> ids = SkinId::SpeakerIconSet(ch);
         pIcon->SetIconsInactive({ids[0], ids[1], ids[2], ids[3], ids[4], ids[5]});
         pIcon->SetIconsActive({ids[6], ids[7], ids[8], ids[9], ids[10], ids[11]});

@@ -13,6 +13,7 @@
 
 #include "comm/w32window.h"
 #include "editor/editorcore.h"
+#include "guilib/appliesstate.h"
 #include "guilib/gdiplusbitmap.h"
 
 class CFilterGraphic;
@@ -35,10 +36,12 @@ public:
 class CWAVRView;
 
 // Edit boxes: white on dark grey; Enter, Up and Down and the wheel go to the core.
-class CViewEdit : public QLineEdit {
+class CViewEdit : public QLineEdit, public IAppliesState {
 public:
     CViewEdit(CWAVRView* pView, int nId);
     int Id() const { return m_nId; }
+    // The form's text; an unchanged text keeps the cursor and selection.
+    void ApplyState(const SControlState& state) override;
     // Largest pixel size, up to the skin's 12, at which the text fits the box whole.
     static int FittingPixelSize(const QFont& font, const QString& text, const QSize& room);
 
@@ -123,6 +126,8 @@ private:
     CEditorCore m_Core;
     CMainFrame* m_pFrame = nullptr;
     std::map<int, QWidget*> m_Controls;
+    // The controls that show a part of the form state (all but the graph), by ID.
+    std::map<int, IAppliesState*> m_StateViews;
     std::map<int, QTimer*> m_Timers;
     CFilterGraphic* m_pGraph = nullptr;
     CMsgDlg* m_pBusy = nullptr;

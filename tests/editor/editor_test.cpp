@@ -267,7 +267,7 @@ TEST_F(EditorTest, WheelBurstSendsOnceAndSoloDecidesTheMuteMask) {
 
     m.m_nMainVolume = 90;
     for (int i = 0; i < 5; ++i) {
-        m_Core.OnMessage(WM_WHEEL_STEP, 0, 2000);
+        m_Core.OnMessage(WM_WHEEL_STEP, 0, ctl::MAIN_LEVEL_BOX);
         m_Host.Advance(200);
     }
     EXPECT_EQ(m_Sim.ReceivedFrameCount(), 0u);
@@ -277,8 +277,8 @@ TEST_F(EditorTest, WheelBurstSendsOnceAndSoloDecidesTheMuteMask) {
 
     // Moving to another control sends the first one's value at once.
     m_Sim.ClearReceivedFrames();
-    m_Core.OnMessage(WM_WHEEL_STEP, 0, 2000);
-    m_Core.OnMessage(WM_WHEEL_STEP, 0, 2001);
+    m_Core.OnMessage(WM_WHEEL_STEP, 0, ctl::MAIN_LEVEL_BOX);
+    m_Core.OnMessage(WM_WHEEL_STEP, 0, ctl::CHANNEL_LEVEL_BOX);
     EXPECT_THAT(Requests(m_Sim), ElementsAre(std::array<int, 4>{VA_VOLUME, 1, 8, 0}));
     m_Host.Advance(300);
     EXPECT_EQ(m_Sim.ReceivedFrameCount(), 2u);
@@ -404,7 +404,7 @@ TEST_F(ReplyTest, EveryKindAppliesItsRuleAndRefusesWhatBreaksIt) {
 TEST_F(ReplyTest, ALatePresenceAnswerCountsOnlyFromAProbedAddress) {
     CDeviceSearch& search = m_Core.m_Model.m_Search;
     search.m_nLastProbed = 5;
-    Receive(Reply(VA_SYSTEM, 0, 0, {}, 3));          // an echo of the probe: no body
+    Receive(Reply(VA_SYSTEM, 0, 0, {}, 3));           // an echo of the probe: no body
     Receive(Reply(VA_SYSTEM, 0, 0, {1, 2, 3, 4}, 7)); // an address that was not asked
     EXPECT_EQ(search.GetFirstFoundSlave(), -1);
     Receive(Reply(VA_SYSTEM, 0, 0, {1, 2, 3, 4}, 3));

@@ -8,6 +8,7 @@
 
 #include "comm/comnames.h"
 #include "editor/controlids.h"
+#include "editor/ctrlmessages.h"
 #include "fakehost.h"
 #include "sim/simprocessor.h"
 
@@ -112,7 +113,7 @@ TEST_F(GestureTest, DelayBoxesConvertClampAndShow) {
         EXPECT_EQ(m_Core.m_Form.Text(ctl::DELAY_IN_BOX), c.in) << c.text;
     }
     m.m_fDelayMs[0] = 21.95f;
-    m_Core.m_Delays.OnDelayChange(2061);
+    m_Core.m_Delays.OnDelayChange(ctl::DELAY_STEP.first);
     EXPECT_FLOAT_EQ(m.m_fDelayMs[0], 22.0f);
     EXPECT_EQ(m.m_nDelay[0], 1056);
     m.m_fDelayMs[0] = 0.05f;
@@ -133,7 +134,7 @@ TEST_F(GestureTest, PairCarryOvers) {
     partner.Freq = 300;
     m.m_Lib.SetEqCoef(3, 3, partner);
     m_Core.m_Filters.RefreshEqPage(2);
-    Move(ctl::EQ_GAIN_SLIDER + 3, 16); // +4 dB
+    Move(ctl::EQ_GAIN_SLIDER.first + 3, 16); // +4 dB
     EXPECT_EQ(Eq(2, 3).Gain, 4);
     EXPECT_EQ(Eq(3, 3).Gain, 12);
     EXPECT_EQ(Eq(3, 3).Freq, Eq(2, 3).Freq);
@@ -169,9 +170,9 @@ TEST_F(GestureTest, EqualizerOffShowsNeutralValuesAndAnEditSwitchesItOn) {
     band.Gain = 6;
     m.m_Lib.SetEqCoef(4, 1, band);
     m_Core.m_Filters.RefreshEqPage(4);
-    EXPECT_EQ(m_Core.m_Form.Text(ctl::EQ_GAIN_BOX + 1), "0");
-    EXPECT_EQ(m_Core.m_Form.Text(ctl::EQ_Q_BOX + 1), "1.0");
-    Move(ctl::EQ_Q_KNOB + 1, 4); // Q 3.0
+    EXPECT_EQ(m_Core.m_Form.Text(ctl::EQ_GAIN_BOX.first + 1), "0");
+    EXPECT_EQ(m_Core.m_Form.Text(ctl::EQ_Q_BOX.first + 1), "1.0");
+    Move(ctl::EQ_Q_KNOB.first + 1, 4); // Q 3.0
     EXPECT_EQ(m.m_bEqEnable[4], 1);
     EXPECT_EQ(Eq(4, 1).Gain, 0);
     EXPECT_FLOAT_EQ(Eq(4, 1).BandWidth, 3.0f);
@@ -179,11 +180,11 @@ TEST_F(GestureTest, EqualizerOffShowsNeutralValuesAndAnEditSwitchesItOn) {
 
     // Typed frequencies are limited; stepping stops at the top.
     for (auto [text, freq] : {std::pair{"5", 16}, std::pair{"25000", 20000}, std::pair{"x", 16}}) {
-        m_Core.m_Form.SetText(ctl::EQ_FREQ_BOX + 2, text);
+        m_Core.m_Form.SetText(ctl::EQ_FREQ_BOX.first + 2, text);
         m_Core.m_Filters.OnEqFreqEdit(2, Source::FROM_BOX);
         EXPECT_EQ(Eq(4, 2).Freq, freq) << text;
     }
-    m_Core.m_Form.SetText(ctl::EQ_FREQ_BOX + 2, "20000");
+    m_Core.m_Form.SetText(ctl::EQ_FREQ_BOX.first + 2, "20000");
     m_Core.m_Filters.OnEqFreqEdit(2, Source::FROM_BOX);
     m_Core.m_Filters.OnEqFreqEdit(2, Source::FROM_STEP_UP);
     EXPECT_EQ(Eq(4, 2).Freq, 20000);
@@ -227,20 +228,20 @@ TEST_F(GestureTest, SoloAndMuteCombinations) {
         int nMuteBits;
     };
     const Step steps[] = {
-        {ctl::PAIR_SOLO_FIRST + 1, 0x0C, 0x00}, // channels 2 and 3 soloed
-        {ctl::MUTE_FIRST + 5, 0x0C, 0x00},      // mutes ignored while soloed
-        {ctl::SOLO_FIRST + 6, 0x40, 0x00},      // one channel at a time
-        {ctl::SOLO_FIRST + 4, 0x10, 0x00},      // replaces the solo
-        {ctl::SOLO_FIRST + 4, 0x00, 0x00},      // and clears it
-        {ctl::SOLO_FIRST + 0, 0x01, 0x00},
-        {ctl::PAIR_SOLO_FIRST + 0, 0x03, 0x00}, // pair solo while channel 0 is soloed: both
-        {ctl::PAIR_SOLO_FIRST + 0, 0x00, 0x00}, // again: cleared
-        {ctl::SOLO_FIRST + 1, 0x02, 0x00},
-        {ctl::PAIR_SOLO_FIRST + 0, 0x03, 0x00}, // only channel 1 soloed: both
-        {ctl::PAIR_SOLO_FIRST + 0, 0x00, 0x00},
-        {ctl::MUTE_FIRST + 5, 0x00, 0x20},
-        {ctl::PAIR_MUTE_FIRST + 2, 0x00, 0x30}, // pair 5-6: one muted, so both muted
-        {ctl::PAIR_MUTE_FIRST + 2, 0x00, 0x00}, // both muted: both unmuted
+        {ctl::PAIR_SOLO.first + 1, 0x0C, 0x00}, // channels 2 and 3 soloed
+        {ctl::MUTE.first + 5, 0x0C, 0x00},      // mutes ignored while soloed
+        {ctl::SOLO.first + 6, 0x40, 0x00},      // one channel at a time
+        {ctl::SOLO.first + 4, 0x10, 0x00},      // replaces the solo
+        {ctl::SOLO.first + 4, 0x00, 0x00},      // and clears it
+        {ctl::SOLO.first + 0, 0x01, 0x00},
+        {ctl::PAIR_SOLO.first + 0, 0x03, 0x00}, // pair solo while channel 0 is soloed: both
+        {ctl::PAIR_SOLO.first + 0, 0x00, 0x00}, // again: cleared
+        {ctl::SOLO.first + 1, 0x02, 0x00},
+        {ctl::PAIR_SOLO.first + 0, 0x03, 0x00}, // only channel 1 soloed: both
+        {ctl::PAIR_SOLO.first + 0, 0x00, 0x00},
+        {ctl::MUTE.first + 5, 0x00, 0x20},
+        {ctl::PAIR_MUTE.first + 2, 0x00, 0x30}, // pair 5-6: one muted, so both muted
+        {ctl::PAIR_MUTE.first + 2, 0x00, 0x00}, // both muted: both unmuted
     };
     for (const Step& s : steps) {
         Click(s.nClick);
@@ -248,9 +249,9 @@ TEST_F(GestureTest, SoloAndMuteCombinations) {
         EXPECT_EQ(CSettingsModel::PackFlags(m.m_bMute), s.nMuteBits) << s.nClick;
     }
     // The display of a solo: every channel outside it shows muted.
-    Click(ctl::SOLO_FIRST + 3);
+    Click(ctl::SOLO.first + 3);
     for (int n = 0; n < 8; ++n)
-        EXPECT_EQ(m_Core.m_Form.Control(ctl::MUTE_FIRST + n).bToggle, n == 3 ? 0 : 1) << n;
+        EXPECT_EQ(m_Core.m_Form.Control(ctl::MUTE.first + n).bToggle, n == 3 ? 0 : 1) << n;
 }
 
 TEST_F(GestureTest, HeldStepperSendsOnceOnRelease) {
@@ -305,16 +306,16 @@ TEST_F(GestureTest, EnterInEachKindOfBoxAppliesAndSends) {
         {ctl::MAIN_LEVEL_BOX, "5", {VA_VOLUME}, [&] { return m.m_nMainVolume == 128; }},
         {ctl::CHANNEL_LEVEL_BOX, "-10", {VA_VOLUME}, [&] { return m.m_nVolume[2] == 108; }},
         {ctl::CHANNEL_LEVEL_BOX, "12", {VA_VOLUME}, [&] { return m.m_nVolume[2] == 108; }}, // outside: kept
-        {ctl::EQ_FREQ_BOX + 4,
+        {ctl::EQ_FREQ_BOX.first + 4,
          "440",
          {VA_FILTER},
          [&] { return Eq(2, 4).Freq == 440 && Eq(3, 4).Freq == 440; }},
-        {ctl::EQ_GAIN_BOX + 4,
+        {ctl::EQ_GAIN_BOX.first + 4,
          "-30",
          {VA_EQFLAG, VA_FILTER},
          [&] { return Eq(2, 4).Gain == -12 && m.m_bEqEnable[2] == 1; }},
         // The box is the working copy: what it shows ("7.2") is what is stored.
-        {ctl::EQ_Q_BOX + 4, "7.25", {VA_EQFLAG, VA_FILTER}, [&] { return Eq(2, 4).BandWidth == 7.2f; }},
+        {ctl::EQ_Q_BOX.first + 4, "7.25", {VA_EQFLAG, VA_FILTER}, [&] { return Eq(2, 4).BandWidth == 7.2f; }},
         {ctl::HP_SLOPE_BOX, "300", {VA_XOVERFLAG, VA_XOVER, VA_XOVER}, [&] { return Xover(2, 0).Slop == 7; }},
         {ctl::LP_FREQ_BOX,
          "70000",
@@ -335,13 +336,14 @@ TEST_F(GestureTest, PagesShowTheirControls) {
     CSettingsModel& m = m_Core.m_Model;
     auto visible = [&](int id) { return m_Core.m_Form.Control(id).bVisible; };
     m_Core.m_Pages.ShowEqualizerPage();
-    EXPECT_TRUE(visible(ctl::EQ_GAIN_SLIDER) && visible(ctl::EQ_Q_BOX + 9) && visible(ctl::GRAPH));
+    EXPECT_TRUE(visible(ctl::EQ_GAIN_SLIDER.first) && visible(ctl::EQ_Q_BOX.first + 9) &&
+                visible(ctl::GRAPH));
     m.m_nChannel = 5;
     m.m_bPair = 0;
     m_Core.m_Pages.ShowCrossoverPage(); // a single odd channel becomes its pair
     EXPECT_EQ(m.m_nChannel, 4);
     EXPECT_EQ(m.m_bPair, 1);
-    EXPECT_FALSE(visible(ctl::EQ_GAIN_SLIDER));
+    EXPECT_FALSE(visible(ctl::EQ_GAIN_SLIDER.first));
     EXPECT_TRUE(visible(ctl::XOVER_HP));
     m_Core.m_Pages.ShowTimeAlignmentPage();
     EXPECT_TRUE(m_Host.TimerSet(TIMER_ANIMATION));
@@ -352,12 +354,13 @@ TEST_F(GestureTest, PagesShowTheirControls) {
     m.m_nDSPOutput[INPUT_2_WIRED] = ARCH_2WAY_SUB;
     m_Core.m_Pages.HidePageControls(CPages::PAGE_DELAY);
     m_Core.m_Pages.ShowPageControls(CPages::PAGE_DELAY);
-    EXPECT_TRUE(visible(2130) && visible(2131) && visible(2134) && visible(2135) && visible(2139) &&
-                visible(2140));
-    EXPECT_FALSE(visible(2132) || visible(2136) || visible(2141) || visible(2355));
+    EXPECT_TRUE(visible(ctl::SPEAKER.first) && visible(ctl::SPEAKER.at(1)) && visible(ctl::SPEAKER.at(4)) &&
+                visible(ctl::SPEAKER.at(5)) && visible(ctl::SPEAKER.at(9)) && visible(ctl::SPEAKER.at(10)));
+    EXPECT_FALSE(visible(ctl::SPEAKER.at(2)) || visible(ctl::SPEAKER.at(6)) || visible(ctl::SPEAKER.last) ||
+                 visible(ctl::EXPERT_SPEAKER.first));
     m_Core.m_Pages.ShowEqualizerPage();
     EXPECT_FALSE(m_Host.TimerSet(TIMER_ANIMATION));
-    EXPECT_FALSE(visible(2130));
+    EXPECT_FALSE(visible(ctl::SPEAKER.first));
     // A page already shown only relights its tab.
     const auto before = m_Core.m_Form.All().size();
     m_Core.m_Form.SetToggle(ctl::TAB_EQ, 0);
@@ -384,7 +387,7 @@ TEST_F(GestureTest, AnEqualizerEditRedrawsBothCurvesFiftyMillisecondsLater) {
     CSettingsModel& m = m_Core.m_Model;
     m_Core.m_Pages.ShowEqualizerPage(); // pair 1+2, both curves drawn once
     m_Host.curves.clear();
-    Type(ctl::EQ_GAIN_BOX + 4, "9");
+    Type(ctl::EQ_GAIN_BOX.first + 4, "9");
     m_Host.Advance(50);
     ASSERT_EQ(m_Host.curves.size(), 2u);
     EXPECT_EQ(m_Host.curves[0].bClear, 1); // the partner on a cleared background
@@ -404,13 +407,13 @@ TEST_F(GestureTest, AWheelPauseSendsTheEqualizerFlagBeforeTheBand) {
     m.m_nChannel = 2;
     m.m_bPair = 0;
     ASSERT_EQ(m.m_bEqEnable[2], 0);
-    m_Core.m_Dispatch.OnMouseWheel(120, ctl::EQ_GAIN_BOX + 3, true);
+    m_Core.m_Dispatch.OnMouseWheel(120, ctl::EQ_GAIN_BOX.first + 3, true);
     m_Host.Advance(300);
     EXPECT_EQ(m.m_bEqEnable[2], 1);
     EXPECT_THAT(SentIds(), ElementsAre(VA_EQFLAG, VA_FILTER));
     EXPECT_EQ(m_Sim.Running().bEqFlag[2], 1); // the processor's equalizer is on, like the window's
     m_Sim.ClearReceivedFrames();
-    m_Core.m_Dispatch.OnMouseWheel(-120, ctl::EQ_FREQ_BOX + 3, true); // a frequency changes no flag
+    m_Core.m_Dispatch.OnMouseWheel(-120, ctl::EQ_FREQ_BOX.first + 3, true); // a frequency changes no flag
     m_Host.Advance(300);
     EXPECT_THAT(SentIds(), ElementsAre(VA_FILTER));
 }
@@ -418,31 +421,32 @@ TEST_F(GestureTest, AWheelPauseSendsTheEqualizerFlagBeforeTheBand) {
 TEST_F(GestureTest, TheExpertPageOffersItsInputsAndEveryOutput) {
     auto visible = [&](int id) { return m_Core.m_Form.Control(id).bVisible; };
     m_Core.m_Pages.ShowStandardConfigPage();
-    Click(ctl::INPUT_KIND_FIRST + INPUT_4_WIRED);
-    Click(ctl::ARCH_FIRST + ARCH_21); // hides the selectors of channels 3 to 6
-    ASSERT_FALSE(visible(ctl::CHANNEL_FIRST + 2) || visible(ctl::PAIR_FIRST + 1));
+    Click(ctl::INPUT_KIND.first + INPUT_4_WIRED);
+    Click(ctl::ARCH.first + ARCH_21); // hides the selectors of channels 3 to 6
+    ASSERT_FALSE(visible(ctl::CHANNEL.first + 2) || visible(ctl::PAIR.first + 1));
     Click(ctl::MODE_SWITCH);
     ASSERT_EQ(m_Core.m_Model.m_nPage, CPages::PAGE_EXPERT);
     auto everySelector = [&] {
         for (int c = 0; c < MLB8_CHANNELS; ++c)
-            for (int id : {ctl::CHANNEL_FIRST + c, ctl::MUTE_FIRST + c, ctl::SOLO_FIRST + c})
+            for (int id : {ctl::CHANNEL.first + c, ctl::MUTE.first + c, ctl::SOLO.first + c})
                 if (!visible(id)) return id;
         for (int g = 0; g < MLB8_CHANNELS / 2; ++g)
-            for (int id : {ctl::PAIR_FIRST + g, ctl::PAIR_MUTE_FIRST + g, ctl::PAIR_SOLO_FIRST + g})
+            for (int id : {ctl::PAIR.first + g, ctl::PAIR_MUTE.first + g, ctl::PAIR_SOLO.first + g})
                 if (!visible(id)) return id;
         return 0;
     };
-    EXPECT_TRUE(visible(2172) && visible(2173) && visible(2174)); // MAIN, AUX, OPT
+    EXPECT_TRUE(visible(ctl::EXP_INPUT.first) && visible(ctl::EXP_INPUT.at(1)) &&
+                visible(ctl::EXP_INPUT.last)); // MAIN, AUX, OPT
     EXPECT_EQ(everySelector(), 0);
     for (int nTab : {ctl::TAB_EQ, ctl::TAB_XOVER}) { // the expert mode's outputs stay selectable
         Click(nTab);
         EXPECT_EQ(everySelector(), 0) << nTab;
     }
     Click(ctl::TAB_XOVER + 1);
-    EXPECT_FALSE(visible(2172));
+    EXPECT_FALSE(visible(ctl::EXP_INPUT.first));
     m_Core.m_Pages.ShowStandardConfigPage(); // the standard architecture hides them again
-    EXPECT_FALSE(visible(ctl::CHANNEL_FIRST + 2) || visible(ctl::PAIR_FIRST + 1));
-    EXPECT_FALSE(visible(2172));
+    EXPECT_FALSE(visible(ctl::CHANNEL.first + 2) || visible(ctl::PAIR.first + 1));
+    EXPECT_FALSE(visible(ctl::EXP_INPUT.first));
 }
 
 // Found by the window's fresh-render rule: the forced pair showed the single channel's level, phase
@@ -453,11 +457,11 @@ TEST_F(GestureTest, AForcedPairShowsThePairBasesValues) {
     m.m_nVolume[2] = 100; // -14.0 dB
     m.m_nVolume[3] = 128; //   0.0 dB
     m.m_bPhase[3] = 1;
-    Click(ctl::CHANNEL_FIRST + 3); // single Out 4
+    Click(ctl::CHANNEL.first + 3); // single Out 4
     ASSERT_EQ(m_Core.m_Form.Text(ctl::CHANNEL_LEVEL_BOX), "0.0");
     for (int nTab : {ctl::TAB_EQ, ctl::TAB_XOVER, ctl::TAB_CONFIG}) {
         Click(ctl::TAB_DELAY);
-        Click(ctl::CHANNEL_FIRST + 3);
+        Click(ctl::CHANNEL.first + 3);
         Click(nTab); // the pair Out 3+4
         EXPECT_EQ(m.m_nChannel, 2) << nTab;
         EXPECT_EQ(m_Core.m_Form.Text(ctl::CHANNEL_LEVEL_BOX), "-14.0") << nTab;

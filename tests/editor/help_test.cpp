@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "editor/controlids.h"
+#include "editor/ctrlmessages.h"
 #include "editor/help.h"
 #include "fakehost.h"
 #include "tests/comm/testutil.h"
@@ -67,51 +68,55 @@ struct SRange {
     int nFirst, nLast;
 };
 const std::vector<std::vector<SRange>> kTextGroups = {
-    {{2000, 2000}},
-    {{2001, 2001}},
-    {{2002, 2003}},
-    {{2004, 2005}},
-    {{2006, 2013}, {2015, 2030}, {2142, 2153}},
-    {{2014, 2014}},
-    {{2031, 2031}},
-    {{2032, 2032}},
-    {{2033, 2033}},
-    {{2034, 2034}},
-    {{2035, 2035}},
-    {{2036, 2036}},
-    {{2037, 2037}},
-    {{2038, 2038}},
-    {{2039, 2039}},
-    {{2040, 2040}},
-    {{2041, 2041}},
-    {{2042, 2042}},
-    {{2043, 2043}},
-    {{2044, 2045}, {2129, 2129}},
-    {{2046, 2046}},
-    {{2047, 2047}},
-    {{2048, 2048}},
-    {{2049, 2049}},
-    {{2050, 2050}},
-    {{2051, 2051}},
-    {{2052, 2052}},
-    {{2053, 2053}},
-    {{2054, 2054}},
-    {{2075, 2122}, {2307, 2338}},
-    {{2123, 2128}, {2347, 2348}},
-    {{2200, 2209}},
-    {{2210, 2219}},
-    {{2220, 2229}},
-    {{2230, 2239}},
-    {{2240, 2249}},
-    {{2301, 2306}, {2343, 2344}},
-    {{2390, 2390}},
-    {{2400, 2401}},
-    {{2402, 2403}},
-    {{2404, 2405}},
-    {{2500, 2500}},
-    {{2501, 2501}},
-    {{2502, 2502}},
-    {{2503, 2503}},
+    {{ctl::MAIN_LEVEL_BOX, ctl::MAIN_LEVEL_BOX}},
+    {{ctl::CHANNEL_LEVEL_BOX, ctl::CHANNEL_LEVEL_BOX}},
+    {{ctl::MAIN_KNOB_AREA.first, ctl::MAIN_KNOB}},
+    {{ctl::CHANNEL_KNOB_AREA.first, ctl::CHANNEL_KNOB}},
+    {{ctl::CHANNEL.first, ctl::CHANNEL.last},
+     {ctl::PAIR.first, ctl::PAIR_MUTE.last},
+     {ctl::SOLO.first, ctl::PAIR_SOLO.last}},
+    {{ctl::PHASE, ctl::PHASE}},
+    {{ctl::TAB_CONFIG, ctl::TAB_CONFIG}},
+    {{ctl::TAB_EQ, ctl::TAB_EQ}},
+    {{ctl::TAB_XOVER, ctl::TAB_XOVER}},
+    {{ctl::TAB_DELAY, ctl::TAB_DELAY}},
+    {{ctl::EQ_SWITCH, ctl::EQ_SWITCH}},
+    {{ctl::MODE_SWITCH, ctl::MODE_SWITCH}},
+    {{ctl::INPUT_KIND.first, ctl::INPUT_KIND.first}},
+    {{ctl::INPUT_KIND.at(1), ctl::INPUT_KIND.at(1)}},
+    {{ctl::INPUT_KIND.at(2), ctl::INPUT_KIND.at(2)}},
+    {{ctl::INPUT_KIND.at(3), ctl::INPUT_KIND.at(3)}},
+    {{ctl::INPUT_KIND.last, ctl::INPUT_KIND.last}},
+    {{ctl::EASY_SENS_SLIDER, ctl::EASY_SENS_SLIDER}},
+    {{ctl::EASY_SENS_BOX, ctl::EASY_SENS_BOX}},
+    {{ctl::EASY_LOW_HIGH, ctl::EASY_LOW_HIGH_2}, {ctl::EXP_HIGHLOW_SPARE, ctl::EXP_HIGHLOW_SPARE}},
+    {{ctl::ARCH.first, ctl::ARCH.first}},
+    {{ctl::ARCH.at(1), ctl::ARCH.at(1)}},
+    {{ctl::ARCH.at(2), ctl::ARCH.at(2)}},
+    {{ctl::ARCH.at(3), ctl::ARCH.at(3)}},
+    {{ctl::ARCH.last, ctl::ARCH.last}},
+    {{ctl::ACTIVATE, ctl::ACTIVATE}},
+    {{ctl::XOVER_HP, ctl::XOVER_HP}},
+    {{ctl::XOVER_BP, ctl::XOVER_BP}},
+    {{ctl::XOVER_LP, ctl::XOVER_LP}},
+    {{ctl::EXP_ROUTE_MAIN.first, ctl::EXP_ROUTE_MAIN.last},
+     {ctl::EXP_ROUTE_AUX.first, ctl::EXP_ROUTE_NUMERICAL.last}},
+    {{ctl::EXP_SENS_SLIDER.first, ctl::EXP_SENS_SLIDER.last},
+     {ctl::AUX_SENS_SLIDER.first, ctl::AUX_SENS_SLIDER.at(1)}},
+    {{ctl::EQ_GAIN_SLIDER.first, ctl::EQ_GAIN_SLIDER.last}},
+    {{ctl::EQ_Q_KNOB.first, ctl::EQ_Q_KNOB.last}},
+    {{ctl::EQ_FREQ_BOX.first, ctl::EQ_FREQ_BOX.last}},
+    {{ctl::EQ_GAIN_BOX.first, ctl::EQ_GAIN_BOX.last}},
+    {{ctl::EQ_Q_BOX.first, ctl::EQ_Q_BOX.last}},
+    {{ctl::EXP_SENS_BOX.first, ctl::EXP_SENS_BOX.last}, {ctl::AUX_SENS_BOX.first, ctl::AUX_SENS_BOX.at(1)}},
+    {{ctl::GRAPH, ctl::GRAPH}},
+    {{ctl::HP_SLIDER, ctl::LP_SLIDER}},
+    {{ctl::HP_SLOPE_BOX, ctl::LP_SLOPE_BOX}},
+    {{ctl::HP_FREQ_BOX, ctl::LP_FREQ_BOX}},
+    {{ctl::DELAY_CM_BOX, ctl::DELAY_CM_BOX}},
+    {{ctl::DELAY_MS_BOX, ctl::DELAY_MS_BOX}},
+    {{ctl::DELAY_IN_BOX, ctl::DELAY_IN_BOX}},
+    {{ctl::DELAY_PHASE, ctl::DELAY_PHASE}},
 };
 
 int GroupOf(int nId) {
@@ -128,23 +133,25 @@ std::string TextOf(int nId) {
 
 TEST(HelpText, ExactTextsWithTheirLineBreaks) {
     const std::pair<int, std::string> cases[] = {
-        {2001,
+        {ctl::CHANNEL_LEVEL_BOX,
          "This active box allows you to directly enter the level of the selected channel(s) (in dB).\r\n"
          "  Use the keyboard arrows or stepper to get accurate adjustment."},
-        {2202,
+        {ctl::EQ_GAIN_SLIDER.at(2),
          "For each of the 10 equalization points proposed, this sliding potentiometer allows you to \r\n"
          "change the level of correction (in dB). "},
-        {2036, "This switch is changing the configuration menu from STANDARD mode to EXPERT mode. \r\n"
-               "Use STANDARD mode in order to prepare a quick setup or common installation. \r\n"
-               "Use EXPERT mode for full features\xE2\x80\x99 access."},
-        {2129,
+        {ctl::MODE_SWITCH,
+         "This switch is changing the configuration menu from STANDARD mode to EXPERT mode. \r\n"
+         "Use STANDARD mode in order to prepare a quick setup or common installation. \r\n"
+         "Use EXPERT mode for full features\xE2\x80\x99 access."},
+        {ctl::EXP_HIGHLOW_SPARE,
          "Click on this push button if you want to activate the low level mode of the activated input \r\n"
          "(RCA - 2V inputs). if you want to activate the HIGH level mode of the activated source  \r\n"
          "(if you use direct head-unit speaker outputs as an example)."},
-        {2348, "This sliding potentiometer allows you to change thesensitivityof the corresponding input (in "
-               "dB). "},
-        {2390, "GRAPHIC   "},
-        {2503,
+        {ctl::AUX_SENS_SLIDER.at(1),
+         "This sliding potentiometer allows you to change thesensitivityof the corresponding input (in "
+         "dB). "},
+        {ctl::GRAPH, "GRAPHIC   "},
+        {ctl::DELAY_PHASE,
          "This push button allows you to invert the absolute phase of the selected channel(s). \r\n"
          "Inverting the phase could help providing more punchy, phased and accurate kicking sound for \r\n"
          "woofers and subwoofers."},
@@ -185,13 +192,13 @@ TEST(HelpText, PresentExactlyForTheListedControls) {
 
 TEST(HelpText, NoneForSteppersIconsAndTheHelpButtons) {
     const SRange silent[] = {
-        {2055, 2066}, // sensitivity, level and delay steppers
-        {2130, 2141}, // speaker icons, standard mode
-        {2160, 2171}, // expert sensitivity steppers
-        {2339, 2342}, // AUX sensitivity steppers
-        {2355, 2362}, // speaker icons, expert mode
-        {2406, 2413}, // crossover steppers
-        {2414, 2415}, // help and "User Manual"
+        {ctl::EASY_SENS_UP, ctl::DELAY_STEP.last},             // sensitivity, level and delay steppers
+        {ctl::SPEAKER.first, ctl::SPEAKER.last},               // speaker icons, standard mode
+        {ctl::EXP_SENS_UP.first, ctl::EXP_SENS_DOWN.last},     // expert sensitivity steppers
+        {ctl::AUX_SENS_UP.first, ctl::AUX_SENS_DOWN.at(1)},    // AUX sensitivity steppers
+        {ctl::EXPERT_SPEAKER.first, ctl::EXPERT_SPEAKER.last}, // speaker icons, expert mode
+        {ctl::LP_FREQ_UP, ctl::HP_SLOPE_DOWN},                 // crossover steppers
+        {ctl::HELP, ctl::MANUAL},                              // help and "User Manual"
     };
     for (const SRange& r : silent)
         for (int nId = r.nFirst; nId <= r.nLast; ++nId)
@@ -212,7 +219,7 @@ TEST_F(Help, ToggleShowsTheManualButtonLightsTheHelpButtonAndRepaintsTheBar) {
 
 TEST_F(Help, HoverIsIgnoredWhileHelpModeIsOff) {
     testutil::TraceCapture trace;
-    help.OnCtrlHover(2202, 1);
+    help.OnCtrlHover(ctl::EQ_GAIN_SLIDER.at(2), 1);
     EXPECT_EQ(help.m_nHelpControlID, -1);
     EXPECT_EQ(help.m_bHelpControlIDOnOff, 0);
     EXPECT_EQ(help.CurrentText(), nullptr);
@@ -228,30 +235,30 @@ TEST_F(Help, HoverInHelpModeChoosesTheTextAndLeavingClearsIt) {
 
     testutil::TraceCapture trace;
     host.repaints.clear();
-    help.OnCtrlHover(2202, 1);
-    EXPECT_EQ(help.m_nHelpControlID, 2202);
+    help.OnCtrlHover(ctl::EQ_GAIN_SLIDER.at(2), 1);
+    EXPECT_EQ(help.m_nHelpControlID, ctl::EQ_GAIN_SLIDER.at(2));
     EXPECT_EQ(help.m_bHelpControlIDOnOff, 1);
-    EXPECT_EQ(help.CurrentText(), CHelp::HelpText(2202));
+    EXPECT_EQ(help.CurrentText(), CHelp::HelpText(ctl::EQ_GAIN_SLIDER.at(2)));
     EXPECT_THAT(trace.Text(), testing::EndsWith("\r\n m_bHelpControlIDOnOff[2202] [1]"));
     EXPECT_THAT(host.repaints, ElementsAre(AREA_HELP_TEXT));
 
-    help.OnCtrlHover(2202, 0);
+    help.OnCtrlHover(ctl::EQ_GAIN_SLIDER.at(2), 0);
     EXPECT_EQ(help.m_bHelpControlIDOnOff, 0);
     EXPECT_EQ(help.CurrentText(), nullptr);
     EXPECT_THAT(host.repaints, ElementsAre(AREA_HELP_TEXT, AREA_HELP_TEXT));
 
     // Only 1 means "entered".
-    help.OnCtrlHover(2202, 2);
+    help.OnCtrlHover(ctl::EQ_GAIN_SLIDER.at(2), 2);
     EXPECT_EQ(help.CurrentText(), nullptr);
 
     // Switching help off hides the text and freezes the state; switching on shows it again.
-    help.OnCtrlHover(2035, 1);
+    help.OnCtrlHover(ctl::EQ_SWITCH, 1);
     help.ToggleHelpMode();
     EXPECT_EQ(help.CurrentText(), nullptr);
-    help.OnCtrlHover(2036, 1);
-    EXPECT_EQ(help.m_nHelpControlID, 2035);
+    help.OnCtrlHover(ctl::MODE_SWITCH, 1);
+    EXPECT_EQ(help.m_nHelpControlID, ctl::EQ_SWITCH);
     help.ToggleHelpMode();
-    EXPECT_EQ(help.CurrentText(), CHelp::HelpText(2035));
+    EXPECT_EQ(help.CurrentText(), CHelp::HelpText(ctl::EQ_SWITCH));
 }
 
 // The cursor tracking reports each change of the edit box under the cursor once, whether or not
@@ -265,14 +272,20 @@ TEST_F(Help, CursorTrackingReportsEachChangeOfEditBoxOnce) {
     } steps[] = {
         {-1, {{WM_CTRL_HOVER, 0, 0}}, nullptr}, // nothing tracked yet: one report of "none"
         {-1, {}, nullptr},
-        {2220, {{WM_CTRL_HOVER, 2220, 1}}, CHelp::HelpText(2220)},
-        {2220, {}, CHelp::HelpText(2220)},
-        {2241, {{WM_CTRL_HOVER, 2241, 1}}, CHelp::HelpText(2241)}, // box to box: one report
-        {2200, {{WM_CTRL_HOVER, 0, 0}}, nullptr},                  // onto a slider: not an edit box
-        {2014, {}, nullptr},
-        {2502, {{WM_CTRL_HOVER, 2502, 1}}, CHelp::HelpText(2502)},
-        {2503, {{WM_CTRL_HOVER, 0, 0}}, nullptr},
-        {2347, {{WM_CTRL_HOVER, 2347, 1}}, CHelp::HelpText(2347)},
+        {ctl::EQ_FREQ_BOX.first,
+         {{WM_CTRL_HOVER, ctl::EQ_FREQ_BOX.first, 1}},
+         CHelp::HelpText(ctl::EQ_FREQ_BOX.first)},
+        {ctl::EQ_FREQ_BOX.first, {}, CHelp::HelpText(ctl::EQ_FREQ_BOX.first)},
+        {ctl::EQ_Q_BOX.at(1),
+         {{WM_CTRL_HOVER, ctl::EQ_Q_BOX.at(1), 1}},
+         CHelp::HelpText(ctl::EQ_Q_BOX.at(1))},                        // box to box: one report
+        {ctl::EQ_GAIN_SLIDER.first, {{WM_CTRL_HOVER, 0, 0}}, nullptr}, // onto a slider: not an edit box
+        {ctl::PHASE, {}, nullptr},
+        {ctl::DELAY_IN_BOX, {{WM_CTRL_HOVER, ctl::DELAY_IN_BOX, 1}}, CHelp::HelpText(ctl::DELAY_IN_BOX)},
+        {ctl::DELAY_PHASE, {{WM_CTRL_HOVER, 0, 0}}, nullptr},
+        {ctl::AUX_SENS_SLIDER.first,
+         {{WM_CTRL_HOVER, ctl::AUX_SENS_SLIDER.first, 1}},
+         CHelp::HelpText(ctl::AUX_SENS_SLIDER.first)},
     };
     help.ToggleHelpMode();
     for (const auto& step : steps) {
@@ -286,8 +299,8 @@ TEST_F(Help, CursorTrackingReportsEachChangeOfEditBoxOnce) {
 
     help.ToggleHelpMode();
     host.posts.clear();
-    help.OnSetCursor(2000);
-    EXPECT_EQ(host.posts, (std::vector<P>{{WM_CTRL_HOVER, 2000, 1}}));
+    help.OnSetCursor(ctl::MAIN_LEVEL_BOX);
+    EXPECT_EQ(host.posts, (std::vector<P>{{WM_CTRL_HOVER, ctl::MAIN_LEVEL_BOX, 1}}));
 }
 
 TEST(UserManual, PathBesideTheExecutable) {

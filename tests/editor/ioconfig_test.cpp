@@ -47,8 +47,8 @@ protected:
     int ShownChannels() const {
         int nMask = 0;
         for (int c = 0; c < 8; ++c) {
-            const int n = Visible(Io::IDC_CHANNEL_SELECT + c) + Visible(Io::IDC_CHANNEL_MUTE + c) +
-                          Visible(Io::IDC_CHANNEL_SOLO + c);
+            const int n =
+                Visible(ctl::CHANNEL.first + c) + Visible(ctl::MUTE.first + c) + Visible(ctl::SOLO.first + c);
             if (n != 0 && n != 3) return -1;
             nMask |= (n == 3) << c;
         }
@@ -112,7 +112,10 @@ TEST_F(IoConfigTest, SelectorStatesFollowTheArchitectureTable) {
         {2, 0, 1, 0, 0, 0, 1, 1, 0, 0, 1, 0}, // 5.1
         {2, 0, 1, 0, 0, 0, 0, 0, 3, 3, 3, 3}, // expert page
     };
-    const std::vector<int> kIds = {2006, 2007, 2008, 2009, 2010, 2011, 2012, 2013, 2015, 2016, 2017, 2018};
+    const std::vector<int> kIds = {ctl::CHANNEL.first, ctl::CHANNEL.at(1), ctl::CHANNEL.at(2),
+                                   ctl::CHANNEL.at(3), ctl::CHANNEL.at(4), ctl::CHANNEL.at(5),
+                                   ctl::CHANNEL.at(6), ctl::CHANNEL.last,  ctl::PAIR.first,
+                                   ctl::PAIR.at(1),    ctl::PAIR.at(2),    ctl::PAIR.last};
     for (int col = -1; col <= 6; ++col) {
         SCOPED_TRACE(col);
         const std::vector<int> want = col >= 0 && col <= 5 ? kColumns[col] : std::vector<int>(12, 0);
@@ -138,14 +141,14 @@ TEST_F(IoConfigTest, ChannelControlsAndArchitectureButtonsFollowKindAndArchitect
             EXPECT_EQ(ShownChannels(), nShown);
             for (int g = 0; g < 4; ++g) {
                 const bool bPair = ((nShown >> (2 * g)) & 3) == 3;
-                EXPECT_EQ(Visible(Io::IDC_PAIR_MUTE + g), bPair) << "pair " << g;
-                EXPECT_EQ(Visible(Io::IDC_PAIR_SOLO + g), bPair) << "pair " << g;
+                EXPECT_EQ(Visible(ctl::PAIR_MUTE.first + g), bPair) << "pair " << g;
+                EXPECT_EQ(Visible(ctl::PAIR_SOLO.first + g), bPair) << "pair " << g;
                 // Channels 7 and 8 cannot be selected as a pair in 5.1.
-                EXPECT_EQ(Visible(Io::IDC_PAIR_SELECT + g), bPair && !(g == 3 && arch == 4)) << "pair " << g;
+                EXPECT_EQ(Visible(ctl::PAIR.first + g), bPair && !(g == 3 && arch == 4)) << "pair " << g;
             }
             for (int a = 0; a < 5; ++a) {
-                EXPECT_EQ(Visible(Io::IDC_ARCHITECTURE + a), kind != 0 || a == 4) << "arch button " << a;
-                EXPECT_EQ(Lit(Io::IDC_ARCHITECTURE + a), a == arch) << "arch button " << a;
+                EXPECT_EQ(Visible(ctl::ARCH.first + a), kind != 0 || a == 4) << "arch button " << a;
+                EXPECT_EQ(Lit(ctl::ARCH.first + a), a == arch) << "arch button " << a;
             }
         }
     }
@@ -167,48 +170,49 @@ TEST_F(IoConfigTest, InputKindAndArchitectureClicksShapeThePage) {
         int nArch;     // architecture stored for that kind
     };
     const Case kCases[] = {
-        {2037, true, true, 4},  {2038, true, true, 3},   {2039, true, true, 2},
-        {2040, true, false, 0}, {2041, false, false, 1},
+        {ctl::INPUT_KIND.first, true, true, 4},  {ctl::INPUT_KIND.at(1), true, true, 3},
+        {ctl::INPUT_KIND.at(2), true, true, 2},  {ctl::INPUT_KIND.at(3), true, false, 0},
+        {ctl::INPUT_KIND.last, false, false, 1},
     };
     for (const Case& c : kCases) {
         SCOPED_TRACE(c.nId);
-        const int kind = c.nId - 2037;
+        const int kind = c.nId - ctl::INPUT_KIND.first;
         m.m_nDSPOutput[kind] = kind == 0 ? 4 : c.nArch;
         m.m_nChannel = 5;
         m.m_bPair = 0;
         m_Io.SelectInputKind(c.nId);
         EXPECT_EQ(m.m_nDSPInput, kind);
-        for (int id : {2042, 2043, 2055, 2056})
+        for (int id : {ctl::EASY_SENS_SLIDER, ctl::EASY_SENS_BOX, ctl::EASY_SENS_UP, ctl::EASY_SENS_DOWN})
             EXPECT_EQ(Visible(id), c.bLevel) << id;
-        EXPECT_EQ(Visible(2044), c.bHighLow);
-        EXPECT_FALSE(Visible(2045));
+        EXPECT_EQ(Visible(ctl::EASY_LOW_HIGH), c.bHighLow);
+        EXPECT_FALSE(Visible(ctl::EASY_LOW_HIGH_2));
         EXPECT_EQ(m.m_nChannel, 0);
         EXPECT_EQ(m.m_bPair, 1);
-        EXPECT_THAT(LitOf(2006, 8), ElementsAre(1, 1, 0, 0, 0, 0, 0, 0));
-        EXPECT_THAT(LitOf(2015, 4), ElementsAre(1, 0, 0, 0));
+        EXPECT_THAT(LitOf(ctl::CHANNEL.first, 8), ElementsAre(1, 1, 0, 0, 0, 0, 0, 0));
+        EXPECT_THAT(LitOf(ctl::PAIR.first, 4), ElementsAre(1, 0, 0, 0));
         std::vector<int> inputs(5, 0);
         inputs[kind] = 1;
-        EXPECT_EQ(LitOf(2037, 5), inputs);
-        EXPECT_EQ(Lit(Io::IDC_ARCHITECTURE + c.nArch), 1);
-        EXPECT_EQ(m_Core.m_Form.Control(2006).nState, Io::SelectorStates(c.nArch)[0].nState);
+        EXPECT_EQ(LitOf(ctl::INPUT_KIND.first, 5), inputs);
+        EXPECT_EQ(Lit(ctl::ARCH.first + c.nArch), 1);
+        EXPECT_EQ(m_Core.m_Form.Control(ctl::CHANNEL.first).nState, Io::SelectorStates(c.nArch)[0].nState);
     }
 
     // 2 wired inputs, then 2.1: channels 3 to 6 go away, and the choice is kept per input kind.
-    m_Io.SelectInputKind(2039);
-    m_Io.SelectArchitecture(2048);
+    m_Io.SelectInputKind(ctl::INPUT_KIND.at(2));
+    m_Io.SelectArchitecture(ctl::ARCH.at(2));
     EXPECT_EQ(ShownChannels(), 0xC3);
     EXPECT_EQ(m.m_nDSPOutput[2], 2);
-    EXPECT_THAT(LitOf(2046, 5), ElementsAre(0, 0, 1, 0, 0));
+    EXPECT_THAT(LitOf(ctl::ARCH.first, 5), ElementsAre(0, 0, 1, 0, 0));
 
     // The 5.1 wired input has only the 5.1 architecture: another one is refused.
-    m_Io.SelectInputKind(2037);
-    m_Io.SelectArchitecture(2048);
+    m_Io.SelectInputKind(ctl::INPUT_KIND.first);
+    m_Io.SelectArchitecture(ctl::ARCH.at(2));
     EXPECT_EQ(m.m_nDSPOutput[0], 4);
-    EXPECT_THAT(LitOf(2046, 5), ElementsAre(0, 0, 0, 0, 1));
+    EXPECT_THAT(LitOf(ctl::ARCH.first, 5), ElementsAre(0, 0, 0, 0, 1));
     EXPECT_EQ(m.m_nDSPOutput[2], 2);
 
     // IDs of other controls are no choice at all.
-    for (int id : {2036, 2042, 2045, 2051, -2, 0}) {
+    for (int id : {ctl::MODE_SWITCH, ctl::EASY_SENS_SLIDER, ctl::EASY_LOW_HIGH_2, ctl::ACTIVATE, -2, 0}) {
         m_Io.SelectInputKind(id);
         m_Io.SelectArchitecture(id);
     }
@@ -229,27 +233,27 @@ TEST_F(IoConfigTest, EasySensitivityStepsSlidesAndReadsTypedVolts) {
         const char* shown;
     };
     const Case kCases[] = {
-        {"3.0 V low, 2 wired", 2, 0, 10, 2043, 0, "3.0", 5, "3.1"},
-        {"30 V high", 1, 1, 10, 2043, 0, "30", 0, "21.6"},
-        {"a table value finds its own entry", 0, 1, 10, 2043, 0, "6.2", 11, "6.2"},
-        {"below the table", 2, 0, 3, 2043, 0, " 0.5", 13, "1.2"},
-        {"not a number", 2, 0, 3, 2043, 0, "abc", 13, "1.2"},
-        {"empty", 2, 0, 3, 2043, 0, "", 13, "1.2"},
-        {"not finite", 2, 0, 3, 2043, 0, "1e999", 13, "1.2"},
-        {"nan", 2, 1, 3, 2043, 0, "nan", 13, "4.8"},
-        {"leading number of the text", 2, 0, 10, 2043, 0, "+2.2 V", 7, "2.5"},
-        {"AUX reads the low table even with the high flag", 3, 1, 10, 2043, 0, "30", 0, "5.5"},
-        {"AUX typed high-level volts", 3, 1, 10, 2043, 0, "4.85", 1, "4.9"},
-        {"numerical: typed volts change nothing", 4, 0, 7, 2043, 0, "3.0", 7, "3.0"},
-        {"slider", 2, 0, 10, 2042, 4, "", 3, "3.9"},
-        {"slider at 0", 2, 0, 10, 2042, 0, "", 0, "5.5"},
-        {"slider past its range", 2, 0, 10, 2042, 99, "", 13, "1.2"},
-        {"up", 2, 0, 10, 2055, 0, "", 11, "1.6"},
-        {"up at the top", 2, 0, 13, 2055, 0, "", 13, "1.2"},
-        {"step up", 2, 0, 12, Io::STEP_UP, 0, "", 13, "1.2"},
-        {"step up on the box", 2, 0, 12, 2043, Io::STEP_UP, "", 13, "1.2"},
-        {"down at the bottom", 2, 0, 0, 2056, 0, "", 0, "5.5"},
-        {"step down", 1, 1, 4, Io::STEP_DOWN, 0, "", 3, "15.2"},
+        {"3.0 V low, 2 wired", 2, 0, 10, ctl::EASY_SENS_BOX, 0, "3.0", 5, "3.1"},
+        {"30 V high", 1, 1, 10, ctl::EASY_SENS_BOX, 0, "30", 0, "21.6"},
+        {"a table value finds its own entry", 0, 1, 10, ctl::EASY_SENS_BOX, 0, "6.2", 11, "6.2"},
+        {"below the table", 2, 0, 3, ctl::EASY_SENS_BOX, 0, " 0.5", 13, "1.2"},
+        {"not a number", 2, 0, 3, ctl::EASY_SENS_BOX, 0, "abc", 13, "1.2"},
+        {"empty", 2, 0, 3, ctl::EASY_SENS_BOX, 0, "", 13, "1.2"},
+        {"not finite", 2, 0, 3, ctl::EASY_SENS_BOX, 0, "1e999", 13, "1.2"},
+        {"nan", 2, 1, 3, ctl::EASY_SENS_BOX, 0, "nan", 13, "4.8"},
+        {"leading number of the text", 2, 0, 10, ctl::EASY_SENS_BOX, 0, "+2.2 V", 7, "2.5"},
+        {"AUX reads the low table even with the high flag", 3, 1, 10, ctl::EASY_SENS_BOX, 0, "30", 0, "5.5"},
+        {"AUX typed high-level volts", 3, 1, 10, ctl::EASY_SENS_BOX, 0, "4.85", 1, "4.9"},
+        {"numerical: typed volts change nothing", 4, 0, 7, ctl::EASY_SENS_BOX, 0, "3.0", 7, "3.0"},
+        {"slider", 2, 0, 10, ctl::EASY_SENS_SLIDER, 4, "", 3, "3.9"},
+        {"slider at 0", 2, 0, 10, ctl::EASY_SENS_SLIDER, 0, "", 0, "5.5"},
+        {"slider past its range", 2, 0, 10, ctl::EASY_SENS_SLIDER, 99, "", 13, "1.2"},
+        {"up", 2, 0, 10, ctl::EASY_SENS_UP, 0, "", 11, "1.6"},
+        {"up at the top", 2, 0, 13, ctl::EASY_SENS_UP, 0, "", 13, "1.2"},
+        {"step up", 2, 0, 12, ctl::STEP_UP, 0, "", 13, "1.2"},
+        {"step up on the box", 2, 0, 12, ctl::EASY_SENS_BOX, ctl::STEP_UP, "", 13, "1.2"},
+        {"down at the bottom", 2, 0, 0, ctl::EASY_SENS_DOWN, 0, "", 0, "5.5"},
+        {"step down", 1, 1, 4, ctl::STEP_DOWN, 0, "", 3, "15.2"},
         {"index out of range is brought back", 2, 0, 40, -1, 0, "", 13, "1.2"},
     };
     for (const Case& c : kCases) {
@@ -257,11 +261,11 @@ TEST_F(IoConfigTest, EasySensitivityStepsSlidesAndReadsTypedVolts) {
         m.m_nDSPInput = c.nKind;
         m.m_bEasyConfigInputHighLow = c.bHigh;
         m.m_nEasyConfigInputSensitivity = c.nStart;
-        m_Core.m_Form.SetText(2043, c.typed);
+        m_Core.m_Form.SetText(ctl::EASY_SENS_BOX, c.typed);
         m_Io.EditEasySensitivity(c.nId, c.nValue);
         EXPECT_EQ(m.m_nEasyConfigInputSensitivity, c.nIndex);
-        EXPECT_EQ(m_Core.m_Form.Text(2043), c.shown);
-        EXPECT_EQ(Pos(2042), c.nIndex + 1);
+        EXPECT_EQ(m_Core.m_Form.Text(ctl::EASY_SENS_BOX), c.shown);
+        EXPECT_EQ(Pos(ctl::EASY_SENS_SLIDER), c.nIndex + 1);
     }
 
     // The switch flips the flag and its image, and the box shows the other table.
@@ -270,13 +274,13 @@ TEST_F(IoConfigTest, EasySensitivityStepsSlidesAndReadsTypedVolts) {
     m.m_nDSPInput = 1;
     m.m_bEasyConfigInputHighLow = 0;
     m.m_nEasyConfigInputSensitivity = 10;
-    m_Io.EditEasySensitivity(2044);
+    m_Io.EditEasySensitivity(ctl::EASY_LOW_HIGH);
     EXPECT_EQ(m.m_bEasyConfigInputHighLow, 1);
-    EXPECT_EQ(Lit(2044), 1);
-    EXPECT_EQ(m_Core.m_Form.Text(2043), "6.8");
-    m_Io.EditEasySensitivity(2044);
+    EXPECT_EQ(Lit(ctl::EASY_LOW_HIGH), 1);
+    EXPECT_EQ(m_Core.m_Form.Text(ctl::EASY_SENS_BOX), "6.8");
+    m_Io.EditEasySensitivity(ctl::EASY_LOW_HIGH);
     TraceSetSink({});
-    EXPECT_EQ(m_Core.m_Form.Text(2043), "1.7");
+    EXPECT_EQ(m_Core.m_Form.Text(ctl::EASY_SENS_BOX), "1.7");
     EXPECT_THAT(trace, testing::HasSubstr("\r\n m_nEasyConfigInputSensitivity[10]"));
 }
 
@@ -289,22 +293,22 @@ TEST_F(IoConfigSimTest, ActivationCopiesThePresetAndTheApplySendsTheConfiguratio
         int nInput, nSubInput;
     };
     const std::vector<Case> kCases = {
-        {2038,
-         2049,
+        {ctl::INPUT_KIND.at(1),
+         ctl::ARCH.at(3),
          {0x01, 0x02, 0x04, 0x08, 0x00, 0x00, 0x03, 0x03},
          0,
          {VA_UPDATE, VA_LEVEL, VA_HIGHLOW, VA_INPUT, VA_MAP, VA_UPDATE, VA_UPDATE},
          0,
          1},
-        {2040,
-         2046,
+        {ctl::INPUT_KIND.at(3),
+         ctl::ARCH.first,
          {0x01, 0x02, 0x01, 0x02, 0x00, 0x00, 0x03, 0x03},
          1,
          {VA_UPDATE, VA_LEVEL, VA_HIGHLOW, VA_INPUT, VA_MAP, VA_UPDATE, VA_UPDATE},
          1,
          0},
-        {2041,
-         2048,
+        {ctl::INPUT_KIND.last,
+         ctl::ARCH.at(2),
          {0x40, 0x80, 0x00, 0x00, 0x00, 0x00, 0xC0, 0xC0},
          2,
          {VA_UPDATE, VA_HIGHLOW, VA_INPUT, VA_MAP, VA_UPDATE, VA_UPDATE},
@@ -313,7 +317,7 @@ TEST_F(IoConfigSimTest, ActivationCopiesThePresetAndTheApplySendsTheConfiguratio
     };
     for (const Case& c : kCases) {
         SCOPED_TRACE(c.nKindId);
-        const int kind = c.nKindId - 2037;
+        const int kind = c.nKindId - ctl::INPUT_KIND.first;
         m.ResetMapsToDefault();
         std::fill(std::begin(m.m_nInputSensitivityMain), std::end(m.m_nInputSensitivityMain), 10);
         std::fill(std::begin(m.m_nInputSensitivityAux), std::end(m.m_nInputSensitivityAux), 10);
@@ -326,8 +330,8 @@ TEST_F(IoConfigSimTest, ActivationCopiesThePresetAndTheApplySendsTheConfiguratio
         // The choices stay in the model; nothing goes to the processor before the confirmation.
         m_Io.SelectInputKind(c.nKindId);
         m_Io.SelectArchitecture(c.nArchId);
-        m_Io.EditEasySensitivity(2056);
-        if (kind != 4) m_Io.EditEasySensitivity(2044);
+        m_Io.EditEasySensitivity(ctl::EASY_SENS_DOWN);
+        if (kind != 4) m_Io.EditEasySensitivity(ctl::EASY_LOW_HIGH);
         const std::uint8_t* pMap = kind <= 2 ? m.m_MapM : (kind == 3 ? m.m_MapA : m.m_MapD);
         const auto before = ModelMap();
 
@@ -394,7 +398,7 @@ TEST_F(IoConfigSimTest, ModeSwitchAndExpertInputLayOutThePage) {
     m_Core.m_Pages.ShowExpertConfigPage();
     EXPECT_EQ(m.m_bEasyExp, 1);
     EXPECT_EQ(m.m_nPage, 1);
-    EXPECT_TRUE(Visible(2075));
+    EXPECT_TRUE(Visible(ctl::EXP_ROUTE_MAIN.first));
     m_Core.m_Pages.ShowStandardConfigPage();
     EXPECT_EQ(m.m_bEasyExp, 0);
     EXPECT_EQ(m.m_nPage, 0);
@@ -414,34 +418,56 @@ TEST_F(IoConfigSimTest, ModeSwitchAndExpertInputLayOutThePage) {
         int nLitInMatrix;          // the button lit from the routing bytes above
     };
     const Case kCases[] = {
-        {2173, {2347}, 2307, 16, 2307 + 2 * 2 + 1},
-        {2174, {}, 2323, 16, 2323 + 2 * 3 + 0},
-        {2172, {2123, 2125, 2127}, 2075, 48, 2075 + 6 * 1 + 2},
-        {2172, {2123, 2125, 2127}, 2075, 48, 2075 + 6 * 1 + 2}, // the current input again
+        {ctl::EXP_INPUT.at(1),
+         {ctl::AUX_SENS_SLIDER.first},
+         ctl::EXP_ROUTE_AUX.first,
+         16,
+         ctl::EXP_ROUTE_AUX.first + 2 * 2 + 1},
+        {ctl::EXP_INPUT.last,
+         {},
+         ctl::EXP_ROUTE_NUMERICAL.first,
+         16,
+         ctl::EXP_ROUTE_NUMERICAL.first + 2 * 3 + 0},
+        {ctl::EXP_INPUT.first,
+         {ctl::EXP_SENS_SLIDER.first, ctl::EXP_SENS_SLIDER.at(2), ctl::EXP_SENS_SLIDER.at(4)},
+         ctl::EXP_ROUTE_MAIN.first,
+         48,
+         ctl::EXP_ROUTE_MAIN.first + 6 * 1 + 2},
+        {ctl::EXP_INPUT.first,
+         {ctl::EXP_SENS_SLIDER.first, ctl::EXP_SENS_SLIDER.at(2), ctl::EXP_SENS_SLIDER.at(4)},
+         ctl::EXP_ROUTE_MAIN.first,
+         48,
+         ctl::EXP_ROUTE_MAIN.first + 6 * 1 + 2}, // the current input again
     };
     for (const Case& c : kCases) {
         SCOPED_TRACE(c.nId);
-        const int k = c.nId - 2172;
+        const int k = c.nId - ctl::EXP_INPUT.first;
         m_Io.SelectExpertInput(c.nId);
         EXPECT_EQ(m.m_nDSPExpInput, k);
-        EXPECT_THAT(LitOf(2172, 3), ElementsAre(k == 0, k == 1, k == 2));
-        EXPECT_EQ(Visible(2346), k == 0);
+        EXPECT_THAT(LitOf(ctl::EXP_INPUT.first, 3), ElementsAre(k == 0, k == 1, k == 2));
+        EXPECT_EQ(Visible(ctl::EXP_HIGHLOW), k == 0);
         std::vector<int> shown;
-        for (int id : {2123, 2124, 2125, 2126, 2127, 2128, 2347, 2348})
+        for (int id : {ctl::EXP_SENS_SLIDER.first, ctl::EXP_SENS_SLIDER.at(1), ctl::EXP_SENS_SLIDER.at(2),
+                       ctl::EXP_SENS_SLIDER.at(3), ctl::EXP_SENS_SLIDER.at(4), ctl::EXP_SENS_SLIDER.last,
+                       ctl::AUX_SENS_SLIDER.first, ctl::AUX_SENS_SLIDER.at(1)})
             if (Visible(id)) shown.push_back(id);
         EXPECT_EQ(shown, c.groups);
-        for (int base : {2123, 2347}) // a group is shown or hidden as a whole
-            for (int i = 0; i < (base == 2123 ? 6 : 2); ++i) {
-                const int box = base == 2123 ? 2301 + i : 2343 + i;
-                const int up = base == 2123 ? 2160 + i : 2339 + i;
-                const int down = base == 2123 ? 2166 + i : 2341 + i;
+        for (int base : {ctl::EXP_SENS_SLIDER.first,
+                         ctl::AUX_SENS_SLIDER.first}) // a group is shown or hidden as a whole
+            for (int i = 0; i < (base == ctl::EXP_SENS_SLIDER.first ? 6 : 2); ++i) {
+                const int box = base == ctl::EXP_SENS_SLIDER.first ? ctl::EXP_SENS_BOX.first + i
+                                                                   : ctl::AUX_SENS_BOX.first + i;
+                const int up = base == ctl::EXP_SENS_SLIDER.first ? ctl::EXP_SENS_UP.first + i
+                                                                  : ctl::AUX_SENS_UP.first + i;
+                const int down = base == ctl::EXP_SENS_SLIDER.first ? ctl::EXP_SENS_DOWN.first + i
+                                                                    : ctl::AUX_SENS_DOWN.first + i;
                 EXPECT_EQ(Visible(box), Visible(base + i));
                 EXPECT_EQ(Visible(up), Visible(base + i));
                 EXPECT_EQ(Visible(down), Visible(base + i));
             }
         int nShown = 0, nLit = 0;
-        for (int id = 2075; id <= 2338; ++id) {
-            if (id > 2122 && id < 2307) continue;
+        for (int id = ctl::EXP_ROUTE_MAIN.first; id <= ctl::EXP_ROUTE_NUMERICAL.last; ++id) {
+            if (id > ctl::EXP_ROUTE_MAIN.last && id < ctl::EXP_ROUTE_AUX.first) continue;
             nShown += Visible(id);
             nLit += Visible(id) && Lit(id) == 1;
             if (Visible(id)) {
@@ -459,7 +485,7 @@ TEST_F(IoConfigSimTest, ModeSwitchAndExpertInputLayOutThePage) {
     }
 
     // A redraw or a stray ID sends nothing.
-    for (int id : {-1, 2171, 2175})
+    for (int id : {-1, ctl::EXP_SENS_DOWN.last, ctl::EXP_INPUT.last + 1})
         m_Io.SelectExpertInput(id);
     EXPECT_TRUE(Sent().empty());
     EXPECT_EQ(m.m_nDSPExpInput, 0);
@@ -475,17 +501,17 @@ TEST_F(IoConfigSimTest, RouteTogglesOnlyInTheMatrixOfTheExpertInput) {
         int nBit;
     };
     const Case kCases[] = {
-        {"main: output 4, input 3", 0, 2075 + 6 * 3 + 2, 0, 3, 2},
-        {"main: output 8, input 6", 0, 2122, 0, 7, 5},
-        {"AUX: output 6, right", 1, 2307 + 2 * 5 + 1, 1, 5, 1},
-        {"numerical: output 8, right", 2, 2338, 2, 7, 7},
-        {"numerical: output 1, left", 2, 2323, 2, 0, 6},
-        {"main while AUX", 1, 2075, -1, 0, 0},
-        {"AUX while numerical", 2, 2322, -1, 0, 0},
-        {"numerical while main", 0, 2330, -1, 0, 0},
-        {"below the main matrix", 0, 2074, -1, 0, 0},
-        {"between the matrices", 0, 2123, -1, 0, 0},
-        {"past the numerical matrix", 2, 2339, -1, 0, 0},
+        {"main: output 4, input 3", 0, ctl::EXP_ROUTE_MAIN.first + 6 * 3 + 2, 0, 3, 2},
+        {"main: output 8, input 6", 0, ctl::EXP_ROUTE_MAIN.last, 0, 7, 5},
+        {"AUX: output 6, right", 1, ctl::EXP_ROUTE_AUX.first + 2 * 5 + 1, 1, 5, 1},
+        {"numerical: output 8, right", 2, ctl::EXP_ROUTE_NUMERICAL.last, 2, 7, 7},
+        {"numerical: output 1, left", 2, ctl::EXP_ROUTE_NUMERICAL.first, 2, 0, 6},
+        {"main while AUX", 1, ctl::EXP_ROUTE_MAIN.first, -1, 0, 0},
+        {"AUX while numerical", 2, ctl::EXP_ROUTE_AUX.last, -1, 0, 0},
+        {"numerical while main", 0, ctl::EXP_ROUTE_NUMERICAL.at(7), -1, 0, 0},
+        {"below the main matrix", 0, ctl::EXP_LABEL.last, -1, 0, 0},
+        {"between the matrices", 0, ctl::EXP_SENS_SLIDER.first, -1, 0, 0},
+        {"past the numerical matrix", 2, ctl::AUX_SENS_UP.first, -1, 0, 0},
     };
     for (const Case& c : kCases) {
         SCOPED_TRACE(c.name);
@@ -500,7 +526,8 @@ TEST_F(IoConfigSimTest, RouteTogglesOnlyInTheMatrixOfTheExpertInput) {
             EXPECT_EQ(ModelMap(), expected);
             if (c.nMap < 0) {
                 EXPECT_TRUE(Sent().empty());
-                if (c.nId >= 2075 && c.nId <= 2338 && !(c.nId > 2122 && c.nId < 2307)) {
+                if (c.nId >= ctl::EXP_ROUTE_MAIN.first && c.nId <= ctl::EXP_ROUTE_NUMERICAL.last &&
+                    !(c.nId > ctl::EXP_ROUTE_MAIN.last && c.nId < ctl::EXP_ROUTE_AUX.first)) {
                     EXPECT_EQ(Lit(c.nId), 0);
                 }
                 continue;
@@ -517,10 +544,10 @@ TEST_F(IoConfigSimTest, RouteTogglesOnlyInTheMatrixOfTheExpertInput) {
     // A redraw lights every button from its bit.
     m.ResetMapsToDefault();
     m_Io.ToggleRoute(-1);
-    EXPECT_THAT(LitOf(2075, 6), ElementsAre(1, 0, 0, 0, 0, 0));
-    EXPECT_THAT(LitOf(2075 + 6 * 7, 6), ElementsAre(0, 0, 0, 0, 0, 1));
-    EXPECT_THAT(LitOf(2307 + 2 * 6, 4), ElementsAre(1, 1, 1, 1));
-    EXPECT_THAT(LitOf(2323, 4), ElementsAre(1, 0, 0, 1));
+    EXPECT_THAT(LitOf(ctl::EXP_ROUTE_MAIN.first, 6), ElementsAre(1, 0, 0, 0, 0, 0));
+    EXPECT_THAT(LitOf(ctl::EXP_ROUTE_MAIN.first + 6 * 7, 6), ElementsAre(0, 0, 0, 0, 0, 1));
+    EXPECT_THAT(LitOf(ctl::EXP_ROUTE_AUX.first + 2 * 6, 4), ElementsAre(1, 1, 1, 1));
+    EXPECT_THAT(LitOf(ctl::EXP_ROUTE_NUMERICAL.first, 4), ElementsAre(1, 0, 0, 1));
 }
 
 TEST_F(IoConfigSimTest, ExpertSensitivitySendsAtOnceOnReleaseOrThroughTheBox) {
@@ -537,21 +564,77 @@ TEST_F(IoConfigSimTest, ExpertSensitivitySendsAtOnceOnReleaseOrThroughTheBox) {
         bool bRepeat = false;  // the auto-repeat of a held stepper
     };
     const Case kCases[] = {
-        {"main up", 2162, 0, "", {10, 10, 11, 10, 10, 10}, {10, 10}, 2, 0, {0}, -1},
-        {"main up held", 2162, 0, "", {10, 10, 11, 10, 10, 10}, {10, 10}, 2, 0, {}, -1, true},
-        {"main down", 2166, 0, "", {9, 10, 10, 10, 10, 10}, {10, 10}, 0, 0, {0}, -1},
-        {"channel label", 2073, 0, "", {10, 10, 10, 10, 10, 10}, {10, 10}, 4, 0, {0}, -1},
-        {"main slider", 2125, 4, "", {10, 10, 3, 10, 10, 10}, {10, 10}, 2, 0, {}, 0},
-        {"main slider past its range", 2128, 40, "", {10, 10, 10, 10, 10, 13}, {10, 10}, 5, 0, {}, 0},
-        {"main box", 2305, 0, "3.0", {10, 10, 10, 10, 5, 10}, {10, 10}, 4, 0, {}, 0},
-        {"main box not a number", 2301, 0, "x", {13, 10, 10, 10, 10, 10}, {10, 10}, 0, 0, {}, 0},
-        {"main box stepped", 2303, Io::STEP_DOWN, "3.0", {10, 10, 9, 10, 10, 10}, {10, 10}, 2, 0, {}, 0},
-        {"AUX up", 2340, 0, "", {10, 10, 10, 10, 10, 10}, {10, 11}, 0, 1, {1}, -1},
-        {"AUX down held", 2342, 0, "", {10, 10, 10, 10, 10, 10}, {10, 9}, 0, 1, {}, -1, true},
-        {"AUX down", 2341, 0, "", {10, 10, 10, 10, 10, 10}, {9, 10}, 0, 0, {1}, -1},
-        {"AUX slider", 2348, 1, "", {10, 10, 10, 10, 10, 10}, {10, 0}, 0, 1, {}, 1},
-        {"AUX box", 2343, 0, "30", {10, 10, 10, 10, 10, 10}, {0, 10}, 0, 0, {}, 1},
-        {"AUX box stepped", 2344, Io::STEP_UP, "", {10, 10, 10, 10, 10, 10}, {10, 11}, 0, 1, {}, 1},
+        {"main up", ctl::EXP_SENS_UP.at(2), 0, "", {10, 10, 11, 10, 10, 10}, {10, 10}, 2, 0, {0}, -1},
+        {"main up held",
+         ctl::EXP_SENS_UP.at(2),
+         0,
+         "",
+         {10, 10, 11, 10, 10, 10},
+         {10, 10},
+         2,
+         0,
+         {},
+         -1,
+         true},
+        {"main down", ctl::EXP_SENS_DOWN.first, 0, "", {9, 10, 10, 10, 10, 10}, {10, 10}, 0, 0, {0}, -1},
+        {"channel label", ctl::EXP_LABEL.at(4), 0, "", {10, 10, 10, 10, 10, 10}, {10, 10}, 4, 0, {0}, -1},
+        {"main slider", ctl::EXP_SENS_SLIDER.at(2), 4, "", {10, 10, 3, 10, 10, 10}, {10, 10}, 2, 0, {}, 0},
+        {"main slider past its range",
+         ctl::EXP_SENS_SLIDER.last,
+         40,
+         "",
+         {10, 10, 10, 10, 10, 13},
+         {10, 10},
+         5,
+         0,
+         {},
+         0},
+        {"main box", ctl::EXP_SENS_BOX.at(4), 0, "3.0", {10, 10, 10, 10, 5, 10}, {10, 10}, 4, 0, {}, 0},
+        {"main box not a number",
+         ctl::EXP_SENS_BOX.first,
+         0,
+         "x",
+         {13, 10, 10, 10, 10, 10},
+         {10, 10},
+         0,
+         0,
+         {},
+         0},
+        {"main box stepped",
+         ctl::EXP_SENS_BOX.at(2),
+         ctl::STEP_DOWN,
+         "3.0",
+         {10, 10, 9, 10, 10, 10},
+         {10, 10},
+         2,
+         0,
+         {},
+         0},
+        {"AUX up", ctl::AUX_SENS_UP.at(1), 0, "", {10, 10, 10, 10, 10, 10}, {10, 11}, 0, 1, {1}, -1},
+        {"AUX down held",
+         ctl::AUX_SENS_DOWN.at(1),
+         0,
+         "",
+         {10, 10, 10, 10, 10, 10},
+         {10, 9},
+         0,
+         1,
+         {},
+         -1,
+         true},
+        {"AUX down", ctl::AUX_SENS_DOWN.first, 0, "", {10, 10, 10, 10, 10, 10}, {9, 10}, 0, 0, {1}, -1},
+        {"AUX slider", ctl::AUX_SENS_SLIDER.at(1), 1, "", {10, 10, 10, 10, 10, 10}, {10, 0}, 0, 1, {}, 1},
+        {"AUX box", ctl::AUX_SENS_BOX.first, 0, "30", {10, 10, 10, 10, 10, 10}, {0, 10}, 0, 0, {}, 1},
+        {"AUX box stepped",
+         ctl::AUX_SENS_BOX.at(1),
+         ctl::STEP_UP,
+         "",
+         {10, 10, 10, 10, 10, 10},
+         {10, 11},
+         0,
+         1,
+         {},
+         1},
     };
     for (const Case& c : kCases) {
         SCOPED_TRACE(c.name);
@@ -568,13 +651,15 @@ TEST_F(IoConfigSimTest, ExpertSensitivitySendsAtOnceOnReleaseOrThroughTheBox) {
         EXPECT_THAT(m.m_nInputSensitivityAux, ElementsAreArray(c.aux));
         EXPECT_EQ(m.m_nDSPInputChannel, c.nChannel);
         EXPECT_EQ(m.m_nDSPInputAuxChannel, c.nAuxChannel);
-        const bool bAux = c.nId >= 2339;
+        const bool bAux = c.nId >= ctl::AUX_SENS_UP.first;
         const int nEdited = bAux ? c.nAuxChannel : c.nChannel;
         const int nIndex = bAux ? c.aux[nEdited] : c.main[nEdited];
         char shown[16];
         std::snprintf(shown, sizeof shown, "%3.1f", static_cast<double>(SensitivityVolts(nIndex, 0)));
-        EXPECT_EQ(m_Core.m_Form.Text((bAux ? 2343 : 2301) + nEdited), shown);
-        EXPECT_EQ(Pos((bAux ? 2347 : 2123) + nEdited), nIndex + 1);
+        EXPECT_EQ(m_Core.m_Form.Text((bAux ? ctl::AUX_SENS_BOX.first : ctl::EXP_SENS_BOX.first) + nEdited),
+                  shown);
+        EXPECT_EQ(Pos((bAux ? ctl::AUX_SENS_SLIDER.first : ctl::EXP_SENS_SLIDER.first) + nEdited),
+                  nIndex + 1);
 
         auto groupsSent = [&] {
             std::vector<int> groups;
@@ -600,11 +685,11 @@ TEST_F(IoConfigSimTest, ExpertSensitivitySendsAtOnceOnReleaseOrThroughTheBox) {
 
     // The high/low switch redraws all six boxes with the other table and sends the flag.
     m.m_nInputSensitivityMain[3] = 0;
-    m_Io.EditExpertSensitivity(2346);
+    m_Io.EditExpertSensitivity(ctl::EXP_HIGHLOW);
     EXPECT_EQ(m.m_bExpertConfigInputHighLow, 1);
-    EXPECT_EQ(Lit(2346), 1);
-    EXPECT_EQ(m_Core.m_Form.Text(2301), "6.8");
-    EXPECT_EQ(m_Core.m_Form.Text(2304), "21.6");
+    EXPECT_EQ(Lit(ctl::EXP_HIGHLOW), 1);
+    EXPECT_EQ(m_Core.m_Form.Text(ctl::EXP_SENS_BOX.first), "6.8");
+    EXPECT_EQ(m_Core.m_Form.Text(ctl::EXP_SENS_BOX.at(3)), "21.6");
     EXPECT_EQ(m_Sim.Running().bHighLow, 1);
     EXPECT_THAT(SentIds(), ElementsAre(VA_HIGHLOW));
 
@@ -612,11 +697,11 @@ TEST_F(IoConfigSimTest, ExpertSensitivitySendsAtOnceOnReleaseOrThroughTheBox) {
     std::string trace;
     TraceSetSink([&](std::string_view s) { trace += s; });
     m.m_nDSPInputChannel = 9;
-    m_Core.m_Form.SetText(2301, "unchanged");
-    m_Io.EditExpertSensitivity(2129);
+    m_Core.m_Form.SetText(ctl::EXP_SENS_BOX.first, "unchanged");
+    m_Io.EditExpertSensitivity(ctl::EXP_HIGHLOW_SPARE);
     TraceSetSink({});
     EXPECT_THAT(trace, testing::HasSubstr("!!!! ERROR m_nDSPInputChannel[9]"));
-    EXPECT_EQ(m_Core.m_Form.Text(2301), "unchanged");
+    EXPECT_EQ(m_Core.m_Form.Text(ctl::EXP_SENS_BOX.first), "unchanged");
     EXPECT_TRUE(Sent().empty());
 }
 
@@ -628,10 +713,10 @@ TEST_F(IoConfigSimTest, ChangingInputOrArchitectureEndsTheSoloWithTheRealMutes) 
         bool bEnds;
     };
     const Case kCases[] = {
-        {"other input kind", false, 2039, true},
-        {"same input kind", false, 2038, false},
-        {"other architecture", true, 2046, true},
-        {"same architecture", true, 2049, false},
+        {"other input kind", false, ctl::INPUT_KIND.at(2), true},
+        {"same input kind", false, ctl::INPUT_KIND.at(1), false},
+        {"other architecture", true, ctl::ARCH.first, true},
+        {"same architecture", true, ctl::ARCH.at(3), false},
     };
     for (const Case& c : kCases) {
         SCOPED_TRACE(c.name);
@@ -640,7 +725,7 @@ TEST_F(IoConfigSimTest, ChangingInputOrArchitectureEndsTheSoloWithTheRealMutes) 
         m.m_bMute[0] = m.m_bMute[7] = 1;
         m.m_nSoloMask = 0x05;
         m_Core.m_Writer.SendMuteState(1, m.m_nSoloMask);
-        m_Core.m_Form.SetToggle(2142, 1);
+        m_Core.m_Form.SetToggle(ctl::SOLO.first, 1);
         ASSERT_EQ(m_Sim.Running().nMuteMask, 0xFA);
         Sent();
 
@@ -652,8 +737,8 @@ TEST_F(IoConfigSimTest, ChangingInputOrArchitectureEndsTheSoloWithTheRealMutes) 
             EXPECT_THAT(SentIds(), ElementsAre(VA_MUTE));
             EXPECT_EQ(m_Sim.Running().nMuteMask, 0x81);
             EXPECT_EQ(m.m_nSoloMask, 0);
-            EXPECT_EQ(Lit(2142), 0);
-            EXPECT_THAT(LitOf(2019, 8), ElementsAre(1, 0, 0, 0, 0, 0, 0, 1));
+            EXPECT_EQ(Lit(ctl::SOLO.first), 0);
+            EXPECT_THAT(LitOf(ctl::MUTE.first, 8), ElementsAre(1, 0, 0, 0, 0, 0, 0, 1));
         } else {
             EXPECT_TRUE(Sent().empty());
             EXPECT_EQ(m_Sim.Running().nMuteMask, 0xFA);

@@ -3,13 +3,14 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include "editor/controlids.h"
 #include "guilib/skinbutton.h"
 #include "guitest.h"
 #include "skin/skinids.h"
 
 namespace {
 
-constexpr int ID = 2057;
+constexpr int ID = ctl::MAIN_UP;
 const SNote DOWN{WM_SKIN_BTN_DOWN, ID, 0};
 const SNote REPEAT{WM_SKIN_BTN_REPEAT, ID, 0};
 const SNote UP{WM_SKIN_BTN_UP, ID, 0};

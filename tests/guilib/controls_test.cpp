@@ -3,6 +3,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 
+#include "editor/controlids.h"
 #include "guilib/gdiactiveslider.h"
 #include "guilib/gdirotary.h"
 #include "guilib/gdislider.h"
@@ -13,7 +14,7 @@
 
 namespace {
 
-constexpr int ID = 2200;
+constexpr int ID = ctl::EQ_GAIN_SLIDER.first;
 const SNote DOWN{WM_GDI_CTRL_DOWN, ID, 0};
 SNote Move(int v) {
     return {WM_GDI_CTRL_MOVE, ID, v};
@@ -363,4 +364,85 @@ TEST(SkinControls, TheParentShowsThroughWhereNothingIsDrawn) {
     const QImage image = parent.grab().toImage();
     EXPECT_EQ(image.pixelColor(2, 100), QColor(10, 200, 30)) << "beside the track";
     EXPECT_NE(image.pixelColor(18, 100), QColor(10, 200, 30)) << "on the track";
+}
+
+// What every dragged control shares: only the left button drags; the capture brings the release
+// wherever it happens, once; the form's position waits until the drag is over.
+TEST(DraggedControls, ShareTheCaptureTheButtonAndTheFormState) {
+    struct SCase {
+        const char* pszName;
+        std::function<CDragCtrl*(QWidget*)> make;
+        std::function<int(CDragCtrl*)> stored; // the position the release reports
+        std::function<int(CDragCtrl*)> pos;    // the position the form sets
+    };
+    const SCase cases[] = {
+        {"slider", [](QWidget* p) { return HorizontalSlider(p); },
+         [](CDragCtrl* c) { return static_cast<CGdiSlider*>(c)->GetStoredPos(); },
+         [](CDragCtrl* c) { return static_cast<CGdiSlider*>(c)->GetPos(); }},
+        {"speaker icon",
+         [](QWidget* p) {
+             auto* a = new CGdiActiveSlider(p);
+             a->SetDlgCtrlID(ID);
+             a->setGeometry(10, 10, 150, 42);
+             a->SetRange(0, 22);
+             return a;
+         },
+         [](CDragCtrl* c) { return static_cast<CGdiActiveSlider*>(c)->GetPos(); },
+         [](CDragCtrl* c) { return static_cast<CGdiActiveSlider*>(c)->GetPos(); }},
+        {"knob",
+         [](QWidget* p) {
+             auto* k = new CGdiRotary(p);
+             k->SetDlgCtrlID(ID);
+             k->setGeometry(10, 10, 101, 101);
+             k->SetRange(0, 128);
+             return k;
+         },
+         [](CDragCtrl* c) { return static_cast<CGdiRotary*>(c)->GetPos(); },
+         [](CDragCtrl* c) { return static_cast<CGdiRotary*>(c)->GetPos(); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.pszName);
+        CRecorder parent;
+        CDragCtrl* pCtrl = c.make(&parent);
+        QTest::mousePress(pCtrl, Qt::RightButton, {}, {20, 14});
+        QTest::mouseRelease(pCtrl, Qt::RightButton, {}, {20, 14});
+        EXPECT_FALSE(pCtrl->IsDragging());
+        EXPECT_TRUE(parent.Take().empty());
+
+        Press(pCtrl, {20, 14});
+        EXPECT_TRUE(pCtrl->IsDragging());
+        const std::vector<SNote> pressed = parent.Take();
+        ASSERT_FALSE(pressed.empty());
+        EXPECT_EQ(pressed.back(), DOWN);
+        const int nDragged = c.pos(pCtrl);
+        SControlState state;
+        state.nPos = 5;
+        pCtrl->ApplyState(state); // the form lags behind the hand: ignored
+        EXPECT_EQ(c.pos(pCtrl), nDragged);
+
+        Release(pCtrl, {500, 380}); // far away, yet captured
+        EXPECT_FALSE(pCtrl->IsDragging());
+        EXPECT_EQ(parent.Take(), std::vector<SNote>{Up(c.stored(pCtrl))});
+        Release(pCtrl, {500, 380}); // the capture went with the first release
+        EXPECT_TRUE(parent.Take().empty());
+
+        pCtrl->ApplyState(state);
+        EXPECT_EQ(c.pos(pCtrl), 5);
+    }
+}
+
+TEST(GdiActiveSlider, FormStateSelectsAndActivates) {
+    CRecorder parent;
+    CGdiActiveSlider a(&parent);
+    SControlState state;
+    state.bToggle = 1;
+    state.nState = 2;
+    a.ApplyState(state);
+    EXPECT_TRUE(a.IsSelected());
+    EXPECT_TRUE(a.IsActive());
+    state.bToggle = 0;
+    state.nState = 0;
+    a.ApplyState(state);
+    EXPECT_FALSE(a.IsSelected());
+    EXPECT_FALSE(a.IsActive());
 }

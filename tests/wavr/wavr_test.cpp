@@ -116,7 +116,7 @@ TEST(ManagerWindow, ConnectsShowsTheProcessorsValuesAndTakesClicks) {
     EXPECT_EQ(m.m_nMainVolume, sim.Running().nMainVolume);
 
     // A real click on "Out 4" selects that single channel.
-    CSkinButtonBase* pOut4 = FindControl<CSkinButtonBase>(pView, ctl::CHANNEL_FIRST + 3);
+    CSkinButtonBase* pOut4 = FindControl<CSkinButtonBase>(pView, ctl::CHANNEL.first + 3);
     ASSERT_NE(pOut4, nullptr);
     QTest::mouseClick(pOut4, Qt::LeftButton, {}, QPoint(10, 10));
     WaitUntil([&] { return m.m_nChannel == 3; }, 2000);
@@ -146,10 +146,10 @@ TEST(ManagerWindow, ConnectsShowsTheProcessorsValuesAndTakesClicks) {
     EXPECT_EQ(sim.Running().nDelay[3], 144);
 
     // An equalizer gain slider of the pair Out 1+2 dragged and released: both bands change.
-    QTest::mouseClick(FindControl<CSkinButtonBase>(pView, ctl::PAIR_FIRST), Qt::LeftButton, {},
+    QTest::mouseClick(FindControl<CSkinButtonBase>(pView, ctl::PAIR.first), Qt::LeftButton, {},
                       QPoint(10, 10));
     pView->OnMenuCommand(ID_PAGE_EQUALIZER);
-    auto* pGain = FindControl<CGdiSlider>(pView, ctl::EQ_GAIN_SLIDER + 4);
+    auto* pGain = FindControl<CGdiSlider>(pView, ctl::EQ_GAIN_SLIDER.first + 4);
     ASSERT_NE(pGain, nullptr);
     const auto before = sim.Running().Eq[0][4];
     QTest::mousePress(pGain, Qt::LeftButton, {}, QPoint(17, 10));
@@ -169,7 +169,8 @@ TEST(ManagerWindow, ConnectsShowsTheProcessorsValuesAndTakesClicks) {
     ASSERT_EQ(m.m_nPage, 1);
     ASSERT_EQ(m.m_nDSPExpInput, 0);
     const std::uint8_t nMapBefore = sim.Running().Map[0];
-    QTest::mouseClick(FindControl<CSkinButtonBase>(pView, 2075 + 2), Qt::LeftButton, {}, QPoint(9, 9));
+    QTest::mouseClick(FindControl<CSkinButtonBase>(pView, ctl::EXP_ROUTE_MAIN.first + 2), Qt::LeftButton, {},
+                      QPoint(9, 9));
     WaitUntil([&] { return sim.Running().Map[0] != nMapBefore; }, 3000);
     EXPECT_EQ(sim.Running().Map[0], nMapBefore ^ 0x04);
 
@@ -182,7 +183,8 @@ TEST(ManagerWindow, ConnectsShowsTheProcessorsValuesAndTakesClicks) {
 }
 
 TEST(Hotplug, PortPathsAppearingAndGoingAwayArriveAndGo) {
-    const std::string path = testing::TempDir() + "watched-port-" + std::to_string(QCoreApplication::applicationPid());
+    const std::string path =
+        testing::TempDir() + "watched-port-" + std::to_string(QCoreApplication::applicationPid());
     std::remove(path.c_str());
     ZUtils::ClearExtraPorts();
     const int nCom = ZUtils::RegisterExtraPort(path);
@@ -209,7 +211,8 @@ TEST(Hotplug, PortPathsAppearingAndGoingAwayArriveAndGo) {
 // The manager started with --port before the processor exists; the processor appears, goes away
 // (the line hangs up) and comes back at the same path.
 TEST(ManagerWindow, FollowsTheProcessorAtAGivenPortThroughUnplugAndReplug) {
-    const std::string link = testing::TempDir() + "replug-port-" + std::to_string(QCoreApplication::applicationPid());
+    const std::string link =
+        testing::TempDir() + "replug-port-" + std::to_string(QCoreApplication::applicationPid());
     std::remove(link.c_str());
     ZUtils::ClearExtraPorts();
     ZUtils::RegisterExtraPort(link);
@@ -256,7 +259,7 @@ TEST(Dialogs, ConfirmationEndsOnlyWithItsButtons) {
     QTest::keyClick(&dlg, Qt::Key_Escape);
     QTest::keyClick(&dlg, Qt::Key_Return);
     EXPECT_TRUE(dlg.isVisible());
-    auto* pOk = FindControl<CSkinButtonBase>(&dlg, 2506);
+    auto* pOk = FindControl<CSkinButtonBase>(&dlg, ctl::DIALOG_OK);
     ASSERT_NE(pOk, nullptr);
     QTest::mouseClick(pOk, Qt::LeftButton, {}, QPoint(10, 10));
     WaitUntil([&] { return !dlg.isVisible(); }, 2000);

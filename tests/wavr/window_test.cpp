@@ -247,11 +247,11 @@ void Keep(CWindow& w, const char* pszName) {
 TEST(WindowTruth, TheGainSliderFollowsASignChange) {
     CWindow w;
     w.Click(ctl::TAB_EQ);
-    auto* pSlider = w.Control<CGdiSlider>(ctl::EQ_GAIN_SLIDER + 2);
+    auto* pSlider = w.Control<CGdiSlider>(ctl::EQ_GAIN_SLIDER.first + 2);
     ASSERT_NE(pSlider, nullptr);
     const std::pair<const char*, int> steps[] = {{"6", 18}, {"-6", 6}, {"12", 24}, {"-12", 0}, {"0", 12}};
     for (auto [text, nPos] : steps) {
-        w.Type(ctl::EQ_GAIN_BOX + 2, text);
+        w.Type(ctl::EQ_GAIN_BOX.first + 2, text);
         EXPECT_EQ(pSlider->GetPos(), nPos) << text;
     }
 }
@@ -295,7 +295,7 @@ TEST(WindowTruth, AHeldArrowKeyCommitsOnceOnItsRealRelease) {
 TEST(WindowTruth, APageChangeLeavesNoBoxThatStrayTypingCouldChange) {
     CWindow w;
     w.Click(ctl::TAB_EQ);
-    w.Edit(ctl::EQ_FREQ_BOX + 3)->setFocus(); // the user worked in a box of the page
+    w.Edit(ctl::EQ_FREQ_BOX.first + 3)->setFocus(); // the user worked in a box of the page
     const int nBefore = w.Model().m_nMainVolume;
     for (int nTab : {ctl::TAB_XOVER, ctl::TAB_DELAY, ctl::TAB_CONFIG, ctl::TAB_EQ}) {
         w.Click(nTab);
@@ -315,20 +315,13 @@ TEST(WindowTruth, EveryValueAndHelpTextFitsItsRectangle) {
     CWindow w;
     // The widest values of each kind of box.
     const std::pair<int, const char*> values[] = {
-        {ctl::EQ_FREQ_BOX, "16000"},
-        {ctl::EQ_FREQ_BOX + 9, "20000"},
-        {ctl::EQ_Q_BOX, "10.0"},
-        {ctl::EQ_GAIN_BOX, "-12"},
-        {ctl::MAIN_LEVEL_BOX, "-64.0"},
-        {ctl::CHANNEL_LEVEL_BOX, "-64.0"},
-        {ctl::HP_FREQ_BOX, "20000"},
-        {ctl::LP_SLOPE_BOX, "48"},
-        {ctl::EASY_SENS_BOX, "21.6"},
-        {2301, "21.6"},
-        {2343, "5.5"},
-        {ctl::DELAY_MS_BOX, "170.65"},
-        {ctl::DELAY_CM_BOX, "5858.2"},
-        {ctl::DELAY_IN_BOX, "2306.4"},
+        {ctl::EQ_FREQ_BOX.first, "16000"}, {ctl::EQ_FREQ_BOX.first + 9, "20000"},
+        {ctl::EQ_Q_BOX.first, "10.0"},     {ctl::EQ_GAIN_BOX.first, "-12"},
+        {ctl::MAIN_LEVEL_BOX, "-64.0"},    {ctl::CHANNEL_LEVEL_BOX, "-64.0"},
+        {ctl::HP_FREQ_BOX, "20000"},       {ctl::LP_SLOPE_BOX, "48"},
+        {ctl::EASY_SENS_BOX, "21.6"},      {ctl::EXP_SENS_BOX.first, "21.6"},
+        {ctl::AUX_SENS_BOX.first, "5.5"},  {ctl::DELAY_MS_BOX, "170.65"},
+        {ctl::DELAY_CM_BOX, "5858.2"},     {ctl::DELAY_IN_BOX, "2306.4"},
     };
     for (auto [nId, text] : values) {
         CViewEdit* p = w.Edit(nId);
@@ -340,7 +333,7 @@ TEST(WindowTruth, EveryValueAndHelpTextFitsItsRectangle) {
     }
     // Every help text, whole, inside the help area.
     const QSize room(SkinLayout::HELP_TEXT.w - 4, SkinLayout::HELP_TEXT.h - 2);
-    for (int nId = 2000; nId <= 2503; ++nId) {
+    for (int nId = ctl::MAIN_LEVEL_BOX; nId <= ctl::DELAY_PHASE; ++nId) {
         const char* pszText = CHelp::HelpText(nId);
         if (!pszText) continue;
         QString laidOut;
@@ -384,8 +377,8 @@ const QPoint kKnobFrom(5, 96), kKnobTo(70, 30);
 // Standard configuration page and the fixed frame.
 const SGesture kStandardAndFrame[] = {
     {"start-up", [](CWindow&) {}},
-    {"standard: input kind 4 wired", [](CWindow& w) { w.Click(ctl::INPUT_KIND_FIRST + INPUT_4_WIRED); }},
-    {"standard: architecture 2.1", [](CWindow& w) { w.Click(ctl::ARCH_FIRST + ARCH_21); }},
+    {"standard: input kind 4 wired", [](CWindow& w) { w.Click(ctl::INPUT_KIND.first + INPUT_4_WIRED); }},
+    {"standard: architecture 2.1", [](CWindow& w) { w.Click(ctl::ARCH.first + ARCH_21); }},
     {"standard: low/high switch", [](CWindow& w) { w.Click(ctl::EASY_LOW_HIGH); }},
     {"standard: sensitivity typed", [](CWindow& w) { w.Type(ctl::EASY_SENS_BOX, "9.9"); }},
     {"standard: sensitivity typed beyond the table", [](CWindow& w) { w.Type(ctl::EASY_SENS_BOX, "99"); }},
@@ -401,71 +394,73 @@ const SGesture kStandardAndFrame[] = {
     {"frame: master level stepped", [](CWindow& w) { w.Key(ctl::MAIN_LEVEL_BOX, Qt::Key_Down); }},
     {"frame: master knob drag", [](CWindow& w) { w.Drag(ctl::MAIN_KNOB, kKnobFrom, kKnobTo); }},
     {"frame: master stepper", [](CWindow& w) { w.Click(ctl::MAIN_DOWN); }},
-    {"frame: single channel Out 2", [](CWindow& w) { w.Click(ctl::CHANNEL_FIRST + 1); }},
+    {"frame: single channel Out 2", [](CWindow& w) { w.Click(ctl::CHANNEL.first + 1); }},
     {"frame: channel level typed", [](CWindow& w) { w.Type(ctl::CHANNEL_LEVEL_BOX, "-3.5"); }},
     {"frame: channel knob drag", [](CWindow& w) { w.Drag(ctl::CHANNEL_KNOB, kKnobFrom, kKnobTo); }},
-    {"frame: channel mute", [](CWindow& w) { w.Click(ctl::MUTE_FIRST + 1); }},
-    {"frame: pair solo", [](CWindow& w) { w.Click(ctl::PAIR_SOLO_FIRST); }},
-    {"frame: pair solo off", [](CWindow& w) { w.Click(ctl::PAIR_SOLO_FIRST); }},
+    {"frame: channel mute", [](CWindow& w) { w.Click(ctl::MUTE.first + 1); }},
+    {"frame: pair solo", [](CWindow& w) { w.Click(ctl::PAIR_SOLO.first); }},
+    {"frame: pair solo off", [](CWindow& w) { w.Click(ctl::PAIR_SOLO.first); }},
     {"frame: phase", [](CWindow& w) { w.Click(ctl::PHASE); }},
 };
 
 // Expert configuration page.
 const SGesture kExpert[] = {
-    {"standard: single Out 2", [](CWindow& w) { w.Click(ctl::CHANNEL_FIRST + 1); }},
+    {"standard: single Out 2", [](CWindow& w) { w.Click(ctl::CHANNEL.first + 1); }},
     {"standard: Out 2 level typed", [](CWindow& w) { w.Type(ctl::CHANNEL_LEVEL_BOX, "-3.5"); }},
     {"expert: mode switch", [](CWindow& w) { w.Click(ctl::MODE_SWITCH); }},
-    {"expert: AUX input", [](CWindow& w) { w.Click(2173); }},
-    {"expert: AUX level typed", [](CWindow& w) { w.Type(2343, "3.1"); }},
+    {"expert: AUX input", [](CWindow& w) { w.Click(ctl::EXP_INPUT.at(1)); }},
+    {"expert: AUX level typed", [](CWindow& w) { w.Type(ctl::AUX_SENS_BOX.first, "3.1"); }},
     {"expert: AUX slider drag",
      [](CWindow& w) {
-         w.Drag(2347, {150, 14}, {30, 14});
+         w.Drag(ctl::AUX_SENS_SLIDER.first, {150, 14}, {30, 14});
      }},
-    {"expert: main input", [](CWindow& w) { w.Click(2172); }},
-    {"expert: routing light", [](CWindow& w) { w.Click(2075 + 6 * 4 + 1); }},
-    {"expert: level typed", [](CWindow& w) { w.Type(2301, "2.0"); }},
-    {"expert: level stepped", [](CWindow& w) { w.Key(2303, Qt::Key_Up); }},
-    {"expert: level wheel", [](CWindow& w) { w.Wheel(2305, 120); }},
+    {"expert: main input", [](CWindow& w) { w.Click(ctl::EXP_INPUT.first); }},
+    {"expert: routing light", [](CWindow& w) { w.Click(ctl::EXP_ROUTE_MAIN.first + 6 * 4 + 1); }},
+    {"expert: level typed", [](CWindow& w) { w.Type(ctl::EXP_SENS_BOX.first, "2.0"); }},
+    {"expert: level stepped", [](CWindow& w) { w.Key(ctl::EXP_SENS_BOX.at(2), Qt::Key_Up); }},
+    {"expert: level wheel", [](CWindow& w) { w.Wheel(ctl::EXP_SENS_BOX.at(4), 120); }},
     {"expert: level slider drag",
      [](CWindow& w) {
-         w.Drag(2123, {20, 14}, {160, 14});
+         w.Drag(ctl::EXP_SENS_SLIDER.first, {20, 14}, {160, 14});
      }},
-    {"expert: level stepper", [](CWindow& w) { w.Click(2166); }},
-    {"expert: low/high switch", [](CWindow& w) { w.Click(2346); }},
-    {"expert: pair Out 5+6", [](CWindow& w) { w.Click(ctl::PAIR_FIRST + 2); }},
+    {"expert: level stepper", [](CWindow& w) { w.Click(ctl::EXP_SENS_DOWN.first); }},
+    {"expert: low/high switch", [](CWindow& w) { w.Click(ctl::EXP_HIGHLOW); }},
+    {"expert: pair Out 5+6", [](CWindow& w) { w.Click(ctl::PAIR.first + 2); }},
 };
 
 // Equalizer page in standard mode: pair, then single channels with mirrored gains.
 const SGesture kEqualizer[] = {
     {"equalizer: page", [](CWindow& w) { w.Click(ctl::TAB_EQ); }},
-    {"equalizer: gain typed +6", [](CWindow& w) { w.Type(ctl::EQ_GAIN_BOX + 1, "6"); }},
-    {"equalizer: gain typed -6", [](CWindow& w) { w.Type(ctl::EQ_GAIN_BOX + 1, "-6"); }},
-    {"equalizer: gain typed beyond +12", [](CWindow& w) { w.Type(ctl::EQ_GAIN_BOX + 1, "40"); }},
-    {"equalizer: gain typed -12", [](CWindow& w) { w.Type(ctl::EQ_GAIN_BOX + 1, "-12"); }},
-    {"equalizer: gain stepped below -12", [](CWindow& w) { w.Key(ctl::EQ_GAIN_BOX + 1, Qt::Key_Down); }},
-    {"equalizer: gain wheel", [](CWindow& w) { w.Wheel(ctl::EQ_GAIN_BOX + 7, 120); }},
+    {"equalizer: gain typed +6", [](CWindow& w) { w.Type(ctl::EQ_GAIN_BOX.first + 1, "6"); }},
+    {"equalizer: gain typed -6", [](CWindow& w) { w.Type(ctl::EQ_GAIN_BOX.first + 1, "-6"); }},
+    {"equalizer: gain typed beyond +12", [](CWindow& w) { w.Type(ctl::EQ_GAIN_BOX.first + 1, "40"); }},
+    {"equalizer: gain typed -12", [](CWindow& w) { w.Type(ctl::EQ_GAIN_BOX.first + 1, "-12"); }},
+    {"equalizer: gain stepped below -12",
+     [](CWindow& w) { w.Key(ctl::EQ_GAIN_BOX.first + 1, Qt::Key_Down); }},
+    {"equalizer: gain wheel", [](CWindow& w) { w.Wheel(ctl::EQ_GAIN_BOX.first + 7, 120); }},
     {"equalizer: gain slider drag",
      [](CWindow& w) {
-         w.Drag(ctl::EQ_GAIN_SLIDER + 3, {17, 100}, {17, 20});
+         w.Drag(ctl::EQ_GAIN_SLIDER.first + 3, {17, 100}, {17, 20});
      }},
     {"equalizer: Q knob drag",
      [](CWindow& w) {
-         w.Drag(ctl::EQ_Q_KNOB + 2, {2, 40}, {30, 10});
+         w.Drag(ctl::EQ_Q_KNOB.first + 2, {2, 40}, {30, 10});
      }},
-    {"equalizer: Q typed", [](CWindow& w) { w.Type(ctl::EQ_Q_BOX + 4, "10"); }},
-    {"equalizer: Q stepped", [](CWindow& w) { w.Key(ctl::EQ_Q_BOX + 4, Qt::Key_Down); }},
-    {"equalizer: frequency typed 16000", [](CWindow& w) { w.Type(ctl::EQ_FREQ_BOX + 8, "16000"); }},
-    {"equalizer: frequency typed beyond 20000", [](CWindow& w) { w.Type(ctl::EQ_FREQ_BOX + 9, "25000"); }},
-    {"equalizer: frequency stepped", [](CWindow& w) { w.Key(ctl::EQ_FREQ_BOX + 9, Qt::Key_Up); }},
-    {"equalizer: frequency wheel", [](CWindow& w) { w.Wheel(ctl::EQ_FREQ_BOX, -120); }},
-    {"equalizer: single Out 1", [](CWindow& w) { w.Click(ctl::CHANNEL_FIRST); }},
-    {"equalizer: Out 1 band 6 +6", [](CWindow& w) { w.Type(ctl::EQ_GAIN_BOX + 6, "6"); }},
-    {"equalizer: single Out 2", [](CWindow& w) { w.Click(ctl::CHANNEL_FIRST + 1); }},
-    {"equalizer: Out 2 band 6 -6", [](CWindow& w) { w.Type(ctl::EQ_GAIN_BOX + 6, "-6"); }},
-    {"equalizer: back to Out 1 (+6 after -6)", [](CWindow& w) { w.Click(ctl::CHANNEL_FIRST); }},
+    {"equalizer: Q typed", [](CWindow& w) { w.Type(ctl::EQ_Q_BOX.first + 4, "10"); }},
+    {"equalizer: Q stepped", [](CWindow& w) { w.Key(ctl::EQ_Q_BOX.first + 4, Qt::Key_Down); }},
+    {"equalizer: frequency typed 16000", [](CWindow& w) { w.Type(ctl::EQ_FREQ_BOX.first + 8, "16000"); }},
+    {"equalizer: frequency typed beyond 20000",
+     [](CWindow& w) { w.Type(ctl::EQ_FREQ_BOX.first + 9, "25000"); }},
+    {"equalizer: frequency stepped", [](CWindow& w) { w.Key(ctl::EQ_FREQ_BOX.first + 9, Qt::Key_Up); }},
+    {"equalizer: frequency wheel", [](CWindow& w) { w.Wheel(ctl::EQ_FREQ_BOX.first, -120); }},
+    {"equalizer: single Out 1", [](CWindow& w) { w.Click(ctl::CHANNEL.first); }},
+    {"equalizer: Out 1 band 6 +6", [](CWindow& w) { w.Type(ctl::EQ_GAIN_BOX.first + 6, "6"); }},
+    {"equalizer: single Out 2", [](CWindow& w) { w.Click(ctl::CHANNEL.first + 1); }},
+    {"equalizer: Out 2 band 6 -6", [](CWindow& w) { w.Type(ctl::EQ_GAIN_BOX.first + 6, "-6"); }},
+    {"equalizer: back to Out 1 (+6 after -6)", [](CWindow& w) { w.Click(ctl::CHANNEL.first); }},
     {"equalizer: switch off", [](CWindow& w) { w.Click(ctl::EQ_SWITCH); }},
     {"equalizer: switch on", [](CWindow& w) { w.Click(ctl::EQ_SWITCH); }},
-    {"equalizer: pair Out 5+6", [](CWindow& w) { w.Click(ctl::PAIR_FIRST + 2); }},
+    {"equalizer: pair Out 5+6", [](CWindow& w) { w.Click(ctl::PAIR.first + 2); }},
 };
 
 // Crossover page.
@@ -483,7 +478,7 @@ const SGesture kCrossover[] = {
     {"crossover: low-pass frequency wheel", [](CWindow& w) { w.Wheel(ctl::LP_FREQ_BOX, 120); }},
     {"crossover: slope typed 300", [](CWindow& w) { w.Type(ctl::HP_SLOPE_BOX, "300"); }},
     {"crossover: slope stepped", [](CWindow& w) { w.Key(ctl::LP_SLOPE_BOX, Qt::Key_Up); }},
-    {"crossover: single Out 8", [](CWindow& w) { w.Click(ctl::CHANNEL_FIRST + 7); }},
+    {"crossover: single Out 8", [](CWindow& w) { w.Click(ctl::CHANNEL.first + 7); }},
     {"crossover: high-pass only", [](CWindow& w) { w.Click(ctl::XOVER_HP); }},
     {"crossover: high-pass off", [](CWindow& w) { w.Click(ctl::XOVER_HP); }},
 };
@@ -492,24 +487,24 @@ const SGesture kCrossover[] = {
 const SGesture kTimeAlignment[] = {
     {"time: expert mode", [](CWindow& w) { w.Click(ctl::MODE_SWITCH); }},
     {"time: page", [](CWindow& w) { w.Click(ctl::TAB_DELAY); }},
-    {"time: single Out 3", [](CWindow& w) { w.Click(ctl::CHANNEL_FIRST + 2); }},
+    {"time: single Out 3", [](CWindow& w) { w.Click(ctl::CHANNEL.first + 2); }},
     {"time: delay typed", [](CWindow& w) { w.Type(ctl::DELAY_MS_BOX, "3"); }},
     {"time: delay typed beyond the limit", [](CWindow& w) { w.Type(ctl::DELAY_MS_BOX, "900"); }},
     {"time: delay stepped", [](CWindow& w) { w.Key(ctl::DELAY_CM_BOX, Qt::Key_Down); }},
     {"time: delay wheel", [](CWindow& w) { w.Wheel(ctl::DELAY_IN_BOX, -120); }},
     {"time: speaker icon drag",
      [](CWindow& w) {
-         w.Drag(ctl::EXPERT_SPEAKER_FIRST + 2, {10, 10}, {60, 10});
+         w.Drag(ctl::EXPERT_SPEAKER.first + 2, {10, 10}, {60, 10});
      }},
     {"time: phase", [](CWindow& w) { w.Click(ctl::DELAY_PHASE); }},
-    {"time: pair Out 3+4", [](CWindow& w) { w.Click(ctl::PAIR_FIRST + 1); }},
+    {"time: pair Out 3+4", [](CWindow& w) { w.Click(ctl::PAIR.first + 1); }},
     {"standard again",
      [](CWindow& w) {
          w.Click(ctl::TAB_CONFIG);
          w.Click(ctl::MODE_SWITCH);
      }},
     {"time: standard mode", [](CWindow& w) { w.Click(ctl::TAB_DELAY); }},
-    {"time: single Out 1", [](CWindow& w) { w.Click(ctl::CHANNEL_FIRST); }},
+    {"time: single Out 1", [](CWindow& w) { w.Click(ctl::CHANNEL.first); }},
     {"time: standard speaker icon drag",
      [](CWindow& w) {
          w.Drag(w.Core().m_Delays.IconOfChannel(0), {10, 10}, {80, 10});
@@ -556,16 +551,16 @@ TEST(WindowTruth, Pictures) {
     if (qgetenv("MLB8_SHOT_DIR").isEmpty()) GTEST_SKIP() << "MLB8_SHOT_DIR not set";
     CWindow w;
     w.Click(ctl::TAB_EQ);
-    w.Type(ctl::EQ_GAIN_BOX + 4, "9");
-    w.Type(ctl::EQ_GAIN_BOX + 2, "-6");
+    w.Type(ctl::EQ_GAIN_BOX.first + 4, "9");
+    w.Type(ctl::EQ_GAIN_BOX.first + 2, "-6");
     Keep(w, "equalizer-after-edit.png");
-    w.Type(ctl::EQ_FREQ_BOX + 8, "16000");
-    w.Type(ctl::EQ_FREQ_BOX + 9, "20000");
-    w.Type(ctl::EQ_Q_BOX + 9, "10");
+    w.Type(ctl::EQ_FREQ_BOX.first + 8, "16000");
+    w.Type(ctl::EQ_FREQ_BOX.first + 9, "20000");
+    w.Type(ctl::EQ_Q_BOX.first + 9, "10");
     Keep(w, "band-16000.png");
     w.Click(ctl::TAB_CONFIG);
-    w.Click(ctl::INPUT_KIND_FIRST + INPUT_4_WIRED);
-    w.Click(ctl::ARCH_FIRST + ARCH_21);
+    w.Click(ctl::INPUT_KIND.first + INPUT_4_WIRED);
+    w.Click(ctl::ARCH.first + ARCH_21);
     w.Click(ctl::MODE_SWITCH);
     Keep(w, "expert.png");
     w.Click(ctl::TAB_XOVER);
@@ -578,7 +573,7 @@ TEST(WindowTruth, Pictures) {
     Keep(w, "time.png");
     w.Click(ctl::TAB_CONFIG);
     w.Click(ctl::HELP);
-    QTest::mouseMove(w.Control<CSkinCtrl>(2075), QPoint(5, 5));
+    QTest::mouseMove(w.Control<CSkinCtrl>(ctl::EXP_ROUTE_MAIN.first), QPoint(5, 5));
     Settle(50);
     Keep(w, "expert-help.png");
 }

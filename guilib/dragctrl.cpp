@@ -1,0 +1,40 @@
+#include "dragctrl.h"
+
+#include <QMouseEvent>
+
+void CDragCtrl::mousePressEvent(QMouseEvent* pEvent) {
+    if (pEvent->button() != Qt::LeftButton) return CSkinCtrl::mousePressEvent(pEvent);
+    const QPoint pt = pEvent->position().toPoint();
+    DragBegins(pt);
+    SetCapture();
+    setFocus(Qt::MouseFocusReason);
+    m_bDragging = 1;
+    MoveTo(pt);
+    update();
+    Post(WM_GDI_CTRL_DOWN, 0);
+}
+
+void CDragCtrl::mouseMoveEvent(QMouseEvent* pEvent) {
+    MoveTo(pEvent->position().toPoint());
+}
+
+void CDragCtrl::MoveTo(const QPoint& pt) {
+    TrackHover();
+    if (!m_bDragging) return;
+    if (DragCancelledAt(pt)) return EndDrag();
+    DragTo(pt);
+}
+
+void CDragCtrl::mouseReleaseEvent(QMouseEvent* pEvent) {
+    if (pEvent->button() != Qt::LeftButton) return CSkinCtrl::mouseReleaseEvent(pEvent);
+    if (!ReleaseReachesUs(pEvent->position().toPoint())) return;
+    DragEnds();
+    EndDrag();
+}
+
+void CDragCtrl::EndDrag() {
+    ReleaseCapture();
+    m_bDragging = 0;
+    update();
+    Post(WM_GDI_CTRL_UP, StoredPos());
+}
