@@ -94,24 +94,25 @@ void MeasureIdle(CWAVRApp& app, int nIdleMs, bool bConnected, std::function<void
     static const int kCommands[4] = {ID_PAGE_CONFIGURATION, ID_PAGE_EQUALIZER, ID_PAGE_CROSSOVER,
                                      ID_PAGE_TIME_ALIGNMENT};
     static const char* kNames[4] = {"configuration", "equalizer", "crossover", "time-alignment"};
-    auto step = std::make_shared<std::function<void(int)>>();
-    *step = [&app, nIdleMs, bConnected, done, step](int k) {
+    // Once per process; kept for the whole run, so the timers' calls never outlive it.
+    static std::function<void(int)> step;
+    step = [&app, nIdleMs, bConnected, done](int k) {
         if (k == 4) {
             done();
             return;
         }
         app.View()->OnMenuCommand(kCommands[k]);
-        QTimer::singleShot(300, [&app, nIdleMs, bConnected, done, step, k] {
+        QTimer::singleShot(300, [nIdleMs, bConnected, k] {
             const double fStart = CpuSeconds();
-            QTimer::singleShot(nIdleMs, [nIdleMs, bConnected, step, k, fStart] {
+            QTimer::singleShot(nIdleMs, [nIdleMs, bConnected, k, fStart] {
                 const double fPercent = (CpuSeconds() - fStart) * 100000.0 / nIdleMs;
                 std::printf("idle %s %s %.2f\n", bConnected ? "connected" : "offline", kNames[k], fPercent);
                 std::fflush(stdout);
-                (*step)(k + 1);
+                step(k + 1);
             });
         });
     };
-    (*step)(0);
+    step(0);
 }
 
 int RunOnce(std::int64_t nStartNs, int argc, char** argv) {
