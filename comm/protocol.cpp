@@ -296,10 +296,11 @@ int CProtocol::ParsePacketByte(SIpcPacket& rec, std::uint8_t b) {
         SIpcPacket frame = rec; // an acknowledgement keeps the decoded area of the reply before it
         const int bValid = LoadFrame(frame, f);
         if (nSent != nComputed) {
-            // Counted for the frame the parser was in, when it would have been taken for a reply;
-            // the other starts tried inside it and inside noise are no frames of their own.
-            if (s == 0 && bValid && (frame.Mode == MODE_READ || frame.Mode == MODE_ACK)) {
+            // Counted when it would have been taken for a reply; the starts tried inside a frame
+            // already counted are no frames of their own.
+            if (s >= rec.nCounted && bValid && (frame.Mode == MODE_READ || frame.Mode == MODE_ACK)) {
                 ++rec.nCrcErrors;
+                rec.nCounted = s + n;
                 TRACE("\r\n !!!!! ERROR CRC ID[%d] crc[0x%04X] computed[0x%04X]", frame.ID, nSent, nComputed);
             }
             continue;
@@ -313,8 +314,10 @@ int CProtocol::ParsePacketByte(SIpcPacket& rec, std::uint8_t b) {
     }
     if (nFirstLive < 0) {
         rec.nRaw = 0;
+        rec.nCounted = 0;
     } else if (nFirstLive > 0) {
         rec.nRaw -= nFirstLive;
+        rec.nCounted = std::max(0, rec.nCounted - nFirstLive);
         std::memmove(rec.raw, rec.raw + nFirstLive, static_cast<std::size_t>(rec.nRaw));
     }
     ShowProgress(rec);
