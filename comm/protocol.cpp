@@ -293,12 +293,14 @@ int CProtocol::ParsePacketByte(SIpcPacket& rec, std::uint8_t b) {
         if (kind == ECandidate::Dead) continue;
         const std::uint16_t nSent = static_cast<std::uint16_t>(f[n - 2] | (f[n - 1] << 8));
         const std::uint16_t nComputed = CalcCrc16(f, static_cast<std::size_t>(n - 2));
+        // A wrong CRC is counted when the frame would have been taken for a reply; the starts tried
+        // inside a frame already counted are no frames of their own.
+        const bool bCountable = s >= rec.nCounted && (f[2] == MODE_READ || f[2] == MODE_ACK);
+        if (nSent != nComputed && !bCountable) continue;
         SIpcPacket frame = rec; // an acknowledgement keeps the decoded area of the reply before it
         const int bValid = LoadFrame(frame, f);
         if (nSent != nComputed) {
-            // Counted when it would have been taken for a reply; the starts tried inside a frame
-            // already counted are no frames of their own.
-            if (s >= rec.nCounted && bValid && (frame.Mode == MODE_READ || frame.Mode == MODE_ACK)) {
+            if (bValid) {
                 ++rec.nCrcErrors;
                 rec.nCounted = s + n;
                 TRACE("\r\n !!!!! ERROR CRC ID[%d] crc[0x%04X] computed[0x%04X]", frame.ID, nSent, nComputed);
