@@ -282,20 +282,22 @@ int CProtocol::ParsePacketByte(SIpcPacket& rec, std::uint8_t b) {
     if (rec.nRaw < 0 || rec.nRaw >= IPC_FRAME_MAX) rec.nRaw = 0; // cannot happen: kept as a guard
     rec.raw[rec.nRaw++] = b;
     int nFirstLive = -1;
+    bool bInFrame = false; // an earlier start, outside any frame counted, may still make a frame
     for (int s = 0; s < rec.nRaw; ++s) {
         const std::uint8_t* f = rec.raw + s;
         const int n = rec.nRaw - s;
         const ECandidate kind = Classify(f, n);
         if (kind == ECandidate::Partial) {
             if (nFirstLive < 0) nFirstLive = s;
+            if (s >= rec.nCounted) bInFrame = true;
             continue;
         }
         if (kind == ECandidate::Dead) continue;
         const std::uint16_t nSent = static_cast<std::uint16_t>(f[n - 2] | (f[n - 1] << 8));
         const std::uint16_t nComputed = CalcCrc16(f, static_cast<std::size_t>(n - 2));
-        // A wrong CRC is counted when the frame would have been taken for a reply; the starts tried
-        // inside a frame already counted are no frames of their own.
-        const bool bCountable = s >= rec.nCounted && (f[2] == MODE_READ || f[2] == MODE_ACK);
+        // A wrong CRC is counted for the frame the parser is in, when it would have been taken for a
+        // reply; the starts tried inside a frame (counted or still arriving) are no frames of their own.
+        const bool bCountable = s >= rec.nCounted && !bInFrame && (f[2] == MODE_READ || f[2] == MODE_ACK);
         if (nSent != nComputed && !bCountable) continue;
         SIpcPacket frame = rec; // an acknowledgement keeps the decoded area of the reply before it
         const int bValid = LoadFrame(frame, f);
