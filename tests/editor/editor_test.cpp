@@ -386,8 +386,9 @@ TEST_F(ReplyTest, EveryKindAppliesItsRuleAndRefusesWhatBreaksIt) {
          [](const CSettingsModel& m) { return m.m_nDelay[0] == 8191 && m.m_fDelayMs[1] == 1.0f; }},
         {"preset limited", Reply(VA_PRESET, 0, 0, {7}),
          [](const CSettingsModel& m) { return m.m_nCurPreset == 3; }},
-        {"probe reply marks its address", Reply(VA_SYSTEM, 0, 0, {1, 2, 3, 4}, 3),
-         [](const CSettingsModel& m) { return m.m_Search.GetFirstFoundSlave() == 3; }},
+        // Only the search link, which knows the probe in flight, takes a presence answer.
+        {"probe reply left to the search link", Reply(VA_SYSTEM, 0, 0, {1, 2, 3, 4}, 3),
+         [](const CSettingsModel& m) { return m.m_Search.GetFirstFoundSlave() == -1; }},
         {"phase of channel 8 refused", Reply(VA_PHASE, 8, 0, {0, 1}),
          [](const CSettingsModel& m) {
              return std::all_of(m.m_bPhase, m.m_bPhase + 8, [](int b) { return !b; });
