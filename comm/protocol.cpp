@@ -282,24 +282,29 @@ int CProtocol::ParsePacketByte(SIpcPacket& rec, std::uint8_t b) {
     if (rec.nRaw < 0 || rec.nRaw >= IPC_FRAME_MAX) rec.nRaw = 0; // cannot happen: kept as a guard
     rec.raw[rec.nRaw++] = b;
     int nFirstLive = -1;
+    bool bInFrame = false; // an earlier start, outside any frame counted, may still make a frame
     for (int s = 0; s < rec.nRaw; ++s) {
         const std::uint8_t* f = rec.raw + s;
         const int n = rec.nRaw - s;
         const ECandidate kind = Classify(f, n);
         if (kind == ECandidate::Partial) {
             if (nFirstLive < 0) nFirstLive = s;
+            if (s >= rec.nCounted) bInFrame = true;
             continue;
         }
         if (kind == ECandidate::Dead) continue;
         const std::uint16_t nSent = static_cast<std::uint16_t>(f[n - 2] | (f[n - 1] << 8));
         const std::uint16_t nComputed = CalcCrc16(f, static_cast<std::size_t>(n - 2));
+        // A wrong CRC is counted for the frame the parser is in, when it would have been taken for a
+        // reply; the starts tried inside a frame (counted or still arriving) are no frames of their own.
+        const bool bCountable = s >= rec.nCounted && !bInFrame && (f[2] == MODE_READ || f[2] == MODE_ACK);
+        if (nSent != nComputed && !bCountable) continue;
         SIpcPacket frame = rec; // an acknowledgement keeps the decoded area of the reply before it
         const int bValid = LoadFrame(frame, f);
         if (nSent != nComputed) {
-            // Counted for the frame the parser was in, when it would have been taken for a reply;
-            // the other starts tried inside it and inside noise are no frames of their own.
-            if (s == 0 && bValid && (frame.Mode == MODE_READ || frame.Mode == MODE_ACK)) {
+            if (bValid) {
                 ++rec.nCrcErrors;
+                rec.nCounted = s + n;
                 TRACE("\r\n !!!!! ERROR CRC ID[%d] crc[0x%04X] computed[0x%04X]", frame.ID, nSent, nComputed);
             }
             continue;
@@ -313,8 +318,10 @@ int CProtocol::ParsePacketByte(SIpcPacket& rec, std::uint8_t b) {
     }
     if (nFirstLive < 0) {
         rec.nRaw = 0;
+        rec.nCounted = 0;
     } else if (nFirstLive > 0) {
         rec.nRaw -= nFirstLive;
+        rec.nCounted = std::max(0, rec.nCounted - nFirstLive);
         std::memmove(rec.raw, rec.raw + nFirstLive, static_cast<std::size_t>(rec.nRaw));
     }
     ShowProgress(rec);

@@ -68,6 +68,7 @@ struct SIpcPacket {
     std::uint8_t raw[IPC_FRAME_MAX] = {};
     int nRaw = 0;
     int nCrcErrors = 0;
+    int nCounted = 0; // look-back bytes inside a frame already counted for its CRC
 
     // VA_MAP: 8 x (MAP_M, MAP_A, MAP_D) then Easy_Expert
     std::uint8_t Map(int nOutput, int nWhich) const { return Decoded[3 * nOutput + nWhich]; }
@@ -101,6 +102,7 @@ struct SIpcPacket {
         state = 0;
         nDataLen = 0;
         nRaw = 0;
+        nCounted = 0;
     }
 };
 

@@ -84,6 +84,12 @@ TEST(FrameParser, WrongCrcIsDroppedAndCounted) {
     EXPECT_EQ(Feed(rec, good), std::vector<int>{VA_PRESET});
     EXPECT_EQ(rec.Byte(0), 1);
     EXPECT_EQ(rec.nCrcErrors, 1);
+    // Whole frames count nothing, whatever false frames their own bytes hold.
+    const Bytes delays = Frame({0, VA_DELAY, 0x80, 0, 9, 0, 16, 0, 0, 1, 0x80, 0, 0, 0, 0, 0x80, 0, 0, 0, 4, 0, 0, 0});
+    const Bytes ack = Frame({0, 0x80 | VA_FILTER, 1, 0, 3, 4, 0});
+    for (int n = 0; n < 50; ++n)
+        EXPECT_EQ(Feed(rec, Concat({delays, ack, good})), (std::vector<int>{VA_DELAY, VA_FILTER, VA_PRESET}));
+    EXPECT_EQ(rec.nCrcErrors, 1);
 }
 
 namespace {

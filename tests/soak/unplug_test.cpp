@@ -287,3 +287,83 @@ TEST(TwoManagers, TheSecondSaysThePortIsInUse) {
     first.m_Protocol.Close();
     ZUtils::ClearExtraPorts();
 }
+
+namespace {
+
+class LineFaultTest : public testing::Test {
+protected:
+    void SetUp() override {
+        ZUtils::ClearExtraPorts();
+        ASSERT_TRUE(m_Sim.Start());
+        m_nPort = ZUtils::RegisterExtraPort(m_Sim.PortPath());
+        std::mt19937 rng(11);
+        m_Sim.SetRunning(Soak::RandomConfig(rng));
+        m_Host.SetQuiet(true);
+        m_Host.Attach(&m_Core);
+        m_Core.m_Model.WriteStartupDefaults();
+        m_Core.m_Model.m_Search.m_bSlaveFound[0] = 1;
+    }
+    void TearDown() override {
+        m_Core.m_Protocol.Close();
+        m_Sim.Stop();
+        ZUtils::ClearExtraPorts();
+    }
+    void Settle() { m_Host.RunUntil([] { return false; }, 5000); }
+
+    Sim::CSimProcessor m_Sim;
+    Soak::CCheckingHost m_Host;
+    CEditorCore m_Core{m_Host};
+    int m_nPort = 0;
+};
+
+} // namespace
+
+TEST_F(LineFaultTest, NoiseBeforeEveryReplyStillLoadsEveryValue) {
+    CSettingsModel& m = m_Core.m_Model;
+    for (int nNoise : {1, 2, 7, 12}) {
+        SCOPED_TRACE(nNoise);
+        Sim::SFaults faults;
+        faults.nGarbage = nNoise;
+        faults.nSeed = static_cast<std::uint32_t>(nNoise);
+        m_Sim.SetFaults(faults);
+        std::mt19937 rng(static_cast<unsigned>(nNoise));
+        m_Sim.SetRunning(Soak::RandomConfig(rng));
+        m_Core.m_Link.ConnectDevice(m_nPort, 0);
+        Settle();
+        EXPECT_THAT(m_Host.Messages(), IsEmpty());
+        EXPECT_EQ(m.m_bConnected, 1);
+        const Sim::SSimConfig sent = m_Sim.Running();
+        EXPECT_THAT(Soak::Differences(Soak::ModelFields(m, sent.Easy_Expert != 0), Soak::SimFields(sent)),
+                    IsEmpty());
+    }
+    EXPECT_EQ(m_Host.CrcMismatches(), 0);
+}
+
+TEST_F(LineFaultTest, ReplyWithAWrongCrcIsNeverApplied) {
+    CSettingsModel& m = m_Core.m_Model;
+    m_Core.m_Link.ConnectDevice(m_nPort, 0);
+    Settle();
+    ASSERT_THAT(m_Host.Messages(), IsEmpty());
+    const int nShown = m.m_nMainVolume;
+    Sim::SSimConfig changed = m_Sim.Running();
+    changed.nMainVolume = static_cast<std::uint8_t>(nShown == 100 ? 90 : 100);
+    m_Sim.SetRunning(changed);
+
+    // Every answer arrives with one bit changed: the read fails after its four attempts, and the
+    // value on screen is neither the corrupted one nor the new one.
+    Sim::SFaults faults;
+    faults.bCorrupt = true;
+    m_Sim.SetFaults(faults);
+    const int nDropped = m_Core.m_Protocol.CrcErrors();
+    EXPECT_EQ(m_Core.m_Protocol.SendGetMainVolume(), 0);
+    Settle();
+    EXPECT_EQ(m_Core.m_Protocol.CrcErrors() - nDropped, 4);
+    EXPECT_EQ(m.m_nMainVolume, nShown);
+
+    // The line clean again: the same read takes the processor's value.
+    m_Sim.SetFaults({});
+    EXPECT_EQ(m_Core.m_Protocol.SendGetMainVolume(), 1);
+    Settle();
+    EXPECT_EQ(m.m_nMainVolume, changed.nMainVolume);
+    EXPECT_EQ(m_Host.CrcMismatches(), 0);
+}
