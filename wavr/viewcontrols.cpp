@@ -161,26 +161,19 @@ void CWAVRView::CreateControls() {
         button(ctl::EXP_LABEL.first + k, nImage, nImage, nImage, nImage,
                k == 0 ? R(EXP_ROW_LABEL_MAIN) : R(EXP_ROW_LABEL_PAIR), false);
     }
-    for (int c = 0; c < 6; ++c) { // one level group per main input; the page shows those of 1, 3 and 5
-        const int y = EXP_SENS_Y[c / 2];
-        hslider(ctl::EXP_SENS_SLIDER.first + c, QRect(EXP_SENS_SLIDER_X, y + 4, 170, 28), 14);
-        edit(ctl::EXP_SENS_BOX.first + c,
-             QRect(EXP_SENS_FRAME_X + EXP_SENS_EDIT_DX, y + EXP_SENS_EDIT_DY, 35, 14), false);
-        stepper(ctl::EXP_SENS_UP.first + c, true, EXP_SENS_FRAME_X + EXP_SENS_STEP_DX, y + EXP_SENS_UP_DY,
-                false);
-        stepper(ctl::EXP_SENS_DOWN.first + c, false, EXP_SENS_FRAME_X + EXP_SENS_STEP_DX,
-                y + EXP_SENS_DOWN_DY, false);
-    }
-    for (int c = 0; c < 2; ++c) {
-        const int y = EXP_SENS_Y[3];
-        hslider(ctl::AUX_SENS_SLIDER.first + c, QRect(EXP_SENS_SLIDER_X, y + 4, 170, 28), 14);
-        edit(ctl::AUX_SENS_BOX.first + c,
-             QRect(EXP_SENS_FRAME_X + EXP_SENS_EDIT_DX, y + EXP_SENS_EDIT_DY, 35, 14), false);
-        stepper(ctl::AUX_SENS_UP.first + c, true, EXP_SENS_FRAME_X + EXP_SENS_STEP_DX, y + EXP_SENS_UP_DY,
-                false);
-        stepper(ctl::AUX_SENS_DOWN.first + c, false, EXP_SENS_FRAME_X + EXP_SENS_STEP_DX,
-                y + EXP_SENS_DOWN_DY, false);
-    }
+    // One level group: slider, box and the two steppers, on the row at y.
+    auto sensitivity = [&](int nSlider, int nBox, int nUp, int nDown, int y) {
+        hslider(nSlider, QRect(EXP_SENS_SLIDER_X, y + 4, 170, 28), 14);
+        edit(nBox, QRect(EXP_SENS_FRAME_X + EXP_SENS_EDIT_DX, y + EXP_SENS_EDIT_DY, 35, 14), false);
+        stepper(nUp, true, EXP_SENS_FRAME_X + EXP_SENS_STEP_DX, y + EXP_SENS_UP_DY, false);
+        stepper(nDown, false, EXP_SENS_FRAME_X + EXP_SENS_STEP_DX, y + EXP_SENS_DOWN_DY, false);
+    };
+    for (int c = 0; c < 6; ++c) // one level group per main input; the page shows those of 1, 3 and 5
+        sensitivity(ctl::EXP_SENS_SLIDER.first + c, ctl::EXP_SENS_BOX.first + c, ctl::EXP_SENS_UP.first + c,
+                    ctl::EXP_SENS_DOWN.first + c, EXP_SENS_Y[c / 2]);
+    for (int c = 0; c < 2; ++c)
+        sensitivity(ctl::AUX_SENS_SLIDER.first + c, ctl::AUX_SENS_BOX.first + c, ctl::AUX_SENS_UP.first + c,
+                    ctl::AUX_SENS_DOWN.first + c, EXP_SENS_Y[3]);
     auto light = [&](int nId, int o, double y) {
         const int x = EXP_MATRIX_COL_X[o] - ROUTE_LIGHT_SIZE / 2;
         looks(nId, SkinId::ROUTE_LIGHT, 0, QRect(x, static_cast<int>(y), ROUTE_LIGHT_SIZE, ROUTE_LIGHT_SIZE),

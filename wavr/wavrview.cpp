@@ -413,6 +413,8 @@ const QPixmap& CWAVRView::StaticLayer(int nPage, bool bExpertCar) {
     static const int kPages[5] = {SkinId::PAGE_STANDARD, SkinId::PAGE_EXPERT, SkinId::PAGE_EQUALIZER,
                                   SkinId::PAGE_CROSSOVER, SkinId::PAGE_TIME};
     const qreal fRatio = devicePixelRatioF();
+    // Only the time-alignment page differs between the modes (the car); the others have one layer.
+    if (nPage != CPages::PAGE_DELAY) bExpertCar = false;
     QPixmap& layer = m_StaticLayers[nPage * 2 + (bExpertCar ? 1 : 0)];
     if (!layer.isNull() && layer.devicePixelRatio() == fRatio) return layer;
     layer = QPixmap(QSize(WIDTH, HEIGHT) * fRatio);
