@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <set>
+#include <unordered_set>
 #include <string_view>
 
 #include "comm/trace.h"
@@ -35,30 +35,56 @@ constexpr float kMaxDelayMs = 22.0f;
 const char* const kPresetSections[] = {"PRESET",    "MAIN_CONTROL", "EASY_CONFIG",
                                        "EQUALIZER", "CROSSOVER",    "TIME_ALIGNMENT"};
 
-// Key names are built by plain concatenation: a file read looks up some 480 of them, and formatting
-// each through printf was half the cost of reading a short file.
-std::string Key(const char* pszName, const char* pszSeparator, int n) {
-    std::string key(pszName);
+// Key names are built on the stack by plain concatenation: a file read looks up some 480 of them, and
+// formatting or allocating each was most of the cost of reading a short file.
+class CKeyName {
+public:
+    CKeyName& operator+=(std::string_view text) {
+        const std::size_t n = std::min(text.size(), sizeof m_sz - m_nLength);
+        std::memcpy(m_sz + m_nLength, text.data(), n);
+        m_nLength += n;
+        return *this;
+    }
+    CKeyName& operator+=(int n) {
+        const auto result = std::to_chars(m_sz + m_nLength, m_sz + sizeof m_sz, n);
+        if (result.ec == std::errc()) m_nLength = static_cast<std::size_t>(result.ptr - m_sz);
+        return *this;
+    }
+    operator std::string_view() const { return {m_sz, m_nLength}; }
+    std::string String() const { return std::string(m_sz, m_nLength); }
+
+private:
+    char m_sz[48]; // the longest name is 26 characters
+    std::size_t m_nLength = 0;
+};
+
+CKeyName Key(const char* pszName, const char* pszSeparator, int n) {
+    CKeyName key;
+    key += pszName;
     key += pszSeparator;
-    key += std::to_string(n);
+    key += n;
     return key;
 }
-std::string ChKey(const char* pszName, int ch) {
+CKeyName ChKey(const char* pszName, int ch) {
     return Key(pszName, "_CH", ch);
 }
-std::string BandKey(int ch, int band, const char* pszField) {
-    std::string key = "CH" + std::to_string(ch);
+CKeyName BandKey(int ch, int band, const char* pszField) {
+    CKeyName key;
+    key += "CH";
+    key += ch;
     key += "_BIQUAD_";
-    key += std::to_string(band);
-    key += '_';
+    key += band;
+    key += "_";
     key += pszField;
     return key;
 }
-std::string XoverKey(int ch, const char* pszFilter, const char* pszField) {
-    std::string key = "CH" + std::to_string(ch);
-    key += '_';
+CKeyName XoverKey(int ch, const char* pszFilter, const char* pszField) {
+    CKeyName key;
+    key += "CH";
+    key += ch;
+    key += "_";
     key += pszFilter;
-    key += '_';
+    key += "_";
     key += pszField;
     return key;
 }
@@ -98,36 +124,43 @@ bool IsReadable(std::string_view text, bool bReal) {
 // value that had to change.
 class CKeyReader {
 public:
-    CKeyReader(const ZUtils::ZProfile& p, SPresetReport* pReport) : m_P(p), m_pReport(pReport) {}
-
-    int Int(const char* pszSection, const std::string& key) {
-        Visit(pszSection, key);
-        return m_P.GetInt(pszSection, key, 0);
+    CKeyReader(const ZUtils::ZProfile& p, SPresetReport* pReport) : m_P(p), m_pReport(pReport) {
+        if (m_pReport) m_pReport->missing.reserve(512); // a file read looks up some 480 keys
     }
-    std::string Text(const char* pszSection, const std::string& key, std::size_t nSize = 64) {
-        Visit(pszSection, key);
-        return m_P.GetString(pszSection, key, {}, nSize + 1);
-    }
-    bool Has(const char* pszSection, const std::string& key) const { return m_P.HasKey(pszSection, key); }
 
-    void Note(const char* pszSection, const std::string& key, const std::string& result) {
+    int Int(const char* pszSection, std::string_view key) {
+        std::string_view value;
+        if (!Visit(pszSection, key, &value)) return 0;
+        return ZUtils::ParseProfileInt(value.substr(0, 4095)); // as the profile's GetInt reads it
+    }
+    std::string Text(const char* pszSection, std::string_view key, std::size_t nSize = 64) {
+        std::string_view value;
+        Visit(pszSection, key, &value);
+        return std::string(value.substr(0, nSize));
+    }
+    bool Has(const char* pszSection, std::string_view key) {
+        std::string_view value;
+        return m_P.FindValueIn(Section(pszSection), key, &value);
+    }
+
+    void Note(const char* pszSection, std::string_view key, const std::string& result) {
         const std::string note = Raw(pszSection, key) + " -> " + result;
         TRACE("\r\n Preset file [%s] %s", pszSection, note.c_str());
         if (m_pReport) m_pReport->clamped.push_back(note);
     }
-    int Clamped(const char* pszSection, const std::string& key, int nLow, int nHigh) {
+    int Clamped(const char* pszSection, std::string_view key, int nLow, int nHigh) {
         const int v = Int(pszSection, key);
         const int c = std::clamp(v, nLow, nHigh);
         if (c != v) Note(pszSection, key, std::to_string(c));
         return c;
     }
-    int Flag(const char* pszSection, const std::string& key) {
+    int Flag(const char* pszSection, std::string_view key) {
         const int v = Int(pszSection, key);
         if (v != 0 && v != 1) Note(pszSection, key, "1");
         return v ? 1 : 0;
     }
     // Stored as 13 - index.
-    int Sensitivity(const char* pszSection, const std::string& key) {
+    int Sensitivity(const char* pszSection, std::string_view key) {
         const long long nIndex = MLB8_MAX_SENSITIVITY - static_cast<long long>(Int(pszSection, key));
         const int c = static_cast<int>(std::clamp<long long>(nIndex, 0, MLB8_MAX_SENSITIVITY));
         if (c != nIndex)
@@ -135,7 +168,7 @@ public:
                  "index " + std::to_string(c) + " (" + std::to_string(MLB8_MAX_SENSITIVITY - c) + ")");
         return c;
     }
-    std::uint8_t RoutingByte(const char* pszSection, const std::string& key, std::uint8_t nMask,
+    std::uint8_t RoutingByte(const char* pszSection, std::string_view key, std::uint8_t nMask,
                              bool bMasked) {
         const int v = Int(pszSection, key);
         const std::uint8_t nByte = static_cast<std::uint8_t>(static_cast<unsigned>(v) & 0xFFu);
@@ -151,30 +184,56 @@ public:
 
 private:
     // "KEY=value" with the value as the file has it (cut when long).
-    std::string Raw(const char* pszSection, const std::string& key) const {
+    std::string Raw(const char* pszSection, std::string_view key) const {
         std::string raw = m_P.GetString(pszSection, key, {}, 41);
         if (raw.size() == 40) raw += "...";
-        return key + "=" + raw;
+        return std::string(key) + "=" + raw;
     }
-    // The first read of each key reports it when it is missing or unreadable.
-    void Visit(const char* pszSection, const std::string& key) {
-        if (!m_pReport || !m_Seen.insert(std::string(pszSection) + '/' + key).second) return;
+    // The value of a key (false when it is missing); the first read of each key reports it when it is
+    // missing or unreadable.
+    bool Visit(const char* pszSection, std::string_view key, std::string_view* pValue) {
+        const bool bFound = m_P.FindValueIn(Section(pszSection), key, pValue);
+        if (!m_pReport || !FirstVisit(pszSection, key)) return bFound;
         ++m_pReport->nKeys;
-        if (!m_P.HasKey(pszSection, key)) {
+        if (!bFound) {
             m_pReport->missing.emplace_back(pszSection, key);
-            return;
+            return false;
         }
-        const bool bReal = key.size() > 9 && key.compare(key.size() - 9, 9, "BandWidth") == 0;
-        if (!IsReadable(m_P.GetString(pszSection, key, {}, ZUtils::ZProfile::MAX_FILE_SIZE), bReal)) {
+        const bool bReal = key.size() > 9 && key.substr(key.size() - 9) == "BandWidth";
+        if (!IsReadable(*pValue, bReal)) {
             const std::string item = Raw(pszSection, key);
             TRACE("\r\n Preset file [%s] %s is not a number", pszSection, item.c_str());
             m_pReport->unreadable.push_back(item);
         }
+        return true;
     }
 
     const ZUtils::ZProfile& m_P;
     SPresetReport* m_pReport;
-    std::set<std::string> m_Seen;
+    long Section(const char* pszSection) {
+        if (pszSection != m_pszSection) { // the reader's section names are constants
+            m_pszSection = pszSection;
+            m_nSection = m_P.FindSection(pszSection);
+        }
+        return m_nSection;
+    }
+    // Keys are named by this reader, never by the file, so a 64-bit hash of the name tells them apart
+    // (and costs no allocation per key).
+    bool FirstVisit(std::string_view section, std::string_view key) {
+        std::uint64_t h = 14695981039346656037ull;
+        auto mix = [&h](std::string_view text) {
+            for (const char c : text)
+                h = (h ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+        };
+        mix(section);
+        mix(std::string_view("\0", 1));
+        mix(key);
+        return m_Seen.insert(h).second;
+    }
+
+    std::unordered_set<std::uint64_t> m_Seen;
+    const char* m_pszSection = nullptr;
+    long m_nSection = -1;
 };
 
 SFilterCoef ReadFilter(CKeyReader& r, int ch, const char* pszFilter, int nBand) {
@@ -194,7 +253,7 @@ SFilterCoef ReadFilter(CKeyReader& r, int ch, const char* pszFilter, int nBand) 
     if (nResult != nType) r.Note(pszSection, key("Filtertype"), std::to_string(nResult));
     coef.Filtertype = nResult;
 
-    const std::string bwKey = key("BandWidth");
+    const CKeyName bwKey = key("BandWidth");
     const float fRead =
         static_cast<float>(ZUtils::ParseProfileDouble(r.Text(pszSection, bwKey, kBandWidthChars)));
     float fQ;
@@ -206,7 +265,7 @@ SFilterCoef ReadFilter(CKeyReader& r, int ch, const char* pszFilter, int nBand) 
         r.Note(pszSection, bwKey, Number(fQ));
     coef.BandWidth = fQ;
 
-    const std::string freqKey = key("Freq");
+    const CKeyName freqKey = key("Freq");
     const int nFreq = r.Int(pszSection, freqKey);
     coef.Freq = static_cast<std::uint16_t>(std::clamp(nFreq, kMinFreq, kMaxFreq));
     if (coef.Freq != nFreq && r.Has(pszSection, freqKey))
@@ -381,7 +440,7 @@ void ReadPresetKeys(const ZUtils::ZProfile& p, CSettingsModel& m, EPresetRead mo
     }
 
     for (int ch = 0; ch < MLB8_CHANNELS; ++ch) {
-        const std::string key = ChKey("DELAY", ch);
+        const CKeyName key = ChKey("DELAY", ch);
         const int v = ZUtils::ParseProfileInt(r.Text("TIME_ALIGNMENT", key));
         const std::uint16_t nSamples = static_cast<std::uint16_t>(static_cast<unsigned>(v)); // modulo 65536
         m.m_nDelay[ch] = std::min<std::uint16_t>(nSamples, MLB8_MAX_DELAY);

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <cerrno>
 #include <charconv>
@@ -29,12 +30,46 @@ std::string_view Trim(std::string_view s) {
     return s;
 }
 
+// Lower case by table: a lookup per character and no branch (names are lowered on every lookup).
+constexpr std::array<char, 256> kLowerTable = [] {
+    std::array<char, 256> table{};
+    for (int c = 0; c < 256; ++c)
+        table[static_cast<std::size_t>(c)] = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    return table;
+}();
+
+void LowerInPlace(char* p, std::size_t n) {
+    for (std::size_t i = 0; i < n; ++i)
+        p[i] = kLowerTable[static_cast<unsigned char>(p[i])];
+}
+
 std::string Lower(std::string_view s) {
     std::string out(s);
-    for (char& c : out)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    LowerInPlace(out.data(), out.size());
     return out;
 }
+
+// A name in lower case for a lookup: in a buffer on the stack when it fits, so a lookup allocates
+// nothing for the names a preset file has.
+class CLowerName {
+public:
+    explicit CLowerName(std::string_view s) {
+        if (s.size() <= sizeof m_sz) {
+            std::memcpy(m_sz, s.data(), s.size());
+            LowerInPlace(m_sz, s.size());
+            m_View = std::string_view(m_sz, s.size());
+        } else {
+            m_Long = Lower(s);
+            m_View = m_Long;
+        }
+    }
+    std::string_view View() const { return m_View; }
+
+private:
+    char m_sz[64];
+    std::string m_Long;
+    std::string_view m_View;
+};
 
 // The name of a section header line, or false when the line is none.
 bool SectionName(std::string_view line, std::string_view* pName) {
@@ -204,8 +239,7 @@ void ZProfile::LoadText(std::string_view text) {
     m_szStore.assign(text);
     const std::string_view all = m_szStore;
     auto pLower = std::make_shared<std::string>(m_szStore);
-    for (char& c : *pLower)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    LowerInPlace(pLower->data(), pLower->size());
     m_pLower = pLower;
     // The same piece of the text in lower case.
     const std::string_view lower = *m_pLower;
@@ -362,17 +396,35 @@ bool ZProfile::SaveFile(const std::string& path) {
 }
 
 long ZProfile::FindSection(std::string_view section) const {
-    const std::string lower = Lower(Trim(section));
-    const auto it = m_SectionIndex.find(lower);
+    const CLowerName lower(Trim(section));
+    const auto it = m_SectionIndex.find(lower.View());
     return it == m_SectionIndex.end() ? -1 : static_cast<long>(it->second);
 }
 
 long ZProfile::FindKey(std::string_view section, std::string_view key) const {
-    const long nSection = FindSection(section);
+    return FindKeyIn(FindSection(section), key);
+}
+
+long ZProfile::FindKeyIn(long nSection, std::string_view key) const {
     if (nSection < 0) return -1;
-    const std::string lower = Lower(Trim(key));
-    const auto it = m_KeyIndex.find(SKeyName{static_cast<std::uint32_t>(nSection), lower});
+    const CLowerName lower(Trim(key));
+    const auto it = m_KeyIndex.find(SKeyName{static_cast<std::uint32_t>(nSection), lower.View()});
     return it == m_KeyIndex.end() ? -1 : static_cast<long>(it->second);
+}
+
+bool ZProfile::FindValue(std::string_view section, std::string_view key, std::string_view* pValue) const {
+    return FindValueIn(FindSection(section), key, pValue);
+}
+
+bool ZProfile::FindValueIn(long nSection, std::string_view key, std::string_view* pValue) const {
+    const long n = FindKeyIn(nSection, key);
+    if (n < 0) return false;
+    std::string_view k, value;
+    KeyValue(Line(static_cast<std::uint32_t>(n)), &k, &value);
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
+        value = value.substr(1, value.size() - 2);
+    *pValue = value;
+    return true;
 }
 
 bool ZProfile::HasSection(std::string_view section) const {
@@ -386,21 +438,15 @@ bool ZProfile::HasKey(std::string_view section, std::string_view key) const {
 std::string ZProfile::GetString(std::string_view section, std::string_view key, std::string_view defaultValue,
                                 std::size_t nSize) const {
     std::string_view value = defaultValue;
-    const long n = FindKey(section, key);
-    if (n >= 0) {
-        std::string_view k;
-        KeyValue(Line(static_cast<std::uint32_t>(n)), &k, &value);
-        if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
-            value.back() == value.front())
-            value = value.substr(1, value.size() - 2);
-    }
+    FindValue(section, key, &value);
     if (nSize == 0) return {};
     return std::string(value.substr(0, nSize - 1));
 }
 
 int ZProfile::GetInt(std::string_view section, std::string_view key, int nDefault) const {
-    if (!HasKey(section, key)) return nDefault;
-    return ParseProfileInt(GetString(section, key));
+    std::string_view value;
+    if (!FindValue(section, key, &value)) return nDefault;
+    return ParseProfileInt(value.substr(0, 4095)); // as GetString gives it
 }
 
 void ZProfile::SetString(std::string_view section, std::string_view key, std::string_view value) {

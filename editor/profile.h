@@ -68,6 +68,14 @@ public:
     // nSize - 1 characters; defaultValue when the key is missing.
     std::string GetString(std::string_view section, std::string_view key, std::string_view defaultValue = {},
                           std::size_t nSize = 4096) const;
+    // The value as GetString gives it, without a copy (valid until the profile changes); false when
+    // the key is missing.
+    bool FindValue(std::string_view section, std::string_view key, std::string_view* pValue) const;
+    // The same within a section found before with FindSection (a reader of many keys of one section
+    // looks its name up once).
+    bool FindValueIn(long nSection, std::string_view key, std::string_view* pValue) const;
+    // The first section of a name, or -1.
+    long FindSection(std::string_view section) const;
     // The leading number of the value; nDefault when the key is missing.
     int GetInt(std::string_view section, std::string_view key, int nDefault = 0) const;
     // Replaces the value of an existing key in place, or appends the key to its section, or appends
@@ -89,10 +97,9 @@ private:
     };
     std::string_view Line(std::uint32_t n) const;
     std::uint32_t AddLine(std::string_view text);
-    // The first section of a name, or -1.
-    long FindSection(std::string_view section) const;
     // The line of a key, or -1.
     long FindKey(std::string_view section, std::string_view key) const;
+    long FindKeyIn(long nSection, std::string_view key) const;
 
     std::string m_szStore;
     std::vector<SLine> m_Lines;
