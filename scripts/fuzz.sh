@@ -3,6 +3,7 @@
 # build-fuzz/ and runs each one for a bounded time.
 #   scripts/fuzz.sh          15 seconds per target
 #   scripts/fuzz.sh 1800     half an hour per target, before a release
+#   scripts/fuzz.sh 60 fuzz_preset fuzz_frame   only the targets named
 # Each target starts from a copy of its seeds (fuzz/corpus/<target>/) in a scratch folder, so the
 # inputs it finds never land in the repository. An input that crashes a target is kept in
 # build-fuzz/fuzz-crashes/ and the script exits with status 1; one line per target sums up the run,
@@ -12,9 +13,10 @@ cd "$(dirname "$0")/.."
 
 seconds="${1:-15}"
 if ! [[ "$seconds" =~ ^[1-9][0-9]*$ ]]; then
-  echo "usage: $0 [SECONDS_PER_TARGET]" >&2
+  echo "usage: $0 [SECONDS_PER_TARGET [TARGET...]]" >&2
   exit 2
 fi
+shift $(($# > 0 ? 1 : 0))
 
 scripts/install-deps.sh
 
@@ -25,6 +27,15 @@ targets=()
 for source in fuzz/fuzz_*.cpp; do
   targets+=("$(basename "$source" .cpp)")
 done
+if [ $# -gt 0 ]; then
+  for target in "$@"; do
+    if [ ! -f "fuzz/$target.cpp" ]; then
+      echo "$0: no fuzz target $target (targets: ${targets[*]})" >&2
+      exit 2
+    fi
+  done
+  targets=("$@")
+fi
 cmake --build "$build" -j "$(nproc)" --target "${targets[@]}"
 
 crashes="$PWD/$build/fuzz-crashes"
