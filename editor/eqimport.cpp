@@ -368,8 +368,12 @@ SEqImport ParseEqFilterText(std::string_view text) {
         mapped.emplace_back(MapPeakingFilter(t.fFreq, t.fGain, t.fQ, t.nLine, &r.notes, &r.nRounded),
                             t.nLine);
     }
-    std::stable_sort(mapped.begin(), mapped.end(),
-                     [](const auto& a, const auto& b) { return a.first.Freq < b.first.Freq; });
+    // Filters that do something first, in ascending frequency; filters of 0 dB after them in file
+    // order, so that what an export writes comes back band for band.
+    std::stable_sort(mapped.begin(), mapped.end(), [](const auto& a, const auto& b) {
+        if ((a.first.Gain == 0) != (b.first.Gain == 0)) return b.first.Gain == 0;
+        return a.first.Gain != 0 && a.first.Freq < b.first.Freq;
+    });
     std::stable_sort(r.notes.begin(), r.notes.end(),
                      [](const SEqNote& a, const SEqNote& b) { return a.nLine < b.nLine; });
     r.nImported = static_cast<int>(mapped.size());

@@ -263,11 +263,13 @@ TEST(EqImport, ImportedBellMatchesTheSourceBellOnTheGraph) {
 
 TEST(EqImport, ExportThenImportGivesTheSameBands) {
     SFilterCoef bands[CRev8001Lib::EQ_BANDS];
+    // As import and fit leave them: the bands with a gain in ascending frequency, then flat ones.
     const int freqs[] = {16, 45, 113, 250, 731, 1000, 2510, 6000, 12000, 20000};
+    const int gains[] = {-12, -9, -6, -3, 2, 3, 6, 9, 12, 0};
     for (int b = 0; b < CRev8001Lib::EQ_BANDS; ++b) {
         bands[b].Filtertype = FT_PEAKING;
         bands[b].Freq = static_cast<std::uint16_t>(freqs[b]);
-        bands[b].Gain = static_cast<std::int8_t>(b * 3 % 25 - 12);
+        bands[b].Gain = static_cast<std::int8_t>(gains[b]);
         bands[b].BandWidth = static_cast<float>(1.0 + 0.5 * ((b * 7) % 19));
     }
     const std::string text = ExportEqFilterText(bands, 1, 3);
