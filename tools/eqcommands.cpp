@@ -198,9 +198,14 @@ int CmdEqFit(const std::string& file, const SEqCmdOptions& opt, IEqCtlSession& s
     }
     int nExit = kExitOk;
     if (!OpenSource(s, opt, &nExit)) return nExit;
-    SEqFitSettings settings;
-    settings.fFrom = opt.fFrom;
-    settings.fTo = opt.fTo;
+    // Without --from and --to the range follows the output's crossover.
+    bool bNarrowed = false;
+    SEqFitSettings settings = DefaultFitRange(s.Core().m_Model, opt.nOutput - 1, &bNarrowed);
+    if (opt.bRangeGiven) {
+        settings.fFrom = opt.fFrom;
+        settings.fTo = opt.fTo;
+        bNarrowed = false;
+    }
     settings.nMaxBoost = opt.nMaxBoost;
     const SEqFitResult r =
         FitEqualizer(MakeFitInput(s.Core().m_Model, opt.nOutput - 1, tuning, settings), settings);
@@ -217,8 +222,9 @@ int CmdEqFit(const std::string& file, const SEqCmdOptions& opt, IEqCtlSession& s
             .Member("measurement", file)
             .Member("output", opt.nOutput)
             .Member("pair", opt.bPair)
-            .Member("from", opt.fFrom)
-            .Member("to", opt.fTo)
+            .Member("from", settings.fFrom)
+            .Member("to", settings.fTo)
+            .Member("rangeFromCrossover", bNarrowed)
             .Member("points", r.nPoints)
             .Member("rmsBefore", r.fRmsBefore)
             .Member("rmsAfter", r.fRmsAfter)
@@ -229,6 +235,9 @@ int CmdEqFit(const std::string& file, const SEqCmdOptions& opt, IEqCtlSession& s
         std::printf("%s\n", j.Text().c_str());
         return kExitOk;
     }
+    if (bNarrowed)
+        std::printf("Fit range %g..%g Hz: the passband of output %d's crossover (--from and --to set it).\n",
+                    settings.fFrom, settings.fTo, opt.nOutput);
     PrintLines(stdout, FitReportLines(r, settings));
     std::printf("%s\n", where.c_str());
     return kExitOk;
@@ -274,6 +283,7 @@ int ParseEqOption(int argc, char** argv, int* pi, SEqCmdOptions* pOpt, std::stri
             return -1;
         }
         (arg == "--from" ? pOpt->fFrom : pOpt->fTo) = f;
+        pOpt->bRangeGiven = true;
         return 1;
     }
     if (arg == "--max-boost") {
@@ -307,8 +317,7 @@ bool CheckEqCommand(const std::string& command, const std::vector<std::string>& 
         *pError = "--preset IN and --write OUT go together";
         return false;
     }
-    if (command != "eq-fit" &&
-        (!opt.target.empty() || opt.fFrom != 20.0 || opt.fTo != 20000.0 || opt.nMaxBoost != 6)) {
+    if (command != "eq-fit" && (!opt.target.empty() || opt.bRangeGiven || opt.nMaxBoost != 6)) {
         *pError = "--target, --from, --to and --max-boost go with eq-fit";
         return false;
     }
@@ -337,6 +346,7 @@ const char* EqCommandsUsage() {
            "         [--max-boost DB] [--preset IN --write OUT]\n"
            "              fit the ten bands on the processor's steps so that measurement + equalizer +\n"
            "              the output's crossover come closest to the target (flat by default) over\n"
-           "              --from..--to (20..20000 Hz), boosting at most --max-boost dB (6); prints the\n"
-           "              RMS deviation before and after and the bands, and writes them like eq-import\n";
+           "              --from..--to (20..20000 Hz, narrowed to the passband of the output's crossover\n"
+           "              when it is on), boosting at most --max-boost dB (6); prints the RMS deviation\n"
+           "              before and after and the bands, and writes them like eq-import\n";
 }

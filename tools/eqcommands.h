@@ -12,6 +12,7 @@ struct SEqCmdOptions {
     std::string presetIn, presetOut; // --preset, --write
     std::string target;
     double fFrom = 20.0, fTo = 20000.0;
+    bool bRangeGiven = false; // --from or --to
     int nMaxBoost = 6;
     bool bJson = false;
     bool bForce = false;

@@ -10,6 +10,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -179,6 +181,56 @@ TEST_F(EqCtl, ImportIntoAPresetFileChangesOnlyThatOutputsBands) {
         ASSERT_EQ(Run({"eq-export", "--output", psz, "--preset", out}), 0);
         EXPECT_EQ(Out(), a) << "output " << psz;
     }
+}
+
+// A measurement that is flat but for a dip and a peak, fitted into a preset file's output 6 over a
+// given range: the report names both deviations and the bands, and the file holds those bands.
+TEST_F(EqCtl, FitIntoAPresetFile) {
+    const std::string in = m_Dir + "/in.Dovu", out = m_Dir + "/out.Dovu", meas = m_Dir + "/meas.txt";
+    std::string text = "* Freq(Hz) SPL(dB) Phase(degrees)\n";
+    for (double f = 15.0; f < 22000.0; f *= 1.02) {
+        const double l = 80.0 - 6.0 * std::exp(-std::pow(std::log2(f / 200.0) * 3.0, 2.0)) +
+                         4.0 * std::exp(-std::pow(std::log2(f / 3000.0) * 2.0, 2.0));
+        char sz[64];
+        std::snprintf(sz, sizeof sz, "%.4f %.3f 0\n", f, l);
+        text += sz;
+    }
+    WriteText(meas, text);
+    ASSERT_EQ(Run({"--simulate", "dump", in}), 0) << Err();
+    ASSERT_EQ(Run({"--json", "eq-fit", meas, "--output", "6", "--from", "40", "--to", "16000", "--preset", in,
+                   "--write", out}),
+              0)
+        << Err();
+    EXPECT_THAT(Out(), HasSubstr("\"from\":40,\"to\":16000,\"rangeFromCrossover\":false"));
+    ASSERT_EQ(Run({"eq-fit", meas, "--output", "6", "--from", "40", "--to", "16000", "--preset", in,
+                   "--write", out}),
+              0)
+        << Err();
+    const std::string report = Out();
+    EXPECT_THAT(report, HasSubstr("RMS deviation from the target over 40..16000 Hz"));
+    const std::size_t nBefore = report.find(" dB before, ");
+    ASSERT_NE(nBefore, std::string::npos);
+    const double fBefore = std::stod(report.substr(report.rfind(": ", nBefore) + 2));
+    const double fAfter = std::stod(report.substr(nBefore + 12));
+    EXPECT_GT(fBefore, 1.0);
+    EXPECT_LT(fAfter, 0.5);
+    // The bands the report names are the ones in the file.
+    ASSERT_EQ(Run({"eq-export", "--output", "6", "--preset", out}), 0) << Err();
+    const SEqImport back = ParseEqFilterText(Out());
+    ASSERT_TRUE(back.bOk);
+    for (int b = 0; b < back.nImported; ++b) {
+        if (back.bands[b].Gain == 0) continue;
+        char sz[96];
+        std::snprintf(sz, sizeof sz, "Band %d: %u Hz %+d dB BandWidth %.1f", b + 1,
+                      unsigned(back.bands[b].Freq), int(back.bands[b].Gain),
+                      static_cast<double>(back.bands[b].BandWidth));
+        EXPECT_THAT(report, HasSubstr(sz));
+    }
+    // A measurement file that is not one is refused before anything is read or written.
+    WriteText(meas, "Filter 1: ON PK Fc 100 Hz Gain 3 dB Q 1\n");
+    EXPECT_EQ(Run({"eq-fit", meas, "--output", "6", "--preset", in, "--write", m_Dir + "/never.Dovu"}), 1);
+    EXPECT_THAT(Err(), HasSubstr("not a measurement"));
+    EXPECT_FALSE(fs::exists(m_Dir + "/never.Dovu"));
 }
 
 } // namespace
