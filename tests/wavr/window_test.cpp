@@ -726,3 +726,27 @@ TEST(EqTools, TheMeasurementTargetAndPredictionOnTheGraphPerOutput) {
     tools.Clear();
     EXPECT_FALSE(tools.Tuning(4).HasMeasurement());
 }
+
+// The pictures of the README and the manual: the example measurement and house curve on output 5
+// with a high-pass at 60 Hz, before and after the fit (kept only when MLB8_SHOT_DIR is set; the
+// examples are read from MLB8_EXAMPLES_DIR).
+TEST(EqTools, Pictures) {
+    const QByteArray examples = qgetenv("MLB8_EXAMPLES_DIR");
+    if (qgetenv("MLB8_SHOT_DIR").isEmpty() || examples.isEmpty())
+        GTEST_SKIP() << "MLB8_SHOT_DIR or MLB8_EXAMPLES_DIR not set";
+    const QDir dir(QString::fromLocal8Bit(examples));
+    CWindow w;
+    w.Click(ctl::CHANNEL.first + 4);
+    w.Click(ctl::TAB_XOVER);
+    w.Click(ctl::XOVER_HP);
+    w.Type(ctl::HP_FREQ_BOX, "60");
+    w.Click(ctl::TAB_EQ);
+    CEqTools& tools = w.View().EqTools();
+    ASSERT_TRUE(tools.LoadMeasurement(dir.filePath("front-left.txt").toStdString()));
+    ASSERT_TRUE(tools.LoadTarget(dir.filePath("house-curve.txt").toStdString()));
+    Keep(w, "eq-measurement-before-fit.png");
+    ASSERT_TRUE(tools.Fit());
+    std::printf("%s\n", tools.LastReport().toStdString().c_str());
+    CloseReports(w);
+    Keep(w, "eq-measurement-after-fit.png");
+}
