@@ -1,13 +1,12 @@
 #include "editor/eqimport.h"
+#include "editor/textfile.h"
 
 #include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
-#include <fstream>
 #include <optional>
-#include <sstream>
 
 namespace {
 
@@ -388,27 +387,8 @@ SEqImport ParseEqFilterText(std::string_view text) {
 
 SEqImport ImportEqFilterFile(const std::string& path) {
     SEqImport r;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        r.szError = "Cannot open " + path + ".";
-        return r;
-    }
     std::string text;
-    text.resize(kMaxFileBytes + 1);
-    in.read(text.data(), static_cast<std::streamsize>(text.size()));
-    text.resize(static_cast<std::size_t>(in.gcount()));
-    if (in.bad()) {
-        r.szError = "Cannot read " + path + ".";
-        return r;
-    }
-    if (text.size() > kMaxFileBytes) {
-        r.szError = "The file is larger than 1 MiB: it is not a filter file.";
-        return r;
-    }
-    if (text.find('\0') != std::string::npos) {
-        r.szError = "The file holds binary data: it is not a filter file.";
-        return r;
-    }
+    if (!ReadTextFile(path, kMaxFileBytes, "1 MiB", "a filter file", &text, &r.szError)) return r;
     return ParseEqFilterText(text);
 }
 

@@ -1,9 +1,9 @@
 #include "editor/measurement.h"
+#include "editor/textfile.h"
 
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <fstream>
 #include <limits>
 #include <numeric>
 
@@ -105,27 +105,8 @@ SMeasurementRead ParseMeasurementText(std::string_view text) {
 
 SMeasurementRead ReadMeasurementFile(const std::string& path) {
     SMeasurementRead r;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        r.szError = "Cannot open " + path + ".";
-        return r;
-    }
     std::string text;
-    text.resize(kMaxFileBytes + 1);
-    in.read(text.data(), static_cast<std::streamsize>(text.size()));
-    text.resize(static_cast<std::size_t>(in.gcount()));
-    if (in.bad()) {
-        r.szError = "Cannot read " + path + ".";
-        return r;
-    }
-    if (text.size() > kMaxFileBytes) {
-        r.szError = "The file is larger than 64 MiB: it is not a measurement export.";
-        return r;
-    }
-    if (text.find('\0') != std::string::npos) {
-        r.szError = "The file holds binary data: it is not a measurement export.";
-        return r;
-    }
+    if (!ReadTextFile(path, kMaxFileBytes, "64 MiB", "a measurement export", &text, &r.szError)) return r;
     return ParseMeasurementText(text);
 }
 

@@ -50,7 +50,7 @@ const std::string kRew = "Filter Settings file\n"
                          "Filter  2: ON  PK       Fc   112.5 Hz  Gain  -7.50 dB  Q  4.370\n"
                          "Filter  3: ON  LS       Fc   80.00 Hz  Gain   2.00 dB\n"
                          "Filter  4: OFF PK       Fc   900.0 Hz  Gain  -2.00 dB  Q  2.000\n"
-                         "Filter  5: ON  PK       Fc   2510 Hz   Gain  -14.2 dB  Q  7.500\n"
+                         "Filter  5: ON  PK       Fc   2610 Hz   Gain  -14.2 dB  Q  7.500\n"
                          "Filter  6: ON  None\n";
 
 std::string ElevenFilters() {
@@ -66,7 +66,7 @@ const std::vector<SCase>& Cases() {
         {"rew_export",
          kRew,
          true,
-         {{46, 3, 2.0}, {113, -8, 8.5}, {2510, -12, 10.0}},
+         {{46, 3, 2.0}, {113, -8, 8.5}, {2610, -12, 10.0}},
          {"line 12: LS filter not importable", "line 13: filter is OFF", "Gain -14.2 dB -> -12 dB",
           "Q 7.500 -> 5.000", "line 15: empty filter"}},
         {"apo_with_preamp_channel_shelves_comma_missing_q",
@@ -178,9 +178,7 @@ TEST_P(EqImportTable, BandsAndReport) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, EqImportTable, testing::ValuesIn(Cases()),
-                         [](const testing::TestParamInfo<SCase>& info) {
-                             return std::string(info.param.pszName);
-                         });
+                         [](const testing::TestParamInfo<SCase>& p) { return std::string(p.param.pszName); });
 
 TEST(EqImport, HalvesOfAStepRoundAwayFromZeroAndAreNotListed) {
     const SEqImport r = ParseEqFilterText("Filter 1: ON PK Fc 100.5 Hz Gain -2.5 dB Q 1.125\n"
@@ -264,7 +262,7 @@ TEST(EqImport, ImportedBellMatchesTheSourceBellOnTheGraph) {
 TEST(EqImport, ExportThenImportGivesTheSameBands) {
     SFilterCoef bands[CRev8001Lib::EQ_BANDS];
     // As import and fit leave them: the bands with a gain in ascending frequency, then flat ones.
-    const int freqs[] = {16, 45, 113, 250, 731, 1000, 2510, 6000, 12000, 20000};
+    const int freqs[] = {16, 45, 113, 250, 731, 1000, 2610, 6000, 12000, 20000};
     const int gains[] = {-12, -9, -6, -3, 2, 3, 6, 9, 12, 0};
     for (int b = 0; b < CRev8001Lib::EQ_BANDS; ++b) {
         bands[b].Filtertype = FT_PEAKING;
