@@ -348,5 +348,7 @@ const char* EqCommandsUsage() {
            "              the output's crossover come closest to the target (flat by default) over\n"
            "              --from..--to (20..20000 Hz, narrowed to the passband of the output's crossover\n"
            "              when it is on), boosting at most --max-boost dB (6); prints the RMS deviation\n"
-           "              before and after and the bands, and writes them like eq-import\n";
+           "              before and after and the bands, and writes them like eq-import\n"
+           "              (a preset file given with --preset is checked like one given to load;\n"
+           "              --force uses it anyway)\n";
 }

@@ -76,7 +76,8 @@ void PrintUsage(std::FILE* pOut) {
                "  1  no processor answered, the command failed, or the file cannot be read at all\n"
                "  2  usage error\n"
                "  3  check: keys are missing or values unreadable; load, factory: the file is\n"
-               "     incomplete or has values out of range and was not loaded (nothing was sent)\n",
+               "     incomplete or has values out of range and was not loaded (nothing was sent);\n"
+               "     eq-import, eq-fit: the same for the preset file given with --preset\n",
                pOut);
 }
 
