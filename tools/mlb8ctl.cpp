@@ -13,6 +13,7 @@
 #include "editor/consolehost.h"
 #include "editor/editorcore.h"
 #include "editor/presetfile.h"
+#include "eqcommands.h"
 #include "jsonout.h"
 #include "sim/simprocessor.h"
 
@@ -56,13 +57,15 @@ void PrintUsage(std::FILE* pOut) {
                "              write the factory settings to the processor as live settings (checked\n"
                "              like a file given to load)\n"
                "  check FILE  read the preset file FILE, print the configuration it gives and report\n"
-               "              every missing key, unreadable value and clamped value (no processor)\n"
-               "\n"
+               "              every missing key, unreadable value and clamped value (no processor)\n",
+               pOut);
+    std::fputs(EqCommandsUsage(), pOut);
+    std::fputs("\n"
                "Options:\n"
                "  --port PATH     use this serial port (repeatable); the given ports are the only\n"
                "                  candidates and are numbered COM200, COM201, ... in the order given\n"
                "  --simulate      start a simulated processor inside the program and use only it\n"
-               "  --json          ports, probe, show, check: print one JSON document instead of text\n"
+               "  --json          ports, probe, show, check, eq-*: print one JSON document instead of text\n"
                "  --trace FILE|-  write the developer trace to FILE, or to standard error with -\n"
                "                  (the environment variable MLB8_TRACE does the same)\n"
                "  --help          show this text\n"
@@ -73,7 +76,8 @@ void PrintUsage(std::FILE* pOut) {
                "  1  no processor answered, the command failed, or the file cannot be read at all\n"
                "  2  usage error\n"
                "  3  check: keys are missing or values unreadable; load, factory: the file is\n"
-               "     incomplete or has values out of range and was not loaded (nothing was sent)\n",
+               "     incomplete or has values out of range and was not loaded (nothing was sent);\n"
+               "     eq-import, eq-fit: the same for the preset file given with --preset\n",
                pOut);
 }
 
@@ -172,7 +176,8 @@ bool Attach(SSession& s) {
     s.host.RunUntil([&] { return s.core.m_Model.m_bConnected != 0; }, 120000);
     if (!s.core.m_Model.m_bConnected) {
         // A port in use or locked has been named already, in a message of its own.
-        if (s.host.Messages().empty()) std::fprintf(stderr, "mlb8ctl: no MLB-8 answered on any serial port.\n");
+        if (s.host.Messages().empty())
+            std::fprintf(stderr, "mlb8ctl: no MLB-8 answered on any serial port.\n");
         return false;
     }
     s.Drain();
@@ -349,6 +354,20 @@ int CmdFactory() {
     return kExitOk;
 }
 
+// The equalizer commands' view of a session.
+class CEqSession : public IEqCtlSession {
+public:
+    CEditorCore& Core() override { return m_S.core; }
+    bool Attach() override { return ::Attach(m_S); }
+    bool Drain() override {
+        m_S.Drain();
+        return m_S.host.Messages().empty();
+    }
+
+private:
+    SSession m_S;
+};
+
 int CmdDump(const std::string& path) {
     // Whether the file can be written is known before the processor is read.
     int nError = 0;
@@ -375,6 +394,7 @@ int main(int argc, char** argv) {
     bool bSimulate = false;
     std::string command;
     std::vector<std::string> operands;
+    SEqCmdOptions eqOpt;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") {
@@ -402,6 +422,8 @@ int main(int argc, char** argv) {
             if (value.size() != 1 || value[0] < '1' || value[0] > '4')
                 return UsageError("--store needs a preset number 1..4");
             g_Opt.nStore = value[0] - '0';
+        } else if (const int nEq = ParseEqOption(argc, argv, &i, &eqOpt, &error); nEq != 0) {
+            if (nEq < 0) return UsageError(error);
         } else if (!arg.empty() && arg[0] == '-') {
             return UsageError("unknown option '" + arg + "'");
         } else if (command.empty()) {
@@ -420,14 +442,17 @@ int main(int argc, char** argv) {
         if (operands.size() != 1) return UsageError(command + " needs a file name");
     } else if (command == "ports" || command == "probe" || command == "show" || command == "factory") {
         if (!operands.empty()) return UsageError("unexpected argument '" + operands[0] + "'");
+    } else if (IsEqCommand(command)) {
+        if (!CheckEqCommand(command, operands, eqOpt, &error)) return UsageError(error);
     } else {
         return UsageError("unknown command '" + command + "'");
     }
     if (bSimulate && !portPaths.empty()) return UsageError("--simulate and --port cannot be used together");
     if (g_Opt.nStore && command != "load") return UsageError("--store goes with load");
-    if (g_Opt.bForce && command != "load" && command != "factory")
+    if (g_Opt.bForce && command != "load" && command != "factory" && !IsEqCommand(command))
         return UsageError("--force goes with load or factory");
-    if (g_Opt.bJson && command != "ports" && command != "probe" && command != "show" && command != "check")
+    if (g_Opt.bJson && command != "ports" && command != "probe" && command != "show" && command != "check" &&
+        !IsEqCommand(command))
         return UsageError("--json goes with ports, probe, show or check");
 
     std::unique_ptr<Sim::CSimProcessor> sim;
@@ -452,5 +477,11 @@ int main(int argc, char** argv) {
     if (command == "load") return CmdLoad(operands[0]);
     if (command == "dump") return CmdDump(operands[0]);
     if (command == "factory") return CmdFactory();
+    if (IsEqCommand(command)) {
+        eqOpt.bJson = g_Opt.bJson;
+        eqOpt.bForce = g_Opt.bForce;
+        CEqSession session;
+        return RunEqCommand(command, operands, eqOpt, session);
+    }
     return CmdEditor(command, nPreset);
 }

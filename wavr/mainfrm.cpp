@@ -6,6 +6,7 @@
 
 #include "dialogs.h"
 #include "editor/editorids.h"
+#include "eqtools.h"
 #include "wavrview.h"
 
 namespace {
@@ -53,6 +54,7 @@ CMainFrame::CMainFrame(CWAVRView* pView) : m_pView(pView) {
     setCentralWidget(pView);
     pView->SetFrame(this);
     BuildMenu();
+    pView->EqTools().AddMenu(menuBar());
     // Not resizable: the view has one size.
     setFixedSize(CWAVRView::WIDTH, CWAVRView::HEIGHT + menuBar()->sizeHint().height());
     m_pHotplug = new CHotplugMonitor(

@@ -1,6 +1,8 @@
 #include "wavrview.h"
 
 #include <QApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QKeyEvent>
@@ -15,6 +17,7 @@
 #include "dialogs.h"
 #include "editor/controlids.h"
 #include "editor/ctrlmessages.h"
+#include "eqtools.h"
 #include "guilib/gdiactiveslider.h"
 #include "guilib/notify.h"
 #include "guilib/skinbutton.h"
@@ -216,6 +219,8 @@ CWAVRView::CWAVRView(QWidget* pParent) : QWidget(pParent), m_Core(*this) {
     setWindowTitle("ORVIX MANAGER VIEW");
     setAttribute(Qt::WA_OpaquePaintEvent);
     CreateControls();
+    m_pEqTools = new CEqTools(this, m_pGraph);
+    setAcceptDrops(true);
     qApp->installEventFilter(this);
 }
 
@@ -273,6 +278,14 @@ bool CWAVRView::eventFilter(QObject* pWatched, QEvent* pEvent) {
             return m_Core.m_Dispatch.FilterLeftButton(type != QEvent::MouseButtonRelease);
     }
     return QWidget::eventFilter(pWatched, pEvent);
+}
+
+void CWAVRView::dragEnterEvent(QDragEnterEvent* pEvent) {
+    if (m_pEqTools->CanDrop(pEvent->mimeData())) pEvent->acceptProposedAction();
+}
+
+void CWAVRView::dropEvent(QDropEvent* pEvent) {
+    if (m_pEqTools->Drop(pEvent->mimeData())) pEvent->acceptProposedAction();
 }
 
 void CWAVRView::OnMenuCommand(int nId) {

@@ -16,6 +16,7 @@
 #include "guilib/appliesstate.h"
 #include "guilib/gdiplusbitmap.h"
 
+class CEqTools;
 class CFilterGraphic;
 class CMsgDlg;
 class CMainFrame;
@@ -72,6 +73,8 @@ public:
     void OnMenuCommand(int nId);
     void OnDeviceChange(bool bArrived, int nComNumber);
     CEditorCore& Core() { return m_Core; }
+    // Import, export, measurement and fit of the equalizer (menu, drops, graph overlay).
+    CEqTools& EqTools() { return *m_pEqTools; }
     // Brings the widgets in line with the core's form state.
     void SyncFromForm();
 
@@ -114,6 +117,8 @@ protected:
     bool event(QEvent* pEvent) override;
     void paintEvent(QPaintEvent*) override;
     bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
+    void dragEnterEvent(QDragEnterEvent* pEvent) override;
+    void dropEvent(QDropEvent* pEvent) override;
 
 private:
     void CreateControls();
@@ -130,6 +135,7 @@ private:
     std::map<int, IAppliesState*> m_StateViews;
     std::map<int, QTimer*> m_Timers;
     CFilterGraphic* m_pGraph = nullptr;
+    CEqTools* m_pEqTools = nullptr;
     CMsgDlg* m_pBusy = nullptr;
     int m_nBusyShown = 0;
     std::map<int, std::unique_ptr<CGdiPlusBitmapResource>> m_Images;

@@ -204,4 +204,5 @@ void CFilterGraphic::paintEvent(QPaintEvent*) {
         return;
     }
     p.drawImage(QPoint(0, 0), m_MemDC);
+    if (m_Overlay) m_Overlay(p);
 }

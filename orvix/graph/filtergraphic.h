@@ -9,6 +9,7 @@
 #include <QPen>
 #include <QWidget>
 #include <array>
+#include <functional>
 #include <memory>
 
 class CFilterGraphic : public QWidget {
@@ -37,6 +38,13 @@ public:
     // The off-screen image (set up for the current size first).
     const QImage& Image();
     static QColor PenColour(int nPen);
+
+    // Painted over the off-screen image at every paint (curves that are not the graph's own); an empty
+    // function paints nothing.
+    void SetOverlay(std::function<void(QPainter&)> paint) {
+        m_Overlay = std::move(paint);
+        update();
+    }
 
     // Geometry of the last background drawn.
     int GetLeft() const { return m_nLeft; }
@@ -72,4 +80,5 @@ private:
     float m_fPxPerDecade = 0;
     int m_nGridFreq = 0;
     std::unique_ptr<QImage> m_pBackground;
+    std::function<void(QPainter&)> m_Overlay;
 };

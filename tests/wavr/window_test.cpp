@@ -3,25 +3,32 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QImage>
+#include <QMimeData>
 #include <QRegularExpression>
 #include <QTest>
+#include <QUrl>
 #include <QWheelEvent>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <functional>
 #include <string>
 
 #include "comm/comnames.h"
 #include "editor/controlids.h"
+#include "editor/eqimport.h"
 #include "guilib/gdiactiveslider.h"
 #include "guilib/gdirotary.h"
 #include "guilib/gdislider.h"
 #include "guilib/skinbutton.h"
+#include "orvix/graph/filtergraphic.h"
 #include "sim/simprocessor.h"
 #include "skin/skinlayout.h"
 #include "skin/skinmanifest.h"
+#include "wavr/eqtools.h"
 #include "wavr/wavrview.h"
 
 namespace {
@@ -576,4 +583,170 @@ TEST(WindowTruth, Pictures) {
     QTest::mouseMove(w.Control<CSkinCtrl>(ctl::EXP_ROUTE_MAIN.first), QPoint(5, 5));
     Settle(50);
     Keep(w, "expert-help.png");
+}
+
+// ---- equalizer tools: a dropped filter list, the measurement on the graph ----
+
+namespace {
+
+QImage GraphImage(CWindow& w) {
+    Settle(80);
+    for (QWidget* p : w.View().findChildren<QWidget*>())
+        if (auto* pGraph = dynamic_cast<CFilterGraphic*>(p)) return pGraph->grab().toImage();
+    return {};
+}
+
+void DropFile(CWindow& w, const QString& path) {
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(path)});
+    const QPoint at(w.View().width() / 2, w.View().height() / 2);
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&w.View(), &enter);
+    ASSERT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&w.View(), &drop);
+    Settle(80);
+}
+
+void CloseReports(CWindow& w) {
+    for (QWidget* p : QApplication::topLevelWidgets())
+        if (p->objectName() == "eqReport") p->close();
+    Settle(30);
+    (void)w;
+}
+
+QString WriteTemp(const char* pszName, const QByteArray& text) {
+    const QString path = QDir(QString::fromStdString(testing::TempDir())).filePath(pszName);
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(text);
+    return path;
+}
+
+} // namespace
+
+const char kRewFilters[] = "Filter Settings file\r\n"
+                           "Room EQ V5.20.13\r\n"
+                           "Filter  1: ON  PK       Fc   1180 Hz   Gain   2.50 dB  Q  0.900\r\n"
+                           "Filter  2: ON  PK       Fc   42.50 Hz  Gain   4.00 dB  Q  1.200\r\n"
+                           "Filter  3: ON  LS       Fc   60.00 Hz  Gain   2.00 dB\r\n"
+                           "Filter  4: ON  PK       Fc   3350 Hz   Gain  -9.0 dB  Q  4.00\r\n";
+
+TEST(EqTools, ADroppedFilterListUpdatesThePageAndTheGraph) {
+    CWindow w;
+    w.Click(ctl::TAB_EQ);
+    w.Click(ctl::CHANNEL.first + 2);
+    ASSERT_EQ(w.Model().m_nChannel, 2);
+    ASSERT_EQ(w.Model().m_bPair, 0);
+    const QImage before = GraphImage(w);
+    DropFile(w, WriteTemp("dropped-filters.txt", kRewFilters));
+
+    // The report is shown; the page's boxes, the model and the graph follow.
+    EXPECT_TRUE(w.View().EqTools().LastReport().contains("Imported 3 filters into the bands"));
+    EXPECT_TRUE(w.View().EqTools().LastReport().contains("line 5: LS filter not importable"));
+    bool bDialog = false;
+    for (QWidget* p : QApplication::topLevelWidgets())
+        if (auto* pDlg = dynamic_cast<CEqReportDlg*>(p); pDlg && pDlg->isVisible())
+            bDialog = pDlg->Text() == w.View().EqTools().LastReport();
+    EXPECT_TRUE(bDialog);
+    const SEqImport want = ParseEqFilterText(kRewFilters);
+    EXPECT_EQ(w.Model().m_bEqEnable[2], 1);
+    for (int b = 0; b < CRev8001Lib::EQ_BANDS; ++b) {
+        const SFilterCoef c = w.Model().m_Lib.GetEqCoef(2, static_cast<std::uint8_t>(b));
+        EXPECT_EQ(c.Freq, want.bands[b].Freq) << b;
+        EXPECT_EQ(c.Gain, want.bands[b].Gain) << b;
+        EXPECT_EQ(c.BandWidth, want.bands[b].BandWidth) << b;
+        EXPECT_EQ(w.Edit(ctl::EQ_FREQ_BOX.first + b)->text().toInt(), want.bands[b].Freq) << b;
+        EXPECT_EQ(w.Edit(ctl::EQ_GAIN_BOX.first + b)->text().toInt(), want.bands[b].Gain) << b;
+    }
+    EXPECT_EQ(w.Edit(ctl::EQ_FREQ_BOX.first + 0)->text(), "43");
+    EXPECT_EQ(w.Edit(ctl::EQ_Q_BOX.first + 2)->text(), "8.0");
+    EXPECT_NE(GraphImage(w), before);
+    CloseReports(w);
+    EXPECT_EQ(w.Picture(), w.FreshPicture());
+
+    // Other pages take no drop.
+    w.Click(ctl::TAB_DELAY);
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(WriteTemp("dropped-filters.txt", kRewFilters))});
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&w.View(), &enter);
+    EXPECT_FALSE(enter.isAccepted());
+}
+
+TEST(EqTools, TheMeasurementTargetAndPredictionOnTheGraphPerOutput) {
+    CWindow w;
+    w.Click(ctl::TAB_EQ);
+    w.Click(ctl::CHANNEL.first + 4);
+    const QImage plain = GraphImage(w);
+    QByteArray meas = "* Freq(Hz) SPL(dB) Phase(degrees)\n";
+    for (double f = 15.0; f < 22000.0; f *= 1.03) {
+        const double l = 82.0 - 7.0 * std::exp(-std::pow(std::log2(f / 150.0) * 2.5, 2.0)) +
+                         5.0 * std::exp(-std::pow(std::log2(f / 2500.0) * 2.0, 2.0));
+        meas += QByteArray::number(f, 'f', 3) + " " + QByteArray::number(l, 'f', 3) + " 0\n";
+    }
+    // A measurement dropped on the page becomes the output's measurement.
+    DropFile(w, WriteTemp("measurement.txt", meas));
+    ASSERT_TRUE(w.View().EqTools().Tuning(4).HasMeasurement());
+    const QImage shown = GraphImage(w);
+    EXPECT_NE(shown, plain);
+
+    // Each curve can be hidden; with all three hidden the graph is the plain one again.
+    CEqTools& tools = w.View().EqTools();
+    for (int i = 0; i < 3; ++i)
+        tools.SetShown(i, false);
+    EXPECT_EQ(GraphImage(w), plain);
+    for (int i = 0; i < 3; ++i)
+        tools.SetShown(i, true);
+    EXPECT_EQ(GraphImage(w), shown);
+
+    // It stays with its output while another output and another page are shown.
+    w.Click(ctl::CHANNEL.first + 5);
+    EXPECT_FALSE(tools.Tuning(5).HasMeasurement());
+    w.Click(ctl::TAB_XOVER);
+    w.Click(ctl::TAB_EQ);
+    w.Click(ctl::CHANNEL.first + 4);
+    EXPECT_EQ(GraphImage(w), shown);
+
+    // The fit puts its bands into the output; the prediction moves toward the target.
+    ASSERT_TRUE(tools.Fit());
+    EXPECT_TRUE(tools.LastReport().contains("dB before"));
+    EXPECT_EQ(w.Model().m_bEqEnable[4], 1);
+    int nUsed = 0;
+    for (int b = 0; b < CRev8001Lib::EQ_BANDS; ++b) {
+        const SFilterCoef c = w.Model().m_Lib.GetEqCoef(4, static_cast<std::uint8_t>(b));
+        nUsed += c.Gain != 0;
+        EXPECT_EQ(w.Edit(ctl::EQ_GAIN_BOX.first + b)->text().toInt(), c.Gain) << b;
+    }
+    EXPECT_GT(nUsed, 1);
+    EXPECT_NE(GraphImage(w), shown);
+    CloseReports(w);
+    Keep(w, "equalizer-measurement.png");
+
+    tools.Clear();
+    EXPECT_FALSE(tools.Tuning(4).HasMeasurement());
+}
+
+// The pictures of the README and the manual: the example measurement and house curve on output 5
+// with a high-pass at 60 Hz, before and after the fit (kept only when MLB8_SHOT_DIR is set; the
+// examples are read from MLB8_EXAMPLES_DIR).
+TEST(EqTools, Pictures) {
+    const QByteArray examples = qgetenv("MLB8_EXAMPLES_DIR");
+    if (qgetenv("MLB8_SHOT_DIR").isEmpty() || examples.isEmpty())
+        GTEST_SKIP() << "MLB8_SHOT_DIR or MLB8_EXAMPLES_DIR not set";
+    const QDir dir(QString::fromLocal8Bit(examples));
+    CWindow w;
+    w.Click(ctl::CHANNEL.first + 4);
+    w.Click(ctl::TAB_XOVER);
+    w.Click(ctl::XOVER_HP);
+    w.Type(ctl::HP_FREQ_BOX, "60");
+    w.Click(ctl::TAB_EQ);
+    CEqTools& tools = w.View().EqTools();
+    ASSERT_TRUE(tools.LoadMeasurement(dir.filePath("front-left.txt").toStdString()));
+    ASSERT_TRUE(tools.LoadTarget(dir.filePath("house-curve.txt").toStdString()));
+    Keep(w, "eq-measurement-before-fit.png");
+    ASSERT_TRUE(tools.Fit());
+    std::printf("%s\n", tools.LastReport().toStdString().c_str());
+    CloseReports(w);
+    Keep(w, "eq-measurement-after-fit.png");
 }

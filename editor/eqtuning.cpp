@@ -1,0 +1,115 @@
+#include "editor/eqtuning.h"
+
+#include "orvix/filtersection.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+
+std::vector<double> ChannelCurve(const CSettingsModel& m, int nChannel, bool bEq, bool bXover) {
+    // A store of its own, so that the graph's curve buffer is not disturbed.
+    CRev8001Lib lib;
+    const auto ch = static_cast<std::uint8_t>(nChannel);
+    for (int b = 0; b < CRev8001Lib::EQ_BANDS; ++b)
+        lib.SetEqCoef(ch, static_cast<std::uint8_t>(b), m.m_Lib.GetEqCoef(ch, static_cast<std::uint8_t>(b)));
+    for (int x = 0; x < CRev8001Lib::XOVER_FILTERS; ++x)
+        lib.SetXoverCoef(ch, static_cast<std::uint8_t>(x),
+                         m.m_Lib.GetXoverCoef(ch, static_cast<std::uint8_t>(x)));
+    lib.CalcChannelResponse(bEq ? 1 : 0, nChannel, bXover ? 1 : 0);
+    return std::vector<double>(lib.GetResponse(), lib.GetResponse() + RESPONSE_POINTS);
+}
+
+namespace {
+std::vector<double> TargetOf(const SChannelTuning& t) {
+    return t.target.empty() ? FlatTarget() : t.target;
+}
+} // namespace
+
+SOverlayCurves OverlayCurves(const CSettingsModel& m, int nChannel, const SChannelTuning& tuning,
+                             double fFrom, double fTo) {
+    SOverlayCurves c;
+    if (!tuning.HasMeasurement() || nChannel < 0 || nChannel >= MLB8_CHANNELS) return c;
+    c.target = TargetOf(tuning);
+    c.measured = NormalisedMeasurement(tuning.measured, c.target, fFrom, fTo);
+    const std::vector<double> eq =
+        ChannelCurve(m, nChannel, m.m_bEqEnable[nChannel] != 0, m.m_bXoverEnable[nChannel] != 0);
+    c.predicted = c.measured;
+    for (std::size_t i = 0; i < c.predicted.size(); ++i)
+        c.predicted[i] += eq[i];
+    return c;
+}
+
+SEqFitInput MakeFitInput(const CSettingsModel& m, int nChannel, const SChannelTuning& tuning,
+                         const SEqFitSettings& settings) {
+    SEqFitInput in;
+    if (!tuning.HasMeasurement() || nChannel < 0 || nChannel >= MLB8_CHANNELS) return in;
+    in.target = TargetOf(tuning);
+    in.measured = NormalisedMeasurement(tuning.measured, in.target, settings.fFrom, settings.fTo);
+    in.xover = ChannelCurve(m, nChannel, false, m.m_bXoverEnable[nChannel] != 0);
+    return in;
+}
+
+SEqFitSettings DefaultFitRange(const CSettingsModel& m, int nChannel, bool* pbNarrowed) {
+    SEqFitSettings s;
+    if (pbNarrowed) *pbNarrowed = false;
+    if (nChannel < 0 || nChannel >= MLB8_CHANNELS || !m.m_bXoverEnable[nChannel]) return s;
+    const std::vector<double> x = ChannelCurve(m, nChannel, false, true);
+    const ZUtils::ZResponseGrid& grid = ZUtils::ZResponseGrid::Get();
+    int nPeak = -1;
+    for (int i = 0; i < grid.m_nCount; ++i) {
+        if (grid.m_fFreq[i] < s.fFrom || grid.m_fFreq[i] > s.fTo) continue;
+        if (nPeak < 0 || x[static_cast<std::size_t>(i)] > x[static_cast<std::size_t>(nPeak)]) nPeak = i;
+    }
+    if (nPeak < 0) return s;
+    const double fFloor = x[static_cast<std::size_t>(nPeak)] - 6.0;
+    int lo = nPeak, hi = nPeak;
+    while (lo > 0 && grid.m_fFreq[lo - 1] >= s.fFrom && x[static_cast<std::size_t>(lo - 1)] >= fFloor)
+        --lo;
+    while (hi + 1 < grid.m_nCount && grid.m_fFreq[hi + 1] <= s.fTo &&
+           x[static_cast<std::size_t>(hi + 1)] >= fFloor)
+        ++hi;
+    const double fFrom = std::max(s.fFrom, std::round(grid.m_fFreq[lo]));
+    const double fTo = std::min(s.fTo, std::round(grid.m_fFreq[hi]));
+    if (fTo > fFrom && (fFrom > s.fFrom || fTo < s.fTo)) {
+        s.fFrom = fFrom;
+        s.fTo = fTo;
+        if (pbNarrowed) *pbNarrowed = true;
+    }
+    return s;
+}
+
+std::vector<std::string> BandLines(const SFilterCoef* pBands, bool bUsedOnly) {
+    std::vector<std::string> out;
+    for (int b = 0; b < CRev8001Lib::EQ_BANDS; ++b) {
+        const SFilterCoef& c = pBands[b];
+        if (bUsedOnly && c.Gain == 0) continue;
+        char sz[128];
+        std::snprintf(sz, sizeof sz, "Band %d: %u Hz %+d dB BandWidth %.1f (Q %.3f)", b + 1, unsigned(c.Freq),
+                      int(c.Gain), static_cast<double>(c.BandWidth), static_cast<double>(c.BandWidth) / 2.0);
+        out.emplace_back(sz);
+    }
+    return out;
+}
+
+std::vector<std::string> FitReportLines(const SEqFitResult& r, const SEqFitSettings& settings) {
+    std::vector<std::string> out;
+    if (!r.bOk) {
+        out.push_back(r.szError);
+        return out;
+    }
+    char sz[256];
+    std::snprintf(sz, sizeof sz,
+                  "RMS deviation from the target over %g..%g Hz (%d points): %.2f dB before, %.2f dB after.",
+                  settings.fFrom, settings.fTo, r.nPoints, r.fRmsBefore, r.fRmsAfter);
+    out.emplace_back(sz);
+    if (r.nUsed == 0) {
+        out.emplace_back("No band improves on the flat equalizer: all bands are left flat.");
+        return out;
+    }
+    std::snprintf(sz, sizeof sz, "%d %s used, the rest flat:", r.nUsed, r.nUsed == 1 ? "band" : "bands");
+    out.emplace_back(sz);
+    for (const std::string& line : BandLines(r.bands, true))
+        out.push_back("  " + line);
+    return out;
+}

@@ -1,0 +1,236 @@
+// mlb8ctl's equalizer commands against a simulated processor on a pseudo-terminal and on preset files:
+// what reaches the processor equals what was imported, for the output and its partner, and a file
+// that cannot be used sends nothing.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "comm/comnames.h"
+#include "editor/eqimport.h"
+#include "editor/help.h"
+#include "sim/simprocessor.h"
+
+extern char** environ;
+
+using testing::HasSubstr;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string ReadText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void WriteText(const std::string& path, const std::string& text) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << text;
+}
+
+// Runs mlb8ctl; its standard output goes to outPath, its standard error to errPath.
+int RunCtl(const std::vector<std::string>& args, const std::string& outPath, const std::string& errPath) {
+    std::vector<std::string> all = {ZUtils::ExecutableDir() + "/mlb8ctl"};
+    all.insert(all.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& a : all)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    pid_t pid = 0;
+    const int nError = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (nError != 0) return -1;
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+Sim::SFilterBytes Bytes(const SFilterCoef& c) {
+    Sim::SFilterBytes b{};
+    std::memcpy(b.data(), &c, sizeof c);
+    return b;
+}
+
+const char* const kFilters = "Filter Settings file\r\n"
+                             "Room EQ V5.20.13\r\n"
+                             "Filter  1: ON  PK       Fc   1180 Hz   Gain   2.50 dB  Q  0.900\r\n"
+                             "Filter  2: ON  PK       Fc   42.50 Hz  Gain   4.00 dB  Q  1.200\r\n"
+                             "Filter  3: ON  LS       Fc   60.00 Hz  Gain   2.00 dB\r\n"
+                             "Filter  4: ON  PK       Fc   3350 Hz   Gain  -14.0 dB  Q  12.00\r\n";
+
+class EqCtl : public testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = testing::TempDir() + "eqctl_XXXXXX";
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        m_Dir = pattern;
+        m_Out = m_Dir + "/out.txt";
+        m_Err = m_Dir + "/err.txt";
+        m_Filters = m_Dir + "/filters.txt";
+        WriteText(m_Filters, kFilters);
+    }
+    void TearDown() override {
+        std::error_code ec;
+        fs::remove_all(m_Dir, ec);
+    }
+    int Run(const std::vector<std::string>& args) { return RunCtl(args, m_Out, m_Err); }
+    std::string Out() const { return ReadText(m_Out); }
+    std::string Err() const { return ReadText(m_Err); }
+
+    std::string m_Dir, m_Out, m_Err, m_Filters;
+};
+
+TEST_F(EqCtl, ImportWritesTheOutputAndItsPartnerAndExportReadsThemBack) {
+    Sim::CSimProcessor sim;
+    ASSERT_TRUE(sim.Start());
+    const Sim::SSimConfig before = sim.Running();
+    ASSERT_EQ(Run({"--port", sim.PortPath(), "eq-import", m_Filters, "--output", "4", "--pair"}), 0) << Err();
+    EXPECT_THAT(Out(), HasSubstr("Imported 3 filters into the bands; 7 left flat."));
+    EXPECT_THAT(Out(), HasSubstr("line 5: LS filter not importable"));
+    EXPECT_THAT(Out(), HasSubstr("line 6: Gain -14 dB -> -12 dB"));
+    EXPECT_THAT(Out(), HasSubstr("Wrote the bands to outputs 4 and 3 of the processor."));
+
+    const SEqImport want = ParseEqFilterText(kFilters);
+    ASSERT_TRUE(want.bOk);
+    const Sim::SSimConfig after = sim.Running();
+    for (int ch = 0; ch < 8; ++ch) {
+        SCOPED_TRACE("channel " + std::to_string(ch));
+        if (ch == 2 || ch == 3) {
+            EXPECT_EQ(after.bEqFlag[static_cast<std::size_t>(ch)], 1);
+            for (int b = 0; b < CRev8001Lib::EQ_BANDS; ++b)
+                EXPECT_EQ(after.Eq[static_cast<std::size_t>(ch)][static_cast<std::size_t>(b)],
+                          Bytes(want.bands[b]));
+        } else {
+            EXPECT_EQ(after.bEqFlag[static_cast<std::size_t>(ch)],
+                      before.bEqFlag[static_cast<std::size_t>(ch)]);
+            EXPECT_EQ(after.Eq[static_cast<std::size_t>(ch)], before.Eq[static_cast<std::size_t>(ch)]);
+        }
+    }
+
+    // What the processor holds, exported and imported again, is the same ten bands.
+    ASSERT_EQ(Run({"--port", sim.PortPath(), "eq-export", "--output", "3"}), 0) << Err();
+    const SEqImport back = ParseEqFilterText(Out());
+    ASSERT_TRUE(back.bOk);
+    for (int b = 0; b < CRev8001Lib::EQ_BANDS; ++b)
+        EXPECT_EQ(Bytes(back.bands[b]), Bytes(want.bands[b])) << "band " << b;
+}
+
+TEST_F(EqCtl, AFileThatCannotBeUsedSendsNothing) {
+    Sim::CSimProcessor sim;
+    ASSERT_TRUE(sim.Start());
+    const Sim::SSimConfig before = sim.Running();
+    const std::string cut = m_Dir + "/cut.txt";
+    WriteText(cut, "Filter 1: OFF PK Fc 100 Hz Gain 3 dB Q 1\nFilter 2: ON PK Fc 2");
+    EXPECT_EQ(Run({"--port", sim.PortPath(), "eq-import", cut, "--output", "1"}), 1);
+    EXPECT_THAT(Err(), HasSubstr("No peaking filter that is ON was found"));
+    EXPECT_THAT(Err(), HasSubstr("line 2: incomplete filter (no gain)"));
+    EXPECT_EQ(Run({"--port", sim.PortPath(), "--json", "eq-import", m_Dir + "/missing.txt", "--output", "1"}),
+              1);
+    EXPECT_THAT(Out(), HasSubstr("\"ok\":false"));
+    EXPECT_TRUE(sim.ReceivedFrames().empty());
+    EXPECT_TRUE(sim.Running() == before);
+
+    // Usage errors are caught before anything else.
+    EXPECT_EQ(Run({"eq-import", m_Filters}), 2);
+    EXPECT_THAT(Err(), HasSubstr("needs --output N"));
+    EXPECT_EQ(Run({"eq-import", m_Filters, "--output", "9"}), 2);
+    EXPECT_EQ(Run({"eq-import", m_Filters, "--output", "1", "--preset", "a.Dovu"}), 2);
+    EXPECT_THAT(Err(), HasSubstr("--preset IN and --write OUT go together"));
+    EXPECT_EQ(Run({"eq-export", "--output", "1", "--pair"}), 2);
+    EXPECT_EQ(Run({"eq-import", m_Filters, "--output", "1", "--max-boost", "3"}), 2);
+}
+
+TEST_F(EqCtl, ImportIntoAPresetFileChangesOnlyThatOutputsBands) {
+    const std::string in = m_Dir + "/in.Dovu", out = m_Dir + "/out.Dovu";
+    ASSERT_EQ(Run({"--simulate", "dump", in}), 0) << Err();
+    ASSERT_EQ(Run({"--json", "eq-import", m_Filters, "--output", "5", "--preset", in, "--write", out}), 0)
+        << Err();
+    EXPECT_THAT(Out(), HasSubstr("\"imported\":3"));
+    EXPECT_THAT(Out(), HasSubstr("\"kind\":\"adjusted\""));
+    EXPECT_THAT(Out(), HasSubstr("\"written\":\"" + out + "\""));
+    ASSERT_EQ(Run({"check", out}), 0) << Out() << Err();
+
+    ASSERT_EQ(Run({"eq-export", "--output", "5", "--preset", out}), 0) << Err();
+    const SEqImport back = ParseEqFilterText(Out());
+    const SEqImport want = ParseEqFilterText(kFilters);
+    ASSERT_TRUE(back.bOk);
+    for (int b = 0; b < CRev8001Lib::EQ_BANDS; ++b)
+        EXPECT_EQ(Bytes(back.bands[b]), Bytes(want.bands[b])) << "band " << b;
+    // Every other output reads as before.
+    for (const char* psz : {"1", "4", "6", "8"}) {
+        ASSERT_EQ(Run({"eq-export", "--output", psz, "--preset", in}), 0);
+        const std::string a = Out();
+        ASSERT_EQ(Run({"eq-export", "--output", psz, "--preset", out}), 0);
+        EXPECT_EQ(Out(), a) << "output " << psz;
+    }
+}
+
+// A measurement that is flat but for a dip and a peak, fitted into a preset file's output 6 over a
+// given range: the report names both deviations and the bands, and the file holds those bands.
+TEST_F(EqCtl, FitIntoAPresetFile) {
+    const std::string in = m_Dir + "/in.Dovu", out = m_Dir + "/out.Dovu", meas = m_Dir + "/meas.txt";
+    std::string text = "* Freq(Hz) SPL(dB) Phase(degrees)\n";
+    for (double f = 15.0; f < 22000.0; f *= 1.02) {
+        const double l = 80.0 - 6.0 * std::exp(-std::pow(std::log2(f / 200.0) * 3.0, 2.0)) +
+                         4.0 * std::exp(-std::pow(std::log2(f / 3000.0) * 2.0, 2.0));
+        char sz[64];
+        std::snprintf(sz, sizeof sz, "%.4f %.3f 0\n", f, l);
+        text += sz;
+    }
+    WriteText(meas, text);
+    ASSERT_EQ(Run({"--simulate", "dump", in}), 0) << Err();
+    ASSERT_EQ(Run({"--json", "eq-fit", meas, "--output", "6", "--from", "40", "--to", "16000", "--preset", in,
+                   "--write", out}),
+              0)
+        << Err();
+    EXPECT_THAT(Out(), HasSubstr("\"from\":40,\"to\":16000,\"rangeFromCrossover\":false"));
+    ASSERT_EQ(Run({"eq-fit", meas, "--output", "6", "--from", "40", "--to", "16000", "--preset", in,
+                   "--write", out}),
+              0)
+        << Err();
+    const std::string report = Out();
+    EXPECT_THAT(report, HasSubstr("RMS deviation from the target over 40..16000 Hz"));
+    const std::size_t nBefore = report.find(" dB before, ");
+    ASSERT_NE(nBefore, std::string::npos);
+    const double fBefore = std::stod(report.substr(report.rfind(": ", nBefore) + 2));
+    const double fAfter = std::stod(report.substr(nBefore + 12));
+    EXPECT_GT(fBefore, 1.0);
+    EXPECT_LT(fAfter, 0.5);
+    // The bands the report names are the ones in the file.
+    ASSERT_EQ(Run({"eq-export", "--output", "6", "--preset", out}), 0) << Err();
+    const SEqImport back = ParseEqFilterText(Out());
+    ASSERT_TRUE(back.bOk);
+    for (int b = 0; b < back.nImported; ++b) {
+        if (back.bands[b].Gain == 0) continue;
+        char sz[96];
+        std::snprintf(sz, sizeof sz, "Band %d: %u Hz %+d dB BandWidth %.1f", b + 1,
+                      unsigned(back.bands[b].Freq), int(back.bands[b].Gain),
+                      static_cast<double>(back.bands[b].BandWidth));
+        EXPECT_THAT(report, HasSubstr(sz));
+    }
+    // A measurement file that is not one is refused before anything is read or written.
+    WriteText(meas, "Filter 1: ON PK Fc 100 Hz Gain 3 dB Q 1\n");
+    EXPECT_EQ(Run({"eq-fit", meas, "--output", "6", "--preset", in, "--write", m_Dir + "/never.Dovu"}), 1);
+    EXPECT_THAT(Err(), HasSubstr("not a measurement"));
+    EXPECT_FALSE(fs::exists(m_Dir + "/never.Dovu"));
+}
+
+} // namespace

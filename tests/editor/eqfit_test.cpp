@@ -1,0 +1,257 @@
+// Measurements and the fit on the processor's steps: reading measurement exports, the quality of the
+// fit on a known case, the fit against rounding a continuous optimum, and never worse than flat.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "editor/eqfit.h"
+#include "editor/eqimport.h"
+#include "editor/eqtuning.h"
+#include "editor/measurement.h"
+#include "orvix/filtersection.h"
+
+using testing::HasSubstr;
+
+namespace {
+
+// A reproducible uniform noise in -a..a.
+class CNoise {
+public:
+    explicit CNoise(std::uint32_t nSeed) : m_n(nSeed) {}
+    double Next(double a) {
+        m_n = m_n * 1664525u + 1013904223u;
+        return a * (2.0 * (m_n >> 8) / double(1u << 24) - 1.0);
+    }
+
+private:
+    std::uint32_t m_n;
+};
+
+struct SBell {
+    int nFreq, nGain;
+    double fBandWidth;
+};
+
+// A measurement that is the target less the given bells (as the store draws them), plus noise.
+SEqFitInput InverseOfBells(const std::vector<SBell>& bells, double fNoise, std::uint32_t nSeed) {
+    SEqFitInput in;
+    in.target = FlatTarget();
+    in.xover.assign(RESPONSE_POINTS, 0.0);
+    std::vector<double> eq(RESPONSE_POINTS, 0.0);
+    for (const SBell& b : bells) {
+        SFilterCoef c{};
+        c.Filtertype = FT_PEAKING;
+        c.Freq = static_cast<std::uint16_t>(b.nFreq);
+        c.Gain = static_cast<std::int8_t>(b.nGain);
+        c.BandWidth = static_cast<float>(b.fBandWidth);
+        ZUtils::SBiquad q;
+        EXPECT_TRUE(ZUtils::DesignSection(c, 0, &q));
+        ZUtils::AddSectionCurve(q, eq.data());
+    }
+    CNoise noise(nSeed);
+    in.measured.resize(RESPONSE_POINTS);
+    for (int i = 0; i < RESPONSE_POINTS; ++i)
+        in.measured[static_cast<std::size_t>(i)] = -eq[static_cast<std::size_t>(i)] + noise.Next(fNoise);
+    return in;
+}
+
+const std::vector<SBell> kFiveBells = {
+    {60, -7, 3.0}, {250, 4, 4.0}, {1100, -5, 2.0}, {3500, 3, 6.0}, {9000, -6, 2.5}};
+
+void ExpectOnSteps(const SEqFitResult& r, int nMaxBoost) {
+    for (int b = 0; b < CRev8001Lib::EQ_BANDS; ++b) {
+        const SFilterCoef& c = r.bands[b];
+        EXPECT_EQ(c.Filtertype, FT_PEAKING);
+        EXPECT_GE(c.Freq, 16);
+        EXPECT_LE(c.Freq, 20000);
+        EXPECT_GE(c.Gain, -12);
+        EXPECT_LE(c.Gain, nMaxBoost);
+        EXPECT_GE(c.BandWidth, 1.0f);
+        EXPECT_LE(c.BandWidth, 10.0f);
+        EXPECT_EQ(c.BandWidth * 2.0f, std::round(c.BandWidth * 2.0f));
+    }
+}
+
+TEST(EqFit, FiveBellsFromAboutThreeDbToAtMostSixTenths) {
+    const SEqFitSettings settings;
+    for (std::uint32_t nSeed : {1u, 2u, 3u}) {
+        SCOPED_TRACE("seed " + std::to_string(nSeed));
+        const SEqFitInput in = InverseOfBells(kFiveBells, 0.3, nSeed);
+        const SEqFitResult r = FitEqualizer(in, settings);
+        ASSERT_TRUE(r.bOk) << r.szError;
+        EXPECT_GT(r.fRmsBefore, 2.5);
+        EXPECT_LT(r.fRmsBefore, 3.5);
+        EXPECT_LE(r.fRmsAfter, 0.6);
+        EXPECT_NEAR(EqFitDeviation(in, settings, r.bands), r.fRmsAfter, 1e-9);
+        ExpectOnSteps(r, settings.nMaxBoost);
+    }
+}
+
+// Searching on the steps beats finding the continuous optimum and rounding it to the steps, on the
+// five bells and on bells that lie between the steps.
+TEST(EqFit, BeatsRoundingTheContinuousOptimum) {
+    const SEqFitSettings settings;
+    std::vector<SEqFitInput> inputs;
+    for (std::uint32_t nSeed : {1u, 2u, 3u})
+        inputs.push_back(InverseOfBells(kFiveBells, 0.3, nSeed));
+    // Textbook bells between the steps: frequencies, gains and Q that no band holds exactly.
+    SEqFitInput between = InverseOfBells({}, 0.3, 4);
+    std::vector<double> bells(RESPONSE_POINTS, 0.0);
+    AddCookbookBell(70.4, -6.5, 1.3, bells.data());
+    AddCookbookBell(402.7, 3.5, 2.2, bells.data());
+    AddCookbookBell(2310.0, -4.5, 0.8, bells.data());
+    AddCookbookBell(7033.0, 2.5, 3.1, bells.data());
+    for (std::size_t i = 0; i < bells.size(); ++i)
+        between.measured[i] -= bells[i];
+    inputs.push_back(between);
+    for (std::size_t nCase = 0; nCase < inputs.size(); ++nCase) {
+        const SEqFitInput& in = inputs[nCase];
+        const std::size_t nSeed = nCase;
+        const SEqFitResult steps = FitEqualizer(in, settings);
+        const SEqFitResult rounded = FitContinuousThenRound(in, settings);
+        ASSERT_TRUE(steps.bOk && rounded.bOk);
+        ExpectOnSteps(rounded, settings.nMaxBoost);
+        EXPECT_LT(steps.fRmsAfter, rounded.fRmsAfter) << "seed " << nSeed;
+    }
+}
+
+TEST(EqFit, NeverWorseThanFlatAndHonoursTheBoostLimitAndTheCrossover) {
+    SEqFitSettings settings;
+    // A measurement that is all dips: with no boost allowed nothing can help, the bands stay flat.
+    SEqFitInput in = InverseOfBells({{100, 6, 2.0}, {1900, 6, 3.0}}, 0.0, 1);
+    settings.nMaxBoost = 0;
+    SEqFitResult r = FitEqualizer(in, settings);
+    ASSERT_TRUE(r.bOk);
+    EXPECT_LE(r.fRmsAfter, r.fRmsBefore);
+    for (int b = 0; b < CRev8001Lib::EQ_BANDS; ++b)
+        EXPECT_LE(r.bands[b].Gain, 0);
+
+    // A crossover's roll-off outside the range is not chased; inside it is part of the deviation.
+    in = InverseOfBells({{300, -6, 2.0}}, 0.0, 1);
+    in.xover.assign(RESPONSE_POINTS, 0.0);
+    const ZUtils::ZResponseGrid& grid = ZUtils::ZResponseGrid::Get();
+    for (int i = 0; i < RESPONSE_POINTS; ++i)
+        if (grid.m_fFreq[i] < 80.0) in.xover[static_cast<std::size_t>(i)] = -30.0;
+    settings = SEqFitSettings{};
+    settings.fFrom = 100.0;
+    settings.fTo = 10000.0;
+    r = FitEqualizer(in, settings);
+    ASSERT_TRUE(r.bOk);
+    EXPECT_LT(r.fRmsAfter, 0.2);
+
+    // A range with no measured point is refused with a reason.
+    settings.fFrom = 25000.0;
+    settings.fTo = 30000.0;
+    r = FitEqualizer(in, settings);
+    EXPECT_FALSE(r.bOk);
+    EXPECT_THAT(r.szError, HasSubstr("Fewer than eight points"));
+}
+
+struct SMeasCase {
+    const char* pszName;
+    std::string text;
+    bool bOk;
+    std::vector<std::pair<double, double>> points;
+    int nSkipped;
+};
+
+class MeasurementTable : public testing::TestWithParam<SMeasCase> {};
+
+TEST_P(MeasurementTable, Points) {
+    const SMeasCase& c = GetParam();
+    const SMeasurementRead r = ParseMeasurementText(c.text);
+    ASSERT_EQ(r.bOk, c.bOk) << r.szError;
+    if (!c.bOk) {
+        EXPECT_FALSE(r.szError.empty());
+        return;
+    }
+    EXPECT_EQ(r.nSkipped, c.nSkipped);
+    ASSERT_EQ(r.curve.freq.size(), c.points.size());
+    for (std::size_t i = 0; i < c.points.size(); ++i) {
+        EXPECT_DOUBLE_EQ(r.curve.freq[i], c.points[i].first);
+        EXPECT_DOUBLE_EQ(r.curve.level[i], c.points[i].second);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Formats, MeasurementTable,
+    testing::Values(
+        SMeasCase{"rew_export",
+                  "* Measurement data measured by REW V5.20.13\n* Source: Umik-1  Gain: 18dB\n"
+                  "* Format: 2 cycles, 1 channel\n* Freq(Hz) SPL(dB) Phase(degrees)\n"
+                  "20.000000 78.123 -12.5\n20.500000 78.400 -13.0\n21.010000 79.000 -13.9\n",
+                  true,
+                  {{20.0, 78.123}, {20.5, 78.4}, {21.01, 79.0}},
+                  0},
+        SMeasCase{"tabs_crlf_bom_two_columns",
+                  "\xEF\xBB\xBF"
+                  "Freq\tdB\r\n100\t-1.5\r\n200\t-2\r\n",
+                  true,
+                  {{100, -1.5}, {200, -2}},
+                  1},
+        SMeasCase{"semicolons_with_decimal_commas",
+                  "f;level;phase\n20,5;80,1;3\n40;81,25;0\n",
+                  true,
+                  {{20.5, 80.1}, {40, 81.25}},
+                  1},
+        SMeasCase{"commas_as_separators", "20.5,80.1\n40, 81.25, 0\n", true, {{20.5, 80.1}, {40, 81.25}}, 0},
+        SMeasCase{
+            "spaces_with_decimal_commas", "20,5 80,1\n40 81,25\n", true, {{20.5, 80.1}, {40, 81.25}}, 0},
+        SMeasCase{"unsorted_duplicates_and_garbage",
+                  "1000 3\n100 1\nfoo bar\n100 2\n-5 1\n10 1 2 3\n",
+                  true,
+                  {{100, 1}, {1000, 3}},
+                  3},
+        SMeasCase{"cut_after_one_point", "* header\n100 1\n20", false, {}, 0},
+        SMeasCase{"not_a_measurement", "Filter 1: ON PK Fc 100 Hz Gain 3 dB Q 1\n", false, {}, 0}),
+    [](const testing::TestParamInfo<SMeasCase>& p) { return std::string(p.param.pszName); });
+
+TEST(Measurement, OnTheGridBetweenItsEndsAndNormalisedToTheTarget) {
+    SMeasurement m;
+    m.freq = {100.0, 1000.0, 10000.0};
+    m.level = {80.0, 90.0, 80.0};
+    const std::vector<double> g = CurveOnGrid(m);
+    const ZUtils::ZResponseGrid& grid = ZUtils::ZResponseGrid::Get();
+    for (int i = 0; i < RESPONSE_POINTS; ++i) {
+        const double f = grid.m_fFreq[i];
+        const double v = g[static_cast<std::size_t>(i)];
+        if (f < 100.0 || f > 10000.0) {
+            EXPECT_TRUE(std::isnan(v)) << f;
+        } else {
+            // Linear over the logarithm of the frequency.
+            const double want = 90.0 - 10.0 * std::fabs(std::log10(f) - 3.0);
+            EXPECT_NEAR(v, want, 1e-9) << f;
+        }
+    }
+    std::vector<double> target = FlatTarget();
+    for (double& t : target)
+        t = 3.0;
+    const std::vector<double> n = NormalisedMeasurement(g, target, 100.0, 10000.0);
+    EXPECT_NEAR(MeanOverRange(n, 100.0, 10000.0), 3.0, 1e-9);
+}
+
+TEST(EqTuning, PredictionIsTheMeasurementPlusTheOutputsCurve) {
+    CSettingsModel m;
+    m.WriteStartupDefaults();
+    SFilterCoef c = EqSteps::FlatBand(3);
+    c.Gain = 6;
+    m.m_Lib.SetEqCoef(2, 3, c);
+    m.m_bEqEnable[2] = 1;
+    SChannelTuning t;
+    t.measured = FlatTarget();
+    SOverlayCurves o = OverlayCurves(m, 2, t);
+    const std::vector<double> eq = ChannelCurve(m, 2, true, false);
+    for (int i = 0; i < RESPONSE_POINTS; ++i)
+        EXPECT_DOUBLE_EQ(o.predicted[static_cast<std::size_t>(i)], eq[static_cast<std::size_t>(i)]);
+    // With the equalizer switched off the prediction is the measurement.
+    m.m_bEqEnable[2] = 0;
+    o = OverlayCurves(m, 2, t);
+    for (int i = 0; i < RESPONSE_POINTS; ++i)
+        EXPECT_DOUBLE_EQ(o.predicted[static_cast<std::size_t>(i)], 0.0);
+}
+
+} // namespace

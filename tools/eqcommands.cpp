@@ -1,0 +1,354 @@
+#include "eqcommands.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+
+#include "editor/editorcore.h"
+#include "editor/eqapply.h"
+#include "editor/eqfit.h"
+#include "editor/eqimport.h"
+#include "editor/eqtuning.h"
+#include "editor/measurement.h"
+#include "editor/presetfile.h"
+#include "jsonout.h"
+
+namespace {
+
+constexpr int kExitOk = 0;
+constexpr int kExitFailed = 1;
+constexpr int kExitIncomplete = 3;
+
+bool ParseInt(const std::string& s, int* pValue) {
+    const auto res = std::from_chars(s.data(), s.data() + s.size(), *pValue);
+    return res.ec == std::errc() && res.ptr == s.data() + s.size();
+}
+
+bool ParseDouble(const std::string& s, double* pValue) {
+    const auto res = std::from_chars(s.data(), s.data() + s.size(), *pValue);
+    return res.ec == std::errc() && res.ptr == s.data() + s.size() && std::isfinite(*pValue);
+}
+
+void PrintLines(std::FILE* pOut, const std::vector<std::string>& lines) {
+    for (const std::string& line : lines)
+        std::fprintf(pOut, "%s\n", line.c_str());
+}
+
+void JsonBands(CJsonWriter& j, const SFilterCoef* pBands) {
+    j.Key("bands").BeginArray();
+    for (int b = 0; b < CRev8001Lib::EQ_BANDS; ++b)
+        j.BeginObject()
+            .Member("band", b + 1)
+            .Member("freq", int(pBands[b].Freq))
+            .Member("gain", int(pBands[b].Gain))
+            .Member("bandWidth", static_cast<double>(pBands[b].BandWidth))
+            .Member("q", static_cast<double>(pBands[b].BandWidth) / 2.0)
+            .EndObject();
+    j.EndArray();
+}
+
+void JsonImport(CJsonWriter& j, const SEqImport& r) {
+    j.Member("ok", r.bOk);
+    if (!r.bOk) j.Member("error", r.szError);
+    j.Member("filterLines", r.nFilterLines).Member("imported", r.nImported).Member("rounded", r.nRounded);
+    j.Key("notes").BeginArray();
+    for (const SEqNote& n : r.notes)
+        j.BeginObject()
+            .Member("line", n.nLine)
+            .Member("kind", SEqNote::KindName(n.kind))
+            .Member("text", n.text)
+            .EndObject();
+    j.EndArray();
+    if (r.bOk) JsonBands(j, r.bands);
+}
+
+// The model from a preset file, checked as load checks it; false (after a message) when it cannot be
+// used.
+bool ReadPreset(CEditorCore& core, const SEqCmdOptions& opt, int* pExit) {
+    ZUtils::ZProfile profile;
+    if (!core.m_Files.CheckPresetFile(opt.presetIn, EPresetRead::File, profile)) {
+        std::fprintf(stderr, "mlb8ctl: cannot read the preset file %s: %s.\n", opt.presetIn.c_str(),
+                     core.m_Files.LastError().c_str());
+        *pExit = kExitFailed;
+        return false;
+    }
+    const SPresetReport& report = core.m_Files.LastReport();
+    if (!report.Clean()) {
+        PrintLines(stderr, report.Lines());
+        if (!opt.bForce) {
+            std::fprintf(stderr,
+                         "mlb8ctl: %s is incomplete or has values out of range; nothing was written (--force "
+                         "uses it anyway).\n",
+                         opt.presetIn.c_str());
+            *pExit = kExitIncomplete;
+            return false;
+        }
+    }
+    core.m_Model.WriteStartupDefaults();
+    ReadPresetKeys(profile, core.m_Model, EPresetRead::File);
+    return true;
+}
+
+// The model of the processor or of --preset.
+bool OpenSource(IEqCtlSession& s, const SEqCmdOptions& opt, int* pExit) {
+    if (!opt.presetIn.empty()) return ReadPreset(s.Core(), opt, pExit);
+    if (s.Attach()) return true;
+    *pExit = kExitFailed;
+    return false;
+}
+
+// Puts the bands into the output(s) and writes them to the processor or to --write.
+int Store(IEqCtlSession& s, const SEqCmdOptions& opt, const SFilterCoef* pBands, std::string* pWhere) {
+    CEditorCore& core = s.Core();
+    const int ch = opt.nOutput - 1;
+    const int bSent = ApplyEqBands(core, ch, opt.bPair, pBands);
+    std::string outputs = "output " + std::to_string(opt.nOutput);
+    if (opt.bPair)
+        outputs = "outputs " + std::to_string(opt.nOutput) + " and " + std::to_string((ch ^ 1) + 1);
+    if (opt.presetIn.empty()) {
+        if (!s.Drain() || !bSent) {
+            std::fprintf(stderr, "mlb8ctl: writing the bands to the processor failed.\n");
+            return kExitFailed;
+        }
+        *pWhere = "Wrote the bands to " + outputs + " of the processor.";
+        return kExitOk;
+    }
+    core.m_Model.m_szFilePath = opt.presetOut;
+    if (!core.m_Files.WriteConfigFile(4)) {
+        std::fprintf(stderr, "mlb8ctl: cannot write %s.\n", opt.presetOut.c_str());
+        return kExitFailed;
+    }
+    *pWhere = "Wrote " + opt.presetIn + " with the bands in " + outputs + " to " + opt.presetOut + ".";
+    return kExitOk;
+}
+
+int CmdEqImport(const std::string& file, const SEqCmdOptions& opt, IEqCtlSession& s) {
+    // The filter file is read before anything else is touched.
+    const SEqImport r = ImportEqFilterFile(file);
+    if (!r.bOk) {
+        if (opt.bJson) {
+            CJsonWriter j;
+            j.BeginObject().Member("file", file);
+            JsonImport(j, r);
+            j.EndObject();
+            std::printf("%s\n", j.Text().c_str());
+        } else {
+            PrintLines(stderr, r.Lines());
+        }
+        return kExitFailed;
+    }
+    int nExit = kExitOk;
+    if (!OpenSource(s, opt, &nExit)) return nExit;
+    std::string where;
+    nExit = Store(s, opt, r.bands, &where);
+    if (nExit != kExitOk) return nExit;
+    if (opt.bJson) {
+        CJsonWriter j;
+        j.BeginObject().Member("file", file).Member("output", opt.nOutput).Member("pair", opt.bPair);
+        JsonImport(j, r);
+        j.Member("written", opt.presetIn.empty() ? std::string("processor") : opt.presetOut);
+        j.EndObject();
+        std::printf("%s\n", j.Text().c_str());
+        return kExitOk;
+    }
+    PrintLines(stdout, r.Lines());
+    PrintLines(stdout, BandLines(r.bands, false));
+    std::printf("%s\n", where.c_str());
+    return kExitOk;
+}
+
+int CmdEqExport(const SEqCmdOptions& opt, IEqCtlSession& s) {
+    int nExit = kExitOk;
+    if (!OpenSource(s, opt, &nExit)) return nExit;
+    const CSettingsModel& m = s.Core().m_Model;
+    const auto ch = static_cast<std::uint8_t>(opt.nOutput - 1);
+    SFilterCoef bands[CRev8001Lib::EQ_BANDS];
+    for (int b = 0; b < CRev8001Lib::EQ_BANDS; ++b)
+        bands[b] = m.m_Lib.GetEqCoef(ch, static_cast<std::uint8_t>(b));
+    const std::string text = ExportEqFilterText(bands, m.m_bEqEnable[ch], opt.nOutput);
+    if (opt.bJson) {
+        CJsonWriter j;
+        j.BeginObject().Member("output", opt.nOutput).Member("enabled", m.m_bEqEnable[ch] != 0);
+        JsonBands(j, bands);
+        j.Member("text", text).EndObject();
+        std::printf("%s\n", j.Text().c_str());
+        return kExitOk;
+    }
+    std::fputs(text.c_str(), stdout);
+    return kExitOk;
+}
+
+int CmdEqFit(const std::string& file, const SEqCmdOptions& opt, IEqCtlSession& s) {
+    SChannelTuning tuning;
+    const SMeasurementRead meas = ReadMeasurementFile(file);
+    if (!meas.bOk) {
+        std::fprintf(stderr, "mlb8ctl: %s: %s\n", file.c_str(), meas.szError.c_str());
+        return kExitFailed;
+    }
+    tuning.measured = CurveOnGrid(meas.curve);
+    tuning.szMeasurement = file;
+    if (!opt.target.empty()) {
+        const SMeasurementRead target = ReadMeasurementFile(opt.target);
+        if (!target.bOk) {
+            std::fprintf(stderr, "mlb8ctl: %s: %s\n", opt.target.c_str(), target.szError.c_str());
+            return kExitFailed;
+        }
+        tuning.target = CurveOnGrid(target.curve);
+        tuning.szTarget = opt.target;
+    }
+    int nExit = kExitOk;
+    if (!OpenSource(s, opt, &nExit)) return nExit;
+    // Without --from and --to the range follows the output's crossover.
+    bool bNarrowed = false;
+    SEqFitSettings settings = DefaultFitRange(s.Core().m_Model, opt.nOutput - 1, &bNarrowed);
+    if (opt.bRangeGiven) {
+        settings.fFrom = opt.fFrom;
+        settings.fTo = opt.fTo;
+        bNarrowed = false;
+    }
+    settings.nMaxBoost = opt.nMaxBoost;
+    const SEqFitResult r =
+        FitEqualizer(MakeFitInput(s.Core().m_Model, opt.nOutput - 1, tuning, settings), settings);
+    if (!r.bOk) {
+        std::fprintf(stderr, "mlb8ctl: %s\n", r.szError.c_str());
+        return kExitFailed;
+    }
+    std::string where;
+    nExit = Store(s, opt, r.bands, &where);
+    if (nExit != kExitOk) return nExit;
+    if (opt.bJson) {
+        CJsonWriter j;
+        j.BeginObject()
+            .Member("measurement", file)
+            .Member("output", opt.nOutput)
+            .Member("pair", opt.bPair)
+            .Member("from", settings.fFrom)
+            .Member("to", settings.fTo)
+            .Member("rangeFromCrossover", bNarrowed)
+            .Member("points", r.nPoints)
+            .Member("rmsBefore", r.fRmsBefore)
+            .Member("rmsAfter", r.fRmsAfter)
+            .Member("bandsUsed", r.nUsed);
+        JsonBands(j, r.bands);
+        j.Member("written", opt.presetIn.empty() ? std::string("processor") : opt.presetOut);
+        j.EndObject();
+        std::printf("%s\n", j.Text().c_str());
+        return kExitOk;
+    }
+    if (bNarrowed)
+        std::printf("Fit range %g..%g Hz: the passband of output %d's crossover (--from and --to set it).\n",
+                    settings.fFrom, settings.fTo, opt.nOutput);
+    PrintLines(stdout, FitReportLines(r, settings));
+    std::printf("%s\n", where.c_str());
+    return kExitOk;
+}
+
+} // namespace
+
+bool IsEqCommand(const std::string& command) {
+    return command == "eq-import" || command == "eq-export" || command == "eq-fit";
+}
+
+int ParseEqOption(int argc, char** argv, int* pi, SEqCmdOptions* pOpt, std::string* pError) {
+    const std::string arg = argv[*pi];
+    auto value = [&](std::string* pValue) {
+        if (*pi + 1 >= argc) {
+            *pError = arg + " needs a value";
+            return false;
+        }
+        *pValue = argv[++*pi];
+        return true;
+    };
+    std::string v;
+    if (arg == "--pair") {
+        pOpt->bPair = true;
+        return 1;
+    }
+    if (arg == "--output") {
+        if (!value(&v)) return -1;
+        if (!ParseInt(v, &pOpt->nOutput) || pOpt->nOutput < 1 || pOpt->nOutput > 8) {
+            *pError = "--output needs an output number 1..8";
+            return -1;
+        }
+        return 1;
+    }
+    if (arg == "--preset") return value(&pOpt->presetIn) ? 1 : -1;
+    if (arg == "--write") return value(&pOpt->presetOut) ? 1 : -1;
+    if (arg == "--target") return value(&pOpt->target) ? 1 : -1;
+    if (arg == "--from" || arg == "--to") {
+        if (!value(&v)) return -1;
+        double f = 0.0;
+        if (!ParseDouble(v, &f) || f < 10.0 || f > 24000.0) {
+            *pError = arg + " needs a frequency in Hz (10..24000)";
+            return -1;
+        }
+        (arg == "--from" ? pOpt->fFrom : pOpt->fTo) = f;
+        pOpt->bRangeGiven = true;
+        return 1;
+    }
+    if (arg == "--max-boost") {
+        if (!value(&v)) return -1;
+        if (!ParseInt(v, &pOpt->nMaxBoost) || pOpt->nMaxBoost < 0 || pOpt->nMaxBoost > 12) {
+            *pError = "--max-boost needs whole dB 0..12";
+            return -1;
+        }
+        return 1;
+    }
+    return 0;
+}
+
+bool CheckEqCommand(const std::string& command, const std::vector<std::string>& operands,
+                    const SEqCmdOptions& opt, std::string* pError) {
+    const bool bFile = command != "eq-export";
+    if (operands.size() != (bFile ? 1u : 0u)) {
+        *pError = bFile ? command + " needs one file name" : "unexpected argument '" + operands[0] + "'";
+        return false;
+    }
+    if (opt.nOutput == 0) {
+        *pError = command + " needs --output N (1..8)";
+        return false;
+    }
+    if (command == "eq-export") {
+        if (opt.bPair || !opt.presetOut.empty()) {
+            *pError = "eq-export prints the text; --pair and --write go with eq-import and eq-fit";
+            return false;
+        }
+    } else if (opt.presetIn.empty() != opt.presetOut.empty()) {
+        *pError = "--preset IN and --write OUT go together";
+        return false;
+    }
+    if (command != "eq-fit" && (!opt.target.empty() || opt.bRangeGiven || opt.nMaxBoost != 6)) {
+        *pError = "--target, --from, --to and --max-boost go with eq-fit";
+        return false;
+    }
+    if (!(opt.fTo > opt.fFrom)) {
+        *pError = "--to must lie above --from";
+        return false;
+    }
+    return true;
+}
+
+int RunEqCommand(const std::string& command, const std::vector<std::string>& operands,
+                 const SEqCmdOptions& opt, IEqCtlSession& session) {
+    if (command == "eq-import") return CmdEqImport(operands[0], opt, session);
+    if (command == "eq-export") return CmdEqExport(opt, session);
+    return CmdEqFit(operands[0], opt, session);
+}
+
+const char* EqCommandsUsage() {
+    return "  eq-import FILE --output N [--pair] [--preset IN --write OUT]\n"
+           "              import the peaking filters of a filter list (measurement software, system-wide\n"
+           "              equalizers) into the bands of output N (1..8; --pair: also its partner), on the\n"
+           "              processor, or into a copy of the preset file IN written to OUT; prints the report\n"
+           "  eq-export --output N [--preset FILE]\n"
+           "              print the bands of output N as parametric equalizer text\n"
+           "  eq-fit MEASUREMENT --output N [--pair] [--target FILE] [--from HZ] [--to HZ]\n"
+           "         [--max-boost DB] [--preset IN --write OUT]\n"
+           "              fit the ten bands on the processor's steps so that measurement + equalizer +\n"
+           "              the output's crossover come closest to the target (flat by default) over\n"
+           "              --from..--to (20..20000 Hz, narrowed to the passband of the output's crossover\n"
+           "              when it is on), boosting at most --max-boost dB (6); prints the RMS deviation\n"
+           "              before and after and the bands, and writes them like eq-import\n"
+           "              (a preset file given with --preset is checked like one given to load;\n"
+           "              --force uses it anyway)\n";
+}

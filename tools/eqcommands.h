@@ -1,0 +1,42 @@
+// mlb8ctl's equalizer commands: eq-import, eq-export and eq-fit, on the processor or on preset files.
+#pragma once
+
+#include <string>
+#include <vector>
+
+class CEditorCore;
+
+struct SEqCmdOptions {
+    int nOutput = 0; // 1..8
+    bool bPair = false;
+    std::string presetIn, presetOut; // --preset, --write
+    std::string target;
+    double fFrom = 20.0, fTo = 20000.0;
+    bool bRangeGiven = false; // --from or --to
+    int nMaxBoost = 6;
+    bool bJson = false;
+    bool bForce = false;
+};
+
+// What the commands need of mlb8ctl's session with the processor.
+class IEqCtlSession {
+public:
+    virtual ~IEqCtlSession() = default;
+    virtual CEditorCore& Core() = 0;
+    // Finds the processor and reads it as it runs; false (after a message) when that failed.
+    virtual bool Attach() = 0;
+    // Runs what is queued; false when the core reported a failure.
+    virtual bool Drain() = 0;
+};
+
+bool IsEqCommand(const std::string& command);
+// Consumes an option of the equalizer commands at argv[*pi] (and its value); 1 when it was one, 0 when
+// not, -1 with *pError on a bad value.
+int ParseEqOption(int argc, char** argv, int* pi, SEqCmdOptions* pOpt, std::string* pError);
+// Checks the operands and options of an equalizer command; false with *pError.
+bool CheckEqCommand(const std::string& command, const std::vector<std::string>& operands,
+                    const SEqCmdOptions& opt, std::string* pError);
+int RunEqCommand(const std::string& command, const std::vector<std::string>& operands,
+                 const SEqCmdOptions& opt, IEqCtlSession& session);
+// The help text of the commands and their options.
+const char* EqCommandsUsage();

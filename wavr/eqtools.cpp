@@ -1,0 +1,308 @@
+#include "eqtools.h"
+
+#include <QDragEnterEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QUrl>
+
+#include "editor/controlids.h"
+#include "editor/ctrlmessages.h"
+#include "editor/eqapply.h"
+#include "editor/eqimport.h"
+#include "guilib/notify.h"
+#include "guilib/skinbutton.h"
+#include "orvix/graph/filtergraphic.h"
+#include "orvix/graph/graphoverlay.h"
+#include "skin/skinids.h"
+#include "wavrview.h"
+
+namespace {
+
+const char* const kFilterFiles = "Filter lists (*.txt *.cfg);;All files (*)";
+const char* const kCurveFiles = "Measurements (*.txt *.frd *.csv);;All files (*)";
+const QColor kMeasurementColour(160, 160, 160);
+const QColor kTargetColour(90, 200, 90);
+const QColor kPredictionColour(255, 255, 255);
+
+QString Joined(const std::vector<std::string>& lines) {
+    QStringList out;
+    for (const std::string& line : lines)
+        out << QString::fromStdString(line);
+    return out.join('\n');
+}
+
+std::string FileName(const std::string& path) {
+    return QFileInfo(QString::fromStdString(path)).fileName().toStdString();
+}
+
+} // namespace
+
+// ---- the report dialog ----
+
+CEqReportDlg::CEqReportDlg(QWidget* pParent, const QString& title, const QString& text)
+    : QDialog(pParent), m_strTitle(title) {
+    setObjectName("eqReport");
+    setWindowTitle(title);
+    setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
+    setAttribute(Qt::WA_DeleteOnClose);
+    m_Background.Load(SkinId::DIALOG_BACKGROUND, "PNG");
+    setFixedSize(600, 334);
+    m_pText = new QPlainTextEdit(this);
+    m_pText->setReadOnly(true);
+    m_pText->setFrameShape(QFrame::NoFrame);
+    m_pText->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    m_pText->setStyleSheet("QPlainTextEdit { background: transparent; color: rgb(230, 230, 230); }");
+    QFont font = m_pText->font();
+    font.setPixelSize(13);
+    m_pText->setFont(font);
+    m_pText->setGeometry(24, 44, 552, 228);
+    m_pText->setPlainText(text);
+    auto* pOk = new CSkinButton(this);
+    pOk->SetDlgCtrlID(ctl::DIALOG_OK);
+    pOk->SetIcons(SkinId::BTN_OK, "PNG", SkinId::BTN_OK_PRESSED, "PNG", SkinId::BTN_OK, "PNG",
+                  SkinId::BTN_OK_PRESSED, "PNG");
+    pOk->setGeometry(495, 284, 81, 34);
+}
+
+QString CEqReportDlg::Text() const {
+    return m_pText->toPlainText();
+}
+
+void CEqReportDlg::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.fillRect(rect(), QColor(24, 24, 26));
+    if (m_Background.IsLoaded()) p.drawImage(rect(), *m_Background.Image());
+    QFont font = p.font();
+    font.setPixelSize(16);
+    font.setBold(true);
+    p.setFont(font);
+    p.setPen(QColor(240, 150, 30));
+    p.drawText(QRect(24, 12, 552, 26), Qt::AlignLeft | Qt::AlignVCenter, m_strTitle);
+}
+
+bool CEqReportDlg::event(QEvent* pEvent) {
+    if (pEvent->type() == CCtrlNotifyEvent::EventType()) {
+        auto* pNotify = static_cast<CCtrlNotifyEvent*>(pEvent);
+        if (pNotify->Message() == WM_SKIN_BTN_UP && pNotify->CtrlId() == ctl::DIALOG_OK) accept();
+        return true;
+    }
+    return QDialog::event(pEvent);
+}
+
+// ---- the tools ----
+
+CEqTools::CEqTools(CWAVRView* pView, CFilterGraphic* pGraph)
+    : QObject(pView), m_pView(pView), m_pGraph(pGraph) {
+    if (m_pGraph) m_pGraph->SetOverlay([this](QPainter& p) { PaintOverlay(p); });
+}
+
+int CEqTools::Channel() const {
+    return m_pView->Core().m_Model.m_nChannel & 7;
+}
+
+void CEqTools::AddMenu(QMenuBar* pBar) {
+    auto* pMenu = new QMenu(QStringLiteral("Equalizer tools"), pBar);
+    m_pMenu = pMenu;
+    const QList<QAction*> menus = pBar->actions();
+    pBar->insertMenu(menus.isEmpty() ? nullptr : menus.back(), pMenu);
+    auto add = [&](const char* pszText, auto fn) {
+        QAction* pAction = pMenu->addAction(QString::fromUtf8(pszText));
+        connect(pAction, &QAction::triggered, this, fn);
+        return pAction;
+    };
+    add("Import filters...", [this] {
+        const QString path = QFileDialog::getOpenFileName(m_pView->window(), QStringLiteral("Import filters"),
+                                                          QString(), kFilterFiles);
+        if (!path.isEmpty()) ImportFilters(path.toStdString());
+    });
+    add("Export filters...", [this] {
+        QString path =
+            QFileDialog::getSaveFileName(m_pView->window(), QStringLiteral("Export filters"),
+                                         QString("output-%1-filters.txt").arg(Channel() + 1), kFilterFiles);
+        if (path.isEmpty()) return;
+        if (QFileInfo(path).suffix().isEmpty()) path += ".txt";
+        ExportFilters(path.toStdString());
+    });
+    pMenu->addSeparator();
+    add("Load measurement...", [this] {
+        const QString path = QFileDialog::getOpenFileName(
+            m_pView->window(), QStringLiteral("Load measurement"), QString(), kCurveFiles);
+        if (!path.isEmpty()) LoadMeasurement(path.toStdString());
+    });
+    add("Load target curve...", [this] {
+        const QString path = QFileDialog::getOpenFileName(
+            m_pView->window(), QStringLiteral("Load target curve"), QString(), kCurveFiles);
+        if (!path.isEmpty()) LoadTarget(path.toStdString());
+    });
+    m_pFitAction = add("Fit equalizer to measurement", [this] { Fit(); });
+    pMenu->addSeparator();
+    const char* const kShow[3] = {"Show measurement", "Show target", "Show prediction"};
+    for (int i = 0; i < 3; ++i) {
+        m_ShowActions[static_cast<std::size_t>(i)] =
+            add(kShow[i], [this, i](bool bChecked) { SetShown(i, bChecked); });
+        m_ShowActions[static_cast<std::size_t>(i)]->setCheckable(true);
+    }
+    pMenu->addSeparator();
+    m_pClearAction = add("Clear measurement", [this] { Clear(); });
+    connect(pMenu, &QMenu::aboutToShow, this, [this] { UpdateMenu(); });
+    UpdateMenu();
+}
+
+void CEqTools::UpdateMenu() {
+    if (!m_pMenu) return;
+    const SChannelTuning& t = Tuning(Channel());
+    const bool bHave = t.HasMeasurement();
+    const bool bShown[3] = {t.bShowMeasurement, t.bShowTarget, t.bShowPrediction};
+    for (std::size_t i = 0; i < 3; ++i) {
+        m_ShowActions[i]->setEnabled(bHave);
+        m_ShowActions[i]->setChecked(bShown[i]);
+    }
+    m_pFitAction->setEnabled(bHave);
+    m_pClearAction->setEnabled(bHave);
+}
+
+void CEqTools::Refresh() {
+    m_pView->SyncFromForm();
+    UpdateMenu();
+    if (m_pGraph) m_pGraph->update();
+}
+
+void CEqTools::ShowReport(const QString& title, const std::vector<std::string>& lines) {
+    m_strLastReport = Joined(lines);
+    auto* pDlg = new CEqReportDlg(m_pView->window(), title, m_strLastReport);
+    pDlg->open(); // window-modal, without a nested loop
+}
+
+bool CEqTools::ImportFilters(const std::string& path) {
+    const SEqImport r = ImportEqFilterFile(path);
+    const int ch = Channel();
+    const bool bPair = m_pView->Core().m_Model.m_bPair != 0;
+    std::vector<std::string> lines = r.Lines();
+    if (r.bOk) {
+        const int bSent = ApplyEqBands(m_pView->Core(), ch, bPair, r.bands);
+        const std::vector<std::string> bands = BandLines(r.bands, false);
+        lines.insert(lines.end(), bands.begin(), bands.end());
+        if (!bSent) lines.push_back("Writing the bands to the processor failed.");
+    }
+    const QString title = QString("Import into output %1%2: %3")
+                              .arg(ch + 1)
+                              .arg(bPair ? QString(" and %1").arg((ch ^ 1) + 1) : QString())
+                              .arg(QString::fromStdString(FileName(path)));
+    ShowReport(title, lines);
+    Refresh();
+    return r.bOk;
+}
+
+bool CEqTools::ExportFilters(const std::string& path) {
+    const CSettingsModel& m = m_pView->Core().m_Model;
+    const int ch = Channel();
+    SFilterCoef bands[CRev8001Lib::EQ_BANDS];
+    for (int b = 0; b < CRev8001Lib::EQ_BANDS; ++b)
+        bands[b] = m.m_Lib.GetEqCoef(static_cast<std::uint8_t>(ch), static_cast<std::uint8_t>(b));
+    const std::string text = ExportEqFilterText(bands, m.m_bEqEnable[ch], ch + 1);
+    QFile file(QString::fromStdString(path));
+    const bool bOk =
+        file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+        file.write(text.data(), static_cast<qint64>(text.size())) == static_cast<qint64>(text.size());
+    ShowReport(QString("Export of output %1").arg(ch + 1),
+               {bOk ? "Wrote the bands of output " + std::to_string(ch + 1) + " to " + path + "."
+                    : "Cannot write " + path + ": " + file.errorString().toStdString()});
+    return bOk;
+}
+
+bool CEqTools::LoadMeasurement(const std::string& path) {
+    const SMeasurementRead r = ReadMeasurementFile(path);
+    const int ch = Channel();
+    if (!r.bOk) {
+        ShowReport(QString("Measurement for output %1").arg(ch + 1), {FileName(path) + ": " + r.szError});
+        return false;
+    }
+    SChannelTuning& t = Tuning(ch);
+    t.measured = CurveOnGrid(r.curve);
+    t.szMeasurement = path;
+    t.bShowMeasurement = t.bShowTarget = t.bShowPrediction = true;
+    Refresh();
+    return true;
+}
+
+bool CEqTools::LoadTarget(const std::string& path) {
+    const SMeasurementRead r = ReadMeasurementFile(path);
+    const int ch = Channel();
+    if (!r.bOk) {
+        ShowReport(QString("Target for output %1").arg(ch + 1), {FileName(path) + ": " + r.szError});
+        return false;
+    }
+    SChannelTuning& t = Tuning(ch);
+    t.target = CurveOnGrid(r.curve);
+    t.szTarget = path;
+    Refresh();
+    return true;
+}
+
+bool CEqTools::Fit() {
+    const int ch = Channel();
+    SChannelTuning& t = Tuning(ch);
+    CEditorCore& core = m_pView->Core();
+    if (!t.HasMeasurement()) {
+        ShowReport(QString("Fit of output %1").arg(ch + 1), {"Load a measurement for this output first."});
+        return false;
+    }
+    bool bNarrowed = false;
+    const SEqFitSettings settings = DefaultFitRange(core.m_Model, ch, &bNarrowed);
+    const SEqFitResult r = FitEqualizer(MakeFitInput(core.m_Model, ch, t, settings), settings);
+    std::vector<std::string> lines;
+    if (bNarrowed) lines.push_back("Fit range: the passband of the output's crossover.");
+    const std::vector<std::string> report = FitReportLines(r, settings);
+    lines.insert(lines.end(), report.begin(), report.end());
+    if (r.bOk && !ApplyEqBands(core, ch, core.m_Model.m_bPair != 0, r.bands))
+        lines.push_back("Writing the bands to the processor failed.");
+    ShowReport(
+        QString("Fit of output %1 to %2").arg(ch + 1).arg(QString::fromStdString(FileName(t.szMeasurement))),
+        lines);
+    Refresh();
+    return r.bOk;
+}
+
+void CEqTools::Clear() {
+    Tuning(Channel()) = SChannelTuning{};
+    Refresh();
+}
+
+void CEqTools::SetShown(int nCurve, bool bShown) {
+    SChannelTuning& t = Tuning(Channel());
+    (nCurve == 0 ? t.bShowMeasurement : nCurve == 1 ? t.bShowTarget : t.bShowPrediction) = bShown;
+    Refresh();
+}
+
+bool CEqTools::CanDrop(const QMimeData* pData) const {
+    if (!pData || !pData->hasUrls() || pData->urls().size() != 1 || !pData->urls().front().isLocalFile())
+        return false;
+    return m_pView->Core().m_Model.m_nPage == CPages::PAGE_EQ;
+}
+
+bool CEqTools::Drop(const QMimeData* pData) {
+    if (!CanDrop(pData)) return false;
+    const std::string path = pData->urls().front().toLocalFile().toStdString();
+    const SEqImport r = ImportEqFilterFile(path);
+    // Not a filter list but a measurement export: it becomes the output's measurement.
+    if (!r.bOk && r.nFilterLines == 0 && ReadMeasurementFile(path).bOk) return LoadMeasurement(path);
+    return ImportFilters(path);
+}
+
+void CEqTools::PaintOverlay(QPainter& p) {
+    const CSettingsModel& m = m_pView->Core().m_Model;
+    const int ch = Channel();
+    const SChannelTuning& t = Tuning(ch);
+    if (!t.HasMeasurement()) return;
+    const SOverlayCurves c = OverlayCurves(m, ch, t);
+    std::vector<SGraphOverlayCurve> curves;
+    if (t.bShowMeasurement) curves.push_back({c.measured, kMeasurementColour, Qt::SolidLine, "Measurement"});
+    if (t.bShowTarget) curves.push_back({c.target, kTargetColour, Qt::DashLine, "Target"});
+    if (t.bShowPrediction) curves.push_back({c.predicted, kPredictionColour, Qt::SolidLine, "Prediction"});
+    PaintGraphOverlay(p, *m_pGraph, curves);
+}

@@ -1,0 +1,82 @@
+// The window's equalizer tools: import and export of filter lists, a measurement and a target per
+// output kept for the session and laid over the response graph with the predicted result, and the fit
+// of the bands. Everything is decided by the editor core's tuning functions; this file asks for files,
+// shows reports and draws.
+#pragma once
+
+#include <QDialog>
+#include <QObject>
+#include <QString>
+#include <array>
+#include <string>
+#include <vector>
+
+#include "editor/eqtuning.h"
+#include "guilib/gdiplusbitmap.h"
+
+class CWAVRView;
+class CFilterGraphic;
+class QMenuBar;
+class QMenu;
+class QMimeData;
+class QAction;
+class QPlainTextEdit;
+
+// The report of an import or a fit, on the skin's dialog background.
+class CEqReportDlg : public QDialog {
+public:
+    CEqReportDlg(QWidget* pParent, const QString& title, const QString& text);
+    QString Text() const;
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+    bool event(QEvent* pEvent) override;
+
+private:
+    CGdiPlusBitmapResource m_Background;
+    QString m_strTitle;
+    QPlainTextEdit* m_pText;
+};
+
+class CEqTools : public QObject {
+public:
+    CEqTools(CWAVRView* pView, CFilterGraphic* pGraph);
+
+    // The "Equalizer tools" menu, placed before the last menu of the bar (help).
+    void AddMenu(QMenuBar* pBar);
+
+    // Drops: a single local file on the equalizer page. A filter list is imported; a measurement
+    // export is loaded as the selected output's measurement.
+    bool CanDrop(const QMimeData* pData) const;
+    bool Drop(const QMimeData* pData);
+
+    // The commands, for the selected output (the pair's first output when a pair is selected); each
+    // shows its report. True when something changed.
+    bool ImportFilters(const std::string& path);
+    bool ExportFilters(const std::string& path);
+    bool LoadMeasurement(const std::string& path);
+    bool LoadTarget(const std::string& path);
+    bool Fit();
+    void Clear();
+    void SetShown(int nCurve, bool bShown); // 0 measurement, 1 target, 2 prediction
+
+    SChannelTuning& Tuning(int nChannel) { return m_Tuning[static_cast<std::size_t>(nChannel & 7)]; }
+    // The report last shown (also when its dialog is gone).
+    const QString& LastReport() const { return m_strLastReport; }
+
+private:
+    int Channel() const;
+    void ShowReport(const QString& title, const std::vector<std::string>& lines);
+    void PaintOverlay(QPainter& p);
+    void UpdateMenu();
+    void Refresh();
+
+    CWAVRView* m_pView;
+    CFilterGraphic* m_pGraph;
+    std::array<SChannelTuning, 8> m_Tuning;
+    QMenu* m_pMenu = nullptr;
+    std::array<QAction*, 3> m_ShowActions{};
+    QAction* m_pFitAction = nullptr;
+    QAction* m_pClearAction = nullptr;
+    QString m_strLastReport;
+};
