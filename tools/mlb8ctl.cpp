@@ -12,6 +12,7 @@
 #include "configprint.h"
 #include "editor/consolehost.h"
 #include "editor/editorcore.h"
+#include "editor/presetdiff.h"
 #include "editor/presetfile.h"
 #include "jsonout.h"
 #include "sim/simprocessor.h"
@@ -57,23 +58,34 @@ void PrintUsage(std::FILE* pOut) {
                "              like a file given to load)\n"
                "  check FILE  read the preset file FILE, print the configuration it gives and report\n"
                "              every missing key, unreadable value and clamped value (no processor)\n"
+               "  diff A B [--force]\n"
+               "              list every setting in which the preset files A and B differ, one line\n"
+               "              each (\"Out 3 EQ band 5: 500 Hz -3 dB Q 2.5 -> 500 Hz -1 dB Q 2.5\"); '-'\n"
+               "              for A or B reads the processor's running configuration instead. Only what\n"
+               "              a preset file carries is compared (not solo). Values out of range are\n"
+               "              compared as a load would clamp them (and named on standard error); an\n"
+               "              incomplete file is refused (status 3) unless --force compares it with\n"
+               "              the defaults a load would use for its missing keys\n"
                "\n"
                "Options:\n"
                "  --port PATH     use this serial port (repeatable); the given ports are the only\n"
                "                  candidates and are numbered COM200, COM201, ... in the order given\n"
                "  --simulate      start a simulated processor inside the program and use only it\n"
-               "  --json          ports, probe, show, check: print one JSON document instead of text\n"
+               "  --json          ports, probe, show, check, diff: print one JSON document instead of text\n"
                "  --trace FILE|-  write the developer trace to FILE, or to standard error with -\n"
                "                  (the environment variable MLB8_TRACE does the same)\n"
                "  --help          show this text\n"
                "\n"
                "Exit status:\n"
                "  0  done; for check: every key of the file is present and readable (clamped values\n"
-               "     are listed but do not count)\n"
+               "     are listed but do not count); for diff: no setting differs\n"
                "  1  no processor answered, the command failed, or the file cannot be read at all\n"
+               "     (for diff: the two configurations differ; a file that cannot be read or no\n"
+               "     answering processor is told on standard error, or in the JSON's \"error\")\n"
                "  2  usage error\n"
                "  3  check: keys are missing or values unreadable; load, factory: the file is\n"
-               "     incomplete or has values out of range and was not loaded (nothing was sent)\n",
+               "     incomplete or has values out of range and was not loaded (nothing was sent);\n"
+               "     diff: a file is incomplete (nothing was compared)\n",
                pOut);
 }
 
@@ -172,7 +184,8 @@ bool Attach(SSession& s) {
     s.host.RunUntil([&] { return s.core.m_Model.m_bConnected != 0; }, 120000);
     if (!s.core.m_Model.m_bConnected) {
         // A port in use or locked has been named already, in a message of its own.
-        if (s.host.Messages().empty()) std::fprintf(stderr, "mlb8ctl: no MLB-8 answered on any serial port.\n");
+        if (s.host.Messages().empty())
+            std::fprintf(stderr, "mlb8ctl: no MLB-8 answered on any serial port.\n");
         return false;
     }
     s.Drain();
@@ -365,6 +378,79 @@ int CmdDump(const std::string& path) {
     return kExitOk;
 }
 
+// One side of a diff: a preset file read as load would read it, or "-", the running configuration
+// as dump would save it. Files are read before the processor is touched.
+struct SDiffSide {
+    std::string name;
+    CSettingsModel model;
+};
+
+// The status of a diff that could not compare, after its message (or JSON document).
+int DiffFailed(const std::string& a, const std::string& b, int nExit, const std::string& error,
+               const std::string& file = {}, const SPresetReport* pReport = nullptr) {
+    if (!g_Opt.bJson) return nExit;
+    CJsonWriter j;
+    j.BeginObject().Member("a", a).Member("b", b).Member("exitCode", nExit).Member("error", error);
+    if (!file.empty()) j.Member("file", file);
+    if (pReport) JsonReport(j, *pReport);
+    j.EndObject();
+    PrintJson(j);
+    return nExit;
+}
+
+int CmdDiff(const std::string& a, const std::string& b) {
+    SSession s;
+    SDiffSide sides[2] = {{a, {}}, {b, {}}};
+    for (SDiffSide& side : sides) {
+        if (side.name == "-") continue;
+        ZUtils::ZProfile profile;
+        if (!CheckFile(s, side.name, EPresetRead::File, profile))
+            return DiffFailed(a, b, kExitFailed, s.core.m_Files.LastError(), side.name);
+        const SPresetReport& report = s.core.m_Files.LastReport();
+        if (!report.Complete() && !g_Opt.bForce) {
+            if (!g_Opt.bJson) {
+                PrintReport(stderr, report);
+                std::fprintf(stderr,
+                             "mlb8ctl: %s is incomplete; nothing was compared. --force compares it with the "
+                             "defaults a load would give its missing keys.\n",
+                             side.name.c_str());
+            }
+            return DiffFailed(a, b, kExitIncomplete, "incomplete", side.name, &report);
+        }
+        if (!report.Clean() && !g_Opt.bJson) {
+            std::fprintf(stderr, "mlb8ctl: %s is compared as a load would read it:\n", side.name.c_str());
+            PrintReport(stderr, report);
+        }
+        side.model.WriteStartupDefaults();
+        ReadPresetKeys(profile, side.model, EPresetRead::File);
+    }
+    for (SDiffSide& side : sides) {
+        if (side.name != "-") continue;
+        if (!Attach(s)) return DiffFailed(a, b, kExitFailed, "no processor read");
+        ReadCarriedSettings(s.core.m_Model, side.model);
+    }
+
+    const std::vector<SSettingDifference> diff = DiffSettings(sides[0].model, sides[1].model);
+    const int nExit = diff.empty() ? kExitOk : kExitFailed;
+    if (g_Opt.bJson) {
+        CJsonWriter j;
+        j.BeginObject().Member("a", a).Member("b", b).Member("equal", diff.empty()).Member("exitCode", nExit);
+        j.Key("differences").BeginArray();
+        for (const SSettingDifference& d : diff) {
+            j.BeginObject().Member("setting", d.setting);
+            if (d.nOutput) j.Member("output", d.nOutput);
+            j.Member("a", d.a).Member("b", d.b).EndObject();
+        }
+        j.EndArray().EndObject();
+        PrintJson(j);
+        return nExit;
+    }
+    if (diff.empty()) std::puts("No setting differs.");
+    for (const SSettingDifference& d : diff)
+        std::printf("%s\n", d.Line().c_str());
+    return nExit;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -402,7 +488,7 @@ int main(int argc, char** argv) {
             if (value.size() != 1 || value[0] < '1' || value[0] > '4')
                 return UsageError("--store needs a preset number 1..4");
             g_Opt.nStore = value[0] - '0';
-        } else if (!arg.empty() && arg[0] == '-') {
+        } else if (arg.size() > 1 && arg[0] == '-') { // a lone '-' is an operand
             return UsageError("unknown option '" + arg + "'");
         } else if (command.empty()) {
             command = arg;
@@ -418,6 +504,10 @@ int main(int argc, char** argv) {
         nPreset = operands[0][0] - '0';
     } else if (command == "dump" || command == "load" || command == "check") {
         if (operands.size() != 1) return UsageError(command + " needs a file name");
+    } else if (command == "diff") {
+        if (operands.size() != 2) return UsageError("diff needs two preset files (or '-' for the processor)");
+        if (operands[0] == "-" && operands[1] == "-")
+            return UsageError("diff compares the processor with a file");
     } else if (command == "ports" || command == "probe" || command == "show" || command == "factory") {
         if (!operands.empty()) return UsageError("unexpected argument '" + operands[0] + "'");
     } else {
@@ -425,10 +515,11 @@ int main(int argc, char** argv) {
     }
     if (bSimulate && !portPaths.empty()) return UsageError("--simulate and --port cannot be used together");
     if (g_Opt.nStore && command != "load") return UsageError("--store goes with load");
-    if (g_Opt.bForce && command != "load" && command != "factory")
-        return UsageError("--force goes with load or factory");
-    if (g_Opt.bJson && command != "ports" && command != "probe" && command != "show" && command != "check")
-        return UsageError("--json goes with ports, probe, show or check");
+    if (g_Opt.bForce && command != "load" && command != "factory" && command != "diff")
+        return UsageError("--force goes with load, factory or diff");
+    if (g_Opt.bJson && command != "ports" && command != "probe" && command != "show" && command != "check" &&
+        command != "diff")
+        return UsageError("--json goes with ports, probe, show, check or diff");
 
     std::unique_ptr<Sim::CSimProcessor> sim;
     if (bSimulate) {
@@ -451,6 +542,7 @@ int main(int argc, char** argv) {
     if (command == "check") return CmdCheck(operands[0]);
     if (command == "load") return CmdLoad(operands[0]);
     if (command == "dump") return CmdDump(operands[0]);
+    if (command == "diff") return CmdDiff(operands[0], operands[1]);
     if (command == "factory") return CmdFactory();
     return CmdEditor(command, nPreset);
 }
