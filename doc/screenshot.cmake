@@ -1,6 +1,7 @@
 # Takes a picture of one page of the manager's window for the manual:
 #   cmake -DMANAGER=... -DCHECKER=... -DPAGE=N -DOUT=FILE -DMOCK=FILE -P screenshot.cmake
-# The manager runs offscreen on its simulated processor. A picture that does not show the asked page
+# The manager runs offscreen on its simulated processor, in English like the manual, whatever the
+# machine's locale. A picture that does not show the asked page
 # (taken before the load had settled) is taken again; after three tries, or when the manager cannot
 # run at all, the skin's mock of the page stands in.
 get_filename_component(dir ${OUT} DIRECTORY)
@@ -9,7 +10,7 @@ file(REMOVE ${OUT})
 foreach(attempt 1 2 3)
   execute_process(
     COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen
-            ${MANAGER} --simulate --screenshot ${OUT} --page ${PAGE}
+            ${MANAGER} --simulate --lang en --screenshot ${OUT} --page ${PAGE}
     RESULT_VARIABLE rc
     OUTPUT_QUIET ERROR_QUIET
     TIMEOUT 90)

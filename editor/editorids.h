@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "comm/protocol.h"
+#include "editor/uitext.h"
 
 // Messages the editor posts to itself
 constexpr std::uint32_t WM_GRAPH_REFRESH = 0x464;
@@ -56,5 +57,5 @@ enum ERepaintArea {
 };
 
 constexpr const char* TEXT_COMM_ERROR = "Communication error!";
-constexpr const char* TEXT_TITLE = "MLB-8 DSP 管理工具";
+constexpr const char* TEXT_TITLE = MLB8_TRANSLATE_NOOP("editor", "MLB-8 DSP 管理工具");
 constexpr int UPDATE_CODE = 89;

@@ -15,10 +15,11 @@
 #include "comm/trace.h"
 #include "editor/editorcore.h"
 #include "editor/help.h"
+#include "editor/uitext.h"
 
 namespace {
 
-constexpr const char* kBusySaving = "正在保存中.....";
+constexpr const char* kBusySaving = MLB8_TRANSLATE_NOOP("editor", "正在保存中.....");
 constexpr const char* kBusyFactory = "Factory Setting.....";
 constexpr std::uint32_t kFileTimerMs = 100;
 constexpr std::size_t kBandWidthChars = 400;

@@ -5,6 +5,7 @@
 
 #include "comm/trace.h"
 #include "editor/editorcore.h"
+#include "editor/uitext.h"
 
 namespace {
 constexpr int kBulkPauseMs = 10;
@@ -292,7 +293,7 @@ void CSettingsWriter::StorePreset(int nPreset) {
     }
     host.Sleep(1000);
     m.MouseLbtnEventDisable(1);
-    host.ShowBusy("正在保存中......");
+    host.ShowBusy(MLB8_TRANSLATE_NOOP("editor", "正在保存中......"));
     if (!SaveProc(nPreset)) host.MessageBox(TEXT_COMM_ERROR);
     host.HideBusy();
     host.PostToFrame(WM_MARK_SAVE, nPreset);

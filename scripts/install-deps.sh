@@ -5,6 +5,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config          # tool chain
   qt6-base-dev libudev-dev                  # application framework, serial port discovery
+  qt6-tools-dev qt6-l10n-tools              # lrelease: the English texts of the window
   libgtest-dev libgmock-dev libbenchmark-dev # tests and benchmarks
   clang-14 libclang-rt-14-dev               # fuzzing (libFuzzer) and sanitizer runtimes
   xvfb xauth fonts-noto-cjk                 # a display for the window, fonts for the Chinese texts

@@ -118,6 +118,10 @@ constexpr int MSG_SAVE = 956;  // 580 x 110
 constexpr int MSG_QUIT = 957;  // 580 x 110
 constexpr int WEB_LINK = 1002; // 100 x 19
 
+// The save and quit questions in English, for the English interface.
+constexpr int MSG_SAVE_EN = 958; // 580 x 110
+constexpr int MSG_QUIT_EN = 959; // 580 x 110
+
 constexpr int CONNECTED = 964;    // 106 x 56
 constexpr int DISCONNECTED = 965; // 106 x 56
 

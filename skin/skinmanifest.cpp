@@ -172,6 +172,8 @@ std::vector<SSkinImage> BuildManifest() {
     b.Add(BTN_OK_PRESSED, 81, 34, ESkinArt::DialogButton, "dialog OK button (pressed)", 1, 0, 1, "OK");
     b.Add(MSG_SAVE, 580, 110, ESkinArt::Message, "question: save the settings?", 0);
     b.Add(MSG_QUIT, 580, 110, ESkinArt::Message, "question: settings not saved, quit?", 1);
+    b.Add(MSG_SAVE_EN, 580, 110, ESkinArt::Message, "question: save the settings? (English)", 0, 0, 1);
+    b.Add(MSG_QUIT_EN, 580, 110, ESkinArt::Message, "question: settings not saved, quit? (English)", 1, 0, 1);
     b.Add(APP_ICON, 256, 256, ESkinArt::AppIcon, "the program's icon");
     b.Add(CONNECTED, 106, 56, ESkinArt::Indicator, "connection indicator, connected", 0, 0, 1);
     b.Add(DISCONNECTED, 106, 56, ESkinArt::Indicator, "connection indicator, not connected", 0, 0, 0);

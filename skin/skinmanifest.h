@@ -45,7 +45,7 @@ enum class ESkinArt {
     DialogBackground,
     AboutContent,
     DialogButton, // nIndex: 0 cancel, 1 OK; nLook: 0 normal, 1 pressed
-    Message,      // nIndex: 0 save question, 1 quit question
+    Message,      // nIndex: 0 save question, 1 quit question; nLook: 0 Chinese, 1 English
     WebLink,
     Indicator,  // nLook: 0 not connected, 1 connected
     RowLabel,   // nIndex: 0 IN 1-6, 1 AUX, 2 OPT

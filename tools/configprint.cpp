@@ -1,14 +1,14 @@
 #include "configprint.h"
 
 #include "editor/delayeditor.h"
+#include "editor/presetdiff.h"
 #include "jsonout.h"
 
 namespace {
 
-const char* const kInputKinds[MLB8_INPUT_KINDS] = {"5.1 wired", "4 wired", "2 wired", "AUX", "numerical"};
-const char* const kArchitectures[MLB8_ARCHITECTURES] = {"2-way + sub", "3-way + sub", "2.1", "4.1", "5.1"};
-const char* const kExpertInputs[3] = {"main", "AUX", "numerical"};
-const int kSlopes[8] = {6, 12, 18, 24, 30, 36, 42, 48};
+const char* const* const kInputKinds = INPUT_KIND_NAMES;
+const char* const* const kArchitectures = ARCHITECTURE_NAMES;
+const char* const* const kExpertInputs = EXPERT_INPUT_NAMES;
 
 double Db(int nVolume) {
     return CSettingsModel::DbFromVolume(nVolume);
@@ -19,7 +19,7 @@ void PrintCrossoverFilter(std::FILE* pOut, const char* pszName, const SFilterCoe
         std::fprintf(pOut, "%s off", pszName);
         return;
     }
-    std::fprintf(pOut, "%s %5u Hz %2d dB/oct", pszName, c.Freq, c.Slop <= 7 ? kSlopes[c.Slop] : 0);
+    std::fprintf(pOut, "%s %5u Hz %2d dB/oct", pszName, c.Freq, SlopeDbPerOctave(c.Slop));
 }
 
 void PrintRouting(std::FILE* pOut, const char* pszRow, const std::uint8_t* pMap, int nBits, int nFirstBit) {
@@ -54,7 +54,7 @@ const char* FilterTypeName(int nType) {
 void JsonFilter(CJsonWriter& j, const SFilterCoef& c, bool bCrossover) {
     j.BeginObject().Member("type", FilterTypeName(c.Filtertype)).Member("freqHz", static_cast<int>(c.Freq));
     if (bCrossover)
-        j.Member("slopeDbPerOct", c.Slop <= 7 ? kSlopes[c.Slop] : 0);
+        j.Member("slopeDbPerOct", SlopeDbPerOctave(c.Slop));
     else
         j.Member("gainDb", static_cast<int>(c.Gain));
     j.Member("q", static_cast<double>(c.BandWidth)).EndObject();

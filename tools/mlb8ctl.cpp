@@ -12,6 +12,7 @@
 #include "configprint.h"
 #include "editor/consolehost.h"
 #include "editor/editorcore.h"
+#include "editor/presetdiff.h"
 #include "editor/presetfile.h"
 #include "eqcommands.h"
 #include "jsonout.h"
@@ -57,7 +58,15 @@ void PrintUsage(std::FILE* pOut) {
                "              write the factory settings to the processor as live settings (checked\n"
                "              like a file given to load)\n"
                "  check FILE  read the preset file FILE, print the configuration it gives and report\n"
-               "              every missing key, unreadable value and clamped value (no processor)\n",
+               "              every missing key, unreadable value and clamped value (no processor)\n"
+               "  diff A B [--force]\n"
+               "              list every setting in which the preset files A and B differ, one line\n"
+               "              each (\"Out 3 EQ band 5: 500 Hz -3 dB Q 2.5 -> 500 Hz -1 dB Q 2.5\"); '-'\n"
+               "              for A or B reads the processor's running configuration instead. Only what\n"
+               "              a preset file carries is compared (not solo). Values out of range are\n"
+               "              compared as a load would clamp them (and named on standard error); an\n"
+               "              incomplete file is refused (status 3) unless --force compares it with\n"
+               "              the defaults a load would use for its missing keys\n",
                pOut);
     std::fputs(EqCommandsUsage(), pOut);
     std::fputs("\n"
@@ -65,19 +74,23 @@ void PrintUsage(std::FILE* pOut) {
                "  --port PATH     use this serial port (repeatable); the given ports are the only\n"
                "                  candidates and are numbered COM200, COM201, ... in the order given\n"
                "  --simulate      start a simulated processor inside the program and use only it\n"
-               "  --json          ports, probe, show, check, eq-*: print one JSON document instead of text\n"
+               "  --json          ports, probe, show, check, diff, eq-*: print one JSON document instead\n"
+               "                  of text\n"
                "  --trace FILE|-  write the developer trace to FILE, or to standard error with -\n"
                "                  (the environment variable MLB8_TRACE does the same)\n"
                "  --help          show this text\n"
                "\n"
                "Exit status:\n"
                "  0  done; for check: every key of the file is present and readable (clamped values\n"
-               "     are listed but do not count)\n"
+               "     are listed but do not count); for diff: no setting differs\n"
                "  1  no processor answered, the command failed, or the file cannot be read at all\n"
+               "     (for diff: the two configurations differ; a file that cannot be read or no\n"
+               "     answering processor is told on standard error, or in the JSON's \"error\")\n"
                "  2  usage error\n"
                "  3  check: keys are missing or values unreadable; load, factory: the file is\n"
                "     incomplete or has values out of range and was not loaded (nothing was sent);\n"
-               "     eq-import, eq-fit: the same for the preset file given with --preset\n",
+               "     eq-import, eq-fit: the same for the preset file given with --preset;\n"
+               "     diff: a file is incomplete (nothing was compared)\n",
                pOut);
 }
 
@@ -384,6 +397,79 @@ int CmdDump(const std::string& path) {
     return kExitOk;
 }
 
+// One side of a diff: a preset file read as load would read it, or "-", the running configuration
+// as dump would save it. Files are read before the processor is touched.
+struct SDiffSide {
+    std::string name;
+    CSettingsModel model;
+};
+
+// The status of a diff that could not compare, after its message (or JSON document).
+int DiffFailed(const std::string& a, const std::string& b, int nExit, const std::string& error,
+               const std::string& file = {}, const SPresetReport* pReport = nullptr) {
+    if (!g_Opt.bJson) return nExit;
+    CJsonWriter j;
+    j.BeginObject().Member("a", a).Member("b", b).Member("exitCode", nExit).Member("error", error);
+    if (!file.empty()) j.Member("file", file);
+    if (pReport) JsonReport(j, *pReport);
+    j.EndObject();
+    PrintJson(j);
+    return nExit;
+}
+
+int CmdDiff(const std::string& a, const std::string& b) {
+    SSession s;
+    SDiffSide sides[2] = {{a, {}}, {b, {}}};
+    for (SDiffSide& side : sides) {
+        if (side.name == "-") continue;
+        ZUtils::ZProfile profile;
+        if (!CheckFile(s, side.name, EPresetRead::File, profile))
+            return DiffFailed(a, b, kExitFailed, s.core.m_Files.LastError(), side.name);
+        const SPresetReport& report = s.core.m_Files.LastReport();
+        if (!report.Complete() && !g_Opt.bForce) {
+            if (!g_Opt.bJson) {
+                PrintReport(stderr, report);
+                std::fprintf(stderr,
+                             "mlb8ctl: %s is incomplete; nothing was compared. --force compares it with the "
+                             "defaults a load would give its missing keys.\n",
+                             side.name.c_str());
+            }
+            return DiffFailed(a, b, kExitIncomplete, "incomplete", side.name, &report);
+        }
+        if (!report.Clean() && !g_Opt.bJson) {
+            std::fprintf(stderr, "mlb8ctl: %s is compared as a load would read it:\n", side.name.c_str());
+            PrintReport(stderr, report);
+        }
+        side.model.WriteStartupDefaults();
+        ReadPresetKeys(profile, side.model, EPresetRead::File);
+    }
+    for (SDiffSide& side : sides) {
+        if (side.name != "-") continue;
+        if (!Attach(s)) return DiffFailed(a, b, kExitFailed, "no processor read");
+        ReadCarriedSettings(s.core.m_Model, side.model);
+    }
+
+    const std::vector<SSettingDifference> diff = DiffSettings(sides[0].model, sides[1].model);
+    const int nExit = diff.empty() ? kExitOk : kExitFailed;
+    if (g_Opt.bJson) {
+        CJsonWriter j;
+        j.BeginObject().Member("a", a).Member("b", b).Member("equal", diff.empty()).Member("exitCode", nExit);
+        j.Key("differences").BeginArray();
+        for (const SSettingDifference& d : diff) {
+            j.BeginObject().Member("setting", d.setting);
+            if (d.nOutput) j.Member("output", d.nOutput);
+            j.Member("a", d.a).Member("b", d.b).EndObject();
+        }
+        j.EndArray().EndObject();
+        PrintJson(j);
+        return nExit;
+    }
+    if (diff.empty()) std::puts("No setting differs.");
+    for (const SSettingDifference& d : diff)
+        std::printf("%s\n", d.Line().c_str());
+    return nExit;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -424,7 +510,7 @@ int main(int argc, char** argv) {
             g_Opt.nStore = value[0] - '0';
         } else if (const int nEq = ParseEqOption(argc, argv, &i, &eqOpt, &error); nEq != 0) {
             if (nEq < 0) return UsageError(error);
-        } else if (!arg.empty() && arg[0] == '-') {
+        } else if (arg.size() > 1 && arg[0] == '-') { // a lone '-' is an operand
             return UsageError("unknown option '" + arg + "'");
         } else if (command.empty()) {
             command = arg;
@@ -440,6 +526,10 @@ int main(int argc, char** argv) {
         nPreset = operands[0][0] - '0';
     } else if (command == "dump" || command == "load" || command == "check") {
         if (operands.size() != 1) return UsageError(command + " needs a file name");
+    } else if (command == "diff") {
+        if (operands.size() != 2) return UsageError("diff needs two preset files (or '-' for the processor)");
+        if (operands[0] == "-" && operands[1] == "-")
+            return UsageError("diff compares the processor with a file");
     } else if (command == "ports" || command == "probe" || command == "show" || command == "factory") {
         if (!operands.empty()) return UsageError("unexpected argument '" + operands[0] + "'");
     } else if (IsEqCommand(command)) {
@@ -449,11 +539,11 @@ int main(int argc, char** argv) {
     }
     if (bSimulate && !portPaths.empty()) return UsageError("--simulate and --port cannot be used together");
     if (g_Opt.nStore && command != "load") return UsageError("--store goes with load");
-    if (g_Opt.bForce && command != "load" && command != "factory" && !IsEqCommand(command))
-        return UsageError("--force goes with load or factory");
+    if (g_Opt.bForce && command != "load" && command != "factory" && command != "diff" && !IsEqCommand(command))
+        return UsageError("--force goes with load, factory, diff or eq-*");
     if (g_Opt.bJson && command != "ports" && command != "probe" && command != "show" && command != "check" &&
-        !IsEqCommand(command))
-        return UsageError("--json goes with ports, probe, show or check");
+        command != "diff" && !IsEqCommand(command))
+        return UsageError("--json goes with ports, probe, show, check, diff or eq-*");
 
     std::unique_ptr<Sim::CSimProcessor> sim;
     if (bSimulate) {
@@ -476,6 +566,7 @@ int main(int argc, char** argv) {
     if (command == "check") return CmdCheck(operands[0]);
     if (command == "load") return CmdLoad(operands[0]);
     if (command == "dump") return CmdDump(operands[0]);
+    if (command == "diff") return CmdDiff(operands[0], operands[1]);
     if (command == "factory") return CmdFactory();
     if (IsEqCommand(command)) {
         eqOpt.bJson = g_Opt.bJson;

@@ -11,6 +11,7 @@
 #include "guilib/notify.h"
 #include "guilib/skinbutton.h"
 #include "skin/skinids.h"
+#include "uilanguage.h"
 
 namespace {
 
@@ -58,7 +59,10 @@ COkCancelDlg::COkCancelDlg(QWidget* pParent, bool bQuitQuestion)
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
     setModal(true);
     LoadImage(m_Background, SkinId::DIALOG_BACKGROUND);
-    LoadImage(m_Message, m_bQuitQuestion ? SkinId::MSG_QUIT : SkinId::MSG_SAVE);
+    if (UiLanguage() == EUiLanguage::English)
+        LoadImage(m_Message, m_bQuitQuestion ? SkinId::MSG_QUIT_EN : SkinId::MSG_SAVE_EN);
+    else
+        LoadImage(m_Message, m_bQuitQuestion ? SkinId::MSG_QUIT : SkinId::MSG_SAVE);
     setFixedSize(m_Background.IsLoaded() ? m_Background.GetWidth() : 600,
                  m_Background.IsLoaded() ? m_Background.GetHeight() : 334);
     MakeButton(this, ctl::DIALOG_OK, SkinId::BTN_OK, SkinId::BTN_OK_PRESSED, QRect(500, 135, 81, 34));

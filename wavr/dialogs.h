@@ -14,6 +14,7 @@ class CMsgDlg : public QWidget {
 public:
     CMsgDlg(QWidget* pParent, const QString& text);
     void SetText(const QString& text);
+    const QString& Text() const { return m_strText; }
 
 protected:
     void paintEvent(QPaintEvent*) override;

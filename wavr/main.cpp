@@ -1,5 +1,6 @@
 // mlb8-manager: the MLB-8 DSP Manager.
 //   mlb8-manager [--simulate] [--port PATH]... [--trace FILE|-] [--screenshot FILE [--page N]]
+//                [--lang zh|en]
 #include <cstdio>
 #include <string>
 

@@ -7,10 +7,12 @@
 #include "dialogs.h"
 #include "editor/editorids.h"
 #include "eqtools.h"
+#include "uilanguage.h"
 #include "wavrview.h"
 
 namespace {
 
+// The captions are the Chinese sources; the window shows them in the user's language.
 struct SMenuItem {
     int nCommand; // 0: separator
     const char* pszCaption;
@@ -23,34 +25,36 @@ struct SMenu {
 };
 
 const SMenu kMenus[] = {
-    {"加载设置",
-     {{32771, "加载DSP模式 1", true},
-      {32772, "加载DSP模式 2", true},
-      {32773, "加载DSP模式 3", true},
-      {32774, "加载DSP模式 4", true},
-      {32775, "从文件加载设置", true},
-      {32794, "恢复出厂设置", true},
+    {QT_TRANSLATE_NOOP("CMainFrame", "加载设置"),
+     {{32771, QT_TRANSLATE_NOOP("CMainFrame", "加载DSP模式 1"), true},
+      {32772, QT_TRANSLATE_NOOP("CMainFrame", "加载DSP模式 2"), true},
+      {32773, QT_TRANSLATE_NOOP("CMainFrame", "加载DSP模式 3"), true},
+      {32774, QT_TRANSLATE_NOOP("CMainFrame", "加载DSP模式 4"), true},
+      {32775, QT_TRANSLATE_NOOP("CMainFrame", "从文件加载设置"), true},
+      {32794, QT_TRANSLATE_NOOP("CMainFrame", "恢复出厂设置"), true},
       {0, nullptr, false},
-      {CMainFrame::ID_APP_EXIT, "退出(&Q)", false}}},
-    {"储存设置",
-     {{32779, "保存DSP模式 1", true},
-      {32780, "保存DSP模式 2", true},
-      {32781, "保存DSP模式 3", true},
-      {32782, "保存DSP模式 4", true},
-      {32791, "储存到指定DSP文件", true},
-      {32792, "保存到DSP", true}}},
-    {"参数设置",
-     {{32776, "系统设置", false},
-      {32778, "均衡器", false},
-      {32787, "斜率", false},
-      {32786, "延时调整", false}}},
-    {"帮助", {{57670, "帮助", false}, {CMainFrame::ID_APP_ABOUT, "关于", false}}},
+      {CMainFrame::ID_APP_EXIT, QT_TRANSLATE_NOOP("CMainFrame", "退出(&Q)"), false}}},
+    {QT_TRANSLATE_NOOP("CMainFrame", "储存设置"),
+     {{32779, QT_TRANSLATE_NOOP("CMainFrame", "保存DSP模式 1"), true},
+      {32780, QT_TRANSLATE_NOOP("CMainFrame", "保存DSP模式 2"), true},
+      {32781, QT_TRANSLATE_NOOP("CMainFrame", "保存DSP模式 3"), true},
+      {32782, QT_TRANSLATE_NOOP("CMainFrame", "保存DSP模式 4"), true},
+      {32791, QT_TRANSLATE_NOOP("CMainFrame", "储存到指定DSP文件"), true},
+      {32792, QT_TRANSLATE_NOOP("CMainFrame", "保存到DSP"), true}}},
+    {QT_TRANSLATE_NOOP("CMainFrame", "参数设置"),
+     {{32776, QT_TRANSLATE_NOOP("CMainFrame", "系统设置"), false},
+      {32778, QT_TRANSLATE_NOOP("CMainFrame", "均衡器"), false},
+      {32787, QT_TRANSLATE_NOOP("CMainFrame", "斜率"), false},
+      {32786, QT_TRANSLATE_NOOP("CMainFrame", "延时调整"), false}}},
+    {QT_TRANSLATE_NOOP("CMainFrame", "帮助"),
+     {{57670, QT_TRANSLATE_NOOP("CMainFrame", "帮助"), false},
+      {CMainFrame::ID_APP_ABOUT, QT_TRANSLATE_NOOP("CMainFrame", "关于"), false}}},
 };
 
 } // namespace
 
 CMainFrame::CMainFrame(CWAVRView* pView) : m_pView(pView) {
-    setWindowTitle(TEXT_TITLE);
+    setWindowTitle(CoreText(TEXT_TITLE));
     setCentralWidget(pView);
     pView->SetFrame(this);
     BuildMenu();
@@ -66,13 +70,13 @@ CMainFrame::CMainFrame(CWAVRView* pView) : m_pView(pView) {
 
 void CMainFrame::BuildMenu() {
     for (const SMenu& menu : kMenus) {
-        QMenu* pMenu = menuBar()->addMenu(QString::fromUtf8(menu.pszTitle));
+        QMenu* pMenu = menuBar()->addMenu(QCoreApplication::translate("CMainFrame", menu.pszTitle));
         for (const SMenuItem& item : menu.items) {
             if (!item.nCommand) {
                 pMenu->addSeparator();
                 continue;
             }
-            QAction* pAction = pMenu->addAction(QString::fromUtf8(item.pszCaption));
+            QAction* pAction = pMenu->addAction(QCoreApplication::translate("CMainFrame", item.pszCaption));
             pAction->setCheckable(item.bCheckable);
             const int nCommand = item.nCommand;
             connect(pAction, &QAction::triggered, this, [this, nCommand, pAction] {

@@ -11,17 +11,21 @@
 #include "sim/simprocessor.h"
 #include "skin/skinids.h"
 #include "skin/skinmanifest.h"
+#include "uilanguage.h"
 #include "wavrview.h"
 
 void CWAVRApp::Usage(std::FILE* pOut) {
     std::fputs(
         "Usage: mlb8-manager [--simulate] [--port PATH]... [--trace FILE|-] [--screenshot FILE [--page N]]\n"
+        "                    [--lang zh|en]\n"
         "  --simulate         use a simulated MLB-8 inside the program (no hardware needed)\n"
         "  --port PATH        use this serial port only (repeatable)\n"
         "  --trace FILE|-     developer trace to FILE or standard error (or MLB8_TRACE)\n"
         "  --screenshot FILE  save a picture of the window once connected, then quit\n"
         "  --page N           with --screenshot: show page N first (0 configuration, 2 equalizer,\n"
-        "                     3 crossover, 4 time alignment)\n",
+        "                     3 crossover, 4 time alignment)\n"
+        "  --lang zh|en       the window's language, Chinese or English (without it: Chinese for a\n"
+        "                     Chinese system locale, English for every other)\n",
         pOut);
 }
 
@@ -37,6 +41,7 @@ CWAVRApp::~CWAVRApp() {
 bool CWAVRApp::InitInstance() {
     std::vector<std::string> ports;
     bool bSimulate = false;
+    QString language;
     const QStringList args = arguments();
     for (int i = 1; i < args.size(); ++i) {
         const std::string arg = args[i].toStdString();
@@ -48,6 +53,8 @@ bool CWAVRApp::InitInstance() {
             m_szScreenshot = args[++i].toStdString();
         } else if (arg == "--page" && i + 1 < args.size()) {
             m_nPage = args[++i].toInt();
+        } else if (arg == "--lang" && i + 1 < args.size()) {
+            language = args[++i];
         } else if (arg == "--help" || arg == "-h") {
             Usage(stdout);
             return false;
@@ -58,6 +65,14 @@ bool CWAVRApp::InitInstance() {
             return false;
         }
     }
+    // Before anything shows a text.
+    const std::optional<EUiLanguage> uiLanguage = ChooseUiLanguage(language, QLocale::system());
+    if (!uiLanguage) {
+        std::fprintf(stderr, "mlb8-manager: --lang takes zh or en\n");
+        m_nExitCode = 2;
+        return false;
+    }
+    if (!SetUiLanguage(*uiLanguage)) std::fprintf(stderr, "mlb8-manager: the English texts are missing\n");
     if (bSimulate) {
         std::string error;
         m_pSim = std::make_unique<Sim::CSimProcessor>();

@@ -25,6 +25,7 @@
 #include "orvix/graph/filtergraphic.h"
 #include "skin/skinids.h"
 #include "skin/skinlayout.h"
+#include "uilanguage.h"
 
 namespace {
 
@@ -577,7 +578,7 @@ void CWAVRView::Sleep(std::uint32_t nMs) {
 }
 
 void CWAVRView::ShowBusy(const std::string& text) {
-    const QString qtext = QString::fromStdString(text);
+    const QString qtext = CoreText(text);
     ++m_nBusyShown;
     if (!m_pBusy)
         m_pBusy = new CMsgDlg(this, qtext);
@@ -597,7 +598,7 @@ void CWAVRView::HideBusy() {
 }
 
 void CWAVRView::MessageBox(const std::string& text) {
-    QMessageBox::warning(window(), window()->windowTitle(), QString::fromStdString(text));
+    QMessageBox::warning(window(), window()->windowTitle(), CoreText(text));
 }
 
 bool CWAVRView::Confirm(const std::string&) {
@@ -630,7 +631,7 @@ std::string CWAVRView::SaveFileDialog(const std::string& filter, const std::stri
 }
 
 void CWAVRView::SetTitle(const std::string& title) {
-    window()->setWindowTitle(QString::fromStdString(title));
+    window()->setWindowTitle(CoreText(title));
 }
 
 void CWAVRView::OpenDocument(const std::string& path) {

@@ -522,10 +522,16 @@ QImage DrawMessage(const SSkinImage& img) {
         Glyph(p, EGlyph::Warning, QRectF(28, 30, 48, 44), c, 3.0);
     else
         Glyph(p, EGlyph::Question, QRectF(30, 32, 44, 44), c, 3.0);
-    const QString main =
+    QString main =
         bQuit ? QStringLiteral("设置尚未保存，确定要退出吗？") : QStringLiteral("是否保存当前设置？");
-    const QString sub = bQuit ? QStringLiteral("退出后，未保存的更改将会丢失。")
-                              : QStringLiteral("确定后，新的设置将写入 DSP。");
+    QString sub = bQuit ? QStringLiteral("退出后，未保存的更改将会丢失。")
+                        : QStringLiteral("确定后，新的设置将写入 DSP。");
+    if (img.nLook == 1) {
+        main = bQuit ? QStringLiteral("The settings are not saved. Quit?")
+                     : QStringLiteral("Save the current settings?");
+        sub = bQuit ? QStringLiteral("Changes that were not saved will be lost.")
+                    : QStringLiteral("OK writes the new settings to the DSP.");
+    }
     Text(p, QRectF(100, 24, 460, 32), main, Font(20, true), TEXT, Qt::AlignLeft | Qt::AlignVCenter);
     Text(p, QRectF(100, 60, 460, 24), sub, Font(13, false), TEXT_DIM, Qt::AlignLeft | Qt::AlignVCenter);
     return out;

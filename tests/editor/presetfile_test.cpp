@@ -23,6 +23,7 @@
 
 #include "comm/comnames.h"
 #include "editor/help.h"
+#include "editor/presetdiff.h"
 #include "editor/presetfile.h"
 #include "fakehost.h"
 #include "sim/simprocessor.h"
@@ -1374,6 +1375,273 @@ TEST(PresetTool, DumpChecksTheDestinationBeforeReadingTheProcessor) {
     // The simulator's own tune saves and checks clean.
     ASSERT_EQ(RunProgram({tool, "check", dir / "tune.Dovu"}, out), 0);
     EXPECT_THAT(ReadText(out), HasSubstr("All 477 keys present; no value had to be clamped."));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Differences between two configurations
+
+// The default configuration with out 3's fifth band at 500 Hz -3 dB Q 2.5.
+void SetDiffBase(CSettingsModel& m) {
+    m.WriteStartupDefaults();
+    SFilterCoef k = m.m_Lib.GetEqCoef(2, 4);
+    k.Filtertype = FT_PEAKING;
+    k.Freq = 500;
+    k.Gain = -3;
+    k.BandWidth = 2.5f;
+    m.m_Lib.SetEqCoef(2, 4, k);
+}
+
+// A number as the difference lines print it.
+std::string Printed(const char* pszFormat, double f) {
+    char sz[32];
+    std::snprintf(sz, sizeof sz, pszFormat, f);
+    return sz;
+}
+
+std::vector<std::string> DiffLines(const CSettingsModel& a, const CSettingsModel& b) {
+    std::vector<std::string> lines;
+    for (const SSettingDifference& d : DiffSettings(a, b))
+        lines.push_back(d.Line());
+    return lines;
+}
+
+TEST(PresetDiff, EachChangedSettingIsOneLineInTheUsersTerms) {
+    using Edit = std::function<void(CSettingsModel&)>;
+    auto eq = [](int ch, int band, std::function<void(SFilterCoef&)> change) {
+        return [=](CSettingsModel& m) {
+            SFilterCoef k = m.m_Lib.GetEqCoef(static_cast<std::uint8_t>(ch), static_cast<std::uint8_t>(band));
+            change(k);
+            m.m_Lib.SetEqCoef(static_cast<std::uint8_t>(ch), static_cast<std::uint8_t>(band), k);
+        };
+    };
+    auto xover = [](int ch, int f, std::function<void(SFilterCoef&)> change) {
+        return [=](CSettingsModel& m) {
+            SFilterCoef k = m.m_Lib.GetXoverCoef(static_cast<std::uint8_t>(ch), static_cast<std::uint8_t>(f));
+            change(k);
+            m.m_Lib.SetXoverCoef(static_cast<std::uint8_t>(ch), static_cast<std::uint8_t>(f), k);
+        };
+    };
+    CSettingsModel base;
+    SetDiffBase(base);
+    const SFilterCoef hp = base.m_Lib.GetXoverCoef(3, CRev8001Lib::XOVER_HIGHPASS);
+    const std::string hpText =
+        std::to_string(hp.Freq) + " Hz " + std::to_string(6 * (hp.Slop + 1)) + " dB/oct";
+    struct SRow {
+        const char* name;
+        Edit edit;
+        std::vector<std::string> lines;
+    };
+    const SRow rows[] = {
+        {"equalizer gain",
+         eq(2, 4, [](SFilterCoef& k) { k.Gain = -1; }),
+         {"Out 3 EQ band 5: 500 Hz -3 dB Q 2.5 -> 500 Hz -1 dB Q 2.5"}},
+        {"equalizer band off",
+         eq(2, 4, [](SFilterCoef& k) { k.Filtertype = FT_OFF; }),
+         {"Out 3 EQ band 5: 500 Hz -3 dB Q 2.5 -> off (500 Hz -3 dB Q 2.5)"}},
+        {"equalizer shelf and Q",
+         eq(7, 9,
+            [](SFilterCoef& k) {
+                k.Filtertype = FT_LOWPASS;
+                k.BandWidth = 0.707f;
+                k.Gain = 6;
+            }),
+         {"Out 8 EQ band 10: " + std::to_string(CRev8001Lib::DEFAULT_EQ_FREQ[9]) + " Hz +0 dB Q " +
+          Printed("%g", static_cast<double>(base.m_Lib.GetEqCoef(7, 9).BandWidth)) + " -> low-pass " +
+          std::to_string(CRev8001Lib::DEFAULT_EQ_FREQ[9]) + " Hz +6 dB Q 0.707"}},
+        {"equalizer switch",
+         [](CSettingsModel& m) { m.m_Lib.SetEqFlag(0, !m.m_Lib.GetEqFlag(0)); },
+         {std::string("Out 1 EQ: ") + (base.m_Lib.GetEqFlag(0) ? "on -> off" : "off -> on")}},
+        {"levels",
+         [](CSettingsModel& m) {
+             m.m_nMainVolume = 108;
+             m.m_nVolume[5] = 127;
+         },
+         {"Master level: " + Printed("%.1f dB", CSettingsModel::DbFromVolume(base.m_nMainVolume)) +
+              " -> -10.0 dB",
+          "Out 6 level: " + Printed("%.1f dB", CSettingsModel::DbFromVolume(base.m_nVolume[5])) +
+              " -> -0.5 dB"}},
+        {"mute, phase and delay",
+         [](CSettingsModel& m) {
+             m.m_bMute[1] = !m.m_bMute[1];
+             m.m_bPhase[1] = 1;
+             m.m_nDelay[1] = 48;
+         },
+         {std::string("Out 2 mute: ") + (base.m_bMute[1] ? "on -> off" : "off -> on"),
+          "Out 2 phase: normal -> inverted",
+          "Out 2 delay: 0.000 ms (0.0 cm, 0 samples) -> 1.000 ms (34.3 cm, 48 samples)"}},
+        {"crossover corner and slope",
+         xover(3, CRev8001Lib::XOVER_HIGHPASS,
+               [](SFilterCoef& k) {
+                   k.Freq = 80;
+                   k.Slop = 3;
+               }),
+         {"Out 4 high-pass: " + std::string(hp.Filtertype == FT_OFF ? "off (" + hpText + ")" : hpText) +
+          " -> " + (hp.Filtertype == FT_OFF ? "off (80 Hz 24 dB/oct)" : "80 Hz 24 dB/oct")}},
+        {"mode and inputs",
+         [](CSettingsModel& m) {
+             m.m_bEasyExp = 1;
+             m.m_nDSPExpInput = 1;
+             m.m_nInputSensitivityAux[1] = 0;
+             m.m_nDSPOutput[INPUT_AUX] = ARCH_21;
+         },
+         {"Mode: standard -> expert", "Architecture with the AUX input: 5.1 -> 2.1",
+          "Expert input: main -> AUX",
+          "AUX input 2 sensitivity: " +
+              Printed("%.1f V", static_cast<double>(SensitivityVolts(base.m_nInputSensitivityAux[1], 0))) +
+              " -> " + Printed("%.1f V", static_cast<double>(SensitivityVolts(0, 0)))}},
+    };
+    for (const SRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        CSettingsModel changed;
+        SetDiffBase(changed);
+        row.edit(changed);
+        const std::vector<std::string> lines = DiffLines(base, changed);
+        EXPECT_EQ(lines, row.lines);
+        EXPECT_EQ(lines.size(), DiffLines(changed, base).size());
+        EXPECT_FALSE(lines.empty());
+        EXPECT_THAT(DiffLines(changed, changed), IsEmpty());
+        // Every difference is one a preset file carries.
+        EXPECT_THAT(Differences(base, changed), testing::Not(IsEmpty()));
+    }
+
+    // The Q of a crossover filter shows only where it differs.
+    CSettingsModel q;
+    SetDiffBase(q);
+    xover(0, CRev8001Lib::XOVER_LOWPASS, [](SFilterCoef& k) { k.BandWidth = 0.5f; })(q);
+    EXPECT_THAT(DiffLines(base, q),
+                testing::ElementsAre(testing::MatchesRegex("Out 1 low-pass: .* Q .* -> .* Q 0.5\\)?")));
+    CSettingsModel routed;
+    SetDiffBase(routed);
+    routed.m_MapM[6] = 0x05;
+    routed.m_MapD[6] = static_cast<std::uint8_t>(base.m_MapD[6] ^ 0x40);
+    const std::vector<std::string> routing = DiffLines(base, routed);
+    ASSERT_EQ(routing.size(), 2u);
+    EXPECT_THAT(routing[0], testing::EndsWith("-> 1 + 3"));
+    EXPECT_THAT(routing[0], testing::StartsWith("Out 7 main inputs: "));
+    EXPECT_THAT(routing[1], testing::StartsWith("Out 7 numerical inputs: "));
+    // A bit the page does not show is still a difference, named in hex.
+    CSettingsModel hidden;
+    SetDiffBase(hidden);
+    hidden.m_MapA[0] = static_cast<std::uint8_t>(base.m_MapA[0] ^ 0x80);
+    ASSERT_EQ(DiffLines(base, hidden).size(), 1u);
+    EXPECT_THAT(DiffLines(base, hidden)[0],
+                testing::MatchesRegex("Out 1 AUX inputs: .* \\(0x..\\) -> .* \\(0x..\\)"));
+
+    // A file written from a configuration and read back compares equal to it, and every carried
+    // field that differs is listed.
+    CSettingsModel away;
+    SetAwayFromDefaults(away);
+    CSettingsModel carried;
+    ReadCarriedSettings(away, carried);
+    EXPECT_THAT(DiffLines(away, carried), IsEmpty());
+    EXPECT_GT(DiffLines(base, away).size(), 8u * (CRev8001Lib::EQ_BANDS + 5));
+}
+
+TEST(PresetTool, DiffListsWhatDiffersBetweenFilesAndTheProcessor) {
+    const std::string tool = ZUtils::ExecutableDir() + "/mlb8ctl";
+    TempFolder dir;
+    const std::string out = dir / "out.txt";
+    CSettingsModel base;
+    SetDiffBase(base);
+    CSettingsModel other;
+    SetDiffBase(other);
+    SFilterCoef k = other.m_Lib.GetEqCoef(2, 4);
+    k.Gain = -1;
+    other.m_Lib.SetEqCoef(2, 4, k);
+    other.m_nDelay[7] = 96;
+    const std::string baseText = PresetText(base);
+    WriteText(dir / "a.Dovu", baseText);
+    WriteText(dir / "b.Dovu", PresetText(other));
+    WriteText(dir / "cut.Dovu", baseText.substr(0, baseText.find("[TIME_ALIGNMENT]")));
+    WriteText(dir / "loud.Dovu",
+              Replaced(baseText, "VOLUME_CH3=" + std::to_string(base.m_nVolume[3]), "VOLUME_CH3=300"));
+    const std::string bLines =
+        "Out 3 EQ band 5: 500 Hz -3 dB Q 2.5 -> 500 Hz -1 dB Q 2.5\n"
+        "Out 8 delay: 0.000 ms (0.0 cm, 0 samples) -> 2.000 ms (68.6 cm, 96 samples)\n";
+
+    struct SRow {
+        std::vector<std::string> args;
+        int nExit;
+        std::string output; // the whole output when bExact, else a part of it
+        bool bExact;
+    };
+    const SRow rows[] = {
+        {{"diff", dir / "a.Dovu", dir / "a.Dovu"}, 0, "No setting differs.\n", true},
+        {{"diff", dir / "a.Dovu", dir / "b.Dovu"}, 1, bLines, true},
+        {{"diff", dir / "b.Dovu", dir / "a.Dovu"},
+         1,
+         "Out 8 delay: 2.000 ms (68.6 cm, 96 samples) -> 0.000 ms",
+         false},
+        {{"diff", dir / "a.Dovu", dir / "cut.Dovu"},
+         3,
+         "cut.Dovu is incomplete; nothing was compared",
+         false},
+        {{"diff", "--force", dir / "a.Dovu", dir / "cut.Dovu"}, 0, "No setting differs.", false},
+        {{"diff", dir / "a.Dovu", dir / "loud.Dovu"},
+         1,
+         "VOLUME_CH3=300 -> 128\nOut 4 level: " +
+             Printed("%.1f dB", CSettingsModel::DbFromVolume(base.m_nVolume[3])) + " -> 0.0 dB\n",
+         false},
+        {{"diff", dir / "a.Dovu", dir / "none.Dovu"},
+         1,
+         "cannot read the preset file " + dir / "none.Dovu",
+         false},
+        {{"diff", dir / "a.Dovu", "/dev/null"}, 1, "not a regular file", false},
+        {{"--json", "diff", dir / "a.Dovu", dir / "b.Dovu"},
+         1,
+         "{\"a\":\"" + dir / "a.Dovu" + "\",\"b\":\"" + dir / "b.Dovu" +
+             "\",\"equal\":false,\"exitCode\":1,\"differences\":[{\"setting\":\"Out 3 EQ band "
+             "5\",\"output\":3,"
+             "\"a\":\"500 Hz -3 dB Q 2.5\",\"b\":\"500 Hz -1 dB Q 2.5\"},{\"setting\":\"Out 8 "
+             "delay\",\"output\":8,"
+             "\"a\":\"0.000 ms (0.0 cm, 0 samples)\",\"b\":\"2.000 ms (68.6 cm, 96 samples)\"}]}\n",
+         true},
+        {{"--json", "diff", dir / "a.Dovu", dir / "a.Dovu"},
+         0,
+         "\"equal\":true,\"exitCode\":0,\"differences\":[]}",
+         false},
+        {{"--json", "diff", dir / "cut.Dovu", dir / "a.Dovu"},
+         3,
+         "\"exitCode\":3,\"error\":\"incomplete\",\"file\":\"" + dir / "cut.Dovu" + "\",\"keys\":477",
+         false},
+        {{"--json", "diff", dir / "a.Dovu", dir / "none.Dovu"},
+         1,
+         "\"exitCode\":1,\"error\":\"No such file or directory\",\"file\":\"" + dir / "none.Dovu" + "\"}\n",
+         false},
+        {{"diff", dir / "a.Dovu"}, 2, "diff needs two preset files", false},
+        {{"diff", "-", "-"}, 2, "diff compares the processor with a file", false},
+    };
+    for (const SRow& row : rows) {
+        std::vector<std::string> args = {tool};
+        args.insert(args.end(), row.args.begin(), row.args.end());
+        SCOPED_TRACE(testing::PrintToString(row.args));
+        EXPECT_EQ(RunProgram(args, out), row.nExit) << ReadText(out);
+        if (row.bExact) {
+            EXPECT_EQ(ReadText(out), row.output);
+        } else {
+            EXPECT_THAT(ReadText(out), HasSubstr(row.output));
+        }
+    }
+
+    // The running configuration: what dump saved compares equal; a change behind it shows.
+    Sim::CSimProcessor sim;
+    ASSERT_TRUE(sim.Start());
+    ASSERT_EQ(RunProgram({tool, "--port", sim.PortPath(), "dump", dir / "live.Dovu"}, out), 0)
+        << ReadText(out);
+    ASSERT_EQ(RunProgram({tool, "--port", sim.PortPath(), "diff", dir / "live.Dovu", "-"}, out), 0)
+        << ReadText(out);
+    EXPECT_EQ(ReadText(out), "No setting differs.\n");
+    Sim::SSimConfig running = sim.Running();
+    running.nMainVolume = 100;
+    sim.SetRunning(running);
+    ASSERT_EQ(RunProgram({tool, "--port", sim.PortPath(), "diff", "-", dir / "live.Dovu"}, out), 1)
+        << ReadText(out);
+    EXPECT_THAT(ReadText(out), HasSubstr("Master level: -14.0 dB -> "));
+    // A file that cannot be compared is named before the processor is asked anything.
+    sim.ClearReceivedFrames();
+    EXPECT_EQ(RunProgram({tool, "--port", sim.PortPath(), "diff", "-", dir / "none.Dovu"}, out), 1);
+    EXPECT_EQ(RunProgram({tool, "--port", sim.PortPath(), "diff", "-", dir / "cut.Dovu"}, out), 3);
+    EXPECT_EQ(sim.ReceivedFrameCount(), 0u);
 }
 
 } // namespace
