@@ -14,6 +14,7 @@
 #include "editor/editorcore.h"
 #include "editor/presetfile.h"
 #include "jsonout.h"
+#include "responsecmd.h"
 #include "sim/simprocessor.h"
 
 namespace {
@@ -29,6 +30,7 @@ struct SOptions {
     int nStore = 0; // load --store N
 };
 SOptions g_Opt;
+SResponseOptions g_Response;
 
 void PrintJson(const CJsonWriter& j) {
     std::printf("%s\n", j.Text().c_str());
@@ -57,6 +59,13 @@ void PrintUsage(std::FILE* pOut) {
                "              like a file given to load)\n"
                "  check FILE  read the preset file FILE, print the configuration it gives and report\n"
                "              every missing key, unreadable value and clamped value (no processor)\n"
+               "  response --output N [--output M]... [--sum 1,3,7] [--phase] [--preset FILE] [--csv]\n"
+               "              print the response of outputs N, M ... (1..8) on the graph's frequency\n"
+               "              grid: filters, channel level, polarity and delay; with --sum also the\n"
+               "              complex sum of those outputs, with --phase the phase in degrees too.\n"
+               "              Reads the processor, or the preset file FILE with --preset. With --csv:\n"
+               "              a '#' header line, then frequency in Hz, each output's dB (and degrees),\n"
+               "              the sum's dB (and degrees), comma-separated, one line per grid point\n"
                "\n"
                "Options:\n"
                "  --port PATH     use this serial port (repeatable); the given ports are the only\n"
@@ -73,7 +82,8 @@ void PrintUsage(std::FILE* pOut) {
                "  1  no processor answered, the command failed, or the file cannot be read at all\n"
                "  2  usage error\n"
                "  3  check: keys are missing or values unreadable; load, factory: the file is\n"
-               "     incomplete or has values out of range and was not loaded (nothing was sent)\n",
+               "     incomplete or has values out of range and was not loaded (nothing was sent);\n"
+               "     response: the --preset file has missing keys (the curves use their defaults)\n",
                pOut);
 }
 
@@ -172,7 +182,8 @@ bool Attach(SSession& s) {
     s.host.RunUntil([&] { return s.core.m_Model.m_bConnected != 0; }, 120000);
     if (!s.core.m_Model.m_bConnected) {
         // A port in use or locked has been named already, in a message of its own.
-        if (s.host.Messages().empty()) std::fprintf(stderr, "mlb8ctl: no MLB-8 answered on any serial port.\n");
+        if (s.host.Messages().empty())
+            std::fprintf(stderr, "mlb8ctl: no MLB-8 answered on any serial port.\n");
         return false;
     }
     s.Drain();
@@ -365,6 +376,30 @@ int CmdDump(const std::string& path) {
     return kExitOk;
 }
 
+// response: the curves of a preset file, or of the running configuration.
+int CmdResponse() {
+    SSession s;
+    CSettingsModel& m = s.core.m_Model;
+    int nExit = kExitOk;
+    if (!g_Response.presetPath.empty()) {
+        ZUtils::ZProfile profile;
+        if (!CheckFile(s, g_Response.presetPath, EPresetRead::File, profile)) return kExitFailed;
+        const SPresetReport& report = s.core.m_Files.LastReport();
+        if (!report.Complete()) {
+            PrintReport(stderr, report);
+            std::fprintf(stderr, "mlb8ctl: %s is incomplete: missing values are taken as the defaults.\n",
+                         g_Response.presetPath.c_str());
+            nExit = kExitIncomplete;
+        }
+        m.WriteStartupDefaults();
+        ReadPresetKeys(profile, m, EPresetRead::File);
+    } else if (!Attach(s)) {
+        return kExitFailed;
+    }
+    PrintResponse(stdout, m, g_Response);
+    return nExit;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -402,6 +437,8 @@ int main(int argc, char** argv) {
             if (value.size() != 1 || value[0] < '1' || value[0] > '4')
                 return UsageError("--store needs a preset number 1..4");
             g_Opt.nStore = value[0] - '0';
+        } else if (IsResponseOption(arg)) {
+            if (!TakeResponseOption(i, argc, argv, &g_Response, &error)) return UsageError(error);
         } else if (!arg.empty() && arg[0] == '-') {
             return UsageError("unknown option '" + arg + "'");
         } else if (command.empty()) {
@@ -418,6 +455,9 @@ int main(int argc, char** argv) {
         nPreset = operands[0][0] - '0';
     } else if (command == "dump" || command == "load" || command == "check") {
         if (operands.size() != 1) return UsageError(command + " needs a file name");
+    } else if (command == "response") {
+        if (!operands.empty()) return UsageError("unexpected argument '" + operands[0] + "'");
+        if (g_Response.outputs.empty()) return UsageError("response needs --output N (1..8)");
     } else if (command == "ports" || command == "probe" || command == "show" || command == "factory") {
         if (!operands.empty()) return UsageError("unexpected argument '" + operands[0] + "'");
     } else {
@@ -427,6 +467,8 @@ int main(int argc, char** argv) {
     if (g_Opt.nStore && command != "load") return UsageError("--store goes with load");
     if (g_Opt.bForce && command != "load" && command != "factory")
         return UsageError("--force goes with load or factory");
+    if (g_Response.bAny && command != "response")
+        return UsageError("--output, --sum, --phase, --preset and --csv go with response");
     if (g_Opt.bJson && command != "ports" && command != "probe" && command != "show" && command != "check")
         return UsageError("--json goes with ports, probe, show or check");
 
@@ -452,5 +494,6 @@ int main(int argc, char** argv) {
     if (command == "load") return CmdLoad(operands[0]);
     if (command == "dump") return CmdDump(operands[0]);
     if (command == "factory") return CmdFactory();
+    if (command == "response") return CmdResponse();
     return CmdEditor(command, nPreset);
 }

@@ -51,7 +51,7 @@ void TwoWays(CRev8001Lib& lib, std::uint16_t nCorner) {
 
 TEST(ComplexResponse, CrossoverPairSumsToANullInPhaseAndToPlusThreeInverted) {
     CRev8001Lib lib;
-    for (std::uint16_t nCorner : {80, 250, 1000, 3150}) {
+    for (const std::uint16_t nCorner : std::initializer_list<std::uint16_t>{80, 250, 1000, 3150}) {
         SCOPED_TRACE(nCorner);
         TwoWays(lib, nCorner);
         const int i = NearestPoint(nCorner);
