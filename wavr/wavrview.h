@@ -17,6 +17,7 @@
 #include "guilib/gdiplusbitmap.h"
 
 class CFilterGraphic;
+class CSystemGraph;
 class CMsgDlg;
 class CMainFrame;
 class QTimer;
@@ -72,6 +73,7 @@ public:
     void OnMenuCommand(int nId);
     void OnDeviceChange(bool bArrived, int nComNumber);
     CEditorCore& Core() { return m_Core; }
+    CSystemGraph* SystemGraph() const { return m_pSystemGraph; }
     // Brings the widgets in line with the core's form state.
     void SyncFromForm();
 
@@ -130,6 +132,7 @@ private:
     std::map<int, IAppliesState*> m_StateViews;
     std::map<int, QTimer*> m_Timers;
     CFilterGraphic* m_pGraph = nullptr;
+    CSystemGraph* m_pSystemGraph = nullptr; // the graph's system view, over m_pGraph
     CMsgDlg* m_pBusy = nullptr;
     int m_nBusyShown = 0;
     std::map<int, std::unique_ptr<CGdiPlusBitmapResource>> m_Images;
