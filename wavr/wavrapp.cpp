@@ -8,6 +8,7 @@
 #include "comm/comnames.h"
 #include "editor/editorids.h"
 #include "mainfrm.h"
+#include "orvix/graph/systemgraph.h"
 #include "sim/simprocessor.h"
 #include "skin/skinids.h"
 #include "skin/skinmanifest.h"
@@ -15,13 +16,17 @@
 
 void CWAVRApp::Usage(std::FILE* pOut) {
     std::fputs(
-        "Usage: mlb8-manager [--simulate] [--port PATH]... [--trace FILE|-] [--screenshot FILE [--page N]]\n"
+        "Usage: mlb8-manager [--simulate] [--port PATH]... [--trace FILE|-] [--screenshot FILE [--page N]\n"
+        "                    [--load FILE] [--system-view]]\n"
         "  --simulate         use a simulated MLB-8 inside the program (no hardware needed)\n"
         "  --port PATH        use this serial port only (repeatable)\n"
         "  --trace FILE|-     developer trace to FILE or standard error (or MLB8_TRACE)\n"
         "  --screenshot FILE  save a picture of the window once connected, then quit\n"
         "  --page N           with --screenshot: show page N first (0 configuration, 2 equalizer,\n"
-        "                     3 crossover, 4 time alignment)\n",
+        "                     3 crossover, 4 time alignment)\n"
+        "  --load FILE        with --screenshot: load the preset file FILE first (written to the\n"
+        "                     processor as a file loaded from the menu is)\n"
+        "  --system-view      with --screenshot: switch the graph's system view on\n",
         pOut);
 }
 
@@ -48,6 +53,10 @@ bool CWAVRApp::InitInstance() {
             m_szScreenshot = args[++i].toStdString();
         } else if (arg == "--page" && i + 1 < args.size()) {
             m_nPage = args[++i].toInt();
+        } else if (arg == "--load" && i + 1 < args.size()) {
+            m_szLoad = args[++i].toStdString();
+        } else if (arg == "--system-view") {
+            m_bSystemView = 1;
         } else if (arg == "--help" || arg == "-h") {
             Usage(stdout);
             return false;
@@ -93,15 +102,26 @@ void CWAVRApp::TakeScreenshotWhenLoaded() {
         pPoll->stop();
         // The replies and the after-load refresh (which shows the configuration page) come first.
         QTimer::singleShot(1500, [this] {
-            static const int kCommands[5] = {ID_PAGE_CONFIGURATION, -1, ID_PAGE_EQUALIZER, ID_PAGE_CROSSOVER,
-                                             ID_PAGE_TIME_ALIGNMENT};
-            if (m_nPage >= 0 && m_nPage < 5 && kCommands[m_nPage] > 0)
-                m_pView->OnMenuCommand(kCommands[m_nPage]);
-            QTimer::singleShot(700, [this] {
-                m_pFrame->grab().save(QString::fromStdString(m_szScreenshot));
-                QApplication::exit(0);
-            });
+            // A loaded file is written to the processor by a timer, behind the busy overlay; the
+            // picture waits for it.
+            const int bLoaded = !m_szLoad.empty() && m_pView->Core().m_Files.LoadPresetPath(m_szLoad);
+            m_pView->SyncFromForm();
+            QTimer::singleShot(bLoaded ? 2500 : 0, [this] { ShowPageAndTakePicture(); });
         });
     });
     pPoll->start(100);
+}
+
+void CWAVRApp::ShowPageAndTakePicture() {
+    static const int kCommands[5] = {ID_PAGE_CONFIGURATION, -1, ID_PAGE_EQUALIZER, ID_PAGE_CROSSOVER,
+                                     ID_PAGE_TIME_ALIGNMENT};
+    if (m_nPage >= 0 && m_nPage < 5 && kCommands[m_nPage] > 0) m_pView->OnMenuCommand(kCommands[m_nPage]);
+    if (m_bSystemView && m_pView->SystemGraph()) {
+        m_pView->SystemGraph()->View().SetOn(1);
+        m_pView->SystemGraph()->ApplyView();
+    }
+    QTimer::singleShot(700, [this] {
+        m_pFrame->grab().save(QString::fromStdString(m_szScreenshot));
+        QApplication::exit(0);
+    });
 }
