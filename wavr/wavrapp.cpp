@@ -106,7 +106,7 @@ void CWAVRApp::TakeScreenshotWhenLoaded() {
             // picture waits for it.
             const int bLoaded = !m_szLoad.empty() && m_pView->Core().m_Files.LoadPresetPath(m_szLoad);
             m_pView->SyncFromForm();
-            QTimer::singleShot(bLoaded ? 2500 : 0, [this] { ShowPageAndTakePicture(); });
+            QTimer::singleShot(bLoaded ? 3000 : 0, [this] { ShowPageAndTakePicture(); });
         });
     });
     pPoll->start(100);
