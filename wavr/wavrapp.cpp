@@ -7,6 +7,7 @@
 
 #include "comm/comnames.h"
 #include "editor/editorids.h"
+#include "editor/presetfile.h"
 #include "mainfrm.h"
 #include "orvix/graph/systemgraph.h"
 #include "sim/simprocessor.h"
@@ -104,6 +105,20 @@ void CWAVRApp::TakeScreenshotWhenLoaded() {
         QTimer::singleShot(1500, [this] {
             // A loaded file is written to the processor by a timer, behind the busy overlay; the
             // picture waits for it.
+            // Unattended: a file that would ask before loading (incomplete, values changed) ends the run.
+            if (!m_szLoad.empty()) {
+                ZUtils::ZProfile profile;
+                CPresetFiles& files = m_pView->Core().m_Files;
+                if (!files.CheckPresetFile(m_szLoad, EPresetRead::File, profile) ||
+                    !files.LastReport().Clean()) {
+                    std::fprintf(stderr, "mlb8-manager: %s cannot be loaded unattended: %s\n",
+                                 m_szLoad.c_str(),
+                                 files.LastError().empty() ? "it is incomplete or has values out of range"
+                                                           : files.LastError().c_str());
+                    QApplication::exit(1);
+                    return;
+                }
+            }
             const int bLoaded = !m_szLoad.empty() && m_pView->Core().m_Files.LoadPresetPath(m_szLoad);
             m_pView->SyncFromForm();
             QTimer::singleShot(bLoaded ? 3000 : 0, [this] { ShowPageAndTakePicture(); });

@@ -151,7 +151,19 @@ void CSystemGraph::paintEvent(QPaintEvent*) {
         return line;
     };
     auto level = [this](double f) { return LevelY(f); };
-    auto phase = [this](double f) { return PhaseY(f); };
+    // A wrapped phase jumps by a turn: the line breaks there instead of crossing the graph.
+    auto drawPhase = [&](const double* pDeg) {
+        QPolygon line;
+        for (int i = 0; i < nPoints; ++i) {
+            if (i > 0 && std::fabs(pDeg[i] - pDeg[i - 1]) > 180.0) {
+                p.drawPolyline(line);
+                line.clear();
+            }
+            const QPoint pt(m_pGraph->CurveX(i), PhaseY(pDeg[i]));
+            if (line.isEmpty() || line.back() != pt) line.append(pt);
+        }
+        p.drawPolyline(line);
+    };
 
     // The phase scale: fixed for the wrapped phase, around what is drawn for the unwrapped one.
     std::vector<std::vector<double>> phases;
@@ -183,7 +195,7 @@ void CSystemGraph::paintEvent(QPaintEvent*) {
     if (m_Picture.bHaveSum) {
         if (!phases.empty()) {
             p.setPen(QPen(kSumColour, 2, Qt::DashLine));
-            p.drawPolyline(polyline(phases.back().data(), phase));
+            drawPhase(phases.back().data());
         }
         p.setPen(QPen(kSumColour, 4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
         p.drawPolyline(polyline(m_Picture.sum.m_fDb, level));
@@ -195,7 +207,7 @@ void CSystemGraph::paintEvent(QPaintEvent*) {
             const QColor c = CFilterGraphic::PenColour(o.nPen);
             if (!phases.empty()) {
                 p.setPen(QPen(c, bSelected ? 2 : 1, Qt::DashLine));
-                p.drawPolyline(polyline(phases[k].data(), phase));
+                drawPhase(phases[k].data());
             }
             p.setPen(QPen(c, bSelected ? 3 : 1, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
             p.drawPolyline(polyline(o.curve.m_fDb, level));
