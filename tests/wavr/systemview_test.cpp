@@ -67,6 +67,17 @@ protected:
         ASSERT_TRUE(p && p->isVisible()) << nId;
         Click(p, QPoint(p->width() / 2, p->height() / 2));
     }
+    // A button of the window, clicked as a user does.
+    void ClickButton(int nId) {
+        for (QWidget* p : m_pView->findChildren<QWidget*>())
+            if (auto* pButton = dynamic_cast<CSkinButtonBase*>(p);
+                pButton && pButton->GetDlgCtrlID() == nId) {
+                ASSERT_TRUE(pButton->isVisible()) << nId;
+                Click(pButton, QPoint(pButton->width() / 2, pButton->height() / 2));
+                return;
+            }
+        FAIL() << "no button " << nId;
+    }
     CSystemGraph* Layer() const { return m_pView->SystemGraph(); }
     QImage GraphPicture() {
         Settle(80);
@@ -164,6 +175,22 @@ TEST_F(SystemViewWindow, ClickingACurveSelectsItsChannelAndTheLegendChoosesTheSu
     EXPECT_EQ(Layer()->View().SumMask(m), 0x57u);
     GraphPicture();
     EXPECT_EQ(Layer()->Picture().sumName, "Sum Out 1 + Out 2 + Out 3 + Out 5 + Out 7");
+
+    // An edit elsewhere in the window shows at once: the selected Out 8's phase inverted by the top
+    // bar's button leaves the sum alone, Out 1's changes it.
+    auto sumNow = [&] {
+        GraphPicture();
+        return std::vector<double>(Layer()->Picture().sum.m_fPhaseDeg,
+                                   Layer()->Picture().sum.m_fPhaseDeg + RESPONSE_POINTS);
+    };
+    const std::vector<double> before = sumNow();
+    ClickButton(ctl::PHASE);
+    EXPECT_EQ(m.m_bPhase[7], 1);
+    EXPECT_EQ(sumNow(), before);
+    ClickButton(ctl::CHANNEL.first);
+    ClickButton(ctl::PHASE);
+    EXPECT_EQ(m.m_bPhase[0], 1);
+    EXPECT_NE(sumNow(), before);
 }
 
 } // namespace
