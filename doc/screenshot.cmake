@@ -1,5 +1,7 @@
 # Takes a picture of one page of the manager's window for the manual:
-#   cmake -DMANAGER=... -DCHECKER=... -DPAGE=N -DOUT=FILE -DMOCK=FILE -P screenshot.cmake
+#   cmake -DMANAGER=... -DCHECKER=... -DPAGE=N -DOUT=FILE -DMOCK=FILE [-DLOAD=PRESET] [-DSYSTEM_VIEW=ON]
+#         -P screenshot.cmake
+# LOAD: a preset file the manager loads first; SYSTEM_VIEW: the graph's system view switched on.
 # The manager runs offscreen on its simulated processor, in English like the manual, whatever the
 # machine's locale. A picture that does not show the asked page
 # (taken before the load had settled) is taken again; after three tries, or when the manager cannot
@@ -7,10 +9,17 @@
 get_filename_component(dir ${OUT} DIRECTORY)
 file(MAKE_DIRECTORY ${dir})
 file(REMOVE ${OUT})
+set(extra)
+if(LOAD)
+  list(APPEND extra --load ${LOAD})
+endif()
+if(SYSTEM_VIEW)
+  list(APPEND extra --system-view)
+endif()
 foreach(attempt 1 2 3)
   execute_process(
     COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen
-            ${MANAGER} --simulate --lang en --screenshot ${OUT} --page ${PAGE}
+            ${MANAGER} --simulate --lang en --screenshot ${OUT} --page ${PAGE} ${extra}
     RESULT_VARIABLE rc
     OUTPUT_QUIET ERROR_QUIET
     TIMEOUT 90)

@@ -396,6 +396,12 @@ void CFilterEditor::CommitXover(bool bFlagToo) {
 
 // ---- response graph ----
 
+int CFilterEditor::GraphPen(const CSettingsModel& m, int nChannel) {
+    const int out = m.m_nDSPOutput[std::clamp(m.m_nDSPInput, 0, MLB8_INPUT_KINDS - 1)];
+    const int col = m.m_bEasyExp ? 5 : std::clamp(out, 0, 4);
+    return kPens[std::clamp(nChannel, 0, MLB8_CHANNELS - 1)][col];
+}
+
 void CFilterEditor::UpdateResponseGraph(int bEq, int nChannel, int bXover) {
     CSettingsModel& m = m_Core.m_Model;
     if (nChannel < 0 || nChannel >= MLB8_CHANNELS) return;

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 class CEditorCore;
+struct CSettingsModel;
 
 class CFilterEditor {
 public:
@@ -37,6 +38,8 @@ public:
     void CommitXover(bool bFlagToo);
 
     void UpdateResponseGraph(int bEq, int nChannel, int bXover);
+    // The pen index the graph draws a channel with in the current configuration.
+    static int GraphPen(const CSettingsModel& m, int nChannel);
 
     static int XoverFreqFromSlider(int nPosition);
     static int XoverSliderFromFreq(int nFreq);

@@ -1,6 +1,7 @@
 #include "orvix/filtersection.h"
 
 #include "comm/trace.h"
+#include "orvix/sectionpoint.h"
 
 #include <cmath>
 
@@ -58,39 +59,6 @@ void DesignPass(const SFilterCoef& coef, bool bHighPass, bool bFirstOrder, SBiqu
     }
     pOut->a1 = 2.0 * (fK2 - 1.0) / fD;
     pOut->a2 = (1.0 - fK / fQ + fK2) / fD;
-}
-
-// Written without branches so that a loop over the grid can run it on several points at once; the
-// results are the same.
-inline void GuardedDivideInline(double fNumRe, double fNumIm, double fDenRe, double fDenIm, double* pRe,
-                                double* pIm) {
-    const double fS = fDenRe * fDenRe + fDenIm * fDenIm;
-    const double fP = fNumRe * fDenRe + fNumIm * fDenIm;
-    const double fQ = fNumIm * fDenRe - fNumRe * fDenIm;
-    const double fLimit = fS * kDivisionGuard;
-    const bool bGuard = (fS < 1.0) & ((std::fabs(fP) > fLimit) | (std::fabs(fQ) > fLimit) | (fS == 0.0));
-    *pRe = bGuard ? kDivisionGuard : fP / fS;
-    *pIm = bGuard ? kDivisionGuard : fQ / fS;
-}
-
-// |H| at one grid point, given e^-jw = (c1, s1) and e^-j2w = (c2, s2).
-inline double PointMagnitude(const SBiquad& q, double c1, double s1, double c2, double s2) {
-    const double fNumRe = q.b0 + q.b1 * c1 + q.b2 * c2;
-    const double fNumIm = q.b1 * s1 + q.b2 * s2;
-    const double fDenRe = q.a0 + q.a1 * c1 + q.a2 * c2;
-    const double fDenIm = q.a1 * s1 + q.a2 * s2;
-    double fRe, fIm;
-    GuardedDivideInline(fNumRe, fNumIm, fDenRe, fDenIm, &fRe, &fIm);
-    return std::sqrt(fRe * fRe + fIm * fIm);
-}
-
-// The level in dB of a magnitude, kept finite.
-inline double LevelDb(double fMagnitude) {
-    const double fDb = 20.0 * std::log10(fMagnitude);
-    if (std::isfinite(fDb)) [[likely]]
-        return fDb;
-    if (std::isnan(fDb)) return 0.0;
-    return fDb > 0 ? kResponseCeilingDb : -kResponseCeilingDb;
 }
 
 } // namespace

@@ -8,7 +8,7 @@
 
 namespace {
 
-constexpr int kMaxCascade = 4;
+constexpr int kMaxCascade = CRev8001Lib::MAX_XOVER_SECTIONS;
 constexpr std::uint16_t kXoverMinFreq = 16;
 constexpr std::uint16_t kXoverMaxFreq = 20000;
 constexpr float kButterworthQ = static_cast<float>(0.70710678118654752440); // 1/sqrt(2)
@@ -203,6 +203,14 @@ void CRev8001Lib::CalcChannelResponse(int bEq, int nChannel, int bXover) {
 }
 
 void CRev8001Lib::AddXoverResponse(SFilterCoef coef) {
+    SFilterCoef work[MAX_XOVER_SECTIONS];
+    std::uint8_t bFirstOrder[MAX_XOVER_SECTIONS];
+    const int nSections = XoverSectionRecords(coef, work, bFirstOrder);
+    for (int i = 0; i < nSections; ++i)
+        AddSectionResponse(work[i], bFirstOrder[i]);
+}
+
+int CRev8001Lib::XoverSectionRecords(const SFilterCoef& coef, SFilterCoef* pWork, std::uint8_t* pFirstOrder) {
     // One working record for the whole cascade: a section only sets the type when its own frequency
     // lies in 16..20000 Hz, and nothing resets it, so once a section has been drawn every later one is
     // drawn too, and sections before the first one in range draw nothing.
@@ -210,7 +218,7 @@ void CRev8001Lib::AddXoverResponse(SFilterCoef coef) {
     std::memset(&work, 0, sizeof(work));
 
     const int nSlope = static_cast<std::int8_t>(coef.Slop);
-    if (nSlope < 0 || nSlope > 7) return;
+    if (nSlope < 0 || nSlope > 7) return 0;
     if (coef.Filtertype == FT_HIGHPASS) {
         const SXoverCascade& cascade = kHighPass[nSlope];
         for (int i = 0; i < cascade.nSections; ++i) {
@@ -218,9 +226,12 @@ void CRev8001Lib::AddXoverResponse(SFilterCoef coef) {
             work.Freq = SectionFreq(section.fFactor, coef.Freq);
             work.BandWidth = section.fQ;
             if (work.Freq >= kXoverMinFreq && work.Freq <= kXoverMaxFreq) work.Filtertype = FT_HIGHPASS;
-            AddSectionResponse(work, section.bFirstOrder);
+            pWork[i] = work;
+            pFirstOrder[i] = section.bFirstOrder;
         }
-    } else if (coef.Filtertype == FT_LOWPASS) {
+        return cascade.nSections;
+    }
+    if (coef.Filtertype == FT_LOWPASS) {
         const SXoverCascade& cascade = kLowPass[nSlope];
         for (int i = 0; i < cascade.nSections; ++i) {
             const SXoverSection& section = cascade.sections[i];
@@ -232,9 +243,32 @@ void CRev8001Lib::AddXoverResponse(SFilterCoef coef) {
                 work.Freq = kXoverMaxFreq;
             else
                 work.Filtertype = FT_LOWPASS;
-            AddSectionResponse(work, section.bFirstOrder);
+            pWork[i] = work;
+            pFirstOrder[i] = section.bFirstOrder;
+        }
+        return cascade.nSections;
+    }
+    return 0;
+}
+
+int CRev8001Lib::ChannelSections(int bEq, int nChannel, int bXover, ZUtils::SBiquad* pOut) const {
+    if (nChannel < 0 || nChannel >= CHANNELS) return 0;
+    int n = 0;
+    ZUtils::SBiquad biquad;
+    if (bEq) {
+        for (int nBand = 0; nBand < EQ_BANDS; ++nBand)
+            if (ZUtils::DesignSection(m_EqCoef[nChannel][nBand], 1, &biquad)) pOut[n++] = biquad;
+    }
+    if (bXover) {
+        for (int nIndex : {XOVER_HIGHPASS, XOVER_LOWPASS}) {
+            SFilterCoef work[MAX_XOVER_SECTIONS];
+            std::uint8_t bFirstOrder[MAX_XOVER_SECTIONS];
+            const int nSections = XoverSectionRecords(m_XoverCoef[nChannel][nIndex], work, bFirstOrder);
+            for (int i = 0; i < nSections; ++i)
+                if (ZUtils::DesignSection(work[i], bFirstOrder[i], &biquad)) pOut[n++] = biquad;
         }
     }
+    return n;
 }
 
 void CRev8001Lib::AddSectionResponse(SFilterCoef coef, std::uint8_t bFirstOrder) {

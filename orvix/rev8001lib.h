@@ -18,6 +18,9 @@ public:
     static constexpr int XOVER_FILTERS = 2; // 0 high-pass, 1 low-pass
     static constexpr int XOVER_HIGHPASS = 0;
     static constexpr int XOVER_LOWPASS = 1;
+    // Longest cascade of one crossover filter, and most sections of one channel.
+    static constexpr int MAX_XOVER_SECTIONS = 4;
+    static constexpr int MAX_CHANNEL_SECTIONS = EQ_BANDS + XOVER_FILTERS * MAX_XOVER_SECTIONS;
     // Centre frequencies of the default equalizer bands.
     static constexpr std::uint16_t DEFAULT_EQ_FREQ[EQ_BANDS] = {31,   63,   125,  250,  500,
                                                                 1000, 2000, 4000, 8000, 16000};
@@ -61,6 +64,13 @@ public:
     void AddXoverResponse(SFilterCoef coef);
     // Designs one section and adds its response. Off records and types above 3 add nothing.
     void AddSectionResponse(SFilterCoef coef, std::uint8_t bFirstOrder);
+
+    // The sections CalcChannelResponse draws for the same arguments, designed, in the same order (off
+    // records left out); returns their count, at most MAX_CHANNEL_SECTIONS.
+    int ChannelSections(int bEq, int nChannel, int bXover, ZUtils::SBiquad* pOut) const;
+    // The working records of a crossover filter's cascade as they are drawn, with each section's
+    // order; returns the count (0 for a slope index out of 0..7 or a type that is no pass filter).
+    static int XoverSectionRecords(const SFilterCoef& coef, SFilterCoef* pWork, std::uint8_t* pFirstOrder);
 
     // Evaluates sections point by point without the precomputed grid tables. The results are the same;
     // only the time differs. For comparisons and measurements.

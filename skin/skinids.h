@@ -139,6 +139,9 @@ constexpr int ACTIVATE = 1260;           // 92 x 34, 1261 pressed
 constexpr int XOVER_TYPE_FIRST = 1270;   // high-pass, band-pass, low-pass x 4 looks, 92 x 34
 constexpr int ROUTE_LIGHT = 1290;        // 18 x 18: off, off pressed, on, on pressed
 constexpr int EXPERT_INPUT_FIRST = 1300; // MAIN, AUX, OPT x 4 looks, 92 x 34
+constexpr int SYSTEM_VIEW_FIRST = 1320;  // the graph's SYSTEM, PHASE, UNWRAP switches x 4 looks
+constexpr int SYSTEM_VIEW_W = 64;
+constexpr int SYSTEM_VIEW_H = 22;
 
 constexpr int APP_ICON = 1400; // 256 x 256, the program's icon (window and desktop entry)
 

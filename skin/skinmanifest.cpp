@@ -23,6 +23,9 @@ const char* const TEXT_BUTTON[TB_COUNT] = {
     "MAIN",
     "AUX",
     "OPT", // expert inputs
+    "SYSTEM",
+    "PHASE",
+    "UNWRAP", // system view of the graph
 };
 const char* const LOOK_NAME[4] = {"normal", "pressed", "lit", "lit, pressed"};
 const char* const SPEAKER_KIND[6] = {"tweeter", "midrange", "woofer", "coaxial", "centre", "subwoofer"};
@@ -202,6 +205,10 @@ std::vector<SSkinImage> BuildManifest() {
         b.Add(ROUTE_LIGHT + nLook, 18, 18, ESkinArt::RouteLight,
               std::string("routing matrix light (") + LOOK_NAME[nLook] + ")", 0, 0, nLook);
     textButtons(EXPERT_INPUT_FIRST, TB_EXPERT_INPUT, 3, "expert input button");
+    for (int i = 0; i < 3; ++i)
+        b.FourLooks(ButtonLook(SYSTEM_VIEW_FIRST, i, 0), SYSTEM_VIEW_W, SYSTEM_VIEW_H, ESkinArt::TextButton,
+                    TB_SYSTEM_VIEW + i, TEXT_BUTTON[TB_SYSTEM_VIEW + i],
+                    std::string("graph system view switch ") + TEXT_BUTTON[TB_SYSTEM_VIEW + i]);
 
     std::sort(b.m_Images.begin(), b.m_Images.end(),
               [](const SSkinImage& a, const SSkinImage& c) { return a.nId < c.nId; });

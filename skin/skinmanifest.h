@@ -75,7 +75,8 @@ enum ETextButton {
     TB_ACTIVATE = 10,     //
     TB_XOVER_TYPE = 11,   // 11..13: high-pass, band-pass, low-pass
     TB_EXPERT_INPUT = 14, // 14..16: MAIN, AUX, OPT
-    TB_COUNT = 17,
+    TB_SYSTEM_VIEW = 17,  // 17..19: the graph's system view switches SYSTEM, PHASE, UNWRAP
+    TB_COUNT = 20,
 };
 
 // Every image, ordered by ID.

@@ -16,6 +16,7 @@
 #include "editor/presetfile.h"
 #include "eqcommands.h"
 #include "jsonout.h"
+#include "responsecmd.h"
 #include "sim/simprocessor.h"
 
 namespace {
@@ -31,6 +32,7 @@ struct SOptions {
     int nStore = 0; // load --store N
 };
 SOptions g_Opt;
+SResponseOptions g_Response;
 
 void PrintJson(const CJsonWriter& j) {
     std::printf("%s\n", j.Text().c_str());
@@ -66,7 +68,14 @@ void PrintUsage(std::FILE* pOut) {
                "              a preset file carries is compared (not solo). Values out of range are\n"
                "              compared as a load would clamp them (and named on standard error); an\n"
                "              incomplete file is refused (status 3) unless --force compares it with\n"
-               "              the defaults a load would use for its missing keys\n",
+               "              the defaults a load would use for its missing keys\n"
+               "  response --output N [--output M]... [--sum 1,3,7] [--phase] [--preset FILE] [--csv]\n"
+               "              print the response of outputs N, M ... (1..8) on the graph's frequency\n"
+               "              grid: filters, channel level, polarity and delay; with --sum also the\n"
+               "              complex sum of those outputs, with --phase the phase in degrees too.\n"
+               "              Reads the processor, or the preset file FILE with --preset. With --csv:\n"
+               "              a '#' header line, then frequency in Hz, each output's dB (and degrees),\n"
+               "              the sum's dB (and degrees), comma-separated, one line per grid point\n",
                pOut);
     std::fputs(EqCommandsUsage(), pOut);
     std::fputs("\n"
@@ -90,7 +99,8 @@ void PrintUsage(std::FILE* pOut) {
                "  3  check: keys are missing or values unreadable; load, factory: the file is\n"
                "     incomplete or has values out of range and was not loaded (nothing was sent);\n"
                "     eq-import, eq-fit: the same for the preset file given with --preset;\n"
-               "     diff: a file is incomplete (nothing was compared)\n",
+               "     diff: a file is incomplete (nothing was compared);\n"
+               "     response: the --preset file has missing keys (the curves use their defaults)\n",
                pOut);
 }
 
@@ -470,6 +480,30 @@ int CmdDiff(const std::string& a, const std::string& b) {
     return nExit;
 }
 
+// response: the curves of a preset file, or of the running configuration.
+int CmdResponse() {
+    SSession s;
+    CSettingsModel& m = s.core.m_Model;
+    int nExit = kExitOk;
+    if (!g_Response.presetPath.empty()) {
+        ZUtils::ZProfile profile;
+        if (!CheckFile(s, g_Response.presetPath, EPresetRead::File, profile)) return kExitFailed;
+        const SPresetReport& report = s.core.m_Files.LastReport();
+        if (!report.Complete()) {
+            PrintReport(stderr, report);
+            std::fprintf(stderr, "mlb8ctl: %s is incomplete: missing values are taken as the defaults.\n",
+                         g_Response.presetPath.c_str());
+            nExit = kExitIncomplete;
+        }
+        m.WriteStartupDefaults();
+        ReadPresetKeys(profile, m, EPresetRead::File);
+    } else if (!Attach(s)) {
+        return kExitFailed;
+    }
+    PrintResponse(stdout, m, g_Response);
+    return nExit;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -481,6 +515,22 @@ int main(int argc, char** argv) {
     std::string command;
     std::vector<std::string> operands;
     SEqCmdOptions eqOpt;
+    // The equalizer commands and response share option names (--output, --preset): the command
+    // decides whose they are, wherever it stands.
+    bool bResponse = false, bEqOptions = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (arg == "--port" || arg == "--store" || arg == "--trace" || arg == "--output" ||
+            arg == "--preset" || arg == "--write" || arg == "--target" || arg == "--from" || arg == "--to" ||
+            arg == "--max-boost" || arg == "--sum") {
+            ++i; // its value
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            continue;
+        } else {
+            bResponse = arg == "response";
+            break;
+        }
+    }
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") {
@@ -508,8 +558,11 @@ int main(int argc, char** argv) {
             if (value.size() != 1 || value[0] < '1' || value[0] > '4')
                 return UsageError("--store needs a preset number 1..4");
             g_Opt.nStore = value[0] - '0';
+        } else if (bResponse && IsResponseOption(arg)) {
+            if (!TakeResponseOption(i, argc, argv, &g_Response, &error)) return UsageError(error);
         } else if (const int nEq = ParseEqOption(argc, argv, &i, &eqOpt, &error); nEq != 0) {
             if (nEq < 0) return UsageError(error);
+            bEqOptions = true;
         } else if (arg.size() > 1 && arg[0] == '-') { // a lone '-' is an operand
             return UsageError("unknown option '" + arg + "'");
         } else if (command.empty()) {
@@ -530,6 +583,9 @@ int main(int argc, char** argv) {
         if (operands.size() != 2) return UsageError("diff needs two preset files (or '-' for the processor)");
         if (operands[0] == "-" && operands[1] == "-")
             return UsageError("diff compares the processor with a file");
+    } else if (command == "response") {
+        if (!operands.empty()) return UsageError("unexpected argument '" + operands[0] + "'");
+        if (g_Response.outputs.empty()) return UsageError("response needs --output N (1..8)");
     } else if (command == "ports" || command == "probe" || command == "show" || command == "factory") {
         if (!operands.empty()) return UsageError("unexpected argument '" + operands[0] + "'");
     } else if (IsEqCommand(command)) {
@@ -539,8 +595,16 @@ int main(int argc, char** argv) {
     }
     if (bSimulate && !portPaths.empty()) return UsageError("--simulate and --port cannot be used together");
     if (g_Opt.nStore && command != "load") return UsageError("--store goes with load");
-    if (g_Opt.bForce && command != "load" && command != "factory" && command != "diff" && !IsEqCommand(command))
+    if (g_Opt.bForce && command != "load" && command != "factory" && command != "diff" &&
+        !IsEqCommand(command))
         return UsageError("--force goes with load, factory, diff or eq-*");
+    if (bEqOptions && !IsEqCommand(command))
+        return UsageError(command == "response"
+                              ? "--pair, --write, --target, --from, --to and --max-boost go with eq-*"
+                              : "--output, --pair, --preset, --write, --target, --from, --to and "
+                                "--max-boost go with eq-*");
+    if (g_Response.bAny && command != "response")
+        return UsageError("--output, --sum, --phase, --preset and --csv go with response");
     if (g_Opt.bJson && command != "ports" && command != "probe" && command != "show" && command != "check" &&
         command != "diff" && !IsEqCommand(command))
         return UsageError("--json goes with ports, probe, show, check, diff or eq-*");
@@ -574,5 +638,6 @@ int main(int argc, char** argv) {
         CEqSession session;
         return RunEqCommand(command, operands, eqOpt, session);
     }
+    if (command == "response") return CmdResponse();
     return CmdEditor(command, nPreset);
 }

@@ -1,5 +1,6 @@
 // The controls of the view, created once at their rectangles with their images and ranges; the page
 // controls start hidden. Which are shown, and their values, come from the core's form state.
+#include <QCoreApplication>
 #include <array>
 #include <type_traits>
 
@@ -7,8 +8,10 @@
 #include "guilib/gdiactiveslider.h"
 #include "guilib/gdirotary.h"
 #include "guilib/gdislider.h"
+#include "guilib/notify.h"
 #include "guilib/skinbutton.h"
 #include "orvix/graph/filtergraphic.h"
+#include "orvix/graph/systemgraph.h"
 #include "skin/skinids.h"
 #include "skin/skinlayout.h"
 #include "wavrview.h"
@@ -210,6 +213,11 @@ void CWAVRView::CreateControls() {
     m_pGraph = new CFilterGraphic(this);
     place(m_pGraph, ctl::GRAPH, R(GRAPH), false);
     m_pGraph->LoadBackground(SkinId::GRAPH_BACKGROUND, "PNG");
+    // Clicking a curve of the system view selects its channel as the channel's button does.
+    m_pSystemGraph = new CSystemGraph(m_pGraph, &m_Core.m_Model, [this](int nChannel) {
+        QCoreApplication::postEvent(this,
+                                    new CCtrlNotifyEvent(WM_SKIN_BTN_UP, ctl::CHANNEL.first + nChannel, 0));
+    });
 
     // Crossover page.
     for (int t = 0; t < 3; ++t)

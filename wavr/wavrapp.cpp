@@ -7,7 +7,9 @@
 
 #include "comm/comnames.h"
 #include "editor/editorids.h"
+#include "editor/presetfile.h"
 #include "mainfrm.h"
+#include "orvix/graph/systemgraph.h"
 #include "sim/simprocessor.h"
 #include "skin/skinids.h"
 #include "skin/skinmanifest.h"
@@ -16,8 +18,8 @@
 
 void CWAVRApp::Usage(std::FILE* pOut) {
     std::fputs(
-        "Usage: mlb8-manager [--simulate] [--port PATH]... [--trace FILE|-] [--screenshot FILE [--page N]]\n"
-        "                    [--lang zh|en]\n"
+        "Usage: mlb8-manager [--simulate] [--port PATH]... [--trace FILE|-] [--screenshot FILE [--page N]\n"
+        "                    [--load FILE] [--system-view]] [--lang zh|en]\n"
         "  --simulate         use a simulated MLB-8 inside the program (no hardware needed)\n"
         "  --port PATH        use this serial port only (repeatable)\n"
         "  --trace FILE|-     developer trace to FILE or standard error (or MLB8_TRACE)\n"
@@ -25,7 +27,10 @@ void CWAVRApp::Usage(std::FILE* pOut) {
         "  --page N           with --screenshot: show page N first (0 configuration, 2 equalizer,\n"
         "                     3 crossover, 4 time alignment)\n"
         "  --lang zh|en       the window's language, Chinese or English (without it: Chinese for a\n"
-        "                     Chinese system locale, English for every other)\n",
+        "                     Chinese system locale, English for every other)\n"
+        "  --load FILE        with --screenshot: load the preset file FILE first (written to the\n"
+        "                     processor as a file loaded from the menu is)\n"
+        "  --system-view      with --screenshot: switch the graph's system view on\n",
         pOut);
 }
 
@@ -55,6 +60,10 @@ bool CWAVRApp::InitInstance() {
             m_nPage = args[++i].toInt();
         } else if (arg == "--lang" && i + 1 < args.size()) {
             language = args[++i];
+        } else if (arg == "--load" && i + 1 < args.size()) {
+            m_szLoad = args[++i].toStdString();
+        } else if (arg == "--system-view") {
+            m_bSystemView = 1;
         } else if (arg == "--help" || arg == "-h") {
             Usage(stdout);
             return false;
@@ -108,15 +117,40 @@ void CWAVRApp::TakeScreenshotWhenLoaded() {
         pPoll->stop();
         // The replies and the after-load refresh (which shows the configuration page) come first.
         QTimer::singleShot(1500, [this] {
-            static const int kCommands[5] = {ID_PAGE_CONFIGURATION, -1, ID_PAGE_EQUALIZER, ID_PAGE_CROSSOVER,
-                                             ID_PAGE_TIME_ALIGNMENT};
-            if (m_nPage >= 0 && m_nPage < 5 && kCommands[m_nPage] > 0)
-                m_pView->OnMenuCommand(kCommands[m_nPage]);
-            QTimer::singleShot(700, [this] {
-                m_pFrame->grab().save(QString::fromStdString(m_szScreenshot));
-                QApplication::exit(0);
-            });
+            // A loaded file is written to the processor by a timer, behind the busy overlay; the
+            // picture waits for it.
+            // Unattended: a file that would ask before loading (incomplete, values changed) ends the run.
+            if (!m_szLoad.empty()) {
+                ZUtils::ZProfile profile;
+                CPresetFiles& files = m_pView->Core().m_Files;
+                if (!files.CheckPresetFile(m_szLoad, EPresetRead::File, profile) ||
+                    !files.LastReport().Clean()) {
+                    std::fprintf(stderr, "mlb8-manager: %s cannot be loaded unattended: %s\n",
+                                 m_szLoad.c_str(),
+                                 files.LastError().empty() ? "it is incomplete or has values out of range"
+                                                           : files.LastError().c_str());
+                    QApplication::exit(1);
+                    return;
+                }
+            }
+            const int bLoaded = !m_szLoad.empty() && m_pView->Core().m_Files.LoadPresetPath(m_szLoad);
+            m_pView->SyncFromForm();
+            QTimer::singleShot(bLoaded ? 3000 : 0, [this] { ShowPageAndTakePicture(); });
         });
     });
     pPoll->start(100);
+}
+
+void CWAVRApp::ShowPageAndTakePicture() {
+    static const int kCommands[5] = {ID_PAGE_CONFIGURATION, -1, ID_PAGE_EQUALIZER, ID_PAGE_CROSSOVER,
+                                     ID_PAGE_TIME_ALIGNMENT};
+    if (m_nPage >= 0 && m_nPage < 5 && kCommands[m_nPage] > 0) m_pView->OnMenuCommand(kCommands[m_nPage]);
+    if (m_bSystemView && m_pView->SystemGraph()) {
+        m_pView->SystemGraph()->View().SetOn(1);
+        m_pView->SystemGraph()->ApplyView();
+    }
+    QTimer::singleShot(700, [this] {
+        m_pFrame->grab().save(QString::fromStdString(m_szScreenshot));
+        QApplication::exit(0);
+    });
 }

@@ -31,6 +31,7 @@ public:
 
 private:
     void TakeScreenshotWhenLoaded();
+    void ShowPageAndTakePicture();
 
     std::unique_ptr<Sim::CSimProcessor> m_pSim;
     CWAVRDoc m_Doc;
@@ -38,5 +39,7 @@ private:
     CWAVRView* m_pView = nullptr;
     std::string m_szScreenshot;
     int m_nPage = -1;
+    std::string m_szLoad;  // --load: a preset file applied once connected
+    int m_bSystemView = 0; // --system-view: the graph's system view switched on
     int m_nExitCode = 0;
 };

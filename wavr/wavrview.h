@@ -18,6 +18,7 @@
 
 class CEqTools;
 class CFilterGraphic;
+class CSystemGraph;
 class CMsgDlg;
 class CMainFrame;
 class QTimer;
@@ -75,6 +76,7 @@ public:
     CEditorCore& Core() { return m_Core; }
     // Import, export, measurement and fit of the equalizer (menu, drops, graph overlay).
     CEqTools& EqTools() { return *m_pEqTools; }
+    CSystemGraph* SystemGraph() const { return m_pSystemGraph; }
     // Brings the widgets in line with the core's form state.
     void SyncFromForm();
 
@@ -136,6 +138,7 @@ private:
     std::map<int, QTimer*> m_Timers;
     CFilterGraphic* m_pGraph = nullptr;
     CEqTools* m_pEqTools = nullptr;
+    CSystemGraph* m_pSystemGraph = nullptr; // the graph's system view, over m_pGraph
     CMsgDlg* m_pBusy = nullptr;
     int m_nBusyShown = 0;
     std::map<int, std::unique_ptr<CGdiPlusBitmapResource>> m_Images;

@@ -1,0 +1,66 @@
+// The system view of the response graph: every output the configuration drives, each with its
+// filters, level, polarity and delay, and the complex sum of a chosen group of outputs. It decides
+// what the view shows; the graph widget only draws it.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "orvix/complexresponse.h"
+
+struct CSettingsModel;
+
+struct SSystemOutput {
+    int nChannel = 0;
+    int nPen = 0;
+    std::string name; // "Out 1 Tweeter L"
+    int bSelected = 0;
+    int bInSum = 0;
+    ZUtils::ZComplexCurve curve;
+};
+
+struct SSystemPicture {
+    std::vector<SSystemOutput> outputs;
+    int bHaveSum = 0;
+    std::string sumName; // "Sum Out 1 + Out 3 + Out 7"
+    ZUtils::ZComplexCurve sum;
+    int nPhase = 0; // CSystemView::EPhase
+};
+
+class CSystemView {
+public:
+    enum EPhase { PHASE_OFF = 0, PHASE_WRAPPED = 1, PHASE_UNWRAPPED = 2 };
+
+    int IsOn() const { return m_bOn; }
+    void SetOn(int bOn) { m_bOn = bOn ? 1 : 0; }
+    int Phase() const { return m_nPhase; }
+    void SetPhase(int nPhase);
+    // The switches: the view on or off; the phase shown or not; the phase unwrapped or wrapped (shows it).
+    void ToggleOn() { m_bOn = !m_bOn; }
+    void TogglePhase() { SetPhase(m_nPhase == PHASE_OFF ? PHASE_WRAPPED : PHASE_OFF); }
+    void ToggleUnwrap() { SetPhase(m_nPhase == PHASE_UNWRAPPED ? PHASE_WRAPPED : PHASE_UNWRAPPED); }
+    // Adds the channel to the summed group or takes it out. Until the first change the group is the
+    // left side of the configuration.
+    void ToggleSumMember(const CSettingsModel& m, int nChannel);
+    unsigned SumMask(const CSettingsModel& m) const;
+
+    // The outputs the configuration drives: those of the architecture in standard mode, all eight in
+    // expert mode.
+    static std::vector<int> ActiveOutputs(const CSettingsModel& m);
+    // The output as the window names it, with the speaker the architecture puts on it.
+    static std::string OutputName(const CSettingsModel& m, int nChannel);
+    // Level of the channel (the master level is common to every output and left out), polarity and delay.
+    static ZUtils::SOutputTrim Trim(const CSettingsModel& m, int nChannel);
+    // The channel's complex response with its enabled equalizer and crossover and its trim.
+    static void OutputResponse(const CSettingsModel& m, int nChannel, ZUtils::ZComplexCurve* pOut);
+
+    // Everything the graph draws. A per-output factor (a measured response) could multiply into the
+    // sum here through ZComplexSum::Add(curve, factor).
+    void Compute(const CSettingsModel& m, SSystemPicture* pOut) const;
+
+private:
+    int m_bOn = 0;
+    int m_nPhase = PHASE_OFF;
+    int m_bSumChosen = 0;
+    unsigned m_nSumMask = 0;
+};

@@ -1,0 +1,64 @@
+// The system view of the response graph, a layer over CFilterGraphic: its switches sit at the graph's
+// top right corner; switched on, it covers the graph and draws every output's magnitude in its pen
+// colour, optionally the phase on a second scale, and the sum of a group as a thicker curve, with a
+// legend. Clicking a curve selects its channel; clicking a legend entry adds the output to the sum or
+// takes it out. What is shown is decided by CSystemView; the single-channel graph below is untouched.
+#pragma once
+
+#include <QImage>
+#include <QWidget>
+#include <functional>
+#include <memory>
+
+#include "editor/systemview.h"
+
+class CFilterGraphic;
+class CSkinButton;
+
+class CSystemGraph : public QWidget {
+public:
+    // IDs of the switches, among the children of this layer.
+    enum ESwitch { ID_SYSTEM = 1, ID_PHASE = 2, ID_UNWRAP = 3 };
+
+    // The layer reads the model at every paint; pfnSelect selects a channel as its button would.
+    CSystemGraph(CFilterGraphic* pGraph, const CSettingsModel* pModel, std::function<void(int)> pfnSelect);
+    ~CSystemGraph() override;
+
+    CSystemView& View() { return m_View; }
+    // After a change of the view's state: the switches, the layer's extent, a repaint.
+    void ApplyView();
+    // What the last paint drew, and where.
+    const SSystemPicture& Picture() const { return m_Picture; }
+    QRect LegendRect() const { return m_rcLegend; }
+    // The output whose curve passes within a few pixels of pt, or -1.
+    int ChannelAt(const QPoint& pt) const;
+    // y of a level in dB and of a phase in degrees on the current scales.
+    int LevelY(double fDb) const;
+    int PhaseY(double fDeg) const;
+    CSkinButton* Switch(int nId) const;
+
+protected:
+    bool event(QEvent* pEvent) override;
+    bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
+    void paintEvent(QPaintEvent*) override;
+    void mousePressEvent(QMouseEvent* pEvent) override;
+
+private:
+    void Place();
+    void OnSwitch(int nId);
+    void DrawLegend(QPainter& p);
+    void DrawPhaseScale(QPainter& p);
+    // The phase drawn for an output: wrapped or unwrapped.
+    void PhaseOf(const ZUtils::ZComplexCurve& curve, bool bSum, double* pDeg) const;
+
+    CFilterGraphic* m_pGraph;
+    const CSettingsModel* m_pModel;
+    std::function<void(int)> m_pfnSelect;
+    CSystemView m_View;
+    SSystemPicture m_Picture;
+    CSkinButton* m_pSwitch[3] = {};
+    QImage m_Background;
+    QRect m_rcLegend;
+    std::vector<QRect> m_LegendRows;
+    double m_fPhaseLow = -180.0, m_fPhaseHigh = 180.0;
+};

@@ -1,0 +1,196 @@
+// The system view of the graph in the real window: switched on it draws every output the
+// configuration drives in its pen colour and the sum; a click on a curve selects its channel as the
+// channel's button does; switched off, the specified graph is back as it was.
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include "editor/controlids.h"
+#include "guilib/skinbutton.h"
+#include "orvix/graph/filtergraphic.h"
+#include "orvix/graph/systemgraph.h"
+#include "skin/skinmanifest.h"
+#include "wavr/wavrview.h"
+
+namespace {
+
+void Settle(int nMs) {
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < nMs)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+}
+
+SFilterCoef Xover(std::uint8_t nType, std::uint16_t nFreq) {
+    SFilterCoef c{};
+    c.Filtertype = nType;
+    c.Slop = 3;
+    c.BandWidth = 0.707f;
+    c.Freq = nFreq;
+    return c;
+}
+
+class SystemViewWindow : public testing::Test {
+protected:
+    void SetUp() override {
+        InitSkinResources();
+        m_pView = new CWAVRView;
+        m_pView->Core().Start(false);
+        m_pView->SyncFromForm();
+        m_pView->show();
+        (void)QTest::qWaitForWindowExposed(m_pView);
+    }
+    void TearDown() override { delete m_pView; }
+
+    // Every output at 0 dB with a band of its own, so that no curve hides another.
+    void Tune(int nArch) {
+        CSettingsModel& m = m_pView->Core().m_Model;
+        m.m_nDSPOutput[m.m_nDSPInput] = nArch;
+        for (int ch = 0; ch < MLB8_CHANNELS; ++ch) {
+            const auto c = static_cast<std::uint8_t>(ch);
+            m.m_nVolume[ch] = 128 - ch; // 0 .. -3.5 dB
+            m.m_bXoverEnable[ch] = 1;
+            m.m_Lib.SetXoverCoef(c, CRev8001Lib::XOVER_HIGHPASS,
+                                 Xover(FT_HIGHPASS, static_cast<std::uint16_t>(40 << ch)));
+            m.m_Lib.SetXoverCoef(c, CRev8001Lib::XOVER_LOWPASS,
+                                 Xover(FT_LOWPASS, static_cast<std::uint16_t>(std::min(150 << ch, 20000))));
+        }
+    }
+    void Click(QWidget* p, QPoint pt) {
+        QTest::mouseClick(p, Qt::LeftButton, {}, pt);
+        Settle(60);
+    }
+    void ClickSwitch(int nId) {
+        CSkinButton* p = Layer()->Switch(nId);
+        ASSERT_TRUE(p && p->isVisible()) << nId;
+        Click(p, QPoint(p->width() / 2, p->height() / 2));
+    }
+    // A button of the window, clicked as a user does.
+    void ClickButton(int nId) {
+        for (QWidget* p : m_pView->findChildren<QWidget*>())
+            if (auto* pButton = dynamic_cast<CSkinButtonBase*>(p);
+                pButton && pButton->GetDlgCtrlID() == nId) {
+                ASSERT_TRUE(pButton->isVisible()) << nId;
+                Click(pButton, QPoint(pButton->width() / 2, pButton->height() / 2));
+                return;
+            }
+        FAIL() << "no button " << nId;
+    }
+    CSystemGraph* Layer() const { return m_pView->SystemGraph(); }
+    QImage GraphPicture() {
+        Settle(80);
+        return Layer()->parentWidget()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    }
+    // Pixels of exactly this colour in the plot, outside the legend and the switches.
+    int Pixels(const QImage& image, QColor c) const {
+        const QRect legend = Layer()->LegendRect();
+        int n = 0;
+        for (int y = 30; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (!legend.contains(x, y) && image.pixel(x, y) == c.rgb()) ++n;
+        return n;
+    }
+
+    CWAVRView* m_pView = nullptr;
+};
+
+TEST_F(SystemViewWindow, EveryOutputOfEveryArchitectureIsDrawnAndTheSwitchBringsTheGraphBack) {
+    m_pView->Core().OnMessage(WM_SKIN_BTN_UP, ctl::TAB_XOVER, 0);
+    m_pView->SyncFromForm();
+    ASSERT_NE(Layer(), nullptr);
+    for (int nArch = 0; nArch < MLB8_ARCHITECTURES; ++nArch) {
+        SCOPED_TRACE(nArch);
+        Tune(nArch);
+        m_pView->Core().m_Filters.UpdateResponseGraph(1, 0, 1);
+        const QImage before = GraphPicture();
+        ClickSwitch(CSystemGraph::ID_SYSTEM);
+        ASSERT_TRUE(Layer()->View().IsOn());
+        const QImage shown = GraphPicture();
+        const SSystemPicture& picture = Layer()->Picture();
+        const std::vector<int> active = CSystemView::ActiveOutputs(m_pView->Core().m_Model);
+        ASSERT_EQ(picture.outputs.size(), active.size());
+        for (const SSystemOutput& o : picture.outputs)
+            EXPECT_GT(Pixels(shown, CFilterGraphic::PenColour(o.nPen)), 40) << o.name;
+        ASSERT_TRUE(picture.bHaveSum);
+        EXPECT_GT(Pixels(shown, QColor(255, 255, 255)), 200) << picture.sumName;
+
+        // The phase on its own scale: the dashed curves add pixels of every pen.
+        ClickSwitch(CSystemGraph::ID_PHASE);
+        const QImage withPhase = GraphPicture();
+        for (const SSystemOutput& o : picture.outputs)
+            EXPECT_GT(Pixels(withPhase, CFilterGraphic::PenColour(o.nPen)),
+                      Pixels(shown, CFilterGraphic::PenColour(o.nPen)))
+                << o.name;
+        ClickSwitch(CSystemGraph::ID_PHASE);
+
+        ClickSwitch(CSystemGraph::ID_SYSTEM);
+        EXPECT_FALSE(Layer()->View().IsOn());
+        EXPECT_EQ(GraphPicture(), before) << "the single-channel graph is not as it was";
+    }
+}
+
+TEST_F(SystemViewWindow, ClickingACurveSelectsItsChannelAndTheLegendChoosesTheSum) {
+    m_pView->Core().OnMessage(WM_SKIN_BTN_UP, ctl::TAB_EQ, 0);
+    Tune(ARCH_3WAY_SUB);
+    m_pView->SyncFromForm();
+    ClickSwitch(CSystemGraph::ID_SYSTEM);
+    GraphPicture();
+    const CSettingsModel& m = m_pView->Core().m_Model;
+    CFilterGraphic* pGraph = static_cast<CFilterGraphic*>(Layer()->parentWidget());
+    for (int nTarget : {4, 1, 7}) {
+        SCOPED_TRACE(nTarget);
+        // A point of the target's curve well away from every other curve.
+        const SSystemPicture picture = Layer()->Picture();
+        QPoint at(-1, -1);
+        for (int i = 0; i < 250 && at.x() < 0; ++i) {
+            int y = 0, nOthers = 1000;
+            for (const SSystemOutput& o : picture.outputs)
+                if (o.nChannel == nTarget) y = Layer()->LevelY(o.curve.m_fDb[i]);
+            for (const SSystemOutput& o : picture.outputs)
+                if (o.nChannel != nTarget)
+                    nOthers = std::min(nOthers, std::abs(Layer()->LevelY(o.curve.m_fDb[i]) - y));
+            const QPoint pt(pGraph->CurveX(i), y);
+            if (nOthers > 20 && y > 40 && y < pGraph->height() - 30 && !Layer()->LegendRect().contains(pt))
+                at = pt;
+        }
+        ASSERT_GE(at.x(), 0) << "no free point on the curve";
+        Click(Layer(), at);
+        EXPECT_EQ(m.m_nChannel, nTarget);
+        EXPECT_EQ(m.m_bPair, 0);
+        // the channel buttons say so, as after a click on the button itself
+        ASSERT_NE(m_pView->Core().m_Form.Find(ctl::CHANNEL.first + nTarget), nullptr);
+        EXPECT_EQ(m_pView->Core().m_Form.Find(ctl::CHANNEL.first + nTarget)->bToggle, 1);
+        GraphPicture();
+        for (const SSystemOutput& o : Layer()->Picture().outputs)
+            EXPECT_EQ(o.bSelected, o.nChannel == nTarget) << o.name;
+    }
+
+    // The legend: the left ways are summed at first; a click on Out 2 adds it.
+    const unsigned nLeft = Layer()->View().SumMask(m);
+    EXPECT_EQ(nLeft, 0x55u);
+    const QRect legend = Layer()->LegendRect();
+    Click(Layer(), QPoint(legend.left() + 20, legend.top() + 2 + 14 + 7)); // first column, second row: Out 2
+    EXPECT_EQ(Layer()->View().SumMask(m), 0x57u);
+    GraphPicture();
+    EXPECT_EQ(Layer()->Picture().sumName, "Sum Out 1 + Out 2 + Out 3 + Out 5 + Out 7");
+
+    // An edit elsewhere in the window shows at once: the selected Out 8's phase inverted by the top
+    // bar's button leaves the sum alone, Out 1's changes it.
+    auto sumNow = [&] {
+        GraphPicture();
+        return std::vector<double>(Layer()->Picture().sum.m_fPhaseDeg,
+                                   Layer()->Picture().sum.m_fPhaseDeg + RESPONSE_POINTS);
+    };
+    const std::vector<double> before = sumNow();
+    ClickButton(ctl::PHASE);
+    EXPECT_EQ(m.m_bPhase[7], 1);
+    EXPECT_EQ(sumNow(), before);
+    ClickButton(ctl::CHANNEL.first);
+    ClickButton(ctl::PHASE);
+    EXPECT_EQ(m.m_bPhase[0], 1);
+    EXPECT_NE(sumNow(), before);
+}
+
+} // namespace

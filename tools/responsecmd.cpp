@@ -1,0 +1,149 @@
+#include "responsecmd.h"
+
+#include <cstring>
+#include <set>
+
+#include "editor/settingsmodel.h"
+#include "editor/systemview.h"
+#include "orvix/complexresponse.h"
+
+namespace {
+
+const char* const kOptions[] = {"--output", "--sum", "--phase", "--preset", "--csv"};
+
+bool NeedsValue(const std::string& name) {
+    return name == "--output" || name == "--sum" || name == "--preset";
+}
+
+// An output number 1..8 as typed; -1 when it is none.
+int ParseOutput(const std::string& text) {
+    if (text.size() != 1 || text[0] < '1' || text[0] > '8') return -1;
+    return text[0] - '1';
+}
+
+bool ParseSum(const std::string& text, std::vector<int>* pOut, std::string* pError) {
+    std::set<int> seen;
+    std::size_t nStart = 0;
+    while (true) {
+        const std::size_t nComma = text.find(',', nStart);
+        const std::string item = text.substr(nStart, nComma == std::string::npos ? nComma : nComma - nStart);
+        const int ch = ParseOutput(item);
+        if (ch < 0 || !seen.insert(ch).second) {
+            *pError = "--sum needs different output numbers 1..8 separated by commas, like 1,3,7";
+            return false;
+        }
+        pOut->push_back(ch);
+        if (nComma == std::string::npos) return true;
+        nStart = nComma + 1;
+    }
+}
+
+} // namespace
+
+bool IsResponseOption(const std::string& arg) {
+    const std::string name = arg.substr(0, arg.find('='));
+    for (const char* psz : kOptions)
+        if (name == psz) return true;
+    return false;
+}
+
+bool TakeResponseOption(int& i, int argc, char** argv, SResponseOptions* pOpt, std::string* pError) {
+    const std::string arg = argv[i];
+    const std::size_t nEq = arg.find('=');
+    const std::string name = arg.substr(0, nEq);
+    pOpt->bAny = true;
+    if (!NeedsValue(name)) {
+        if (nEq != std::string::npos) {
+            *pError = name + " takes no value";
+            return false;
+        }
+        (name == "--phase" ? pOpt->bPhase : pOpt->bCsv) = true;
+        return true;
+    }
+    std::string value;
+    if (nEq != std::string::npos) {
+        value = arg.substr(nEq + 1);
+    } else if (i + 1 < argc) {
+        value = argv[++i];
+    } else {
+        *pError = name + " needs a value";
+        return false;
+    }
+    if (name == "--preset") {
+        if (value.empty()) {
+            *pError = "--preset needs a file name";
+            return false;
+        }
+        pOpt->presetPath = value;
+        return true;
+    }
+    if (name == "--sum") {
+        pOpt->sum.clear();
+        return ParseSum(value, &pOpt->sum, pError);
+    }
+    const int ch = ParseOutput(value);
+    if (ch < 0) {
+        *pError = "--output needs an output number 1..8";
+        return false;
+    }
+    pOpt->outputs.push_back(ch);
+    return true;
+}
+
+void PrintResponse(std::FILE* pOut, const CSettingsModel& m, const SResponseOptions& opt) {
+    std::vector<ZUtils::ZComplexCurve> curves(opt.outputs.size());
+    for (std::size_t k = 0; k < opt.outputs.size(); ++k)
+        CSystemView::OutputResponse(m, opt.outputs[k], &curves[k]);
+    ZUtils::ZComplexCurve sum;
+    std::string sumName;
+    if (!opt.sum.empty()) {
+        ZUtils::ZComplexSum total;
+        for (int ch : opt.sum) {
+            ZUtils::ZComplexCurve curve;
+            CSystemView::OutputResponse(m, ch, &curve);
+            total.Add(curve);
+            sumName += (sumName.empty() ? "" : "+") + std::to_string(ch + 1);
+        }
+        total.Result(&sum);
+    }
+
+    // Header: column names, comma-separated for CSV, aligned for reading otherwise.
+    std::vector<std::string> columns = {"frequency_hz"};
+    for (int ch : opt.outputs) {
+        columns.push_back("out" + std::to_string(ch + 1) + "_db");
+        if (opt.bPhase) columns.push_back("out" + std::to_string(ch + 1) + "_deg");
+    }
+    if (!opt.sum.empty()) {
+        columns.push_back("sum" + sumName + "_db");
+        if (opt.bPhase) columns.push_back("sum" + sumName + "_deg");
+    }
+    const char* pszSep = opt.bCsv ? "," : " ";
+    std::fputs("#", pOut);
+    for (std::size_t k = 0; k < columns.size(); ++k) {
+        if (opt.bCsv)
+            std::fprintf(pOut, "%s%s", k ? pszSep : " ", columns[k].c_str());
+        else
+            std::fprintf(pOut, k ? "%14s" : "%13s", columns[k].c_str());
+    }
+    std::fputc('\n', pOut);
+
+    const ZUtils::ZResponseGrid& grid = ZUtils::ZResponseGrid::Get();
+    auto value = [&](double f, int nDecimals, bool bFirst) {
+        if (opt.bCsv)
+            std::fprintf(pOut, "%s%.*f", bFirst ? "" : pszSep, nDecimals, f);
+        else
+            std::fprintf(pOut, "%14.*f", nDecimals, f);
+    };
+    for (int i = 0; i < grid.m_nCount; ++i) {
+        value(grid.m_fFreq[i], 2, true);
+        for (const ZUtils::ZComplexCurve& c : curves) {
+            value(c.m_fDb[i], 3, false);
+            if (opt.bPhase) value(ZUtils::WrapDegrees(c.m_fPhaseDeg[i]), 2, false);
+        }
+        if (!opt.sum.empty()) {
+            value(sum.m_fDb[i], 3, false);
+            if (opt.bPhase) value(ZUtils::WrapDegrees(sum.m_fPhaseDeg[i]), 2, false);
+        }
+        std::fputc('\n', pOut);
+    }
+}
