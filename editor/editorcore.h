@@ -144,8 +144,8 @@ public:
     IEditorHost& m_Host;
     CSettingsModel m_Model;
     CFormState m_Form;
-    CProtocol m_Protocol;
-    CProtocol m_SearchProtocol;
+    CProtocol m_Protocol{m_Host.LinkEnv()};
+    CProtocol m_SearchProtocol{m_Host.LinkEnv()};
     CDeviceLink m_Link;
     CReplyHandler m_Replies;
     CSettingsWriter m_Writer;
