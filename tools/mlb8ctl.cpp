@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "comm/cmdline.h"
 #include "comm/comnames.h"
 #include "comm/devicesearch.h"
 #include "comm/serialenum.h"
@@ -373,41 +374,54 @@ int main(int argc, char** argv) {
 
     std::vector<std::string> portPaths;
     bool bSimulate = false;
+    bool bHelp = false;
     std::string command;
     std::vector<std::string> operands;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "--help" || arg == "-h") {
+    const char* const pszStoreError = "--store needs a preset number 1..4";
+    ZUtils::CCmdLine cmdline;
+    cmdline
+        .Flag({"--help", "-h"},
+              [&](std::string&) {
+                  bHelp = true;
+                  return false; // what follows is not looked at
+              })
+        .Value({"--port"},
+               [&](const std::string& value, std::string&) {
+                   portPaths.push_back(value);
+                   return true;
+               })
+        .Flag({"--simulate"}, bSimulate)
+        .Flag({"--json"}, g_Opt.bJson)
+        .Flag({"--force"}, g_Opt.bForce)
+        .Value({"--store"},
+               [&](const std::string& value, std::string& text) {
+                   if (value.size() != 1 || value[0] < '1' || value[0] > '4') {
+                       text = pszStoreError;
+                       return false;
+                   }
+                   g_Opt.nStore = value[0] - '0';
+                   return true;
+               })
+        .Positional([&](const std::string& arg, std::string&) {
+            if (command.empty())
+                command = arg;
+            else
+                operands.push_back(arg);
+            return true;
+        });
+    ZUtils::SCmdLineError parseError;
+    if (!cmdline.Parse(argc, argv, parseError)) {
+        if (bHelp) {
             PrintUsage(stdout);
             return kExitOk;
-        } else if (arg == "--port") {
-            if (i + 1 >= argc) return UsageError("--port needs a device path");
-            portPaths.emplace_back(argv[++i]);
-        } else if (arg.rfind("--port=", 0) == 0) {
-            portPaths.push_back(arg.substr(7));
-        } else if (arg == "--simulate") {
-            bSimulate = true;
-        } else if (arg == "--json") {
-            g_Opt.bJson = true;
-        } else if (arg == "--force") {
-            g_Opt.bForce = true;
-        } else if (arg == "--store" || arg.rfind("--store=", 0) == 0) {
-            std::string value;
-            if (arg == "--store") {
-                if (i + 1 >= argc) return UsageError("--store needs a preset number 1..4");
-                value = argv[++i];
-            } else {
-                value = arg.substr(8);
-            }
-            if (value.size() != 1 || value[0] < '1' || value[0] > '4')
-                return UsageError("--store needs a preset number 1..4");
-            g_Opt.nStore = value[0] - '0';
-        } else if (!arg.empty() && arg[0] == '-') {
-            return UsageError("unknown option '" + arg + "'");
-        } else if (command.empty()) {
-            command = arg;
-        } else {
-            operands.push_back(arg);
+        }
+        switch (parseError.kind) {
+        case ZUtils::SCmdLineError::MissingValue:
+            return UsageError(parseError.option == "--port" ? "--port needs a device path" : pszStoreError);
+        case ZUtils::SCmdLineError::Rejected:
+            return UsageError(parseError.text);
+        default:
+            return UsageError("unknown option '" + parseError.argument + "'");
         }
     }
     if (command.empty()) return UsageError("no command given");

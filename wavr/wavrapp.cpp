@@ -1,6 +1,8 @@
 #include "wavrapp.h"
 
+#include <QCommandLineParser>
 #include <QIcon>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QTimer>
 #include <cstdio>
@@ -25,6 +27,42 @@ void CWAVRApp::Usage(std::FILE* pOut) {
         pOut);
 }
 
+CWAVRApp::SCommandLine CWAVRApp::ParseCommandLine(const QStringList& args) {
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption simulate("simulate");
+    const QCommandLineOption port("port", QString(), "PATH");
+    const QCommandLineOption screenshot("screenshot", QString(), "FILE");
+    const QCommandLineOption page("page", QString(), "N");
+    const QCommandLineOption help(QStringList{"h", "help"});
+    parser.addOptions({simulate, port, screenshot, page, help});
+    SCommandLine out;
+    const bool bParsed = parser.parse(args);
+    out.bHelp = parser.isSet(help);
+    out.bSimulate = parser.isSet(simulate);
+    for (const QString& path : parser.values(port))
+        out.ports.push_back(path.toStdString());
+    out.szScreenshot = parser.value(screenshot).toStdString();
+    if (parser.isSet(page)) out.nPage = parser.value(page).toInt();
+    // Name the argument as it was written: an unknown option, a switch given a value, an option
+    // without its value (it came last), or a word where none is taken.
+    if (!bParsed && !parser.unknownOptionNames().isEmpty()) {
+        const QString name = parser.unknownOptionNames().first();
+        for (int i = 1; i < args.size() && out.szBadArgument.empty(); ++i)
+            if (args[i].startsWith('-') &&
+                args[i].section('=', 0, 0).remove(QRegularExpression("^-+")) == name)
+                out.szBadArgument = args[i].toStdString();
+    }
+    for (int i = 1; i < args.size() && !bParsed && out.szBadArgument.empty(); ++i)
+        if (args[i].contains(QRegularExpression("^-+(simulate|h|help)=")))
+            out.szBadArgument = args[i].toStdString();
+    if (!bParsed && out.szBadArgument.empty() && args.size() > 1)
+        out.szBadArgument = args.last().toStdString();
+    if (bParsed && !parser.positionalArguments().isEmpty())
+        out.szBadArgument = parser.positionalArguments().first().toStdString();
+    return out;
+}
+
 CWAVRApp::CWAVRApp(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName("ORVIX MANAGER");
 }
@@ -35,29 +73,21 @@ CWAVRApp::~CWAVRApp() {
 }
 
 bool CWAVRApp::InitInstance() {
-    std::vector<std::string> ports;
-    bool bSimulate = false;
-    const QStringList args = arguments();
-    for (int i = 1; i < args.size(); ++i) {
-        const std::string arg = args[i].toStdString();
-        if (arg == "--simulate") {
-            bSimulate = true;
-        } else if (arg == "--port" && i + 1 < args.size()) {
-            ports.push_back(args[++i].toStdString());
-        } else if (arg == "--screenshot" && i + 1 < args.size()) {
-            m_szScreenshot = args[++i].toStdString();
-        } else if (arg == "--page" && i + 1 < args.size()) {
-            m_nPage = args[++i].toInt();
-        } else if (arg == "--help" || arg == "-h") {
-            Usage(stdout);
-            return false;
-        } else {
-            std::fprintf(stderr, "mlb8-manager: unknown argument '%s'\n", arg.c_str());
-            Usage(stderr);
-            m_nExitCode = 2;
-            return false;
-        }
+    SCommandLine options = ParseCommandLine(arguments());
+    if (!options.szBadArgument.empty()) {
+        std::fprintf(stderr, "mlb8-manager: unknown argument '%s'\n", options.szBadArgument.c_str());
+        Usage(stderr);
+        m_nExitCode = 2;
+        return false;
     }
+    if (options.bHelp) {
+        Usage(stdout);
+        return false;
+    }
+    std::vector<std::string> ports = options.ports;
+    const bool bSimulate = options.bSimulate;
+    m_szScreenshot = options.szScreenshot;
+    m_nPage = options.nPage;
     if (bSimulate) {
         std::string error;
         m_pSim = std::make_unique<Sim::CSimProcessor>();
