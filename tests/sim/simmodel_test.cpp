@@ -259,8 +259,8 @@ TEST_F(SimDevice, SumFlagAlsoWritesThePartnerChannel) {
         {15, 0, {0, 1}}, {7, 6, body9},   {11, 1, body9},  {16, 0, body9},
     };
     for (const auto& c : cases) {
-        for (std::uint8_t ch : {4, 5}) {
-            for (std::uint8_t sum : {0, 1}) {
+        for (const std::uint8_t ch : {std::uint8_t{4}, std::uint8_t{5}}) {
+            for (const std::uint8_t sum : {std::uint8_t{0}, std::uint8_t{1}}) {
                 device.SetRunning(MakeTune(0));
                 const SSimConfig before = device.Running();
                 Bytes body = c.body;
