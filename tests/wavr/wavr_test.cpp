@@ -72,9 +72,12 @@ TEST(Hotplug, OnlySerialPortsArriveOrGo) {
     }
 }
 
-TEST(MainFrame, PlacementAndMenuMarks) {
+TEST(MainFrame, Placement) {
     EXPECT_EQ(CMainFrame::Placement(1024, 740), QPoint(50, 50));
     EXPECT_EQ(CMainFrame::Placement(1920, 1050), QPoint(451, 172));
+}
+
+TEST(MainFrame, MenuMarksFollowLoadAndSave) {
     InitSkinResources();
     auto* pView = new CWAVRView;
     CMainFrame frame(pView);
