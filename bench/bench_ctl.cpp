@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "comm/cmdline.h"
+
 extern char** environ;
 
 namespace {
@@ -56,8 +58,17 @@ double Median(std::vector<double> v) {
 
 int main(int argc, char** argv) {
     int nRuns = 5;
-    for (int i = 1; i + 1 < argc; ++i)
-        if (std::strcmp(argv[i], "--runs") == 0) nRuns = std::max(1, std::atoi(argv[i + 1]));
+    ZUtils::CCmdLine cmdline;
+    cmdline.Value({"--runs"}, [&](const std::string& value, std::string&) {
+        nRuns = std::max(1, std::atoi(value.c_str()));
+        return true;
+    });
+    ZUtils::SCmdLineError error;
+    if (!cmdline.Parse(argc, argv, error)) {
+        std::fprintf(stderr, "mlb8_bench_ctl: bad argument '%s'\nusage: mlb8_bench_ctl [--runs N]\n",
+                     error.argument.c_str());
+        return 2;
+    }
     char szSelf[4096] = {};
     const ssize_t nLen = readlink("/proc/self/exe", szSelf, sizeof szSelf - 1);
     if (nLen <= 0) return 1;

@@ -23,8 +23,10 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <type_traits>
 #include <vector>
 
+#include "comm/cmdline.h"
 #include "comm/trace.h"
 #include "editor/editorcore.h"
 #include "editor/editorids.h"
@@ -115,14 +117,9 @@ void MeasureIdle(CWAVRApp& app, int nIdleMs, bool bConnected, std::function<void
     step(0);
 }
 
-int RunOnce(std::int64_t nStartNs, int argc, char** argv) {
-    TraceSetupFromArgs(argc, argv); // MLB8_TRACE shows where the time goes
-    int nIdleMs = 0;
-    bool bOffline = false;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--idle-ms") == 0 && i + 1 < argc) nIdleMs = std::atoi(argv[i + 1]);
-        if (std::strcmp(argv[i], "--offline") == 0) bOffline = true;
-    }
+int RunOnce(std::int64_t nStartNs, int nIdleMs, bool bOffline, char** argv) {
+    // MLB8_TRACE shows where the time goes.
+    if (const char* pszTrace = std::getenv("MLB8_TRACE"); pszTrace && *pszTrace) TraceOpen(pszTrace);
     // Without a processor: a serial port (a pseudo-terminal) where nothing answers, so the whole search
     // runs and finds nothing.
     std::vector<char*> args = {argv[0], const_cast<char*>("--simulate")};
@@ -246,13 +243,38 @@ void CollectIdle(const std::string& out, std::map<std::string, double>* pIdle) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc >= 3 && std::strcmp(argv[1], "--once") == 0) return RunOnce(std::atoll(argv[2]), argc, argv);
     int nRuns = 5;
     double fIdleSeconds = 30;
-    for (int i = 1; i + 1 < argc; ++i) {
-        if (std::strcmp(argv[i], "--runs") == 0) nRuns = std::max(1, std::atoi(argv[i + 1]));
-        if (std::strcmp(argv[i], "--idle-seconds") == 0) fIdleSeconds = std::atof(argv[i + 1]);
+    // A single run in a child process (see SpawnRun): when it started, and how it idles.
+    std::int64_t nOnceStartNs = -1;
+    int nIdleMs = 0;
+    bool bOnceOffline = false;
+    auto integer = [](auto& nTarget) {
+        return [&nTarget](const std::string& value, std::string&) {
+            nTarget = static_cast<std::remove_reference_t<decltype(nTarget)>>(std::atoll(value.c_str()));
+            return true;
+        };
+    };
+    ZUtils::CCmdLine cmdline;
+    cmdline.Value({"--runs"}, integer(nRuns))
+        .Value({"--idle-seconds"},
+               [&](const std::string& value, std::string&) {
+                   fIdleSeconds = std::atof(value.c_str());
+                   return true;
+               })
+        .Value({"--once"}, integer(nOnceStartNs))
+        .Value({"--idle-ms"}, integer(nIdleMs))
+        .Flag({"--offline"}, bOnceOffline);
+    ZUtils::SCmdLineError error;
+    if (!cmdline.Parse(argc, argv, error)) {
+        std::fprintf(stderr,
+                     "mlb8_bench_startup: bad argument '%s'\nusage: mlb8_bench_startup [--runs N] "
+                     "[--idle-seconds S]\n",
+                     error.argument.c_str());
+        return 2;
     }
+    if (nOnceStartNs >= 0) return RunOnce(nOnceStartNs, nIdleMs, bOnceOffline, argv);
+    nRuns = std::max(1, nRuns);
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
     std::vector<double> paint, loaded, rss, peak;
     for (int r = 0; r < nRuns; ++r) {

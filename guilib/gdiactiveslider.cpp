@@ -31,12 +31,12 @@ bool CGdiActiveSlider::SetIconsActive(const std::array<int, 6>& ids, const char*
 void CGdiActiveSlider::SetRange(int nMin, int nMax, bool bRedraw) {
     m_nMin = nMin;
     m_nMax = nMax;
-    m_nRange = int(std::llabs((long long)nMax - nMin));
+    m_nRange = int(std::llabs(static_cast<long long>(nMax) - nMin));
     if (bRedraw) update();
 }
 
 void CGdiActiveSlider::SetPos(int nValue) {
-    m_nPos = ClampToRange((long long)nValue - m_nMin, m_nMin, m_nMax);
+    m_nPos = ClampToRange(static_cast<long long>(nValue) - m_nMin, m_nMin, m_nMax);
     update();
 }
 
@@ -66,7 +66,7 @@ int CGdiActiveSlider::PosToPixel(int nPos) const {
 int CGdiActiveSlider::PixelToPos(int q) const {
     const long long S = Span();
     if (S <= 0) return m_nMin;
-    const long long n = (long long)q * ((long long)m_nMax - m_nMin) / S;
+    const long long n = static_cast<long long>(q) * (static_cast<long long>(m_nMax) - m_nMin) / S;
     return ClampToRange(m_bInverted ? m_nMax - n - m_nMin : n - m_nMin, INT_MIN, INT_MAX);
 }
 
@@ -89,7 +89,8 @@ void CGdiActiveSlider::ApplyState(const SControlState& state) {
 }
 
 void CGdiActiveSlider::DragTo(const QPoint& pt) {
-    const int q = ClampToRange((long long)(m_bVertical ? pt.y() : pt.x()) - m_nDragOffset, 0, Span());
+    const int q =
+        ClampToRange(static_cast<long long>(m_bVertical ? pt.y() : pt.x()) - m_nDragOffset, 0, Span());
     if (PosToPixel(m_nPos) == q) return;
     m_nPos = ClampToRange(PixelToPos(q), m_nMin, m_nMax);
     update();

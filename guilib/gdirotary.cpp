@@ -30,7 +30,7 @@ bool CGdiRotary::SetIconBGImage(int nId, const char* pszType, float x, float y, 
 void CGdiRotary::SetRange(int nMin, int nMax) {
     m_nMin = nMin;
     m_nMax = nMax;
-    const long long nSpan = (long long)nMax - nMin;
+    const long long nSpan = static_cast<long long>(nMax) - nMin;
     m_nRange = int(std::clamp<long long>(nSpan, INT_MIN, INT_MAX));
     m_fStep = nSpan != 0 ? float(360.0 / double(nSpan)) : 0.0f;
 }

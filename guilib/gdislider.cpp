@@ -36,12 +36,12 @@ bool CGdiSlider::SetIconFill(int nId, const char* pszType, float x, float y) {
 void CGdiSlider::SetRange(int nMin, int nMax, bool bRedraw) {
     m_nMin = nMin;
     m_nMax = nMax;
-    m_nRange = int(std::llabs((long long)nMax - nMin));
+    m_nRange = int(std::llabs(static_cast<long long>(nMax) - nMin));
     if (bRedraw) update();
 }
 
 void CGdiSlider::SetPos(int nValue) {
-    long long p = (long long)nValue - m_nMin;
+    long long p = static_cast<long long>(nValue) - m_nMin;
     if (m_bInverted) p = m_nMax - p;
     m_nPos = ClampToRange(p, m_nMin, m_nMax);
     update();

@@ -1,9 +1,12 @@
 #include "simoptions.h"
 
+#include "comm/cmdline.h"
+
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <type_traits>
 
 namespace Sim {
 
@@ -53,95 +56,70 @@ const char* SimUsage() {
 
 bool ParseSimArgs(const std::vector<std::string>& args, SSimOptions& options, std::string& szError) {
     SSimOptions out;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        std::string name = args[i];
-        std::string value;
-        bool bHasValue = false;
-        if (name.rfind("--", 0) != 0) {
-            szError = "unexpected argument '" + name + "'";
-            return false;
-        }
-        if (const auto eq = name.find('='); eq != std::string::npos) {
-            value = name.substr(eq + 1);
-            name.resize(eq);
-            bHasValue = true;
-        }
-        auto flag = [&](bool& b) {
-            if (bHasValue) {
-                szError = name + " takes no value";
-                return false;
-            }
-            b = true;
-            return true;
-        };
-        auto takeValue = [&]() {
-            if (bHasValue) return true;
-            if (i + 1 >= args.size()) {
-                szError = name + " needs a value";
-                return false;
-            }
-            value = args[++i];
-            return true;
-        };
-        auto integer = [&](long long nMin, long long nMax, long long& n) {
-            if (!takeValue()) return false;
+    auto integer = [](const char* pszName, long long nMin, long long nMax, auto& nTarget) {
+        return [=, &nTarget](const std::string& value, std::string& error) {
+            long long n = 0;
             if (!ParseInt(value, nMin, nMax, n)) {
-                szError = name + ": '" + value + "' is not a whole number in " + std::to_string(nMin) + ".." +
-                          std::to_string(nMax);
+                error = std::string(pszName) + ": '" + value + "' is not a whole number in " +
+                        std::to_string(nMin) + ".." + std::to_string(nMax);
                 return false;
             }
+            nTarget = static_cast<std::remove_reference_t<decltype(nTarget)>>(n);
             return true;
         };
-        constexpr long long kIntMax = std::numeric_limits<int>::max();
-        long long n = 0;
-        bool bOk = true;
-        if (name == "--help") {
-            bOk = flag(out.bHelp);
-        } else if (name == "--split") {
-            bOk = flag(out.Faults.bSplit);
-        } else if (name == "--silent") {
-            bOk = flag(out.Faults.bSilent);
-        } else if (name == "--corrupt") {
-            bOk = flag(out.Faults.bCorrupt);
-        } else if (name == "--address") {
-            bOk = integer(0, 9, n);
-            out.nAddress = static_cast<int>(n);
-        } else if (name == "--link" || name == "--log") {
-            bOk = takeValue();
-            if (bOk && value.empty()) {
-                szError = name + " needs a path";
-                bOk = false;
+    };
+    auto path = [](const char* pszName, std::string& target) {
+        return [=, &target](const std::string& value, std::string& error) {
+            target = value;
+            if (!value.empty()) return true;
+            error = std::string(pszName) + " needs a path";
+            return false;
+        };
+    };
+    constexpr long long kIntMax = std::numeric_limits<int>::max();
+    ZUtils::CCmdLine cmdline;
+    cmdline.Flag({"--help"}, out.bHelp)
+        .Flag({"--split"}, out.Faults.bSplit)
+        .Flag({"--silent"}, out.Faults.bSilent)
+        .Flag({"--corrupt"}, out.Faults.bCorrupt)
+        .Value({"--address"}, integer("--address", 0, 9, out.nAddress))
+        .Value({"--link"}, path("--link", out.szLink))
+        .Value({"--log"}, path("--log", out.szLog))
+        .Value({"--drop-every"}, integer("--drop-every", 0, kIntMax, out.Faults.nDropEvery))
+        .Value({"--drop-prob"},
+               [&](const std::string& value, std::string& error) {
+                   if (ParseProbability(value, out.Faults.fDropProbability)) return true;
+                   error = "--drop-prob: '" + value + "' is not a probability in 0..1";
+                   return false;
+               })
+        .Value({"--drop-next"}, integer("--drop-next", 0, kIntMax, out.Faults.nDropNext))
+        .Value({"--delay"}, integer("--delay", 0, 600000, out.Faults.nDelayMs))
+        .Value({"--garbage"}, integer("--garbage", 0, 4096, out.Faults.nGarbage))
+        .Value({"--hangup-after"}, integer("--hangup-after", 0, kIntMax, out.Faults.nHangUpAfter))
+        .Value({"--seed"}, integer("--seed", 0, std::numeric_limits<std::uint32_t>::max(), out.Faults.nSeed));
+    ZUtils::SCmdLineError error;
+    if (!cmdline.Parse(args, error)) {
+        switch (error.kind) {
+        case ZUtils::SCmdLineError::UnknownOption:
+            if (error.argument.rfind("--", 0) == 0) {
+                szError = "unknown option '" + error.option + "'";
+                break;
             }
-            (name == "--link" ? out.szLink : out.szLog) = value;
-        } else if (name == "--drop-every") {
-            bOk = integer(0, kIntMax, n);
-            out.Faults.nDropEvery = static_cast<int>(n);
-        } else if (name == "--drop-prob") {
-            bOk = takeValue();
-            if (bOk && !ParseProbability(value, out.Faults.fDropProbability)) {
-                szError = name + ": '" + value + "' is not a probability in 0..1";
-                bOk = false;
-            }
-        } else if (name == "--drop-next") {
-            bOk = integer(0, kIntMax, n);
-            out.Faults.nDropNext = static_cast<int>(n);
-        } else if (name == "--delay") {
-            bOk = integer(0, 600000, n);
-            out.Faults.nDelayMs = static_cast<int>(n);
-        } else if (name == "--garbage") {
-            bOk = integer(0, 4096, n);
-            out.Faults.nGarbage = static_cast<int>(n);
-        } else if (name == "--hangup-after") {
-            bOk = integer(0, kIntMax, n);
-            out.Faults.nHangUpAfter = static_cast<int>(n);
-        } else if (name == "--seed") {
-            bOk = integer(0, std::numeric_limits<std::uint32_t>::max(), n);
-            out.Faults.nSeed = static_cast<std::uint32_t>(n);
-        } else {
-            szError = "unknown option '" + name + "'";
-            bOk = false;
+            [[fallthrough]];
+        case ZUtils::SCmdLineError::Positional:
+            szError = "unexpected argument '" + error.argument + "'";
+            break;
+        case ZUtils::SCmdLineError::MissingValue:
+            szError = error.option + " needs a value";
+            break;
+        case ZUtils::SCmdLineError::ValueNotTaken:
+            szError = error.option + " takes no value";
+            break;
+        default:
+            szError = error.text;
+            break;
         }
-        if (!bOk) return false;
+        return false;
     }
     options = out;
     return true;

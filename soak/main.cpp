@@ -18,7 +18,9 @@
 #include <random>
 #include <string>
 #include <thread>
+#include <type_traits>
 
+#include "comm/cmdline.h"
 #include "comm/comnames.h"
 #include "comm/trace.h"
 #include "sim/simprocessor.h"
@@ -474,34 +476,37 @@ int main(int argc, char** argv) {
         return 2;
     }
     SOptions opt;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        auto number = [&](long nLow, long nHigh, long& nOut) {
-            if (i + 1 >= argc) return false;
+    bool bHelp = false;
+    auto number = [](long nLow, long nHigh, auto& nTarget) {
+        return [=, &nTarget](const std::string& value, std::string&) {
             char* pEnd = nullptr;
-            const long n = std::strtol(argv[++i], &pEnd, 10);
+            const long n = std::strtol(value.c_str(), &pEnd, 10);
             if (!pEnd || *pEnd || n < nLow || n > nHigh) return false;
-            nOut = n;
+            nTarget = static_cast<std::remove_reference_t<decltype(nTarget)>>(n);
             return true;
         };
-        long n = 0;
-        if (arg == "--help" || arg == "-h") {
+    };
+    ZUtils::CCmdLine cmdline(false);
+    cmdline
+        .Flag({"--help", "-h"},
+              [&](std::string&) {
+                  bHelp = true;
+                  return false; // what follows is not looked at
+              })
+        .Flag({"--verbose"}, opt.bVerbose)
+        .Value({"--iterations"}, number(1, 100000000, opt.nIterations))
+        .Value({"--seconds"}, number(1, 7 * 24 * 3600, opt.nSeconds))
+        .Value({"--seed"}, number(0, 0xFFFFFFFFL, opt.nSeed))
+        .Value({"--hang-seconds"}, number(5, 3600, opt.nHangSeconds));
+    ZUtils::SCmdLineError parseError;
+    if (!cmdline.Parse(argc, argv, parseError)) {
+        if (bHelp) {
             PrintUsage(stdout);
             return 0;
-        } else if (arg == "--verbose") {
-            opt.bVerbose = true;
-        } else if (arg == "--iterations" && number(1, 100000000, n)) {
-            opt.nIterations = n;
-        } else if (arg == "--seconds" && number(1, 7 * 24 * 3600, n)) {
-            opt.nSeconds = static_cast<int>(n);
-        } else if (arg == "--seed" && number(0, 0xFFFFFFFFL, n)) {
-            opt.nSeed = static_cast<std::uint32_t>(n);
-        } else if (arg == "--hang-seconds" && number(5, 3600, n)) {
-            opt.nHangSeconds = static_cast<int>(n);
-        } else {
-            std::fprintf(stderr, "mlb8-soak: bad argument '%s'\nTry 'mlb8-soak --help'.\n", arg.c_str());
-            return 2;
         }
+        std::fprintf(stderr, "mlb8-soak: bad argument '%s'\nTry 'mlb8-soak --help'.\n",
+                     parseError.argument.c_str());
+        return 2;
     }
     signal(SIGPIPE, SIG_IGN);
     std::printf("mlb8-soak: seed %u, at most %ld iterations in %d s\n", opt.nSeed, opt.nIterations,

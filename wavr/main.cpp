@@ -13,11 +13,13 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "mlb8-manager: %s\n", error.c_str());
         return 2;
     }
-    for (int i = 1; i < argc; ++i)
-        if (std::string(argv[i]) == "--help" || std::string(argv[i]) == "-h") { // also without a display
-            CWAVRApp::Usage(stdout);
-            return 0;
-        }
+    QStringList args;
+    for (int i = 0; i < argc; ++i)
+        args.push_back(QString::fromLocal8Bit(argv[i]));
+    if (CWAVRApp::ParseCommandLine(args).bHelp) { // also without a display
+        CWAVRApp::Usage(stdout);
+        return 0;
+    }
     CWAVRApp app(argc, argv);
     if (!app.InitInstance()) return app.ExitCode();
     return app.exec();

@@ -1,6 +1,8 @@
 #include "wavrapp.h"
 
+#include <QCommandLineParser>
 #include <QIcon>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QTimer>
 #include <cstdio>
@@ -34,6 +36,48 @@ void CWAVRApp::Usage(std::FILE* pOut) {
         pOut);
 }
 
+CWAVRApp::SCommandLine CWAVRApp::ParseCommandLine(const QStringList& args) {
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption simulate("simulate");
+    const QCommandLineOption port("port", QString(), "PATH");
+    const QCommandLineOption screenshot("screenshot", QString(), "FILE");
+    const QCommandLineOption page("page", QString(), "N");
+    const QCommandLineOption help(QStringList{"h", "help"});
+    const QCommandLineOption lang("lang", QString(), "zh|en");
+    const QCommandLineOption load("load", QString(), "FILE");
+    const QCommandLineOption systemView("system-view");
+    parser.addOptions({simulate, port, screenshot, page, help, lang, load, systemView});
+    SCommandLine out;
+    const bool bParsed = parser.parse(args);
+    out.bHelp = parser.isSet(help);
+    out.bSimulate = parser.isSet(simulate);
+    for (const QString& path : parser.values(port))
+        out.ports.push_back(path.toStdString());
+    out.szScreenshot = parser.value(screenshot).toStdString();
+    if (parser.isSet(page)) out.nPage = parser.value(page).toInt();
+    out.szLanguage = parser.value(lang).toStdString();
+    out.szLoad = parser.value(load).toStdString();
+    out.bSystemView = parser.isSet(systemView);
+    // Name the argument as it was written: an unknown option, a switch given a value, an option
+    // without its value (it came last), or a word where none is taken.
+    if (!bParsed && !parser.unknownOptionNames().isEmpty()) {
+        const QString name = parser.unknownOptionNames().first();
+        for (int i = 1; i < args.size() && out.szBadArgument.empty(); ++i)
+            if (args[i].startsWith('-') &&
+                args[i].section('=', 0, 0).remove(QRegularExpression("^-+")) == name)
+                out.szBadArgument = args[i].toStdString();
+    }
+    for (int i = 1; i < args.size() && !bParsed && out.szBadArgument.empty(); ++i)
+        if (args[i].contains(QRegularExpression("^-+(simulate|h|help|system-view)=")))
+            out.szBadArgument = args[i].toStdString();
+    if (!bParsed && out.szBadArgument.empty() && args.size() > 1)
+        out.szBadArgument = args.last().toStdString();
+    if (bParsed && !parser.positionalArguments().isEmpty())
+        out.szBadArgument = parser.positionalArguments().first().toStdString();
+    return out;
+}
+
 CWAVRApp::CWAVRApp(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName("ORVIX MANAGER");
 }
@@ -44,38 +88,26 @@ CWAVRApp::~CWAVRApp() {
 }
 
 bool CWAVRApp::InitInstance() {
-    std::vector<std::string> ports;
-    bool bSimulate = false;
-    QString language;
-    const QStringList args = arguments();
-    for (int i = 1; i < args.size(); ++i) {
-        const std::string arg = args[i].toStdString();
-        if (arg == "--simulate") {
-            bSimulate = true;
-        } else if (arg == "--port" && i + 1 < args.size()) {
-            ports.push_back(args[++i].toStdString());
-        } else if (arg == "--screenshot" && i + 1 < args.size()) {
-            m_szScreenshot = args[++i].toStdString();
-        } else if (arg == "--page" && i + 1 < args.size()) {
-            m_nPage = args[++i].toInt();
-        } else if (arg == "--lang" && i + 1 < args.size()) {
-            language = args[++i];
-        } else if (arg == "--load" && i + 1 < args.size()) {
-            m_szLoad = args[++i].toStdString();
-        } else if (arg == "--system-view") {
-            m_bSystemView = 1;
-        } else if (arg == "--help" || arg == "-h") {
-            Usage(stdout);
-            return false;
-        } else {
-            std::fprintf(stderr, "mlb8-manager: unknown argument '%s'\n", arg.c_str());
-            Usage(stderr);
-            m_nExitCode = 2;
-            return false;
-        }
+    SCommandLine options = ParseCommandLine(arguments());
+    if (!options.szBadArgument.empty()) {
+        std::fprintf(stderr, "mlb8-manager: unknown argument '%s'\n", options.szBadArgument.c_str());
+        Usage(stderr);
+        m_nExitCode = 2;
+        return false;
     }
+    if (options.bHelp) {
+        Usage(stdout);
+        return false;
+    }
+    std::vector<std::string> ports = options.ports;
+    const bool bSimulate = options.bSimulate;
+    m_szScreenshot = options.szScreenshot;
+    m_nPage = options.nPage;
+    m_szLoad = options.szLoad;
+    m_bSystemView = options.bSystemView ? 1 : 0;
     // Before anything shows a text.
-    const std::optional<EUiLanguage> uiLanguage = ChooseUiLanguage(language, QLocale::system());
+    const std::optional<EUiLanguage> uiLanguage =
+        ChooseUiLanguage(QString::fromStdString(options.szLanguage), QLocale::system());
     if (!uiLanguage) {
         std::fprintf(stderr, "mlb8-manager: --lang takes zh or en\n");
         m_nExitCode = 2;

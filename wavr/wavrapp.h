@@ -22,6 +22,19 @@ public:
     CWAVRApp(int& argc, char** argv);
     ~CWAVRApp() override;
 
+    struct SCommandLine {
+        bool bHelp = false;
+        bool bSimulate = false;
+        std::vector<std::string> ports;
+        std::string szScreenshot;
+        int nPage = -1;
+        std::string szLanguage; // --lang, empty when not given
+        std::string szLoad;
+        bool bSystemView = false;
+        std::string szBadArgument; // the argument not understood, when there is one
+    };
+    // The arguments with the program's name first (QCoreApplication::arguments()).
+    static SCommandLine ParseCommandLine(const QStringList& args);
     static void Usage(std::FILE* pOut);
     // Reads the command line and builds the window; false ends the program with ExitCode().
     bool InitInstance();

@@ -73,7 +73,7 @@ constexpr int VIEW_H = 706;
 // Loads "file.png" or "file.png?x,y,w,h" from the image folder. Crop rectangles are in view
 // coordinates: a menu bar above the view (a window picture rather than a view picture) is skipped.
 QImage LoadImage(const QString& dir, const QString& name) {
-    const int nQuery = name.indexOf('?');
+    const qsizetype nQuery = name.indexOf('?');
     const QString file = nQuery < 0 ? name : name.left(nQuery);
     QImage img(dir + "/" + file);
     if (img.isNull() || nQuery < 0) return img;

@@ -97,7 +97,7 @@ void CFilterGraphic::SetGeometry() {
 }
 
 int CFilterGraphic::LevelLineY(int k) const {
-    return Trunc(k * m_fRowHeight) + 12;
+    return Trunc(static_cast<float>(k) * m_fRowHeight) + 12;
 }
 
 int CFilterGraphic::BaseY() const {
@@ -128,7 +128,7 @@ void CFilterGraphic::DrawGrid(QPainter& p) {
     for (int k = 0; k < LEVEL_LINES; ++k) {
         const int y = LevelLineY(k);
         p.drawLine(m_nLeft, y, m_nRight, y);
-        text(0, Trunc(k * m_fRowHeight), QString::asprintf("%3d db", 15 - 5 * k));
+        text(0, Trunc(static_cast<float>(k) * m_fRowHeight), QString::asprintf("%3d db", 15 - 5 * k));
     }
     int m = 1, e = 1;
     for (int i = 0; i < FREQUENCY_LINES; ++i) {

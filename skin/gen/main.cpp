@@ -221,7 +221,7 @@ QImage CPreview::Window(int nPage) const {
             for (int n = 0; n < 6; ++n) {
                 const double cy = L::EXP_MATRIX_TOP + L::EXP_MAIN_ROW_PITCH * (n + 0.5);
                 Put(p, (map[o] >> n) & 1 ? ROUTE_LIGHT + 2 : ROUTE_LIGHT, L::EXP_MATRIX_COL_X[size_t(o)] - 9,
-                    std::lround(cy) - 9);
+                    static_cast<double>(std::lround(cy) - 9));
             }
         break;
     }

@@ -23,12 +23,15 @@ TEST(Trace, TickPrefixAndCutAt1023Characters) {
     EXPECT_EQ(trace.Text(), "00001234: " + std::string(1023, 'x'));
 }
 
-TEST(Trace, LogNamesFileAndLineAndIsOffByDefault) {
-    {
-        testutil::TraceCapture trace;
-        TraceLog("comm/protocol.cpp", 42, "\r\n Send Time %d[msec] ID[%d]", 12, 4);
-        EXPECT_EQ(trace.Text(), "comm/protocol.cpp(42) : \r\n Send Time 12[msec] ID[4]");
-    }
+TEST(Trace, LogNamesFileAndLine) {
+    testutil::TraceCapture trace;
+    TraceLog("comm/protocol.cpp", 42, "\r\n Send Time %d[msec] ID[%d]", 12, 4);
+    EXPECT_EQ(trace.Text(), "comm/protocol.cpp(42) : \r\n Send Time 12[msec] ID[4]");
+}
+
+TEST(Trace, IsOffWithoutASink) {
+    EXPECT_FALSE(TraceIsOn());
+    { testutil::TraceCapture trace; }
     EXPECT_FALSE(TraceIsOn());
     TRACE("nobody hears this"); // no sink: nothing happens, nothing crashes
 }

@@ -300,13 +300,13 @@ protected:
 } // namespace
 
 TEST_F(ReplyTest, EveryKindAppliesItsRuleAndRefusesWhatBreaksIt) {
-    CSettingsModel& m = m_Core.m_Model;
+    CSettingsModel& model = m_Core.m_Model;
     struct Case {
         const char* name;
         Bytes frame;
         std::function<bool(const CSettingsModel&)> check;
     };
-    m.m_nDSPOutput[4] = 2;
+    model.m_nDSPOutput[4] = 2;
     const Case cases[] = {
         {"volumes limited", Reply(VA_VOLUME, 9, 0, {200, 10, 0, 0, 0, 0, 0, 128}),
          [](const CSettingsModel& m) {
@@ -361,7 +361,7 @@ TEST_F(ReplyTest, EveryKindAppliesItsRuleAndRefusesWhatBreaksIt) {
     };
     for (const Case& c : cases) {
         Receive(c.frame);
-        EXPECT_TRUE(c.check(m)) << c.name;
+        EXPECT_TRUE(c.check(model)) << c.name;
     }
 }
 

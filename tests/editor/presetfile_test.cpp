@@ -579,7 +579,7 @@ TEST(PresetReader, RulesOfTheReader) {
         SPresetReport report;
         ReadPresetKeys(p, m, c.mode, &report);
         const std::vector<std::string>& notes = report.clamped;
-        EXPECT_FLOAT_EQ(c.get(m), c.want);
+        EXPECT_FLOAT_EQ(static_cast<float>(c.get(m)), static_cast<float>(c.want));
         if (c.noted)
             EXPECT_THAT(notes, testing::Contains(testing::StartsWith(std::string(c.noted) + "=")));
         else

@@ -262,7 +262,7 @@ TEST(GdiActiveSlider, PixelLawsBothWays) {
     }
 }
 
-TEST(GdiActiveSlider, StateLooksAndFocus) {
+TEST(GdiActiveSlider, StateChoosesTheIconSizeAndLooks) {
     CRecorder parent;
     CGdiActiveSlider a(&parent);
     const auto ids = SkinId::SpeakerIconSet(2);
@@ -284,6 +284,11 @@ TEST(GdiActiveSlider, StateLooksAndFocus) {
             a.SetActive(t);
             EXPECT_EQ(a.GetLook(), looks[s][t]);
         }
+}
+
+TEST(GdiActiveSlider, FocusSelects) {
+    CRecorder parent;
+    CGdiActiveSlider a(&parent);
     a.SetSelected(false);
     QFocusEvent focus(QEvent::FocusIn, Qt::MouseFocusReason);
     QCoreApplication::sendEvent(&a, &focus);

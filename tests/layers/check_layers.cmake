@@ -7,8 +7,9 @@ cmake_minimum_required(VERSION 3.25)
 set(allowed_comm "comm")
 set(allowed_orvix "comm;orvix")
 set(allowed_editor "comm;orvix;editor")
-# The simulated processor shares nothing with the manager but the CRC and the filter record.
-set(allowed_sim "sim;comm/crc16.h;comm/sfiltercoef.h")
+# The simulated processor shares nothing with the manager but the CRC, the filter record and the
+# command-line parser.
+set(allowed_sim "sim;comm/crc16.h;comm/sfiltercoef.h;comm/cmdline.h")
 set(allowed_skin "skin")
 set(allowed_guilib "comm;orvix;editor;skin;guilib")
 set(allowed_orvix/graph "comm;orvix;editor;skin;guilib;orvix/graph")

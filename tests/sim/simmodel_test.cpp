@@ -259,8 +259,8 @@ TEST_F(SimDevice, SumFlagAlsoWritesThePartnerChannel) {
         {15, 0, {0, 1}}, {7, 6, body9},   {11, 1, body9},  {16, 0, body9},
     };
     for (const auto& c : cases) {
-        for (std::uint8_t ch : {4, 5}) {
-            for (std::uint8_t sum : {0, 1}) {
+        for (const std::uint8_t ch : {std::uint8_t{4}, std::uint8_t{5}}) {
+            for (const std::uint8_t sum : {std::uint8_t{0}, std::uint8_t{1}}) {
                 device.SetRunning(MakeTune(0));
                 const SSimConfig before = device.Running();
                 Bytes body = c.body;
@@ -478,28 +478,31 @@ TEST(SimOptions, AcceptsEveryOptionAndRefusesBadValues) {
     f.nSeed = 4294967295u;
     EXPECT_TRUE(o.Faults == f);
 
-    const std::vector<std::vector<std::string>> bad = {
-        {"--address", "10"},
-        {"--address", "-1"},
-        {"--address"},
-        {"--address", "2x"},
-        {"--drop-prob", "1.5"},
-        {"--drop-prob", "nan"},
-        {"--delay", "-5"},
-        {"--seed", "4294967296"},
-        {"--split=yes"},
-        {"--bogus"},
-        {"stray"},
-        {"--log="},
-        {"--garbage", "99999"},
-        {"--hangup-after", ""},
+    const std::vector<std::pair<std::vector<std::string>, std::string>> bad = {
+        {{"--address", "10"}, "--address: '10' is not a whole number in 0..9"},
+        {{"--address", "-1"}, "--address: '-1' is not a whole number in 0..9"},
+        {{"--address"}, "--address needs a value"},
+        {{"--address", "2x"}, "--address: '2x' is not a whole number in 0..9"},
+        {{"--drop-prob", "1.5"}, "--drop-prob: '1.5' is not a probability in 0..1"},
+        {{"--drop-prob", "nan"}, "--drop-prob: 'nan' is not a probability in 0..1"},
+        {{"--delay", "-5"}, "--delay: '-5' is not a whole number in 0..600000"},
+        {{"--seed", "4294967296"}, "--seed: '4294967296' is not a whole number in 0..4294967295"},
+        {{"--split=yes"}, "--split takes no value"},
+        {{"--bogus"}, "unknown option '--bogus'"},
+        {{"--bogus=1"}, "unknown option '--bogus'"},
+        {{"stray"}, "unexpected argument 'stray'"},
+        {{"-x"}, "unexpected argument '-x'"},
+        {{"--log="}, "--log needs a path"},
+        {{"--garbage", "99999"}, "--garbage: '99999' is not a whole number in 0..4096"},
+        {{"--hangup-after", ""}, "--hangup-after: '' is not a whole number in 0..2147483647"},
+        {{"--address", "12", "--bogus"}, "--address: '12' is not a whole number in 0..9"},
     };
-    for (const auto& args : bad) {
+    for (const auto& [args, message] : bad) {
         SSimOptions untouched;
         untouched.nAddress = 5;
         err.clear();
         EXPECT_FALSE(ParseSimArgs(args, untouched, err)) << args[0];
-        EXPECT_FALSE(err.empty()) << args[0];
+        EXPECT_EQ(err, message) << args[0];
         EXPECT_EQ(untouched.nAddress, 5) << args[0];
     }
 }

@@ -248,7 +248,7 @@ INSTANTIATE_TEST_SUITE_P(Faults, SimDrops,
                                            SDropCase{"next_one_then_every_second", Make(2, 0, 1), {2, 4, 6}},
                                            SDropCase{"always", Make(0, 1.0, 0), {}},
                                            SDropCase{"silent", Make(0, 0, 0, true), {}}),
-                         [](const auto& info) { return std::string(info.param.pszName); });
+                         [](const auto& testInfo) { return std::string(testInfo.param.pszName); });
 
 TEST_F(SimPort, SilentDeviceAppliesNothing) {
     Open(Make(0, 0, 0, true));

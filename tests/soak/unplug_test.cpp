@@ -179,7 +179,9 @@ INSTANTIATE_TEST_SUITE_P(Sequences, UnplugTest,
                                          SUnplugCase{"StoreMiddle", ESequence::Store, 70},
                                          SUnplugCase{"FileLoadEarly", ESequence::FileLoad, 2},
                                          SUnplugCase{"FileLoadMiddle", ESequence::FileLoad, 90}),
-                         [](const testing::TestParamInfo<SUnplugCase>& info) { return info.param.pszName; });
+                         [](const testing::TestParamInfo<SUnplugCase>& testInfo) {
+                             return testInfo.param.pszName;
+                         });
 
 namespace {
 

@@ -21,6 +21,7 @@
 #include "wavr/dialogs.h"
 #include "wavr/hotplug.h"
 #include "wavr/mainfrm.h"
+#include "wavr/wavrapp.h"
 #include "wavr/wavrview.h"
 
 namespace {
@@ -72,9 +73,12 @@ TEST(Hotplug, OnlySerialPortsArriveOrGo) {
     }
 }
 
-TEST(MainFrame, PlacementAndMenuMarks) {
+TEST(MainFrame, Placement) {
     EXPECT_EQ(CMainFrame::Placement(1024, 740), QPoint(50, 50));
     EXPECT_EQ(CMainFrame::Placement(1920, 1050), QPoint(451, 172));
+}
+
+TEST(MainFrame, MenuMarksFollowLoadAndSave) {
     InitSkinResources();
     auto* pView = new CWAVRView;
     CMainFrame frame(pView);
@@ -305,4 +309,33 @@ TEST(Dialogs, IncompletePresetFileAsksLoadAnywayOrCancel) {
     EXPECT_EQ(m.m_nMainVolume, 128);
     pView->KillTimer(TIMER_SEND_ALL);
     frame.hide();
+}
+
+TEST(ManagerCommandLine, TakesItsOptionsAndNamesTheArgumentItRefuses) {
+    auto parse = [](QStringList args) {
+        args.prepend("mlb8-manager");
+        return CWAVRApp::ParseCommandLine(args);
+    };
+    const CWAVRApp::SCommandLine all =
+        parse({"--simulate", "--port", "/dev/a", "--port=/dev/b", "--screenshot", "s.png", "--page", "3"});
+    EXPECT_TRUE(all.bSimulate);
+    EXPECT_FALSE(all.bHelp);
+    EXPECT_EQ(all.ports, (std::vector<std::string>{"/dev/a", "/dev/b"}));
+    EXPECT_EQ(all.szScreenshot, "s.png");
+    EXPECT_EQ(all.nPage, 3);
+    EXPECT_EQ(all.szBadArgument, "");
+    EXPECT_EQ(parse({}).nPage, -1);
+    EXPECT_TRUE(parse({"--bogus", "-h"}).bHelp);
+    EXPECT_TRUE(parse({"--help"}).bHelp);
+
+    const std::vector<std::pair<QStringList, std::string>> refused = {
+        {{"--bogus"}, "--bogus"},
+        {{"--simulate", "-x=1"}, "-x=1"},
+        {{"--simulate=1"}, "--simulate=1"},
+        {{"--page", "2", "--port"}, "--port"},
+        {{"word"}, "word"},
+        {{"--port", "/dev/a", "word"}, "word"},
+    };
+    for (const auto& [args, bad] : refused)
+        EXPECT_EQ(parse(args).szBadArgument, bad) << args.join(' ').toStdString();
 }

@@ -1,0 +1,62 @@
+// The command line of the tools (mlb8ctl, mlb8-sim, mlb8-soak, the benchmarks).
+//
+// Options are named with their dashes ("--port", "-h"). An option with a value takes it from the
+// next argument, or after '=' (--port=PATH) where the program allows that. Each occurrence calls the
+// option's handler in the order given, so a repeatable option simply sees every value. The parser
+// stops at the first problem and names it; each program words its own message from that.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace ZUtils {
+
+struct SCmdLineError {
+    enum EKind {
+        None,
+        UnknownOption, // a dashed argument that names no option
+        MissingValue,  // an option with a value came last
+        ValueNotTaken, // --flag=value for an option without a value
+        Positional,    // an argument without a dash where the program takes none
+        Rejected,      // a handler refused the value
+    };
+    EKind kind = None;
+    std::string option;   // the option's name as written, without "=value"
+    std::string argument; // the whole argument as written
+    std::string text;     // what a refusing handler said (may be empty)
+};
+
+class CCmdLine {
+public:
+    // Handlers return false to stop with SCmdLineError::Rejected, optionally with a text.
+    using FlagHandler = std::function<bool(std::string& error)>;
+    using ValueHandler = std::function<bool(const std::string& value, std::string& error)>;
+
+    // Whether "--name=value" gives an option its value.
+    explicit CCmdLine(bool bInlineValues = true) : m_bInlineValues(bInlineValues) {}
+
+    CCmdLine& Flag(std::vector<std::string> names, FlagHandler handler);
+    CCmdLine& Flag(std::vector<std::string> names, bool& bSet);
+    CCmdLine& Value(std::vector<std::string> names, ValueHandler handler);
+    // Arguments without a leading dash; without a handler they are refused.
+    CCmdLine& Positional(ValueHandler handler);
+
+    bool Parse(const std::vector<std::string>& args, SCmdLineError& error) const;
+    // argv[1..argc-1].
+    bool Parse(int argc, char** argv, SCmdLineError& error) const;
+
+private:
+    struct SOption {
+        std::vector<std::string> names;
+        FlagHandler flag;   // set for an option without a value
+        ValueHandler value; // set for an option with a value
+    };
+    const SOption* Find(const std::string& name) const;
+
+    bool m_bInlineValues;
+    std::vector<SOption> m_Options;
+    ValueHandler m_Positional;
+};
+
+} // namespace ZUtils
