@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-class CEditorCore;
+#include "editor/editcontext.h"
 
 class CFilterEditor {
 public:
@@ -15,7 +15,7 @@ public:
     static constexpr int XOVER_POSITIONS = 126;
     static constexpr int SLOPES[8] = {6, 12, 18, 24, 30, 36, 42, 48};
 
-    explicit CFilterEditor(CEditorCore& core) : m_Core(core) {}
+    explicit CFilterEditor(const SEditContext& ctx) : m_Ctx(ctx) {}
 
     void RefreshEqPage(int nChannel);
     void RefreshEqValues();
@@ -45,5 +45,5 @@ public:
 
 private:
     void ShowXoverValues(int nFilter);
-    CEditorCore& m_Core;
+    SEditContext m_Ctx;
 };

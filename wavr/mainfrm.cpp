@@ -51,7 +51,6 @@ const SMenu kMenus[] = {
 CMainFrame::CMainFrame(CWAVRView* pView) : m_pView(pView) {
     setWindowTitle(TEXT_TITLE);
     setCentralWidget(pView);
-    pView->SetFrame(this);
     BuildMenu();
     // Not resizable: the view has one size.
     setFixedSize(CWAVRView::WIDTH, CWAVRView::HEIGHT + menuBar()->sizeHint().height());

@@ -30,11 +30,11 @@ void CWAVRView::CreateControls() {
         m_Controls[nId] = pWidget;
         if constexpr (std::is_base_of_v<IAppliesState, std::remove_pointer_t<decltype(pWidget)>>)
             m_StateViews[nId] = pWidget;
-        m_Core.m_Form.Control(nId).bVisible = bVisible;
-        m_Core.m_Form.Control(nId).x = rect.x();
-        m_Core.m_Form.Control(nId).y = rect.y();
-        m_Core.m_Form.Control(nId).cx = rect.width();
-        m_Core.m_Form.Control(nId).cy = rect.height();
+        m_Core.Form().Control(nId).bVisible = bVisible;
+        m_Core.Form().Control(nId).x = rect.x();
+        m_Core.Form().Control(nId).y = rect.y();
+        m_Core.Form().Control(nId).cx = rect.width();
+        m_Core.Form().Control(nId).cy = rect.height();
     };
     auto button = [&](int nId, int nNormal, int nPressed, int nToggle, int nTogglePressed, QRect rect,
                       bool bVisible) {

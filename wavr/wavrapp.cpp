@@ -75,6 +75,7 @@ bool CWAVRApp::InitInstance() {
     setWindowIcon(QIcon(SkinResourcePath(SkinId::APP_ICON)));
     m_pView = new CWAVRView;
     m_pFrame = std::make_unique<CMainFrame>(m_pView);
+    ConnectFrameMessages(*m_pFrame, *m_pView);
     const QRect screen = primaryScreen() ? primaryScreen()->availableGeometry() : QRect(0, 0, 1280, 800);
     m_pFrame->move(CMainFrame::Placement(screen.width(), screen.height()));
     m_pFrame->show();
@@ -83,13 +84,19 @@ bool CWAVRApp::InitInstance() {
     return true;
 }
 
+void CWAVRApp::ConnectFrameMessages(CMainFrame& frame, CWAVRView& view) {
+    view.SetFrameMessageHandler([pFrame = &frame](std::uint32_t nMsg, std::intptr_t lParam) {
+        pFrame->OnFrameMessage(nMsg, static_cast<long>(lParam));
+    });
+}
+
 // Waits for the connection and the load, shows the asked page, takes the picture and quits.
 void CWAVRApp::TakeScreenshotWhenLoaded() {
     auto* pPoll = new QTimer(m_pFrame.get());
     auto nWaited = std::make_shared<int>(0);
     QObject::connect(pPoll, &QTimer::timeout, [this, pPoll, nWaited] {
         *nWaited += 100;
-        if (!m_pView->Core().m_Model.m_bConnected && *nWaited <= 15000) return;
+        if (!m_pView->Core().Model().m_bConnected && *nWaited <= 15000) return;
         pPoll->stop();
         // The replies and the after-load refresh (which shows the configuration page) come first.
         QTimer::singleShot(1500, [this] {
