@@ -53,7 +53,6 @@ public:
     CDeviceLink& Link() { return m_Link; }
     CReplyHandler& Replies() { return m_Replies; }
     CSettingsWriter& Writer() { return m_Writer; }
-    CSelection& Selection() { return m_Selection; }
     CFilterEditor& Filters() { return m_Filters; }
     CDelayEditor& Delays() { return m_Delays; }
     const CDelayEditor& Delays() const { return m_Delays; }

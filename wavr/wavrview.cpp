@@ -519,12 +519,12 @@ void CWAVRView::PostToSelf(std::uint32_t nMsg, std::uintptr_t wParam, std::intpt
 }
 
 void CWAVRView::PostMessage(std::uint32_t nMsg, std::uintptr_t wParam, std::intptr_t lParam) {
-    std::vector<std::uint8_t> data;
+    std::vector<std::uint8_t> chunk;
     if (nMsg == WM_IPC_RECEIVE && wParam && lParam > 0) {
         const auto* p = reinterpret_cast<const std::uint8_t*>(wParam);
-        data.assign(p, p + lParam);
+        chunk.assign(p, p + lParam);
     }
-    QCoreApplication::postEvent(this, new CCoreMessageEvent(nMsg, 0, lParam, std::move(data)));
+    QCoreApplication::postEvent(this, new CCoreMessageEvent(nMsg, 0, lParam, std::move(chunk)));
 }
 
 void CWAVRView::PostToFrame(std::uint32_t nMsg, std::intptr_t lParam) {
