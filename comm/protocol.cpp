@@ -1,10 +1,8 @@
 #include "protocol.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstdlib>
 #include <string>
-#include <thread>
 
 #include "comnames.h"
 #include "crc16.h"
@@ -14,17 +12,13 @@ using namespace ZUtils;
 
 namespace {
 
-void SleepMs(int nMs) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(nMs));
-}
-
-int ElapsedMs(std::uint32_t nStart) {
-    return std::abs(static_cast<int>(GetTickCount() - nStart));
+int ElapsedMs(IClock& clock, std::uint32_t nStart) {
+    return std::abs(static_cast<int>(clock.NowMs() - nStart));
 }
 
 } // namespace
 
-CProtocol::CProtocol() : m_RxRing(new std::uint8_t[RX_SLOTS][RX_SLOT_SIZE]) {
+CProtocol::CProtocol(ILinkEnv& env) : m_pEnv(&env), m_RxRing(new std::uint8_t[RX_SLOTS][RX_SLOT_SIZE]) {
     m_hReplyEvent.Create(0, 0);
 }
 
@@ -37,12 +31,12 @@ CProtocol::~CProtocol() {
 int CProtocol::Open(int nPort) {
     m_nPort = nPort;
     const std::string device = DevicePathFromComNumber(nPort);
-    if (m_Reader.IsOpen()) m_Reader.Close();
+    if (!m_pPort) m_pPort = m_pEnv->NewPort();
+    if (m_pPort->IsOpen()) m_pPort->Close();
     m_bOpen = 0;
-    m_Reader.SetReceiver(m_hWnd, 0, &CProtocol::OnReceive, this);
-    m_Reader.SetHangupHandler(&CProtocol::OnHangup);
+    m_pPort->SetReceiver(&CProtocol::OnReceive, &CProtocol::OnHangup, this);
     m_IpcPacket.ResetParser(); // before the reader thread owns it
-    if (device.empty() || !m_Reader.Open(device, 115200, 8, NOPARITY, ONESTOPBIT, 4096, 1)) {
+    if (device.empty() || !m_pPort->Open(device)) {
         TRACE("#### COM%d Port Open Fail!!!!", nPort);
         return 0;
     }
@@ -52,12 +46,18 @@ int CProtocol::Open(int nPort) {
 }
 
 void CProtocol::Close() {
-    if (m_Reader.IsOpen()) m_Reader.Close();
+    if (m_pPort && m_pPort->IsOpen()) m_pPort->Close();
     m_bOpen = 0;
 }
 
 int CProtocol::IsOpen() const {
-    return m_Reader.IsOpen();
+    return m_pPort && m_pPort->IsOpen();
+}
+
+void CProtocol::SetEnv(ILinkEnv& env) {
+    Close();
+    m_pPort.reset();
+    m_pEnv = &env;
 }
 
 int CProtocol::BuildPacket(std::uint8_t* pDest, const std::uint8_t* pHeader, int nHeaderLen,
@@ -77,21 +77,22 @@ int CProtocol::BuildPacket(std::uint8_t* pDest, const std::uint8_t* pHeader, int
 
 int CProtocol::SendPacket(const std::uint8_t* pFrame, int nLength, std::uint8_t nExpectedId) {
     if (!pFrame || nLength <= 0) return 0;
-    const std::uint32_t nStart = GetTickCount();
+    IClock& clock = *m_pEnv;
+    const std::uint32_t nStart = clock.NowMs();
     int nAttempt = 0;
     for (;;) {
         m_nExpectedId.store(nExpectedId);
         m_hReplyEvent.Reset();
         // A device that went away answers nothing: give up at once instead of retrying for 2.5 s.
-        if (m_Reader.IsHungUp()) {
+        if (IsHungUp()) {
             TRACE("\r\n !!!!! ERROR SendPacket timeout ID[%d]", nExpectedId);
             return 0;
         }
-        m_Reader.Write(pFrame, static_cast<std::uint32_t>(nLength));
-        const int nRet = m_hReplyEvent.Wait(REPLY_TIMEOUT_MS);
+        if (m_pPort) m_pPort->Write(pFrame, static_cast<std::uint32_t>(nLength));
+        const int nRet = clock.Wait(m_hReplyEvent, REPLY_TIMEOUT_MS);
         if (nRet == WAIT_OBJECT_0) {
-            TRACE("\r\n Send Time %d[msec] ID[%d]", ElapsedMs(nStart), nExpectedId);
-            SleepMs(5);
+            TRACE("\r\n Send Time %d[msec] ID[%d]", ElapsedMs(clock, nStart), nExpectedId);
+            clock.Sleep(5);
             return 1;
         }
         TRACE("\r\n dwRet[%d]", nRet);
@@ -100,8 +101,9 @@ int CProtocol::SendPacket(const std::uint8_t* pFrame, int nLength, std::uint8_t 
             return 0;
         }
         ++nAttempt;
-        TRACE("\r\n !!!!! Retry SendPacket[%d] time[%d] ID[0x%x] ", nAttempt, ElapsedMs(nStart), nExpectedId);
-        SleepMs(50);
+        TRACE("\r\n !!!!! Retry SendPacket[%d] time[%d] ID[0x%x] ", nAttempt, ElapsedMs(clock, nStart),
+              nExpectedId);
+        clock.Sleep(50);
     }
 }
 
@@ -117,15 +119,17 @@ int CProtocol::SendPacketProbe(const std::uint8_t* pFrame, int nLength, std::uin
 int CProtocol::SendSingle(const std::uint8_t* pFrame, int nLength, std::uint8_t nExpectedId,
                           std::uint32_t nTimeoutMs, int nPauseMs, bool bPlainTime) {
     if (!pFrame || nLength <= 0) return 0;
-    const std::uint32_t nStart = GetTickCount();
+    IClock& clock = *m_pEnv;
+    const std::uint32_t nStart = clock.NowMs();
     m_nExpectedId.store(nExpectedId);
     m_hReplyEvent.Reset();
-    if (!m_Reader.IsHungUp()) {
-        m_Reader.Write(pFrame, static_cast<std::uint32_t>(nLength));
-        if (m_hReplyEvent.Wait(nTimeoutMs) == WAIT_OBJECT_0) {
-            const int nElapsed = bPlainTime ? static_cast<int>(GetTickCount() - nStart) : ElapsedMs(nStart);
+    if (!IsHungUp()) {
+        if (m_pPort) m_pPort->Write(pFrame, static_cast<std::uint32_t>(nLength));
+        if (clock.Wait(m_hReplyEvent, nTimeoutMs) == WAIT_OBJECT_0) {
+            const int nElapsed =
+                bPlainTime ? static_cast<int>(clock.NowMs() - nStart) : ElapsedMs(clock, nStart);
             TRACE("\r\n Send Time %d[msec] ID[%d]", nElapsed, nExpectedId);
-            SleepMs(nPauseMs);
+            clock.Sleep(static_cast<std::uint32_t>(nPauseMs));
             return 1;
         }
     }

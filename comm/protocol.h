@@ -5,7 +5,9 @@
 #include <atomic>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 
+#include "linkenv.h"
 #include "portreader.h"
 #include "sfiltercoef.h"
 #include "w32window.h"
@@ -116,7 +118,8 @@ public:
     static constexpr std::uint32_t PROBE_TIMEOUT_MS = 300;
     static constexpr int MAX_RETRIES = 3; // so at most four writes
 
-    CProtocol();
+    // The port is made from env at the first Open; env outlives the protocol.
+    explicit CProtocol(ILinkEnv& env = DefaultLinkEnv());
     ~CProtocol();
     CProtocol(const CProtocol&) = delete;
     CProtocol& operator=(const CProtocol&) = delete;
@@ -126,9 +129,12 @@ public:
     void Close();
     int IsOpen() const;
     // 1 after the device went away while open (the link stays open until Close).
-    int IsHungUp() const { return m_Reader.IsHungUp(); }
+    int IsHungUp() const { return m_pPort && m_pPort->IsHungUp(); }
     // errno of the last failed Open (EACCES: the user may not open the device).
-    int OpenError() const { return m_Reader.OpenError(); }
+    int OpenError() const { return m_pPort ? m_pPort->OpenError() : 0; }
+    // Closes the link; the next Open makes its port from env (a test's in-process device, say).
+    void SetEnv(ILinkEnv& env);
+    ILinkEnv& Env() const { return *m_pEnv; }
 
     static int BuildPacket(std::uint8_t* pDest, const std::uint8_t* pHeader, int nHeaderLen,
                            const std::uint8_t* pBody, int nBodyLen);
@@ -136,6 +142,8 @@ public:
     int SendPacketOnce(const std::uint8_t* pFrame, int nLength, std::uint8_t nExpectedId);
     int SendPacketProbe(const std::uint8_t* pFrame, int nLength, std::uint8_t nExpectedId);
 
+    // Called on the port's reader thread, or within the write on the sender's thread for a port that
+    // answers at once.
     static void OnReceive(const std::uint8_t* pChunk, int nLength, void* pContext);
     // Called on the reader thread when the device hangs up: posts m_nHangupMsg (if set) to m_hWnd
     // with the port number as lParam, once per open.
@@ -194,7 +202,8 @@ public:
     int SendGetVeqLedPeek(int nChannel);
     int SendGetOutput();
 
-    W32SimplePortReader m_Reader;
+    ILinkEnv* m_pEnv;
+    std::unique_ptr<IPort> m_pPort; // made at the first Open
     int m_nPort = 0;
     int m_bOpen = 0;
     IW32Window* m_hWnd = nullptr; // receives WM_IPC_RECEIVE; set before Open

@@ -72,8 +72,8 @@ private:
     IEditorHost& m_Host;
     CSettingsModel m_Model;
     CFormState m_Form;
-    CProtocol m_Protocol;
-    CProtocol m_SearchProtocol;
+    CProtocol m_Protocol{m_Host.LinkEnv()};
+    CProtocol m_SearchProtocol{m_Host.LinkEnv()};
     CSettingsWriter m_Writer;
     SEditContext m_Ctx;
     CSelection m_Selection;

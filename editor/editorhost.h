@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "comm/linkenv.h"
 #include "comm/w32window.h"
 
 class IEditorHost {
@@ -23,6 +24,8 @@ public:
     virtual void KillTimer(int nId) = 0;
     // Blocks the GUI thread (the pauses of the command sequences).
     virtual void Sleep(std::uint32_t nMs) = 0;
+    // The ports and the clock of the links to the processor, asked once when the core is made.
+    virtual ILinkEnv& LinkEnv() { return DefaultLinkEnv(); }
 
     virtual void ShowBusy(const std::string& text) = 0;
     virtual void HideBusy() = 0;

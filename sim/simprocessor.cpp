@@ -432,6 +432,96 @@ void CSimProcessor::Run() {
     m_StateCv.notify_all();
 }
 
+CSimProcessor::SAction CSimProcessor::Decide(const SParseEvent& ev) {
+    SAction act;
+    {
+        std::lock_guard<std::mutex> lock(m_Mutex);
+        m_Received.push_back(ev.Bytes);
+        ++m_nFrames;
+        if (m_Faults.nHangUpAfter > 0 && m_nFrames >= static_cast<std::uint64_t>(m_Faults.nHangUpAfter)) {
+            act.bHangUp = true;
+            act.szNote = "frame " + std::to_string(m_nFrames) + " -> hang up";
+        } else if (m_Faults.bSilent) {
+            act.szNote = "silent -> no reply";
+        } else {
+            SSimReply answer = m_Device.Handle(ev.Frame);
+            act.szNote = answer.szNote;
+            if (answer.bReply) {
+                ++m_nReplies;
+                std::uniform_real_distribution<double> chance(0.0, 1.0);
+                if (m_Faults.nDropNext > 0) {
+                    --m_Faults.nDropNext;
+                    act.szNote += " [dropped: next]";
+                } else if (m_Faults.nDropEvery > 0 &&
+                           m_nReplies % static_cast<std::uint64_t>(m_Faults.nDropEvery) == 0) {
+                    act.szNote += " [dropped: every " + std::to_string(m_Faults.nDropEvery) + "]";
+                } else if (m_Faults.fDropProbability > 0 && chance(m_Rng) < m_Faults.fDropProbability) {
+                    act.szNote += " [dropped: chance]";
+                } else {
+                    act.bSend = true;
+                    act.Reply = std::move(answer.Frame);
+                    if (m_Faults.bCorrupt && act.Reply.size() >= 9) {
+                        // A value of the body (the channel of a reply without one): the CRC
+                        // no longer matches, the framing stays intact.
+                        act.Reply[act.Reply.size() > 9 ? act.Reply.size() - 3 : 4] ^= 0x01;
+                        act.szNote += " [corrupted]";
+                    }
+                    act.nDelayMs = m_Faults.nDelayMs;
+                    std::uniform_int_distribution<int> byte(0, 255);
+                    for (int i = 0; i < m_Faults.nGarbage; ++i)
+                        act.Garbage.push_back(static_cast<std::uint8_t>(byte(m_Rng)));
+                    act.bSplit = m_Faults.bSplit && act.Reply.size() > 1;
+                    if (act.bSplit) {
+                        // one to three cuts at distinct random points
+                        std::uniform_int_distribution<std::size_t> at(1, act.Reply.size() - 1);
+                        const std::size_t nCuts =
+                            std::min<std::size_t>(act.Reply.size() - 1, 1 + m_Rng() % 3);
+                        while (act.Cuts.size() < nCuts) {
+                            const std::size_t c = at(m_Rng);
+                            if (std::find(act.Cuts.begin(), act.Cuts.end(), c) == act.Cuts.end())
+                                act.Cuts.push_back(c);
+                        }
+                        std::sort(act.Cuts.begin(), act.Cuts.end());
+                    }
+                }
+            }
+        }
+    }
+    Log("rx " + HexString(ev.Bytes) + " | " + act.szNote);
+    return act;
+}
+
+std::vector<std::uint8_t> CSimProcessor::Exchange(const std::uint8_t* pData, std::size_t nLength,
+                                                  bool* pHangUp) {
+    std::lock_guard<std::mutex> direct(m_DirectMutex);
+    std::vector<std::uint8_t> out;
+    if (m_bHungUp) {
+        if (pHangUp) *pHangUp = true;
+        return out;
+    }
+    std::vector<SParseEvent> events;
+    m_DirectParser.Feed(pData, nLength, events);
+    for (const SParseEvent& ev : events) {
+        if (ev.eKind != SParseEvent::EKind::Frame) {
+            Log(ev.eKind == SParseEvent::EKind::Garbage ? "garbage " + HexString(ev.Bytes)
+                                                        : "crc mismatch " + HexString(ev.Bytes));
+            continue;
+        }
+        SAction act = Decide(ev);
+        if (act.bHangUp) {
+            m_bHungUp = true;
+            Log("hang up: after the set number of frames");
+            if (pHangUp) *pHangUp = true;
+            return out;
+        }
+        if (!act.bSend) continue;
+        out.insert(out.end(), act.Garbage.begin(), act.Garbage.end());
+        out.insert(out.end(), act.Reply.begin(), act.Reply.end());
+    }
+    if (pHangUp) *pHangUp = false;
+    return out;
+}
+
 void CSimProcessor::HandleEvents(std::vector<SParseEvent>& events) {
     for (SParseEvent& ev : events) {
         if (ev.eKind == SParseEvent::EKind::Garbage) {
@@ -446,64 +536,12 @@ void CSimProcessor::HandleEvents(std::vector<SParseEvent>& events) {
             continue;
         }
 
-        bool bHangUp = false, bSend = false, bSplit = false;
-        int nDelayMs = 0;
-        std::string szNote;
-        std::vector<std::uint8_t> reply, garbage;
-        std::vector<std::size_t> cuts;
-        {
-            std::lock_guard<std::mutex> lock(m_Mutex);
-            m_Received.push_back(ev.Bytes);
-            ++m_nFrames;
-            if (m_Faults.nHangUpAfter > 0 && m_nFrames >= static_cast<std::uint64_t>(m_Faults.nHangUpAfter)) {
-                bHangUp = true;
-                szNote = "frame " + std::to_string(m_nFrames) + " -> hang up";
-            } else if (m_Faults.bSilent) {
-                szNote = "silent -> no reply";
-            } else {
-                SSimReply answer = m_Device.Handle(ev.Frame);
-                szNote = answer.szNote;
-                if (answer.bReply) {
-                    ++m_nReplies;
-                    std::uniform_real_distribution<double> chance(0.0, 1.0);
-                    if (m_Faults.nDropNext > 0) {
-                        --m_Faults.nDropNext;
-                        szNote += " [dropped: next]";
-                    } else if (m_Faults.nDropEvery > 0 &&
-                               m_nReplies % static_cast<std::uint64_t>(m_Faults.nDropEvery) == 0) {
-                        szNote += " [dropped: every " + std::to_string(m_Faults.nDropEvery) + "]";
-                    } else if (m_Faults.fDropProbability > 0 && chance(m_Rng) < m_Faults.fDropProbability) {
-                        szNote += " [dropped: chance]";
-                    } else {
-                        bSend = true;
-                        reply = std::move(answer.Frame);
-                        if (m_Faults.bCorrupt && reply.size() >= 9) {
-                            // A value of the body (the channel of a reply without one): the CRC
-                            // no longer matches, the framing stays intact.
-                            reply[reply.size() > 9 ? reply.size() - 3 : 4] ^= 0x01;
-                            szNote += " [corrupted]";
-                        }
-                        nDelayMs = m_Faults.nDelayMs;
-                        std::uniform_int_distribution<int> byte(0, 255);
-                        for (int i = 0; i < m_Faults.nGarbage; ++i)
-                            garbage.push_back(static_cast<std::uint8_t>(byte(m_Rng)));
-                        bSplit = m_Faults.bSplit && reply.size() > 1;
-                        if (bSplit) {
-                            // one to three cuts at distinct random points
-                            std::uniform_int_distribution<std::size_t> at(1, reply.size() - 1);
-                            const std::size_t nCuts =
-                                std::min<std::size_t>(reply.size() - 1, 1 + m_Rng() % 3);
-                            while (cuts.size() < nCuts) {
-                                const std::size_t c = at(m_Rng);
-                                if (std::find(cuts.begin(), cuts.end(), c) == cuts.end()) cuts.push_back(c);
-                            }
-                            std::sort(cuts.begin(), cuts.end());
-                        }
-                    }
-                }
-            }
-        }
-        Log("rx " + HexString(ev.Bytes) + " | " + szNote);
+        SAction act = Decide(ev);
+        const bool bHangUp = act.bHangUp, bSend = act.bSend, bSplit = act.bSplit;
+        const int nDelayMs = act.nDelayMs;
+        std::vector<std::uint8_t>& reply = act.Reply;
+        std::vector<std::uint8_t>& garbage = act.Garbage;
+        std::vector<std::size_t>& cuts = act.Cuts;
         if (bHangUp) {
             DoHangUp("after the set number of frames");
             return;

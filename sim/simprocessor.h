@@ -72,6 +72,12 @@ public:
     std::size_t ReceivedFrameCount() const;
     void ClearReceivedFrames();
     void SendRaw(const std::vector<std::uint8_t>& bytes); // write bytes as they are (tests)
+    // The device without its pseudo-terminal, for a link inside the process (no Start needed): the
+    // request bytes go through a parser of their own and the same faults and model, and what the
+    // device would write comes back at once, whole (garbage, then the reply; no delay, no pieces).
+    // *pHangUp, when given, tells whether the device hung up instead (it stays hung up).
+    std::vector<std::uint8_t> Exchange(const std::uint8_t* pData, std::size_t nLength,
+                                       bool* pHangUp = nullptr);
     // The device model (thread-safe copies)
     SSimConfig Running() const;
     SSimConfig Memory(int n) const; // n = 0..3
@@ -79,7 +85,19 @@ public:
     void SetRunning(const SSimConfig&);
 
 private:
+    // What the device does about one received frame, decided apart from the writing.
+    struct SAction {
+        bool bHangUp = false;
+        bool bSend = false;
+        bool bSplit = false;
+        int nDelayMs = 0;
+        std::string szNote;
+        std::vector<std::uint8_t> Reply, Garbage;
+        std::vector<std::size_t> Cuts; // where a split reply is cut, ascending
+    };
+
     bool StartLocked(std::string* pError);
+    SAction Decide(const SParseEvent& ev); // records the frame and logs it
     void StopLocked();
     void Wake();
     void Run();
@@ -104,6 +122,9 @@ private:
 
     std::mutex m_LifeMutex;   // Start, Stop and HangUp one at a time
     CSimFrameParser m_Parser; // simulator thread only
+
+    std::mutex m_DirectMutex;       // Exchange one at a time
+    CSimFrameParser m_DirectParser; // Exchange only
 
     std::mutex m_IoMutex; // the descriptors: writes and closing
     int m_nMasterFd = -1;

@@ -11,7 +11,7 @@
 #include <thread>
 
 #include "comm/comnames.h"
-#include "fakehost.h"
+#include "editorfixture.h"
 #include "sim/simprocessor.h"
 #include "tests/comm/testutil.h"
 
@@ -63,41 +63,12 @@ std::vector<std::string> Differences(const CSettingsModel& m, const Sim::SSimCon
     return diff;
 }
 
-// (ID, mode, channel, sub-index) of every frame the device received.
-std::vector<std::array<int, 4>> Requests(const Sim::CSimProcessor& sim) {
-    std::vector<std::array<int, 4>> out;
-    for (const Bytes& f : sim.ReceivedFrames())
-        out.push_back({f[1] & 0x1F, f[2], f[4], f[5]});
-    return out;
-}
+class EditorTest : public CEditorFixture {};
 
-class EditorTest : public testing::Test {
+// The same through the pseudo-terminal, with the link's reader thread and real time-outs.
+class EditorPtyTest : public CEditorFixture {
 protected:
-    void SetUp() override {
-        ZUtils::ClearExtraPorts();
-        ASSERT_TRUE(m_Sim.Start());
-        m_nPort = ZUtils::RegisterExtraPort(m_Sim.PortPath());
-        m_Host.Attach(&m_Core);
-    }
-    void TearDown() override {
-        m_Core.Protocol().Close();
-        m_Core.SearchProtocol().Close();
-        m_Sim.Stop();
-        ZUtils::ClearExtraPorts();
-    }
-    // Start-up through to a loaded model: the search, timer 1, the connection and the load.
-    void Connect() {
-        m_Core.Start();
-        ASSERT_TRUE(m_Host.TimerSet(TIMER_DEVICE_SEARCH));
-        // The answer is in when the probes end: the connection follows without waiting for timer 1.
-        m_Host.Pump();
-        ASSERT_TRUE(m_Core.Protocol().IsOpen());
-    }
-
-    Sim::CSimProcessor m_Sim;
-    CFakeHost m_Host;
-    CEditorCore m_Core{m_Host};
-    int m_nPort = 0;
+    EditorPtyTest() : CEditorFixture(ELink::Pty) {}
 };
 
 } // namespace
@@ -141,7 +112,7 @@ TEST_F(EditorTest, ConnectLoadsTheWholeTuneInOrderAndThenRefreshes) {
             want.push_back({VA_XOVER, 0x80, ch, n});
     want.push_back({VA_DELAY, 0x80, 9, 0});
     want.push_back({VA_UPDATE, 1, 0, 0});
-    EXPECT_EQ(Requests(m_Sim), want);
+    EXPECT_EQ(Requests(), want);
 
     // Every reply was applied before the after-load refresh, which was delivered last.
     ASSERT_FALSE(m_Host.delivered.empty());
@@ -178,7 +149,7 @@ TEST_F(EditorTest, PresetRecallAndStoreRoundTripThroughTheMemories) {
     EXPECT_EQ(m.m_bPresetSaving, 0);
 }
 
-TEST_F(EditorTest, ProcessorFallingSilentEndsTheSequenceWithOneMessage) {
+TEST_F(EditorPtyTest, ProcessorFallingSilentEndsTheSequenceWithOneMessage) {
     Connect();
     const std::size_t nBefore = m_Sim.ReceivedFrameCount();
     // Silent after twenty more frames, in the middle of the recall.
@@ -229,7 +200,7 @@ TEST_F(EditorTest, WriteEverythingAndApplyTheConfigurationSendWhatTheyList) {
     Connect();
     m_Sim.ClearReceivedFrames();
     m_Core.Writer().SendDDXProc(0);
-    auto req = Requests(m_Sim);
+    auto req = Requests();
     ASSERT_GE(req.size(), 3u);
     EXPECT_EQ(req.front(), (std::array<int, 4>{VA_SYSTEM, 0x80, 0, 0})); // the response probe
     EXPECT_EQ(req[1], (std::array<int, 4>{VA_UPDATE, 1, 0, 0}));
@@ -251,7 +222,7 @@ TEST_F(EditorTest, WriteEverythingAndApplyTheConfigurationSendWhatTheyList) {
     m_Core.Model().m_nDSPInput = INPUT_NUMERICAL;
     m_Sim.ClearReceivedFrames();
     m_Core.OnMessage(WM_APPLY_IO_CONFIG, 0, 0);
-    req = Requests(m_Sim);
+    req = Requests();
     std::vector<int> ids;
     for (const auto& r : req)
         ids.push_back(r[0]);
@@ -260,9 +231,7 @@ TEST_F(EditorTest, WriteEverythingAndApplyTheConfigurationSendWhatTheyList) {
 }
 
 TEST_F(EditorTest, WheelBurstSendsOnceAndSoloDecidesTheMuteMask) {
-    m_Core.Model().m_Search.m_bSlaveFound[0] = 1;
-    m_Core.Protocol().m_hWnd = &m_Host;
-    ASSERT_EQ(m_Core.Protocol().Open(m_nPort), 1);
+    OpenLink();
     CSettingsModel& m = m_Core.Model();
 
     m.m_nMainVolume = 90;
@@ -272,14 +241,14 @@ TEST_F(EditorTest, WheelBurstSendsOnceAndSoloDecidesTheMuteMask) {
     }
     EXPECT_EQ(m_Sim.ReceivedFrameCount(), 0u);
     m_Host.Advance(100); // 300 ms after the last step
-    EXPECT_THAT(Requests(m_Sim), ElementsAre(std::array<int, 4>{VA_VOLUME, 1, 8, 0}));
+    EXPECT_THAT(Requests(), ElementsAre(std::array<int, 4>{VA_VOLUME, 1, 8, 0}));
     EXPECT_EQ(m_Sim.Running().nMainVolume, 90);
 
     // Moving to another control sends the first one's value at once.
     m_Sim.ClearReceivedFrames();
     m_Core.OnMessage(WM_WHEEL_STEP, 0, ctl::MAIN_LEVEL_BOX);
     m_Core.OnMessage(WM_WHEEL_STEP, 0, ctl::CHANNEL_LEVEL_BOX);
-    EXPECT_THAT(Requests(m_Sim), ElementsAre(std::array<int, 4>{VA_VOLUME, 1, 8, 0}));
+    EXPECT_THAT(Requests(), ElementsAre(std::array<int, 4>{VA_VOLUME, 1, 8, 0}));
     m_Host.Advance(300);
     EXPECT_EQ(m_Sim.ReceivedFrameCount(), 2u);
 
@@ -294,9 +263,8 @@ TEST_F(EditorTest, WheelBurstSendsOnceAndSoloDecidesTheMuteMask) {
 
 namespace {
 
-class ReplyTest : public testing::Test {
+class ReplyTest : public CEditorFixture {
 protected:
-    ReplyTest() { m_Host.Attach(&m_Core); }
     void Receive(const Bytes& frame) {
         m_Core.OnMessage(WM_IPC_RECEIVE, reinterpret_cast<std::uintptr_t>(frame.data()),
                          static_cast<std::intptr_t>(frame.size()));
@@ -327,8 +295,6 @@ protected:
         std::memcpy(b.data() + 1, &c, 8);
         return b;
     }
-    CFakeHost m_Host;
-    CEditorCore m_Core{m_Host};
 };
 
 } // namespace

@@ -1,8 +1,11 @@
 // A scripted host for the editor core: messages are queued and delivered by Pump(), timers run on a
 // virtual clock advanced by the test, dialogs answer what the test told them to, and everything the
-// core asked for is recorded.
+// core asked for is recorded. The links use the real ports and clock unless pLinkEnv is set before
+// the core is made; Clock() is the virtual clock for such an environment: the links' waits and
+// pauses move it on, as the GUI thread blocked in them would see the time pass.
 #pragma once
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -41,6 +44,7 @@ public:
     void SetTimer(int nId, std::uint32_t nMs) override { m_Timers[nId] = {nMs, m_nNow + nMs}; }
     void KillTimer(int nId) override { m_Timers.erase(nId); }
     void Sleep(std::uint32_t nMs) override { sleptMs += nMs; }
+    ILinkEnv& LinkEnv() override { return pLinkEnv ? *pLinkEnv : DefaultLinkEnv(); }
     void ShowBusy(const std::string& text) override { busyTexts.push_back(text); }
     void HideBusy() override { ++nHideBusy; }
     void MessageBox(const std::string& text) override { messageBoxes.push_back(text); }
@@ -82,8 +86,9 @@ public:
     }
 
     // Delivers queued messages, in order, until none arrives for nQuietMs (replies may still be on
-    // their way from the reader thread).
-    int Pump(int nQuietMs = 30) {
+    // their way from the reader thread; -1: nDefaultQuietMs).
+    int Pump(int nQuietMs = -1) {
+        if (nQuietMs < 0) nQuietMs = nDefaultQuietMs;
         int nDelivered = 0;
         for (;;) {
             SPosted msg;
@@ -117,17 +122,18 @@ public:
                     nId = id;
                 }
             if (nId < 0) break;
-            m_nNow = nDue;
+            m_nNow = std::max(m_nNow, nDue); // a timer that fell due in a link's wait fires now
             m_Timers[nId].nDue = nDue + std::max<std::uint32_t>(m_Timers[nId].nPeriod, 1);
             firedTimers.push_back(nId);
             m_pCore->OnTimer(nId);
         }
-        m_nNow = nEnd;
+        m_nNow = std::max(m_nNow, nEnd);
         Pump(0);
     }
 
     bool TimerSet(int nId) const { return m_Timers.count(nId) != 0; }
     std::uint64_t Now() const { return m_nNow; }
+    IClock& Clock() { return m_Clock; }
 
     std::vector<std::pair<std::uint32_t, std::intptr_t>> frameMessages;
     std::vector<std::string> busyTexts, messageBoxes, confirms, fileDialogs, titles, documents;
@@ -137,8 +143,25 @@ public:
     std::uint64_t sleptMs = 0;
     bool bConfirmAnswer = true;
     std::string openAnswer, saveAnswer;
+    ILinkEnv* pLinkEnv = nullptr;
+    int nDefaultQuietMs = 30; // 0 when every reply is queued before its request returns
 
 private:
+    // The links' time: a wait for an answer that has not come is over at once, its time-out spent.
+    class CVirtualClock : public IClock {
+    public:
+        explicit CVirtualClock(std::uint64_t& rNow) : m_rNow(rNow) {}
+        std::uint32_t NowMs() override { return static_cast<std::uint32_t>(m_rNow); }
+        void Sleep(std::uint32_t nMs) override { m_rNow += nMs; }
+        int Wait(ZUtils::ZEvent& rEvent, std::uint32_t nMs) override {
+            if (rEvent.Wait(0) == ZUtils::WAIT_OBJECT_0) return ZUtils::WAIT_OBJECT_0;
+            m_rNow += nMs;
+            return ZUtils::WAIT_TIMEOUT;
+        }
+
+    private:
+        std::uint64_t& m_rNow;
+    };
     struct STimer {
         std::uint32_t nPeriod;
         std::uint64_t nDue;
@@ -149,4 +172,5 @@ private:
     std::deque<SPosted> m_Queue;
     std::map<int, STimer> m_Timers;
     std::uint64_t m_nNow = 0;
+    CVirtualClock m_Clock{m_nNow};
 };

@@ -9,38 +9,21 @@
 #include "comm/comnames.h"
 #include "editor/controlids.h"
 #include "editor/ctrlmessages.h"
-#include "fakehost.h"
-#include "sim/simprocessor.h"
+#include "editorfixture.h"
 
 using testing::ElementsAre;
 using Source = CFilterEditor::ESource;
 
 namespace {
 
-class GestureTest : public testing::Test {
+class GestureTest : public CEditorFixture {
 protected:
     void SetUp() override {
-        m_Host.Attach(&m_Core);
+        CEditorFixture::SetUp();
         m_Core.Model().WriteStartupDefaults();
     }
     // Opens the working link on a simulated processor (for the tests that check what is sent).
-    void Connect() {
-        ASSERT_TRUE(m_Sim.Start());
-        const int nPort = ZUtils::RegisterExtraPort(m_Sim.PortPath());
-        m_Core.Model().m_Search.m_bSlaveFound[0] = 1;
-        m_Core.Protocol().m_hWnd = &m_Host;
-        ASSERT_EQ(m_Core.Protocol().Open(nPort), 1);
-    }
-    void TearDown() override {
-        m_Core.Protocol().Close();
-        m_Sim.Stop();
-    }
-    std::vector<int> SentIds() {
-        std::vector<int> ids;
-        for (const auto& f : m_Sim.ReceivedFrames())
-            ids.push_back(f[1] & 0x1F);
-        return ids;
-    }
+    void Connect() { OpenLink(); }
     void Click(int nId) { m_Core.OnMessage(WM_SKIN_BTN_UP, static_cast<std::uintptr_t>(nId), 0); }
     void Move(int nId, int nValue) {
         m_Core.OnMessage(WM_GDI_CTRL_MOVE, static_cast<std::uintptr_t>(nId), nValue);
@@ -58,10 +41,6 @@ protected:
     SFilterCoef Xover(int ch, int n) {
         return m_Core.Model().m_Lib.GetXoverCoef(static_cast<std::uint8_t>(ch), static_cast<std::uint8_t>(n));
     }
-
-    Sim::CSimProcessor m_Sim;
-    CFakeHost m_Host;
-    CEditorCore m_Core{m_Host};
 };
 
 } // namespace

@@ -12,8 +12,7 @@
 #include "comm/comnames.h"
 #include "comm/trace.h"
 #include "editor/ioconfig.h"
-#include "fakehost.h"
-#include "sim/simprocessor.h"
+#include "editorfixture.h"
 
 using testing::ElementsAre;
 using testing::ElementsAreArray;
@@ -21,10 +20,8 @@ using Io = CIoConfig;
 
 namespace {
 
-class IoConfigTest : public testing::Test {
+class IoConfigTest : public CEditorFixture {
 protected:
-    IoConfigTest() { m_Host.Attach(&m_Core); }
-
     bool Visible(int nId) const {
         const SControlState* p = m_Core.Form().Find(nId);
         return p && p->bVisible;
@@ -55,8 +52,6 @@ protected:
         return nMask;
     }
 
-    CFakeHost m_Host;
-    CEditorCore m_Core{m_Host};
     CIoConfig m_Io{m_Core.Context()};
     CSettingsModel& m = m_Core.Model();
 };
@@ -65,17 +60,8 @@ protected:
 class IoConfigSimTest : public IoConfigTest {
 protected:
     void SetUp() override {
-        ZUtils::ClearExtraPorts();
-        ASSERT_TRUE(m_Sim.Start());
-        const int nPort = ZUtils::RegisterExtraPort(m_Sim.PortPath());
-        m.m_Search.m_bSlaveFound[0] = 1;
-        m_Core.Protocol().m_hWnd = &m_Host;
-        ASSERT_EQ(m_Core.Protocol().Open(nPort), 1);
-    }
-    void TearDown() override {
-        m_Core.Protocol().Close();
-        m_Sim.Stop();
-        ZUtils::ClearExtraPorts();
+        IoConfigTest::SetUp();
+        OpenLink();
     }
     // (command ID, channel, body length) of every frame the processor received since the last call.
     std::vector<std::array<int, 3>> Sent() {
@@ -96,8 +82,6 @@ protected:
         m.GetChannelMapBytes(9, a.data());
         return a;
     }
-
-    Sim::CSimProcessor m_Sim;
 };
 
 } // namespace

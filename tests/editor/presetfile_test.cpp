@@ -24,8 +24,7 @@
 #include "comm/comnames.h"
 #include "editor/help.h"
 #include "editor/presetfile.h"
-#include "fakehost.h"
-#include "sim/simprocessor.h"
+#include "editorfixture.h"
 #include "tests/comm/testutil.h"
 
 using testing::HasSubstr;
@@ -638,10 +637,10 @@ TEST(PresetReader, HostileFilesLoadWithinEveryRange) {
 // ---------------------------------------------------------------------------------------------
 // The file commands, without a processor
 
-class PresetCommandTest : public testing::Test {
+class PresetCommandTest : public CEditorFixture {
 protected:
     void SetUp() override {
-        m_Host.Attach(&m_Core);
+        CEditorFixture::SetUp();
         m_Core.Model().WriteStartupDefaults();
     }
     bool Marked(std::uint32_t nMsg, std::intptr_t nCode) const {
@@ -657,8 +656,6 @@ protected:
     }
 
     TempFolder m_Dir;
-    CFakeHost m_Host;
-    CEditorCore m_Core{m_Host};
     CPresetFiles m_Files{m_Core.Context(), m_Core.Link()};
 };
 
@@ -914,21 +911,11 @@ Sim::SSimConfig WithUncarried(Sim::SSimConfig cfg, const Sim::SSimConfig& from) 
     return cfg;
 }
 
-class PresetSimTest : public testing::Test {
+class PresetSimTest : public CEditorFixture {
 protected:
-    void SetUp() override {
-        ZUtils::ClearExtraPorts();
-        ASSERT_TRUE(m_Sim.Start());
-        ZUtils::RegisterExtraPort(m_Sim.PortPath());
-        m_Host.Attach(&m_Core);
-    }
-    void TearDown() override {
-        m_Core.Protocol().Close();
-        m_Core.SearchProtocol().Close();
-        m_Sim.Stop();
-        ZUtils::ClearExtraPorts();
-    }
+    // The search, its timer, the connection and the load; then the controls are unlocked.
     void Connect() {
+        PlugIn();
         m_Core.Start();
         m_Host.Advance(DEVICE_SEARCH_MS);
         m_Host.Pump();
@@ -937,9 +924,6 @@ protected:
     }
 
     TempFolder m_Dir;
-    Sim::CSimProcessor m_Sim;
-    CFakeHost m_Host;
-    CEditorCore m_Core{m_Host};
     CPresetFiles m_Files{m_Core.Context(), m_Core.Link()};
 };
 
