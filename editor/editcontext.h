@@ -3,7 +3,7 @@
 // below them only.
 #pragma once
 
-class CSettingsModel;
+struct CSettingsModel;
 class CFormState;
 class IEditorHost;
 class CSettingsWriter;

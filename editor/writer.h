@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-class CSettingsModel;
+struct CSettingsModel;
 class IEditorHost;
 class CProtocol;
 
