@@ -75,10 +75,10 @@ void CDeviceSearch::Reset() {
 }
 
 bool RunDeviceSearch(const std::vector<SSerInfo>& ports, int* pPort, int* pAddress,
-                     std::vector<SProbeReport>* pReports) {
+                     std::vector<SProbeReport>* pReports, ILinkEnv& env) {
     CDeviceSearch search;
     if (search.BuildPortList(ports) == 0) return false;
-    CProtocol link;
+    CProtocol link(env);
     CIpcQueue queue;
     do {
         search.ProbeCurrentPort(link, &queue);

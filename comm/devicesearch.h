@@ -56,6 +56,6 @@ struct SProbeReport {
 
 // Runs the whole search at once, blocking (for programs without an event loop): returns true with
 // the port and address of the first port where a processor answered. pReports, when given, gets
-// one line per candidate probed, in order.
+// one line per candidate probed, in order. The link's ports and clock come from env.
 bool RunDeviceSearch(const std::vector<SSerInfo>& ports, int* pPort, int* pAddress,
-                     std::vector<SProbeReport>* pReports = nullptr);
+                     std::vector<SProbeReport>* pReports = nullptr, ILinkEnv& env = DefaultLinkEnv());

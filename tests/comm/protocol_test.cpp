@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <fstream>
 #include <functional>
+#include <memory>
 #include <thread>
 
 #include "comm/comnames.h"
@@ -512,6 +513,72 @@ std::vector<SProbeReport> SearchOne(const std::string& path, bool* pFound, int* 
     return reports;
 }
 
+// The stand-in's answers inside the process: each probe is answered within its write, and the
+// time-outs of the unanswered ones run on a virtual clock.
+class CAnsweringPort : public IPort {
+public:
+    explicit CAnsweringPort(ProbeStandIn::Answer answer) : m_Answer(std::move(answer)) {}
+    void SetReceiver(PFN_RECEIVE pfnReceive, PFN_HANGUP, void* pContext) override {
+        m_pfnReceive = pfnReceive;
+        m_pContext = pContext;
+    }
+    int Open(const std::string&) override {
+        m_bOpen = true;
+        return 1;
+    }
+    int Write(const std::uint8_t* pBytes, std::uint32_t nCount) override {
+        const Bytes request(pBytes, pBytes + nCount);
+        const Bytes reply = m_Answer(request, request[0]);
+        if (!reply.empty()) m_pfnReceive(reply.data(), static_cast<int>(reply.size()), m_pContext);
+        return static_cast<int>(nCount);
+    }
+    int Close() override {
+        m_bOpen = false;
+        return 1;
+    }
+    int IsOpen() const override { return m_bOpen ? 1 : 0; }
+    int IsHungUp() const override { return 0; }
+    int OpenError() const override { return 0; }
+
+private:
+    ProbeStandIn::Answer m_Answer;
+    PFN_RECEIVE m_pfnReceive = nullptr;
+    void* m_pContext = nullptr;
+    bool m_bOpen = false;
+};
+
+class CAnsweringEnv : public CLinkEnvWrapper {
+public:
+    explicit CAnsweringEnv(ProbeStandIn::Answer answer)
+        : CLinkEnvWrapper(DefaultLinkEnv()), m_Answer(std::move(answer)) {}
+    std::unique_ptr<IPort> NewPort() override { return std::make_unique<CAnsweringPort>(m_Answer); }
+    std::uint32_t NowMs() override { return m_nNow; }
+    void Sleep(std::uint32_t nMs) override { m_nNow += nMs; }
+    int Wait(ZUtils::ZEvent& rEvent, std::uint32_t nMs) override {
+        if (rEvent.Wait(0) == ZUtils::WAIT_OBJECT_0) return ZUtils::WAIT_OBJECT_0;
+        m_nNow += nMs;
+        return ZUtils::WAIT_TIMEOUT;
+    }
+
+private:
+    ProbeStandIn::Answer m_Answer;
+    std::uint32_t m_nNow = 0;
+};
+
+std::vector<SProbeReport> SearchInProcess(ProbeStandIn::Answer answer, bool* pFound, int* pAddress) {
+    const std::string path = "/dev/mlb8-probe";
+    ZUtils::ClearExtraPorts();
+    const int n = ZUtils::RegisterExtraPort(path);
+    const std::vector<SSerInfo> ports = {
+        {path, ZUtils::ComPortName(n), "Serial port (COM" + std::to_string(n) + ")", 0, ""}};
+    std::vector<SProbeReport> reports;
+    int nPort = -1;
+    CAnsweringEnv env(std::move(answer));
+    *pFound = RunDeviceSearch(ports, &nPort, pAddress, &reports, env);
+    ZUtils::ClearExtraPorts();
+    return reports;
+}
+
 } // namespace
 
 TEST(DeviceSearch, OnlyTheProbedProcessorAnsweringWithItsBodyIsFound) {
@@ -537,10 +604,9 @@ TEST(DeviceSearch, OnlyTheProbedProcessorAnsweringWithItsBodyIsFound) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.pszName);
-        ProbeStandIn device(c.answer);
         bool bFound = false;
         int nAddress = -1;
-        const auto reports = SearchOne(device.Path(), &bFound, &nAddress);
+        const auto reports = SearchInProcess(c.answer, &bFound, &nAddress);
         EXPECT_EQ(bFound, c.nFoundAt >= 0);
         ASSERT_EQ(reports.size(), 1u);
         if (c.nFoundAt >= 0) {
