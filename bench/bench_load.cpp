@@ -27,11 +27,11 @@ void BM_ConnectAndLoad(benchmark::State& state) {
     host.SetQuiet(true);
     CEditorCore core(host);
     host.Attach(&core);
-    core.m_Model.m_Search.m_bSlaveFound[0] = 1; // found by a search before the measurement
+    core.Model().m_Search.m_bSlaveFound[0] = 1; // found by a search before the measurement
     double fTotalMs = 0;
     for (auto _ : state) {
         const auto t0 = std::chrono::steady_clock::now();
-        const int bOk = core.m_Link.ConnectDevice(nPort, 0);
+        const int bOk = core.Link().ConnectDevice(nPort, 0);
         fTotalMs += std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
         if (!bOk || !host.Messages().empty()) {
             state.SkipWithError("the load failed");

@@ -43,7 +43,7 @@ void Redraw(benchmark::State& state, bool bBackground) {
     host.SetQuiet(true);
     CEditorCore core(host);
     host.Attach(&core);
-    CSettingsModel& m = core.m_Model;
+    CSettingsModel& m = core.Model();
     m.WriteStartupDefaults();
     for (std::uint8_t ch : {std::uint8_t{2}, std::uint8_t{3}}) {
         FillRedrawChannel(m.m_Lib, ch);
@@ -52,7 +52,7 @@ void Redraw(benchmark::State& state, bool bBackground) {
         m.m_Lib.SetEqFlag(ch, 1);
     }
     for (auto _ : state) {
-        core.m_Filters.UpdateResponseGraph(1, 2, 1);
+        core.Filters().UpdateResponseGraph(1, 2, 1);
         graph.repaint();
     }
     state.counters["period_ms"] = kRefreshPeriodMs;

@@ -162,14 +162,14 @@ int RunOnce(std::int64_t nStartNs, int nIdleMs, bool bOffline, char** argv) {
             fLongestFreezeMs = std::max(fLongestFreezeMs, static_cast<double>(nTickNs - nLastTickNs) / 1e6);
         nLastTickNs = nTickNs;
         nBusyAtLastTick = app.View()->BusyShownCount();
-        const CSettingsModel& m = app.View()->Core().m_Model;
+        const CSettingsModel& m = app.View()->Core().Model();
         const double fNow = static_cast<double>(NowNs() - nStartNs) / 1e6;
         if (fConnectedMs < 0 && m.m_bConnected) fConnectedMs = fNow;
         // Loaded: every reply applied and the input lock's timer, set by the after-load refresh, expired.
         if (m.m_bConnected && app.View()->IsTimerActive(TIMER_ID_UNLOCK_MOUSE)) bLockSeen = true;
         if (fLoadedMs < 0 && bLockSeen && !app.View()->IsTimerActive(TIMER_ID_UNLOCK_MOUSE)) fLoadedMs = fNow;
         // Offline: the search has given up once its link is closed and timer 1 is gone.
-        const bool bReady = bOffline ? nWaited >= 1000 && !app.View()->Core().m_SearchProtocol.IsOpen() &&
+        const bool bReady = bOffline ? nWaited >= 1000 && !app.View()->Core().SearchProtocol().IsOpen() &&
                                            !app.View()->IsTimerActive(TIMER_DEVICE_SEARCH)
                                      : fLoadedMs >= 0;
         if (bReady || nWaited > 30000) {

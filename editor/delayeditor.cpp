@@ -1,12 +1,17 @@
 #include "editor/delayeditor.h"
 
+#include "editor/controlids.h"
+#include "editor/editorhost.h"
+#include "editor/editorids.h"
+#include "editor/formstate.h"
+#include "editor/selection.h"
+#include "editor/settingsmodel.h"
+#include "editor/textparse.h"
+#include "editor/writer.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-
-#include "editor/controlids.h"
-#include "editor/editorcore.h"
-#include "editor/textparse.h"
 
 namespace {
 
@@ -53,18 +58,18 @@ float CDelayEditor::InchToMs(float fInch) {
 }
 
 int CDelayEditor::Architecture() const {
-    const CSettingsModel& m = m_Core.m_Model;
+    const CSettingsModel& m = m_Ctx.m_Model;
     return std::clamp(m.m_nDSPOutput[std::clamp(m.m_nDSPInput, 0, MLB8_INPUT_KINDS - 1)], 0,
                       MLB8_ARCHITECTURES - 1);
 }
 
 int CDelayEditor::PartnerChannel() const {
-    const int ch = m_Core.m_Model.m_nChannel;
+    const int ch = m_Ctx.m_Model.m_nChannel;
     return std::clamp(ch % 2 ? ch - 1 : ch + 1, 0, MLB8_CHANNELS - 1);
 }
 
 int CDelayEditor::ChannelOfIcon(int nId) const {
-    if (m_Core.m_Model.m_bEasyExp)
+    if (m_Ctx.m_Model.m_bEasyExp)
         return ctl::EXPERT_SPEAKER.contains(nId) ? nId - ctl::EXPERT_SPEAKER.first : -1;
     if (!ctl::SPEAKER.contains(nId)) return -1;
     const int* pRow = kIcons[Architecture()];
@@ -80,25 +85,25 @@ int CDelayEditor::StandardIcon(int nArch, int nChannel) {
 
 int CDelayEditor::IconOfChannel(int nChannel) const {
     if (nChannel < 0 || nChannel >= MLB8_CHANNELS) return 0;
-    if (m_Core.m_Model.m_bEasyExp) return ctl::EXPERT_SPEAKER.first + nChannel;
+    if (m_Ctx.m_Model.m_bEasyExp) return ctl::EXPERT_SPEAKER.first + nChannel;
     return StandardIcon(Architecture(), nChannel);
 }
 
 void CDelayEditor::SetDelaySamples(int nChannel, float fMs) {
     if (nChannel < 0 || nChannel >= MLB8_CHANNELS) return;
     const double fSamples = std::trunc(static_cast<double>(fMs) * 48.0);
-    m_Core.m_Model.m_nDelay[nChannel] =
+    m_Ctx.m_Model.m_nDelay[nChannel] =
         static_cast<std::uint16_t>(std::clamp(fSamples, 0.0, static_cast<double>(MLB8_MAX_DELAY)));
 }
 
 void CDelayEditor::MoveIcon(int nChannel) {
     if (const int nIcon = IconOfChannel(nChannel))
-        m_Core.m_Form.SetPos(nIcon, static_cast<int>(m_Core.m_Model.m_fDelayMs[nChannel]));
+        m_Ctx.m_Form.SetPos(nIcon, static_cast<int>(m_Ctx.m_Model.m_fDelayMs[nChannel]));
 }
 
 void CDelayEditor::OnDelayChange(int nId, float fIconMs) {
-    CSettingsModel& m = m_Core.m_Model;
-    CFormState& f = m_Core.m_Form;
+    CSettingsModel& m = m_Ctx.m_Model;
+    CFormState& f = m_Ctx.m_Form;
     int ch = m.m_nChannel;
     bool bChanged = true;
     const bool bUp = nId == ctl::STEP_UP || nId == ctl::DELAY_STEP.first || nId == ctl::DELAY_STEP.at(2) ||
@@ -141,17 +146,17 @@ void CDelayEditor::OnDelayChange(int nId, float fIconMs) {
     f.SetText(ctl::DELAY_MS_BOX, Format("%3.1f", m.m_fDelayMs[ch]));
     f.SetText(ctl::DELAY_IN_BOX, Format("%4.1f", MsToInch(m.m_fDelayMs[ch])));
     if (nId != REFRESH) {
-        m_Core.m_Selection.RefreshChannelButtons();
+        m_Selection.RefreshChannelButtons();
         MoveIcon(ch);
         MoveIcon(PartnerChannel());
         RefreshIconSelection();
     }
-    m_Core.m_Host.Repaint(AREA_PAGE);
+    m_Ctx.m_Host.Repaint(AREA_PAGE);
 }
 
 void CDelayEditor::RefreshIconSelection() {
-    CSettingsModel& m = m_Core.m_Model;
-    CFormState& f = m_Core.m_Form;
+    CSettingsModel& m = m_Ctx.m_Model;
+    CFormState& f = m_Ctx.m_Form;
     const int nFirst = m.m_bEasyExp ? ctl::EXPERT_SPEAKER.first : ctl::SPEAKER.first;
     const int nLast = m.m_bEasyExp ? ctl::EXPERT_SPEAKER.last : ctl::SPEAKER.last;
     for (int id = nFirst; id <= nLast; ++id)
@@ -164,14 +169,14 @@ void CDelayEditor::RefreshIconSelection() {
 }
 
 void CDelayEditor::RefreshIconActivity() {
-    CSettingsModel& m = m_Core.m_Model;
+    CSettingsModel& m = m_Ctx.m_Model;
     for (int ch = 0; ch < MLB8_CHANNELS; ++ch)
-        if (const int nIcon = IconOfChannel(ch)) m_Core.m_Form.SetState(nIcon, m.m_bPhase[ch] ? 1 : 0);
-    m_Core.m_Host.Repaint(AREA_PAGE);
+        if (const int nIcon = IconOfChannel(ch)) m_Ctx.m_Form.SetState(nIcon, m.m_bPhase[ch] ? 1 : 0);
+    m_Ctx.m_Host.Repaint(AREA_PAGE);
 }
 
 void CDelayEditor::CommitDelay() {
-    CSettingsModel& m = m_Core.m_Model;
+    CSettingsModel& m = m_Ctx.m_Model;
     const int nEven = m.m_nChannel & ~1;
-    m_Core.m_Writer.SendSetDelay(1, nEven, &m.m_nDelay[nEven]);
+    m_Ctx.m_Writer.SendSetDelay(1, nEven, &m.m_nDelay[nEven]);
 }

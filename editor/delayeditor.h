@@ -2,7 +2,9 @@
 // dragging a speaker icon on the car picture; carried over to the second channel of a pair.
 #pragma once
 
-class CEditorCore;
+#include "editor/editcontext.h"
+
+class CSelection;
 
 class CDelayEditor {
 public:
@@ -10,7 +12,7 @@ public:
     static constexpr int REFRESH = -1;    // redisplay only
     static constexpr int REPOSITION = -2; // move every icon to its channel's delay
 
-    explicit CDelayEditor(CEditorCore& core) : m_Core(core) {}
+    CDelayEditor(const SEditContext& ctx, CSelection& selection) : m_Ctx(ctx), m_Selection(selection) {}
 
     // nId: a step button, a box, a speaker icon (with its value in ms), STEP_UP/STEP_DOWN, or the
     // two special values above.
@@ -36,5 +38,6 @@ public:
 
 private:
     void MoveIcon(int nChannel);
-    CEditorCore& m_Core;
+    SEditContext m_Ctx;
+    CSelection& m_Selection;
 };

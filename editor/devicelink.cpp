@@ -5,13 +5,20 @@
 
 #include "comm/comnames.h"
 #include "comm/portdiagnosis.h"
-
+#include "comm/protocol.h"
 #include "comm/trace.h"
 #include "editor/controlids.h"
-#include "editor/editorcore.h"
+#include "editor/devicelink.h"
+#include "editor/editorhost.h"
+#include "editor/editorids.h"
+#include "editor/formstate.h"
+#include "editor/ioconfig.h"
+#include "editor/pages.h"
+#include "editor/settingsmodel.h"
+#include "editor/writer.h"
 
 void CDeviceLink::StartDeviceSearch() {
-    CSettingsModel& m = m_Core.m_Model;
+    CSettingsModel& m = m_Ctx.m_Model;
     m.m_SerInfo.clear();
     try {
         ListSerialPorts(m.m_SerInfo, 0);
@@ -25,12 +32,12 @@ void CDeviceLink::StartDeviceSearch() {
 }
 
 int CDeviceLink::ProbeNextPort() {
-    IEditorHost& host = m_Core.m_Host;
+    IEditorHost& host = m_Ctx.m_Host;
     host.KillTimer(TIMER_DEVICE_SEARCH);
-    m_Core.m_Model.m_Search.OpenCurrentPort(m_Core.m_SearchProtocol, host.ReceiveWindow());
-    if (!m_Core.m_SearchProtocol.IsOpen()) {
-        const int nError = m_Core.m_SearchProtocol.OpenError();
-        const int nPort = m_Core.m_Model.m_Search.CurrentPort();
+    m_Ctx.m_Model.m_Search.OpenCurrentPort(m_SearchProtocol, host.ReceiveWindow());
+    if (!m_SearchProtocol.IsOpen()) {
+        const int nError = m_SearchProtocol.OpenError();
+        const int nPort = m_Ctx.m_Model.m_Search.CurrentPort();
         if (nError == EACCES)
             HintPermission(nPort);
         else if (IsPortBusyError(nError)) {
@@ -40,12 +47,12 @@ int CDeviceLink::ProbeNextPort() {
         }
     }
     host.ShowBusy(" Find device...");
-    const int bAnswered = m_Core.m_Model.m_Search.SendProbes(m_Core.m_SearchProtocol);
+    const int bAnswered = m_Ctx.m_Model.m_Search.SendProbes(m_SearchProtocol);
     host.HideBusy();
     host.SetTimer(TIMER_DEVICE_SEARCH, DEVICE_SEARCH_MS);
     // An answer is in: evaluate as soon as its reply has been handled instead of after the timer.
     // The timer stays set, so an answer that comes late still counts as before.
-    if (bAnswered) host.PostToSelf(WM_SEARCH_ANSWERED, 0, m_Core.m_Model.m_Search.CurrentPort());
+    if (bAnswered) host.PostToSelf(WM_SEARCH_ANSWERED, 0, m_Ctx.m_Model.m_Search.CurrentPort());
     return 1;
 }
 
@@ -55,20 +62,20 @@ void CDeviceLink::HintPermission(int nPort) {
     TRACE("\r\n COM%d %s: permission denied", nPort, path.c_str());
     if (m_bPermissionHinted) return;
     m_bPermissionHinted = true;
-    m_Core.m_Host.MessageBox(
+    m_Ctx.m_Host.MessageBox(
         "No permission to open the serial port " + path +
         ".\nAdd your user to the 'dialout' group (sudo usermod -aG dialout $USER), then log in "
         "again.");
 }
 
 void CDeviceLink::StopDeviceSearch() {
-    m_Core.m_Host.KillTimer(TIMER_DEVICE_SEARCH);
-    m_Core.m_SearchProtocol.Close();
+    m_Ctx.m_Host.KillTimer(TIMER_DEVICE_SEARCH);
+    m_SearchProtocol.Close();
 }
 
 void CDeviceLink::OnSearchTimer() {
     TRACE("\r\n OnTimer1");
-    CDeviceSearch& search = m_Core.m_Model.m_Search;
+    CDeviceSearch& search = m_Ctx.m_Model.m_Search;
     if (IsAnySlaveFound()) {
         const int nPort = search.CurrentPort();
         StopDeviceSearch();
@@ -83,7 +90,7 @@ void CDeviceLink::OnSearchTimer() {
             for (const std::string& line : m_BusyPorts)
                 text += line + "\n";
             m_BusyPorts.clear();
-            m_Core.m_Host.MessageBox(text + "Close that program, then plug the processor in again.");
+            m_Ctx.m_Host.MessageBox(text + "Close that program, then plug the processor in again.");
         }
     } else {
         ProbeNextPort();
@@ -92,15 +99,15 @@ void CDeviceLink::OnSearchTimer() {
 
 void CDeviceLink::OnSearchAnswered(int nPort) {
     // Only while that port's probe is still the one pending (not after a removal or a restart).
-    if (!m_Core.m_SearchProtocol.IsOpen() || m_Core.m_Model.m_Search.CurrentPort() != nPort) return;
+    if (!m_SearchProtocol.IsOpen() || m_Ctx.m_Model.m_Search.CurrentPort() != nPort) return;
     if (IsAnySlaveFound()) OnSearchTimer();
 }
 
 int CDeviceLink::ConnectDevice(int nPort, int nAddress) {
     if (nPort < 0 || nPort >= 256 || nAddress < 0 || nAddress > MLB8_MAX_ADDRESS) return 0;
-    CSettingsModel& m = m_Core.m_Model;
-    IEditorHost& host = m_Core.m_Host;
-    CProtocol& link = m_Core.m_Protocol;
+    CSettingsModel& m = m_Ctx.m_Model;
+    IEditorHost& host = m_Ctx.m_Host;
+    CProtocol& link = m_Protocol;
     m.m_nComPort = nPort;
     m.m_nDeviceAddr = nAddress;
     link.Close();
@@ -121,24 +128,11 @@ int CDeviceLink::ConnectDevice(int nPort, int nAddress) {
     return 1;
 }
 
-int CDeviceLink::WaitDeviceResponse() {
-    for (int nAttempt = 0; nAttempt < 3; ++nAttempt) {
-        if (m_Core.m_Protocol.SendSystemPeekReq(m_Core.m_Model.m_nDeviceAddr)) {
-            TRACE("\r\n Response OK ");
-            return 1;
-        }
-        // A processor that went away answers nothing: no point waiting for it.
-        if (!m_Core.m_Protocol.IsOpen() || m_Core.m_Protocol.IsHungUp()) return 0;
-        m_Core.m_Host.Sleep(1000);
-    }
-    return 0;
-}
-
 int CDeviceLink::OnLoadProc(int nPreset, bool bSwitchPreset) {
-    CSettingsModel& m = m_Core.m_Model;
-    CProtocol& p = m_Core.m_Protocol;
+    CSettingsModel& m = m_Ctx.m_Model;
+    CProtocol& p = m_Protocol;
     TRACE("\r\n Start OnLoadProc");
-    if (GetFirstFoundSlave() == -1 || !WaitDeviceResponse()) return 0;
+    if (GetFirstFoundSlave() == -1 || !m_Ctx.m_Writer.WaitDeviceResponse()) return 0;
     p.SendSetUpdate(0, UPDATE_CODE);
     if ((bSwitchPreset && !p.SendSetPreset(1, nPreset)) || !p.SendGetMainVolume() ||
         !p.SendGetChannelVolume(9))
@@ -177,26 +171,26 @@ int CDeviceLink::OnLoadProc(int nPreset, bool bSwitchPreset) {
     if (!p.SendGetDelay(9)) return 0;
     p.SendSetUpdate(2, UPDATE_CODE);
     TRACE("\r\n End OnLoadProc");
-    m_Core.m_Host.PostToSelf(WM_LOAD_DONE, 0, 0);
+    m_Ctx.m_Host.PostToSelf(WM_LOAD_DONE, 0, 0);
     return 1;
 }
 
 void CDeviceLink::OnLoadDone() {
-    CSettingsModel& m = m_Core.m_Model;
-    CFormState& f = m_Core.m_Form;
+    CSettingsModel& m = m_Ctx.m_Model;
+    CFormState& f = m_Ctx.m_Form;
     f.SetToggle(ctl::MODE_SWITCH, m.m_bEasyExp);
     TRACE("\r\n m_bEasyExp[%d]", m.m_bEasyExp);
     m.m_nChannel = 0;
     m.m_bPair = 1;
     m.m_nSoloMask = 0;
-    m_Core.RefreshLevelDisplays();
-    m_Core.m_Selection.SelectChannel(-1);
+    m_Ctx.RefreshLevelDisplays();
+    m_Pages.SelectChannel(-1);
     if (m.m_nPage != CPages::PAGE_STANDARD) {
         for (int id : {ctl::TAB_CONFIG, ctl::TAB_EQ, ctl::TAB_XOVER, ctl::TAB_DELAY})
             f.SetToggle(id, 0);
         f.SetToggle(ctl::TAB_CONFIG, 1);
     }
-    m_Core.m_Pages.HidePageControls(m.m_nPage);
+    m_Pages.HidePageControls(m.m_nPage);
     if (m.m_bEasyExp) {
         m.m_nPage = CPages::PAGE_EXPERT;
         m.m_nDSPInput = INPUT_51_WIRED;
@@ -204,27 +198,27 @@ void CDeviceLink::OnLoadDone() {
     } else {
         m.m_nPage = CPages::PAGE_STANDARD;
     }
-    m_Core.m_Pages.ShowPageControls(m.m_nPage);
-    m_Core.m_Host.Repaint(AREA_CONFIG);
+    m_Pages.ShowPageControls(m.m_nPage);
+    m_Ctx.m_Host.Repaint(AREA_CONFIG);
     if (m.m_nPage == CPages::PAGE_STANDARD) {
-        m_Core.m_IoConfig.RefreshInputKindButtons();
-        m_Core.m_IoConfig.SelectInputKind(-1);
+        m_IoConfig.RefreshInputKindButtons();
+        m_IoConfig.SelectInputKind(-1);
     } else {
-        m_Core.m_IoConfig.SelectExpertInput(-1);
+        m_IoConfig.SelectExpertInput(-1);
         f.SetToggle(ctl::MODE_SWITCH, 1);
         m.m_nEasyConfigInputSensitivity = 10;
         m.m_bEasyConfigInputHighLow = 0;
     }
-    m_Core.m_Host.KillTimer(TIMER_ID_UNLOCK_MOUSE);
-    m_Core.m_Host.SetTimer(TIMER_ID_UNLOCK_MOUSE, UNLOCK_MOUSE_MS);
+    m_Ctx.m_Host.KillTimer(TIMER_ID_UNLOCK_MOUSE);
+    m_Ctx.m_Host.SetTimer(TIMER_ID_UNLOCK_MOUSE, UNLOCK_MOUSE_MS);
 }
 
 void CDeviceLink::LoadPreset(int nPreset) {
-    CSettingsModel& m = m_Core.m_Model;
-    IEditorHost& host = m_Core.m_Host;
+    CSettingsModel& m = m_Ctx.m_Model;
+    IEditorHost& host = m_Ctx.m_Host;
     m.m_nCurPreset = nPreset;
     m.m_bPresetLoading = 1;
-    if (!m_Core.m_Protocol.IsOpen()) {
+    if (!m_Protocol.IsOpen()) {
         m.m_bPresetLoading = 0;
         return;
     }
@@ -247,15 +241,15 @@ void CDeviceLink::LoadPreset(int nPreset) {
 
 void CDeviceLink::OnDeviceConnect() {
     TRACE("\r\n OnDeviceConnect");
-    if (m_Core.m_Protocol.IsOpen()) {
+    if (m_Protocol.IsOpen()) {
         TRACE("\r\n Already com port open");
         return;
     }
-    if (m_Core.m_SearchProtocol.IsOpen()) {
+    if (m_SearchProtocol.IsOpen()) {
         TRACE("\r\n Already device search");
         return;
     }
-    CSettingsModel& m = m_Core.m_Model;
+    CSettingsModel& m = m_Ctx.m_Model;
     m.m_nDeviceAddr = 0;
     m.m_Search.Reset();
     StartDeviceSearch();
@@ -263,41 +257,41 @@ void CDeviceLink::OnDeviceConnect() {
 
 void CDeviceLink::OnDeviceDisconnect(int nComPort) {
     TRACE("\r\n OnDeviceDisconnect");
-    CSettingsModel& m = m_Core.m_Model;
-    IEditorHost& host = m_Core.m_Host;
+    CSettingsModel& m = m_Ctx.m_Model;
+    IEditorHost& host = m_Ctx.m_Host;
     // Another serial device going away leaves the processor's link alone. A removal the host
     // cannot attribute (-1) is taken as the processor's, and so is a link that hung up. Once the
     // link is closed, a second report of the same removal (udev after the hang-up) finds nothing.
     if (nComPort >= 0) {
-        const bool bOurs = (m_Core.m_Protocol.IsOpen() && nComPort == m.m_nComPort) ||
-                           (m_Core.m_SearchProtocol.IsOpen() && nComPort == m.m_Search.CurrentPort()) ||
-                           (m_Core.m_Protocol.IsOpen() && m_Core.m_Protocol.IsHungUp());
+        const bool bOurs = (m_Protocol.IsOpen() && nComPort == m.m_nComPort) ||
+                           (m_SearchProtocol.IsOpen() && nComPort == m.m_Search.CurrentPort()) ||
+                           (m_Protocol.IsOpen() && m_Protocol.IsHungUp());
         if (!bOurs) {
             TRACE("\r\n OnDeviceDisconnect COM%d is not ours", nComPort);
             return;
         }
     }
-    if (m_Core.m_Protocol.IsOpen()) {
-        m_Core.m_Protocol.Close();
+    if (m_Protocol.IsOpen()) {
+        m_Protocol.Close();
         m.m_bConnected = 0;
         host.Repaint(AREA_CONNECTION);
     }
-    if (m_Core.m_SearchProtocol.IsOpen()) m_Core.m_SearchProtocol.Close();
+    if (m_SearchProtocol.IsOpen()) m_SearchProtocol.Close();
     m.m_Search.ClearFound();
-    if (!m.m_bPresetLoading && !m.m_bPresetSaving) m_Core.m_Files.SavePresetFileAs();
+    if (!m.m_bPresetLoading && !m.m_bPresetSaving) m_Ctx.m_Host.PostToSelf(WM_OFFER_SAVE_FILE, 0, 0);
     m.MouseLbtnEventDisable(0);
 }
 
 void CDeviceLink::OnUnlockMouseTimer() {
-    m_Core.m_Host.KillTimer(TIMER_ID_UNLOCK_MOUSE);
+    m_Ctx.m_Host.KillTimer(TIMER_ID_UNLOCK_MOUSE);
     TRACE("\r\n TIMER_ID_UNLOCK_MOUSE");
-    m_Core.m_Model.MouseLbtnEventDisable(0);
+    m_Ctx.m_Model.MouseLbtnEventDisable(0);
 }
 
 int CDeviceLink::IsAnySlaveFound() const {
-    return m_Core.m_Model.m_Search.IsAnySlaveFound();
+    return m_Ctx.m_Model.m_Search.IsAnySlaveFound();
 }
 
 int CDeviceLink::GetFirstFoundSlave() const {
-    return m_Core.m_Model.m_Search.GetFirstFoundSlave();
+    return m_Ctx.m_Model.m_Search.GetFirstFoundSlave();
 }

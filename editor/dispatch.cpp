@@ -2,7 +2,17 @@
 
 #include "comm/trace.h"
 #include "editor/controlids.h"
-#include "editor/editorcore.h"
+#include "editor/delayeditor.h"
+#include "editor/editorhost.h"
+#include "editor/editorids.h"
+#include "editor/filtereditor.h"
+#include "editor/formstate.h"
+#include "editor/help.h"
+#include "editor/ioconfig.h"
+#include "editor/pages.h"
+#include "editor/selection.h"
+#include "editor/settingsmodel.h"
+#include "editor/writer.h"
 
 namespace {
 
@@ -29,81 +39,81 @@ bool CDispatch::IsSteppable(int nId) {
 
 void CDispatch::OnCtrlDown(int nId, int) {
     if (!IsSpeakerIcon(nId)) return;
-    const int ch = m_Core.m_Delays.ChannelOfIcon(nId);
+    const int ch = m_Delays.ChannelOfIcon(nId);
     if (ch < 0) return;
-    m_Core.m_Model.m_nChannel = static_cast<std::uint8_t>(ch);
-    m_Core.m_Delays.RefreshIconSelection();
-    m_Core.m_Selection.RefreshChannelButtons();
-    m_Core.m_Selection.RefreshPhaseButtons();
+    m_Ctx.m_Model.m_nChannel = static_cast<std::uint8_t>(ch);
+    m_Delays.RefreshIconSelection();
+    m_Selection.RefreshChannelButtons();
+    m_Selection.RefreshPhaseButtons();
 }
 
 void CDispatch::OnCtrlMove(int nId, int nValue) {
-    CSettingsModel& m = m_Core.m_Model;
+    CSettingsModel& m = m_Ctx.m_Model;
     if (nId == ctl::MAIN_KNOB) {
-        m_Core.m_Selection.SetMainLevel(ctl::MAIN_KNOB, nValue);
+        m_Selection.SetMainLevel(ctl::MAIN_KNOB, nValue);
     } else if (nId == ctl::CHANNEL_KNOB) {
         if (m.m_nChannel < MLB8_CHANNELS)
-            m_Core.m_Selection.SetChannelLevel(ctl::CHANNEL_KNOB, m.m_nChannel, nValue);
+            m_Selection.SetChannelLevel(ctl::CHANNEL_KNOB, m.m_nChannel, nValue);
     } else if (nId == ctl::EASY_SENS_SLIDER) {
-        m_Core.m_IoConfig.EditEasySensitivity(nId, nValue);
+        m_IoConfig.EditEasySensitivity(nId, nValue);
     } else if (ctl::EXP_SENS_SLIDER.contains(nId) || ctl::AUX_SENS_SLIDER.contains(nId)) {
-        m_Core.m_IoConfig.EditExpertSensitivity(nId, nValue);
+        m_IoConfig.EditExpertSensitivity(nId, nValue);
     } else if (IsSpeakerIcon(nId)) {
-        m_Core.m_Delays.OnDelayChange(nId, static_cast<float>(nValue));
+        m_Delays.OnDelayChange(nId, static_cast<float>(nValue));
     } else if (ctl::EQ_GAIN_SLIDER.contains(nId)) {
         if (nValue >= 0 && nValue < CFilterEditor::GAIN_STEPS)
-            m_Core.m_Filters.OnEqGainEdit(nId - ctl::EQ_GAIN_SLIDER.first, Source::FROM_CONTROL, nValue);
+            m_Filters.OnEqGainEdit(nId - ctl::EQ_GAIN_SLIDER.first, Source::FROM_CONTROL, nValue);
     } else if (ctl::EQ_Q_KNOB.contains(nId)) {
         if (nValue >= 0 && nValue < CFilterEditor::Q_STEPS)
-            m_Core.m_Filters.OnEqBandWidthEdit(nId - ctl::EQ_Q_KNOB.first, Source::FROM_CONTROL, nValue);
+            m_Filters.OnEqBandWidthEdit(nId - ctl::EQ_Q_KNOB.first, Source::FROM_CONTROL, nValue);
     } else if (nId == ctl::HP_SLIDER || nId == ctl::LP_SLIDER) {
-        m_Core.m_Filters.OnXoverFreq(nId - ctl::HP_SLIDER, Source::FROM_CONTROL, nValue);
+        m_Filters.OnXoverFreq(nId - ctl::HP_SLIDER, Source::FROM_CONTROL, nValue);
     }
 }
 
 void CDispatch::OnCtrlUp(int nId, int) {
-    CSettingsModel& m = m_Core.m_Model;
+    CSettingsModel& m = m_Ctx.m_Model;
     if (nId == ctl::MAIN_KNOB) {
-        m_Core.m_Selection.SendMainVolume();
+        m_Selection.SendMainVolume();
     } else if (nId == ctl::CHANNEL_KNOB) {
-        m_Core.m_Selection.SendChannelVolume();
+        m_Selection.SendChannelVolume();
     } else if (ctl::EXP_SENS_SLIDER.contains(nId) || ctl::AUX_SENS_SLIDER.contains(nId)) {
-        m_Core.m_IoConfig.CommitExpertSensitivity(nId);
+        m_IoConfig.CommitExpertSensitivity(nId);
     } else if (IsSpeakerIcon(nId)) {
-        m_Core.m_Delays.CommitDelay();
+        m_Delays.CommitDelay();
     } else if (In(nId, ctl::EQ_GAIN_SLIDER.first, ctl::EQ_Q_KNOB.last)) {
-        m_Core.m_Filters.CommitEqBand((nId - ctl::EQ_GAIN_SLIDER.first) % 10, true);
+        m_Filters.CommitEqBand((nId - ctl::EQ_GAIN_SLIDER.first) % 10, true);
     } else if (nId == ctl::HP_SLIDER || nId == ctl::LP_SLIDER) {
-        m_Core.m_Filters.RefreshXoverPage(m.m_nChannel);
-        m_Core.m_Host.PostToSelf(WM_GRAPH_REFRESH, 0, 0);
-        m_Core.m_Filters.CommitXover(true);
+        m_Filters.RefreshXoverPage(m.m_nChannel);
+        m_Ctx.m_Host.PostToSelf(WM_GRAPH_REFRESH, 0, 0);
+        m_Filters.CommitXover(true);
     }
 }
 
 // ---- buttons ----
 
 void CDispatch::OnButtonRepeat(int nId) {
-    CSettingsModel& m = m_Core.m_Model;
+    CSettingsModel& m = m_Ctx.m_Model;
     if (nId == ctl::EASY_SENS_UP || nId == ctl::EASY_SENS_DOWN)
-        m_Core.m_IoConfig.EditEasySensitivity(nId);
+        m_IoConfig.EditEasySensitivity(nId);
     else if (nId == ctl::MAIN_UP || nId == ctl::MAIN_DOWN)
-        m_Core.m_Selection.SetMainLevel(nId);
+        m_Selection.SetMainLevel(nId);
     else if (nId == ctl::CHANNEL_UP || nId == ctl::CHANNEL_DOWN)
-        m_Core.m_Selection.SetChannelLevel(nId, m.m_nChannel);
+        m_Selection.SetChannelLevel(nId, m.m_nChannel);
     else if (ctl::DELAY_STEP.contains(nId))
-        m_Core.m_Delays.OnDelayChange(nId);
+        m_Delays.OnDelayChange(nId);
     else if (In(nId, ctl::EXP_SENS_UP.first, ctl::EXP_SENS_DOWN.last) ||
              In(nId, ctl::AUX_SENS_UP.first, ctl::AUX_SENS_DOWN.last))
-        m_Core.m_IoConfig.RepeatExpertSensitivity(nId);
+        m_IoConfig.RepeatExpertSensitivity(nId);
     else if (In(nId, ctl::LP_FREQ_UP, ctl::HP_SLOPE_DOWN))
         Step(nId, false); // the crossover steppers step their own value
 }
 
 void CDispatch::OnButtonClick(int nId) {
-    CSettingsModel& m = m_Core.m_Model;
-    CSelection& sel = m_Core.m_Selection;
+    CSettingsModel& m = m_Ctx.m_Model;
+    CSelection& sel = m_Selection;
     if (ctl::CHANNEL.contains(nId) || ctl::PAIR.contains(nId)) {
-        sel.SelectChannel(nId);
+        m_Pages.SelectChannel(nId);
     } else if (In(nId, ctl::MUTE.first, ctl::PAIR_MUTE.last)) {
         if (m.m_nSoloMask) {
             sel.RefreshMuteButtons();
@@ -115,30 +125,30 @@ void CDispatch::OnButtonClick(int nId) {
         sel.ToggleSolo(nId);
         sel.SendSoloMask();
     } else if (nId == ctl::PHASE) {
-        sel.TogglePhase(nId);
+        m_Pages.TogglePhase(nId);
         sel.SendPhase();
     } else if (nId == ctl::DELAY_PHASE) {
-        if (m.m_bPair) sel.SelectChannel(-1);
-        sel.TogglePhase(nId);
+        if (m.m_bPair) m_Pages.SelectChannel(-1);
+        m_Pages.TogglePhase(nId);
         sel.SendPhase();
     } else if (nId == ctl::TAB_CONFIG) {
         if (m.m_bEasyExp)
-            m_Core.m_Pages.ShowExpertConfigPage();
+            m_Pages.ShowExpertConfigPage();
         else
-            m_Core.m_Pages.ShowStandardConfigPage();
+            m_Pages.ShowStandardConfigPage();
     } else if (nId == ctl::TAB_EQ) {
-        m_Core.m_Pages.ShowEqualizerPage();
+        m_Pages.ShowEqualizerPage();
     } else if (nId == ctl::TAB_XOVER) {
-        m_Core.m_Pages.ShowCrossoverPage();
+        m_Pages.ShowCrossoverPage();
     } else if (nId == ctl::TAB_DELAY) {
-        m_Core.m_Pages.ShowTimeAlignmentPage();
+        m_Pages.ShowTimeAlignmentPage();
     } else if (nId == ctl::MODE_SWITCH) {
-        m_Core.m_Form.SetToggle(ctl::MODE_SWITCH, m.m_bEasyExp);
+        m_Ctx.m_Form.SetToggle(ctl::MODE_SWITCH, m.m_bEasyExp);
         if (m.m_bEasyExp) {
-            m_Core.m_Pages.ShowStandardConfigPage();
+            m_Pages.ShowStandardConfigPage();
         } else {
-            m_Core.m_Pages.ShowExpertConfigPage();
-            m_Core.m_Form.SetToggle(ctl::MODE_SWITCH, m.m_bEasyExp);
+            m_Pages.ShowExpertConfigPage();
+            m_Ctx.m_Form.SetToggle(ctl::MODE_SWITCH, m.m_bEasyExp);
         }
     } else if (nId == ctl::MAIN_UP || nId == ctl::MAIN_DOWN) {
         sel.SetMainLevel(nId);
@@ -147,37 +157,37 @@ void CDispatch::OnButtonClick(int nId) {
         sel.SetChannelLevel(nId, m.m_nChannel);
         sel.SendChannelVolume();
     } else if (ctl::INPUT_KIND.contains(nId)) {
-        m_Core.m_IoConfig.SelectInputKind(nId);
+        m_IoConfig.SelectInputKind(nId);
     } else if (In(nId, ctl::EASY_LOW_HIGH, ctl::EASY_LOW_HIGH_2) || nId == ctl::EASY_SENS_UP ||
                nId == ctl::EASY_SENS_DOWN) {
-        m_Core.m_IoConfig.EditEasySensitivity(nId);
+        m_IoConfig.EditEasySensitivity(nId);
     } else if (ctl::ARCH.contains(nId)) {
-        m_Core.m_IoConfig.SelectArchitecture(nId);
+        m_IoConfig.SelectArchitecture(nId);
     } else if (nId == ctl::ACTIVATE) {
-        m_Core.m_IoConfig.ActivateIoConfig();
+        m_IoConfig.ActivateIoConfig();
     } else if (nId == ctl::EQ_SWITCH) {
-        m_Core.m_Filters.OnEqEnable();
+        m_Filters.OnEqEnable();
     } else if (In(nId, ctl::XOVER_HP, ctl::XOVER_LP)) {
-        m_Core.m_Filters.OnXoverType(nId);
-        m_Core.m_Filters.CommitXover(true);
+        m_Filters.OnXoverType(nId);
+        m_Filters.CommitXover(true);
     } else if (ctl::DELAY_STEP.contains(nId)) {
-        m_Core.m_Delays.OnDelayChange(nId);
-        m_Core.m_Delays.CommitDelay();
+        m_Delays.OnDelayChange(nId);
+        m_Delays.CommitDelay();
     } else if (ctl::EXP_LABEL.contains(nId) || In(nId, ctl::EXP_SENS_UP.first, ctl::EXP_SENS_DOWN.last) ||
                In(nId, ctl::AUX_SENS_UP.first, ctl::AUX_SENS_DOWN.last) || nId == ctl::EXP_HIGHLOW) {
-        m_Core.m_IoConfig.EditExpertSensitivity(nId);
+        m_IoConfig.EditExpertSensitivity(nId);
     } else if (ctl::EXP_ROUTE_MAIN.contains(nId) ||
                In(nId, ctl::EXP_ROUTE_AUX.first, ctl::EXP_ROUTE_NUMERICAL.last)) {
-        m_Core.m_IoConfig.ToggleRoute(nId);
+        m_IoConfig.ToggleRoute(nId);
     } else if (ctl::EXP_INPUT.contains(nId)) {
-        m_Core.m_IoConfig.SelectExpertInput(nId);
+        m_IoConfig.SelectExpertInput(nId);
     } else if (In(nId, ctl::LP_FREQ_UP, ctl::HP_SLOPE_DOWN)) {
         Step(nId, false);
-        m_Core.m_Filters.CommitXover(nId == ctl::HP_FREQ_UP || nId == ctl::HP_FREQ_DOWN);
+        m_Filters.CommitXover(nId == ctl::HP_FREQ_UP || nId == ctl::HP_FREQ_DOWN);
     } else if (nId == ctl::HELP) {
-        m_Core.m_Help.ToggleHelpMode();
+        m_Help.ToggleHelpMode();
     } else if (nId == ctl::MANUAL) {
-        m_Core.m_Help.OpenUserManual();
+        m_Help.OpenUserManual();
     }
 }
 
@@ -225,7 +235,7 @@ void CDispatch::OnMouseWheel(int nDelta, int nFocusId, bool bInsideFocus) {
 }
 
 bool CDispatch::FilterLeftButton(bool bDown) {
-    const int bBlock = m_Core.m_Model.m_bMouseLbtnEventBlock;
+    const int bBlock = m_Ctx.m_Model.m_bMouseLbtnEventBlock;
     if (bBlock) {
         if (bDown)
             TRACE("\r\n ######### return PreTranslateMessage WM_LBUTTONDOWN [%d] ", bBlock);
@@ -238,86 +248,86 @@ bool CDispatch::FilterLeftButton(bool bDown) {
 }
 
 void CDispatch::Step(int nId, bool bUp) {
-    CSettingsModel& m = m_Core.m_Model;
+    CSettingsModel& m = m_Ctx.m_Model;
     const int nStep = bUp ? ctl::STEP_UP : ctl::STEP_DOWN;
     const Source step = bUp ? Source::FROM_STEP_UP : Source::FROM_STEP_DOWN;
     if (nId == ctl::MAIN_LEVEL_BOX) {
-        m_Core.m_Selection.SetMainLevel(nStep);
+        m_Selection.SetMainLevel(nStep);
     } else if (nId == ctl::CHANNEL_LEVEL_BOX) {
-        m_Core.m_Selection.SetChannelLevel(nStep, m.m_nChannel);
+        m_Selection.SetChannelLevel(nStep, m.m_nChannel);
     } else if (nId == ctl::EASY_SENS_BOX) {
-        m_Core.m_IoConfig.EditEasySensitivity(nStep);
+        m_IoConfig.EditEasySensitivity(nStep);
     } else if (ctl::EXP_SENS_BOX.contains(nId) || ctl::AUX_SENS_BOX.contains(nId)) {
-        m_Core.m_IoConfig.EditExpertSensitivity(nId, nStep);
+        m_IoConfig.EditExpertSensitivity(nId, nStep);
     } else if (ctl::EQ_FREQ_BOX.contains(nId)) {
-        m_Core.m_Filters.OnEqFreqEdit(nId - ctl::EQ_FREQ_BOX.first, step);
+        m_Filters.OnEqFreqEdit(nId - ctl::EQ_FREQ_BOX.first, step);
     } else if (ctl::EQ_GAIN_BOX.contains(nId)) {
-        m_Core.m_Filters.OnEqGainEdit(nId - ctl::EQ_GAIN_BOX.first, step);
+        m_Filters.OnEqGainEdit(nId - ctl::EQ_GAIN_BOX.first, step);
     } else if (ctl::EQ_Q_BOX.contains(nId)) {
-        m_Core.m_Filters.OnEqBandWidthEdit(nId - ctl::EQ_Q_BOX.first, step);
+        m_Filters.OnEqBandWidthEdit(nId - ctl::EQ_Q_BOX.first, step);
     } else if (nId == ctl::HP_FREQ_BOX || nId == ctl::HP_FREQ_UP || nId == ctl::HP_FREQ_DOWN) {
         const bool bStepUp = nId == ctl::HP_FREQ_BOX ? bUp : nId == ctl::HP_FREQ_UP;
-        m_Core.m_Filters.OnXoverFreq(0, bStepUp ? Source::FROM_STEP_UP : Source::FROM_STEP_DOWN);
+        m_Filters.OnXoverFreq(0, bStepUp ? Source::FROM_STEP_UP : Source::FROM_STEP_DOWN);
     } else if (nId == ctl::LP_FREQ_BOX || nId == ctl::LP_FREQ_UP || nId == ctl::LP_FREQ_DOWN) {
         const bool bStepUp = nId == ctl::LP_FREQ_BOX ? bUp : nId == ctl::LP_FREQ_UP;
-        m_Core.m_Filters.OnXoverFreq(1, bStepUp ? Source::FROM_STEP_UP : Source::FROM_STEP_DOWN);
+        m_Filters.OnXoverFreq(1, bStepUp ? Source::FROM_STEP_UP : Source::FROM_STEP_DOWN);
     } else if (nId == ctl::HP_SLOPE_BOX || nId == ctl::HP_SLOPE_UP || nId == ctl::HP_SLOPE_DOWN) {
         const bool bStepUp = nId == ctl::HP_SLOPE_BOX ? bUp : nId == ctl::HP_SLOPE_UP;
-        m_Core.m_Filters.OnXoverSlope(0, bStepUp ? Source::FROM_STEP_UP : Source::FROM_STEP_DOWN);
+        m_Filters.OnXoverSlope(0, bStepUp ? Source::FROM_STEP_UP : Source::FROM_STEP_DOWN);
     } else if (nId == ctl::LP_SLOPE_BOX || nId == ctl::LP_SLOPE_UP || nId == ctl::LP_SLOPE_DOWN) {
         const bool bStepUp = nId == ctl::LP_SLOPE_BOX ? bUp : nId == ctl::LP_SLOPE_UP;
-        m_Core.m_Filters.OnXoverSlope(1, bStepUp ? Source::FROM_STEP_UP : Source::FROM_STEP_DOWN);
+        m_Filters.OnXoverSlope(1, bStepUp ? Source::FROM_STEP_UP : Source::FROM_STEP_DOWN);
     } else if (In(nId, ctl::DELAY_CM_BOX, ctl::DELAY_IN_BOX)) {
-        m_Core.m_Delays.OnDelayChange(nStep);
+        m_Delays.OnDelayChange(nStep);
     }
 }
 
 // What a key release sends for the focused box (Enter sends the same after applying the text).
 void CDispatch::CommitFocused(int nId) {
     if (nId == ctl::MAIN_LEVEL_BOX) {
-        m_Core.m_Selection.SendMainVolume();
+        m_Selection.SendMainVolume();
     } else if (nId == ctl::CHANNEL_LEVEL_BOX) {
-        m_Core.m_Selection.SendChannelVolume();
+        m_Selection.SendChannelVolume();
     } else if (ctl::EXP_SENS_BOX.contains(nId) || ctl::AUX_SENS_BOX.contains(nId)) {
-        m_Core.m_IoConfig.CommitExpertSensitivity(nId);
+        m_IoConfig.CommitExpertSensitivity(nId);
     } else if (ctl::EQ_FREQ_BOX.contains(nId)) {
-        m_Core.m_Filters.CommitEqBand(nId - ctl::EQ_FREQ_BOX.first, false);
+        m_Filters.CommitEqBand(nId - ctl::EQ_FREQ_BOX.first, false);
     } else if (In(nId, ctl::EQ_GAIN_BOX.first, ctl::EQ_Q_BOX.last)) {
         // A stepped gain or bandwidth may have switched the equalizer on: the flag goes first.
-        m_Core.m_Filters.CommitEqBand((nId - ctl::EQ_GAIN_BOX.first) % 10, true);
+        m_Filters.CommitEqBand((nId - ctl::EQ_GAIN_BOX.first) % 10, true);
     } else if (In(nId, ctl::HP_SLOPE_BOX, ctl::LP_FREQ_BOX)) {
-        m_Core.m_Filters.CommitXover(true);
+        m_Filters.CommitXover(true);
     } else if (In(nId, ctl::DELAY_CM_BOX, ctl::DELAY_IN_BOX)) {
-        m_Core.m_Delays.CommitDelay();
+        m_Delays.CommitDelay();
     }
 }
 
 void CDispatch::OnReturnKey(int nId) {
-    CSettingsModel& m = m_Core.m_Model;
+    CSettingsModel& m = m_Ctx.m_Model;
     if (nId == ctl::MAIN_LEVEL_BOX) {
-        m_Core.m_Selection.SetMainLevel(nId);
+        m_Selection.SetMainLevel(nId);
     } else if (nId == ctl::CHANNEL_LEVEL_BOX) {
-        m_Core.m_Selection.SetChannelLevel(nId, m.m_nChannel);
+        m_Selection.SetChannelLevel(nId, m.m_nChannel);
     } else if (nId == ctl::EASY_SENS_BOX) {
-        m_Core.m_IoConfig.EditEasySensitivity(nId);
+        m_IoConfig.EditEasySensitivity(nId);
         return; // applied; the standard sensitivity is sent on activation
     } else if (ctl::EXP_SENS_BOX.contains(nId) || ctl::AUX_SENS_BOX.contains(nId)) {
-        m_Core.m_IoConfig.EditExpertSensitivity(nId);
+        m_IoConfig.EditExpertSensitivity(nId);
     } else if (ctl::EQ_FREQ_BOX.contains(nId)) {
-        m_Core.m_Filters.OnEqFreqEdit(nId - ctl::EQ_FREQ_BOX.first, Source::FROM_BOX);
+        m_Filters.OnEqFreqEdit(nId - ctl::EQ_FREQ_BOX.first, Source::FROM_BOX);
     } else if (ctl::EQ_GAIN_BOX.contains(nId)) {
-        m_Core.m_Filters.OnEqGainEdit(nId - ctl::EQ_GAIN_BOX.first,
-                                      Source::FROM_BOX); // switches the equalizer on
+        m_Filters.OnEqGainEdit(nId - ctl::EQ_GAIN_BOX.first,
+                               Source::FROM_BOX); // switches the equalizer on
     } else if (ctl::EQ_Q_BOX.contains(nId)) {
-        m_Core.m_Filters.OnEqBandWidthEdit(nId - ctl::EQ_Q_BOX.first, Source::FROM_BOX);
+        m_Filters.OnEqBandWidthEdit(nId - ctl::EQ_Q_BOX.first, Source::FROM_BOX);
     } else if (nId == ctl::HP_FREQ_BOX || nId == ctl::LP_FREQ_BOX) {
-        m_Core.m_Filters.OnXoverFreq(nId - ctl::HP_FREQ_BOX, Source::FROM_BOX);
-        if (nId == ctl::LP_FREQ_BOX) m_Core.m_Filters.RefreshXoverPage(m.m_nChannel);
+        m_Filters.OnXoverFreq(nId - ctl::HP_FREQ_BOX, Source::FROM_BOX);
+        if (nId == ctl::LP_FREQ_BOX) m_Filters.RefreshXoverPage(m.m_nChannel);
     } else if (nId == ctl::HP_SLOPE_BOX || nId == ctl::LP_SLOPE_BOX) {
-        m_Core.m_Filters.OnXoverSlope(nId - ctl::HP_SLOPE_BOX, Source::FROM_BOX);
-        m_Core.m_Filters.RefreshXoverPage(m.m_nChannel);
+        m_Filters.OnXoverSlope(nId - ctl::HP_SLOPE_BOX, Source::FROM_BOX);
+        m_Filters.RefreshXoverPage(m.m_nChannel);
     } else if (In(nId, ctl::DELAY_CM_BOX, ctl::DELAY_IN_BOX)) {
-        m_Core.m_Delays.OnDelayChange(nId);
+        m_Delays.OnDelayChange(nId);
     } else {
         return;
     }
@@ -343,12 +353,12 @@ void CDispatch::OnMouseWheelUp(int nId) {
     TRACE("\r\n OnMouseWheelUp");
     if (!IsSteppable(nId)) return;
     Step(nId, true);
-    m_Core.m_Host.PostToSelf(WM_WHEEL_STEP, 0, nId);
+    m_Ctx.m_Host.PostToSelf(WM_WHEEL_STEP, 0, nId);
 }
 
 void CDispatch::OnMouseWheelDown(int nId) {
     TRACE("\r\n OnMouseWheelDown");
     if (!IsSteppable(nId)) return;
     Step(nId, false);
-    m_Core.m_Host.PostToSelf(WM_WHEEL_STEP, 0, nId);
+    m_Ctx.m_Host.PostToSelf(WM_WHEEL_STEP, 0, nId);
 }

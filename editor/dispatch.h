@@ -2,7 +2,14 @@
 // edit box, the mouse wheel, the left button under the input lock, and Escape.
 #pragma once
 
-class CEditorCore;
+#include "editor/editcontext.h"
+
+class CSelection;
+class CFilterEditor;
+class CDelayEditor;
+class CIoConfig;
+class CHelp;
+class CPages;
 
 class CDispatch {
 public:
@@ -12,7 +19,10 @@ public:
     static constexpr int KEY_DOWN = 40;
     static constexpr int WHEEL_DELTA = 120;
 
-    explicit CDispatch(CEditorCore& core) : m_Core(core) {}
+    CDispatch(const SEditContext& ctx, CSelection& selection, CFilterEditor& filters, CDelayEditor& delays,
+              CIoConfig& ioConfig, CHelp& help, CPages& pages)
+        : m_Ctx(ctx), m_Selection(selection), m_Filters(filters), m_Delays(delays), m_IoConfig(ioConfig),
+          m_Help(help), m_Pages(pages) {}
 
     void OnCtrlDown(int nId, int nValue);
     void OnCtrlMove(int nId, int nValue);
@@ -42,5 +52,11 @@ public:
 private:
     void Step(int nFocusId, bool bUp);
     void CommitFocused(int nFocusId);
-    CEditorCore& m_Core;
+    SEditContext m_Ctx;
+    CSelection& m_Selection;
+    CFilterEditor& m_Filters;
+    CDelayEditor& m_Delays;
+    CIoConfig& m_IoConfig;
+    CHelp& m_Help;
+    CPages& m_Pages;
 };

@@ -1,33 +1,30 @@
 #include "editor/editorcore.h"
 
-#include <cstdio>
-
 #include "comm/trace.h"
 #include "editor/controlids.h"
 #include "editor/ctrlmessages.h"
 
-namespace {
-
-std::string LevelText(int nVolume) {
-    char sz[16];
-    std::snprintf(sz, sizeof sz, "%2.1f", CSettingsModel::DbFromVolume(nVolume));
-    return sz;
-}
-} // namespace
-
 CEditorCore::CEditorCore(IEditorHost& host)
-    : m_Host(host), m_Link(*this), m_Replies(*this), m_Writer(*this), m_Selection(*this), m_Filters(*this),
-      m_Delays(*this), m_IoConfig(*this), m_Help(*this), m_Pages(*this), m_Dispatch(*this), m_Files(*this) {}
+    : m_Host(host),
+      m_Writer(m_Model, host, m_Protocol, m_SearchProtocol), m_Ctx{m_Model, m_Form, host, m_Writer},
+      m_Selection(m_Ctx), m_Filters(m_Ctx), m_Delays(m_Ctx, m_Selection), m_IoConfig(m_Ctx), m_Help(m_Ctx),
+      m_Pages(m_Ctx, m_Selection, m_IoConfig, m_Filters, m_Delays), m_Replies(m_Ctx, m_Filters),
+      m_Link(m_Ctx, m_Protocol, m_SearchProtocol, m_Pages, m_IoConfig), m_Files(m_Ctx, m_Link),
+      m_Dispatch(m_Ctx, m_Selection, m_Filters, m_Delays, m_IoConfig, m_Help, m_Pages) {}
 
 CEditorCore::~CEditorCore() {
+    CloseLinks();
+}
+
+void CEditorCore::CloseLinks() {
     m_Protocol.Close();
     m_SearchProtocol.Close();
 }
 
 void CEditorCore::Start(bool bSearch) {
     m_Model.WriteStartupDefaults();
-    RefreshLevelDisplays();
-    m_Selection.SelectChannel(-1);
+    m_Ctx.RefreshLevelDisplays();
+    m_Pages.SelectChannel(-1);
     m_Pages.ShowStandardConfigPage();
     if (bSearch) m_Link.StartDeviceSearch();
 }
@@ -57,6 +54,9 @@ void CEditorCore::OnMessage(std::uint32_t nMsg, std::uintptr_t wParam, std::intp
         break;
     case WM_SAVE_FILE:
         m_Files.OnSaveFile();
+        break;
+    case WM_OFFER_SAVE_FILE:
+        m_Files.SavePresetFileAs();
         break;
     case WM_DEVICE_CONNECT:
         m_Link.OnDeviceConnect();
@@ -143,17 +143,4 @@ void CEditorCore::OnCommand(int nId) {
         m_Files.RestoreFactorySettings();
     else if (nId == ID_HELP_MANUAL)
         m_Help.OpenUserManual();
-}
-
-void CEditorCore::RefreshLevelDisplays() {
-    const int nChannelVolume = m_Model.m_nVolume[m_Model.m_nChannel % MLB8_CHANNELS];
-    m_Form.SetText(ctl::MAIN_LEVEL_BOX, LevelText(m_Model.m_nMainVolume));
-    m_Form.SetPos(ctl::MAIN_KNOB, m_Model.m_nMainVolume);
-    m_Form.SetText(ctl::CHANNEL_LEVEL_BOX, LevelText(nChannelVolume));
-    m_Form.SetPos(ctl::CHANNEL_KNOB, nChannelVolume);
-    m_Host.Repaint(AREA_PAGE);
-}
-
-void CEditorCore::RefreshPage() {
-    m_Host.Repaint(AREA_PAGE);
 }

@@ -9,7 +9,9 @@
 
 #include "comm/protocol.h"
 #include "editor/delayeditor.h"
+#include "editor/devicelink.h"
 #include "editor/dispatch.h"
+#include "editor/editcontext.h"
 #include "editor/editorhost.h"
 #include "editor/editorids.h"
 #include "editor/filtereditor.h"
@@ -18,106 +20,10 @@
 #include "editor/ioconfig.h"
 #include "editor/pages.h"
 #include "editor/presetfile.h"
+#include "editor/replies.h"
 #include "editor/selection.h"
 #include "editor/settingsmodel.h"
-
-class CEditorCore;
-
-// Finding the processor, connecting, loading, preset recall and hot-plug.
-class CDeviceLink {
-public:
-    explicit CDeviceLink(CEditorCore& core) : m_Core(core) {}
-
-    void StartDeviceSearch();
-    int ProbeNextPort();
-    void StopDeviceSearch();
-    void OnSearchTimer();
-    void OnSearchAnswered(int nPort);
-    int ConnectDevice(int nPort, int nAddress);
-    int WaitDeviceResponse();
-    int OnLoadProc(int nPreset, bool bSwitchPreset = true);
-    void OnLoadDone();
-    void LoadPreset(int nPreset);
-    void OnDeviceConnect();
-    // nComPort: the COM number of the port that went away, or -1 when unknown.
-    void OnDeviceDisconnect(int nComPort);
-    void OnUnlockMouseTimer();
-    int IsAnySlaveFound() const;
-    int GetFirstFoundSlave() const;
-    // Connections read the processor as it runs, without switching it to its current preset memory
-    // (which would replace the live settings with the stored ones): for the command line.
-    void SetAttachWithoutRecall(bool bAttach) { m_bAttachWithoutRecall = bAttach; }
-
-private:
-    void HintPermission(int nPort);
-    CEditorCore& m_Core;
-    bool m_bAttachWithoutRecall = false;
-    bool m_bPermissionHinted = false;
-    std::vector<std::string> m_BusyPorts; // candidates of the running search held by another program
-};
-
-// Applying the processor's replies to the model.
-class CReplyHandler {
-public:
-    static constexpr int COPY_BUFFER = 1024;
-
-    explicit CReplyHandler(CEditorCore& core) : m_Core(core) {}
-
-    void OnIpcReceive(const std::uint8_t* pChunk, int nLength);
-    void ParseReply(const SIpcPacket& rec);
-    void OnAck(const SIpcPacket& rec);
-    void OnGraphRefresh();
-    void OnGraphTimer();
-
-    SIpcPacket m_RxPacket;
-
-private:
-    bool CheckLength(int nCheck, int nLength, int nLow, int nHigh, int nExpected);
-    void OnLevel(const SIpcPacket& rec);
-    void OnInput(const SIpcPacket& rec);
-    void OnMap(const SIpcPacket& rec);
-    void OnFilter(const SIpcPacket& rec, bool bXover);
-    CEditorCore& m_Core;
-};
-
-// Writing the model to the processor: single sends, the wheel debounce and the bulk sequences.
-class CSettingsWriter {
-public:
-    explicit CSettingsWriter(CEditorCore& core) : m_Core(core) {}
-
-    int SendSetPreset(int nMode, int nPreset);
-    int SendSetInputStandard(int nMode, int nKind);
-    int SendSetInputExpert(int nMode, int nInput);
-    int SendSetOutput(int nMode, const int* pOutputs);
-    int SendSetChannelMap(int nMode, int nChannel);
-    int SendSetPhase(int nMode, int nChannel, int nPair, int bPhase);
-    int SendSetMute(int nMode, int nMask);
-    int SendMuteState(int nMode, int nSoloMask);
-    int SendSetDelay(int nMode, int nChannel, const std::uint16_t* pDelays);
-    int SendSetLevel(int nMode, int nChannel, const int* pLevels, int nGroup);
-    int SendSetHighLow(int nMode, int bHighLow);
-    int SendSetEqFlag(int nMode, int nChannel, int bFlag, int nPair);
-    int SendSetFilterCoef(int nMode, int nChannel, int nBand, int nPair);
-    int SendSetXoverFlag(int nMode, int nChannel, int bFlag, int nPair);
-    int SendSetXoverFilter(int nMode, int nChannel);
-    int SendXoverFilter(int nMode, int nChannel, int nFilter, int nPair);
-    int SendSetMainVolume(int nMode, int nVolume);
-    int SendSetChannelVolume(int nMode, int nChannel, int nPair, const int* pVolume);
-    int SendControlValue(int nCtrlId);
-
-    void OnWheelStep(int nCtrlId);
-    void OnWheelTimer();
-    int SaveProc(int nPreset);
-    int SendDDXProc(int nPreset);
-    void ApplyIoConfig();
-    void StorePreset(int nPreset);
-    void OnSendAll();
-
-private:
-    // The common body of SaveProc (mode 2) and SendDDXProc (mode 1).
-    int WriteAll(int nMode);
-    CEditorCore& m_Core;
-};
+#include "editor/writer.h"
 
 class CEditorCore {
 public:
@@ -133,28 +39,51 @@ public:
     void OnTimer(int nId);
     void OnCommand(int nId);
 
+    // The parts, for the host's input and drawing and for the tests. The parts themselves see only
+    // their context and the parts below them.
     IEditorHost& Host() { return m_Host; }
+    // What a part works on, for building a part of one's own over this core's model and form.
+    const SEditContext& Context() const { return m_Ctx; }
     CSettingsModel& Model() { return m_Model; }
+    const CSettingsModel& Model() const { return m_Model; }
     CFormState& Form() { return m_Form; }
+    const CFormState& Form() const { return m_Form; }
+    CProtocol& Protocol() { return m_Protocol; }
+    CProtocol& SearchProtocol() { return m_SearchProtocol; }
+    CDeviceLink& Link() { return m_Link; }
+    CReplyHandler& Replies() { return m_Replies; }
+    CSettingsWriter& Writer() { return m_Writer; }
+    CFilterEditor& Filters() { return m_Filters; }
+    CDelayEditor& Delays() { return m_Delays; }
+    const CDelayEditor& Delays() const { return m_Delays; }
+    CIoConfig& IoConfig() { return m_IoConfig; }
+    CHelp& Help() { return m_Help; }
+    const CHelp& Help() const { return m_Help; }
+    CPages& Pages() { return m_Pages; }
+    const CPages& Pages() const { return m_Pages; }
+    CDispatch& Dispatch() { return m_Dispatch; }
+    CPresetFiles& Files() { return m_Files; }
 
-    // Screen refreshes the replies and sequences ask for.
-    void RefreshLevelDisplays();
-    void RefreshPage();
+    // Closes both links (the window closes them before its reader thread's target goes away).
+    void CloseLinks();
 
+private:
+    // Declared in the order of construction: every part after the parts it holds.
     IEditorHost& m_Host;
     CSettingsModel m_Model;
     CFormState m_Form;
     CProtocol m_Protocol{m_Host.LinkEnv()};
     CProtocol m_SearchProtocol{m_Host.LinkEnv()};
-    CDeviceLink m_Link;
-    CReplyHandler m_Replies;
     CSettingsWriter m_Writer;
+    SEditContext m_Ctx;
     CSelection m_Selection;
     CFilterEditor m_Filters;
     CDelayEditor m_Delays;
     CIoConfig m_IoConfig;
     CHelp m_Help;
     CPages m_Pages;
-    CDispatch m_Dispatch;
+    CReplyHandler m_Replies;
+    CDeviceLink m_Link;
     CPresetFiles m_Files;
+    CDispatch m_Dispatch;
 };

@@ -16,6 +16,9 @@ constexpr std::uint32_t WM_LOAD_DONE = 0x469;
 // The probes of a port ended with an answer (lParam: that port's COM number); posted after the
 // answer's own chunk, so its found flag is set when this arrives.
 constexpr std::uint32_t WM_SEARCH_ANSWERED = 0x470;
+// The processor went away while nothing was being loaded or saved: offer to save the settings to a
+// file. Posted by the link, so the link does not call up into the files.
+constexpr std::uint32_t WM_OFFER_SAVE_FILE = 0x471;
 // Messages to the frame (lParam: 0..3 preset 1..4, 4 file load / save as, 5 file save)
 constexpr std::uint32_t WM_MARK_LOAD = 0x4C8;
 constexpr std::uint32_t WM_MARK_SAVE = 0x4C9;

@@ -5,7 +5,7 @@
 
 int ApplyEqBands(CEditorCore& core, int nChannel, bool bPair, const SFilterCoef* pBands) {
     if (nChannel < 0 || nChannel >= MLB8_CHANNELS || !pBands) return 0;
-    CSettingsModel& m = core.m_Model;
+    CSettingsModel& m = core.Model();
     const int nPartner = nChannel ^ 1;
     for (int c : {nChannel, nPartner}) {
         if (c != nChannel && !bPair) continue;
@@ -18,14 +18,14 @@ int ApplyEqBands(CEditorCore& core, int nChannel, bool bPair, const SFilterCoef*
     int bOk = 1;
     if (m.m_bConnected) {
         const int nPair = bPair ? 1 : 0;
-        if (!core.m_Writer.SendSetEqFlag(1, nChannel, 1, nPair)) bOk = 0;
+        if (!core.Writer().SendSetEqFlag(1, nChannel, 1, nPair)) bOk = 0;
         for (int b = 0; b < CRev8001Lib::EQ_BANDS; ++b)
-            if (!core.m_Writer.SendSetFilterCoef(1, nChannel, b, nPair)) bOk = 0;
+            if (!core.Writer().SendSetFilterCoef(1, nChannel, b, nPair)) bOk = 0;
     }
     if (m.m_nChannel == nChannel || (bPair && m.m_nChannel == nPartner)) {
-        core.m_Form.SetToggle(ctl::EQ_SWITCH, m.m_bEqEnable[m.m_nChannel]);
-        if (m.m_nPage == CPages::PAGE_EQ) core.m_Filters.RefreshEqPage(m.m_nChannel);
+        core.Form().SetToggle(ctl::EQ_SWITCH, m.m_bEqEnable[m.m_nChannel]);
+        if (m.m_nPage == CPages::PAGE_EQ) core.Filters().RefreshEqPage(m.m_nChannel);
     }
-    core.m_Host.PostToSelf(WM_GRAPH_REFRESH, 0, 0);
+    core.Host().PostToSelf(WM_GRAPH_REFRESH, 0, 0);
     return bOk;
 }

@@ -1,13 +1,17 @@
 #include "editor/filtereditor.h"
 
+#include "comm/trace.h"
+#include "editor/controlids.h"
+#include "editor/editorhost.h"
+#include "editor/editorids.h"
+#include "editor/formstate.h"
+#include "editor/settingsmodel.h"
+#include "editor/textparse.h"
+#include "editor/writer.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-
-#include "comm/trace.h"
-#include "editor/controlids.h"
-#include "editor/editorcore.h"
-#include "editor/textparse.h"
 
 namespace {
 
@@ -47,8 +51,8 @@ constexpr int kPens[8][6] = {{1, 1, 4, 0, 1, 1}, {2, 2, 5, 3, 2, 2}, {5, 0, 0, 5
 // ---- equalizer ----
 
 void CFilterEditor::RefreshEqValues() {
-    CSettingsModel& m = m_Core.m_Model;
-    CFormState& f = m_Core.m_Form;
+    CSettingsModel& m = m_Ctx.m_Model;
+    CFormState& f = m_Ctx.m_Form;
     const int ch = m.m_nChannel;
     for (int b = 0; b < CRev8001Lib::EQ_BANDS; ++b) {
         if (m.m_bEqEnable[ch]) {
@@ -68,10 +72,10 @@ void CFilterEditor::RefreshEqValues() {
 }
 
 void CFilterEditor::RefreshEqPage(int nChannel) {
-    CSettingsModel& m = m_Core.m_Model;
-    CFormState& f = m_Core.m_Form;
+    CSettingsModel& m = m_Ctx.m_Model;
+    CFormState& f = m_Ctx.m_Form;
     if (nChannel < 0 || nChannel >= MLB8_CHANNELS) return;
-    m_Core.RefreshLevelDisplays();
+    m_Ctx.RefreshLevelDisplays();
     const int bEq = m.m_bEqEnable[m.m_nChannel];
     for (int b = 0; b < CRev8001Lib::EQ_BANDS; ++b) {
         SFilterCoef c = m.m_Lib.GetEqCoef(static_cast<std::uint8_t>(nChannel), static_cast<std::uint8_t>(b));
@@ -93,8 +97,8 @@ void CFilterEditor::RefreshEqPage(int nChannel) {
 }
 
 void CFilterEditor::OnEqFreqEdit(int nBand, ESource source) {
-    CSettingsModel& m = m_Core.m_Model;
-    CFormState& f = m_Core.m_Form;
+    CSettingsModel& m = m_Ctx.m_Model;
+    CFormState& f = m_Ctx.m_Form;
     if (nBand < 0 || nBand >= CRev8001Lib::EQ_BANDS) return;
     int nFreq;
     if (source == FROM_BOX) {
@@ -106,12 +110,12 @@ void CFilterEditor::OnEqFreqEdit(int nBand, ESource source) {
     nFreq = std::clamp(nFreq, kFreqMin, kFreqMax);
     f.SetText(ctl::EQ_FREQ_BOX.first + nBand, FormatInt("%d", nFreq));
     ApplyEqBand(nBand);
-    m_Core.m_Host.PostToSelf(WM_GRAPH_REFRESH, 0, 0);
+    m_Ctx.m_Host.PostToSelf(WM_GRAPH_REFRESH, 0, 0);
 }
 
 void CFilterEditor::OnEqGainEdit(int nBand, ESource source, int nPosition) {
-    CSettingsModel& m = m_Core.m_Model;
-    CFormState& f = m_Core.m_Form;
+    CSettingsModel& m = m_Ctx.m_Model;
+    CFormState& f = m_Ctx.m_Form;
     const int ch = m.m_nChannel;
     if (nBand < 0 || nBand >= CRev8001Lib::EQ_BANDS) return;
     if (source == FROM_BOX) {
@@ -136,12 +140,12 @@ void CFilterEditor::OnEqGainEdit(int nBand, ESource source, int nPosition) {
     const int nStored =
         m.m_Lib.GetEqCoef(static_cast<std::uint8_t>(ch), static_cast<std::uint8_t>(nBand)).Gain;
     if (nStored >= kGainMin && nStored <= kGainMax) f.SetPos(ctl::EQ_GAIN_SLIDER.first + nBand, nStored + 12);
-    m_Core.m_Host.PostToSelf(WM_GRAPH_REFRESH, 0, 0);
+    m_Ctx.m_Host.PostToSelf(WM_GRAPH_REFRESH, 0, 0);
 }
 
 void CFilterEditor::OnEqBandWidthEdit(int nBand, ESource source, int nPosition) {
-    CSettingsModel& m = m_Core.m_Model;
-    CFormState& f = m_Core.m_Form;
+    CSettingsModel& m = m_Ctx.m_Model;
+    CFormState& f = m_Ctx.m_Form;
     const int ch = m.m_nChannel;
     if (nBand < 0 || nBand >= CRev8001Lib::EQ_BANDS) return;
     float fQ;
@@ -162,12 +166,12 @@ void CFilterEditor::OnEqBandWidthEdit(int nBand, ESource source, int nPosition) 
         RefreshEqValues();
     }
     f.SetToggle(ctl::EQ_SWITCH, m.m_bEqEnable[ch]);
-    m_Core.m_Host.PostToSelf(WM_GRAPH_REFRESH, 0, 0);
+    m_Ctx.m_Host.PostToSelf(WM_GRAPH_REFRESH, 0, 0);
 }
 
 void CFilterEditor::ApplyEqBand(int nBand) {
-    CSettingsModel& m = m_Core.m_Model;
-    CFormState& f = m_Core.m_Form;
+    CSettingsModel& m = m_Ctx.m_Model;
+    CFormState& f = m_Ctx.m_Form;
     const auto ch = static_cast<std::uint8_t>(m.m_nChannel);
     const auto b = static_cast<std::uint8_t>(nBand);
     if (nBand < 0 || nBand >= CRev8001Lib::EQ_BANDS) return;
@@ -195,28 +199,28 @@ void CFilterEditor::ApplyEqBand(int nBand) {
 }
 
 void CFilterEditor::OnEqEnable() {
-    CSettingsModel& m = m_Core.m_Model;
+    CSettingsModel& m = m_Ctx.m_Model;
     const int ch = m.m_nChannel;
     m.m_bEqEnable[ch] = 1 - m.m_bEqEnable[ch];
     if (m.m_bPair && ch <= 6) m.m_bEqEnable[ch + 1] = m.m_bEqEnable[ch];
-    m_Core.m_Form.SetToggle(ctl::EQ_SWITCH, m.m_bEqEnable[ch]);
+    m_Ctx.m_Form.SetToggle(ctl::EQ_SWITCH, m.m_bEqEnable[ch]);
     RefreshEqValues();
     m.m_Lib.SetEqFlag(static_cast<std::uint8_t>(ch), m.m_bEqEnable[ch]);
     if (m.m_bPair && ch + 1 <= 7) m.m_Lib.SetEqFlag(static_cast<std::uint8_t>(ch + 1), m.m_bEqEnable[ch + 1]);
-    m_Core.m_Host.PostToSelf(WM_GRAPH_REFRESH, 0, 0);
+    m_Ctx.m_Host.PostToSelf(WM_GRAPH_REFRESH, 0, 0);
     CommitEqEnable();
 }
 
 void CFilterEditor::CommitEqBand(int nBand, bool bEnableToo) {
-    CSettingsModel& m = m_Core.m_Model;
+    CSettingsModel& m = m_Ctx.m_Model;
     const int ch = m.m_nChannel;
-    if (bEnableToo) m_Core.m_Writer.SendSetEqFlag(1, ch, m.m_bEqEnable[ch], m.m_bPair);
-    m_Core.m_Writer.SendSetFilterCoef(1, ch, nBand, m.m_bPair);
+    if (bEnableToo) m_Ctx.m_Writer.SendSetEqFlag(1, ch, m.m_bEqEnable[ch], m.m_bPair);
+    m_Ctx.m_Writer.SendSetFilterCoef(1, ch, nBand, m.m_bPair);
 }
 
 void CFilterEditor::CommitEqEnable() {
-    CSettingsModel& m = m_Core.m_Model;
-    m_Core.m_Writer.SendSetEqFlag(1, m.m_nChannel, m.m_bEqEnable[m.m_nChannel], m.m_bPair);
+    CSettingsModel& m = m_Ctx.m_Model;
+    m_Ctx.m_Writer.SendSetEqFlag(1, m.m_nChannel, m.m_bEqEnable[m.m_nChannel], m.m_bPair);
 }
 
 // ---- crossover ----
@@ -261,8 +265,8 @@ int CFilterEditor::SlopeIndexFromText(int nTyped) {
 }
 
 void CFilterEditor::ShowXoverValues(int nFilter) {
-    CSettingsModel& m = m_Core.m_Model;
-    CFormState& f = m_Core.m_Form;
+    CSettingsModel& m = m_Ctx.m_Model;
+    CFormState& f = m_Ctx.m_Form;
     const SFilterCoef c = m.m_Lib.GetXoverCoef(m.m_nChannel, static_cast<std::uint8_t>(nFilter));
     f.SetText(kFreqBox[nFilter], FormatInt("%d", c.Freq));
     f.SetPos(kSlider[nFilter], XoverSliderFromFreq(c.Freq));
@@ -270,8 +274,8 @@ void CFilterEditor::ShowXoverValues(int nFilter) {
 }
 
 void CFilterEditor::RefreshXoverPage(int nChannel) {
-    CSettingsModel& m = m_Core.m_Model;
-    CFormState& f = m_Core.m_Form;
+    CSettingsModel& m = m_Ctx.m_Model;
+    CFormState& f = m_Ctx.m_Form;
     if (nChannel < 0 || nChannel >= MLB8_CHANNELS) return;
     const auto ch = static_cast<std::uint8_t>(nChannel);
     m.m_nXoverType[ch][1] = m.m_Lib.GetXoverCoef(ch, CRev8001Lib::XOVER_HIGHPASS).Filtertype;
@@ -297,15 +301,15 @@ void CFilterEditor::RefreshXoverPage(int nChannel) {
         else if (bLow)
             f.SetToggle(ctl::XOVER_LP, 1);
     }
-    m_Core.m_Host.Repaint(AREA_PAGE);
+    m_Ctx.m_Host.Repaint(AREA_PAGE);
     UpdateResponseGraph(m.m_bEqEnable[ch], ch, m.m_bXoverEnable[ch]);
 }
 
 void CFilterEditor::OnXoverType(int nId) {
-    CSettingsModel& m = m_Core.m_Model;
+    CSettingsModel& m = m_Ctx.m_Model;
     const int ch = m.m_nChannel;
     if (nId != ctl::XOVER_HP && nId != ctl::XOVER_BP && nId != ctl::XOVER_LP) return;
-    const int bOn = m_Core.m_Form.Control(nId).bToggle ? 1 : 0; // the button's state after the click
+    const int bOn = m_Ctx.m_Form.Control(nId).bToggle ? 1 : 0; // the button's state after the click
     const int nHigh = bOn && (nId == ctl::XOVER_HP || nId == ctl::XOVER_BP) ? FT_HIGHPASS : FT_OFF;
     const int nLow = bOn && (nId == ctl::XOVER_LP || nId == ctl::XOVER_BP) ? FT_LOWPASS : FT_OFF;
     const int nLast = m.m_bPair && ch + 1 < MLB8_CHANNELS ? ch + 1 : ch;
@@ -323,12 +327,12 @@ void CFilterEditor::OnXoverType(int nId) {
         m.m_Lib.SetXoverFlag(cc, bOn);
     }
     RefreshXoverPage(ch);
-    m_Core.m_Host.PostToSelf(WM_GRAPH_REFRESH, 0, 0);
+    m_Ctx.m_Host.PostToSelf(WM_GRAPH_REFRESH, 0, 0);
 }
 
 void CFilterEditor::OnXoverFreq(int nFilter, ESource source, int nPosition) {
-    CSettingsModel& m = m_Core.m_Model;
-    CFormState& f = m_Core.m_Form;
+    CSettingsModel& m = m_Ctx.m_Model;
+    CFormState& f = m_Ctx.m_Form;
     if (nFilter < 0 || nFilter > 1) return;
     const auto ch = static_cast<std::uint8_t>(m.m_nChannel);
     const auto n = static_cast<std::uint8_t>(nFilter);
@@ -359,12 +363,12 @@ void CFilterEditor::OnXoverFreq(int nFilter, ESource source, int nPosition) {
     }
     f.SetText(kFreqBox[nFilter], FormatInt("%d", nNew));
     if (source != FROM_CONTROL) f.SetPos(kSlider[nFilter], XoverSliderFromFreq(nNew));
-    m_Core.m_Host.PostToSelf(WM_GRAPH_REFRESH, 0, 0);
+    m_Ctx.m_Host.PostToSelf(WM_GRAPH_REFRESH, 0, 0);
 }
 
 void CFilterEditor::OnXoverSlope(int nFilter, ESource source) {
-    CSettingsModel& m = m_Core.m_Model;
-    CFormState& f = m_Core.m_Form;
+    CSettingsModel& m = m_Ctx.m_Model;
+    CFormState& f = m_Ctx.m_Form;
     if (nFilter < 0 || nFilter > 1) return;
     const auto ch = static_cast<std::uint8_t>(m.m_nChannel);
     const auto n = static_cast<std::uint8_t>(nFilter);
@@ -384,14 +388,14 @@ void CFilterEditor::OnXoverSlope(int nFilter, ESource source) {
         m.m_Lib.SetXoverCoef(partner, n, p);
     }
     f.SetText(kSlopeBox[nFilter], FormatInt("%d", SLOPES[nNew]));
-    m_Core.m_Host.PostToSelf(WM_GRAPH_REFRESH, 0, 0);
+    m_Ctx.m_Host.PostToSelf(WM_GRAPH_REFRESH, 0, 0);
 }
 
 void CFilterEditor::CommitXover(bool bFlagToo) {
-    CSettingsModel& m = m_Core.m_Model;
+    CSettingsModel& m = m_Ctx.m_Model;
     const int ch = m.m_nChannel;
-    if (bFlagToo) m_Core.m_Writer.SendSetXoverFlag(1, ch, m.m_bXoverEnable[ch], m.m_bPair);
-    m_Core.m_Writer.SendSetXoverFilter(1, ch);
+    if (bFlagToo) m_Ctx.m_Writer.SendSetXoverFlag(1, ch, m.m_bXoverEnable[ch], m.m_bPair);
+    m_Ctx.m_Writer.SendSetXoverFilter(1, ch);
 }
 
 // ---- response graph ----
@@ -403,7 +407,7 @@ int CFilterEditor::GraphPen(const CSettingsModel& m, int nChannel) {
 }
 
 void CFilterEditor::UpdateResponseGraph(int bEq, int nChannel, int bXover) {
-    CSettingsModel& m = m_Core.m_Model;
+    CSettingsModel& m = m_Ctx.m_Model;
     if (nChannel < 0 || nChannel >= MLB8_CHANNELS) return;
     const int partner = (nChannel % 2 == 0) ? nChannel + 1 : nChannel - 1;
     const int out = m.m_nDSPOutput[std::clamp(m.m_nDSPInput, 0, MLB8_INPUT_KINDS - 1)];
@@ -411,17 +415,17 @@ void CFilterEditor::UpdateResponseGraph(int bEq, int nChannel, int bXover) {
     CRev8001Lib& lib = m.m_Lib;
     if (!(out == 3 && partner == 5)) {
         lib.CalcChannelResponse(m.m_bEqEnable[partner], partner, m.m_bXoverEnable[partner]);
-        m_Core.m_Host.DrawCurve(lib.GetResponse(), lib.GetResponseCount(), kPens[partner][col], 1);
+        m_Ctx.m_Host.DrawCurve(lib.GetResponse(), lib.GetResponseCount(), kPens[partner][col], 1);
         TRACE("\r\n nPairChannel[%d] EQ[%d] XOVER[%d] ", partner, m.m_bEqEnable[partner],
               m.m_bXoverEnable[partner]);
     }
     if (out == 3 && nChannel == 4) {
         lib.CalcChannelResponse(bEq, 4, bXover);
-        m_Core.m_Host.DrawCurve(lib.GetResponse(), lib.GetResponseCount(), kPens[4][col], 1);
+        m_Ctx.m_Host.DrawCurve(lib.GetResponse(), lib.GetResponseCount(), kPens[4][col], 1);
         return;
     }
     lib.CalcChannelResponse(bEq, nChannel, bXover);
-    m_Core.m_Host.DrawCurve(lib.GetResponse(), lib.GetResponseCount(), kPens[nChannel][col], 0);
+    m_Ctx.m_Host.DrawCurve(lib.GetResponse(), lib.GetResponseCount(), kPens[nChannel][col], 0);
     TRACE("\r\n Channel[%d] EQ[%d] XOVER[%d] ", nChannel, m.m_bEqEnable[nChannel],
           m.m_bXoverEnable[nChannel]);
 }

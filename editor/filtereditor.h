@@ -4,8 +4,7 @@
 
 #include <cstdint>
 
-class CEditorCore;
-struct CSettingsModel;
+#include "editor/editcontext.h"
 
 class CFilterEditor {
 public:
@@ -16,7 +15,7 @@ public:
     static constexpr int XOVER_POSITIONS = 126;
     static constexpr int SLOPES[8] = {6, 12, 18, 24, 30, 36, 42, 48};
 
-    explicit CFilterEditor(CEditorCore& core) : m_Core(core) {}
+    explicit CFilterEditor(const SEditContext& ctx) : m_Ctx(ctx) {}
 
     void RefreshEqPage(int nChannel);
     void RefreshEqValues();
@@ -48,5 +47,5 @@ public:
 
 private:
     void ShowXoverValues(int nFilter);
-    CEditorCore& m_Core;
+    SEditContext m_Ctx;
 };

@@ -1,5 +1,14 @@
 #include "editor/help.h"
 
+#include "comm/trace.h"
+#include "editor/controlids.h"
+#include "editor/ctrlmessages.h"
+#include "editor/editorhost.h"
+#include "editor/editorids.h"
+#include "editor/formstate.h"
+#include "editor/settingsmodel.h"
+#include "editor/writer.h"
+
 #include <cerrno>
 #include <filesystem>
 #include <spawn.h>
@@ -8,11 +17,6 @@
 #include <thread>
 #include <unistd.h>
 #include <vector>
-
-#include "comm/trace.h"
-#include "editor/controlids.h"
-#include "editor/ctrlmessages.h"
-#include "editor/editorcore.h"
 
 extern char** environ;
 
@@ -68,16 +72,16 @@ int LaunchDocument(const std::string& program, const std::string& document) {
 
 } // namespace ZUtils
 
-CHelp::CHelp(CEditorCore& core)
-    : m_Core(core), m_szManualPath(UserManualPath(ZUtils::ExecutableDir())),
+CHelp::CHelp(const SEditContext& ctx)
+    : m_Ctx(ctx), m_szManualPath(UserManualPath(ZUtils::ExecutableDir())),
       m_Launcher(ZUtils::LaunchDocument) {}
 
 void CHelp::ToggleHelpMode() {
     m_bHelpMode = !m_bHelpMode;
-    m_Core.m_Form.Show(ctl::MANUAL, m_bHelpMode != 0);
-    m_Core.m_Form.SetToggle(ctl::HELP, m_bHelpMode);
-    m_Core.m_Host.Repaint(AREA_HELP_BAR);
-    m_Core.m_Host.Repaint(AREA_HELP_TEXT);
+    m_Ctx.m_Form.Show(ctl::MANUAL, m_bHelpMode != 0);
+    m_Ctx.m_Form.SetToggle(ctl::HELP, m_bHelpMode);
+    m_Ctx.m_Host.Repaint(AREA_HELP_BAR);
+    m_Ctx.m_Host.Repaint(AREA_HELP_TEXT);
 }
 
 void CHelp::OnCtrlHover(int nCtrlId, int nOnOff) {
@@ -85,7 +89,7 @@ void CHelp::OnCtrlHover(int nCtrlId, int nOnOff) {
     m_bHelpControlIDOnOff = nOnOff == 1;
     m_nHelpControlID = nCtrlId;
     TRACE("\r\n m_bHelpControlIDOnOff[%d] [%d]", m_nHelpControlID, m_bHelpControlIDOnOff);
-    m_Core.m_Host.Repaint(AREA_HELP_TEXT);
+    m_Ctx.m_Host.Repaint(AREA_HELP_TEXT);
 }
 
 void CHelp::OnSetCursor(int nDlgId) {
@@ -93,9 +97,9 @@ void CHelp::OnSetCursor(int nDlgId) {
     if (nId == m_nCursorCtrlID) return;
     m_nCursorCtrlID = nId;
     if (nId < 0)
-        m_Core.m_Host.PostToSelf(WM_CTRL_HOVER, 0, 0);
+        m_Ctx.m_Host.PostToSelf(WM_CTRL_HOVER, 0, 0);
     else
-        m_Core.m_Host.PostToSelf(WM_CTRL_HOVER, static_cast<std::uintptr_t>(nId), 1);
+        m_Ctx.m_Host.PostToSelf(WM_CTRL_HOVER, static_cast<std::uintptr_t>(nId), 1);
 }
 
 const char* CHelp::CurrentText() const {
@@ -114,5 +118,5 @@ void CHelp::OpenUserManual() {
         }
     }
     TRACE("\r\n !!! ERROR Cannot Excute User Manual [%d]", nResult);
-    m_Core.m_Host.MessageBox(TEXT_MANUAL_ERROR);
+    m_Ctx.m_Host.MessageBox(TEXT_MANUAL_ERROR);
 }

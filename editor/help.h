@@ -7,7 +7,7 @@
 #include <functional>
 #include <string>
 
-class CEditorCore;
+#include "editor/editcontext.h"
 
 // Repaint areas of the bottom bar, beyond the core's own areas.
 constexpr int AREA_HELP_BAR = 40;  // (50, 608) to (771, 644): the help and "User Manual" buttons
@@ -47,7 +47,7 @@ class CHelp {
 public:
     // The manual path defaults to the installed one beside the executable; the launcher to
     // ZUtils::LaunchDocument.
-    explicit CHelp(CEditorCore& core);
+    explicit CHelp(const SEditContext& ctx);
 
     // The help text of a control, or nullptr when it has none.
     static const char* HelpText(int nCtrlId);
@@ -76,7 +76,7 @@ public:
     int m_nCursorCtrlID = 0;
 
 private:
-    CEditorCore& m_Core;
+    SEditContext m_Ctx;
     std::string m_szManualPath;
     DocumentLauncher m_Launcher;
 };

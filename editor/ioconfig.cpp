@@ -1,14 +1,19 @@
 // Input and output configuration of the standard and expert pages.
 #include "editor/ioconfig.h"
+#include "editor/controlids.h"
+
+#include "comm/trace.h"
+#include "editor/editorhost.h"
+#include "editor/editorids.h"
+#include "editor/formstate.h"
+#include "editor/settingsmodel.h"
 #include "editor/textparse.h"
+#include "editor/writer.h"
 
 #include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
-
-#include "comm/trace.h"
-#include "editor/editorcore.h"
 
 namespace {
 
@@ -71,7 +76,7 @@ std::array<CIoConfig::SSelectorState, CIoConfig::SELECTOR_BUTTONS> CIoConfig::Se
 
 void CIoConfig::ApplySelectorStates(int nColumn) {
     for (const SSelectorState& s : SelectorStates(nColumn))
-        m_Core.m_Form.SetState(s.nId, s.nState);
+        m_Ctx.m_Form.SetState(s.nId, s.nState);
 }
 
 void CIoConfig::ShowAllSelectors() {
@@ -97,21 +102,21 @@ int CIoConfig::SensitivityFromVolts(double fVolts, int bHighTable) {
 }
 
 void CIoConfig::RefreshSelection() {
-    CSettingsModel& m = m_Core.m_Model;
-    CFormState& form = m_Core.m_Form;
+    CSettingsModel& m = m_Ctx.m_Model;
+    CFormState& form = m_Ctx.m_Form;
     const int ch = m.m_nChannel;
     for (int c = 0; c < MLB8_CHANNELS; ++c)
         form.SetToggle(ctl::CHANNEL.first + c, m.m_bPair ? (c >> 1) == (ch >> 1) : c == ch);
     for (int g = 0; g < kPairs; ++g)
         form.SetToggle(ctl::PAIR.first + g, m.m_bPair && g == ch / 2);
-    m_Core.RefreshLevelDisplays();
+    m_Ctx.RefreshLevelDisplays();
 }
 
 void CIoConfig::EndSolo() {
-    CSettingsModel& m = m_Core.m_Model;
-    CFormState& form = m_Core.m_Form;
+    CSettingsModel& m = m_Ctx.m_Model;
+    CFormState& form = m_Ctx.m_Form;
     if (m.m_nSoloMask == 0) return;
-    m_Core.m_Writer.SendMuteState(1, 0);
+    m_Ctx.m_Writer.SendMuteState(1, 0);
     m.m_nSoloMask = 0;
     for (int c = 0; c < MLB8_CHANNELS; ++c) {
         form.SetToggle(ctl::SOLO.first + c, 0);
@@ -126,15 +131,15 @@ void CIoConfig::EndSolo() {
 // ---- standard page ----
 
 void CIoConfig::ShowChannelControls(int nChannel, bool bVisible) {
-    m_Core.m_Form.Show(ctl::CHANNEL.first + nChannel, bVisible);
-    m_Core.m_Form.Show(ctl::MUTE.first + nChannel, bVisible);
-    m_Core.m_Form.Show(ctl::SOLO.first + nChannel, bVisible);
+    m_Ctx.m_Form.Show(ctl::CHANNEL.first + nChannel, bVisible);
+    m_Ctx.m_Form.Show(ctl::MUTE.first + nChannel, bVisible);
+    m_Ctx.m_Form.Show(ctl::SOLO.first + nChannel, bVisible);
 }
 
 void CIoConfig::ShowPairControls(int nPair, bool bVisible) {
-    m_Core.m_Form.Show(ctl::PAIR.first + nPair, bVisible);
-    m_Core.m_Form.Show(ctl::PAIR_MUTE.first + nPair, bVisible);
-    m_Core.m_Form.Show(ctl::PAIR_SOLO.first + nPair, bVisible);
+    m_Ctx.m_Form.Show(ctl::PAIR.first + nPair, bVisible);
+    m_Ctx.m_Form.Show(ctl::PAIR_MUTE.first + nPair, bVisible);
+    m_Ctx.m_Form.Show(ctl::PAIR_SOLO.first + nPair, bVisible);
 }
 
 void CIoConfig::ShowArchitectureSelectors(int nKind, int nArch) {
@@ -142,7 +147,7 @@ void CIoConfig::ShowArchitectureSelectors(int nKind, int nArch) {
         ShowChannelControls(c, true);
     for (int g = 0; g < kPairs; ++g)
         ShowPairControls(g, true);
-    if (nArch == ARCH_51) m_Core.m_Form.Show(ctl::PAIR.first + 3, false); // 7 and 8 are no pair in 5.1
+    if (nArch == ARCH_51) m_Ctx.m_Form.Show(ctl::PAIR.first + 3, false); // 7 and 8 are no pair in 5.1
     if (nKind == INPUT_51_WIRED) return;
     if (nArch == ARCH_2WAY_SUB || nArch == ARCH_41) {
         ShowChannelControls(4, false);
@@ -157,7 +162,7 @@ void CIoConfig::ShowArchitectureSelectors(int nKind, int nArch) {
 }
 
 void CIoConfig::ShowModeSelectors() {
-    CSettingsModel& m = m_Core.m_Model;
+    CSettingsModel& m = m_Ctx.m_Model;
     if (m.m_bEasyExp) {
         ShowAllSelectors();
         ApplySelectorStates(SELECTOR_EXPERT);
@@ -173,7 +178,7 @@ void CIoConfig::ShowModeSelectors() {
 void CIoConfig::UpdateConfigInput2Output(int nKind, int nArch) {
     TRACE("\r\n UpdateConfigInput2Output nDSPInput[%d] nDSPOutput[%d] ", nKind, nArch);
     if (!InRange(nKind, 0, MLB8_INPUT_KINDS) || !InRange(nArch, 0, MLB8_ARCHITECTURES)) return;
-    CFormState& form = m_Core.m_Form;
+    CFormState& form = m_Ctx.m_Form;
     ShowArchitectureSelectors(nKind, nArch);
     for (int a = 0; a < MLB8_ARCHITECTURES; ++a) {
         form.Show(ctl::ARCH.first + a, true);
@@ -186,8 +191,8 @@ void CIoConfig::UpdateConfigInput2Output(int nKind, int nArch) {
 }
 
 void CIoConfig::ShowEasySensitivityControls() {
-    CSettingsModel& m = m_Core.m_Model;
-    CFormState& form = m_Core.m_Form;
+    CSettingsModel& m = m_Ctx.m_Model;
+    CFormState& form = m_Ctx.m_Form;
     const bool bLevel = m.m_nDSPInput >= INPUT_51_WIRED && m.m_nDSPInput <= INPUT_AUX;
     const bool bHighLow = bLevel && m.m_nDSPInput != INPUT_AUX;
     for (int id : {ctl::EASY_SENS_SLIDER, ctl::EASY_SENS_BOX, ctl::EASY_SENS_UP, ctl::EASY_SENS_DOWN})
@@ -200,11 +205,11 @@ void CIoConfig::ShowEasySensitivityControls() {
 
 void CIoConfig::RefreshInputKindButtons() {
     for (int k = 0; k < MLB8_INPUT_KINDS; ++k)
-        m_Core.m_Form.SetToggle(ctl::INPUT_KIND.first + k, k == m_Core.m_Model.m_nDSPInput);
+        m_Ctx.m_Form.SetToggle(ctl::INPUT_KIND.first + k, k == m_Ctx.m_Model.m_nDSPInput);
 }
 
 void CIoConfig::SelectInputKind(int nId) {
-    CSettingsModel& m = m_Core.m_Model;
+    CSettingsModel& m = m_Ctx.m_Model;
     const bool bRedraw = nId == -1;
     if (!bRedraw && !ctl::INPUT_KIND.contains(nId)) return;
     const int k = bRedraw ? m.m_nDSPInput : nId - ctl::INPUT_KIND.first;
@@ -227,7 +232,7 @@ void CIoConfig::SelectInputKind(int nId) {
 }
 
 void CIoConfig::SelectArchitecture(int nId) {
-    CSettingsModel& m = m_Core.m_Model;
+    CSettingsModel& m = m_Ctx.m_Model;
     const bool bRedraw = nId == -1;
     if (!bRedraw && !ctl::ARCH.contains(nId)) return;
     const int k = m.m_nDSPInput;
@@ -248,13 +253,13 @@ void CIoConfig::SelectArchitecture(int nId) {
 }
 
 void CIoConfig::ActivateIoConfig() {
-    CSettingsModel& m = m_Core.m_Model;
+    CSettingsModel& m = m_Ctx.m_Model;
     const int k = m.m_nDSPInput;
     if (!InRange(k, 0, MLB8_INPUT_KINDS)) return;
     if (k == INPUT_51_WIRED) m.m_nDSPOutput[0] = ARCH_51;
     const int a = m.m_nDSPOutput[k];
     if (!InRange(a, 0, MLB8_ARCHITECTURES)) return;
-    if (!m_Core.m_Host.Confirm(TEXT_CONFIRM_IO_CONFIG)) return;
+    if (!m_Ctx.m_Host.Confirm(TEXT_CONFIRM_IO_CONFIG)) return;
 
     const std::uint8_t* pRow = ROUTING_PRESETS[k][a];
     std::uint8_t* pMap = k <= INPUT_2_WIRED ? m.m_MapM : (k == INPUT_AUX ? m.m_MapA : m.m_MapD);
@@ -274,21 +279,21 @@ void CIoConfig::ActivateIoConfig() {
 
     // The apply runs once the confirmation is gone.
     if (m_nOsClass == 1 || m_nOsClass == 2) {
-        m_Core.m_Host.KillTimer(TIMER_IO_APPLY);
-        m_Core.m_Host.SetTimer(TIMER_IO_APPLY, kApplyDelayMs);
+        m_Ctx.m_Host.KillTimer(TIMER_IO_APPLY);
+        m_Ctx.m_Host.SetTimer(TIMER_IO_APPLY, kApplyDelayMs);
     } else {
-        m_Core.m_Host.PostToSelf(WM_APPLY_IO_CONFIG, 0, 0);
+        m_Ctx.m_Host.PostToSelf(WM_APPLY_IO_CONFIG, 0, 0);
     }
 }
 
 void CIoConfig::OnApplyTimer() {
-    m_Core.m_Host.KillTimer(TIMER_IO_APPLY);
-    m_Core.m_Host.PostToSelf(WM_APPLY_IO_CONFIG, 0, 0);
+    m_Ctx.m_Host.KillTimer(TIMER_IO_APPLY);
+    m_Ctx.m_Host.PostToSelf(WM_APPLY_IO_CONFIG, 0, 0);
 }
 
 void CIoConfig::EditEasySensitivity(int nId, int nValue) {
-    CSettingsModel& m = m_Core.m_Model;
-    CFormState& form = m_Core.m_Form;
+    CSettingsModel& m = m_Ctx.m_Model;
+    CFormState& form = m_Ctx.m_Form;
     const int k = m.m_nDSPInput;
     int& nIndex = m.m_nEasyConfigInputSensitivity;
     nIndex = std::clamp(nIndex, 0, kMaxIndex);
@@ -350,7 +355,7 @@ CIoConfig::SRoute CIoConfig::DecodeRoute(int nId) {
 }
 
 std::uint8_t* CIoConfig::RouteByte(const SRoute& r) {
-    CSettingsModel& m = m_Core.m_Model;
+    CSettingsModel& m = m_Ctx.m_Model;
     switch (r.eMatrix) {
     case MATRIX_MAIN:
         return &m.m_MapM[r.nOutput];
@@ -368,8 +373,8 @@ int CIoConfig::RouteBit(const SRoute& r) {
 }
 
 void CIoConfig::RedrawMatrices() {
-    CSettingsModel& m = m_Core.m_Model;
-    CFormState& form = m_Core.m_Form;
+    CSettingsModel& m = m_Ctx.m_Model;
+    CFormState& form = m_Ctx.m_Form;
     for (int o = 0; o < MLB8_CHANNELS; ++o) {
         for (int n = 0; n < MLB8_MAIN_INPUTS; ++n)
             form.SetToggle(ctl::EXP_ROUTE_MAIN.first + MLB8_MAIN_INPUTS * o + n, (m.m_MapM[o] >> n) & 1);
@@ -389,17 +394,17 @@ void CIoConfig::ToggleRoute(int nId) {
     std::uint8_t* pByte = RouteByte(r);
     if (!pByte) return;
     // A matrix answers only while its input group is the one in use.
-    if (m_Core.m_Model.m_nDSPExpInput != r.eMatrix) {
-        m_Core.m_Form.SetToggle(nId, 0);
+    if (m_Ctx.m_Model.m_nDSPExpInput != r.eMatrix) {
+        m_Ctx.m_Form.SetToggle(nId, 0);
         return;
     }
     *pByte = static_cast<std::uint8_t>(*pByte ^ (1u << RouteBit(r)));
-    m_Core.m_Form.SetToggle(nId, (*pByte >> RouteBit(r)) & 1);
-    m_Core.m_Writer.SendSetChannelMap(1, r.nOutput);
+    m_Ctx.m_Form.SetToggle(nId, (*pByte >> RouteBit(r)) & 1);
+    m_Ctx.m_Writer.SendSetChannelMap(1, r.nOutput);
 }
 
 void CIoConfig::ShowExpertGroup(bool bAux, int c, bool bVisible) {
-    CFormState& form = m_Core.m_Form;
+    CFormState& form = m_Ctx.m_Form;
     if (bAux) {
         for (int id : {ctl::AUX_SENS_SLIDER.first + c, ctl::AUX_SENS_BOX.first + c,
                        ctl::AUX_SENS_UP.first + c, ctl::AUX_SENS_DOWN.first + c})
@@ -412,8 +417,8 @@ void CIoConfig::ShowExpertGroup(bool bAux, int c, bool bVisible) {
 }
 
 void CIoConfig::LayoutExpertInput() {
-    CSettingsModel& m = m_Core.m_Model;
-    CFormState& form = m_Core.m_Form;
+    CSettingsModel& m = m_Ctx.m_Model;
+    CFormState& form = m_Ctx.m_Form;
     const int k = m.m_nDSPExpInput;
     form.Show(ctl::EXP_HIGHLOW, false);
     for (int c = 0; c < MLB8_MAIN_INPUTS; ++c)
@@ -441,8 +446,8 @@ void CIoConfig::LayoutExpertInput() {
 }
 
 void CIoConfig::SelectExpertInput(int nId) {
-    CSettingsModel& m = m_Core.m_Model;
-    CFormState& form = m_Core.m_Form;
+    CSettingsModel& m = m_Ctx.m_Model;
+    CFormState& form = m_Ctx.m_Form;
     const bool bRedraw = nId == -1;
     if (!bRedraw && !ctl::EXP_INPUT.contains(nId)) return;
     if (bRedraw) {
@@ -456,14 +461,14 @@ void CIoConfig::SelectExpertInput(int nId) {
     for (int i = 0; i < 3; ++i)
         form.SetToggle(ctl::EXP_INPUT.first + i, i == m.m_nDSPExpInput);
     if (!bRedraw) {
-        m_Core.m_Writer.SendSetInputExpert(1, m.m_nDSPExpInput);
-        m_Core.m_Writer.SendSetChannelMap(1, 9);
+        m_Ctx.m_Writer.SendSetInputExpert(1, m.m_nDSPExpInput);
+        m_Ctx.m_Writer.SendSetChannelMap(1, 9);
     }
 }
 
 void CIoConfig::RefreshExpertSensitivity() {
-    CSettingsModel& m = m_Core.m_Model;
-    CFormState& form = m_Core.m_Form;
+    CSettingsModel& m = m_Ctx.m_Model;
+    CFormState& form = m_Ctx.m_Form;
     for (int c = 0; c < MLB8_MAIN_INPUTS; ++c) {
         const int n = std::clamp(m.m_nInputSensitivityMain[c], 0, kMaxIndex);
         form.SetText(ctl::EXP_SENS_BOX.first + c,
@@ -486,8 +491,8 @@ void CIoConfig::RepeatExpertSensitivity(int nId) {
 }
 
 void CIoConfig::EditExpert(int nId, int nValue, bool bSend) {
-    CSettingsModel& m = m_Core.m_Model;
-    CFormState& form = m_Core.m_Form;
+    CSettingsModel& m = m_Ctx.m_Model;
+    CFormState& form = m_Ctx.m_Form;
     const bool bStepBox = nValue == ctl::STEP_UP || nValue == ctl::STEP_DOWN;
     const int nStep = nValue == ctl::STEP_UP ? 1 : -1;
 
@@ -515,7 +520,7 @@ void CIoConfig::EditExpert(int nId, int nValue, bool bSend) {
         form.SetPos(ctl::AUX_SENS_SLIDER.first + c, nAuxIndex + 1);
         TRACE("\r\n m_SliderConfigExpAuxIn[%d][%d]", c, nAuxIndex);
         const bool bStepper = ctl::AUX_SENS_UP.contains(nId) || ctl::AUX_SENS_DOWN.contains(nId);
-        if (bSend && bStepper) m_Core.m_Writer.SendSetLevel(1, 9, m.m_nInputSensitivityAux, 1);
+        if (bSend && bStepper) m_Ctx.m_Writer.SendSetLevel(1, 9, m.m_nInputSensitivityAux, 1);
         return;
     }
 
@@ -559,16 +564,16 @@ void CIoConfig::EditExpert(int nId, int nValue, bool bSend) {
     } else {
         TRACE("!!!! ERROR m_nDSPInputChannel[%d]", c);
     }
-    if (bSend && bSendLevels) m_Core.m_Writer.SendSetLevel(1, 9, m.m_nInputSensitivityMain, 0);
-    if (bHighLowChanged) m_Core.m_Writer.SendSetHighLow(1, m.m_bExpertConfigInputHighLow);
+    if (bSend && bSendLevels) m_Ctx.m_Writer.SendSetLevel(1, 9, m.m_nInputSensitivityMain, 0);
+    if (bHighLowChanged) m_Ctx.m_Writer.SendSetHighLow(1, m.m_bExpertConfigInputHighLow);
 }
 
 int CIoConfig::CommitExpertSensitivity(int nId) {
-    CSettingsModel& m = m_Core.m_Model;
+    CSettingsModel& m = m_Ctx.m_Model;
     if (ctl::EXP_SENS_SLIDER.contains(nId) || ctl::EXP_SENS_BOX.contains(nId))
-        return m_Core.m_Writer.SendSetLevel(1, 9, m.m_nInputSensitivityMain, 0);
+        return m_Ctx.m_Writer.SendSetLevel(1, 9, m.m_nInputSensitivityMain, 0);
     if (ctl::AUX_SENS_SLIDER.contains(nId) || ctl::AUX_SENS_BOX.contains(nId))
-        return m_Core.m_Writer.SendSetLevel(1, 9, m.m_nInputSensitivityAux, 1);
+        return m_Ctx.m_Writer.SendSetLevel(1, 9, m.m_nInputSensitivityAux, 1);
     return 0;
 }
 

@@ -8,8 +8,7 @@
 #include <string>
 
 #include "editor/controlids.h"
-
-class CEditorCore;
+#include "editor/editcontext.h"
 
 // Asked before a standard configuration replaces the routing (the confirmation's message image).
 constexpr const char* TEXT_CONFIRM_IO_CONFIG = "Save the settings?";
@@ -24,7 +23,7 @@ public:
         int nState;
     };
 
-    explicit CIoConfig(CEditorCore& core) : m_Core(core) {}
+    explicit CIoConfig(const SEditContext& ctx) : m_Ctx(ctx) {}
 
     // Standard page. Control IDs as posted by the buttons; -1 redraws the current choice.
     void SelectInputKind(int nId);
@@ -98,5 +97,5 @@ private:
     void ShowChannelControls(int nChannel, bool bVisible);
     void ShowPairControls(int nPair, bool bVisible);
 
-    CEditorCore& m_Core;
+    SEditContext m_Ctx;
 };

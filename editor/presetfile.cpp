@@ -1,5 +1,14 @@
 #include "editor/presetfile.h"
 
+#include "comm/trace.h"
+#include "editor/devicelink.h"
+#include "editor/editorhost.h"
+#include "editor/editorids.h"
+#include "editor/formstate.h"
+#include "editor/help.h"
+#include "editor/settingsmodel.h"
+#include "editor/writer.h"
+
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -12,9 +21,6 @@
 #include <unordered_set>
 #include <string_view>
 
-#include "comm/trace.h"
-#include "editor/editorcore.h"
-#include "editor/help.h"
 #include "editor/uitext.h"
 
 namespace {
@@ -450,7 +456,8 @@ void ReadPresetKeys(const ZUtils::ZProfile& p, CSettingsModel& m, EPresetRead mo
     }
 }
 
-CPresetFiles::CPresetFiles(CEditorCore& core) : m_Core(core), m_szFactoryPath(FactoryFilePath()) {}
+CPresetFiles::CPresetFiles(const SEditContext& ctx, CDeviceLink& link)
+    : m_Ctx(ctx), m_Link(link), m_szFactoryPath(FactoryFilePath()) {}
 
 int CPresetFiles::CheckPresetFile(const std::string& path, EPresetRead mode, ZUtils::ZProfile& profile) {
     m_szError.clear();
@@ -470,23 +477,23 @@ int CPresetFiles::CheckPresetFile(const std::string& path, EPresetRead mode, ZUt
 
 bool CPresetFiles::MayApply(const std::string& what) {
     if (m_Report.Clean()) return true;
-    return m_Core.m_Host.ConfirmLoad(m_Report.Question(what));
+    return m_Ctx.m_Host.ConfirmLoad(m_Report.Question(what));
 }
 
 int CPresetFiles::ReadConfigFile(EPresetRead mode) {
     ZUtils::ZProfile profile;
-    if (!CheckPresetFile(m_Core.m_Model.m_szFilePath, mode, profile)) return 0;
-    ReadPresetKeys(profile, m_Core.m_Model, mode);
+    if (!CheckPresetFile(m_Ctx.m_Model.m_szFilePath, mode, profile)) return 0;
+    ReadPresetKeys(profile, m_Ctx.m_Model, mode);
     return 1;
 }
 
 void CPresetFiles::AfterRead() {
-    m_Core.m_Link.OnLoadDone();
+    m_Link.OnLoadDone();
 }
 
 int CPresetFiles::WriteConfigFile(int nCode) {
-    IEditorHost& host = m_Core.m_Host;
-    const std::string path = m_Core.m_Model.m_szFilePath;
+    IEditorHost& host = m_Ctx.m_Host;
+    const std::string path = m_Ctx.m_Model.m_szFilePath;
     host.ShowBusy(kBusySaving);
     // Keys the file already has keep their places; keys of others stay as they are. A file too large
     // or in an encoding the profile does not read is replaced as a whole: the user chose it.
@@ -502,7 +509,7 @@ int CPresetFiles::WriteConfigFile(int nCode) {
         const std::time_t now = std::time(nullptr);
         std::tm stamp{};
         localtime_r(&now, &stamp);
-        WritePresetKeys(profile, m_Core.m_Model, stamp);
+        WritePresetKeys(profile, m_Ctx.m_Model, stamp);
         bOk = profile.SaveFile(path);
         nError = profile.LastError();
     }
@@ -518,8 +525,8 @@ int CPresetFiles::WriteConfigFile(int nCode) {
 }
 
 int CPresetFiles::LoadPresetPath(const std::string& path) {
-    CSettingsModel& m = m_Core.m_Model;
-    IEditorHost& host = m_Core.m_Host;
+    CSettingsModel& m = m_Ctx.m_Model;
+    IEditorHost& host = m_Ctx.m_Host;
     ZUtils::ZProfile profile;
     if (!CheckPresetFile(path, EPresetRead::File, profile)) {
         host.MessageBox("The preset file \"" + path + "\" could not be read: " + m_szError + ".");
@@ -535,8 +542,8 @@ int CPresetFiles::LoadPresetPath(const std::string& path) {
 }
 
 void CPresetFiles::ApplyPresetFile(const ZUtils::ZProfile& profile, const std::string& path) {
-    CSettingsModel& m = m_Core.m_Model;
-    IEditorHost& host = m_Core.m_Host;
+    CSettingsModel& m = m_Ctx.m_Model;
+    IEditorHost& host = m_Ctx.m_Host;
     m.m_szFilePath.clear();
     m.m_szFilePath = path;
     ReadPresetKeys(profile, m, EPresetRead::File);
@@ -548,9 +555,9 @@ void CPresetFiles::ApplyPresetFile(const ZUtils::ZProfile& profile, const std::s
 }
 
 void CPresetFiles::LoadPresetFile() {
-    CSettingsModel& m = m_Core.m_Model;
+    CSettingsModel& m = m_Ctx.m_Model;
     m.MouseLbtnEventDisable(1);
-    const std::string path = m_Core.m_Host.OpenFileDialog(PRESET_FILE_FILTER);
+    const std::string path = m_Ctx.m_Host.OpenFileDialog(PRESET_FILE_FILTER);
     if (path.empty()) {
         m.MouseLbtnEventDisable(0);
         return;
@@ -567,8 +574,8 @@ std::string WithPresetExtension(const std::string& path) {
 } // namespace
 
 void CPresetFiles::SavePresetFileAs() {
-    CSettingsModel& m = m_Core.m_Model;
-    IEditorHost& host = m_Core.m_Host;
+    CSettingsModel& m = m_Ctx.m_Model;
+    IEditorHost& host = m_Ctx.m_Host;
     m.MouseLbtnEventDisable(1);
     const std::string path = host.SaveFileDialog(PRESET_FILE_FILTER, m.m_szFilePath);
     if (path.empty()) {
@@ -585,13 +592,13 @@ void CPresetFiles::SavePresetFileAs() {
 void CPresetFiles::OnSaveFile() {
     TRACE("\r\n WM_SAVE_FILE");
     WriteConfigFile(4);
-    m_Core.m_Host.KillTimer(TIMER_ID_UNLOCK_MOUSE);
-    m_Core.m_Host.SetTimer(TIMER_ID_UNLOCK_MOUSE, UNLOCK_MOUSE_MS);
+    m_Ctx.m_Host.KillTimer(TIMER_ID_UNLOCK_MOUSE);
+    m_Ctx.m_Host.SetTimer(TIMER_ID_UNLOCK_MOUSE, UNLOCK_MOUSE_MS);
 }
 
 void CPresetFiles::SavePresetFile() {
-    CSettingsModel& m = m_Core.m_Model;
-    IEditorHost& host = m_Core.m_Host;
+    CSettingsModel& m = m_Ctx.m_Model;
+    IEditorHost& host = m_Ctx.m_Host;
     bool bExists = false;
     if (!m.m_szFilePath.empty()) {
         // Looked at, not opened: opening a FIFO for reading would wait for a writer.
@@ -617,8 +624,8 @@ void CPresetFiles::SavePresetFile() {
 }
 
 int CPresetFiles::RestoreFactorySettings() {
-    CSettingsModel& m = m_Core.m_Model;
-    IEditorHost& host = m_Core.m_Host;
+    CSettingsModel& m = m_Ctx.m_Model;
+    IEditorHost& host = m_Ctx.m_Host;
     ZUtils::ZProfile profile;
     if (!CheckPresetFile(m_szFactoryPath, EPresetRead::Factory, profile)) {
         host.MessageBox("The factory settings file \"" + m_szFactoryPath +
@@ -631,7 +638,7 @@ int CPresetFiles::RestoreFactorySettings() {
     m_szFileTitle = ::FileTitle(m_szFactoryPath);
     AfterRead();
     host.ShowBusy(kBusyFactory);
-    const int bSent = m_Core.m_Writer.SendDDXProc(m.m_nCurPreset);
+    const int bSent = m_Ctx.m_Writer.SendDDXProc(m.m_nCurPreset);
     host.HideBusy();
     host.PostToFrame(WM_MARK_LOAD, 5);
     host.SetTitle(TEXT_TITLE);

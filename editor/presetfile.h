@@ -6,11 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "editor/editcontext.h"
 #include "editor/presetreport.h"
 #include "editor/profile.h"
 #include "editor/settingsmodel.h"
 
-class CEditorCore;
+class CDeviceLink;
 
 // Menu commands
 constexpr int ID_LOAD_PRESET_FILE = 32775;
@@ -44,7 +45,7 @@ std::string FileTitle(const std::string& path);
 
 class CPresetFiles {
 public:
-    explicit CPresetFiles(CEditorCore& core);
+    CPresetFiles(const SEditContext& ctx, CDeviceLink& link);
 
     // Menu 32775: open dialog, read, after-load refresh, title; timer 13 then writes it all.
     void LoadPresetFile();
@@ -87,7 +88,8 @@ private:
     void AfterRead();
     // Asks before an incomplete or changed file is applied; true when it may be.
     bool MayApply(const std::string& what);
-    CEditorCore& m_Core;
+    SEditContext m_Ctx;
+    CDeviceLink& m_Link;
     std::string m_szFileTitle;
     std::string m_szFactoryPath;
     std::string m_szError;

@@ -4,7 +4,13 @@
 #include <cstring>
 
 #include "comm/trace.h"
-#include "editor/editorcore.h"
+#include "editor/editorhost.h"
+#include "editor/editorids.h"
+#include "editor/filtereditor.h"
+#include "editor/formstate.h"
+#include "editor/replies.h"
+#include "editor/settingsmodel.h"
+#include "editor/writer.h"
 
 namespace {
 
@@ -58,7 +64,7 @@ bool CReplyHandler::CheckLength(int nCheck, int nLength, int nLow, int nHigh, in
 }
 
 void CReplyHandler::ParseReply(const SIpcPacket& rec) {
-    CSettingsModel& m = m_Core.m_Model;
+    CSettingsModel& m = m_Ctx.m_Model;
     const int nLen = rec.Length;
     const int ch = rec.Channel;
     switch (rec.ID) {
@@ -76,7 +82,7 @@ void CReplyHandler::ParseReply(const SIpcPacket& rec) {
         if (nLen != 1) break;
         for (int n = 0; n < MLB8_CHANNELS; ++n)
             m.m_bMute[n] = (rec.Byte(0) >> n) & 1;
-        m_Core.RefreshLevelDisplays();
+        m_Ctx.RefreshLevelDisplays();
         break;
     case VA_LEVEL:
         if (!CheckLength(3, nLen, 1, 6, -1)) break;
@@ -95,7 +101,7 @@ void CReplyHandler::ParseReply(const SIpcPacket& rec) {
             TRACE("\r\n !!!!! ERROR UnKnown [%d] VOLUNME CHANNEL[%d]", rec.ID, ch);
             break;
         }
-        m_Core.RefreshLevelDisplays();
+        m_Ctx.RefreshLevelDisplays();
         break;
     case VA_DELAY: {
         if (!CheckLength(5, nLen, 4, 16, 16)) break;
@@ -113,7 +119,7 @@ void CReplyHandler::ParseReply(const SIpcPacket& rec) {
             m.m_nDelay[n] = std::min<std::uint16_t>(rec.Delay(n), MLB8_MAX_DELAY);
             m.m_fDelayMs[n] = CSettingsModel::DelayMsFromSamples(m.m_nDelay[n]);
         }
-        if (m.m_nPage == 4 && nLast >= nFirst) m_Core.RefreshPage();
+        if (m.m_nPage == 4 && nLast >= nFirst) m_Ctx.m_Host.Repaint(AREA_PAGE);
         break;
     }
     case VA_INPUT:
@@ -127,7 +133,7 @@ void CReplyHandler::ParseReply(const SIpcPacket& rec) {
     case VA_PRESET:
         if (!CheckLength(9, nLen, 1, 1, 1)) break;
         m.m_nCurPreset = std::min<int>(rec.Byte(0), 3);
-        m_Core.m_Host.PostToFrame(WM_MARK_LOAD, m.m_nCurPreset);
+        m_Ctx.m_Host.PostToFrame(WM_MARK_LOAD, m.m_nCurPreset);
         break;
     case VA_HIGHLOW:
         if (!CheckLength(10, nLen, 1, 1, 1)) break;
@@ -136,7 +142,7 @@ void CReplyHandler::ParseReply(const SIpcPacket& rec) {
         m.m_bEasyConfigInputHighLow = m.m_bExpertConfigInputHighLow = rec.Byte(0) ? 1 : 0;
         TRACE("\r\n m_bEasyConfigInputHighLow[%d] m_bExpertConfigInputHighLow[%d]",
               m.m_bEasyConfigInputHighLow, m.m_bExpertConfigInputHighLow);
-        if (m.m_nPage == 0) m_Core.RefreshPage();
+        if (m.m_nPage == 0) m_Ctx.m_Host.Repaint(AREA_PAGE);
         break;
     case VA_XOVER:
         if (!CheckLength(11, nLen, 9, 9, 9)) break;
@@ -145,7 +151,7 @@ void CReplyHandler::ParseReply(const SIpcPacket& rec) {
     case VA_PHASE:
         if (!CheckLength(12, nLen, 2, 2, 2) || ch >= MLB8_CHANNELS) break;
         m.m_bPhase[ch] = rec.Byte(1) ? 1 : 0;
-        m_Core.RefreshLevelDisplays();
+        m_Ctx.RefreshLevelDisplays();
         break;
     case VA_EQFLAG:
         if (!CheckLength(13, nLen, 2, 2, 2) || ch >= MLB8_CHANNELS) break;
@@ -155,8 +161,8 @@ void CReplyHandler::ParseReply(const SIpcPacket& rec) {
         if (!CheckLength(14, nLen, 2, 2, 2) || ch >= MLB8_CHANNELS) break;
         m.m_bXoverEnable[ch] = m.m_Lib.SetXoverFlag(static_cast<std::uint8_t>(ch), rec.Byte(1));
         if ((m.m_nPage == 2 || m.m_nPage == 3) && ch == m.m_nChannel) {
-            m_Core.m_Host.PostToSelf(WM_GRAPH_REFRESH, 0, 0);
-            m_Core.RefreshPage();
+            m_Ctx.m_Host.PostToSelf(WM_GRAPH_REFRESH, 0, 0);
+            m_Ctx.m_Host.Repaint(AREA_PAGE);
         }
         break;
     case VA_VEQFLAG:
@@ -184,7 +190,7 @@ void CReplyHandler::ParseReply(const SIpcPacket& rec) {
             if (rec.Byte(n) <= 4) m.m_nDSPOutput[n] = rec.Byte(n);
         }
         m.m_nDSPOutput[0] = ARCH_51;
-        if (m.m_nPage == 0) m_Core.RefreshPage();
+        if (m.m_nPage == 0) m_Ctx.m_Host.Repaint(AREA_PAGE);
         break;
     default:
         break;
@@ -192,7 +198,7 @@ void CReplyHandler::ParseReply(const SIpcPacket& rec) {
 }
 
 void CReplyHandler::OnMap(const SIpcPacket& rec) {
-    CSettingsModel& m = m_Core.m_Model;
+    CSettingsModel& m = m_Ctx.m_Model;
     const int ch = rec.Channel;
     TRACE("\r\n VA_MAP");
     TRACE("\r\n ===========");
@@ -205,7 +211,7 @@ void CReplyHandler::OnMap(const SIpcPacket& rec) {
         TRACE("\r\n MapM[0x%x] ", m.m_MapM[ch]);
         TRACE("\r\n MapA[0x%x] ", m.m_MapA[ch]);
         TRACE("\r\n MapD[0x%x] ", m.m_MapD[ch]);
-        if (m.m_nPage == 1) m_Core.RefreshPage();
+        if (m.m_nPage == 1) m_Ctx.m_Host.Repaint(AREA_PAGE);
     } else if (ch == 9) {
         for (int c = 0; c < MLB8_CHANNELS; ++c) {
             m.m_MapM[c] = rec.Map(c, 0);
@@ -221,7 +227,7 @@ void CReplyHandler::OnMap(const SIpcPacket& rec) {
 }
 
 void CReplyHandler::OnLevel(const SIpcPacket& rec) {
-    CSettingsModel& m = m_Core.m_Model;
+    CSettingsModel& m = m_Ctx.m_Model;
     const int ch = rec.Channel;
     const int sub = rec.SubIndex;
     auto level = [&](int n) { return std::min<int>(rec.Level(n), MLB8_MAX_SENSITIVITY); };
@@ -248,11 +254,11 @@ void CReplyHandler::OnLevel(const SIpcPacket& rec) {
                   m.m_nEasyConfigInputSensitivity);
         }
     }
-    if (m.m_nPage == 0) m_Core.RefreshPage();
+    if (m.m_nPage == 0) m_Ctx.m_Host.Repaint(AREA_PAGE);
 }
 
 void CReplyHandler::OnInput(const SIpcPacket& rec) {
-    CSettingsModel& m = m_Core.m_Model;
+    CSettingsModel& m = m_Ctx.m_Model;
     const int nInput = rec.Byte(0);
     const int nSubInput = rec.Byte(1);
     TRACE("\r\n VA_INPUT");
@@ -272,11 +278,11 @@ void CReplyHandler::OnInput(const SIpcPacket& rec) {
     }
     TRACE("\r\n m_nDSPInput[%d]", m.m_nDSPInput);
     TRACE("\r\n m_nDSPExpInput[%d]", m.m_nDSPExpInput);
-    if (m.m_nPage == 0) m_Core.RefreshPage();
+    if (m.m_nPage == 0) m_Ctx.m_Host.Repaint(AREA_PAGE);
 }
 
 void CReplyHandler::OnFilter(const SIpcPacket& rec, bool bXover) {
-    CSettingsModel& m = m_Core.m_Model;
+    CSettingsModel& m = m_Ctx.m_Model;
     const int ch = rec.Channel;
     const int sub = rec.SubIndex;
     if (ch >= MLB8_CHANNELS) return;
@@ -291,26 +297,26 @@ void CReplyHandler::OnFilter(const SIpcPacket& rec, bool bXover) {
                           ClampEqRecord(rec.Coef()));
     }
     if ((m.m_nPage == 2 || m.m_nPage == 3) && ch == m.m_nChannel) {
-        m_Core.m_Host.PostToSelf(WM_GRAPH_REFRESH, 0, 0);
-        m_Core.RefreshPage();
+        m_Ctx.m_Host.PostToSelf(WM_GRAPH_REFRESH, 0, 0);
+        m_Ctx.m_Host.Repaint(AREA_PAGE);
     }
 }
 
 void CReplyHandler::OnGraphRefresh() {
-    CSettingsModel& m = m_Core.m_Model;
+    CSettingsModel& m = m_Ctx.m_Model;
     if (m.m_nPage != 2 && m.m_nPage != 3) return;
     if (!m.m_bGraphTimerArmed) {
-        m_Core.m_Host.SetTimer(TIMER_GRAPH, GRAPH_DELAY_MS);
+        m_Ctx.m_Host.SetTimer(TIMER_GRAPH, GRAPH_DELAY_MS);
         m.m_bGraphTimerArmed = 1;
     }
 }
 
 void CReplyHandler::OnGraphTimer() {
-    CSettingsModel& m = m_Core.m_Model;
+    CSettingsModel& m = m_Ctx.m_Model;
     m.m_bGraphTimerArmed = 0;
-    m_Core.m_Host.KillTimer(TIMER_GRAPH);
+    m_Ctx.m_Host.KillTimer(TIMER_GRAPH);
     // The whole redraw: the partner's curve on a cleared background, the selected channel over it.
     const int ch = m.m_nChannel;
-    m_Core.m_Filters.UpdateResponseGraph(m.m_bEqEnable[ch], ch, m.m_bXoverEnable[ch]);
-    m_Core.m_Host.Repaint(AREA_GRAPH);
+    m_Filters.UpdateResponseGraph(m.m_bEqEnable[ch], ch, m.m_bXoverEnable[ch]);
+    m_Ctx.m_Host.Repaint(AREA_GRAPH);
 }

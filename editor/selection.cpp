@@ -3,11 +3,15 @@
 #include <algorithm>
 
 #include "editor/controlids.h"
-#include "editor/editorcore.h"
+#include "editor/editorhost.h"
+#include "editor/editorids.h"
+#include "editor/formstate.h"
+#include "editor/settingsmodel.h"
 #include "editor/textparse.h"
+#include "editor/writer.h"
 
 void CSelection::SelectChannel(int nId) {
-    CSettingsModel& m = m_Core.m_Model;
+    CSettingsModel& m = m_Ctx.m_Model;
     if (ctl::CHANNEL.contains(nId)) {
         m.m_nChannel = static_cast<std::uint8_t>(nId - ctl::CHANNEL.first);
         m.m_bPair = 0;
@@ -16,29 +20,15 @@ void CSelection::SelectChannel(int nId) {
         m.m_bPair = 1;
     }
     RefreshChannelButtons();
-    m_Core.RefreshLevelDisplays();
+    m_Ctx.RefreshLevelDisplays();
     RefreshPhaseButtons();
     RefreshMuteButtons();
-    m_Core.m_Form.SetToggle(ctl::EQ_SWITCH, m.m_bEqEnable[m.m_nChannel]);
-    switch (m.m_nPage) {
-    case 2:
-        m_Core.m_Filters.RefreshEqPage(m.m_nChannel);
-        break;
-    case 3:
-        m_Core.m_Filters.RefreshXoverPage(m.m_nChannel);
-        break;
-    case 4:
-        m_Core.m_Delays.RefreshIconSelection();
-        m_Core.m_Delays.OnDelayChange(CDelayEditor::REFRESH);
-        break;
-    default:
-        break;
-    }
+    m_Ctx.m_Form.SetToggle(ctl::EQ_SWITCH, m.m_bEqEnable[m.m_nChannel]);
 }
 
 void CSelection::RefreshChannelButtons() {
-    CSettingsModel& m = m_Core.m_Model;
-    CFormState& f = m_Core.m_Form;
+    CSettingsModel& m = m_Ctx.m_Model;
+    CFormState& f = m_Ctx.m_Form;
     for (int i = 0; i < 8; ++i)
         f.SetToggle(ctl::CHANNEL.first + i, 0);
     for (int g = 0; g < 4; ++g)
@@ -50,17 +40,17 @@ void CSelection::RefreshChannelButtons() {
     } else {
         f.SetToggle(ctl::CHANNEL.first + m.m_nChannel, 1);
     }
-    m_Core.m_Host.Repaint(AREA_PAGE);
+    m_Ctx.m_Host.Repaint(AREA_PAGE);
 }
 
 int CSelection::PartnerChannel() const {
-    const int ch = m_Core.m_Model.m_nChannel;
+    const int ch = m_Ctx.m_Model.m_nChannel;
     return std::clamp(ch % 2 ? ch - 1 : ch + 1, 0, MLB8_CHANNELS - 1);
 }
 
 void CSelection::RefreshMuteButtons() {
-    CSettingsModel& m = m_Core.m_Model;
-    CFormState& f = m_Core.m_Form;
+    CSettingsModel& m = m_Ctx.m_Model;
+    CFormState& f = m_Ctx.m_Form;
     const int nSolo = m.m_nSoloMask & 0xFF;
     for (int n = 0; n < 8; ++n)
         f.SetToggle(ctl::SOLO.first + n, (nSolo >> n) & 1);
@@ -78,11 +68,11 @@ void CSelection::RefreshMuteButtons() {
         for (int g = 0; g < 4; ++g)
             f.SetToggle(ctl::PAIR_MUTE.first + g, ((nSolo >> (2 * g)) & 3) == 0);
     }
-    m_Core.m_Host.Repaint(AREA_PAGE);
+    m_Ctx.m_Host.Repaint(AREA_PAGE);
 }
 
 void CSelection::ToggleMute(int nId) {
-    CSettingsModel& m = m_Core.m_Model;
+    CSettingsModel& m = m_Ctx.m_Model;
     if (m.m_nSoloMask) return;
     if (ctl::MUTE.contains(nId)) {
         const int n = nId - ctl::MUTE.first;
@@ -96,7 +86,7 @@ void CSelection::ToggleMute(int nId) {
 }
 
 void CSelection::ToggleSolo(int nId) {
-    CSettingsModel& m = m_Core.m_Model;
+    CSettingsModel& m = m_Ctx.m_Model;
     if (ctl::SOLO.contains(nId)) {
         const int nBit = 1 << (nId - ctl::SOLO.first);
         m.m_nSoloMask = (m.m_nSoloMask & nBit) ? (m.m_nSoloMask & ~nBit) : nBit;
@@ -114,13 +104,13 @@ void CSelection::ToggleSolo(int nId) {
 }
 
 void CSelection::RefreshPhaseButtons() {
-    CSettingsModel& m = m_Core.m_Model;
-    m_Core.m_Form.SetToggle(ctl::PHASE, m.m_bPhase[m.m_nChannel]);
-    m_Core.m_Form.SetToggle(ctl::DELAY_PHASE, m.m_bPhase[m.m_nChannel]);
+    CSettingsModel& m = m_Ctx.m_Model;
+    m_Ctx.m_Form.SetToggle(ctl::PHASE, m.m_bPhase[m.m_nChannel]);
+    m_Ctx.m_Form.SetToggle(ctl::DELAY_PHASE, m.m_bPhase[m.m_nChannel]);
 }
 
 void CSelection::TogglePhase(int nId) {
-    CSettingsModel& m = m_Core.m_Model;
+    CSettingsModel& m = m_Ctx.m_Model;
     if (nId == ctl::PHASE || nId == ctl::DELAY_PHASE) {
         m.m_bPhase[m.m_nChannel] = m.m_bPhase[m.m_nChannel] ? 0 : 1;
         if (m.m_bPair) {
@@ -129,15 +119,14 @@ void CSelection::TogglePhase(int nId) {
         }
     }
     RefreshPhaseButtons();
-    if (m.m_nPage == 0) m_Core.m_Host.Repaint(AREA_CONFIG);
-    if (m.m_nPage == 4) m_Core.m_Delays.RefreshIconActivity();
+    if (m.m_nPage == 0) m_Ctx.m_Host.Repaint(AREA_CONFIG);
 }
 
 void CSelection::SetMainLevel(int nSource, int nValue) {
-    CSettingsModel& m = m_Core.m_Model;
+    CSettingsModel& m = m_Ctx.m_Model;
     int v = m.m_nMainVolume;
     if (nSource == ctl::MAIN_LEVEL_BOX)
-        v = CSettingsModel::VolumeFromDb(ParseBoxDouble(m_Core.m_Form.Text(ctl::MAIN_LEVEL_BOX)));
+        v = CSettingsModel::VolumeFromDb(ParseBoxDouble(m_Ctx.m_Form.Text(ctl::MAIN_LEVEL_BOX)));
     else if (nSource == ctl::MAIN_KNOB)
         v = nValue;
     else if (nSource == ctl::MAIN_UP || nSource == ctl::STEP_UP)
@@ -145,16 +134,16 @@ void CSelection::SetMainLevel(int nSource, int nValue) {
     else if (nSource == ctl::MAIN_DOWN || nSource == ctl::STEP_DOWN)
         --v;
     m.m_nMainVolume = std::clamp(v, 0, MLB8_MAX_VOLUME);
-    m_Core.RefreshLevelDisplays();
+    m_Ctx.RefreshLevelDisplays();
 }
 
 void CSelection::SetChannelLevel(int nSource, int nChannel, int nValue) {
-    CSettingsModel& m = m_Core.m_Model;
+    CSettingsModel& m = m_Ctx.m_Model;
     if (nChannel < 0 || nChannel >= MLB8_CHANNELS) return;
     const int nOld = m.m_nVolume[nChannel];
     int v = nOld;
     if (nSource == ctl::CHANNEL_LEVEL_BOX) {
-        const double fDb = ParseBoxDouble(m_Core.m_Form.Text(ctl::CHANNEL_LEVEL_BOX));
+        const double fDb = ParseBoxDouble(m_Ctx.m_Form.Text(ctl::CHANNEL_LEVEL_BOX));
         const double fStep = std::trunc(std::clamp(fDb, -1e6, 1e6) * 2 + 128);
         if (fStep >= 0 && fStep <= MLB8_MAX_VOLUME) // outside the range: the old value stays
             v = static_cast<int>(fStep);
@@ -169,28 +158,28 @@ void CSelection::SetChannelLevel(int nSource, int nChannel, int nValue) {
     m.m_nVolume[nChannel] = v;
     if (m.m_bPair && nChannel + 1 <= 7)
         m.m_nVolume[nChannel + 1] = std::clamp(m.m_nVolume[nChannel + 1] + (v - nOld), 0, MLB8_MAX_VOLUME);
-    m_Core.RefreshLevelDisplays();
+    m_Ctx.RefreshLevelDisplays();
 }
 
 void CSelection::SendMainVolume() {
-    m_Core.m_Writer.SendSetMainVolume(1, m_Core.m_Model.m_nMainVolume);
+    m_Ctx.m_Writer.SendSetMainVolume(1, m_Ctx.m_Model.m_nMainVolume);
 }
 
 void CSelection::SendChannelVolume() {
-    m_Core.m_Writer.SendControlValue(ctl::CHANNEL_LEVEL_BOX);
+    m_Ctx.m_Writer.SendControlValue(ctl::CHANNEL_LEVEL_BOX);
 }
 
 void CSelection::SendMuteMask() {
-    m_Core.m_Writer.SendSetMute(1, CSettingsModel::PackFlags(m_Core.m_Model.m_bMute));
+    m_Ctx.m_Writer.SendSetMute(1, CSettingsModel::PackFlags(m_Ctx.m_Model.m_bMute));
 }
 
 void CSelection::SendSoloMask() {
-    m_Core.m_Writer.SendMuteState(1, m_Core.m_Model.m_nSoloMask & 0xFF);
+    m_Ctx.m_Writer.SendMuteState(1, m_Ctx.m_Model.m_nSoloMask & 0xFF);
 }
 
 void CSelection::SendPhase() {
-    CSettingsModel& m = m_Core.m_Model;
-    m_Core.m_Writer.SendSetPhase(1, m.m_nChannel, 0, m.m_bPhase[m.m_nChannel]);
+    CSettingsModel& m = m_Ctx.m_Model;
+    m_Ctx.m_Writer.SendSetPhase(1, m.m_nChannel, 0, m.m_bPhase[m.m_nChannel]);
     if (m.m_bPair && m.m_nChannel + 1 < MLB8_CHANNELS)
-        m_Core.m_Writer.SendSetPhase(1, m.m_nChannel + 1, 0, m.m_bPhase[m.m_nChannel + 1]);
+        m_Ctx.m_Writer.SendSetPhase(1, m.m_nChannel + 1, 0, m.m_bPhase[m.m_nChannel + 1]);
 }

@@ -2,12 +2,13 @@
 // of the top bar.
 #pragma once
 
-class CEditorCore;
+#include "editor/editcontext.h"
 
 class CSelection {
 public:
-    explicit CSelection(CEditorCore& core) : m_Core(core) {}
+    explicit CSelection(const SEditContext& ctx) : m_Ctx(ctx) {}
 
+    // The selection's own display; the page showing the channel is refreshed by CPages::SelectChannel.
     void SelectChannel(int nId);
     void RefreshChannelButtons();
     void ToggleMute(int nId);
@@ -27,5 +28,5 @@ public:
     void SendPhase();
 
 private:
-    CEditorCore& m_Core;
+    SEditContext m_Ctx;
 };

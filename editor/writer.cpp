@@ -3,9 +3,15 @@
 // everything live, apply the input/output configuration).
 #include <algorithm>
 
+#include "comm/protocol.h"
 #include "comm/trace.h"
-#include "editor/editorcore.h"
+#include "editor/controlids.h"
+#include "editor/editorhost.h"
+#include "editor/editorids.h"
+#include "editor/formstate.h"
+#include "editor/settingsmodel.h"
 #include "editor/uitext.h"
+#include "editor/writer.h"
 
 namespace {
 constexpr int kBulkPauseMs = 10;
@@ -14,94 +20,94 @@ constexpr int kXoverPauseMs = 110;
 
 int CSettingsWriter::SendSetPreset(int nMode, int nPreset) {
     TRACE("\r\n SendSetPreset Preset[%d]", nPreset);
-    return m_Core.m_Protocol.SendSetPreset(nMode, nPreset);
+    return m_Protocol.SendSetPreset(nMode, nPreset);
 }
 
 int CSettingsWriter::SendSetInputStandard(int nMode, int nKind) {
     static const int kInput[MLB8_INPUT_KINDS][2] = {{0, 0}, {0, 1}, {0, 2}, {1, 0}, {2, 0}};
     if (nKind < 0 || nKind >= MLB8_INPUT_KINDS) return 0;
     TRACE("\r\n ######## SendSetInput nInput[%d] SubInput[%d] ", nKind, kInput[nKind][1]);
-    return m_Core.m_Protocol.SendSetInput(nMode, kInput[nKind][0], kInput[nKind][1]);
+    return m_Protocol.SendSetInput(nMode, kInput[nKind][0], kInput[nKind][1]);
 }
 
 int CSettingsWriter::SendSetInputExpert(int nMode, int nInput) {
     if (nInput < 0 || nInput > 2) return 0;
     TRACE("\r\n SendSetInput nInput[%d] SubInput[%d] ", nInput, 0);
-    return m_Core.m_Protocol.SendSetInput(nMode, nInput, 0);
+    return m_Protocol.SendSetInput(nMode, nInput, 0);
 }
 
 int CSettingsWriter::SendSetOutput(int nMode, const int* pOutputs) {
-    return m_Core.m_Protocol.SendSetOutput(nMode, pOutputs);
+    return m_Protocol.SendSetOutput(nMode, pOutputs);
 }
 
 int CSettingsWriter::SendSetChannelMap(int nMode, int nChannel) {
     std::uint8_t bytes[24];
-    const int nCount = m_Core.m_Model.GetChannelMapBytes(nChannel, bytes);
-    return m_Core.m_Protocol.SendSetChannelMap(nMode, nChannel, bytes, nCount,
-                                               static_cast<std::uint8_t>(m_Core.m_Model.m_bEasyExp));
+    const int nCount = m_Model.GetChannelMapBytes(nChannel, bytes);
+    return m_Protocol.SendSetChannelMap(nMode, nChannel, bytes, nCount,
+                                        static_cast<std::uint8_t>(m_Model.m_bEasyExp));
 }
 
 int CSettingsWriter::SendSetPhase(int nMode, int nChannel, int nPair, int bPhase) {
-    return m_Core.m_Protocol.SendSetPhase(nMode, nChannel, nPair, bPhase);
+    return m_Protocol.SendSetPhase(nMode, nChannel, nPair, bPhase);
 }
 
 int CSettingsWriter::SendSetMute(int nMode, int nMask) {
-    return m_Core.m_Protocol.SendSetMute(nMode, static_cast<std::uint8_t>(nMask));
+    return m_Protocol.SendSetMute(nMode, static_cast<std::uint8_t>(nMask));
 }
 
 int CSettingsWriter::SendMuteState(int nMode, int nSoloMask) {
     if (nSoloMask & 0xFF)
         SendSetMute(nMode, ~nSoloMask & 0xFF);
     else
-        SendSetMute(nMode, CSettingsModel::PackFlags(m_Core.m_Model.m_bMute));
+        SendSetMute(nMode, CSettingsModel::PackFlags(m_Model.m_bMute));
     return 1;
 }
 
 int CSettingsWriter::SendSetDelay(int nMode, int nChannel, const std::uint16_t* pDelays) {
-    return m_Core.m_Protocol.SendSetDelay(nMode, nChannel, pDelays);
+    return m_Protocol.SendSetDelay(nMode, nChannel, pDelays);
 }
 
 int CSettingsWriter::SendSetLevel(int nMode, int nChannel, const int* pLevels, int nGroup) {
     TRACE("\r\n nChannel[%d] InputSensitivity[%d]", nChannel, pLevels ? pLevels[0] : 0);
-    return m_Core.m_Protocol.SendSetLevel(nMode, nChannel, pLevels, nGroup);
+    return m_Protocol.SendSetLevel(nMode, nChannel, pLevels, nGroup);
 }
 
 int CSettingsWriter::SendSetHighLow(int nMode, int bHighLow) {
     TRACE("\r\n bHighLow[%d] ", bHighLow);
-    return m_Core.m_Protocol.SendSetHighLow(nMode, bHighLow);
+    return m_Protocol.SendSetHighLow(nMode, bHighLow);
 }
 
 int CSettingsWriter::SendSetEqFlag(int nMode, int nChannel, int bFlag, int nPair) {
     TRACE("\r\n SendSetEqFlag nChannel[%d] EqFlag[%d] ", nChannel, bFlag);
-    return m_Core.m_Protocol.SendSetEqFlag(nMode, nChannel, nPair, bFlag);
+    return m_Protocol.SendSetEqFlag(nMode, nChannel, nPair, bFlag);
 }
 
 int CSettingsWriter::SendSetFilterCoef(int nMode, int nChannel, int nBand, int nPair) {
     const SFilterCoef coef =
-        m_Core.m_Model.m_Lib.GetEqCoef(static_cast<std::uint8_t>(nChannel), static_cast<std::uint8_t>(nBand));
-    return m_Core.m_Protocol.SendSetFilterCoef(nMode, nChannel, nPair, nBand, &coef);
+        m_Model.m_Lib.GetEqCoef(static_cast<std::uint8_t>(nChannel), static_cast<std::uint8_t>(nBand));
+    return m_Protocol.SendSetFilterCoef(nMode, nChannel, nPair, nBand, &coef);
 }
 
 int CSettingsWriter::SendSetXoverFlag(int nMode, int nChannel, int bFlag, int nPair) {
     TRACE("\r\n SendSetXoverFlag nChannel[%d] XoverFlag[%d] ", nChannel, bFlag);
-    return m_Core.m_Protocol.SendSetXoverFlag(nMode, nChannel, nPair, bFlag);
+    return m_Protocol.SendSetXoverFlag(nMode, nChannel, nPair, bFlag);
 }
 
 int CSettingsWriter::SendSetXoverFilter(int nMode, int nChannel) {
     TRACE("\r\n SendSetXoverFilter nChannel[%d] ", nChannel);
-    if (!SendXoverFilter(nMode, nChannel, CRev8001Lib::XOVER_HIGHPASS, m_Core.m_Model.m_bPair)) return 0;
-    m_Core.m_Host.Sleep(kXoverPauseMs);
-    return SendXoverFilter(nMode, nChannel, CRev8001Lib::XOVER_LOWPASS, m_Core.m_Model.m_bPair);
+    if (!SendXoverFilter(nMode, nChannel, CRev8001Lib::XOVER_HIGHPASS, m_Model.m_bPair)) return 0;
+    m_Host.Sleep(kXoverPauseMs);
+    return SendXoverFilter(nMode, nChannel, CRev8001Lib::XOVER_LOWPASS, m_Model.m_bPair);
 }
 
 int CSettingsWriter::SendXoverFilter(int nMode, int nChannel, int nFilter, int nPair) {
-    const SFilterCoef coef = m_Core.m_Model.m_Lib.GetXoverCoef(static_cast<std::uint8_t>(nChannel),
-                                                               static_cast<std::uint8_t>(nFilter));
-    return m_Core.m_Protocol.SendSetXoverFilter(nMode, nChannel, nPair, &coef, nFilter);
+    const SFilterCoef coef =
+        m_Model.m_Lib.GetXoverCoef(static_cast<std::uint8_t>(nChannel), static_cast<std::uint8_t>(nFilter));
+    return m_Protocol.SendSetXoverFilter(nMode, nChannel, nPair, &coef, nFilter);
 }
 
 int CSettingsWriter::SendSetMainVolume(int nMode, int nVolume) {
-    return m_Core.m_Protocol.SendSetMainVolume(nMode, nVolume);
+    return m_Protocol.SendSetMainVolume(nMode, nVolume);
 }
 
 int CSettingsWriter::SendSetChannelVolume(int nMode, int nChannel, int nPair, const int* pVolume) {
@@ -111,11 +117,11 @@ int CSettingsWriter::SendSetChannelVolume(int nMode, int nChannel, int nPair, co
         for (int n = 0; n < MLB8_CHANNELS; ++n)
             TRACE("\r\n Volume_%d[%d] ", n, pVolume[n]);
     }
-    return m_Core.m_Protocol.SendSetChannelVolume(nMode, nChannel, nPair, pVolume);
+    return m_Protocol.SendSetChannelVolume(nMode, nChannel, nPair, pVolume);
 }
 
 int CSettingsWriter::SendControlValue(int nCtrlId) {
-    CSettingsModel& m = m_Core.m_Model;
+    CSettingsModel& m = m_Model;
     const int ch = m.m_nChannel;
     const int nEven = ch & ~1;
     if (nCtrlId == ctl::MAIN_LEVEL_BOX) {
@@ -157,27 +163,27 @@ int CSettingsWriter::SendControlValue(int nCtrlId) {
 }
 
 void CSettingsWriter::OnWheelStep(int nCtrlId) {
-    CSettingsModel& m = m_Core.m_Model;
+    CSettingsModel& m = m_Model;
     if (nCtrlId == 0) return;
     if (nCtrlId != m.m_nWheelCtrlId) {
         if (m.m_nWheelCtrlId) SendControlValue(m.m_nWheelCtrlId);
         m.m_nWheelCtrlId = nCtrlId;
     }
-    m_Core.m_Host.KillTimer(TIMER_WHEEL);
-    m_Core.m_Host.SetTimer(TIMER_WHEEL, WHEEL_DELAY_MS);
+    m_Host.KillTimer(TIMER_WHEEL);
+    m_Host.SetTimer(TIMER_WHEEL, WHEEL_DELAY_MS);
 }
 
 void CSettingsWriter::OnWheelTimer() {
-    CSettingsModel& m = m_Core.m_Model;
+    CSettingsModel& m = m_Model;
     TRACE("\r\n OnTimer Mouse Wheel Release");
     if (m.m_nWheelCtrlId) SendControlValue(m.m_nWheelCtrlId);
     m.m_nWheelCtrlId = 0;
-    m_Core.m_Host.KillTimer(TIMER_WHEEL);
+    m_Host.KillTimer(TIMER_WHEEL);
 }
 
 int CSettingsWriter::WriteAll(int nMode) {
-    CSettingsModel& m = m_Core.m_Model;
-    IEditorHost& host = m_Core.m_Host;
+    CSettingsModel& m = m_Model;
+    IEditorHost& host = m_Host;
     // Each command that got its answer is followed by the bulk pause; the first failure ends it all.
     auto step = [&](int bOk) {
         if (bOk) host.Sleep(kBulkPauseMs);
@@ -219,33 +225,46 @@ int CSettingsWriter::WriteAll(int nMode) {
     return 1;
 }
 
+int CSettingsWriter::WaitDeviceResponse() {
+    for (int nAttempt = 0; nAttempt < 3; ++nAttempt) {
+        if (m_Protocol.SendSystemPeekReq(m_Model.m_nDeviceAddr)) {
+            TRACE("\r\n Response OK ");
+            return 1;
+        }
+        // A processor that went away answers nothing: no point waiting for it.
+        if (!m_Protocol.IsOpen() || m_Protocol.IsHungUp()) return 0;
+        m_Host.Sleep(1000);
+    }
+    return 0;
+}
+
 int CSettingsWriter::SaveProc(int nPreset) {
-    CSettingsModel& m = m_Core.m_Model;
+    CSettingsModel& m = m_Model;
     TRACE("\r\n Start SaveProc nPreset[%d]", nPreset);
-    if (m_Core.m_Link.GetFirstFoundSlave() == -1 || !m_Core.m_Link.WaitDeviceResponse()) return 0;
-    m_Core.m_Protocol.SendSetUpdate(0, UPDATE_CODE);
+    if (m_Model.m_Search.GetFirstFoundSlave() == -1 || !WaitDeviceResponse()) return 0;
+    m_Protocol.SendSetUpdate(0, UPDATE_CODE);
     m.m_nCurPreset = nPreset;
     if (!SendSetPreset(3, nPreset) || !WriteAll(2)) return 0;
-    m_Core.m_Protocol.SendSetUpdate(2, UPDATE_CODE);
+    m_Protocol.SendSetUpdate(2, UPDATE_CODE);
     TRACE("\r\n End SaveProc");
     return 1;
 }
 
 int CSettingsWriter::SendDDXProc(int nPreset) {
     TRACE("\r\n Start SendDDXProcnPreset[%d]", nPreset);
-    if (m_Core.m_Link.GetFirstFoundSlave() == -1 || !m_Core.m_Link.WaitDeviceResponse()) return 0;
-    m_Core.m_Protocol.SendSetUpdate(0, UPDATE_CODE);
+    if (m_Model.m_Search.GetFirstFoundSlave() == -1 || !WaitDeviceResponse()) return 0;
+    m_Protocol.SendSetUpdate(0, UPDATE_CODE);
     if (!WriteAll(1)) return 0;
-    m_Core.m_Protocol.SendSetUpdate(1, UPDATE_CODE);
+    m_Protocol.SendSetUpdate(1, UPDATE_CODE);
     TRACE("\r\n End SaveProc");
     return 1;
 }
 
 void CSettingsWriter::ApplyIoConfig() {
-    CSettingsModel& m = m_Core.m_Model;
-    IEditorHost& host = m_Core.m_Host;
-    CProtocol& p = m_Core.m_Protocol;
-    if (m_Core.m_SearchProtocol.IsOpen() || !p.IsOpen()) return;
+    CSettingsModel& m = m_Model;
+    IEditorHost& host = m_Host;
+    CProtocol& p = m_Protocol;
+    if (m_SearchProtocol.IsOpen() || !p.IsOpen()) return;
     host.ShowBusy("Loading.....");
     p.SendSetUpdate(0, UPDATE_CODE);
     bool bError = false;
@@ -284,10 +303,10 @@ void CSettingsWriter::ApplyIoConfig() {
 }
 
 void CSettingsWriter::StorePreset(int nPreset) {
-    CSettingsModel& m = m_Core.m_Model;
-    IEditorHost& host = m_Core.m_Host;
+    CSettingsModel& m = m_Model;
+    IEditorHost& host = m_Host;
     m.m_bPresetSaving = 1;
-    if (!m_Core.m_Protocol.IsOpen()) {
+    if (!m_Protocol.IsOpen()) {
         m.m_bPresetSaving = 0;
         return;
     }
@@ -303,12 +322,12 @@ void CSettingsWriter::StorePreset(int nPreset) {
 }
 
 void CSettingsWriter::OnSendAll() {
-    IEditorHost& host = m_Core.m_Host;
+    IEditorHost& host = m_Host;
     host.ShowBusy("Loading.....");
-    const int bSent = SendDDXProc(m_Core.m_Model.m_nCurPreset);
+    const int bSent = SendDDXProc(m_Model.m_nCurPreset);
     host.HideBusy();
     // With a processor connected, a write that stopped half-way is said, not passed over in silence.
-    if (!bSent && m_Core.m_Protocol.IsOpen()) host.MessageBox(TEXT_COMM_ERROR);
+    if (!bSent && m_Protocol.IsOpen()) host.MessageBox(TEXT_COMM_ERROR);
     host.PostToFrame(WM_MARK_LOAD, 4);
     host.KillTimer(TIMER_ID_UNLOCK_MOUSE);
     host.SetTimer(TIMER_ID_UNLOCK_MOUSE, UNLOCK_MOUSE_MS);

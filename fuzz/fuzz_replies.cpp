@@ -32,11 +32,11 @@ struct SEditor {
     // What reply handling changes: the model (rebuilt in place, as a new editor holds it), the form
     // and the receive record.
     void Reset() {
-        core.m_Model.~CSettingsModel();
-        new (&core.m_Model) CSettingsModel;
-        core.m_Model.WriteStartupDefaults();
-        core.m_Form = CFormState{};
-        core.m_Replies.m_RxPacket = SIpcPacket{};
+        core.Model().~CSettingsModel();
+        new (&core.Model()) CSettingsModel;
+        core.Model().WriteStartupDefaults();
+        core.Form() = CFormState{};
+        core.Replies().m_RxPacket = SIpcPacket{};
     }
 };
 
@@ -64,7 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSi
     });
     FuzzCheck::CheckModelRanges(m);
 
-    core.m_Replies.OnGraphTimer();
+    core.Replies().OnGraphTimer();
     FuzzCheck::CheckResponse(m.m_Lib);
     // The graph of every channel, with equalizer and crossover on, from whatever records arrived (the
     // VEQ and filter types are stored as received): eight whole curves, so on a sample of inputs.

@@ -181,13 +181,13 @@ SResult CWorker::Run(long nIteration, EFault kind, EScenario scenario, std::uint
     host.SetQuiet(true);
     CEditorCore core(host);
     host.Attach(&core);
-    CSettingsModel& m = core.m_Model;
+    CSettingsModel& m = core.Model();
     m.WriteStartupDefaults();
     m.m_Search.m_bSlaveFound[0] = 1; // found by a search before the sequence
     auto settle = [&] { host.RunUntil([] { return false; }, 5000); };
 
     if (scenario != S_LOAD) {
-        core.m_Link.ConnectDevice(m_nPort, 0);
+        core.Link().ConnectDevice(m_nPort, 0);
         settle();
         if (!host.Messages().empty()) {
             r.outcome = O_WRONG;
@@ -211,7 +211,7 @@ SResult CWorker::Run(long nIteration, EFault kind, EScenario scenario, std::uint
             window.emplace(m_Sim, faults, static_cast<int>(nBase) + nStart, nLength);
         switch (scenario) {
         case S_LOAD:
-            core.m_Link.ConnectDevice(m_nPort, 0);
+            core.Link().ConnectDevice(m_nPort, 0);
             settle();
             bSucceeded = host.Messages().empty();
             break;
@@ -234,13 +234,13 @@ SResult CWorker::Run(long nIteration, EFault kind, EScenario scenario, std::uint
             const std::string path = m_szDir + "/soak-" + std::to_string(nIteration) + ".Dovu";
             Soak::RandomEdits(m, rng);
             m.m_szFilePath = path;
-            if (!core.m_Files.WriteConfigFile(5)) {
+            if (!core.Files().WriteConfigFile(5)) {
                 r.outcome = O_WRONG;
                 r.detail = "cannot write " + path;
                 return r;
             }
             Soak::RandomEdits(m, rng);
-            if (!core.m_Files.LoadPresetPath(path)) {
+            if (!core.Files().LoadPresetPath(path)) {
                 r.outcome = O_WRONG;
                 r.detail = "cannot read " + path;
                 return r;
@@ -249,7 +249,7 @@ SResult CWorker::Run(long nIteration, EFault kind, EScenario scenario, std::uint
             host.KillTimer(TIMER_SEND_ALL); // its work is done here, so that its result is known
             truth = Soak::ModelFields(m, m.m_bEasyExp != 0);
             before = Soak::SimFields(m_Sim.Running());
-            bSucceeded = core.m_Writer.SendDDXProc(m.m_nCurPreset) != 0 && host.Messages().empty();
+            bSucceeded = core.Writer().SendDDXProc(m.m_nCurPreset) != 0 && host.Messages().empty();
             settle();
             after = Soak::SimFields(m_Sim.Running());
             for (int k = 1; k < 5; ++k)
@@ -262,16 +262,16 @@ SResult CWorker::Run(long nIteration, EFault kind, EScenario scenario, std::uint
     }
     m_Sim.SetFaults({});
     r.nCrcMismatches = host.CrcMismatches();
-    r.nCrcDropped = core.m_Protocol.CrcErrors();
+    r.nCrcDropped = core.Protocol().CrcErrors();
     r.nFrames = host.FramesSeen();
 
     // An unplugged device: its hang-up alone closes the link, once, and the indicator follows.
     if (m_Sim.IsHungUp()) {
         settle();
-        if (core.m_Protocol.IsOpen() || m.m_bConnected || host.SaveDialogs() != 1) {
+        if (core.Protocol().IsOpen() || m.m_bConnected || host.SaveDialogs() != 1) {
             r.outcome = O_WRONG;
             r.detail = "after the hang-up: link " +
-                       std::string(core.m_Protocol.IsOpen() ? "open" : "closed") + ", indicator " +
+                       std::string(core.Protocol().IsOpen() ? "open" : "closed") + ", indicator " +
                        (m.m_bConnected ? "CONNECTED" : "OFFLINE") + ", " +
                        std::to_string(host.SaveDialogs()) + " save dialogs";
             return r;

@@ -66,13 +66,13 @@ void JsonImport(CJsonWriter& j, const SEqImport& r) {
 // used.
 bool ReadPreset(CEditorCore& core, const SEqCmdOptions& opt, int* pExit) {
     ZUtils::ZProfile profile;
-    if (!core.m_Files.CheckPresetFile(opt.presetIn, EPresetRead::File, profile)) {
+    if (!core.Files().CheckPresetFile(opt.presetIn, EPresetRead::File, profile)) {
         std::fprintf(stderr, "mlb8ctl: cannot read the preset file %s: %s.\n", opt.presetIn.c_str(),
-                     core.m_Files.LastError().c_str());
+                     core.Files().LastError().c_str());
         *pExit = kExitFailed;
         return false;
     }
-    const SPresetReport& report = core.m_Files.LastReport();
+    const SPresetReport& report = core.Files().LastReport();
     if (!report.Clean()) {
         PrintLines(stderr, report.Lines());
         if (!opt.bForce) {
@@ -84,8 +84,8 @@ bool ReadPreset(CEditorCore& core, const SEqCmdOptions& opt, int* pExit) {
             return false;
         }
     }
-    core.m_Model.WriteStartupDefaults();
-    ReadPresetKeys(profile, core.m_Model, EPresetRead::File);
+    core.Model().WriteStartupDefaults();
+    ReadPresetKeys(profile, core.Model(), EPresetRead::File);
     return true;
 }
 
@@ -113,8 +113,8 @@ int Store(IEqCtlSession& s, const SEqCmdOptions& opt, const SFilterCoef* pBands,
         *pWhere = "Wrote the bands to " + outputs + " of the processor.";
         return kExitOk;
     }
-    core.m_Model.m_szFilePath = opt.presetOut;
-    if (!core.m_Files.WriteConfigFile(4)) {
+    core.Model().m_szFilePath = opt.presetOut;
+    if (!core.Files().WriteConfigFile(4)) {
         std::fprintf(stderr, "mlb8ctl: cannot write %s.\n", opt.presetOut.c_str());
         return kExitFailed;
     }
@@ -160,7 +160,7 @@ int CmdEqImport(const std::string& file, const SEqCmdOptions& opt, IEqCtlSession
 int CmdEqExport(const SEqCmdOptions& opt, IEqCtlSession& s) {
     int nExit = kExitOk;
     if (!OpenSource(s, opt, &nExit)) return nExit;
-    const CSettingsModel& m = s.Core().m_Model;
+    const CSettingsModel& m = s.Core().Model();
     const auto ch = static_cast<std::uint8_t>(opt.nOutput - 1);
     SFilterCoef bands[CRev8001Lib::EQ_BANDS];
     for (int b = 0; b < CRev8001Lib::EQ_BANDS; ++b)
@@ -200,7 +200,7 @@ int CmdEqFit(const std::string& file, const SEqCmdOptions& opt, IEqCtlSession& s
     if (!OpenSource(s, opt, &nExit)) return nExit;
     // Without --from and --to the range follows the output's crossover.
     bool bNarrowed = false;
-    SEqFitSettings settings = DefaultFitRange(s.Core().m_Model, opt.nOutput - 1, &bNarrowed);
+    SEqFitSettings settings = DefaultFitRange(s.Core().Model(), opt.nOutput - 1, &bNarrowed);
     if (opt.bRangeGiven) {
         settings.fFrom = opt.fFrom;
         settings.fTo = opt.fTo;
@@ -208,7 +208,7 @@ int CmdEqFit(const std::string& file, const SEqCmdOptions& opt, IEqCtlSession& s
     }
     settings.nMaxBoost = opt.nMaxBoost;
     const SEqFitResult r =
-        FitEqualizer(MakeFitInput(s.Core().m_Model, opt.nOutput - 1, tuning, settings), settings);
+        FitEqualizer(MakeFitInput(s.Core().Model(), opt.nOutput - 1, tuning, settings), settings);
     if (!r.bOk) {
         std::fprintf(stderr, "mlb8ctl: %s\n", r.szError.c_str());
         return kExitFailed;

@@ -194,10 +194,10 @@ struct SSession {
 // preset memory is not recalled, so what was written before is what is read. False (after a
 // message) when nothing answered or the load failed.
 bool Attach(SSession& s) {
-    s.core.m_Link.SetAttachWithoutRecall(true);
+    s.core.Link().SetAttachWithoutRecall(true);
     s.core.Start();
-    s.host.RunUntil([&] { return s.core.m_Model.m_bConnected != 0; }, 120000);
-    if (!s.core.m_Model.m_bConnected) {
+    s.host.RunUntil([&] { return s.core.Model().m_bConnected != 0; }, 120000);
+    if (!s.core.Model().m_bConnected) {
         // A port in use or locked has been named already, in a message of its own.
         if (s.host.Messages().empty())
             std::fprintf(stderr, "mlb8ctl: no MLB-8 answered on any serial port.\n");
@@ -216,7 +216,7 @@ void JsonDevice(CJsonWriter& j, const CSettingsModel& m) {
 // show, recall and store.
 int CmdEditor(const std::string& command, int nPreset) {
     SSession s;
-    CSettingsModel& m = s.core.m_Model;
+    CSettingsModel& m = s.core.Model();
     if (!Attach(s)) return kExitFailed;
     if (command == "recall")
         s.core.OnCommand(ID_LOAD_PRESET_1 + nPreset - 1);
@@ -245,10 +245,10 @@ int CmdEditor(const std::string& command, int nPreset) {
 // Reads and checks a preset file before anything else happens; false (after a message) when it
 // cannot be read at all.
 bool CheckFile(SSession& s, const std::string& path, EPresetRead mode, ZUtils::ZProfile& profile) {
-    if (s.core.m_Files.CheckPresetFile(path, mode, profile)) return true;
+    if (s.core.Files().CheckPresetFile(path, mode, profile)) return true;
     if (!g_Opt.bJson)
         std::fprintf(stderr, "mlb8ctl: cannot read the preset file %s: %s.\n", path.c_str(),
-                     s.core.m_Files.LastError().c_str());
+                     s.core.Files().LastError().c_str());
     return false;
 }
 
@@ -283,15 +283,15 @@ int CmdCheck(const std::string& path) {
             j.BeginObject()
                 .Member("file", path)
                 .Member("readable", false)
-                .Member("error", s.core.m_Files.LastError())
+                .Member("error", s.core.Files().LastError())
                 .Member("exitCode", kExitFailed)
                 .EndObject();
             PrintJson(j);
         }
         return kExitFailed;
     }
-    const SPresetReport& report = s.core.m_Files.LastReport();
-    CSettingsModel& m = s.core.m_Model;
+    const SPresetReport& report = s.core.Files().LastReport();
+    CSettingsModel& m = s.core.Model();
     m.WriteStartupDefaults();
     ReadPresetKeys(profile, m, EPresetRead::File);
     const int nExit = report.Complete() ? kExitOk : kExitIncomplete;
@@ -330,16 +330,16 @@ bool MayLoad(const std::string& path, const SPresetReport& report, int* pExit) {
 
 int CmdLoad(const std::string& path) {
     SSession s;
-    CSettingsModel& m = s.core.m_Model;
+    CSettingsModel& m = s.core.Model();
     ZUtils::ZProfile profile;
     if (!CheckFile(s, path, EPresetRead::File, profile)) return kExitFailed;
     int nExit = kExitOk;
-    if (!MayLoad(path, s.core.m_Files.LastReport(), &nExit)) return nExit;
+    if (!MayLoad(path, s.core.Files().LastReport(), &nExit)) return nExit;
     if (!Attach(s)) return kExitFailed;
-    s.core.m_Files.ApplyPresetFile(profile, path);
+    s.core.Files().ApplyPresetFile(profile, path);
     // The write timer's work, done here so that its result decides the exit status.
     s.host.KillTimer(TIMER_SEND_ALL);
-    const int bOk = s.core.m_Writer.SendDDXProc(m.m_nCurPreset);
+    const int bOk = s.core.Writer().SendDDXProc(m.m_nCurPreset);
     s.Drain();
     if (!bOk) {
         std::fprintf(stderr, "mlb8ctl: writing the settings to the processor failed.\n");
@@ -360,13 +360,13 @@ int CmdLoad(const std::string& path) {
 
 int CmdFactory() {
     SSession s;
-    const std::string path = s.core.m_Files.FactoryPath();
+    const std::string path = s.core.Files().FactoryPath();
     ZUtils::ZProfile profile;
     if (!CheckFile(s, path, EPresetRead::Factory, profile)) return kExitFailed;
     int nExit = kExitOk;
-    if (!MayLoad(path, s.core.m_Files.LastReport(), &nExit)) return nExit;
+    if (!MayLoad(path, s.core.Files().LastReport(), &nExit)) return nExit;
     if (!Attach(s)) return kExitFailed;
-    const int bOk = s.core.m_Files.RestoreFactorySettings();
+    const int bOk = s.core.Files().RestoreFactorySettings();
     s.Drain();
     if (!bOk) {
         if (s.host.Messages().empty())
@@ -401,8 +401,8 @@ int CmdDump(const std::string& path) {
     }
     SSession s;
     if (!Attach(s)) return kExitFailed;
-    s.core.m_Model.m_szFilePath = path;
-    if (!s.core.m_Files.WriteConfigFile(4)) return kExitFailed;
+    s.core.Model().m_szFilePath = path;
+    if (!s.core.Files().WriteConfigFile(4)) return kExitFailed;
     std::printf("Wrote the running configuration to %s\n", path.c_str());
     return kExitOk;
 }
@@ -434,8 +434,8 @@ int CmdDiff(const std::string& a, const std::string& b) {
         if (side.name == "-") continue;
         ZUtils::ZProfile profile;
         if (!CheckFile(s, side.name, EPresetRead::File, profile))
-            return DiffFailed(a, b, kExitFailed, s.core.m_Files.LastError(), side.name);
-        const SPresetReport& report = s.core.m_Files.LastReport();
+            return DiffFailed(a, b, kExitFailed, s.core.Files().LastError(), side.name);
+        const SPresetReport& report = s.core.Files().LastReport();
         if (!report.Complete() && !g_Opt.bForce) {
             if (!g_Opt.bJson) {
                 PrintReport(stderr, report);
@@ -456,7 +456,7 @@ int CmdDiff(const std::string& a, const std::string& b) {
     for (SDiffSide& side : sides) {
         if (side.name != "-") continue;
         if (!Attach(s)) return DiffFailed(a, b, kExitFailed, "no processor read");
-        ReadCarriedSettings(s.core.m_Model, side.model);
+        ReadCarriedSettings(s.core.Model(), side.model);
     }
 
     const std::vector<SSettingDifference> diff = DiffSettings(sides[0].model, sides[1].model);
@@ -483,12 +483,12 @@ int CmdDiff(const std::string& a, const std::string& b) {
 // response: the curves of a preset file, or of the running configuration.
 int CmdResponse() {
     SSession s;
-    CSettingsModel& m = s.core.m_Model;
+    CSettingsModel& m = s.core.Model();
     int nExit = kExitOk;
     if (!g_Response.presetPath.empty()) {
         ZUtils::ZProfile profile;
         if (!CheckFile(s, g_Response.presetPath, EPresetRead::File, profile)) return kExitFailed;
-        const SPresetReport& report = s.core.m_Files.LastReport();
+        const SPresetReport& report = s.core.Files().LastReport();
         if (!report.Complete()) {
             PrintReport(stderr, report);
             std::fprintf(stderr, "mlb8ctl: %s is incomplete: missing values are taken as the defaults.\n",

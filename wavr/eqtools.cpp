@@ -102,7 +102,7 @@ CEqTools::CEqTools(CWAVRView* pView, CFilterGraphic* pGraph)
 }
 
 int CEqTools::Channel() const {
-    return m_pView->Core().m_Model.m_nChannel & 7;
+    return m_pView->Core().Model().m_nChannel & 7;
 }
 
 void CEqTools::AddMenu(QMenuBar* pBar) {
@@ -181,7 +181,7 @@ void CEqTools::ShowReport(const QString& title, const std::vector<std::string>& 
 bool CEqTools::ImportFilters(const std::string& path) {
     const SEqImport r = ImportEqFilterFile(path);
     const int ch = Channel();
-    const bool bPair = m_pView->Core().m_Model.m_bPair != 0;
+    const bool bPair = m_pView->Core().Model().m_bPair != 0;
     std::vector<std::string> lines = r.Lines();
     if (r.bOk) {
         const int bSent = ApplyEqBands(m_pView->Core(), ch, bPair, r.bands);
@@ -199,7 +199,7 @@ bool CEqTools::ImportFilters(const std::string& path) {
 }
 
 bool CEqTools::ExportFilters(const std::string& path) {
-    const CSettingsModel& m = m_pView->Core().m_Model;
+    const CSettingsModel& m = m_pView->Core().Model();
     const int ch = Channel();
     SFilterCoef bands[CRev8001Lib::EQ_BANDS];
     for (int b = 0; b < CRev8001Lib::EQ_BANDS; ++b)
@@ -253,13 +253,13 @@ bool CEqTools::Fit() {
         return false;
     }
     bool bNarrowed = false;
-    const SEqFitSettings settings = DefaultFitRange(core.m_Model, ch, &bNarrowed);
-    const SEqFitResult r = FitEqualizer(MakeFitInput(core.m_Model, ch, t, settings), settings);
+    const SEqFitSettings settings = DefaultFitRange(core.Model(), ch, &bNarrowed);
+    const SEqFitResult r = FitEqualizer(MakeFitInput(core.Model(), ch, t, settings), settings);
     std::vector<std::string> lines;
     if (bNarrowed) lines.push_back("Fit range: the passband of the output's crossover.");
     const std::vector<std::string> report = FitReportLines(r, settings);
     lines.insert(lines.end(), report.begin(), report.end());
-    if (r.bOk && !ApplyEqBands(core, ch, core.m_Model.m_bPair != 0, r.bands))
+    if (r.bOk && !ApplyEqBands(core, ch, core.Model().m_bPair != 0, r.bands))
         lines.push_back("Writing the bands to the processor failed.");
     ShowReport(
         QString("Fit of output %1 to %2").arg(ch + 1).arg(QString::fromStdString(FileName(t.szMeasurement))),
@@ -282,7 +282,7 @@ void CEqTools::SetShown(int nCurve, bool bShown) {
 bool CEqTools::CanDrop(const QMimeData* pData) const {
     if (!pData || !pData->hasUrls() || pData->urls().size() != 1 || !pData->urls().front().isLocalFile())
         return false;
-    return m_pView->Core().m_Model.m_nPage == CPages::PAGE_EQ;
+    return m_pView->Core().Model().m_nPage == CPages::PAGE_EQ;
 }
 
 bool CEqTools::Drop(const QMimeData* pData) {
@@ -295,7 +295,7 @@ bool CEqTools::Drop(const QMimeData* pData) {
 }
 
 void CEqTools::PaintOverlay(QPainter& p) {
-    const CSettingsModel& m = m_pView->Core().m_Model;
+    const CSettingsModel& m = m_pView->Core().Model();
     const int ch = Channel();
     const SChannelTuning& t = Tuning(ch);
     if (!t.HasMeasurement()) return;

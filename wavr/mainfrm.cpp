@@ -56,7 +56,6 @@ const SMenu kMenus[] = {
 CMainFrame::CMainFrame(CWAVRView* pView) : m_pView(pView) {
     setWindowTitle(CoreText(TEXT_TITLE));
     setCentralWidget(pView);
-    pView->SetFrame(this);
     BuildMenu();
     pView->EqTools().AddMenu(menuBar());
     // Not resizable: the view has one size.

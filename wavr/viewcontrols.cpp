@@ -33,11 +33,11 @@ void CWAVRView::CreateControls() {
         m_Controls[nId] = pWidget;
         if constexpr (std::is_base_of_v<IAppliesState, std::remove_pointer_t<decltype(pWidget)>>)
             m_StateViews[nId] = pWidget;
-        m_Core.m_Form.Control(nId).bVisible = bVisible;
-        m_Core.m_Form.Control(nId).x = rect.x();
-        m_Core.m_Form.Control(nId).y = rect.y();
-        m_Core.m_Form.Control(nId).cx = rect.width();
-        m_Core.m_Form.Control(nId).cy = rect.height();
+        m_Core.Form().Control(nId).bVisible = bVisible;
+        m_Core.Form().Control(nId).x = rect.x();
+        m_Core.Form().Control(nId).y = rect.y();
+        m_Core.Form().Control(nId).cx = rect.width();
+        m_Core.Form().Control(nId).cy = rect.height();
     };
     auto button = [&](int nId, int nNormal, int nPressed, int nToggle, int nTogglePressed, QRect rect,
                       bool bVisible) {
@@ -214,7 +214,7 @@ void CWAVRView::CreateControls() {
     place(m_pGraph, ctl::GRAPH, R(GRAPH), false);
     m_pGraph->LoadBackground(SkinId::GRAPH_BACKGROUND, "PNG");
     // Clicking a curve of the system view selects its channel as the channel's button does.
-    m_pSystemGraph = new CSystemGraph(m_pGraph, &m_Core.m_Model, [this](int nChannel) {
+    m_pSystemGraph = new CSystemGraph(m_pGraph, &m_Core.Model(), [this](int nChannel) {
         QCoreApplication::postEvent(this,
                                     new CCtrlNotifyEvent(WM_SKIN_BTN_UP, ctl::CHANNEL.first + nChannel, 0));
     });

@@ -131,6 +131,7 @@ bool CWAVRApp::InitInstance() {
     setWindowIcon(QIcon(SkinResourcePath(SkinId::APP_ICON)));
     m_pView = new CWAVRView;
     m_pFrame = std::make_unique<CMainFrame>(m_pView);
+    ConnectFrameMessages(*m_pFrame, *m_pView);
     const QRect screen = primaryScreen() ? primaryScreen()->availableGeometry() : QRect(0, 0, 1280, 800);
     m_pFrame->move(CMainFrame::Placement(screen.width(), screen.height()));
     m_pFrame->show();
@@ -139,13 +140,19 @@ bool CWAVRApp::InitInstance() {
     return true;
 }
 
+void CWAVRApp::ConnectFrameMessages(CMainFrame& frame, CWAVRView& view) {
+    view.SetFrameMessageHandler([pFrame = &frame](std::uint32_t nMsg, std::intptr_t lParam) {
+        pFrame->OnFrameMessage(nMsg, static_cast<long>(lParam));
+    });
+}
+
 // Waits for the connection and the load, shows the asked page, takes the picture and quits.
 void CWAVRApp::TakeScreenshotWhenLoaded() {
     auto* pPoll = new QTimer(m_pFrame.get());
     auto nWaited = std::make_shared<int>(0);
     QObject::connect(pPoll, &QTimer::timeout, [this, pPoll, nWaited] {
         *nWaited += 100;
-        if (!m_pView->Core().m_Model.m_bConnected && *nWaited <= 15000) return;
+        if (!m_pView->Core().Model().m_bConnected && *nWaited <= 15000) return;
         pPoll->stop();
         // The replies and the after-load refresh (which shows the configuration page) come first.
         QTimer::singleShot(1500, [this] {
@@ -154,7 +161,7 @@ void CWAVRApp::TakeScreenshotWhenLoaded() {
             // Unattended: a file that would ask before loading (incomplete, values changed) ends the run.
             if (!m_szLoad.empty()) {
                 ZUtils::ZProfile profile;
-                CPresetFiles& files = m_pView->Core().m_Files;
+                CPresetFiles& files = m_pView->Core().Files();
                 if (!files.CheckPresetFile(m_szLoad, EPresetRead::File, profile) ||
                     !files.LastReport().Clean()) {
                     std::fprintf(stderr, "mlb8-manager: %s cannot be loaded unattended: %s\n",
@@ -165,7 +172,7 @@ void CWAVRApp::TakeScreenshotWhenLoaded() {
                     return;
                 }
             }
-            const int bLoaded = !m_szLoad.empty() && m_pView->Core().m_Files.LoadPresetPath(m_szLoad);
+            const int bLoaded = !m_szLoad.empty() && m_pView->Core().Files().LoadPresetPath(m_szLoad);
             m_pView->SyncFromForm();
             QTimer::singleShot(bLoaded ? 3000 : 0, [this] { ShowPageAndTakePicture(); });
         });

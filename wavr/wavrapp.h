@@ -41,6 +41,9 @@ public:
     int ExitCode() const { return m_nExitCode; }
     CMainFrame* Frame() const { return m_pFrame.get(); }
     CWAVRView* View() const { return m_pView; }
+    // The frame holds the view and calls it; what the view has for the frame comes back through a
+    // handler connected here, so neither calls into the other both ways.
+    static void ConnectFrameMessages(CMainFrame& frame, CWAVRView& view);
 
 private:
     void TakeScreenshotWhenLoaded();

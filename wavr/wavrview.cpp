@@ -21,7 +21,6 @@
 #include "guilib/gdiactiveslider.h"
 #include "guilib/notify.h"
 #include "guilib/skinbutton.h"
-#include "mainfrm.h"
 #include "orvix/graph/filtergraphic.h"
 #include "skin/skinids.h"
 #include "skin/skinlayout.h"
@@ -227,8 +226,7 @@ CWAVRView::CWAVRView(QWidget* pParent) : QWidget(pParent), m_Core(*this) {
 
 CWAVRView::~CWAVRView() {
     qApp->removeEventFilter(this);
-    m_Core.m_Protocol.Close();
-    m_Core.m_SearchProtocol.Close();
+    m_Core.CloseLinks();
 }
 
 void CWAVRView::Start() {
@@ -237,7 +235,7 @@ void CWAVRView::Start() {
     setFocus(Qt::OtherFocusReason); // no box takes stray typing before the user picks one
     // The probes block this thread for seconds: the window is painted first.
     QTimer::singleShot(50, this, [this] {
-        m_Core.m_Link.StartDeviceSearch();
+        m_Core.Link().StartDeviceSearch();
         SyncFromForm();
     });
 }
@@ -262,7 +260,7 @@ bool CWAVRView::event(QEvent* pEvent) {
         if (p->Message() == WM_SKIN_BTN_UP)
             if (auto* pButton =
                     As<CSkinButtonBase>(m_Controls.count(p->CtrlId()) ? m_Controls[p->CtrlId()] : nullptr))
-                m_Core.m_Form.SetToggle(p->CtrlId(), pButton->TakeClickToggle());
+                m_Core.Form().SetToggle(p->CtrlId(), pButton->TakeClickToggle());
         Deliver(p->Message(), static_cast<std::uintptr_t>(p->CtrlId()), p->Value());
         return true;
     }
@@ -276,7 +274,7 @@ bool CWAVRView::eventFilter(QObject* pWatched, QEvent* pEvent) {
         auto* pWidget = qobject_cast<QWidget*>(pWatched);
         auto* pMouse = static_cast<QMouseEvent*>(pEvent);
         if (pWidget && pMouse->button() == Qt::LeftButton && (pWidget == this || isAncestorOf(pWidget)))
-            return m_Core.m_Dispatch.FilterLeftButton(type != QEvent::MouseButtonRelease);
+            return m_Core.Dispatch().FilterLeftButton(type != QEvent::MouseButtonRelease);
     }
     return QWidget::eventFilter(pWatched, pEvent);
 }
@@ -317,9 +315,9 @@ bool CWAVRView::OnEditKey(int nId, int nKey, bool bPress) {
     default:
         return false;
     }
-    if (auto* pEdit = As<CViewEdit>(m_Controls[nId])) m_Core.m_Form.SetText(nId, pEdit->text().toStdString());
-    const bool bConsumed = bPress ? m_Core.m_Dispatch.OnKeyDownMessage(nCode, nId)
-                                  : m_Core.m_Dispatch.OnKeyUpMessage(nCode, nId);
+    if (auto* pEdit = As<CViewEdit>(m_Controls[nId])) m_Core.Form().SetText(nId, pEdit->text().toStdString());
+    const bool bConsumed = bPress ? m_Core.Dispatch().OnKeyDownMessage(nCode, nId)
+                                  : m_Core.Dispatch().OnKeyUpMessage(nCode, nId);
     SyncFromForm();
     return bConsumed;
 }
@@ -357,22 +355,22 @@ void CWAVRView::FlushKeyRelease() {
 
 void CWAVRView::OnEditWheel(int nId, int nDelta) {
     FlushKeyRelease();
-    m_Core.m_Dispatch.OnMouseWheel(nDelta, nId, true);
+    m_Core.Dispatch().OnMouseWheel(nDelta, nId, true);
     SyncFromForm();
 }
 
 void CWAVRView::OnEditTextEdited(int nId, const QString& text) {
-    m_Core.m_Form.SetText(nId, text.toStdString());
+    m_Core.Form().SetText(nId, text.toStdString());
 }
 
 void CWAVRView::OnEditHover(int nId) {
-    m_Core.m_Help.OnSetCursor(nId);
+    m_Core.Help().OnSetCursor(nId);
 }
 
 // Mirrors visibility, texts, positions, toggles and states into the widgets.
 void CWAVRView::SyncFromForm() {
     ReloadSpeakerIcons();
-    for (const auto& [nId, state] : m_Core.m_Form.All()) {
+    for (const auto& [nId, state] : m_Core.Form().All()) {
         auto it = m_Controls.find(nId);
         if (it == m_Controls.end()) continue;
         QWidget* pWidget = it->second;
@@ -388,7 +386,7 @@ void CWAVRView::SyncFromForm() {
 }
 
 void CWAVRView::ReloadSpeakerIcons() {
-    const int nArch = m_Core.m_Delays.Architecture();
+    const int nArch = m_Core.Delays().Architecture();
     if (nArch == m_nIconArch) return;
     m_nIconArch = nArch;
     for (int nId = ctl::SPEAKER.first; nId <= ctl::EXPERT_SPEAKER.last; ++nId) {
@@ -453,9 +451,9 @@ const QPixmap& CWAVRView::StaticLayer(int nPage, bool bExpertCar) {
 void CWAVRView::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.setRenderHint(QPainter::SmoothPixmapTransform);
-    p.drawPixmap(0, 0, StaticLayer(m_Core.m_Model.m_nPage, m_Core.m_Model.m_bEasyExp != 0));
+    p.drawPixmap(0, 0, StaticLayer(m_Core.Model().m_nPage, m_Core.Model().m_bEasyExp != 0));
     PaintPage(p);
-    if (const char* pszHelp = m_Core.m_Help.CurrentText()) {
+    if (const char* pszHelp = m_Core.Help().CurrentText()) {
         // The whole text in the area: the font shrinks as far as needed.
         const QRect area(HELP_TEXT.x + 2, HELP_TEXT.y + 1, HELP_TEXT.w - 4, HELP_TEXT.h - 2);
         QString laidOut;
@@ -465,17 +463,17 @@ void CWAVRView::paintEvent(QPaintEvent*) {
         p.setPen(QColor(0xFA, 0xFA, 0xFA));
         p.drawText(area, Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop, laidOut);
     }
-    DrawImage(p, m_Core.m_Model.m_bConnected ? SkinId::CONNECTED : SkinId::DISCONNECTED, INDICATOR.x,
+    DrawImage(p, m_Core.Model().m_bConnected ? SkinId::CONNECTED : SkinId::DISCONNECTED, INDICATOR.x,
               INDICATOR.y);
 }
 
 void CWAVRView::PaintPage(QPainter& p) {
-    const CSettingsModel& m = m_Core.m_Model;
+    const CSettingsModel& m = m_Core.Model();
     if (m.m_nPage > 4) return;
-    const int nFrame = SkinId::ANIMATION_FIRST + m_Core.m_Pages.m_nAnimation;
+    const int nFrame = SkinId::ANIMATION_FIRST + m_Core.Pages().m_nAnimation;
     switch (m.m_nPage) {
     case 0: {
-        const int nArch = m_Core.m_Delays.Architecture();
+        const int nArch = m_Core.Delays().Architecture();
         for (const SSpeaker& s : kSpeakers[nArch])
             DrawImage(p, s.nImage + (m.m_bPhase[s.nChannel] ? 1 : 0), s.x, s.y);
         if (m.m_nDSPInput <= INPUT_AUX) {
@@ -535,18 +533,18 @@ void CWAVRView::PostToSelf(std::uint32_t nMsg, std::uintptr_t wParam, std::intpt
 }
 
 void CWAVRView::PostMessage(std::uint32_t nMsg, std::uintptr_t wParam, std::intptr_t lParam) {
-    std::vector<std::uint8_t> bytes;
+    std::vector<std::uint8_t> chunk;
     if (nMsg == WM_IPC_RECEIVE && wParam && lParam > 0) {
         const auto* p = reinterpret_cast<const std::uint8_t*>(wParam);
-        bytes.assign(p, p + lParam);
+        chunk.assign(p, p + lParam);
     }
-    QCoreApplication::postEvent(this, new CCoreMessageEvent(nMsg, 0, lParam, std::move(bytes)));
+    QCoreApplication::postEvent(this, new CCoreMessageEvent(nMsg, 0, lParam, std::move(chunk)));
 }
 
 void CWAVRView::PostToFrame(std::uint32_t nMsg, std::intptr_t lParam) {
-    if (m_pFrame)
+    if (m_FrameMessages)
         QMetaObject::invokeMethod(
-            m_pFrame, [this, nMsg, lParam] { m_pFrame->OnFrameMessage(nMsg, lParam); }, Qt::QueuedConnection);
+            this, [this, nMsg, lParam] { m_FrameMessages(nMsg, lParam); }, Qt::QueuedConnection);
 }
 
 void CWAVRView::SetTimer(int nId, std::uint32_t nMs) {
@@ -649,7 +647,7 @@ void CWAVRView::Repaint(int nArea) {
 
 // Where the animation of the page is drawn; empty on pages without one.
 QRect CWAVRView::AnimationRect() const {
-    const CSettingsModel& m = m_Core.m_Model;
+    const CSettingsModel& m = m_Core.Model();
     if (m.m_nPage == CPages::PAGE_STANDARD)
         return {STD_ANIMATION.x, STD_ANIMATION.y, STD_ANIMATION.w, STD_ANIMATION.h};
     if (m.m_nPage == CPages::PAGE_DELAY) return {660, m.m_bEasyExp ? 375 : 305, 140, 140};

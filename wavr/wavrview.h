@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPixmap>
 #include <QWidget>
+#include <functional>
 #include <map>
 #include <memory>
 #include <vector>
@@ -20,7 +21,6 @@ class CEqTools;
 class CFilterGraphic;
 class CSystemGraph;
 class CMsgDlg;
-class CMainFrame;
 class QTimer;
 
 // A message for the core, posted to the view (also from the reader thread).
@@ -68,7 +68,10 @@ public:
     explicit CWAVRView(QWidget* pParent = nullptr);
     ~CWAVRView() override;
 
-    void SetFrame(CMainFrame* pFrame) { m_pFrame = pFrame; }
+    // Where the messages for the frame go (WM_MARK_LOAD, WM_MARK_SAVE): the application connects it,
+    // so the view does not know the frame that holds it. Delivered later, in order.
+    using FrameMessageHandler = std::function<void(std::uint32_t nMsg, std::intptr_t lParam)>;
+    void SetFrameMessageHandler(FrameMessageHandler handler) { m_FrameMessages = std::move(handler); }
     // Start-up: defaults, the first page, the device search.
     void Start();
     void OnMenuCommand(int nId);
@@ -131,7 +134,7 @@ private:
     void ReloadSpeakerIcons();
 
     CEditorCore m_Core;
-    CMainFrame* m_pFrame = nullptr;
+    FrameMessageHandler m_FrameMessages;
     std::map<int, QWidget*> m_Controls;
     // The controls that show a part of the form state (all but the graph), by ID.
     std::map<int, IAppliesState*> m_StateViews;

@@ -76,10 +76,10 @@ protected:
 TEST_F(EditorTest, ConnectLoadsTheWholeTuneInOrderAndThenRefreshes) {
     Connect();
     EXPECT_TRUE(m_Host.messageBoxes.empty());
-    EXPECT_EQ(m_Core.m_Model.m_nComPort, m_nPort);
-    EXPECT_EQ(m_Core.m_Model.m_bConnected, 1);
-    EXPECT_THAT(Differences(m_Core.m_Model, m_Sim.Running()), testing::IsEmpty());
-    EXPECT_EQ(m_Core.m_Model.m_nCurPreset, m_Sim.CurrentPreset());
+    EXPECT_EQ(m_Core.Model().m_nComPort, m_nPort);
+    EXPECT_EQ(m_Core.Model().m_bConnected, 1);
+    EXPECT_THAT(Differences(m_Core.Model(), m_Sim.Running()), testing::IsEmpty());
+    EXPECT_EQ(m_Core.Model().m_nCurPreset, m_Sim.CurrentPreset());
 
     // The requests of the load, in order, after the search's one probe (address 0 answered, so the
     // addresses above it are not asked).
@@ -117,7 +117,7 @@ TEST_F(EditorTest, ConnectLoadsTheWholeTuneInOrderAndThenRefreshes) {
     // Every reply was applied before the after-load refresh, which was delivered last.
     ASSERT_FALSE(m_Host.delivered.empty());
     EXPECT_EQ(m_Host.delivered.back(), WM_LOAD_DONE);
-    EXPECT_EQ(m_Core.m_Model.m_nPage, m_Sim.Running().Easy_Expert ? 1 : 0);
+    EXPECT_EQ(m_Core.Model().m_nPage, m_Sim.Running().Easy_Expert ? 1 : 0);
     EXPECT_THAT(m_Host.frameMessages, testing::Contains(std::make_pair(WM_MARK_LOAD, std::intptr_t{0})));
     EXPECT_TRUE(m_Host.TimerSet(TIMER_ID_UNLOCK_MOUSE));
 }
@@ -128,12 +128,12 @@ TEST_F(EditorTest, PresetRecallAndStoreRoundTripThroughTheMemories) {
     m_Host.Pump();
     EXPECT_TRUE(m_Host.messageBoxes.empty());
     EXPECT_EQ(m_Sim.CurrentPreset(), 2);
-    EXPECT_EQ(m_Core.m_Model.m_nCurPreset, 2);
-    EXPECT_THAT(Differences(m_Core.m_Model, m_Sim.Memory(2)), testing::IsEmpty());
+    EXPECT_EQ(m_Core.Model().m_nCurPreset, 2);
+    EXPECT_THAT(Differences(m_Core.Model(), m_Sim.Memory(2)), testing::IsEmpty());
     EXPECT_THAT(m_Host.titles, ElementsAre(TEXT_TITLE));
 
     // Change the model, store it into memory 4, and find it there.
-    CSettingsModel& m = m_Core.m_Model;
+    CSettingsModel& m = m_Core.Model();
     m.m_nMainVolume = 77;
     m.m_nVolume[3] = 33;
     m.m_nDelay[5] = 4321;
@@ -164,8 +164,8 @@ TEST_F(EditorPtyTest, ProcessorFallingSilentEndsTheSequenceWithOneMessage) {
     silencer.join();
     m_Host.Pump();
     EXPECT_THAT(m_Host.messageBoxes, ElementsAre(TEXT_COMM_ERROR));
-    EXPECT_EQ(m_Core.m_Model.m_bMouseLbtnEventBlock, 0); // usable at once
-    EXPECT_EQ(m_Core.m_Model.m_bPresetLoading, 0);
+    EXPECT_EQ(m_Core.Model().m_bMouseLbtnEventBlock, 0); // usable at once
+    EXPECT_EQ(m_Core.Model().m_bPresetLoading, 0);
     // The failed read was written four times, and nothing after it.
     const auto frames = m_Sim.ReceivedFrames();
     ASSERT_GE(frames.size(), 4u);
@@ -176,7 +176,7 @@ TEST_F(EditorTest, UnplugMidLoadClosesTheLinkOnRemoval) {
     Connect();
     // Another serial device going away leaves a working link alone.
     m_Core.OnMessage(WM_DEVICE_DISCONNECT, 0, 5);
-    EXPECT_TRUE(m_Core.m_Protocol.IsOpen());
+    EXPECT_TRUE(m_Core.Protocol().IsOpen());
     EXPECT_TRUE(m_Host.fileDialogs.empty());
 
     Sim::SFaults faults;
@@ -190,16 +190,16 @@ TEST_F(EditorTest, UnplugMidLoadClosesTheLinkOnRemoval) {
 
     // The processor's removal closes the link and offers to keep the settings on screen.
     m_Core.OnMessage(WM_DEVICE_DISCONNECT, 0, m_nPort);
-    EXPECT_FALSE(m_Core.m_Protocol.IsOpen());
-    EXPECT_EQ(m_Core.m_Model.m_bConnected, 0);
+    EXPECT_FALSE(m_Core.Protocol().IsOpen());
+    EXPECT_EQ(m_Core.Model().m_bConnected, 0);
     EXPECT_THAT(m_Host.fileDialogs, ElementsAre("save DSP Files(*.Dovu)|*.Dovu||"));
-    EXPECT_EQ(m_Core.m_Model.m_bMouseLbtnEventBlock, 0);
+    EXPECT_EQ(m_Core.Model().m_bMouseLbtnEventBlock, 0);
 }
 
 TEST_F(EditorTest, WriteEverythingAndApplyTheConfigurationSendWhatTheyList) {
     Connect();
     m_Sim.ClearReceivedFrames();
-    m_Core.m_Writer.SendDDXProc(0);
+    m_Core.Writer().SendDDXProc(0);
     auto req = Requests();
     ASSERT_GE(req.size(), 3u);
     EXPECT_EQ(req.front(), (std::array<int, 4>{VA_SYSTEM, 0x80, 0, 0})); // the response probe
@@ -215,11 +215,11 @@ TEST_F(EditorTest, WriteEverythingAndApplyTheConfigurationSendWhatTheyList) {
     EXPECT_EQ(nOutputs, 0);
     EXPECT_EQ(nPresets, 0);
     EXPECT_EQ(nFilters, 80);
-    EXPECT_THAT(Differences(m_Core.m_Model, m_Sim.Running()), testing::IsEmpty());
+    EXPECT_THAT(Differences(m_Core.Model(), m_Sim.Running()), testing::IsEmpty());
 
     // Standard mode with the numerical input: no level command.
-    m_Core.m_Model.m_bEasyExp = 0;
-    m_Core.m_Model.m_nDSPInput = INPUT_NUMERICAL;
+    m_Core.Model().m_bEasyExp = 0;
+    m_Core.Model().m_nDSPInput = INPUT_NUMERICAL;
     m_Sim.ClearReceivedFrames();
     m_Core.OnMessage(WM_APPLY_IO_CONFIG, 0, 0);
     req = Requests();
@@ -232,7 +232,7 @@ TEST_F(EditorTest, WriteEverythingAndApplyTheConfigurationSendWhatTheyList) {
 
 TEST_F(EditorTest, WheelBurstSendsOnceAndSoloDecidesTheMuteMask) {
     OpenLink();
-    CSettingsModel& m = m_Core.m_Model;
+    CSettingsModel& m = m_Core.Model();
 
     m.m_nMainVolume = 90;
     for (int i = 0; i < 5; ++i) {
@@ -253,9 +253,9 @@ TEST_F(EditorTest, WheelBurstSendsOnceAndSoloDecidesTheMuteMask) {
     EXPECT_EQ(m_Sim.ReceivedFrameCount(), 2u);
 
     m.m_bMute[0] = m.m_bMute[7] = 1;
-    m_Core.m_Writer.SendMuteState(1, 0x05);
+    m_Core.Writer().SendMuteState(1, 0x05);
     EXPECT_EQ(m_Sim.Running().nMuteMask, 0xFA);
-    m_Core.m_Writer.SendMuteState(1, 0);
+    m_Core.Writer().SendMuteState(1, 0);
     EXPECT_EQ(m_Sim.Running().nMuteMask, 0x81);
 }
 
@@ -300,7 +300,7 @@ protected:
 } // namespace
 
 TEST_F(ReplyTest, EveryKindAppliesItsRuleAndRefusesWhatBreaksIt) {
-    CSettingsModel& model = m_Core.m_Model;
+    CSettingsModel& model = m_Core.Model();
     struct Case {
         const char* name;
         Bytes frame;
@@ -368,7 +368,7 @@ TEST_F(ReplyTest, EveryKindAppliesItsRuleAndRefusesWhatBreaksIt) {
 // An answer that arrives after its probe gave up still counts until timer 1 evaluates the port, but
 // only as a real presence answer from an address that was asked.
 TEST_F(ReplyTest, ALatePresenceAnswerCountsOnlyFromAProbedAddress) {
-    CDeviceSearch& search = m_Core.m_Model.m_Search;
+    CDeviceSearch& search = m_Core.Model().m_Search;
     search.m_nLastProbed = 5;
     Receive(Reply(VA_SYSTEM, 0, 0, {}, 3));           // an echo of the probe: no body
     Receive(Reply(VA_SYSTEM, 0, 0, {1, 2, 3, 4}, 7)); // an address that was not asked
@@ -378,7 +378,7 @@ TEST_F(ReplyTest, ALatePresenceAnswerCountsOnlyFromAProbedAddress) {
 }
 
 TEST_F(ReplyTest, SplitFramesJoinAndFarAddressesEndTheChunk) {
-    CSettingsModel& m = m_Core.m_Model;
+    CSettingsModel& m = m_Core.Model();
     const Bytes a = Reply(VA_VOLUME, 8, 0, {0, 50});
     Receive(Bytes(a.begin(), a.begin() + 5));
     EXPECT_EQ(m.m_nMainVolume, 0);
@@ -393,7 +393,7 @@ TEST_F(ReplyTest, SplitFramesJoinAndFarAddressesEndTheChunk) {
 }
 
 TEST_F(ReplyTest, GraphRefreshesOnceFiftyMillisecondsAfterABurst) {
-    m_Core.m_Model.m_nPage = 2;
+    m_Core.Model().m_nPage = 2;
     for (int i = 0; i < 4; ++i) {
         m_Core.OnMessage(WM_GRAPH_REFRESH, 0, 0);
         m_Host.Advance(10);
@@ -403,7 +403,7 @@ TEST_F(ReplyTest, GraphRefreshesOnceFiftyMillisecondsAfterABurst) {
     EXPECT_THAT(m_Host.firedTimers, ElementsAre(TIMER_GRAPH));
     EXPECT_FALSE(m_Host.TimerSet(TIMER_GRAPH));
     EXPECT_THAT(m_Host.repaints, testing::Contains(AREA_GRAPH));
-    m_Core.m_Model.m_nPage = 0; // other pages draw no graph
+    m_Core.Model().m_nPage = 0; // other pages draw no graph
     m_Core.OnMessage(WM_GRAPH_REFRESH, 0, 0);
     EXPECT_FALSE(m_Host.TimerSet(TIMER_GRAPH));
 }
@@ -442,7 +442,7 @@ TEST(DeviceSearch, APortTheUserMayNotOpenIsExplainedOnce) {
         CEditorCore core(host);
         host.Attach(&core);
         core.Start();
-        core.m_Link.OnDeviceConnect(); // already searching: no second search, no second hint
+        core.Link().OnDeviceConnect(); // already searching: no second search, no second hint
         const bool bHinted = host.messageBoxes.size() == 1 &&
                              host.messageBoxes[0].find("dialout") != std::string::npos &&
                              host.messageBoxes[0].find(pty.SlavePath()) != std::string::npos;

@@ -24,8 +24,8 @@ protected:
         m_Host.Attach(&m_Core);
     }
     void TearDown() override {
-        m_Core.m_Protocol.Close();
-        m_Core.m_SearchProtocol.Close();
+        m_Core.Protocol().Close();
+        m_Core.SearchProtocol().Close();
         m_Sim.Stop();
         ZUtils::ClearExtraPorts();
     }
@@ -40,9 +40,9 @@ protected:
     // tests of what is sent).
     void OpenLink() {
         const int nPort = PlugIn();
-        m_Core.m_Model.m_Search.m_bSlaveFound[0] = 1;
-        m_Core.m_Protocol.m_hWnd = &m_Host;
-        ASSERT_EQ(m_Core.m_Protocol.Open(nPort), 1);
+        m_Core.Model().m_Search.m_bSlaveFound[0] = 1;
+        m_Core.Protocol().m_hWnd = &m_Host;
+        ASSERT_EQ(m_Core.Protocol().Open(nPort), 1);
     }
     // Start-up through to a loaded model: the search, the connection and the load. The answer is in
     // when the probes end: the connection follows without waiting for the search timer.
@@ -51,7 +51,7 @@ protected:
         m_Core.Start();
         ASSERT_TRUE(m_Host.TimerSet(TIMER_DEVICE_SEARCH));
         m_Host.Pump();
-        ASSERT_TRUE(m_Core.m_Protocol.IsOpen());
+        ASSERT_TRUE(m_Core.Protocol().IsOpen());
     }
 
     // (ID, mode, channel, sub-index) of every frame the processor received.

@@ -20,7 +20,7 @@ class GestureTest : public CEditorFixture {
 protected:
     void SetUp() override {
         CEditorFixture::SetUp();
-        m_Core.m_Model.WriteStartupDefaults();
+        m_Core.Model().WriteStartupDefaults();
     }
     // Opens the working link on a simulated processor (for the tests that check what is sent).
     void Connect() { OpenLink(); }
@@ -32,14 +32,14 @@ protected:
         m_Core.OnMessage(WM_GDI_CTRL_UP, static_cast<std::uintptr_t>(nId), nValue);
     }
     void Type(int nId, const std::string& text) {
-        m_Core.m_Form.SetText(nId, text);
-        m_Core.m_Dispatch.OnKeyDownMessage(CDispatch::KEY_ENTER, nId);
+        m_Core.Form().SetText(nId, text);
+        m_Core.Dispatch().OnKeyDownMessage(CDispatch::KEY_ENTER, nId);
     }
     SFilterCoef Eq(int ch, int b) {
-        return m_Core.m_Model.m_Lib.GetEqCoef(static_cast<std::uint8_t>(ch), static_cast<std::uint8_t>(b));
+        return m_Core.Model().m_Lib.GetEqCoef(static_cast<std::uint8_t>(ch), static_cast<std::uint8_t>(b));
     }
     SFilterCoef Xover(int ch, int n) {
-        return m_Core.m_Model.m_Lib.GetXoverCoef(static_cast<std::uint8_t>(ch), static_cast<std::uint8_t>(n));
+        return m_Core.Model().m_Lib.GetXoverCoef(static_cast<std::uint8_t>(ch), static_cast<std::uint8_t>(n));
     }
 };
 
@@ -65,7 +65,7 @@ TEST(CrossoverRules, StepsSliderLawAndSlopeBox) {
 }
 
 TEST_F(GestureTest, DelayBoxesConvertClampAndShow) {
-    CSettingsModel& m = m_Core.m_Model;
+    CSettingsModel& m = m_Core.Model();
     m.m_nPage = CPages::PAGE_DELAY;
     m.m_bPair = 0;
     struct Case {
@@ -84,26 +84,26 @@ TEST_F(GestureTest, DelayBoxesConvertClampAndShow) {
         {ctl::DELAY_IN_BOX, "13.511784", 1.0f, "34.3", "1.0", "13.5"},
     };
     for (const Case& c : cases) {
-        m_Core.m_Form.SetText(c.nBox, c.text);
-        m_Core.m_Delays.OnDelayChange(c.nBox);
+        m_Core.Form().SetText(c.nBox, c.text);
+        m_Core.Delays().OnDelayChange(c.nBox);
         EXPECT_FLOAT_EQ(m.m_fDelayMs[0], c.fMs) << c.text;
-        EXPECT_EQ(m_Core.m_Form.Text(ctl::DELAY_CM_BOX), c.cm) << c.text;
-        EXPECT_EQ(m_Core.m_Form.Text(ctl::DELAY_MS_BOX), c.ms) << c.text;
-        EXPECT_EQ(m_Core.m_Form.Text(ctl::DELAY_IN_BOX), c.in) << c.text;
+        EXPECT_EQ(m_Core.Form().Text(ctl::DELAY_CM_BOX), c.cm) << c.text;
+        EXPECT_EQ(m_Core.Form().Text(ctl::DELAY_MS_BOX), c.ms) << c.text;
+        EXPECT_EQ(m_Core.Form().Text(ctl::DELAY_IN_BOX), c.in) << c.text;
     }
     m.m_fDelayMs[0] = 21.95f;
-    m_Core.m_Delays.OnDelayChange(ctl::DELAY_STEP.first);
+    m_Core.Delays().OnDelayChange(ctl::DELAY_STEP.first);
     EXPECT_FLOAT_EQ(m.m_fDelayMs[0], 22.0f);
     EXPECT_EQ(m.m_nDelay[0], 1056);
     m.m_fDelayMs[0] = 0.05f;
-    m_Core.m_Delays.OnDelayChange(ctl::STEP_DOWN);
+    m_Core.Delays().OnDelayChange(ctl::STEP_DOWN);
     EXPECT_FLOAT_EQ(m.m_fDelayMs[0], 0.0f);
-    m_Core.m_Delays.SetDelaySamples(1, 0.1f);
+    m_Core.Delays().SetDelaySamples(1, 0.1f);
     EXPECT_EQ(m.m_nDelay[1], 4);
 }
 
 TEST_F(GestureTest, PairCarryOvers) {
-    CSettingsModel& m = m_Core.m_Model;
+    CSettingsModel& m = m_Core.Model();
     // Equalizer gain: the partner keeps its offset, clamped; the frequency is copied.
     m.m_nChannel = 2;
     m.m_bPair = 1;
@@ -112,7 +112,7 @@ TEST_F(GestureTest, PairCarryOvers) {
     partner.Gain = 10;
     partner.Freq = 300;
     m.m_Lib.SetEqCoef(3, 3, partner);
-    m_Core.m_Filters.RefreshEqPage(2);
+    m_Core.Filters().RefreshEqPage(2);
     Move(ctl::EQ_GAIN_SLIDER.first + 3, 16); // +4 dB
     EXPECT_EQ(Eq(2, 3).Gain, 4);
     EXPECT_EQ(Eq(3, 3).Gain, 12);
@@ -135,48 +135,48 @@ TEST_F(GestureTest, PairCarryOvers) {
         m.m_nDSPOutput[INPUT_4_WIRED] = arch;
         m.m_nChannel = 6;
         m.m_fDelayMs[7] = 0;
-        m_Core.m_Form.SetText(ctl::DELAY_MS_BOX, "3");
-        m_Core.m_Delays.OnDelayChange(ctl::DELAY_MS_BOX);
+        m_Core.Form().SetText(ctl::DELAY_MS_BOX, "3");
+        m_Core.Delays().OnDelayChange(ctl::DELAY_MS_BOX);
         EXPECT_FLOAT_EQ(m.m_fDelayMs[7], arch == ARCH_51 ? 0.0f : 3.0f) << arch;
     }
 }
 
 TEST_F(GestureTest, EqualizerOffShowsNeutralValuesAndAnEditSwitchesItOn) {
-    CSettingsModel& m = m_Core.m_Model;
+    CSettingsModel& m = m_Core.Model();
     m.m_nChannel = 4;
     m.m_bPair = 0;
     SFilterCoef band = Eq(4, 1);
     band.Gain = 6;
     m.m_Lib.SetEqCoef(4, 1, band);
-    m_Core.m_Filters.RefreshEqPage(4);
-    EXPECT_EQ(m_Core.m_Form.Text(ctl::EQ_GAIN_BOX.first + 1), "0");
-    EXPECT_EQ(m_Core.m_Form.Text(ctl::EQ_Q_BOX.first + 1), "1.0");
+    m_Core.Filters().RefreshEqPage(4);
+    EXPECT_EQ(m_Core.Form().Text(ctl::EQ_GAIN_BOX.first + 1), "0");
+    EXPECT_EQ(m_Core.Form().Text(ctl::EQ_Q_BOX.first + 1), "1.0");
     Move(ctl::EQ_Q_KNOB.first + 1, 4); // Q 3.0
     EXPECT_EQ(m.m_bEqEnable[4], 1);
     EXPECT_EQ(Eq(4, 1).Gain, 0);
     EXPECT_FLOAT_EQ(Eq(4, 1).BandWidth, 3.0f);
-    EXPECT_EQ(m_Core.m_Form.Control(ctl::EQ_SWITCH).bToggle, 1);
+    EXPECT_EQ(m_Core.Form().Control(ctl::EQ_SWITCH).bToggle, 1);
 
     // Typed frequencies are limited; stepping stops at the top.
     for (auto [text, freq] : {std::pair{"5", 16}, std::pair{"25000", 20000}, std::pair{"x", 16}}) {
-        m_Core.m_Form.SetText(ctl::EQ_FREQ_BOX.first + 2, text);
-        m_Core.m_Filters.OnEqFreqEdit(2, Source::FROM_BOX);
+        m_Core.Form().SetText(ctl::EQ_FREQ_BOX.first + 2, text);
+        m_Core.Filters().OnEqFreqEdit(2, Source::FROM_BOX);
         EXPECT_EQ(Eq(4, 2).Freq, freq) << text;
     }
-    m_Core.m_Form.SetText(ctl::EQ_FREQ_BOX.first + 2, "20000");
-    m_Core.m_Filters.OnEqFreqEdit(2, Source::FROM_BOX);
-    m_Core.m_Filters.OnEqFreqEdit(2, Source::FROM_STEP_UP);
+    m_Core.Form().SetText(ctl::EQ_FREQ_BOX.first + 2, "20000");
+    m_Core.Filters().OnEqFreqEdit(2, Source::FROM_BOX);
+    m_Core.Filters().OnEqFreqEdit(2, Source::FROM_STEP_UP);
     EXPECT_EQ(Eq(4, 2).Freq, 20000);
 }
 
 TEST_F(GestureTest, CrossoverTypeButtonsAndVisibility) {
-    CSettingsModel& m = m_Core.m_Model;
-    m_Core.m_Pages.ShowCrossoverPage();
+    CSettingsModel& m = m_Core.Model();
+    m_Core.Pages().ShowCrossoverPage();
     ASSERT_EQ(m.m_nPage, CPages::PAGE_XOVER);
-    auto visible = [&](int id) { return m_Core.m_Form.Control(id).bVisible; };
+    auto visible = [&](int id) { return m_Core.Form().Control(id).bVisible; };
     // A click lights the button first (the control does that), then notifies.
     auto clickToggle = [&](int id) {
-        auto& c = m_Core.m_Form.Control(id);
+        auto& c = m_Core.Form().Control(id);
         c.bToggle = !c.bToggle;
         Click(id);
     };
@@ -188,7 +188,7 @@ TEST_F(GestureTest, CrossoverTypeButtonsAndVisibility) {
     clickToggle(ctl::XOVER_BP);
     EXPECT_EQ(Xover(0, 0).Filtertype, FT_HIGHPASS);
     EXPECT_EQ(Xover(0, 1).Filtertype, FT_LOWPASS);
-    EXPECT_EQ(m_Core.m_Form.Control(ctl::XOVER_BP).bToggle, 1);
+    EXPECT_EQ(m_Core.Form().Control(ctl::XOVER_BP).bToggle, 1);
     EXPECT_TRUE(visible(ctl::LP_SLIDER));
     clickToggle(ctl::XOVER_BP); // the lit band-pass button turns the crossover off
     EXPECT_EQ(m.m_bXoverEnable[0], 0);
@@ -200,7 +200,7 @@ TEST_F(GestureTest, CrossoverTypeButtonsAndVisibility) {
 }
 
 TEST_F(GestureTest, SoloAndMuteCombinations) {
-    CSettingsModel& m = m_Core.m_Model;
+    CSettingsModel& m = m_Core.Model();
     struct Step {
         int nClick;
         int nSolo;
@@ -230,34 +230,34 @@ TEST_F(GestureTest, SoloAndMuteCombinations) {
     // The display of a solo: every channel outside it shows muted.
     Click(ctl::SOLO.first + 3);
     for (int n = 0; n < 8; ++n)
-        EXPECT_EQ(m_Core.m_Form.Control(ctl::MUTE.first + n).bToggle, n == 3 ? 0 : 1) << n;
+        EXPECT_EQ(m_Core.Form().Control(ctl::MUTE.first + n).bToggle, n == 3 ? 0 : 1) << n;
 }
 
 TEST_F(GestureTest, HeldStepperSendsOnceOnRelease) {
     Connect();
-    m_Core.m_Model.m_nMainVolume = 100;
+    m_Core.Model().m_nMainVolume = 100;
     for (int i = 0; i < 15; ++i)
         m_Core.OnMessage(WM_SKIN_BTN_REPEAT, ctl::MAIN_UP, 0);
     EXPECT_EQ(m_Sim.ReceivedFrameCount(), 0u);
     Click(ctl::MAIN_UP);
-    EXPECT_EQ(m_Core.m_Model.m_nMainVolume, 116);
+    EXPECT_EQ(m_Core.Model().m_nMainVolume, 116);
     EXPECT_THAT(SentIds(), ElementsAre(VA_VOLUME));
     EXPECT_EQ(m_Sim.Running().nMainVolume, 116);
-    EXPECT_EQ(m_Core.m_Form.Text(ctl::MAIN_LEVEL_BOX), "-6.0");
+    EXPECT_EQ(m_Core.Form().Text(ctl::MAIN_LEVEL_BOX), "-6.0");
 }
 
 TEST_F(GestureTest, WheelStepsInsideTheFocusedBoxOnlyAndSendOnceAfterTheBurst) {
     Connect();
-    CSettingsModel& m = m_Core.m_Model;
+    CSettingsModel& m = m_Core.Model();
     m.m_nChannel = 6;
     m.m_bPair = 1;
     m.m_nVolume[6] = 100;
     m.m_nVolume[7] = 90;
-    m_Core.m_Dispatch.OnMouseWheel(120, ctl::CHANNEL_LEVEL_BOX, false); // pointer outside: nothing
-    m_Core.m_Dispatch.OnMouseWheel(60, ctl::CHANNEL_LEVEL_BOX, true);   // less than a notch: nothing
+    m_Core.Dispatch().OnMouseWheel(120, ctl::CHANNEL_LEVEL_BOX, false); // pointer outside: nothing
+    m_Core.Dispatch().OnMouseWheel(60, ctl::CHANNEL_LEVEL_BOX, true);   // less than a notch: nothing
     EXPECT_EQ(m.m_nVolume[6], 100);
     for (int i = 0; i < 3; ++i) {
-        m_Core.m_Dispatch.OnMouseWheel(240, ctl::CHANNEL_LEVEL_BOX, true); // one step per message
+        m_Core.Dispatch().OnMouseWheel(240, ctl::CHANNEL_LEVEL_BOX, true); // one step per message
         m_Host.Advance(100);
     }
     EXPECT_EQ(m.m_nVolume[6], 103);
@@ -270,10 +270,10 @@ TEST_F(GestureTest, WheelStepsInsideTheFocusedBoxOnlyAndSendOnceAfterTheBurst) {
 
 TEST_F(GestureTest, EnterInEachKindOfBoxAppliesAndSends) {
     Connect();
-    CSettingsModel& m = m_Core.m_Model;
+    CSettingsModel& m = m_Core.Model();
     m.m_nChannel = 2;
     m.m_bPair = 1;
-    m_Core.m_Filters.RefreshEqPage(2);
+    m_Core.Filters().RefreshEqPage(2);
     struct Case {
         int nBox;
         const char* text;
@@ -312,59 +312,59 @@ TEST_F(GestureTest, EnterInEachKindOfBoxAppliesAndSends) {
 }
 
 TEST_F(GestureTest, PagesShowTheirControls) {
-    CSettingsModel& m = m_Core.m_Model;
-    auto visible = [&](int id) { return m_Core.m_Form.Control(id).bVisible; };
-    m_Core.m_Pages.ShowEqualizerPage();
+    CSettingsModel& m = m_Core.Model();
+    auto visible = [&](int id) { return m_Core.Form().Control(id).bVisible; };
+    m_Core.Pages().ShowEqualizerPage();
     EXPECT_TRUE(visible(ctl::EQ_GAIN_SLIDER.first) && visible(ctl::EQ_Q_BOX.first + 9) &&
                 visible(ctl::GRAPH));
     m.m_nChannel = 5;
     m.m_bPair = 0;
-    m_Core.m_Pages.ShowCrossoverPage(); // a single odd channel becomes its pair
+    m_Core.Pages().ShowCrossoverPage(); // a single odd channel becomes its pair
     EXPECT_EQ(m.m_nChannel, 4);
     EXPECT_EQ(m.m_bPair, 1);
     EXPECT_FALSE(visible(ctl::EQ_GAIN_SLIDER.first));
     EXPECT_TRUE(visible(ctl::XOVER_HP));
-    m_Core.m_Pages.ShowTimeAlignmentPage();
+    m_Core.Pages().ShowTimeAlignmentPage();
     EXPECT_TRUE(m_Host.TimerSet(TIMER_ANIMATION));
     EXPECT_FALSE(visible(ctl::GRAPH));
     // The icons of the architecture: 5.1 shows channel 7's extra icon, 2-way + sub shows none of
     // the channels 5 and 6.
     m.m_nDSPInput = INPUT_2_WIRED;
     m.m_nDSPOutput[INPUT_2_WIRED] = ARCH_2WAY_SUB;
-    m_Core.m_Pages.HidePageControls(CPages::PAGE_DELAY);
-    m_Core.m_Pages.ShowPageControls(CPages::PAGE_DELAY);
+    m_Core.Pages().HidePageControls(CPages::PAGE_DELAY);
+    m_Core.Pages().ShowPageControls(CPages::PAGE_DELAY);
     EXPECT_TRUE(visible(ctl::SPEAKER.first) && visible(ctl::SPEAKER.at(1)) && visible(ctl::SPEAKER.at(4)) &&
                 visible(ctl::SPEAKER.at(5)) && visible(ctl::SPEAKER.at(9)) && visible(ctl::SPEAKER.at(10)));
     EXPECT_FALSE(visible(ctl::SPEAKER.at(2)) || visible(ctl::SPEAKER.at(6)) || visible(ctl::SPEAKER.last) ||
                  visible(ctl::EXPERT_SPEAKER.first));
-    m_Core.m_Pages.ShowEqualizerPage();
+    m_Core.Pages().ShowEqualizerPage();
     EXPECT_FALSE(m_Host.TimerSet(TIMER_ANIMATION));
     EXPECT_FALSE(visible(ctl::SPEAKER.first));
     // A page already shown only relights its tab.
-    const auto before = m_Core.m_Form.All().size();
-    m_Core.m_Form.SetToggle(ctl::TAB_EQ, 0);
-    m_Core.m_Pages.ShowEqualizerPage();
-    EXPECT_EQ(m_Core.m_Form.Control(ctl::TAB_EQ).bToggle, 1);
-    EXPECT_EQ(m_Core.m_Form.All().size(), before);
+    const auto before = m_Core.Form().All().size();
+    m_Core.Form().SetToggle(ctl::TAB_EQ, 0);
+    m_Core.Pages().ShowEqualizerPage();
+    EXPECT_EQ(m_Core.Form().Control(ctl::TAB_EQ).bToggle, 1);
+    EXPECT_EQ(m_Core.Form().All().size(), before);
 }
 
 TEST_F(GestureTest, EscapeAndTheInputLock) {
-    CSettingsModel& m = m_Core.m_Model;
-    EXPECT_TRUE(m_Core.m_Dispatch.OnKeyDownMessage(CDispatch::KEY_ESCAPE, ctl::MAIN_LEVEL_BOX));
-    EXPECT_FALSE(m_Core.m_Dispatch.OnKeyDownMessage('A', ctl::MAIN_LEVEL_BOX));
-    EXPECT_FALSE(m_Core.m_Dispatch.FilterLeftButton(true));
+    CSettingsModel& m = m_Core.Model();
+    EXPECT_TRUE(m_Core.Dispatch().OnKeyDownMessage(CDispatch::KEY_ESCAPE, ctl::MAIN_LEVEL_BOX));
+    EXPECT_FALSE(m_Core.Dispatch().OnKeyDownMessage('A', ctl::MAIN_LEVEL_BOX));
+    EXPECT_FALSE(m_Core.Dispatch().FilterLeftButton(true));
     m.MouseLbtnEventDisable(1);
-    EXPECT_TRUE(m_Core.m_Dispatch.FilterLeftButton(true));
-    EXPECT_TRUE(m_Core.m_Dispatch.FilterLeftButton(false));
+    EXPECT_TRUE(m_Core.Dispatch().FilterLeftButton(true));
+    EXPECT_TRUE(m_Core.Dispatch().FilterLeftButton(false));
     // Keyboard stepping still works under the lock.
     m.m_nMainVolume = 10;
-    m_Core.m_Dispatch.OnKeyDownMessage(CDispatch::KEY_UP, ctl::MAIN_LEVEL_BOX);
+    m_Core.Dispatch().OnKeyDownMessage(CDispatch::KEY_UP, ctl::MAIN_LEVEL_BOX);
     EXPECT_EQ(m.m_nMainVolume, 11);
 }
 
 TEST_F(GestureTest, AnEqualizerEditRedrawsBothCurvesFiftyMillisecondsLater) {
-    CSettingsModel& m = m_Core.m_Model;
-    m_Core.m_Pages.ShowEqualizerPage(); // pair 1+2, both curves drawn once
+    CSettingsModel& m = m_Core.Model();
+    m_Core.Pages().ShowEqualizerPage(); // pair 1+2, both curves drawn once
     m_Host.curves.clear();
     Type(ctl::EQ_GAIN_BOX.first + 4, "9");
     m_Host.Advance(50);
@@ -381,30 +381,30 @@ TEST_F(GestureTest, AnEqualizerEditRedrawsBothCurvesFiftyMillisecondsLater) {
 
 TEST_F(GestureTest, AWheelPauseSendsTheEqualizerFlagBeforeTheBand) {
     Connect();
-    CSettingsModel& m = m_Core.m_Model;
-    m_Core.m_Pages.ShowEqualizerPage();
+    CSettingsModel& m = m_Core.Model();
+    m_Core.Pages().ShowEqualizerPage();
     m.m_nChannel = 2;
     m.m_bPair = 0;
     ASSERT_EQ(m.m_bEqEnable[2], 0);
-    m_Core.m_Dispatch.OnMouseWheel(120, ctl::EQ_GAIN_BOX.first + 3, true);
+    m_Core.Dispatch().OnMouseWheel(120, ctl::EQ_GAIN_BOX.first + 3, true);
     m_Host.Advance(300);
     EXPECT_EQ(m.m_bEqEnable[2], 1);
     EXPECT_THAT(SentIds(), ElementsAre(VA_EQFLAG, VA_FILTER));
     EXPECT_EQ(m_Sim.Running().bEqFlag[2], 1); // the processor's equalizer is on, like the window's
     m_Sim.ClearReceivedFrames();
-    m_Core.m_Dispatch.OnMouseWheel(-120, ctl::EQ_FREQ_BOX.first + 3, true); // a frequency changes no flag
+    m_Core.Dispatch().OnMouseWheel(-120, ctl::EQ_FREQ_BOX.first + 3, true); // a frequency changes no flag
     m_Host.Advance(300);
     EXPECT_THAT(SentIds(), ElementsAre(VA_FILTER));
 }
 
 TEST_F(GestureTest, TheExpertPageOffersItsInputsAndEveryOutput) {
-    auto visible = [&](int id) { return m_Core.m_Form.Control(id).bVisible; };
-    m_Core.m_Pages.ShowStandardConfigPage();
+    auto visible = [&](int id) { return m_Core.Form().Control(id).bVisible; };
+    m_Core.Pages().ShowStandardConfigPage();
     Click(ctl::INPUT_KIND.first + INPUT_4_WIRED);
     Click(ctl::ARCH.first + ARCH_21); // hides the selectors of channels 3 to 6
     ASSERT_FALSE(visible(ctl::CHANNEL.first + 2) || visible(ctl::PAIR.first + 1));
     Click(ctl::MODE_SWITCH);
-    ASSERT_EQ(m_Core.m_Model.m_nPage, CPages::PAGE_EXPERT);
+    ASSERT_EQ(m_Core.Model().m_nPage, CPages::PAGE_EXPERT);
     auto everySelector = [&] {
         for (int c = 0; c < MLB8_CHANNELS; ++c)
             for (int id : {ctl::CHANNEL.first + c, ctl::MUTE.first + c, ctl::SOLO.first + c})
@@ -423,7 +423,7 @@ TEST_F(GestureTest, TheExpertPageOffersItsInputsAndEveryOutput) {
     }
     Click(ctl::TAB_XOVER + 1);
     EXPECT_FALSE(visible(ctl::EXP_INPUT.first));
-    m_Core.m_Pages.ShowStandardConfigPage(); // the standard architecture hides them again
+    m_Core.Pages().ShowStandardConfigPage(); // the standard architecture hides them again
     EXPECT_FALSE(visible(ctl::CHANNEL.first + 2) || visible(ctl::PAIR.first + 1));
     EXPECT_FALSE(visible(ctl::EXP_INPUT.first));
 }
@@ -431,20 +431,20 @@ TEST_F(GestureTest, TheExpertPageOffersItsInputsAndEveryOutput) {
 // Found by the window's fresh-render rule: the forced pair showed the single channel's level, phase
 // and mutes under the pair's buttons.
 TEST_F(GestureTest, AForcedPairShowsThePairBasesValues) {
-    CSettingsModel& m = m_Core.m_Model;
-    m_Core.m_Pages.ShowTimeAlignmentPage();
+    CSettingsModel& m = m_Core.Model();
+    m_Core.Pages().ShowTimeAlignmentPage();
     m.m_nVolume[2] = 100; // -14.0 dB
     m.m_nVolume[3] = 128; //   0.0 dB
     m.m_bPhase[3] = 1;
     Click(ctl::CHANNEL.first + 3); // single Out 4
-    ASSERT_EQ(m_Core.m_Form.Text(ctl::CHANNEL_LEVEL_BOX), "0.0");
+    ASSERT_EQ(m_Core.Form().Text(ctl::CHANNEL_LEVEL_BOX), "0.0");
     for (int nTab : {ctl::TAB_EQ, ctl::TAB_XOVER, ctl::TAB_CONFIG}) {
         Click(ctl::TAB_DELAY);
         Click(ctl::CHANNEL.first + 3);
         Click(nTab); // the pair Out 3+4
         EXPECT_EQ(m.m_nChannel, 2) << nTab;
-        EXPECT_EQ(m_Core.m_Form.Text(ctl::CHANNEL_LEVEL_BOX), "-14.0") << nTab;
-        EXPECT_EQ(m_Core.m_Form.Control(ctl::CHANNEL_KNOB).nPos, 100) << nTab;
-        EXPECT_EQ(m_Core.m_Form.Control(ctl::PHASE).bToggle, 0) << nTab;
+        EXPECT_EQ(m_Core.Form().Text(ctl::CHANNEL_LEVEL_BOX), "-14.0") << nTab;
+        EXPECT_EQ(m_Core.Form().Control(ctl::CHANNEL_KNOB).nPos, 100) << nTab;
+        EXPECT_EQ(m_Core.Form().Control(ctl::PHASE).bToggle, 0) << nTab;
     }
 }

@@ -60,7 +60,7 @@ protected:
 
     CRecordingHost host;
     CEditorCore core{host};
-    CHelp help{core};
+    CHelp help{core.Context()};
 };
 
 // Every control ID that has a text, as groups of ranges.
@@ -211,8 +211,8 @@ TEST_F(Help, ToggleShowsTheManualButtonLightsTheHelpButtonAndRepaintsTheBar) {
         host.repaints.clear();
         help.ToggleHelpMode();
         EXPECT_EQ(help.m_bHelpMode, bOn);
-        EXPECT_EQ(core.m_Form.Control(ctl::MANUAL).bVisible, bOn == 1);
-        EXPECT_EQ(core.m_Form.Control(ctl::HELP).bToggle, bOn);
+        EXPECT_EQ(core.Form().Control(ctl::MANUAL).bVisible, bOn == 1);
+        EXPECT_EQ(core.Form().Control(ctl::HELP).bToggle, bOn);
         EXPECT_THAT(host.repaints, ElementsAre(AREA_HELP_BAR, AREA_HELP_TEXT));
     }
 }

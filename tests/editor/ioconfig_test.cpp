@@ -23,15 +23,15 @@ namespace {
 class IoConfigTest : public CEditorFixture {
 protected:
     bool Visible(int nId) const {
-        const SControlState* p = m_Core.m_Form.Find(nId);
+        const SControlState* p = m_Core.Form().Find(nId);
         return p && p->bVisible;
     }
     int Lit(int nId) const {
-        const SControlState* p = m_Core.m_Form.Find(nId);
+        const SControlState* p = m_Core.Form().Find(nId);
         return p ? p->bToggle : -1;
     }
     int Pos(int nId) const {
-        const SControlState* p = m_Core.m_Form.Find(nId);
+        const SControlState* p = m_Core.Form().Find(nId);
         return p ? p->nPos : -1;
     }
     std::vector<int> LitOf(int nFirst, int nCount) const {
@@ -52,8 +52,8 @@ protected:
         return nMask;
     }
 
-    CIoConfig m_Io{m_Core};
-    CSettingsModel& m = m_Core.m_Model;
+    CIoConfig m_Io{m_Core.Context()};
+    CSettingsModel& m = m_Core.Model();
 };
 
 // The same against the simulated processor, with the working link open.
@@ -107,7 +107,7 @@ TEST_F(IoConfigTest, SelectorStatesFollowTheArchitectureTable) {
         std::vector<int> ids, states;
         for (const auto& s : Io::SelectorStates(col)) {
             ids.push_back(s.nId);
-            states.push_back(m_Core.m_Form.Control(s.nId).nState);
+            states.push_back(m_Core.Form().Control(s.nId).nState);
         }
         EXPECT_EQ(ids, kIds);
         EXPECT_EQ(states, want);
@@ -140,10 +140,10 @@ TEST_F(IoConfigTest, ChannelControlsAndArchitectureButtonsFollowKindAndArchitect
     // Out-of-range kinds or architectures change nothing on the form.
     CFakeHost host;
     CEditorCore fresh(host);
-    CIoConfig io(fresh);
+    CIoConfig io(fresh.Context());
     for (auto [kind, arch] : {std::pair{5, 0}, {-1, 4}, {1, 5}, {2, -1}})
         io.UpdateConfigInput2Output(kind, arch);
-    EXPECT_TRUE(fresh.m_Form.All().empty());
+    EXPECT_TRUE(fresh.Form().All().empty());
 }
 
 TEST_F(IoConfigTest, InputKindAndArchitectureClicksShapeThePage) {
@@ -178,7 +178,7 @@ TEST_F(IoConfigTest, InputKindAndArchitectureClicksShapeThePage) {
         inputs[kind] = 1;
         EXPECT_EQ(LitOf(ctl::INPUT_KIND.first, 5), inputs);
         EXPECT_EQ(Lit(ctl::ARCH.first + c.nArch), 1);
-        EXPECT_EQ(m_Core.m_Form.Control(ctl::CHANNEL.first).nState, Io::SelectorStates(c.nArch)[0].nState);
+        EXPECT_EQ(m_Core.Form().Control(ctl::CHANNEL.first).nState, Io::SelectorStates(c.nArch)[0].nState);
     }
 
     // 2 wired inputs, then 2.1: channels 3 to 6 go away, and the choice is kept per input kind.
@@ -245,10 +245,10 @@ TEST_F(IoConfigTest, EasySensitivityStepsSlidesAndReadsTypedVolts) {
         m.m_nDSPInput = c.nKind;
         m.m_bEasyConfigInputHighLow = c.bHigh;
         m.m_nEasyConfigInputSensitivity = c.nStart;
-        m_Core.m_Form.SetText(ctl::EASY_SENS_BOX, c.typed);
+        m_Core.Form().SetText(ctl::EASY_SENS_BOX, c.typed);
         m_Io.EditEasySensitivity(c.nId, c.nValue);
         EXPECT_EQ(m.m_nEasyConfigInputSensitivity, c.nIndex);
-        EXPECT_EQ(m_Core.m_Form.Text(ctl::EASY_SENS_BOX), c.shown);
+        EXPECT_EQ(m_Core.Form().Text(ctl::EASY_SENS_BOX), c.shown);
         EXPECT_EQ(Pos(ctl::EASY_SENS_SLIDER), c.nIndex + 1);
     }
 
@@ -261,10 +261,10 @@ TEST_F(IoConfigTest, EasySensitivityStepsSlidesAndReadsTypedVolts) {
     m_Io.EditEasySensitivity(ctl::EASY_LOW_HIGH);
     EXPECT_EQ(m.m_bEasyConfigInputHighLow, 1);
     EXPECT_EQ(Lit(ctl::EASY_LOW_HIGH), 1);
-    EXPECT_EQ(m_Core.m_Form.Text(ctl::EASY_SENS_BOX), "6.8");
+    EXPECT_EQ(m_Core.Form().Text(ctl::EASY_SENS_BOX), "6.8");
     m_Io.EditEasySensitivity(ctl::EASY_LOW_HIGH);
     TraceSetSink({});
-    EXPECT_EQ(m_Core.m_Form.Text(ctl::EASY_SENS_BOX), "1.7");
+    EXPECT_EQ(m_Core.Form().Text(ctl::EASY_SENS_BOX), "1.7");
     EXPECT_THAT(trace, testing::HasSubstr("\r\n m_nEasyConfigInputSensitivity[10]"));
 }
 
@@ -379,17 +379,17 @@ TEST_F(IoConfigSimTest, ModeSwitchAndExpertInputLayOutThePage) {
     // Entering either page sends nothing; the expert page shows the group of the expert input.
     m.m_nDSPInput = 2;
     m.m_nDSPOutput[2] = 2;
-    m_Core.m_Pages.ShowExpertConfigPage();
+    m_Core.Pages().ShowExpertConfigPage();
     EXPECT_EQ(m.m_bEasyExp, 1);
     EXPECT_EQ(m.m_nPage, 1);
     EXPECT_TRUE(Visible(ctl::EXP_ROUTE_MAIN.first));
-    m_Core.m_Pages.ShowStandardConfigPage();
+    m_Core.Pages().ShowStandardConfigPage();
     EXPECT_EQ(m.m_bEasyExp, 0);
     EXPECT_EQ(m.m_nPage, 0);
     EXPECT_EQ(ShownChannels(), 0xC3);
     EXPECT_TRUE(Sent().empty());
 
-    m_Core.m_Pages.ShowExpertConfigPage();
+    m_Core.Pages().ShowExpertConfigPage();
     for (auto* pMap : {m.m_MapM, m.m_MapA, m.m_MapD})
         std::fill(pMap, pMap + 8, 0);
     m.m_MapM[1] = 0x04;
@@ -501,7 +501,7 @@ TEST_F(IoConfigSimTest, RouteTogglesOnlyInTheMatrixOfTheExpertInput) {
         SCOPED_TRACE(c.name);
         m.m_nDSPExpInput = c.nExpInput;
         m.m_bEasyExp = 1;
-        m_Core.m_Form.SetToggle(c.nId, 1); // the button lights itself when clicked
+        m_Core.Form().SetToggle(c.nId, 1); // the button lights itself when clicked
         for (int round = 0; round < 2; ++round) {
             const auto before = ModelMap();
             m_Io.ToggleRoute(c.nId);
@@ -626,7 +626,7 @@ TEST_F(IoConfigSimTest, ExpertSensitivitySendsAtOnceOnReleaseOrThroughTheBox) {
         std::fill(std::begin(m.m_nInputSensitivityAux), std::end(m.m_nInputSensitivityAux), 10);
         m.m_nDSPInputChannel = m.m_nDSPInputAuxChannel = 0;
         m.m_bExpertConfigInputHighLow = 0;
-        m_Core.m_Form.SetText(c.nId, c.typed);
+        m_Core.Form().SetText(c.nId, c.typed);
         if (c.bRepeat)
             m_Io.RepeatExpertSensitivity(c.nId);
         else
@@ -640,7 +640,7 @@ TEST_F(IoConfigSimTest, ExpertSensitivitySendsAtOnceOnReleaseOrThroughTheBox) {
         const int nIndex = bAux ? c.aux[nEdited] : c.main[nEdited];
         char shown[16];
         std::snprintf(shown, sizeof shown, "%3.1f", static_cast<double>(SensitivityVolts(nIndex, 0)));
-        EXPECT_EQ(m_Core.m_Form.Text((bAux ? ctl::AUX_SENS_BOX.first : ctl::EXP_SENS_BOX.first) + nEdited),
+        EXPECT_EQ(m_Core.Form().Text((bAux ? ctl::AUX_SENS_BOX.first : ctl::EXP_SENS_BOX.first) + nEdited),
                   shown);
         EXPECT_EQ(Pos((bAux ? ctl::AUX_SENS_SLIDER.first : ctl::EXP_SENS_SLIDER.first) + nEdited),
                   nIndex + 1);
@@ -672,8 +672,8 @@ TEST_F(IoConfigSimTest, ExpertSensitivitySendsAtOnceOnReleaseOrThroughTheBox) {
     m_Io.EditExpertSensitivity(ctl::EXP_HIGHLOW);
     EXPECT_EQ(m.m_bExpertConfigInputHighLow, 1);
     EXPECT_EQ(Lit(ctl::EXP_HIGHLOW), 1);
-    EXPECT_EQ(m_Core.m_Form.Text(ctl::EXP_SENS_BOX.first), "6.8");
-    EXPECT_EQ(m_Core.m_Form.Text(ctl::EXP_SENS_BOX.at(3)), "21.6");
+    EXPECT_EQ(m_Core.Form().Text(ctl::EXP_SENS_BOX.first), "6.8");
+    EXPECT_EQ(m_Core.Form().Text(ctl::EXP_SENS_BOX.at(3)), "21.6");
     EXPECT_EQ(m_Sim.Running().bHighLow, 1);
     EXPECT_THAT(SentIds(), ElementsAre(VA_HIGHLOW));
 
@@ -681,11 +681,11 @@ TEST_F(IoConfigSimTest, ExpertSensitivitySendsAtOnceOnReleaseOrThroughTheBox) {
     std::string trace;
     TraceSetSink([&](std::string_view s) { trace += s; });
     m.m_nDSPInputChannel = 9;
-    m_Core.m_Form.SetText(ctl::EXP_SENS_BOX.first, "unchanged");
+    m_Core.Form().SetText(ctl::EXP_SENS_BOX.first, "unchanged");
     m_Io.EditExpertSensitivity(ctl::EXP_HIGHLOW_SPARE);
     TraceSetSink({});
     EXPECT_THAT(trace, testing::HasSubstr("!!!! ERROR m_nDSPInputChannel[9]"));
-    EXPECT_EQ(m_Core.m_Form.Text(ctl::EXP_SENS_BOX.first), "unchanged");
+    EXPECT_EQ(m_Core.Form().Text(ctl::EXP_SENS_BOX.first), "unchanged");
     EXPECT_TRUE(Sent().empty());
 }
 
@@ -708,8 +708,8 @@ TEST_F(IoConfigSimTest, ChangingInputOrArchitectureEndsTheSoloWithTheRealMutes) 
         m.m_nDSPOutput[1] = 3;
         m.m_bMute[0] = m.m_bMute[7] = 1;
         m.m_nSoloMask = 0x05;
-        m_Core.m_Writer.SendMuteState(1, m.m_nSoloMask);
-        m_Core.m_Form.SetToggle(ctl::SOLO.first, 1);
+        m_Core.Writer().SendMuteState(1, m.m_nSoloMask);
+        m_Core.Form().SetToggle(ctl::SOLO.first, 1);
         ASSERT_EQ(m_Sim.Running().nMuteMask, 0xFA);
         Sent();
 

@@ -642,7 +642,7 @@ class PresetCommandTest : public CEditorFixture {
 protected:
     void SetUp() override {
         CEditorFixture::SetUp();
-        m_Core.m_Model.WriteStartupDefaults();
+        m_Core.Model().WriteStartupDefaults();
     }
     bool Marked(std::uint32_t nMsg, std::intptr_t nCode) const {
         return std::count(m_Host.frameMessages.begin(), m_Host.frameMessages.end(),
@@ -657,11 +657,11 @@ protected:
     }
 
     TempFolder m_Dir;
-    CPresetFiles m_Files{m_Core};
+    CPresetFiles m_Files{m_Core.Context(), m_Core.Link()};
 };
 
 TEST_F(PresetCommandTest, LoadShowsTheFileAndArmsTheWriteToTheProcessor) {
-    CSettingsModel& m = m_Core.m_Model;
+    CSettingsModel& m = m_Core.Model();
     // Cancelled: the lock is released and nothing else happens.
     m_Files.LoadPresetFile();
     EXPECT_EQ(m_Host.fileDialogs, std::vector<std::string>{"open DSP Files(*.Dovu)|*.Dovu||"});
@@ -682,7 +682,7 @@ TEST_F(PresetCommandTest, LoadShowsTheFileAndArmsTheWriteToTheProcessor) {
 }
 
 TEST_F(PresetCommandTest, UnreadableFilesChangeNothing) {
-    CSettingsModel& m = m_Core.m_Model;
+    CSettingsModel& m = m_Core.Model();
     const std::string previous = WritePreset("previous.Dovu");
     m.m_szFilePath = previous;
     const std::string before = PresetText(m);
@@ -715,7 +715,7 @@ TEST_F(PresetCommandTest, UnreadableFilesChangeNothing) {
 }
 
 TEST_F(PresetCommandTest, SaveAsWritesTheChosenFileAndMarksIt) {
-    CSettingsModel& m = m_Core.m_Model;
+    CSettingsModel& m = m_Core.Model();
     SetAwayFromDefaults(m);
     m_Host.saveAnswer = m_Dir / "mine"; // typed without the extension
     m_Files.SavePresetFileAs();
@@ -738,7 +738,7 @@ TEST_F(PresetCommandTest, SaveAsWritesTheChosenFileAndMarksIt) {
 }
 
 TEST_F(PresetCommandTest, SaveIntoTheCurrentFileKeepsForeignLines) {
-    CSettingsModel& m = m_Core.m_Model;
+    CSettingsModel& m = m_Core.Model();
     const std::string path = WritePreset("current.Dovu");
     WriteText(path, "; my car\r\n[MAIN_CONTROL]\r\nVolume_Main = 1\r\nMY_NOTE=keep\r\n\r\n" + ReadText(path));
     m.m_szFilePath = path;
@@ -764,7 +764,7 @@ TEST_F(PresetCommandTest, SaveIntoTheCurrentFileKeepsForeignLines) {
 }
 
 TEST_F(PresetCommandTest, FailedSavesAreReportedAndLeaveTheOldFileWhole) {
-    CSettingsModel& m = m_Core.m_Model;
+    CSettingsModel& m = m_Core.Model();
     m.m_nMainVolume = 33;
     struct SCase {
         const char* name;
@@ -808,7 +808,7 @@ TEST_F(PresetCommandTest, FailedSavesAreReportedAndLeaveTheOldFileWhole) {
 }
 
 TEST_F(PresetCommandTest, FactorySettingsReadTwiceGiveTheSameModel) {
-    CSettingsModel& m = m_Core.m_Model;
+    CSettingsModel& m = m_Core.Model();
     const std::string factory = WritePreset(FACTORY_FILE_NAME, [](CSettingsModel& f) { f.m_bEasyExp = 0; });
     ZUtils::WritePrivateProfileString("EASY_CONFIG", "EASY_EXPERT_CONFIG", "2", factory);
     m_Files.SetFactoryPath(factory);
@@ -837,7 +837,7 @@ TEST_F(PresetCommandTest, ShippedFactoryFileIsASafeStart) {
     ASSERT_TRUE(fs::exists(FactoryFilePath())) << FactoryFilePath();
     EXPECT_EQ(m_Files.FactoryPath(), FactoryFilePath());
     m_Files.RestoreFactorySettings();
-    const CSettingsModel& m = m_Core.m_Model;
+    const CSettingsModel& m = m_Core.Model();
     EXPECT_TRUE(m_Files.LastReport().Clean());
     EXPECT_THAT(m_Host.messageBoxes, IsEmpty());
     EXPECT_EQ(m.m_bEasyExp, 0);
@@ -920,12 +920,12 @@ protected:
         m_Core.Start();
         m_Host.Advance(DEVICE_SEARCH_MS);
         m_Host.Pump();
-        ASSERT_TRUE(m_Core.m_Protocol.IsOpen());
+        ASSERT_TRUE(m_Core.Protocol().IsOpen());
         m_Host.Advance(UNLOCK_MOUSE_MS);
     }
 
     TempFolder m_Dir;
-    CPresetFiles m_Files{m_Core};
+    CPresetFiles m_Files{m_Core.Context(), m_Core.Link()};
 };
 
 TEST_F(PresetSimTest, SavedFileLoadedBackRestoresTheProcessor) {
@@ -946,13 +946,13 @@ TEST_F(PresetSimTest, SavedFileLoadedBackRestoresTheProcessor) {
     m_Host.Pump();
     // In standard mode the routing bytes come back masked by the architecture's routing preset.
     Sim::SSimConfig want = tune;
-    m_Core.m_Model.GetChannelMapBytes(9, want.Map.data());
+    m_Core.Model().GetChannelMapBytes(9, want.Map.data());
     EXPECT_THAT(SimDifferences(WithUncarried(m_Sim.Running(), want), want), IsEmpty());
     EXPECT_GT(m_Sim.ReceivedFrameCount(), 100u);
     EXPECT_EQ(m_Host.frameMessages.back(), std::make_pair(WM_MARK_LOAD, static_cast<std::intptr_t>(4)));
-    EXPECT_EQ(m_Core.m_Model.m_bMouseLbtnEventBlock, 1);
+    EXPECT_EQ(m_Core.Model().m_bMouseLbtnEventBlock, 1);
     m_Host.Advance(UNLOCK_MOUSE_MS);
-    EXPECT_EQ(m_Core.m_Model.m_bMouseLbtnEventBlock, 0);
+    EXPECT_EQ(m_Core.Model().m_bMouseLbtnEventBlock, 0);
     EXPECT_THAT(m_Host.messageBoxes, IsEmpty());
 }
 
@@ -970,7 +970,7 @@ TEST_F(PresetSimTest, FactoryFileThatCannotBeReadSendsNothing) {
     m_Files.SetFactoryPath(FactoryFilePath());
     EXPECT_EQ(m_Files.RestoreFactorySettings(), 1);
     m_Host.Pump();
-    EXPECT_EQ(m_Sim.Running().nMainVolume, m_Core.m_Model.m_nMainVolume);
+    EXPECT_EQ(m_Sim.Running().nMainVolume, m_Core.Model().m_nMainVolume);
     EXPECT_EQ(m_Sim.Running().Easy_Expert, 0);
 }
 
@@ -1006,8 +1006,8 @@ void RecallPreset(Sim::CSimProcessor& sim, int n) {
     host.Pump();
     core.OnCommand(ID_LOAD_PRESET_1 + n);
     host.Pump();
-    core.m_Protocol.Close();
-    core.m_SearchProtocol.Close();
+    core.Protocol().Close();
+    core.SearchProtocol().Close();
     ZUtils::ClearExtraPorts();
 }
 
@@ -1138,17 +1138,17 @@ TEST(PresetTool, BadFilesAreReportedAndNeverReachTheProcessor) {
         CFakeHost host;
         CEditorCore core(host);
         host.Attach(&core);
-        core.m_Model.WriteStartupDefaults();
-        const std::string before = PresetText(core.m_Model);
+        core.Model().WriteStartupDefaults();
+        const std::string before = PresetText(core.Model());
         host.bConfirmAnswer = false;
         host.openAnswer = path;
-        core.m_Files.LoadPresetFile();
+        core.Files().LoadPresetFile();
         const std::vector<std::string>& said = row.nLoad == 3 ? host.confirms : host.messageBoxes;
         ASSERT_EQ(said.size(), 1u);
         EXPECT_THAT(said[0], HasSubstr(row.window));
-        EXPECT_EQ(PresetText(core.m_Model), before);
+        EXPECT_EQ(PresetText(core.Model()), before);
         EXPECT_FALSE(host.TimerSet(TIMER_SEND_ALL));
-        EXPECT_EQ(core.m_Model.m_bMouseLbtnEventBlock, 0);
+        EXPECT_EQ(core.Model().m_bMouseLbtnEventBlock, 0);
         EXPECT_THAT(host.titles, IsEmpty());
     }
 
@@ -1173,7 +1173,7 @@ TEST(PresetTool, BadFilesAreReportedAndNeverReachTheProcessor) {
 }
 
 TEST_F(PresetCommandTest, LoadAnywayAppliesTheIncompleteFile) {
-    CSettingsModel& m = m_Core.m_Model;
+    CSettingsModel& m = m_Core.Model();
     WriteText(m_Dir / "short.Dovu", "[MAIN_CONTROL]\r\nVOLUME_MAIN=90\r\nVOLUME_CH0=400\r\n");
     m_Host.openAnswer = m_Dir / "short.Dovu";
     m_Files.LoadPresetFile();
@@ -1205,7 +1205,7 @@ TEST_F(PresetCommandTest, LoadAnywayAppliesTheIncompleteFile) {
 }
 
 TEST_F(PresetCommandTest, SavesGoOnlyOntoRegularFilesOrNewNames) {
-    CSettingsModel& m = m_Core.m_Model;
+    CSettingsModel& m = m_Core.Model();
     m.m_nMainVolume = 42;
     auto saved = [](const std::string& path) {
         return ZUtils::GetPrivateProfileInt("MAIN_CONTROL", "VOLUME_MAIN", -1, path) == 42;

@@ -41,11 +41,11 @@ protected:
         m_Sim.SetRunning(Soak::RandomConfig(rng));
         m_Host.SetQuiet(true);
         m_Host.Attach(&m_Core);
-        m_Core.m_Model.WriteStartupDefaults();
-        m_Core.m_Model.m_Search.m_bSlaveFound[0] = 1; // found by a search before the test
+        m_Core.Model().WriteStartupDefaults();
+        m_Core.Model().m_Search.m_bSlaveFound[0] = 1; // found by a search before the test
     }
     void TearDown() override {
-        m_Core.m_Protocol.Close();
+        m_Core.Protocol().Close();
         m_Sim.Stop();
         ZUtils::ClearExtraPorts();
         std::filesystem::remove(m_szFile);
@@ -55,7 +55,7 @@ protected:
         m_Host.RunUntil([] { return false; }, 5000);
     }
     bool Load() {
-        m_Core.m_Link.ConnectDevice(m_nPort, 0);
+        m_Core.Link().ConnectDevice(m_nPort, 0);
         Settle();
         return m_Host.Messages().empty();
     }
@@ -72,7 +72,7 @@ protected:
 
 TEST_P(UnplugTest, HangUpIsARemovalAndTheDeviceIsFoundAgain) {
     const SUnplugCase& c = GetParam();
-    CSettingsModel& m = m_Core.m_Model;
+    CSettingsModel& m = m_Core.Model();
     std::mt19937 rng(7);
     Soak::CFields before, truth;
     int nMemory = 2;
@@ -83,9 +83,9 @@ TEST_P(UnplugTest, HangUpIsARemovalAndTheDeviceIsFoundAgain) {
     if (c.sequence == ESequence::FileLoad) {
         Soak::RandomEdits(m, rng);
         m.m_szFilePath = m_szFile;
-        ASSERT_EQ(m_Core.m_Files.WriteConfigFile(5), 1);
+        ASSERT_EQ(m_Core.Files().WriteConfigFile(5), 1);
         Soak::RandomEdits(m, rng);
-        ASSERT_EQ(m_Core.m_Files.LoadPresetPath(m_szFile), 1);
+        ASSERT_EQ(m_Core.Files().LoadPresetPath(m_szFile), 1);
         m_Host.KillTimer(TIMER_SEND_ALL);
     } else if (c.sequence == ESequence::Store) {
         Soak::RandomEdits(m, rng);
@@ -105,11 +105,11 @@ TEST_P(UnplugTest, HangUpIsARemovalAndTheDeviceIsFoundAgain) {
     if (c.sequence == ESequence::AtRest)
         m_Sim.HangUp();
     else if (c.sequence == ESequence::Load)
-        m_Core.m_Link.ConnectDevice(m_nPort, 0);
+        m_Core.Link().ConnectDevice(m_nPort, 0);
     else if (c.sequence == ESequence::Store)
         m_Core.OnCommand(ID_STORE_PRESET_1 + nMemory);
     else
-        bSent = m_Core.m_Writer.SendDDXProc(m.m_nCurPreset);
+        bSent = m_Core.Writer().SendDDXProc(m.m_nCurPreset);
     // Nobody reports the removal: the link's own hang-up is the notification.
     Settle();
 
@@ -121,7 +121,7 @@ TEST_P(UnplugTest, HangUpIsARemovalAndTheDeviceIsFoundAgain) {
     if (c.sequence == ESequence::FileLoad) {
         EXPECT_EQ(bSent, 0);
     }
-    EXPECT_EQ(m_Core.m_Protocol.IsOpen(), 0);
+    EXPECT_EQ(m_Core.Protocol().IsOpen(), 0);
     EXPECT_EQ(m.m_bConnected, 0);
     EXPECT_EQ(m.m_bMouseLbtnEventBlock, 0);
     EXPECT_EQ(m.m_bPresetLoading, 0);
@@ -187,10 +187,10 @@ namespace {
 
 // A model after the start-up defaults with edits drawn from nSeed; the same seed gives the same model.
 void MakeModel(CEditorCore& core, unsigned nSeed, const std::string& path) {
-    core.m_Model.WriteStartupDefaults();
+    core.Model().WriteStartupDefaults();
     std::mt19937 rng(nSeed);
-    Soak::RandomEdits(core.m_Model, rng);
-    core.m_Model.m_szFilePath = path;
+    Soak::RandomEdits(core.Model(), rng);
+    core.Model().m_szFilePath = path;
 }
 
 Soak::CFields ReadBack(const std::string& path, bool& bRead) {
@@ -198,10 +198,10 @@ Soak::CFields ReadBack(const std::string& path, bool& bRead) {
     host.SetQuiet(true);
     CEditorCore core(host);
     host.Attach(&core);
-    core.m_Model.WriteStartupDefaults();
-    core.m_Model.m_szFilePath = path;
-    bRead = core.m_Files.ReadConfigFile(EPresetRead::File) != 0;
-    return Soak::ModelFields(core.m_Model, false);
+    core.Model().WriteStartupDefaults();
+    core.Model().m_szFilePath = path;
+    bRead = core.Files().ReadConfigFile(EPresetRead::File) != 0;
+    return Soak::ModelFields(core.Model(), false);
 }
 
 } // namespace
@@ -216,9 +216,9 @@ TEST(KillDuringSaveTest, TheFileIsTheOldOrTheNewOneNeverAMix) {
         host.SetQuiet(true);
         CEditorCore core(host);
         MakeModel(core, 100 + n, path);
-        want[n] = Soak::ModelFields(core.m_Model, false);
+        want[n] = Soak::ModelFields(core.Model(), false);
         if (n == 0) {
-            ASSERT_EQ(core.m_Files.WriteConfigFile(5), 1); // the old file
+            ASSERT_EQ(core.Files().WriteConfigFile(5), 1); // the old file
         }
     }
     ASSERT_THAT(Soak::Differences(want[0], want[1]), testing::Not(IsEmpty()));
@@ -235,8 +235,8 @@ TEST(KillDuringSaveTest, TheFileIsTheOldOrTheNewOneNeverAMix) {
             MakeModel(a, 100, path);
             MakeModel(b, 101, path);
             for (;;) {
-                b.m_Files.WriteConfigFile(5);
-                a.m_Files.WriteConfigFile(5);
+                b.Files().WriteConfigFile(5);
+                a.Files().WriteConfigFile(5);
             }
         }
         std::this_thread::sleep_for(std::chrono::microseconds(nDelayUs));
@@ -274,19 +274,19 @@ TEST(TwoManagers, TheSecondSaysThePortIsInUse) {
     CEditorCore first(firstHost), second(secondHost);
     firstHost.Attach(&first);
     secondHost.Attach(&second);
-    first.m_Model.WriteStartupDefaults();
-    second.m_Model.WriteStartupDefaults();
-    first.m_Link.StartDeviceSearch();
-    ASSERT_TRUE(firstHost.RunUntil([&] { return first.m_Model.m_bConnected != 0; }, 20000));
+    first.Model().WriteStartupDefaults();
+    second.Model().WriteStartupDefaults();
+    first.Link().StartDeviceSearch();
+    ASSERT_TRUE(firstHost.RunUntil([&] { return first.Model().m_bConnected != 0; }, 20000));
 
-    second.m_Link.StartDeviceSearch();
+    second.Link().StartDeviceSearch();
     secondHost.RunUntil([&] { return !secondHost.Messages().empty(); }, 20000);
-    EXPECT_EQ(second.m_Model.m_bConnected, 0);
+    EXPECT_EQ(second.Model().m_bConnected, 0);
     ASSERT_EQ(secondHost.Messages().size(), 1u);
     EXPECT_THAT(secondHost.Messages()[0],
                 testing::HasSubstr("The serial port " + sim.PortPath() + " is in use by another program"));
-    EXPECT_EQ(first.m_Model.m_bConnected, 1);
-    first.m_Protocol.Close();
+    EXPECT_EQ(first.Model().m_bConnected, 1);
+    first.Protocol().Close();
     ZUtils::ClearExtraPorts();
 }
 
@@ -302,11 +302,11 @@ protected:
         m_Sim.SetRunning(Soak::RandomConfig(rng));
         m_Host.SetQuiet(true);
         m_Host.Attach(&m_Core);
-        m_Core.m_Model.WriteStartupDefaults();
-        m_Core.m_Model.m_Search.m_bSlaveFound[0] = 1;
+        m_Core.Model().WriteStartupDefaults();
+        m_Core.Model().m_Search.m_bSlaveFound[0] = 1;
     }
     void TearDown() override {
-        m_Core.m_Protocol.Close();
+        m_Core.Protocol().Close();
         m_Sim.Stop();
         ZUtils::ClearExtraPorts();
     }
@@ -321,7 +321,7 @@ protected:
 } // namespace
 
 TEST_F(LineFaultTest, NoiseBeforeEveryReplyStillLoadsEveryValue) {
-    CSettingsModel& m = m_Core.m_Model;
+    CSettingsModel& m = m_Core.Model();
     for (int nNoise : {1, 2, 7, 12}) {
         SCOPED_TRACE(nNoise);
         Sim::SFaults faults;
@@ -330,7 +330,7 @@ TEST_F(LineFaultTest, NoiseBeforeEveryReplyStillLoadsEveryValue) {
         m_Sim.SetFaults(faults);
         std::mt19937 rng(static_cast<unsigned>(nNoise));
         m_Sim.SetRunning(Soak::RandomConfig(rng));
-        m_Core.m_Link.ConnectDevice(m_nPort, 0);
+        m_Core.Link().ConnectDevice(m_nPort, 0);
         Settle();
         EXPECT_THAT(m_Host.Messages(), IsEmpty());
         EXPECT_EQ(m.m_bConnected, 1);
@@ -342,8 +342,8 @@ TEST_F(LineFaultTest, NoiseBeforeEveryReplyStillLoadsEveryValue) {
 }
 
 TEST_F(LineFaultTest, ReplyWithAWrongCrcIsNeverApplied) {
-    CSettingsModel& m = m_Core.m_Model;
-    m_Core.m_Link.ConnectDevice(m_nPort, 0);
+    CSettingsModel& m = m_Core.Model();
+    m_Core.Link().ConnectDevice(m_nPort, 0);
     Settle();
     ASSERT_THAT(m_Host.Messages(), IsEmpty());
     const int nShown = m.m_nMainVolume;
@@ -356,15 +356,15 @@ TEST_F(LineFaultTest, ReplyWithAWrongCrcIsNeverApplied) {
     Sim::SFaults faults;
     faults.bCorrupt = true;
     m_Sim.SetFaults(faults);
-    const int nDropped = m_Core.m_Protocol.CrcErrors();
-    EXPECT_EQ(m_Core.m_Protocol.SendGetMainVolume(), 0);
+    const int nDropped = m_Core.Protocol().CrcErrors();
+    EXPECT_EQ(m_Core.Protocol().SendGetMainVolume(), 0);
     Settle();
-    EXPECT_EQ(m_Core.m_Protocol.CrcErrors() - nDropped, 4);
+    EXPECT_EQ(m_Core.Protocol().CrcErrors() - nDropped, 4);
     EXPECT_EQ(m.m_nMainVolume, nShown);
 
     // The line clean again: the same read takes the processor's value.
     m_Sim.SetFaults({});
-    EXPECT_EQ(m_Core.m_Protocol.SendGetMainVolume(), 1);
+    EXPECT_EQ(m_Core.Protocol().SendGetMainVolume(), 1);
     Settle();
     EXPECT_EQ(m.m_nMainVolume, changed.nMainVolume);
     EXPECT_EQ(m_Host.CrcMismatches(), 0);

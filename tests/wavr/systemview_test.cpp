@@ -46,7 +46,7 @@ protected:
 
     // Every output at 0 dB with a band of its own, so that no curve hides another.
     void Tune(int nArch) {
-        CSettingsModel& m = m_pView->Core().m_Model;
+        CSettingsModel& m = m_pView->Core().Model();
         m.m_nDSPOutput[m.m_nDSPInput] = nArch;
         for (int ch = 0; ch < MLB8_CHANNELS; ++ch) {
             const auto c = static_cast<std::uint8_t>(ch);
@@ -103,13 +103,13 @@ TEST_F(SystemViewWindow, EveryOutputOfEveryArchitectureIsDrawnAndTheSwitchBrings
     for (int nArch = 0; nArch < MLB8_ARCHITECTURES; ++nArch) {
         SCOPED_TRACE(nArch);
         Tune(nArch);
-        m_pView->Core().m_Filters.UpdateResponseGraph(1, 0, 1);
+        m_pView->Core().Filters().UpdateResponseGraph(1, 0, 1);
         const QImage before = GraphPicture();
         ClickSwitch(CSystemGraph::ID_SYSTEM);
         ASSERT_TRUE(Layer()->View().IsOn());
         const QImage shown = GraphPicture();
         const SSystemPicture& picture = Layer()->Picture();
-        const std::vector<int> active = CSystemView::ActiveOutputs(m_pView->Core().m_Model);
+        const std::vector<int> active = CSystemView::ActiveOutputs(m_pView->Core().Model());
         ASSERT_EQ(picture.outputs.size(), active.size());
         for (const SSystemOutput& o : picture.outputs)
             EXPECT_GT(Pixels(shown, CFilterGraphic::PenColour(o.nPen)), 40) << o.name;
@@ -137,7 +137,7 @@ TEST_F(SystemViewWindow, ClickingACurveSelectsItsChannelAndTheLegendChoosesTheSu
     m_pView->SyncFromForm();
     ClickSwitch(CSystemGraph::ID_SYSTEM);
     GraphPicture();
-    const CSettingsModel& m = m_pView->Core().m_Model;
+    const CSettingsModel& m = m_pView->Core().Model();
     CFilterGraphic* pGraph = static_cast<CFilterGraphic*>(Layer()->parentWidget());
     for (int nTarget : {4, 1, 7}) {
         SCOPED_TRACE(nTarget);
@@ -160,8 +160,8 @@ TEST_F(SystemViewWindow, ClickingACurveSelectsItsChannelAndTheLegendChoosesTheSu
         EXPECT_EQ(m.m_nChannel, nTarget);
         EXPECT_EQ(m.m_bPair, 0);
         // the channel buttons say so, as after a click on the button itself
-        ASSERT_NE(m_pView->Core().m_Form.Find(ctl::CHANNEL.first + nTarget), nullptr);
-        EXPECT_EQ(m_pView->Core().m_Form.Find(ctl::CHANNEL.first + nTarget)->bToggle, 1);
+        ASSERT_NE(m_pView->Core().Form().Find(ctl::CHANNEL.first + nTarget), nullptr);
+        EXPECT_EQ(m_pView->Core().Form().Find(ctl::CHANNEL.first + nTarget)->bToggle, 1);
         GraphPicture();
         for (const SSystemOutput& o : Layer()->Picture().outputs)
             EXPECT_EQ(o.bSelected, o.nChannel == nTarget) << o.name;

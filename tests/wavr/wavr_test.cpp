@@ -82,6 +82,7 @@ TEST(MainFrame, MenuMarksFollowLoadAndSave) {
     InitSkinResources();
     auto* pView = new CWAVRView;
     CMainFrame frame(pView);
+    CWAVRApp::ConnectFrameMessages(frame, *pView);
     frame.OnMarkLoad(4);
     for (int nId : {32771, 32772, 32773, 32774, 32794})
         EXPECT_FALSE(frame.IsChecked(nId)) << nId;
@@ -104,9 +105,10 @@ TEST(ManagerWindow, ConnectsShowsTheProcessorsValuesAndTakesClicks) {
     InitSkinResources();
     auto* pView = new CWAVRView;
     CMainFrame frame(pView);
+    CWAVRApp::ConnectFrameMessages(frame, *pView);
     frame.show();
     pView->Start();
-    CSettingsModel& m = pView->Core().m_Model;
+    CSettingsModel& m = pView->Core().Model();
     ASSERT_TRUE(WaitUntil([&] { return m.m_bConnected != 0; }, 20000));
     WaitUntil([] { return false; }, 300); // the replies and the after-load refresh
 
@@ -116,7 +118,7 @@ TEST(ManagerWindow, ConnectsShowsTheProcessorsValuesAndTakesClicks) {
         return p->geometry().topLeft() == QPoint(20, 65); // the master level box
     });
     ASSERT_NE(it, edits.end());
-    EXPECT_EQ((*it)->text().toStdString(), pView->Core().m_Form.Text(ctl::MAIN_LEVEL_BOX));
+    EXPECT_EQ((*it)->text().toStdString(), pView->Core().Form().Text(ctl::MAIN_LEVEL_BOX));
     EXPECT_EQ(m.m_nMainVolume, sim.Running().nMainVolume);
 
     // A real click on "Out 4" selects that single channel.
@@ -223,9 +225,10 @@ TEST(ManagerWindow, FollowsTheProcessorAtAGivenPortThroughUnplugAndReplug) {
     InitSkinResources();
     auto* pView = new CWAVRView;
     CMainFrame frame(pView);
+    CWAVRApp::ConnectFrameMessages(frame, *pView);
     frame.show();
     pView->Start();
-    CSettingsModel& m = pView->Core().m_Model;
+    CSettingsModel& m = pView->Core().Model();
     // The save-as dialog offered on removal is answered "cancel".
     int nDialogs = 0;
     QTimer dismiss;
@@ -248,7 +251,7 @@ TEST(ManagerWindow, FollowsTheProcessorAtAGivenPortThroughUnplugAndReplug) {
         EXPECT_EQ(m.m_nMainVolume, sim.Running().nMainVolume);
         sim.HangUp();
         ASSERT_TRUE(WaitUntil([&] { return m.m_bConnected == 0 && nDialogs == nPlug + 1; }, 5000));
-        EXPECT_EQ(pView->Core().m_Protocol.IsOpen(), 0);
+        EXPECT_EQ(pView->Core().Protocol().IsOpen(), 0);
     }
     WaitUntil([] { return false; }, 1500); // the path's removal seen as well: still one dialog each
     EXPECT_EQ(nDialogs, 2);
@@ -282,8 +285,9 @@ TEST(Dialogs, IncompletePresetFileAsksLoadAnywayOrCancel) {
     }
     auto* pView = new CWAVRView;
     CMainFrame frame(pView);
+    CWAVRApp::ConnectFrameMessages(frame, *pView);
     frame.show();
-    CSettingsModel& m = pView->Core().m_Model;
+    CSettingsModel& m = pView->Core().Model();
     m.WriteStartupDefaults();
     const int nVolume = m.m_nMainVolume;
     // Answers the question with one of its buttons once it is shown; keeps its text.
@@ -299,13 +303,13 @@ TEST(Dialogs, IncompletePresetFileAsksLoadAnywayOrCancel) {
     };
     QString text;
     answer("Cancel", &text);
-    EXPECT_EQ(pView->Core().m_Files.LoadPresetPath(path), 0);
+    EXPECT_EQ(pView->Core().Files().LoadPresetPath(path), 0);
     EXPECT_THAT(text.toStdString(), testing::HasSubstr("475 keys of 477 are missing"));
     EXPECT_THAT(text.toStdString(), testing::HasSubstr("VOLUME_MAIN=300 -> 128"));
     EXPECT_EQ(m.m_nMainVolume, nVolume);
 
     answer("Load anyway", &text);
-    EXPECT_EQ(pView->Core().m_Files.LoadPresetPath(path), 1);
+    EXPECT_EQ(pView->Core().Files().LoadPresetPath(path), 1);
     EXPECT_EQ(m.m_nMainVolume, 128);
     pView->KillTimer(TIMER_SEND_ALL);
     frame.hide();

@@ -99,7 +99,7 @@ public:
 
     CWAVRView& View() { return *m_pView; }
     CEditorCore& Core() { return m_pView->Core(); }
-    CSettingsModel& Model() { return m_pView->Core().m_Model; }
+    CSettingsModel& Model() { return m_pView->Core().Model(); }
 
     void Activate() {
         m_pView->activateWindow();
@@ -169,7 +169,7 @@ public:
         Settle(80); // the graph redraw comes 50 ms after an edit
         m_pView->setFocus();
         m_pView->SyncFromForm();
-        m_nAnimation = Core().m_Pages.m_nAnimation; // the pulsing disc runs on
+        m_nAnimation = Core().Pages().m_nAnimation; // the pulsing disc runs on
         return m_pView->grab().toImage();
     }
 
@@ -178,23 +178,23 @@ public:
         CWAVRView fresh;
         fresh.setAttribute(Qt::WA_DontShowOnScreen);
         CEditorCore& core = fresh.Core();
-        CopyModel(Model(), core.m_Model);
-        CSettingsModel& m = core.m_Model;
+        CopyModel(Model(), core.Model());
+        CSettingsModel& m = core.Model();
         m.m_bGraphTimerArmed = 0;
         const int nPage = m.m_nPage;
         static const int kTab[5] = {ctl::TAB_CONFIG, ctl::TAB_CONFIG, ctl::TAB_EQ, ctl::TAB_XOVER,
                                     ctl::TAB_DELAY};
-        core.m_Form.SetToggle(kTab[nPage], 1);
-        core.m_Form.SetToggle(ctl::MODE_SWITCH, m.m_bEasyExp);
-        core.m_IoConfig.ShowModeSelectors();
-        core.m_Pages.ShowPageControls(nPage);
-        if (nPage == CPages::PAGE_STANDARD) core.m_IoConfig.SelectInputKind(-1);
-        core.m_Selection.SelectChannel(-1);
+        core.Form().SetToggle(kTab[nPage], 1);
+        core.Form().SetToggle(ctl::MODE_SWITCH, m.m_bEasyExp);
+        core.IoConfig().ShowModeSelectors();
+        core.Pages().ShowPageControls(nPage);
+        if (nPage == CPages::PAGE_STANDARD) core.IoConfig().SelectInputKind(-1);
+        core.Pages().SelectChannel(-1);
         fresh.SyncFromForm();
         fresh.show();
         QCoreApplication::processEvents();
         fresh.SyncFromForm();
-        core.m_Pages.m_nAnimation = m_nAnimation;
+        core.Pages().m_nAnimation = m_nAnimation;
         QImage image = fresh.grab().toImage();
         fresh.hide();
         return image;
@@ -269,8 +269,8 @@ TEST(WindowTruth, AHeldArrowKeyCommitsOnceOnItsRealRelease) {
     CWindow w;
     const int nPort = ZUtils::RegisterExtraPort(sim.PortPath());
     w.Model().m_Search.m_bSlaveFound[0] = 1;
-    w.Core().m_Protocol.m_hWnd = &w.View();
-    ASSERT_EQ(w.Core().m_Protocol.Open(nPort), 1);
+    w.Core().Protocol().m_hWnd = &w.View();
+    ASSERT_EQ(w.Core().Protocol().Open(nPort), 1);
     CViewEdit* pBox = w.Edit(ctl::MAIN_LEVEL_BOX);
     pBox->setFocus();
     const int nBefore = w.Model().m_nMainVolume;
@@ -296,7 +296,7 @@ TEST(WindowTruth, AHeldArrowKeyCommitsOnceOnItsRealRelease) {
         nVolumeFrames += (f[1] & 0x1F) == VA_VOLUME;
     EXPECT_EQ(nVolumeFrames, 1);
     EXPECT_EQ(sim.Running().nMainVolume, nBefore + 16);
-    w.Core().m_Protocol.Close();
+    w.Core().Protocol().Close();
 }
 
 TEST(WindowTruth, APageChangeLeavesNoBoxThatStrayTypingCouldChange) {
@@ -514,7 +514,7 @@ const SGesture kTimeAlignment[] = {
     {"time: single Out 1", [](CWindow& w) { w.Click(ctl::CHANNEL.first); }},
     {"time: standard speaker icon drag",
      [](CWindow& w) {
-         w.Drag(w.Core().m_Delays.IconOfChannel(0), {10, 10}, {80, 10});
+         w.Drag(w.Core().Delays().IconOfChannel(0), {10, 10}, {80, 10});
      }},
 };
 
