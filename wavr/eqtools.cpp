@@ -19,7 +19,7 @@
 #include "orvix/graph/filtergraphic.h"
 #include "orvix/graph/graphoverlay.h"
 #include "skin/skinids.h"
-#include "wavrview.h"
+#include "editor/editorcore.h"
 
 namespace {
 
@@ -96,13 +96,14 @@ bool CEqReportDlg::event(QEvent* pEvent) {
 
 // ---- the tools ----
 
-CEqTools::CEqTools(CWAVRView* pView, CFilterGraphic* pGraph)
-    : QObject(pView), m_pView(pView), m_pGraph(pGraph) {
+CEqTools::CEqTools(QWidget* pOwner, CEditorCore& core, CFilterGraphic* pGraph,
+                   std::function<void()> syncView)
+    : QObject(pOwner), m_pOwner(pOwner), m_Core(core), m_SyncView(std::move(syncView)), m_pGraph(pGraph) {
     if (m_pGraph) m_pGraph->SetOverlay([this](QPainter& p) { PaintOverlay(p); });
 }
 
 int CEqTools::Channel() const {
-    return m_pView->Core().Model().m_nChannel & 7;
+    return m_Core.Model().m_nChannel & 7;
 }
 
 void CEqTools::AddMenu(QMenuBar* pBar) {
@@ -116,13 +117,13 @@ void CEqTools::AddMenu(QMenuBar* pBar) {
         return pAction;
     };
     add("Import filters...", [this] {
-        const QString path = QFileDialog::getOpenFileName(m_pView->window(), QStringLiteral("Import filters"),
+        const QString path = QFileDialog::getOpenFileName(m_pOwner->window(), QStringLiteral("Import filters"),
                                                           QString(), kFilterFiles);
         if (!path.isEmpty()) ImportFilters(path.toStdString());
     });
     add("Export filters...", [this] {
         QString path =
-            QFileDialog::getSaveFileName(m_pView->window(), QStringLiteral("Export filters"),
+            QFileDialog::getSaveFileName(m_pOwner->window(), QStringLiteral("Export filters"),
                                          QString("output-%1-filters.txt").arg(Channel() + 1), kFilterFiles);
         if (path.isEmpty()) return;
         if (QFileInfo(path).suffix().isEmpty()) path += ".txt";
@@ -131,12 +132,12 @@ void CEqTools::AddMenu(QMenuBar* pBar) {
     pMenu->addSeparator();
     add("Load measurement...", [this] {
         const QString path = QFileDialog::getOpenFileName(
-            m_pView->window(), QStringLiteral("Load measurement"), QString(), kCurveFiles);
+            m_pOwner->window(), QStringLiteral("Load measurement"), QString(), kCurveFiles);
         if (!path.isEmpty()) LoadMeasurement(path.toStdString());
     });
     add("Load target curve...", [this] {
         const QString path = QFileDialog::getOpenFileName(
-            m_pView->window(), QStringLiteral("Load target curve"), QString(), kCurveFiles);
+            m_pOwner->window(), QStringLiteral("Load target curve"), QString(), kCurveFiles);
         if (!path.isEmpty()) LoadTarget(path.toStdString());
     });
     m_pFitAction = add("Fit equalizer to measurement", [this] { Fit(); });
@@ -167,24 +168,24 @@ void CEqTools::UpdateMenu() {
 }
 
 void CEqTools::Refresh() {
-    m_pView->SyncFromForm();
+    m_SyncView();
     UpdateMenu();
     if (m_pGraph) m_pGraph->update();
 }
 
 void CEqTools::ShowReport(const QString& title, const std::vector<std::string>& lines) {
     m_strLastReport = Joined(lines);
-    auto* pDlg = new CEqReportDlg(m_pView->window(), title, m_strLastReport);
+    auto* pDlg = new CEqReportDlg(m_pOwner->window(), title, m_strLastReport);
     pDlg->open(); // window-modal, without a nested loop
 }
 
 bool CEqTools::ImportFilters(const std::string& path) {
     const SEqImport r = ImportEqFilterFile(path);
     const int ch = Channel();
-    const bool bPair = m_pView->Core().Model().m_bPair != 0;
+    const bool bPair = m_Core.Model().m_bPair != 0;
     std::vector<std::string> lines = r.Lines();
     if (r.bOk) {
-        const int bSent = ApplyEqBands(m_pView->Core(), ch, bPair, r.bands);
+        const int bSent = ApplyEqBands(m_Core, ch, bPair, r.bands);
         const std::vector<std::string> bands = BandLines(r.bands, false);
         lines.insert(lines.end(), bands.begin(), bands.end());
         if (!bSent) lines.push_back("Writing the bands to the processor failed.");
@@ -199,7 +200,7 @@ bool CEqTools::ImportFilters(const std::string& path) {
 }
 
 bool CEqTools::ExportFilters(const std::string& path) {
-    const CSettingsModel& m = m_pView->Core().Model();
+    const CSettingsModel& m = m_Core.Model();
     const int ch = Channel();
     SFilterCoef bands[CRev8001Lib::EQ_BANDS];
     for (int b = 0; b < CRev8001Lib::EQ_BANDS; ++b)
@@ -247,7 +248,7 @@ bool CEqTools::LoadTarget(const std::string& path) {
 bool CEqTools::Fit() {
     const int ch = Channel();
     SChannelTuning& t = Tuning(ch);
-    CEditorCore& core = m_pView->Core();
+    CEditorCore& core = m_Core;
     if (!t.HasMeasurement()) {
         ShowReport(QString("Fit of output %1").arg(ch + 1), {"Load a measurement for this output first."});
         return false;
@@ -282,7 +283,7 @@ void CEqTools::SetShown(int nCurve, bool bShown) {
 bool CEqTools::CanDrop(const QMimeData* pData) const {
     if (!pData || !pData->hasUrls() || pData->urls().size() != 1 || !pData->urls().front().isLocalFile())
         return false;
-    return m_pView->Core().Model().m_nPage == CPages::PAGE_EQ;
+    return m_Core.Model().m_nPage == CPages::PAGE_EQ;
 }
 
 bool CEqTools::Drop(const QMimeData* pData) {
@@ -295,7 +296,7 @@ bool CEqTools::Drop(const QMimeData* pData) {
 }
 
 void CEqTools::PaintOverlay(QPainter& p) {
-    const CSettingsModel& m = m_pView->Core().Model();
+    const CSettingsModel& m = m_Core.Model();
     const int ch = Channel();
     const SChannelTuning& t = Tuning(ch);
     if (!t.HasMeasurement()) return;

@@ -8,13 +8,14 @@
 #include <QObject>
 #include <QString>
 #include <array>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "editor/eqtuning.h"
 #include "guilib/gdiplusbitmap.h"
 
-class CWAVRView;
+class CEditorCore;
 class CFilterGraphic;
 class QMenuBar;
 class QMenu;
@@ -40,7 +41,9 @@ private:
 
 class CEqTools : public QObject {
 public:
-    CEqTools(CWAVRView* pView, CFilterGraphic* pGraph);
+    // pOwner: the widget the tools belong to (dialogs open over its window); syncView shows the form
+    // state on the owner's controls after the model changed.
+    CEqTools(QWidget* pOwner, CEditorCore& core, CFilterGraphic* pGraph, std::function<void()> syncView);
 
     // The "Equalizer tools" menu, placed before the last menu of the bar (help).
     void AddMenu(QMenuBar* pBar);
@@ -71,7 +74,9 @@ private:
     void UpdateMenu();
     void Refresh();
 
-    CWAVRView* m_pView;
+    QWidget* m_pOwner;
+    CEditorCore& m_Core;
+    std::function<void()> m_SyncView;
     CFilterGraphic* m_pGraph;
     std::array<SChannelTuning, 8> m_Tuning;
     QMenu* m_pMenu = nullptr;

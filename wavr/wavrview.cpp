@@ -219,7 +219,7 @@ CWAVRView::CWAVRView(QWidget* pParent) : QWidget(pParent), m_Core(*this) {
     setWindowTitle("ORVIX MANAGER VIEW");
     setAttribute(Qt::WA_OpaquePaintEvent);
     CreateControls();
-    m_pEqTools = new CEqTools(this, m_pGraph);
+    m_pEqTools = new CEqTools(this, m_Core, m_pGraph, [this] { SyncFromForm(); });
     setAcceptDrops(true);
     qApp->installEventFilter(this);
 }
