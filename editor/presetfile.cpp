@@ -18,8 +18,8 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <unordered_set>
 #include <string_view>
+#include <unordered_set>
 
 #include "editor/uitext.h"
 
@@ -175,8 +175,7 @@ public:
                  "index " + std::to_string(c) + " (" + std::to_string(MLB8_MAX_SENSITIVITY - c) + ")");
         return c;
     }
-    std::uint8_t RoutingByte(const char* pszSection, std::string_view key, std::uint8_t nMask,
-                             bool bMasked) {
+    std::uint8_t RoutingByte(const char* pszSection, std::string_view key, std::uint8_t nMask, bool bMasked) {
         const int v = Int(pszSection, key);
         const std::uint8_t nByte = static_cast<std::uint8_t>(static_cast<unsigned>(v) & 0xFFu);
         const std::uint8_t nResult = bMasked ? static_cast<std::uint8_t>(nByte & nMask) : nByte;

@@ -8,6 +8,7 @@ packages=(
   qt6-tools-dev qt6-l10n-tools              # lrelease: the English texts of the window
   libgtest-dev libgmock-dev libbenchmark-dev # tests and benchmarks
   clang-14 libclang-rt-14-dev               # fuzzing (libFuzzer) and sanitizer runtimes
+  clang-format                              # the sources follow .clang-format (a CTest check)
   xvfb xauth fonts-noto-cjk                 # a display for the window, fonts for the Chinese texts
   poppler-utils                             # the manual's test reads the text of the built PDF
 )

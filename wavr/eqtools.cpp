@@ -12,6 +12,7 @@
 
 #include "editor/controlids.h"
 #include "editor/ctrlmessages.h"
+#include "editor/editorcore.h"
 #include "editor/eqapply.h"
 #include "editor/eqimport.h"
 #include "guilib/notify.h"
@@ -19,7 +20,6 @@
 #include "orvix/graph/filtergraphic.h"
 #include "orvix/graph/graphoverlay.h"
 #include "skin/skinids.h"
-#include "editor/editorcore.h"
 
 namespace {
 
@@ -96,8 +96,7 @@ bool CEqReportDlg::event(QEvent* pEvent) {
 
 // ---- the tools ----
 
-CEqTools::CEqTools(QWidget* pOwner, CEditorCore& core, CFilterGraphic* pGraph,
-                   std::function<void()> syncView)
+CEqTools::CEqTools(QWidget* pOwner, CEditorCore& core, CFilterGraphic* pGraph, std::function<void()> syncView)
     : QObject(pOwner), m_pOwner(pOwner), m_Core(core), m_SyncView(std::move(syncView)), m_pGraph(pGraph) {
     if (m_pGraph) m_pGraph->SetOverlay([this](QPainter& p) { PaintOverlay(p); });
 }
@@ -117,8 +116,8 @@ void CEqTools::AddMenu(QMenuBar* pBar) {
         return pAction;
     };
     add("Import filters...", [this] {
-        const QString path = QFileDialog::getOpenFileName(m_pOwner->window(), QStringLiteral("Import filters"),
-                                                          QString(), kFilterFiles);
+        const QString path = QFileDialog::getOpenFileName(
+            m_pOwner->window(), QStringLiteral("Import filters"), QString(), kFilterFiles);
         if (!path.isEmpty()) ImportFilters(path.toStdString());
     });
     add("Export filters...", [this] {

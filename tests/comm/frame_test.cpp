@@ -29,8 +29,7 @@ namespace {
 std::vector<int> Feed(SIpcPacket& rec, const Bytes& bytes) {
     std::vector<int> ids;
     for (std::uint8_t b : bytes)
-        if (CProtocol::ParsePacketByte(rec, b))
-            ids.push_back(rec.ID);
+        if (CProtocol::ParsePacketByte(rec, b)) ids.push_back(rec.ID);
     return ids;
 }
 
@@ -85,7 +84,8 @@ TEST(FrameParser, WrongCrcIsDroppedAndCounted) {
     EXPECT_EQ(rec.Byte(0), 1);
     EXPECT_EQ(rec.nCrcErrors, 1);
     // Whole frames count nothing, whatever false frames their own bytes hold.
-    const Bytes delays = Frame({0, VA_DELAY, 0x80, 0, 9, 0, 16, 0, 0, 1, 0x80, 0, 0, 0, 0, 0x80, 0, 0, 0, 4, 0, 0, 0});
+    const Bytes delays =
+        Frame({0, VA_DELAY, 0x80, 0, 9, 0, 16, 0, 0, 1, 0x80, 0, 0, 0, 0, 0x80, 0, 0, 0, 4, 0, 0, 0});
     const Bytes ack = Frame({0, 0x80 | VA_FILTER, 1, 0, 3, 4, 0});
     for (int n = 0; n < 50; ++n)
         EXPECT_EQ(Feed(rec, Concat({delays, ack, good})), (std::vector<int>{VA_DELAY, VA_FILTER, VA_PRESET}));
@@ -178,20 +178,39 @@ constexpr std::uint8_t X = 0xAA; // untouched
 
 TEST(DecodeBody, LengthChannelAndValueRules) {
     const DecodeCase cases[] = {
-        {"levels inverted and limited", {VA_LEVEL, 9, 0}, {13, 0, 5, 14, 200, 12}, true, {0, 13, 8, 13, 13, 1}},
+        {"levels inverted and limited",
+         {VA_LEVEL, 9, 0},
+         {13, 0, 5, 14, 200, 12},
+         true,
+         {0, 13, 8, 13, 13, 1}},
         {"level pair at its channel", {VA_LEVEL, 2, 1}, {13, 3}, true, {X, X, 0, 10, X}},
         {"level of seven bytes", {VA_LEVEL, 9, 0}, {1, 2, 3, 4, 5, 6, 7}, false, {}},
         {"level short all-channel form", {VA_LEVEL, 9, 0}, {1, 2}, false, {}},
         {"level channel 6", {VA_LEVEL, 6, 0}, {1, 2}, false, {}},
-        {"delay limited", {VA_DELAY, 9, 0}, {0x45, 0x23, 1, 0, 2, 0, 3, 0, 4, 0, 5, 0, 6, 0, 7, 0}, true,
+        {"delay limited",
+         {VA_DELAY, 9, 0},
+         {0x45, 0x23, 1, 0, 2, 0, 3, 0, 4, 0, 5, 0, 6, 0, 7, 0},
+         true,
          {0xFF, 0x1F, 1, 0, 2, 0, 3, 0}},
-        {"delay pair", {VA_DELAY, 2, 0}, {0xE0, 0x01, 0x10, 0x00}, true, {X, X, X, X, 0xE0, 0x01, 0x10, 0x00}},
-        {"delay channel 7 only", {VA_DELAY, 7, 0}, {1, 0, 2, 0}, true, {X, X, X, X, X, X, X, X, X, X, X, X, X, X, 1, 0}},
+        {"delay pair",
+         {VA_DELAY, 2, 0},
+         {0xE0, 0x01, 0x10, 0x00},
+         true,
+         {X, X, X, X, 0xE0, 0x01, 0x10, 0x00}},
+        {"delay channel 7 only",
+         {VA_DELAY, 7, 0},
+         {1, 0, 2, 0},
+         true,
+         {X, X, X, X, X, X, X, X, X, X, X, X, X, X, 1, 0}},
         {"delay other channel", {VA_DELAY, 8, 0}, {1, 0, 2, 0}, true, {X, X}},
         {"delay too short", {VA_DELAY, 0, 0}, {1, 0}, false, {}},
         {"main volume", {VA_VOLUME, 8, 0}, {0, 100}, true, {0, 0, 0, 0, X, X, X, X, X, X, X, X, 100}},
         {"channel volume with sum flag", {VA_VOLUME, 1, 0}, {1, 77}, true, {1, 0, 0, 0, X, 77}},
-        {"all volumes", {VA_VOLUME, 9, 0}, {1, 2, 3, 4, 5, 6, 7, 8}, true, {X, X, X, X, 1, 2, 3, 4, 5, 6, 7, 8}},
+        {"all volumes",
+         {VA_VOLUME, 9, 0},
+         {1, 2, 3, 4, 5, 6, 7, 8},
+         true,
+         {X, X, X, X, 1, 2, 3, 4, 5, 6, 7, 8}},
         {"volume without its value", {VA_VOLUME, 3, 0}, {1}, false, {}},
         {"volume channel 10", {VA_VOLUME, 10, 0}, {0, 1}, false, {}},
         {"map one output", {VA_MAP, 2, 0}, {7, 8, 9}, true, {X, X, X, X, X, X, 7, 8, 9}},
@@ -199,10 +218,17 @@ TEST(DecodeBody, LengthChannelAndValueRules) {
         {"map too short", {VA_MAP, 0, 0}, {7, 8}, false, {}},
         {"input", {VA_INPUT, 0, 0}, {3, 1}, true, {3, 1}},
         {"input wrong length", {VA_INPUT, 0, 0}, {3}, false, {}},
-        {"filter record", {VA_FILTER, 3, 5}, {1, 1, 0, 0, 0, 0x80, 0x3F, 0xE8, 0x03}, true,
+        {"filter record",
+         {VA_FILTER, 3, 5},
+         {1, 1, 0, 0, 0, 0x80, 0x3F, 0xE8, 0x03},
+         true,
          {1, 1, 0, 0, 0, 0x80, 0x3F, 0xE8, 0x03}},
         {"output", {VA_OUTPUT, 0, 0}, {4, 1, 2, 3, 0}, true, {4, 1, 2, 3, 0}},
-        {"password", {VA_PASSWORD, 0, 0}, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}, true, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}},
+        {"password",
+         {VA_PASSWORD, 0, 0},
+         {1, 2, 3, 4, 5, 6, 7, 8, 9, 10},
+         true,
+         {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}},
         {"system too long", {VA_SYSTEM, 0, 0}, {1, 2, 3, 4, 5}, false, {}},
     };
     for (const DecodeCase& c : cases) {

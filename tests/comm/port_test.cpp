@@ -136,8 +136,7 @@ struct Collector {
 bool WaitFor(const std::function<bool()>& done, int nMs) {
     const auto end = Clock::now() + std::chrono::milliseconds(nMs);
     while (!done()) {
-        if (Clock::now() > end)
-            return false;
+        if (Clock::now() > end) return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
     return true;

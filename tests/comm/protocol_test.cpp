@@ -56,8 +56,7 @@ protected:
         });
     }
     void JoinResponder() {
-        if (m_Responder.joinable())
-            m_Responder.join();
+        if (m_Responder.joinable()) m_Responder.join();
     }
     ~LinkTest() override { JoinResponder(); }
 
@@ -144,8 +143,7 @@ TEST_F(LinkTest, RefusedBodyReleasesNothing) {
     Bytes bad;
     for (int x = 0; x < 256; ++x) {
         bad = Frame({0, 0x80 | VA_LEVEL, 0x80, 0, 9, 0, 7, 1, 2, 3, 4, 5, 6, static_cast<std::uint8_t>(x)});
-        if ((bad.back() & 0x1F) > VA_ID_MAX)
-            break;
+        if ((bad.back() & 0x1F) > VA_ID_MAX) break;
     }
     AnswerFrame(1, bad);
     std::thread second([this] {
@@ -174,7 +172,8 @@ TEST_F(LinkTest, ClosedOrMissingPortsWriteNothing) {
     testutil::TraceCapture trace;
     CProtocol other;
     EXPECT_EQ(other.Open(m_nPort), 0); // held by m_Link
-    EXPECT_THAT(trace.Text(), HasSubstr(std::string("#### COM") + std::to_string(m_nPort) + " Port Open Fail!!!!"));
+    EXPECT_THAT(trace.Text(),
+                HasSubstr(std::string("#### COM") + std::to_string(m_nPort) + " Port Open Fail!!!!"));
     EXPECT_EQ(other.Open(31999), 0);
     EXPECT_FALSE(other.IsOpen());
     m_Link.Close();
@@ -229,9 +228,11 @@ TEST_F(LinkTest, CommandsWriteTheirExactFrames) {
     mapFrame.insert(mapFrame.end(), mapBody.begin(), mapBody.end());
 
     const FrameCase cases[] = {
-        {"preset 2", [](CProtocol& p) { return p.SendSetPreset(1, 2); },
+        {"preset 2",
+         [](CProtocol& p) { return p.SendSetPreset(1, 2); },
          {0x00, 0x09, 0x01, 0x00, 0x00, 0x00, 0x01, 0x02, 0xA6, 0x7D}},
-        {"read band 5 of channel 3", [](CProtocol& p) { return p.SendGetFilterCoef(3, 5); },
+        {"read band 5 of channel 3",
+         [](CProtocol& p) { return p.SendGetFilterCoef(3, 5); },
          {0x00, 0x07, 0x80, 0x00, 0x03, 0x05, 0x00, 0x7A, 0x69}},
         {"delay pair", [&](CProtocol& p) { return p.SendSetDelay(1, 2, delays); },
          Frame({0, VA_DELAY, 1, 0, 2, 0, 4, 0xE0, 0x01, 0x00, 0x00})},
@@ -241,18 +242,23 @@ TEST_F(LinkTest, CommandsWriteTheirExactFrames) {
          Frame({0, VA_LEVEL, 1, 0, 9, 1, 6, 8, 6, 0, 0, 0, 0})},
         {"all volumes", [&](CProtocol& p) { return p.SendSetChannelVolume(1, 9, 1, volumes); },
          Frame({0, VA_VOLUME, 1, 0, 9, 0, 8, 1, 2, 3, 4, 5, 6, 7, 128})},
-        {"one volume with pair flag", [&](CProtocol& p) { return p.SendSetChannelVolume(2, 5, 1, volumes + 5); },
+        {"one volume with pair flag",
+         [&](CProtocol& p) { return p.SendSetChannelVolume(2, 5, 1, volumes + 5); },
          Frame({0, VA_VOLUME, 2, 0, 5, 0, 2, 1, 6})},
         {"crossover record", [&](CProtocol& p) { return p.SendSetXoverFilter(1, 4, 1, &highPass, 0); },
          Frame({0, VA_XOVER, 1, 0, 4, 0, 9, 1, 0x03, 0x01, 0x46, 0xB6, 0x13, 0x3F, 0xF4, 0x01})},
-        {"map of all outputs", [&](CProtocol& p) { return p.SendSetChannelMap(1, 9, map, 24, 1); }, Frame(mapFrame)},
+        {"map of all outputs", [&](CProtocol& p) { return p.SendSetChannelMap(1, 9, map, 24, 1); },
+         Frame(mapFrame)},
         {"map of one output", [&](CProtocol& p) { return p.SendSetChannelMap(1, 2, map + 6, 3, 0); },
          Frame({0, VA_MAP, 1, 0, 2, 0, 3, 6, 7, 8})},
         {"outputs", [&](CProtocol& p) { return p.SendSetOutput(1, outputs); },
          Frame({0, VA_OUTPUT, 1, 0, 0, 0, 5, 4, 1, 2, 3, 0})},
-        {"bracket", [](CProtocol& p) { return p.SendSetUpdate(0, 89); }, Frame({0, VA_UPDATE, 1, 0, 0, 0, 2, 0, 89})},
-        {"phase", [](CProtocol& p) { return p.SendSetPhase(3, 6, 1, 1); }, Frame({0, VA_PHASE, 3, 0, 6, 0, 2, 1, 1})},
-        {"probe address 0", [](CProtocol& p) { return p.SendSystemPeekReq(0); },
+        {"bracket", [](CProtocol& p) { return p.SendSetUpdate(0, 89); },
+         Frame({0, VA_UPDATE, 1, 0, 0, 0, 2, 0, 89})},
+        {"phase", [](CProtocol& p) { return p.SendSetPhase(3, 6, 1, 1); },
+         Frame({0, VA_PHASE, 3, 0, 6, 0, 2, 1, 1})},
+        {"probe address 0",
+         [](CProtocol& p) { return p.SendSystemPeekReq(0); },
          {0x00, 0x00, 0x80, 0x00, 0x00, 0x00, 0x00, 0x77, 0xE4}},
     };
     for (const FrameCase& c : cases) {
@@ -269,7 +275,8 @@ TEST_F(LinkTest, CommandsWriteTheirExactFrames) {
     m_Sim.ClearReceivedFrames();
     EXPECT_EQ(m_Link.SendSetMainVolume(1, 100), 1);
     ASSERT_EQ(m_Sim.ReceivedFrameCount(), 1u);
-    EXPECT_EQ(m_Sim.ReceivedFrames()[0], (Bytes{0x01, 0x04, 0x01, 0x00, 0x08, 0x00, 0x02, 0x00, 0x64, 0xB7, 0x94}));
+    EXPECT_EQ(m_Sim.ReceivedFrames()[0],
+              (Bytes{0x01, 0x04, 0x01, 0x00, 0x08, 0x00, 0x02, 0x00, 0x64, 0xB7, 0x94}));
 }
 
 TEST_F(LinkTest, RefusedArgumentsWriteNothingAndSayWhy) {
@@ -303,19 +310,26 @@ TEST_F(LinkTest, RefusedArgumentsWriteNothingAndSayWhy) {
         {[&](CProtocol& p) { return p.SendSetLevel(1, 9, levels, 2); }, ""},
         {[&](CProtocol& p) { return p.SendSetLevel(1, 0, nullptr, 0); }, "\r\n !!!!! ERROR SendSetLevel "},
         {[&](CProtocol& p) { return p.SendSetDelay(1, 8, delays); }, ""},
-        {[&](CProtocol& p) { return p.SendSetDelay(1, 10, delays); }, "\r\n !!!!! ERROR SendSetDelay nChannel[10]"},
+        {[&](CProtocol& p) { return p.SendSetDelay(1, 10, delays); },
+         "\r\n !!!!! ERROR SendSetDelay nChannel[10]"},
         {[&](CProtocol& p) { return p.SendSetChannelMap(1, 9, map, 21, 0); }, ""},
         {[&](CProtocol& p) { return p.SendSetChannelMap(1, 8, map, 24, 0); }, ""},
         {[&](CProtocol& p) { return p.SendSetChannelMap(1, 0, map, 4, 0); }, ""},
-        {[&](CProtocol& p) { return p.SendSetPhase(1, 8, 0, 0); }, "\r\n !!!!! ERROR SendSetPhase nChannel[8]"},
-        {[&](CProtocol& p) { return p.SendSetEqFlag(1, 9, 0, 0); }, "\r\n !!!!! ERROR SendSetEqFlag nChannel[9]"},
-        {[&](CProtocol& p) { return p.SendSetSystem(1, 0, 0, 0, 11); }, "\r\n !!!!! ERROR SendSetSystem nChannel[11]"},
+        {[&](CProtocol& p) { return p.SendSetPhase(1, 8, 0, 0); },
+         "\r\n !!!!! ERROR SendSetPhase nChannel[8]"},
+        {[&](CProtocol& p) { return p.SendSetEqFlag(1, 9, 0, 0); },
+         "\r\n !!!!! ERROR SendSetEqFlag nChannel[9]"},
+        {[&](CProtocol& p) { return p.SendSetSystem(1, 0, 0, 0, 11); },
+         "\r\n !!!!! ERROR SendSetSystem nChannel[11]"},
         {[&](CProtocol& p) { return p.SendSetOutput(1, nullptr); }, ""},
         {[&](CProtocol& p) { return p.SendSystemPeekReq(11); },
          "\r\n SendSystemPeekReq SlaveAddr[11]comm/protocol_commands.cpp"},
-        {[&](CProtocol& p) { return p.SendGetFilterCoef(0, 11); }, "\r\n !!!!! ERROR SendGetFilterCoef nBiQuad[11]"},
-        {[&](CProtocol& p) { return p.SendGetXFilterCoef(9, 0); }, "\r\n !!!!! ERROR SendGetXFilterCoef nChannel[9]"},
-        {[&](CProtocol& p) { return p.SendGetChannelMap(10); }, "\r\n !!!!! ERROR SendGetChannelMap nChannel[10]"},
+        {[&](CProtocol& p) { return p.SendGetFilterCoef(0, 11); },
+         "\r\n !!!!! ERROR SendGetFilterCoef nBiQuad[11]"},
+        {[&](CProtocol& p) { return p.SendGetXFilterCoef(9, 0); },
+         "\r\n !!!!! ERROR SendGetXFilterCoef nChannel[9]"},
+        {[&](CProtocol& p) { return p.SendGetChannelMap(10); },
+         "\r\n !!!!! ERROR SendGetChannelMap nChannel[10]"},
         {[&](CProtocol& p) { return p.SendGetEqFlag(9); }, "\r\n !!!!! ERROR SendGetEqFlag nChannel[9]"},
         {[&](CProtocol& p) { return p.SendGetLevel(10, 0); }, ""},
     };
@@ -378,36 +392,46 @@ TEST_F(LinkTest, EveryGroupWrittenReadsBackTheSame) {
         std::function<void(const SIpcPacket&)> check;
     };
     const Read reads[] = {
-        {[](CProtocol& p) { return p.SendGetMainVolume(); }, [](const SIpcPacket& r) { EXPECT_EQ(r.Volume(8), 99); }},
+        {[](CProtocol& p) { return p.SendGetMainVolume(); },
+         [](const SIpcPacket& r) { EXPECT_EQ(r.Volume(8), 99); }},
         {[](CProtocol& p) { return p.SendGetChannelVolume(9); },
          [&](const SIpcPacket& r) {
              for (int i = 0; i < 8; ++i)
                  EXPECT_EQ(r.Volume(i), volumes[i]);
          }},
-        {[](CProtocol& p) { return p.SendGetPhase(5); }, [](const SIpcPacket& r) { EXPECT_EQ(r.Byte(1), 1); }},
-        {[](CProtocol& p) { return p.SendGetMute(); }, [](const SIpcPacket& r) { EXPECT_EQ(r.Byte(0), 0xA5); }},
+        {[](CProtocol& p) { return p.SendGetPhase(5); },
+         [](const SIpcPacket& r) { EXPECT_EQ(r.Byte(1), 1); }},
+        {[](CProtocol& p) { return p.SendGetMute(); },
+         [](const SIpcPacket& r) { EXPECT_EQ(r.Byte(0), 0xA5); }},
         {[](CProtocol& p) { return p.SendGetChannelMap(9); },
          [&](const SIpcPacket& r) {
              EXPECT_EQ(Bytes(r.Decoded, r.Decoded + 24), Bytes(map, map + 24));
              EXPECT_EQ(r.EasyExpert(), 1);
          }},
         {[](CProtocol& p) { return p.SendGetInput(); },
-         [](const SIpcPacket& r) { EXPECT_EQ(Bytes(r.Decoded, r.Decoded + 2), (Bytes{2, 1})); }},
+         [](const SIpcPacket& r) {
+             EXPECT_EQ(Bytes(r.Decoded, r.Decoded + 2), (Bytes{2, 1}));
+         }},
         {[](CProtocol& p) { return p.SendGetLevel(9, 0); },
          [&](const SIpcPacket& r) {
              for (int i = 0; i < 6; ++i)
                  EXPECT_EQ(r.Level(i), levels[i]);
          }},
-        {[](CProtocol& p) { return p.SendGetHighLow(); }, [](const SIpcPacket& r) { EXPECT_EQ(r.Byte(0), 1); }},
+        {[](CProtocol& p) { return p.SendGetHighLow(); },
+         [](const SIpcPacket& r) { EXPECT_EQ(r.Byte(0), 1); }},
         {[](CProtocol& p) { return p.SendGetOutput(); },
-         [](const SIpcPacket& r) { EXPECT_EQ(Bytes(r.Decoded, r.Decoded + 5), (Bytes{4, 3, 2, 1, 0})); }},
-        {[](CProtocol& p) { return p.SendGetEqFlag(6); }, [](const SIpcPacket& r) { EXPECT_EQ(r.Byte(1), 1); }},
+         [](const SIpcPacket& r) {
+             EXPECT_EQ(Bytes(r.Decoded, r.Decoded + 5), (Bytes{4, 3, 2, 1, 0}));
+         }},
+        {[](CProtocol& p) { return p.SendGetEqFlag(6); },
+         [](const SIpcPacket& r) { EXPECT_EQ(r.Byte(1), 1); }},
         {[](CProtocol& p) { return p.SendGetFilterCoef(6, 9); },
          [&](const SIpcPacket& r) {
              SFilterCoef got = r.Coef();
              EXPECT_EQ(std::memcmp(&got, &peak, sizeof got), 0);
          }},
-        {[](CProtocol& p) { return p.SendGetXoverFlag(7); }, [](const SIpcPacket& r) { EXPECT_EQ(r.Byte(1), 1); }},
+        {[](CProtocol& p) { return p.SendGetXoverFlag(7); },
+         [](const SIpcPacket& r) { EXPECT_EQ(r.Byte(1), 1); }},
         {[](CProtocol& p) { return p.SendGetXFilterCoef(7, 1); },
          [&](const SIpcPacket& r) {
              SFilterCoef got = r.Coef();
@@ -426,8 +450,7 @@ TEST_F(LinkTest, EveryGroupWrittenReadsBackTheSame) {
         SIpcPacket rec, last;
         const Bytes bytes = m_Window.Bytes();
         for (std::size_t i = nBefore; i < bytes.size(); ++i)
-            if (CProtocol::ParsePacketByte(rec, bytes[i]))
-                last = rec;
+            if (CProtocol::ParsePacketByte(rec, bytes[i])) last = rec;
         read.check(last);
     }
     EXPECT_EQ(m_Link.m_nEasyExpert.load(), 1);
@@ -447,8 +470,8 @@ TEST(DeviceSearch, FirstAnsweringPortWinsWithItsLowestAddress) {
     std::vector<SSerInfo> ports;
     for (Sim::CSimProcessor* sim : {&first, &second}) {
         int n = ZUtils::RegisterExtraPort(sim->PortPath());
-        ports.push_back({sim->PortPath(), "COM" + std::to_string(n), "Serial port (COM" + std::to_string(n) + ")", 0,
-                         ""});
+        ports.push_back({sim->PortPath(), "COM" + std::to_string(n),
+                         "Serial port (COM" + std::to_string(n) + ")", 0, ""});
     }
     int nPort = -1, nAddress = -1;
     ASSERT_TRUE(RunDeviceSearch(ports, &nPort, &nAddress));
@@ -505,7 +528,8 @@ private:
 std::vector<SProbeReport> SearchOne(const std::string& path, bool* pFound, int* pAddress) {
     ZUtils::ClearExtraPorts();
     const int n = ZUtils::RegisterExtraPort(path);
-    const std::vector<SSerInfo> ports = {{path, ZUtils::ComPortName(n), "Serial port (COM" + std::to_string(n) + ")", 0, ""}};
+    const std::vector<SSerInfo> ports = {
+        {path, ZUtils::ComPortName(n), "Serial port (COM" + std::to_string(n) + ")", 0, ""}};
     std::vector<SProbeReport> reports;
     int nPort = -1;
     *pFound = RunDeviceSearch(ports, &nPort, pAddress, &reports);
@@ -589,17 +613,26 @@ TEST(DeviceSearch, OnlyTheProbedProcessorAnsweringWithItsBodyIsFound) {
     };
     const Case cases[] = {
         {"a processor at address 5",
-         [](const Bytes&, int a) { return a == 5 ? Frame({5, 0x80, 0x80, 0, 0, 0, 4, 1, 2, 3, 4}) : Bytes{}; }, 5},
+         [](const Bytes&, int a) {
+             return a == 5 ? Frame({5, 0x80, 0x80, 0, 0, 0, 4, 1, 2, 3, 4}) : Bytes{};
+         },
+         5},
         {"an echo of the request", [](const Bytes& request, int) { return request; }, -1},
-        {"an empty body", [](const Bytes&, int a) {
+        {"an empty body",
+         [](const Bytes&, int a) {
              return Frame({static_cast<std::uint8_t>(a), 0x80, 0x80, 0, 0, 0, 0});
-         }, -1},
-        {"another address", [](const Bytes&, int a) {
+         },
+         -1},
+        {"another address",
+         [](const Bytes&, int a) {
              return Frame({static_cast<std::uint8_t>((a + 1) % 10), 0x80, 0x80, 0, 0, 0, 4, 1, 2, 3, 4});
-         }, -1},
-        {"a write acknowledgement", [](const Bytes&, int a) {
+         },
+         -1},
+        {"a write acknowledgement",
+         [](const Bytes&, int a) {
              return Frame({static_cast<std::uint8_t>(a), 0x80, 0x01, 0, 0, 0, 4, 1, 2, 3, 4});
-         }, -1},
+         },
+         -1},
         {"silence", [](const Bytes&, int) { return Bytes{}; }, -1},
     };
     for (const Case& c : cases) {

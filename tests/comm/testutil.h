@@ -50,8 +50,7 @@ class PtyPair {
 public:
     PtyPair() {
         m_nMaster = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
-        if (m_nMaster < 0 || ::grantpt(m_nMaster) != 0 || ::unlockpt(m_nMaster) != 0)
-            return;
+        if (m_nMaster < 0 || ::grantpt(m_nMaster) != 0 || ::unlockpt(m_nMaster) != 0) return;
         m_SlavePath = ::ptsname(m_nMaster);
         termios tio{};
         // Raw from the start, so nothing is echoed before the port under test sets its line.
@@ -65,8 +64,7 @@ public:
     }
     ~PtyPair() {
         CloseMaster();
-        if (m_nKeepSlave >= 0)
-            ::close(m_nKeepSlave);
+        if (m_nKeepSlave >= 0) ::close(m_nKeepSlave);
     }
     bool Ok() const { return m_nMaster >= 0 && !m_SlavePath.empty(); }
     const std::string& SlavePath() const { return m_SlavePath; }
@@ -88,16 +86,14 @@ public:
         std::vector<std::uint8_t> out;
         const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(nMs);
         for (;;) {
-            auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
-            if (left.count() <= 0)
-                break;
+            auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
+            if (left.count() <= 0) break;
             pollfd fd{m_nMaster, POLLIN, 0};
-            if (::poll(&fd, 1, static_cast<int>(left.count())) <= 0)
-                break;
+            if (::poll(&fd, 1, static_cast<int>(left.count())) <= 0) break;
             std::uint8_t buf[256];
             ssize_t n = ::read(m_nMaster, buf, sizeof buf);
-            if (n <= 0)
-                break;
+            if (n <= 0) break;
             out.insert(out.end(), buf, buf + n);
         }
         return out;

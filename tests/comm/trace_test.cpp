@@ -7,7 +7,9 @@
 #include "testutil.h"
 
 namespace {
-std::uint32_t Tick1234() { return 1234; }
+std::uint32_t Tick1234() {
+    return 1234;
+}
 } // namespace
 
 TEST(Trace, TickPrefixAndCutAt1023Characters) {

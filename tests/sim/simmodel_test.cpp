@@ -459,7 +459,7 @@ TEST(SimOptions, AcceptsEveryOptionAndRefusesBadValues) {
     ASSERT_TRUE(ParseSimArgs(
         {"--address=3", "--link",   "/tmp/l",         "--log",   "x.log",  "--drop-every", "4",
          "--drop-prob", "0.25",     "--drop-next=2",  "--delay", "50",     "--split",      "--garbage",
-         "7",           "--silent", "--hangup-after", "9",       "--seed", "4294967295", "--corrupt"},
+         "7",           "--silent", "--hangup-after", "9",       "--seed", "4294967295",   "--corrupt"},
         o, err))
         << err;
     EXPECT_EQ(o.nAddress, 3);

@@ -310,7 +310,9 @@ protected:
         m_Sim.Stop();
         ZUtils::ClearExtraPorts();
     }
-    void Settle() { m_Host.RunUntil([] { return false; }, 5000); }
+    void Settle() {
+        m_Host.RunUntil([] { return false; }, 5000);
+    }
 
     Sim::CSimProcessor m_Sim;
     Soak::CCheckingHost m_Host;

@@ -49,7 +49,6 @@ QString BusyText(QWidget* pView) {
     return {};
 }
 
-
 // Each test leaves the process in the language every other test expects: the sources.
 class UiLanguageTest : public testing::Test {
 protected:
