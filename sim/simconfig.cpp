@@ -155,7 +155,7 @@ SSimConfig AuxExpertTune() {
     cfg.bEqFlag.fill(0);
     cfg.nDelay.fill(0);
     for (int o = 0; o < kChannels; ++o)
-        cfg.Map[3 * o + 1] = (o == SUB_A || o == SUB_B) ? 0x03 : static_cast<std::uint8_t>(1u << (o & 1));
+        cfg.Map[3 * o + 1] = static_cast<std::uint8_t>((o == SUB_A || o == SUB_B) ? 0x03u : 1u << (o & 1));
     return cfg;
 }
 
