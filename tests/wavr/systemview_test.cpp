@@ -1,6 +1,6 @@
 // The system view of the graph in the real window: switched on it draws every output the
 // configuration drives in its pen colour and the sum; a click on a curve selects its channel as the
-// channel's button does; switched off, the specified graph is back as it was.
+// channel's button does; switched off, the single-channel graph is back as it was.
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QImage>
