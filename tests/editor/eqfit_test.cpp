@@ -70,9 +70,10 @@ void ExpectOnSteps(const SEqFitResult& r, int nMaxBoost) {
         EXPECT_LE(c.Freq, 20000);
         EXPECT_GE(c.Gain, -12);
         EXPECT_LE(c.Gain, nMaxBoost);
-        EXPECT_GE(c.BandWidth, 1.0f);
-        EXPECT_LE(c.BandWidth, 10.0f);
-        EXPECT_EQ(c.BandWidth * 2.0f, std::round(c.BandWidth * 2.0f));
+        const float fBandWidth = c.BandWidth; // the record is packed: no reference to its members
+        EXPECT_GE(fBandWidth, 1.0f);
+        EXPECT_LE(fBandWidth, 10.0f);
+        EXPECT_EQ(fBandWidth * 2.0f, std::round(fBandWidth * 2.0f));
     }
 }
 

@@ -280,7 +280,7 @@ TEST(EqImport, ExportThenImportGivesTheSameBands) {
     for (int b = 0; b < CRev8001Lib::EQ_BANDS; ++b) {
         EXPECT_EQ(r.bands[b].Freq, bands[b].Freq);
         EXPECT_EQ(r.bands[b].Gain, bands[b].Gain);
-        EXPECT_EQ(r.bands[b].BandWidth, bands[b].BandWidth);
+        EXPECT_FLOAT_EQ(r.bands[b].BandWidth, bands[b].BandWidth);
     }
     // A switched-off equalizer exports OFF lines, which import nothing.
     const std::string off = ExportEqFilterText(bands, 0, 3);

@@ -655,7 +655,7 @@ TEST(EqTools, ADroppedFilterListUpdatesThePageAndTheGraph) {
         const SFilterCoef c = w.Model().m_Lib.GetEqCoef(2, static_cast<std::uint8_t>(b));
         EXPECT_EQ(c.Freq, want.bands[b].Freq) << b;
         EXPECT_EQ(c.Gain, want.bands[b].Gain) << b;
-        EXPECT_EQ(c.BandWidth, want.bands[b].BandWidth) << b;
+        EXPECT_FLOAT_EQ(c.BandWidth, want.bands[b].BandWidth) << b;
         EXPECT_EQ(w.Edit(ctl::EQ_FREQ_BOX.first + b)->text().toInt(), want.bands[b].Freq) << b;
         EXPECT_EQ(w.Edit(ctl::EQ_GAIN_BOX.first + b)->text().toInt(), want.bands[b].Gain) << b;
     }
