@@ -41,6 +41,10 @@ int CProtocol::Open(int nPort) {
         return 0;
     }
     TRACE("COM%d Port Open Sucess!!!!", nPort);
+    static std::atomic<std::uint32_t> s_nLastGeneration{0};
+    std::uint32_t nGeneration = ++s_nLastGeneration;
+    if (nGeneration == 0) nGeneration = ++s_nLastGeneration; // 0 means a removal the system reported
+    m_nGeneration = nGeneration;
     m_bOpen = 1;
     return 1;
 }
@@ -207,7 +211,8 @@ void CProtocol::OnHangup(void* pContext) {
     auto* self = static_cast<CProtocol*>(pContext);
     if (!self) return;
     TRACE("\r\n COM%d hang-up", self->m_nPort);
-    if (self->m_hWnd && self->m_nHangupMsg) self->m_hWnd->PostMessage(self->m_nHangupMsg, 0, self->m_nPort);
+    if (self->m_hWnd && self->m_nHangupMsg)
+        self->m_hWnd->PostMessage(self->m_nHangupMsg, self->m_nGeneration.load(), self->m_nPort);
 }
 
 bool CProtocol::IsPresenceReply(const SIpcPacket& rec, int nAddress) {

@@ -146,7 +146,7 @@ public:
     // answers at once.
     static void OnReceive(const std::uint8_t* pChunk, int nLength, void* pContext);
     // Called on the reader thread when the device hangs up: posts m_nHangupMsg (if set) to m_hWnd
-    // with the port number as lParam, once per open.
+    // with the open's generation as wParam and the port number as lParam, once per open.
     static void OnHangup(void* pContext);
     static int ParsePacketByte(SIpcPacket& rec, std::uint8_t b);
     static int DecodeBody(SIpcPacket& rec);
@@ -221,9 +221,14 @@ public:
     std::atomic<int> m_nInput{0};
     // Posted to m_hWnd when the device hangs up (0: nothing is posted); set by the owner.
     std::uint32_t m_nHangupMsg = 0;
+    // Which open of a port a hang-up message belongs to: unique among all links of the process,
+    // never 0, set by each successful Open. A message still queued from an earlier open of the same
+    // port is told apart from one about the link that is open now.
+    std::uint32_t Generation() const { return m_nGeneration.load(); }
     // Address of the presence probe waiting for its answer (-1: none).
     std::atomic<int> m_nProbeAddr{-1};
     std::atomic<int> m_nCrcErrors{0};
+    std::atomic<std::uint32_t> m_nGeneration{0};
     // Receive record of this link's reader thread. Each link has its own, so two open links
     // (a test with two processors, say) never share parser state.
     SIpcPacket m_IpcPacket;

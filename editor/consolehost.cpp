@@ -10,8 +10,9 @@ void CConsoleHost::PostToSelf(std::uint32_t nMsg, std::uintptr_t wParam, std::in
 }
 
 void CConsoleHost::PostMessage(std::uint32_t nMsg, std::uintptr_t wParam, std::intptr_t lParam) {
-    SPosted posted{nMsg, 0, lParam, {}};
-    if (wParam && lParam > 0) {
+    // Only a received chunk's wParam points at data; any other message's wParam is a value.
+    SPosted posted{nMsg, nMsg == WM_IPC_RECEIVE ? 0 : wParam, lParam, {}};
+    if (nMsg == WM_IPC_RECEIVE && wParam && lParam > 0) {
         const auto* p = reinterpret_cast<const std::uint8_t*>(wParam);
         posted.data.assign(p, p + lParam);
     }

@@ -255,10 +255,16 @@ void CDeviceLink::OnDeviceConnect() {
     StartDeviceSearch();
 }
 
-void CDeviceLink::OnDeviceDisconnect(int nComPort) {
+void CDeviceLink::OnDeviceDisconnect(int nComPort, std::uint32_t nGeneration) {
     TRACE("\r\n OnDeviceDisconnect");
     CSettingsModel& m = m_Ctx.m_Model;
     IEditorHost& host = m_Ctx.m_Host;
+    // A hang-up of a link that has since been closed (and the port perhaps opened again at once)
+    // was handled when that link closed; the link open now has not hung up.
+    if (nGeneration != 0 && nGeneration != m_Protocol.Generation()) {
+        TRACE("\r\n OnDeviceDisconnect COM%d: the hang-up of an earlier link", nComPort);
+        return;
+    }
     // Another serial device going away leaves the processor's link alone. A removal the host
     // cannot attribute (-1) is taken as the processor's, and so is a link that hung up. Once the
     // link is closed, a second report of the same removal (udev after the hang-up) finds nothing.

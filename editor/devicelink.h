@@ -26,9 +26,11 @@ public:
     void OnLoadDone();
     void LoadPreset(int nPreset);
     void OnDeviceConnect();
-    // nComPort: the COM number of the port that went away, or -1 when unknown. Offers to save the
+    // nComPort: the COM number of the port that went away, or -1 when unknown. nGeneration: 0 for a
+    // removal the system reported, else the link's hang-up naming the open it ended (a hang-up
+    // still queued from an open before the current one is stale and ignored). Offers to save the
     // settings to a file through WM_OFFER_SAVE_FILE.
-    void OnDeviceDisconnect(int nComPort);
+    void OnDeviceDisconnect(int nComPort, std::uint32_t nGeneration = 0);
     void OnUnlockMouseTimer();
     int IsAnySlaveFound() const;
     int GetFirstFoundSlave() const;

@@ -80,7 +80,7 @@ void CEditorCore::OnMessage(std::uint32_t nMsg, std::uintptr_t wParam, std::intp
         m_Help.OnCtrlHover(static_cast<int>(wParam), static_cast<int>(lParam));
         break;
     case WM_DEVICE_DISCONNECT:
-        m_Link.OnDeviceDisconnect(static_cast<int>(lParam));
+        m_Link.OnDeviceDisconnect(static_cast<int>(lParam), static_cast<std::uint32_t>(wParam));
         break;
     default:
         break;

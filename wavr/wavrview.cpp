@@ -538,7 +538,9 @@ void CWAVRView::PostMessage(std::uint32_t nMsg, std::uintptr_t wParam, std::intp
         const auto* p = reinterpret_cast<const std::uint8_t*>(wParam);
         chunk.assign(p, p + lParam);
     }
-    QCoreApplication::postEvent(this, new CCoreMessageEvent(nMsg, 0, lParam, std::move(chunk)));
+    // Only a received chunk's wParam points at data; any other message's wParam is a value.
+    const std::uintptr_t nValue = nMsg == WM_IPC_RECEIVE ? 0 : wParam;
+    QCoreApplication::postEvent(this, new CCoreMessageEvent(nMsg, nValue, lParam, std::move(chunk)));
 }
 
 void CWAVRView::PostToFrame(std::uint32_t nMsg, std::intptr_t lParam) {

@@ -196,6 +196,25 @@ TEST_F(EditorTest, UnplugMidLoadClosesTheLinkOnRemoval) {
     EXPECT_EQ(m_Core.Model().m_bMouseLbtnEventBlock, 0);
 }
 
+TEST_F(EditorTest, AHangUpOfAnEarlierLinkLeavesTheReopenedOneAlone) {
+    Connect();
+    const std::uint32_t nFirst = m_Core.Protocol().Generation();
+    // The processor came back at the same port number and was connected again before the first
+    // link's hang-up message was handled.
+    ASSERT_EQ(m_Core.Link().ConnectDevice(m_nPort, m_Core.Model().m_nDeviceAddr), 1);
+    m_Host.Pump();
+    const std::uint32_t nSecond = m_Core.Protocol().Generation();
+    ASSERT_NE(nFirst, nSecond);
+    m_Core.OnMessage(WM_DEVICE_DISCONNECT, nFirst, m_nPort);
+    EXPECT_TRUE(m_Core.Protocol().IsOpen());
+    EXPECT_EQ(m_Core.Model().m_bConnected, 1);
+    EXPECT_TRUE(m_Host.fileDialogs.empty());
+    // The current link's own hang-up still closes it.
+    m_Core.OnMessage(WM_DEVICE_DISCONNECT, nSecond, m_nPort);
+    EXPECT_FALSE(m_Core.Protocol().IsOpen());
+    EXPECT_EQ(m_Core.Model().m_bConnected, 0);
+}
+
 TEST_F(EditorTest, WriteEverythingAndApplyTheConfigurationSendWhatTheyList) {
     Connect();
     m_Sim.ClearReceivedFrames();

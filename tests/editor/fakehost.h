@@ -75,7 +75,7 @@ public:
 
     // IW32Window: the links' reader threads post received chunks here.
     void PostMessage(std::uint32_t nMsg, std::uintptr_t wParam, std::intptr_t lParam) override {
-        SPosted posted{nMsg, 0, lParam, {}};
+        SPosted posted{nMsg, nMsg == WM_IPC_RECEIVE ? 0 : wParam, lParam, {}};
         if (nMsg == WM_IPC_RECEIVE && wParam && lParam > 0) {
             const auto* p = reinterpret_cast<const std::uint8_t*>(wParam);
             posted.data.assign(p, p + lParam);
