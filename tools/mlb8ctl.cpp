@@ -512,6 +512,7 @@ int CmdResponse() {
         return kExitFailed;
     }
     const std::string note = PrintResponse(stdout, m, g_Response, &tunings);
+    std::fflush(stdout);
     if (!note.empty()) std::fprintf(stderr, "mlb8ctl: %s\n", note.c_str());
     return nExit;
 }
