@@ -12,9 +12,10 @@
 
 // What the user loaded for one output; empty curves when nothing is loaded.
 struct SChannelTuning {
-    std::vector<double> measured; // on the response grid, as read (not normalised)
-    std::vector<double> target;   // on the grid; empty for a flat target
-    std::string szMeasurement;    // file names, for the report
+    std::vector<double> measured;      // on the response grid, as read (not normalised)
+    std::vector<double> measuredPhase; // degrees on the grid, unwrapped; empty when the file had none
+    std::vector<double> target;        // on the grid; empty for a flat target
+    std::string szMeasurement;         // file names, for the report
     std::string szTarget;
     bool bShowMeasurement = true;
     bool bShowTarget = true;

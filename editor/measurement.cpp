@@ -7,6 +7,7 @@
 #include <limits>
 #include <numeric>
 
+#include "orvix/complexresponse.h"
 #include "orvix/filtersection.h"
 
 namespace {
@@ -67,7 +68,11 @@ std::vector<double> LineNumbers(std::string_view line) {
 SMeasurementRead ParseMeasurementText(std::string_view text) {
     SMeasurementRead r;
     if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
-    std::vector<std::pair<double, double>> points;
+    struct SPoint {
+        double f, level, phase;
+    };
+    std::vector<SPoint> points;
+    bool bPhase = true;
     std::size_t pos = 0;
     while (pos < text.size()) {
         std::size_t end = text.find('\n', pos);
@@ -84,14 +89,16 @@ SMeasurementRead ParseMeasurementText(std::string_view text) {
             ++r.nSkipped;
             continue;
         }
-        points.emplace_back(n[0], n[1]);
+        bPhase = bPhase && n.size() == 3;
+        points.push_back({n[0], n[1], n.size() == 3 ? n[2] : 0.0});
     }
     std::stable_sort(points.begin(), points.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
-    for (const auto& [f, l] : points) {
-        if (!r.curve.freq.empty() && f == r.curve.freq.back()) continue; // the first of equal frequencies
-        r.curve.freq.push_back(f);
-        r.curve.level.push_back(l);
+                     [](const SPoint& a, const SPoint& b) { return a.f < b.f; });
+    for (const SPoint& pt : points) {
+        if (!r.curve.freq.empty() && pt.f == r.curve.freq.back()) continue; // the first of equal frequencies
+        r.curve.freq.push_back(pt.f);
+        r.curve.level.push_back(pt.level);
+        if (bPhase) r.curve.phase.push_back(pt.phase);
     }
     if (r.curve.freq.size() < 2) {
         r.szError = points.empty() ? "No data lines (frequency and level) found: this is not a measurement."
@@ -110,22 +117,37 @@ SMeasurementRead ReadMeasurementFile(const std::string& path) {
     return ParseMeasurementText(text);
 }
 
-std::vector<double> CurveOnGrid(const SMeasurement& curve) {
+namespace {
+
+std::vector<double> OnGrid(const std::vector<double>& freq, const std::vector<double>& values) {
     const ZUtils::ZResponseGrid& grid = ZUtils::ZResponseGrid::Get();
     std::vector<double> out(RESPONSE_POINTS, std::numeric_limits<double>::quiet_NaN());
-    const std::size_t n = std::min(curve.freq.size(), curve.level.size());
+    const std::size_t n = std::min(freq.size(), values.size());
     if (n < 2) return out;
     std::size_t k = 0;
     for (int i = 0; i < grid.m_nCount; ++i) {
         const double f = grid.m_fFreq[i];
-        if (f < curve.freq.front() || f > curve.freq[n - 1]) continue;
-        while (k + 2 < n && curve.freq[k + 1] < f)
+        if (f < freq.front() || f > freq[n - 1]) continue;
+        while (k + 2 < n && freq[k + 1] < f)
             ++k;
-        const double f0 = curve.freq[k], f1 = curve.freq[k + 1];
+        const double f0 = freq[k], f1 = freq[k + 1];
         const double t = std::clamp((std::log(f) - std::log(f0)) / (std::log(f1) - std::log(f0)), 0.0, 1.0);
-        out[static_cast<std::size_t>(i)] = curve.level[k] + t * (curve.level[k + 1] - curve.level[k]);
+        out[static_cast<std::size_t>(i)] = values[k] + t * (values[k + 1] - values[k]);
     }
     return out;
+}
+
+} // namespace
+
+std::vector<double> CurveOnGrid(const SMeasurement& curve) {
+    return OnGrid(curve.freq, curve.level);
+}
+
+std::vector<double> PhaseOnGrid(const SMeasurement& curve) {
+    if (curve.phase.size() != curve.freq.size() || curve.phase.empty()) return {};
+    std::vector<double> unwrapped(curve.phase);
+    ZUtils::UnwrapDegrees(unwrapped.data(), static_cast<int>(unwrapped.size()));
+    return OnGrid(curve.freq, unwrapped);
 }
 
 std::vector<double> FlatTarget() {

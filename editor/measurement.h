@@ -10,6 +10,7 @@
 struct SMeasurement {
     std::vector<double> freq;  // Hz, strictly ascending
     std::vector<double> level; // dB
+    std::vector<double> phase; // degrees as exported; empty unless every data line has a phase column
 };
 
 struct SMeasurementRead {
@@ -25,6 +26,10 @@ SMeasurementRead ReadMeasurementFile(const std::string& path);
 // The level at every point of the response grid (RESPONSE_POINTS values), interpolated linearly over
 // the logarithm of the frequency; NaN outside the measured range.
 std::vector<double> CurveOnGrid(const SMeasurement& curve);
+// The phase at every point of the grid in degrees, unwrapped along the measured points first so
+// that the interpolation over the logarithm of the frequency never crosses a jump of a turn; NaN
+// outside the measured range, empty when the curve has no phase.
+std::vector<double> PhaseOnGrid(const SMeasurement& curve);
 // A flat target of 0 dB on the grid.
 std::vector<double> FlatTarget();
 // The mean of the finite values at the grid points within fFrom..fTo Hz; NaN when there is none.

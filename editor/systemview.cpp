@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "editor/filtereditor.h"
+#include "editor/measuredsum.h"
 #include "editor/settingsmodel.h"
 
 namespace {
@@ -83,7 +84,6 @@ void CSystemView::Compute(const CSettingsModel& m, SSystemPicture* pOut) const {
     pOut->outputs.clear();
     pOut->nPhase = m_nPhase;
     const unsigned nSumMask = SumMask(m);
-    ZUtils::ZComplexSum sum;
     std::string members;
     for (int ch : ActiveOutputs(m)) {
         SSystemOutput& o = pOut->outputs.emplace_back();
@@ -93,12 +93,20 @@ void CSystemView::Compute(const CSettingsModel& m, SSystemPicture* pOut) const {
         o.bSelected = ch == m.m_nChannel || (m.m_bPair && ch == m.m_nChannel + 1);
         o.bInSum = (nSumMask >> ch) & 1u;
         OutputResponse(m, ch, &o.curve);
-        if (o.bInSum) {
-            sum.Add(o.curve);
-            members += (members.empty() ? "Out " : " + Out ") + std::to_string(ch + 1);
-        }
+        if (o.bInSum) members += (members.empty() ? "Out " : " + Out ") + std::to_string(ch + 1);
     }
-    pOut->bHaveSum = sum.Terms() > 0;
-    pOut->sumName = pOut->bHaveSum ? "Sum " + members : std::string();
-    if (pOut->bHaveSum) sum.Result(&pOut->sum);
+    std::vector<int> group;
+    std::vector<const ZUtils::ZComplexCurve*> curves;
+    for (const SSystemOutput& o : pOut->outputs) {
+        if (!o.bInSum) continue;
+        group.push_back(o.nChannel);
+        curves.push_back(&o.curve);
+    }
+    SGroupSum sum;
+    SumGroup(group, curves, m_pTunings, &sum);
+    pOut->bHaveSum = sum.sum.Terms() > 0;
+    pOut->bMeasuredSum = pOut->bHaveSum && sum.bMeasured;
+    pOut->sumNote = pOut->bHaveSum ? sum.note : std::string();
+    pOut->sumName = pOut->bHaveSum ? "Sum " + members + (sum.bMeasured ? " (measured)" : "") : std::string();
+    if (pOut->bHaveSum) sum.sum.Result(&pOut->sum);
 }

@@ -3,12 +3,15 @@
 // what the view shows; the graph widget only draws it.
 #pragma once
 
+#include <array>
 #include <string>
 #include <vector>
 
+#include "editor/settingsmodel.h"
 #include "orvix/complexresponse.h"
 
 struct CSettingsModel;
+struct SChannelTuning;
 
 struct SSystemOutput {
     int nChannel = 0;
@@ -22,7 +25,9 @@ struct SSystemOutput {
 struct SSystemPicture {
     std::vector<SSystemOutput> outputs;
     int bHaveSum = 0;
-    std::string sumName; // "Sum Out 1 + Out 3 + Out 7"
+    std::string sumName;  // "Sum Out 1 + Out 3 + Out 7", with " (measured)" when measured
+    int bMeasuredSum = 0; // measured response × processor response of every output in the sum
+    std::string sumNote;  // why a sum with measurements fell back to the processor's alone
     ZUtils::ZComplexCurve sum;
     int nPhase = 0; // CSystemView::EPhase
 };
@@ -54,8 +59,11 @@ public:
     // The channel's complex response with its enabled equalizer and crossover and its trim.
     static void OutputResponse(const CSettingsModel& m, int nChannel, ZUtils::ZComplexCurve* pOut);
 
-    // Everything the graph draws. A per-output factor (a measured response) could multiply into the
-    // sum here through ZComplexSum::Add(curve, factor).
+    // The measurements kept for the session, one per output; the sum uses them when every output of
+    // its group has one with phase. Null: none.
+    void SetTunings(const std::array<SChannelTuning, MLB8_CHANNELS>* pTunings) { m_pTunings = pTunings; }
+
+    // Everything the graph draws.
     void Compute(const CSettingsModel& m, SSystemPicture* pOut) const;
 
 private:
@@ -63,4 +71,5 @@ private:
     int m_nPhase = PHASE_OFF;
     int m_bSumChosen = 0;
     unsigned m_nSumMask = 0;
+    const std::array<SChannelTuning, MLB8_CHANNELS>* m_pTunings = nullptr;
 };

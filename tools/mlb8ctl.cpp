@@ -70,12 +70,17 @@ void PrintUsage(std::FILE* pOut) {
                "              incomplete file is refused (status 3) unless --force compares it with\n"
                "              the defaults a load would use for its missing keys\n"
                "  response --output N [--output M]... [--sum 1,3,7] [--phase] [--preset FILE] [--csv]\n"
+               "           [--measurement N=FILE]...\n"
                "              print the response of outputs N, M ... (1..8) on the graph's frequency\n"
                "              grid: filters, channel level, polarity and delay; with --sum also the\n"
                "              complex sum of those outputs, with --phase the phase in degrees too.\n"
                "              Reads the processor, or the preset file FILE with --preset. With --csv:\n"
                "              a '#' header line, then frequency in Hz, each output's dB (and degrees),\n"
-               "              the sum's dB (and degrees), comma-separated, one line per grid point\n",
+               "              the sum's dB (and degrees), comma-separated, one line per grid point.\n"
+               "              --measurement N=FILE (repeatable) gives output N a measurement export\n"
+               "              (frequency, dB, degrees); when every output of --sum has one with phase,\n"
+               "              the sum is measured x processor response (column sum..._measured_db),\n"
+               "              otherwise the processor's alone and a note on standard error says why\n",
                pOut);
     std::fputs(EqCommandsUsage(), pOut);
     std::fputs("\n"
@@ -482,6 +487,12 @@ int CmdDiff(const std::string& a, const std::string& b) {
 
 // response: the curves of a preset file, or of the running configuration.
 int CmdResponse() {
+    ChannelTunings tunings;
+    std::string error;
+    if (!LoadResponseMeasurements(g_Response, &tunings, &error)) {
+        std::fprintf(stderr, "mlb8ctl: %s\n", error.c_str());
+        return kExitFailed;
+    }
     SSession s;
     CSettingsModel& m = s.core.Model();
     int nExit = kExitOk;
@@ -500,7 +511,9 @@ int CmdResponse() {
     } else if (!Attach(s)) {
         return kExitFailed;
     }
-    PrintResponse(stdout, m, g_Response);
+    const std::string note = PrintResponse(stdout, m, g_Response, &tunings);
+    std::fflush(stdout);
+    if (!note.empty()) std::fprintf(stderr, "mlb8ctl: %s\n", note.c_str());
     return nExit;
 }
 
@@ -604,7 +617,9 @@ int main(int argc, char** argv) {
                               : "--output, --pair, --preset, --write, --target, --from, --to and "
                                 "--max-boost go with eq-*");
     if (g_Response.bAny && command != "response")
-        return UsageError("--output, --sum, --phase, --preset and --csv go with response");
+        return UsageError("--output, --sum, --phase, --preset, --csv and --measurement go with response");
+    if (!g_Response.measurements.empty() && g_Response.sum.empty())
+        return UsageError("--measurement goes with --sum");
     if (g_Opt.bJson && command != "ports" && command != "probe" && command != "show" && command != "check" &&
         command != "diff" && !IsEqCommand(command))
         return UsageError("--json goes with ports, probe, show, check, diff or eq-*");

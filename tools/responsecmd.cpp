@@ -9,10 +9,10 @@
 
 namespace {
 
-const char* const kOptions[] = {"--output", "--sum", "--phase", "--preset", "--csv"};
+const char* const kOptions[] = {"--output", "--sum", "--phase", "--preset", "--csv", "--measurement"};
 
 bool NeedsValue(const std::string& name) {
-    return name == "--output" || name == "--sum" || name == "--preset";
+    return name == "--output" || name == "--sum" || name == "--preset" || name == "--measurement";
 }
 
 // An output number 1..8 as typed; -1 when it is none.
@@ -77,6 +77,16 @@ bool TakeResponseOption(int& i, int argc, char** argv, SResponseOptions* pOpt, s
         pOpt->presetPath = value;
         return true;
     }
+    if (name == "--measurement") {
+        const std::size_t nSplit = value.find('=');
+        const int ch = nSplit == std::string::npos ? -1 : ParseOutput(value.substr(0, nSplit));
+        if (ch < 0 || nSplit + 1 >= value.size()) {
+            *pError = "--measurement needs an output number 1..8 and a file, like 3=tweeter.txt";
+            return false;
+        }
+        pOpt->measurements.emplace_back(ch, value.substr(nSplit + 1));
+        return true;
+    }
     if (name == "--sum") {
         pOpt->sum.clear();
         return ParseSum(value, &pOpt->sum, pError);
@@ -90,21 +100,41 @@ bool TakeResponseOption(int& i, int argc, char** argv, SResponseOptions* pOpt, s
     return true;
 }
 
-void PrintResponse(std::FILE* pOut, const CSettingsModel& m, const SResponseOptions& opt) {
+bool LoadResponseMeasurements(const SResponseOptions& opt, ChannelTunings* pTunings, std::string* pError) {
+    for (const auto& [ch, path] : opt.measurements) {
+        const SMeasurementRead r = ReadMeasurementFile(path);
+        if (!r.bOk) {
+            *pError = path + ": " + r.szError;
+            return false;
+        }
+        SChannelTuning& t = (*pTunings)[static_cast<std::size_t>(ch)];
+        t.measured = CurveOnGrid(r.curve);
+        t.measuredPhase = PhaseOnGrid(r.curve);
+        t.szMeasurement = path;
+    }
+    return true;
+}
+
+std::string PrintResponse(std::FILE* pOut, const CSettingsModel& m, const SResponseOptions& opt,
+                          const ChannelTunings* pTunings) {
     std::vector<ZUtils::ZComplexCurve> curves(opt.outputs.size());
     for (std::size_t k = 0; k < opt.outputs.size(); ++k)
         CSystemView::OutputResponse(m, opt.outputs[k], &curves[k]);
     ZUtils::ZComplexCurve sum;
-    std::string sumName;
+    std::string sumName, note;
     if (!opt.sum.empty()) {
-        ZUtils::ZComplexSum total;
-        for (int ch : opt.sum) {
-            ZUtils::ZComplexCurve curve;
-            CSystemView::OutputResponse(m, ch, &curve);
-            total.Add(curve);
-            sumName += (sumName.empty() ? "" : "+") + std::to_string(ch + 1);
+        std::vector<ZUtils::ZComplexCurve> members(opt.sum.size());
+        std::vector<const ZUtils::ZComplexCurve*> pointers;
+        for (std::size_t k = 0; k < opt.sum.size(); ++k) {
+            CSystemView::OutputResponse(m, opt.sum[k], &members[k]);
+            pointers.push_back(&members[k]);
+            sumName += (sumName.empty() ? "" : "+") + std::to_string(opt.sum[k] + 1);
         }
-        total.Result(&sum);
+        SGroupSum total;
+        SumGroup(opt.sum, pointers, pTunings, &total);
+        total.sum.Result(&sum);
+        note = total.note;
+        if (total.bMeasured) sumName += "_measured";
     }
 
     // Header: column names, comma-separated for CSV, aligned for reading otherwise.
@@ -146,4 +176,5 @@ void PrintResponse(std::FILE* pOut, const CSettingsModel& m, const SResponseOpti
         }
         std::fputc('\n', pOut);
     }
+    return note;
 }

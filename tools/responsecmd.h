@@ -3,7 +3,10 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include "editor/measuredsum.h"
 
 struct CSettingsModel;
 
@@ -13,7 +16,8 @@ struct SResponseOptions {
     bool bPhase = false;
     bool bCsv = false;
     std::string presetPath;
-    bool bAny = false; // any of these options was given
+    std::vector<std::pair<int, std::string>> measurements; // --measurement N=FILE: channel 0..7, file
+    bool bAny = false;                                     // any of these options was given
 };
 
 // Whether arg is one of the response options (with or without "=value").
@@ -21,5 +25,10 @@ bool IsResponseOption(const std::string& arg);
 // Takes the option at argv[i], and its value from argv[i + 1] when it needs one (i is moved past it).
 // False with a message for a missing or bad value.
 bool TakeResponseOption(int& i, int argc, char** argv, SResponseOptions* pOpt, std::string* pError);
-// Prints the grid: one line per point, after a header line starting with '#'.
-void PrintResponse(std::FILE* pOut, const CSettingsModel& m, const SResponseOptions& opt);
+// Reads the files of --measurement onto the grid; false with a message for a file that is no measurement.
+bool LoadResponseMeasurements(const SResponseOptions& opt, ChannelTunings* pTunings, std::string* pError);
+// Prints the grid: one line per point, after a header line starting with '#'. The sum multiplies in
+// the measurements when every output of it has one with phase; otherwise the returned note says why
+// it is the processor's alone (empty when no measurement was given for it).
+std::string PrintResponse(std::FILE* pOut, const CSettingsModel& m, const SResponseOptions& opt,
+                          const ChannelTunings* pTunings = nullptr);

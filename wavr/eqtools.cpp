@@ -224,6 +224,7 @@ bool CEqTools::LoadMeasurement(const std::string& path) {
     }
     SChannelTuning& t = Tuning(ch);
     t.measured = CurveOnGrid(r.curve);
+    t.measuredPhase = PhaseOnGrid(r.curve);
     t.szMeasurement = path;
     t.bShowMeasurement = t.bShowTarget = t.bShowPrediction = true;
     Refresh();

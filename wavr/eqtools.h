@@ -64,6 +64,7 @@ public:
     void SetShown(int nCurve, bool bShown); // 0 measurement, 1 target, 2 prediction
 
     SChannelTuning& Tuning(int nChannel) { return m_Tuning[static_cast<std::size_t>(nChannel & 7)]; }
+    const std::array<SChannelTuning, 8>& Tunings() const { return m_Tuning; }
     // The report last shown (also when its dialog is gone).
     const QString& LastReport() const { return m_strLastReport; }
 

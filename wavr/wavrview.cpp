@@ -22,6 +22,7 @@
 #include "guilib/notify.h"
 #include "guilib/skinbutton.h"
 #include "orvix/graph/filtergraphic.h"
+#include "orvix/graph/systemgraph.h"
 #include "skin/skinids.h"
 #include "skin/skinlayout.h"
 #include "uilanguage.h"
@@ -220,6 +221,8 @@ CWAVRView::CWAVRView(QWidget* pParent) : QWidget(pParent), m_Core(*this) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     CreateControls();
     m_pEqTools = new CEqTools(this, m_Core, m_pGraph, [this] { SyncFromForm(); });
+    // The system view's sum multiplies in the measurements loaded for the session.
+    if (m_pSystemGraph) m_pSystemGraph->View().SetTunings(&m_pEqTools->Tunings());
     setAcceptDrops(true);
     qApp->installEventFilter(this);
 }

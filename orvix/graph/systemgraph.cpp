@@ -244,7 +244,11 @@ void CSystemGraph::DrawLegend(QPainter& p) {
     const QString sum =
         QString::fromStdString(m_Picture.bHaveSum ? m_Picture.sumName : "Sum: click an output");
     const int nWidth = std::max(nColumns * nCellW, 38 + fm.horizontalAdvance(sum) + 8);
-    m_rcLegend = QRect(40, 4, nWidth + 4, 3 * kRow + 4);
+    // A note under the sum when measurements could not be used for it.
+    const QString note = QString::fromStdString(m_Picture.sumNote);
+    const int nRows = note.isEmpty() ? 3 : 4;
+    const int nNoteWidth = note.isEmpty() ? 0 : 8 + fm.horizontalAdvance(note) + 8;
+    m_rcLegend = QRect(40, 4, std::max(nWidth, nNoteWidth) + 4, nRows * kRow + 4);
     p.fillRect(m_rcLegend, kLegendBack);
     p.setPen(QColor(60, 64, 70));
     p.drawRect(m_rcLegend.adjusted(0, 0, -1, -1));
@@ -275,6 +279,13 @@ void CSystemGraph::DrawLegend(QPainter& p) {
     p.setFont(font);
     p.setPen(m_Picture.bHaveSum ? kLegendText : kLegendFaint);
     p.drawText(QRect(m_rcLegend.left() + 40, y, nWidth - 38, kRow), Qt::AlignLeft | Qt::AlignVCenter, sum);
+    if (!note.isEmpty()) {
+        font.setBold(false);
+        p.setFont(font);
+        p.setPen(kLegendFaint.lighter(130));
+        p.drawText(QRect(m_rcLegend.left() + 8, y + kRow, nNoteWidth, kRow), Qt::AlignLeft | Qt::AlignVCenter,
+                   note);
+    }
 }
 
 int CSystemGraph::ChannelAt(const QPoint& pt) const {

@@ -188,6 +188,47 @@ TEST_F(ResponseTool, TheProcessorGivesTheCurvesOfTheFileDumpedFromIt) {
     EXPECT_THAT(fromProcessor, HasSubstr("frequency_hz"));
 }
 
+TEST_F(ResponseTool, MeasurementsWithPhaseMakeTheSumMeasuredOthersAreNamed) {
+    const std::string flat = (m_Dir / "flat.txt").string(), level = (m_Dir / "level.txt").string();
+    std::ofstream(flat) << "* flat\n1 0 0\n300000 0 0\n";
+    std::ofstream(level) << "* no phase\n1 0\n300000 0\n";
+    const std::string base =
+        "'" + m_Tool + "' response --output 1 --sum 1,3 --csv --preset '" + kExample + "'";
+    ASSERT_EQ(RunLine(base, Out()), 0);
+    std::string header;
+    const auto processor = CsvRows(ReadText(Out()), &header);
+    struct {
+        const char* pszMeasurements;
+        const char* pszSumColumn;
+        const char* pszNote;
+    } const kCases[] = {
+        {" --measurement 1=FLAT --measurement=3=FLAT", "sum1+3_measured_db", ""},
+        {" --measurement 1=FLAT --measurement 3=LEVEL", "sum1+3_db",
+         "Processor-only sum: no phase in the measurement of Out 3"},
+        {" --measurement 3=FLAT", "sum1+3_db", "Processor-only sum: no measurement for Out 1"},
+    };
+    for (const auto& c : kCases) {
+        std::string args = c.pszMeasurements;
+        for (const auto& [name, path] : {std::pair{"FLAT", flat}, std::pair{"LEVEL", level}})
+            for (size_t at = args.find(name); at != std::string::npos; at = args.find(name))
+                args.replace(at, std::string(name).size(), path);
+        ASSERT_EQ(RunLine(base + args, Out()), 0) << ReadText(Out());
+        const std::string text = ReadText(Out());
+        std::string csv; // without the note, which comes on standard error
+        std::istringstream lines(text);
+        for (std::string line; std::getline(lines, line);)
+            if (line.rfind("mlb8ctl: ", 0) != 0) csv += line + "\n";
+        const auto rows = CsvRows(csv, &header);
+        EXPECT_THAT(header, HasSubstr(c.pszSumColumn)) << args;
+        EXPECT_THAT(text, HasSubstr(c.pszNote)) << args;
+        EXPECT_EQ(text.find("Processor-only") == std::string::npos, *c.pszNote == 0) << args;
+        // flat measurements with no phase leave every number as the processor's
+        ASSERT_EQ(rows.size(), processor.size());
+        for (size_t i = 0; i < rows.size(); ++i)
+            ASSERT_EQ(rows[i], processor[i]) << args << " line " << i;
+    }
+}
+
 TEST_F(ResponseTool, BadCommandLinesAreUsageErrors) {
     struct {
         const char* pszArgs;
@@ -205,6 +246,11 @@ TEST_F(ResponseTool, BadCommandLinesAreUsageErrors) {
         {"show --csv", 2},
         {"check x.Dovu --output 1", 2},
         {"response --output 1 --preset /nonexistent/none.Dovu", 1},
+        {"response --output 1 --sum 1,3 --measurement 3", 2},
+        {"response --output 1 --sum 1,3 --measurement 9=m.txt", 2},
+        {"response --output 1 --sum 1,3 --measurement 3=", 2},
+        {"response --output 1 --measurement 1=m.txt", 2}, // nothing to sum
+        {"response --output 1 --sum 1 --measurement 1=/nonexistent/m.txt", 1},
     };
     for (const auto& c : kCases)
         EXPECT_EQ(RunLine("'" + m_Tool + "' " + c.pszArgs, Out()), c.nExit) << c.pszArgs << "\n"

@@ -12,6 +12,7 @@
 #include "orvix/graph/filtergraphic.h"
 #include "orvix/graph/systemgraph.h"
 #include "skin/skinmanifest.h"
+#include "wavr/eqtools.h"
 #include "wavr/wavrview.h"
 
 namespace {
@@ -191,6 +192,30 @@ TEST_F(SystemViewWindow, ClickingACurveSelectsItsChannelAndTheLegendChoosesTheSu
     ClickButton(ctl::PHASE);
     EXPECT_EQ(m.m_bPhase[0], 1);
     EXPECT_NE(sumNow(), before);
+}
+
+// Measurements loaded for the session reach the sum: a missing one is named under the sum, and with
+// one (with phase) for every output of the group the sum is labelled measured.
+TEST_F(SystemViewWindow, MeasurementsOfTheGroupMakeTheSumMeasured) {
+    m_pView->Core().OnMessage(WM_SKIN_BTN_UP, ctl::TAB_XOVER, 0);
+    m_pView->SyncFromForm();
+    Tune(ARCH_3WAY_SUB);
+    ClickSwitch(CSystemGraph::ID_SYSTEM);
+    (void)GraphPicture();
+    const int nPlainHeight = Layer()->LegendRect().height();
+    SChannelTuning flat;
+    flat.measured.assign(RESPONSE_POINTS, 0.0);
+    flat.measuredPhase.assign(RESPONSE_POINTS, 0.0);
+    m_pView->EqTools().Tuning(0) = flat;
+    (void)GraphPicture();
+    EXPECT_EQ(Layer()->Picture().sumNote, "Processor-only sum: no measurement for Out 3, Out 5, Out 7");
+    EXPECT_GT(Layer()->LegendRect().height(), nPlainHeight); // the note has a row of its own
+    for (int ch : {2, 4, 6})
+        m_pView->EqTools().Tuning(ch) = flat;
+    (void)GraphPicture();
+    EXPECT_EQ(Layer()->Picture().sumName, "Sum Out 1 + Out 3 + Out 5 + Out 7 (measured)");
+    EXPECT_EQ(Layer()->Picture().sumNote, "");
+    EXPECT_EQ(Layer()->LegendRect().height(), nPlainHeight);
 }
 
 } // namespace

@@ -1,0 +1,162 @@
+// The sum with measurements: the phase column kept and unwrapped before it is interpolated, and the
+// measured × processor sum against known answers (flat measurements, a measured delay) and its
+// fallback to the processor's alone with a note.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+#include "editor/measuredsum.h"
+#include "editor/presetfile.h"
+#include "editor/profile.h"
+#include "editor/settingsmodel.h"
+#include "editor/systemview.h"
+
+namespace {
+
+using testing::HasSubstr;
+
+// A measurement export of level dB and phase f -> fDegPerHz * f (wrapped), densely spaced over the whole
+// grid.
+std::string Export(double fLevelDb, double fDegPerHz, bool bPhase) {
+    std::string text = "* synthetic\n";
+    const ZUtils::ZResponseGrid& grid = ZUtils::ZResponseGrid::Get();
+    const double fLow = std::log10(grid.m_fFreq[0]), fHigh = std::log10(grid.m_fFreq[grid.m_nCount - 1]);
+    for (int k = 0; k <= 8000; ++k) {
+        const double f = std::pow(10.0, fLow + (fHigh - fLow) * k / 8000.0);
+        text += std::to_string(f) + "\t" + std::to_string(fLevelDb);
+        if (bPhase) text += "\t" + std::to_string(ZUtils::WrapDegrees(fDegPerHz * f));
+        text += "\n";
+    }
+    return text;
+}
+
+SChannelTuning Tuning(const std::string& text) {
+    const SMeasurementRead r = ParseMeasurementText(text);
+    EXPECT_TRUE(r.bOk) << r.szError;
+    SChannelTuning t;
+    t.measured = CurveOnGrid(r.curve);
+    t.measuredPhase = PhaseOnGrid(r.curve);
+    return t;
+}
+
+void LoadExample(CSettingsModel& m) {
+    ZUtils::ZProfile profile;
+    ASSERT_TRUE(profile.LoadFile(std::string(MLB8_SOURCE_DIR) + "/doc/examples/3-way-sub.Dovu"));
+    m.WriteStartupDefaults();
+    ReadPresetKeys(profile, m, EPresetRead::File);
+}
+
+// The sums agree as complex numbers (levels far below the others' are free to differ in dB).
+void ExpectSameSum(const ZUtils::ZComplexCurve& a, const ZUtils::ZComplexCurve& b, double fTolerance) {
+    for (int i = 0; i < a.m_nCount; ++i) {
+        double fReA, fImA, fReB, fImB;
+        a.Value(i, &fReA, &fImA);
+        b.Value(i, &fReB, &fImB);
+        ASSERT_NEAR(std::hypot(fReA - fReB, fImA - fImB), 0.0, fTolerance) << "point " << i;
+    }
+}
+
+TEST(MeasuredSum, ThePhaseColumnIsKeptOnlyWhenEveryLineHasOne) {
+    struct {
+        const char* pszText;
+        size_t nPhase;
+    } const kCases[] = {
+        {"100 1 10\n200 2 20\n", 2},
+        {"100;1;10\n200;2\n", 0}, // a line without phase: the file has none
+        {"100,1\n200,2\n", 0},
+    };
+    for (const auto& c : kCases) {
+        const SMeasurementRead r = ParseMeasurementText(c.pszText);
+        ASSERT_TRUE(r.bOk) << c.pszText;
+        EXPECT_EQ(r.curve.phase.size(), c.nPhase) << c.pszText;
+        EXPECT_EQ(PhaseOnGrid(r.curve).empty(), c.nPhase == 0) << c.pszText;
+    }
+    // 170 degrees at 1 kHz and -170 at 2 kHz are 20 degrees apart, not 340: between them the phase
+    // stays near 180 and never passes 0.
+    const SMeasurementRead r = ParseMeasurementText("1000 0 170\n2000 0 -170\n");
+    const std::vector<double> phase = PhaseOnGrid(r.curve);
+    const ZUtils::ZResponseGrid& grid = ZUtils::ZResponseGrid::Get();
+    int nInside = 0;
+    for (int i = 0; i < grid.m_nCount; ++i) {
+        const double f = grid.m_fFreq[i], v = phase[static_cast<size_t>(i)];
+        if (f < 1000.0 || f > 2000.0) {
+            EXPECT_TRUE(std::isnan(v)) << f;
+            continue;
+        }
+        ++nInside;
+        EXPECT_NEAR(v, 170.0 + 20.0 * std::log2(f / 1000.0), 1e-9) << f;
+    }
+    EXPECT_GT(nInside, 5);
+}
+
+TEST(MeasuredSum, FlatMeasurementsAndAMeasuredDelayGiveTheProcessorsAnswers) {
+    CSettingsModel m;
+    LoadExample(m);
+    ChannelTunings tunings;
+    for (SChannelTuning& t : tunings)
+        t = Tuning(Export(0.0, 0.0, true));
+    CSystemView view; // sums the left side: Out 1, 3, 5, 7
+    SSystemPicture processor, measured;
+    view.Compute(m, &processor);
+    view.SetTunings(&tunings);
+    view.Compute(m, &measured);
+    ASSERT_TRUE(measured.bHaveSum);
+    EXPECT_TRUE(measured.bMeasuredSum);
+    EXPECT_EQ(measured.sumName, "Sum Out 1 + Out 3 + Out 5 + Out 7 (measured)");
+    EXPECT_EQ(measured.sumNote, "");
+    EXPECT_FALSE(processor.bMeasuredSum);
+    ExpectSameSum(measured.sum, processor.sum, 1e-9);
+
+    // A measured delay of 24 samples on Out 3 sums as 24 more samples of the processor's delay there.
+    const int nDelay = 24;
+    tunings[2] = Tuning(Export(0.0, -360.0 * nDelay / ZUtils::kDelaySampleRate, true));
+    view.Compute(m, &measured);
+    m.m_nDelay[2] = static_cast<uint16_t>(m.m_nDelay[2] + nDelay);
+    view.SetTunings(nullptr);
+    view.Compute(m, &processor);
+    EXPECT_TRUE(measured.bMeasuredSum);
+    ExpectSameSum(measured.sum, processor.sum, 0.01);
+}
+
+TEST(MeasuredSum, WithoutPhaseOrMeasurementTheSumIsTheProcessorsWithANote) {
+    CSettingsModel m;
+    LoadExample(m);
+    CSystemView view;
+    SSystemPicture processor;
+    view.Compute(m, &processor);
+    const SChannelTuning withPhase = Tuning(Export(-6.0, -2.0, true));
+    const SChannelTuning levelOnly = Tuning(Export(-6.0, 0.0, false));
+    struct {
+        int nLevelOnly; // output given a measurement without phase, -1 none
+        int nMissing;   // output of the group with no measurement, -1 none
+        const char* pszNote;
+    } const kCases[] = {
+        {2, -1, "Processor-only sum: no phase in the measurement of Out 3"},
+        {-1, 4, "Processor-only sum: no measurement for Out 5"},
+        {0, 6, "Processor-only sum: no measurement for Out 7; no phase in the measurement of Out 1"},
+    };
+    for (const auto& c : kCases) {
+        ChannelTunings tunings;
+        for (SChannelTuning& t : tunings)
+            t = withPhase;
+        if (c.nLevelOnly >= 0) tunings[static_cast<size_t>(c.nLevelOnly)] = levelOnly;
+        if (c.nMissing >= 0) tunings[static_cast<size_t>(c.nMissing)] = SChannelTuning{};
+        view.SetTunings(&tunings);
+        SSystemPicture picture;
+        view.Compute(m, &picture);
+        EXPECT_FALSE(picture.bMeasuredSum) << c.pszNote;
+        EXPECT_EQ(picture.sumNote, c.pszNote);
+        EXPECT_EQ(picture.sumName, processor.sumName);
+        ExpectSameSum(picture.sum, processor.sum, 1e-12);
+    }
+    // No measurement at all is the ordinary processor sum: nothing to say.
+    ChannelTunings none;
+    view.SetTunings(&none);
+    SSystemPicture picture;
+    view.Compute(m, &picture);
+    EXPECT_EQ(picture.sumNote, "");
+}
+
+} // namespace
