@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-  cmake ninja-build g++ pkg-config          # tool chain
+  cmake ninja-build g++ pkg-config ccache   # tool chain
   qt6-base-dev libudev-dev                  # application framework, serial port discovery
   qt6-tools-dev qt6-l10n-tools              # lrelease: the English texts of the window
   libgtest-dev libgmock-dev libbenchmark-dev # tests and benchmarks
