@@ -95,6 +95,15 @@ int ApplyEdits(CSettingsModel& m, const SEditSnapshot& w, CSettingsWriter& write
         m.m_nSoloMask = w.nSoloMask;
         sent(writer.SendMuteState(kLiveMode, m.m_nSoloMask));
     }
+    // A full write sends both sensitivity groups; the configuration apply only the active input's.
+    if (!Same(cur.nSensMain, w.nSensMain)) {
+        Copy(m.m_nInputSensitivityMain, w.nSensMain);
+        sent(writer.SendSetLevel(kLiveMode, 9, m.m_nInputSensitivityMain, 0));
+    }
+    if (!Same(cur.nSensAux, w.nSensAux)) {
+        Copy(m.m_nInputSensitivityAux, w.nSensAux);
+        sent(writer.SendSetLevel(kLiveMode, 9, m.m_nInputSensitivityAux, 1));
+    }
     if (!cur.SameIo(w)) {
         m.m_bEasyExp = w.io[0];
         m.m_nDSPInput = w.io[1];

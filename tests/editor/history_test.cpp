@@ -5,8 +5,11 @@
 #include <functional>
 #include <string>
 
+#include <cstdio>
+
 #include "editor/controlids.h"
 #include "editor/ctrlmessages.h"
+#include "editor/eqapply.h"
 #include "editorfixture.h"
 
 namespace {
@@ -28,6 +31,21 @@ public:
         m_Core.CommitStep();
     }
     void Settle() { m_Host.Advance(2000); }
+    CEditorCore& Core() { return m_Core; }
+    // A preset file of the current settings with one level and one equalizer band changed.
+    std::string EditedPresetFile(const char* pszName) {
+        CSettingsModel m;
+        m.WriteStartupDefaults();
+        m.m_nMainVolume = 33;
+        SFilterCoef band = m.m_Lib.GetEqCoef(5, 2);
+        band.Gain = -7;
+        m.m_Lib.SetEqCoef(5, 2, band);
+        ZUtils::ZProfile profile;
+        WritePresetKeys(profile, m, std::tm{});
+        const std::string path = testing::TempDir() + pszName;
+        EXPECT_TRUE(profile.SaveFile(path));
+        return path;
+    }
 };
 
 struct SGesture {
@@ -40,6 +58,9 @@ class HistoryGestureTest : public HistoryTest, public testing::WithParamInterfac
 
 TEST_P(HistoryGestureTest, UndoRestoresTheProcessorAndRedoEditsAgain) {
     Connect();
+    // A full write first: the unused slots of the AUX level group hold a value the model has no
+    // place for, and every AUX level write overwrites them.
+    m_Core.Writer().OnSendAll();
     Settle();
     const Sim::SSimConfig before = m_Sim.Running();
     const SEditSnapshot modelBefore = SEditSnapshot::Of(m_Core.Model());
@@ -95,6 +116,26 @@ const SGesture kGestures[] = {
                  t.Drag(ctl::HP_SLIDER, {20, 40, 60});
              }},
     SGesture{"Delay", [](HistoryTest& t) { t.Click(ctl::DELAY_STEP.first); }},
+    SGesture{"FileLoad",
+             [](HistoryTest& t) {
+                 t.Core().Files().LoadPresetPath(t.EditedPresetFile("history-load.Dovu"));
+                 t.Core().CommitStep();
+             }},
+    SGesture{"FactoryRestore",
+             [](HistoryTest& t) {
+                 t.Core().Files().SetFactoryPath(t.EditedPresetFile("history-factory.dovu"));
+                 t.Core().OnCommand(ID_RESTORE_FACTORY);
+             }},
+    SGesture{"EqImport",
+             [](HistoryTest& t) {
+                 SFilterCoef bands[CRev8001Lib::EQ_BANDS];
+                 for (int b = 0; b < CRev8001Lib::EQ_BANDS; ++b) {
+                     bands[b] = t.Core().Model().m_Lib.GetEqCoef(3, static_cast<std::uint8_t>(b));
+                     bands[b].Gain = static_cast<std::int8_t>(b - 5);
+                 }
+                 ApplyEqBands(t.Core(), 3, false, bands);
+                 t.Core().CommitStep();
+             }},
     SGesture{"IoConfig",
              [](HistoryTest& t) {
                  t.Click(ctl::ARCH.first + 1);
