@@ -167,17 +167,18 @@ bool CEditHistory::Commit(const CSettingsModel& now) {
 }
 
 const SEditSnapshot* CEditHistory::Undo() {
-    if (m_Undo.empty()) return nullptr;
-    m_Redo.push_back(m_Base);
-    m_Base = m_Undo.back();
-    m_Undo.pop_back();
-    return &m_Base;
+    return Step(m_Undo, m_Redo);
 }
 
 const SEditSnapshot* CEditHistory::Redo() {
-    if (m_Redo.empty()) return nullptr;
-    m_Undo.push_back(m_Base);
-    m_Base = m_Redo.back();
-    m_Redo.pop_back();
+    return Step(m_Redo, m_Undo);
+}
+
+// Goes to the newest step of `from`; where the history stood goes onto `to`.
+const SEditSnapshot* CEditHistory::Step(std::deque<SEditSnapshot>& from, std::deque<SEditSnapshot>& to) {
+    if (from.empty()) return nullptr;
+    to.push_back(m_Base);
+    m_Base = from.back();
+    from.pop_back();
     return &m_Base;
 }

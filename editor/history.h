@@ -62,6 +62,7 @@ public:
     const SEditSnapshot* Redo();
 
 private:
+    const SEditSnapshot* Step(std::deque<SEditSnapshot>& from, std::deque<SEditSnapshot>& to);
     SEditSnapshot m_Base;
     std::deque<SEditSnapshot> m_Undo;
     std::deque<SEditSnapshot> m_Redo;

@@ -30,7 +30,8 @@ public:
         m_Core.Dispatch().OnKeyDownMessage(CDispatch::KEY_ENTER, nId);
         m_Core.CommitStep();
     }
-    void Settle() { m_Host.Advance(2000); }
+    // Long enough for the wheel pause, the file write timer and the configuration apply.
+    void Settle() { m_Host.Advance(3000); }
     CEditorCore& Core() { return m_Core; }
     // A preset file of the current settings with one level and one equalizer band changed.
     std::string EditedPresetFile(const char* pszName) {
