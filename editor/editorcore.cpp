@@ -26,7 +26,53 @@ void CEditorCore::Start(bool bSearch) {
     m_Ctx.RefreshLevelDisplays();
     m_Pages.SelectChannel(-1);
     m_Pages.ShowStandardConfigPage();
+    m_History.Rebase(m_Model);
     if (bSearch) m_Link.StartDeviceSearch();
+}
+
+bool CEditorCore::Busy() const {
+    return m_bDragging || m_bHeld || m_bWheeling || m_Model.m_bPresetLoading || m_Model.m_bPresetSaving;
+}
+
+void CEditorCore::CommitStep() {
+    if (!Busy()) m_History.Commit(m_Model);
+}
+
+bool CEditorCore::CanUndo() const {
+    return !Busy() && m_History.CanUndo();
+}
+
+bool CEditorCore::CanRedo() const {
+    return !Busy() && m_History.CanRedo();
+}
+
+bool CEditorCore::Undo() {
+    if (Busy()) return false;
+    CommitStep();
+    return GoTo(m_History.Undo());
+}
+
+bool CEditorCore::Redo() {
+    if (Busy()) return false;
+    CommitStep();
+    return GoTo(m_History.Redo());
+}
+
+// Without a processor the model and the screen still go back; the next connect reads the processor.
+bool CEditorCore::GoTo(const SEditSnapshot* pWanted) {
+    if (!pWanted) return false;
+    ApplyEdits(m_Model, *pWanted, m_Writer);
+    // The after-load refresh redraws every page from the model; it clears the solo, which is restored.
+    const int nSolo = m_Model.m_nSoloMask;
+    m_Link.OnLoadDone();
+    m_Model.m_nSoloMask = nSolo;
+    m_Selection.RefreshMuteButtons();
+    return true;
+}
+
+void CEditorCore::OnMouseWheel(int nDelta, int nFocusId, bool bInsideFocus) {
+    m_Dispatch.OnMouseWheel(nDelta, nFocusId, bInsideFocus);
+    if (m_Model.m_nWheelCtrlId || nDelta / CDispatch::WHEEL_DELTA != 0) m_bWheeling = bInsideFocus;
 }
 
 void CEditorCore::OnMessage(std::uint32_t nMsg, std::uintptr_t wParam, std::intptr_t lParam) {
@@ -47,7 +93,9 @@ void CEditorCore::OnMessage(std::uint32_t nMsg, std::uintptr_t wParam, std::intp
         m_Writer.OnSendAll();
         break;
     case WM_LOAD_DONE:
+        // A preset recalled or read at connect is no edit: the history starts again from it.
         m_Link.OnLoadDone();
+        m_History.Rebase(m_Model);
         break;
     case WM_SEARCH_ANSWERED:
         m_Link.OnSearchAnswered(static_cast<int>(lParam));
@@ -62,6 +110,7 @@ void CEditorCore::OnMessage(std::uint32_t nMsg, std::uintptr_t wParam, std::intp
         m_Link.OnDeviceConnect();
         break;
     case WM_GDI_CTRL_DOWN:
+        m_bDragging = true;
         m_Dispatch.OnCtrlDown(static_cast<int>(wParam), static_cast<int>(lParam));
         break;
     case WM_GDI_CTRL_MOVE:
@@ -69,12 +118,17 @@ void CEditorCore::OnMessage(std::uint32_t nMsg, std::uintptr_t wParam, std::intp
         break;
     case WM_GDI_CTRL_UP:
         m_Dispatch.OnCtrlUp(static_cast<int>(wParam), static_cast<int>(lParam));
+        m_bDragging = false;
+        CommitStep();
         break;
     case WM_SKIN_BTN_REPEAT:
+        m_bHeld = true;
         m_Dispatch.OnButtonRepeat(static_cast<int>(wParam));
         break;
     case WM_SKIN_BTN_UP:
         m_Dispatch.OnButtonClick(static_cast<int>(wParam));
+        m_bHeld = false;
+        CommitStep();
         break;
     case WM_CTRL_HOVER:
         m_Help.OnCtrlHover(static_cast<int>(wParam), static_cast<int>(lParam));
@@ -114,6 +168,8 @@ void CEditorCore::OnTimer(int nId) {
         break;
     case TIMER_WHEEL:
         m_Writer.OnWheelTimer();
+        m_bWheeling = false;
+        CommitStep();
         break;
     default:
         break;
@@ -121,10 +177,21 @@ void CEditorCore::OnTimer(int nId) {
 }
 
 void CEditorCore::OnCommand(int nId) {
-    if (nId >= ID_LOAD_PRESET_1 && nId < ID_LOAD_PRESET_1 + 4)
+    if (nId >= ID_LOAD_PRESET_1 && nId < ID_LOAD_PRESET_1 + 4) {
         m_Link.LoadPreset(nId - ID_LOAD_PRESET_1);
-    else if (nId >= ID_STORE_PRESET_1 && nId < ID_STORE_PRESET_1 + 4)
+        return;
+    }
+    if (nId >= ID_STORE_PRESET_1 && nId < ID_STORE_PRESET_1 + 4) {
+        // A store keeps the settings but is no edit to undo: what came before is left behind.
+        CommitStep();
         m_Writer.StorePreset(nId - ID_STORE_PRESET_1);
+        m_History.Rebase(m_Model);
+        return;
+    }
+    if (nId == ID_EDIT_UNDO)
+        Undo();
+    else if (nId == ID_EDIT_REDO)
+        Redo();
     else if (nId == ID_PAGE_CONFIGURATION)
         m_Pages.ShowStandardConfigPage();
     else if (nId == ID_PAGE_EQUALIZER)
@@ -143,4 +210,5 @@ void CEditorCore::OnCommand(int nId) {
         m_Files.RestoreFactorySettings();
     else if (nId == ID_HELP_MANUAL)
         m_Help.OpenUserManual();
+    CommitStep();
 }

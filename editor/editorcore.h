@@ -17,6 +17,7 @@
 #include "editor/filtereditor.h"
 #include "editor/formstate.h"
 #include "editor/help.h"
+#include "editor/history.h"
 #include "editor/ioconfig.h"
 #include "editor/pages.h"
 #include "editor/presetfile.h"
@@ -64,6 +65,18 @@ public:
     CDispatch& Dispatch() { return m_Dispatch; }
     CPresetFiles& Files() { return m_Files; }
 
+    // Undo and redo. A step ends where a gesture ends (release of a drag or a button, the end of a
+    // wheel burst, a menu command); the host ends the steps it drives itself (keys, imports) with
+    // CommitStep. Undo and redo are refused (false) during a drag, a held stepper or a load.
+    bool Undo();
+    bool Redo();
+    bool CanUndo() const;
+    bool CanRedo() const;
+    void CommitStep();
+    // The wheel goes through here so that a burst of notches stays one step.
+    void OnMouseWheel(int nDelta, int nFocusId, bool bInsideFocus);
+    const CEditHistory& History() const { return m_History; }
+
     // Closes both links (the window closes them before its reader thread's target goes away).
     void CloseLinks();
 
@@ -86,4 +99,11 @@ private:
     CDeviceLink m_Link;
     CPresetFiles m_Files;
     CDispatch m_Dispatch;
+    CEditHistory m_History;
+    bool m_bDragging = false;
+    bool m_bHeld = false;
+    bool m_bWheeling = false;
+
+    bool Busy() const;
+    bool GoTo(const SEditSnapshot* pWanted);
 };

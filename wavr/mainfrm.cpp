@@ -5,6 +5,7 @@
 #include <QMenuBar>
 
 #include "dialogs.h"
+#include "editmenu.h"
 #include "editor/editorids.h"
 #include "eqtools.h"
 #include "uilanguage.h"
@@ -58,6 +59,7 @@ CMainFrame::CMainFrame(CWAVRView* pView) : m_pView(pView) {
     setCentralWidget(pView);
     BuildMenu();
     pView->EqTools().AddMenu(menuBar());
+    AddEditMenu(menuBar(), pView);
     // Not resizable: the view has one size.
     setFixedSize(CWAVRView::WIDTH, CWAVRView::HEIGHT + menuBar()->sizeHint().height());
     m_pHotplug = new CHotplugMonitor(

@@ -220,7 +220,10 @@ CWAVRView::CWAVRView(QWidget* pParent) : QWidget(pParent), m_Core(*this) {
     setWindowTitle("ORVIX MANAGER VIEW");
     setAttribute(Qt::WA_OpaquePaintEvent);
     CreateControls();
-    m_pEqTools = new CEqTools(this, m_Core, m_pGraph, [this] { SyncFromForm(); });
+    m_pEqTools = new CEqTools(this, m_Core, m_pGraph, [this] {
+        m_Core.CommitStep(); // an import or a fit is one undo step
+        SyncFromForm();
+    });
     // The system view's sum multiplies in the measurements loaded for the session.
     if (m_pSystemGraph) m_pSystemGraph->View().SetTunings(&m_pEqTools->Tunings());
     setAcceptDrops(true);
@@ -321,6 +324,8 @@ bool CWAVRView::OnEditKey(int nId, int nKey, bool bPress) {
     if (auto* pEdit = As<CViewEdit>(m_Controls[nId])) m_Core.Form().SetText(nId, pEdit->text().toStdString());
     const bool bConsumed = bPress ? m_Core.Dispatch().OnKeyDownMessage(nCode, nId)
                                   : m_Core.Dispatch().OnKeyUpMessage(nCode, nId);
+    // A typed value or a held arrow key ends its undo step when the key goes up.
+    if (!bPress || nCode == CDispatch::KEY_ENTER) m_Core.CommitStep();
     SyncFromForm();
     return bConsumed;
 }
@@ -358,7 +363,7 @@ void CWAVRView::FlushKeyRelease() {
 
 void CWAVRView::OnEditWheel(int nId, int nDelta) {
     FlushKeyRelease();
-    m_Core.Dispatch().OnMouseWheel(nDelta, nId, true);
+    m_Core.OnMouseWheel(nDelta, nId, true);
     SyncFromForm();
 }
 

@@ -29,12 +29,12 @@ bool HasChinese(const QString& text) {
     return false;
 }
 
-// The menu bar as text: every menu title, then its items, separators as "-". The equalizer tools have
-// English captions in every language; bTools leaves them out.
+// The menu bar as text: every menu title, then its items, separators as "-". The equalizer tools and
+// the Edit menu have English captions in every language; bTools leaves them out.
 std::vector<std::string> MenuTexts(CMainFrame& frame, bool bTools = true) {
     std::vector<std::string> texts;
     for (QAction* pMenu : frame.menuBar()->actions()) {
-        if (!bTools && pMenu->text() == "Equalizer tools") continue;
+        if (!bTools && (pMenu->text() == "Equalizer tools" || pMenu->text() == "Edit")) continue;
         texts.push_back(pMenu->text().toStdString());
         for (QAction* pItem : pMenu->menu()->actions())
             texts.push_back(pItem->isSeparator() ? "-" : "  " + pItem->text().toStdString());

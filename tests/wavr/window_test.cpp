@@ -5,6 +5,8 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMimeData>
 #include <QRegularExpression>
 #include <QTest>
@@ -20,6 +22,7 @@
 #include "comm/comnames.h"
 #include "editor/controlids.h"
 #include "editor/eqimport.h"
+#include "editor/history.h"
 #include "guilib/gdiactiveslider.h"
 #include "guilib/gdirotary.h"
 #include "guilib/gdislider.h"
@@ -29,6 +32,7 @@
 #include "skin/skinlayout.h"
 #include "skin/skinmanifest.h"
 #include "wavr/eqtools.h"
+#include "wavr/mainfrm.h"
 #include "wavr/wavrview.h"
 
 namespace {
@@ -749,4 +753,83 @@ TEST(EqTools, Pictures) {
     std::printf("%s\n", tools.LastReport().toStdString().c_str());
     CloseReports(w);
     Keep(w, "eq-measurement-after-fit.png");
+}
+
+// Undo puts the model back and leaves the window as a freshly opened one; redo edits again.
+TEST(WindowTruth, UndoAndRedoLeaveAFreshWindow) {
+    struct SRow {
+        const char* gesture;
+        std::function<void(CWindow&)> run;
+    };
+    const SRow rows[] = {
+        {"mute", [](CWindow& w) { w.Click(ctl::MUTE.first + 1); }},
+        {"phase", [](CWindow& w) { w.Click(ctl::PHASE); }},
+        {"typed main level", [](CWindow& w) { w.Type(ctl::MAIN_LEVEL_BOX, "-20"); }},
+        {"wheel on the main level", [](CWindow& w) { w.Wheel(ctl::MAIN_LEVEL_BOX, 240); }},
+        {"typed EQ gain",
+         [](CWindow& w) {
+             w.Click(ctl::TAB_EQ);
+             w.Type(ctl::EQ_GAIN_BOX.first + 3, "-6");
+         }},
+    };
+    for (const SRow& row : rows) {
+        CWindow w;
+        const SEditSnapshot before = SEditSnapshot::Of(w.Model());
+        row.run(w);
+        const SEditSnapshot edited = SEditSnapshot::Of(w.Model());
+        ASSERT_NE(edited, before) << row.gesture;
+        EXPECT_EQ(w.Core().History().UndoCount(), 1u) << row.gesture;
+        w.View().OnMenuCommand(ID_EDIT_UNDO);
+        EXPECT_EQ(SEditSnapshot::Of(w.Model()), before) << row.gesture;
+        ExpectTruthful(w, std::string("undo ") + row.gesture);
+        w.View().OnMenuCommand(ID_EDIT_REDO);
+        EXPECT_EQ(SEditSnapshot::Of(w.Model()), edited) << row.gesture;
+        ExpectTruthful(w, std::string("redo ") + row.gesture);
+    }
+}
+
+// The keys of the Edit menu, and its entries enabled only when there is a step to take.
+TEST(WindowTruth, TheEditKeysUndoAndRedo) {
+    InitSkinResources();
+    auto* pView = new CWAVRView;
+    pView->Core().Start(false);
+    CMainFrame frame(pView);
+    frame.show();
+    frame.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&frame));
+    QMenu* pEdit = nullptr;
+    for (QAction* pMenu : frame.menuBar()->actions())
+        if (pMenu->text() == "Edit") pEdit = pMenu->menu();
+    ASSERT_NE(pEdit, nullptr);
+    auto enabled = [&] {
+        emit pEdit->aboutToShow();
+        std::string s;
+        for (QAction* p : pEdit->actions())
+            s += p->text().toStdString() + (p->isEnabled() ? "+ " : "- ");
+        emit pEdit->aboutToHide();
+        return s;
+    };
+    EXPECT_EQ(enabled(), "Undo- Redo- ");
+    CSettingsModel& m = pView->Core().Model();
+    const int nBefore = m.m_nMainVolume;
+    m.m_nMainVolume = nBefore - 10;
+    pView->Core().CommitStep();
+    EXPECT_EQ(enabled(), "Undo+ Redo- ");
+
+    const struct {
+        QKeyCombination keys;
+        int nVolume;
+        const char* pszMenu;
+    } steps[] = {
+        {Qt::CTRL | Qt::Key_Z, nBefore, "Undo- Redo+ "},
+        {Qt::CTRL | Qt::Key_Y, nBefore - 10, "Undo+ Redo- "},
+        {Qt::CTRL | Qt::Key_Z, nBefore, "Undo- Redo+ "},
+        {Qt::CTRL | Qt::SHIFT | Qt::Key_Z, nBefore - 10, "Undo+ Redo- "},
+    };
+    for (const auto& step : steps) {
+        QTest::keyClick(&frame, step.keys.key(), step.keys.keyboardModifiers());
+        Settle(10);
+        EXPECT_EQ(m.m_nMainVolume, step.nVolume) << QKeySequence(step.keys).toString().toStdString();
+        EXPECT_EQ(enabled(), step.pszMenu);
+    }
 }

@@ -1,0 +1,9 @@
+// The Edit menu: undo and redo of the editor core, with their keys. English in every language.
+#pragma once
+
+class QMenu;
+class QMenuBar;
+class CWAVRView;
+
+// Inserts the menu after the bar's first menu and returns it.
+QMenu* AddEditMenu(QMenuBar* pBar, CWAVRView* pView);
