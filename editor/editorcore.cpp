@@ -61,12 +61,23 @@ bool CEditorCore::Redo() {
 // Without a processor the model and the screen still go back; the next connect reads the processor.
 bool CEditorCore::GoTo(const SEditSnapshot* pWanted) {
     if (!pWanted) return false;
+    const int nPage = m_Model.m_nPage;
+    const int nChannel = m_Model.m_nChannel;
+    const bool bPair = m_Model.m_bPair != 0;
     ApplyEdits(m_Model, *pWanted, m_Writer);
     // The after-load refresh redraws every page from the model; it clears the solo, which is restored.
     const int nSolo = m_Model.m_nSoloMask;
     m_Link.OnLoadDone();
     m_Model.m_nSoloMask = nSolo;
     m_Selection.RefreshMuteButtons();
+    // The user stays where the step was taken back: the same output, the same page.
+    m_Pages.SelectChannel(bPair ? ctl::PAIR.first + nChannel / 2 : ctl::CHANNEL.first + nChannel);
+    if (nPage == CPages::PAGE_EQ)
+        m_Pages.ShowEqualizerPage();
+    else if (nPage == CPages::PAGE_XOVER)
+        m_Pages.ShowCrossoverPage();
+    else if (nPage == CPages::PAGE_DELAY)
+        m_Pages.ShowTimeAlignmentPage();
     return true;
 }
 

@@ -771,6 +771,12 @@ TEST(WindowTruth, UndoAndRedoLeaveAFreshWindow) {
              w.Click(ctl::TAB_EQ);
              w.Type(ctl::EQ_GAIN_BOX.first + 3, "-6");
          }},
+        {"crossover type of output 3",
+         [](CWindow& w) {
+             w.Click(ctl::TAB_XOVER);
+             w.Click(ctl::CHANNEL.first + 2);
+             w.Click(ctl::XOVER_HP);
+         }},
     };
     for (const SRow& row : rows) {
         CWindow w;
@@ -779,7 +785,12 @@ TEST(WindowTruth, UndoAndRedoLeaveAFreshWindow) {
         const SEditSnapshot edited = SEditSnapshot::Of(w.Model());
         ASSERT_NE(edited, before) << row.gesture;
         EXPECT_EQ(w.Core().History().UndoCount(), 1u) << row.gesture;
+        const int nPage = w.Model().m_nPage;
+        const int nChannel = w.Model().m_nChannel;
         w.View().OnMenuCommand(ID_EDIT_UNDO);
+        // The user stays where the step was taken back.
+        EXPECT_EQ(w.Model().m_nPage, nPage) << row.gesture;
+        EXPECT_EQ(w.Model().m_nChannel, nChannel) << row.gesture;
         EXPECT_EQ(SEditSnapshot::Of(w.Model()), before) << row.gesture;
         ExpectTruthful(w, std::string("undo ") + row.gesture);
         w.View().OnMenuCommand(ID_EDIT_REDO);
