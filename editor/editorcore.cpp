@@ -61,23 +61,49 @@ bool CEditorCore::Redo() {
 // Without a processor the model and the screen still go back; the next connect reads the processor.
 bool CEditorCore::GoTo(const SEditSnapshot* pWanted) {
     if (!pWanted) return false;
-    const int nPage = m_Model.m_nPage;
-    const int nChannel = m_Model.m_nChannel;
-    const bool bPair = m_Model.m_bPair != 0;
+    const SViewPlace place = Place();
     ApplyEdits(m_Model, *pWanted, m_Writer);
+    ShowApplied(place);
+    return true;
+}
+
+CEditorCore::SViewPlace CEditorCore::Place() const {
+    return {m_Model.m_nPage, m_Model.m_nChannel, m_Model.m_bPair != 0};
+}
+
+void CEditorCore::ShowApplied(const SViewPlace& place) {
     // The after-load refresh redraws every page from the model; it clears the solo, which is restored.
     const int nSolo = m_Model.m_nSoloMask;
     m_Link.OnLoadDone();
     m_Model.m_nSoloMask = nSolo;
     m_Selection.RefreshMuteButtons();
-    // The user stays where the step was taken back: the same output, the same page.
-    m_Pages.SelectChannel(bPair ? ctl::PAIR.first + nChannel / 2 : ctl::CHANNEL.first + nChannel);
-    if (nPage == CPages::PAGE_EQ)
+    // The user stays where the settings changed under them: the same output, the same page.
+    m_Pages.SelectChannel(place.bPair ? ctl::PAIR.first + place.nChannel / 2
+                                      : ctl::CHANNEL.first + place.nChannel);
+    if (place.nPage == CPages::PAGE_EQ)
         m_Pages.ShowEqualizerPage();
-    else if (nPage == CPages::PAGE_XOVER)
+    else if (place.nPage == CPages::PAGE_XOVER)
         m_Pages.ShowCrossoverPage();
-    else if (nPage == CPages::PAGE_DELAY)
+    else if (place.nPage == CPages::PAGE_DELAY)
         m_Pages.ShowTimeAlignmentPage();
+}
+
+bool CEditorCore::SwitchAb() {
+    if (Busy()) return false;
+    CommitStep();
+    const SViewPlace place = Place();
+    m_Ab.Switch(m_Model, m_Writer);
+    ShowApplied(place);
+    // The other side is no step back: the history starts again from the side now live.
+    m_History.Rebase(m_Model);
+    m_Ctx.m_Host.Repaint(AREA_CONNECTION);
+    return true;
+}
+
+bool CEditorCore::CopyAb() {
+    if (Busy()) return false;
+    CommitStep();
+    m_Ab.CopyLiveToOther(m_Model);
     return true;
 }
 
@@ -201,6 +227,10 @@ void CEditorCore::OnCommand(int nId) {
     }
     if (nId == ID_EDIT_UNDO)
         Undo();
+    else if (nId == ID_AB_SWITCH)
+        SwitchAb();
+    else if (nId == ID_AB_COPY)
+        CopyAb();
     else if (nId == ID_EDIT_REDO)
         Redo();
     else if (nId == ID_PAGE_CONFIGURATION)

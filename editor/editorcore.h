@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "comm/protocol.h"
+#include "editor/abcompare.h"
 #include "editor/delayeditor.h"
 #include "editor/devicelink.h"
 #include "editor/dispatch.h"
@@ -77,6 +78,12 @@ public:
     void OnMouseWheel(int nDelta, int nFocusId, bool bInsideFocus);
     const CEditHistory& History() const { return m_History; }
 
+    // A/B comparison: switches the processor to the other side (only what differs is sent) or
+    // copies the live side to the other. Refused (false) while a gesture or a load is under way.
+    bool SwitchAb();
+    bool CopyAb();
+    const CAbCompare& Ab() const { return m_Ab; }
+
     // Closes both links (the window closes them before its reader thread's target goes away).
     void CloseLinks();
 
@@ -100,10 +107,19 @@ private:
     CPresetFiles m_Files;
     CDispatch m_Dispatch;
     CEditHistory m_History;
+    CAbCompare m_Ab;
     bool m_bDragging = false;
     bool m_bHeld = false;
     bool m_bWheeling = false;
 
     bool Busy() const;
     bool GoTo(const SEditSnapshot* pWanted);
+    // Where the user is: kept across settings that change under them (undo, redo, A/B).
+    struct SViewPlace {
+        int nPage;
+        int nChannel;
+        bool bPair;
+    };
+    SViewPlace Place() const;
+    void ShowApplied(const SViewPlace& place);
 };

@@ -142,6 +142,9 @@ constexpr int EXPERT_INPUT_FIRST = 1300; // MAIN, AUX, OPT x 4 looks, 92 x 34
 constexpr int SYSTEM_VIEW_FIRST = 1320;  // the graph's SYSTEM, PHASE, UNWRAP switches x 4 looks
 constexpr int SYSTEM_VIEW_W = 64;
 constexpr int SYSTEM_VIEW_H = 22;
+constexpr int AB_FIRST = 1340; // the A and B sides of the comparison x 4 looks
+constexpr int AB_W = 30;
+constexpr int AB_H = 22;
 
 constexpr int APP_ICON = 1400; // 256 x 256, the program's icon (window and desktop entry)
 

@@ -47,6 +47,7 @@ constexpr SSkinRect HELP = {13, 608, 35, 35};
 constexpr SSkinRect MANUAL = {620, 608, 128, 34};
 constexpr SSkinRect HELP_TEXT = {140, 604, 470, 50};
 constexpr SSkinRect INDICATOR = {750, 595, 106, 56};
+constexpr SSkinRect AB_SWITCH = {170, 9, 62, 22}; // the A/B comparison's two sides, in the header
 constexpr SSkinRect GRAPH = {116, 156, 883, 239};
 
 // Standard configuration page.

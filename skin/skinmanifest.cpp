@@ -26,6 +26,8 @@ const char* const TEXT_BUTTON[TB_COUNT] = {
     "SYSTEM",
     "PHASE",
     "UNWRAP", // system view of the graph
+    "A",
+    "B", // the sides of the A/B comparison
 };
 const char* const LOOK_NAME[4] = {"normal", "pressed", "lit", "lit, pressed"};
 const char* const SPEAKER_KIND[6] = {"tweeter", "midrange", "woofer", "coaxial", "centre", "subwoofer"};
@@ -209,6 +211,9 @@ std::vector<SSkinImage> BuildManifest() {
         b.FourLooks(ButtonLook(SYSTEM_VIEW_FIRST, i, 0), SYSTEM_VIEW_W, SYSTEM_VIEW_H, ESkinArt::TextButton,
                     TB_SYSTEM_VIEW + i, TEXT_BUTTON[TB_SYSTEM_VIEW + i],
                     std::string("graph system view switch ") + TEXT_BUTTON[TB_SYSTEM_VIEW + i]);
+    for (int i = 0; i < 2; ++i)
+        b.FourLooks(ButtonLook(AB_FIRST, i, 0), AB_W, AB_H, ESkinArt::TextButton, TB_AB + i,
+                    TEXT_BUTTON[TB_AB + i], std::string("A/B comparison side ") + TEXT_BUTTON[TB_AB + i]);
 
     std::sort(b.m_Images.begin(), b.m_Images.end(),
               [](const SSkinImage& a, const SSkinImage& c) { return a.nId < c.nId; });

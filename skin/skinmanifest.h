@@ -76,7 +76,8 @@ enum ETextButton {
     TB_XOVER_TYPE = 11,   // 11..13: high-pass, band-pass, low-pass
     TB_EXPERT_INPUT = 14, // 14..16: MAIN, AUX, OPT
     TB_SYSTEM_VIEW = 17,  // 17..19: the graph's system view switches SYSTEM, PHASE, UNWRAP
-    TB_COUNT = 20,
+    TB_AB = 20,           // 20..21: the A and B sides of the comparison
+    TB_COUNT = 22,
 };
 
 // Every image, ordered by ID.

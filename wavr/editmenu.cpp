@@ -4,6 +4,7 @@
 #include <QMenu>
 #include <QMenuBar>
 
+#include "editor/abcompare.h"
 #include "editor/history.h"
 #include "wavrview.h"
 
@@ -15,13 +16,22 @@ QMenu* AddEditMenu(QMenuBar* pBar, CWAVRView* pView) {
     pUndo->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Z)});
     QAction* pRedo = pMenu->addAction(QStringLiteral("Redo"));
     pRedo->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    pMenu->addSeparator();
+    QAction* pSwitch = pMenu->addAction(QStringLiteral("Switch to B"));
+    pSwitch->setShortcut(QKeySequence(Qt::Key_F8));
+    QAction* pCopy = pMenu->addAction(QStringLiteral("Copy A to B"));
+    QObject::connect(pSwitch, &QAction::triggered, pView, [pView] { pView->OnMenuCommand(ID_AB_SWITCH); });
+    QObject::connect(pCopy, &QAction::triggered, pView, [pView] { pView->OnMenuCommand(ID_AB_COPY); });
     QObject::connect(pUndo, &QAction::triggered, pView, [pView] { pView->OnMenuCommand(ID_EDIT_UNDO); });
     QObject::connect(pRedo, &QAction::triggered, pView, [pView] { pView->OnMenuCommand(ID_EDIT_REDO); });
     // Shown enabled only when possible; the keys stay live while the menu is closed and the core
     // refuses what it cannot do.
-    QObject::connect(pMenu, &QMenu::aboutToShow, pMenu, [pView, pUndo, pRedo] {
+    QObject::connect(pMenu, &QMenu::aboutToShow, pMenu, [pView, pUndo, pRedo, pSwitch, pCopy] {
         pUndo->setEnabled(pView->Core().CanUndo());
         pRedo->setEnabled(pView->Core().CanRedo());
+        const bool bA = pView->Core().Ab().Live() == CAbCompare::SIDE_A;
+        pSwitch->setText(bA ? QStringLiteral("Switch to B") : QStringLiteral("Switch to A"));
+        pCopy->setText(bA ? QStringLiteral("Copy A to B") : QStringLiteral("Copy B to A"));
     });
     QObject::connect(pMenu, &QMenu::aboutToHide, pMenu, [pUndo, pRedo] {
         pUndo->setEnabled(true);

@@ -1,4 +1,5 @@
-// The Edit menu: undo and redo of the editor core, with their keys. English in every language.
+// The Edit menu: undo and redo of the editor core and the A/B comparison, with their keys. English
+// in every language.
 #pragma once
 
 class QMenu;

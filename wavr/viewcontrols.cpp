@@ -4,6 +4,8 @@
 #include <array>
 #include <type_traits>
 
+#include "abswitch.h"
+#include "editor/abcompare.h"
 #include "editor/controlids.h"
 #include "guilib/gdiactiveslider.h"
 #include "guilib/gdirotary.h"
@@ -218,6 +220,9 @@ void CWAVRView::CreateControls() {
         QCoreApplication::postEvent(this,
                                     new CCtrlNotifyEvent(WM_SKIN_BTN_UP, ctl::CHANNEL.first + nChannel, 0));
     });
+
+    // The A/B comparison in the header: a click on the side not live switches, as F8 does.
+    m_pAbSwitch = new CAbSwitch(this, [this] { OnMenuCommand(ID_AB_SWITCH); });
 
     // Crossover page.
     for (int t = 0; t < 3; ++t)

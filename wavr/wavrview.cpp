@@ -13,6 +13,7 @@
 #include <QTimer>
 #include <QWheelEvent>
 
+#include "abswitch.h"
 #include "comm/trace.h"
 #include "dialogs.h"
 #include "editor/controlids.h"
@@ -378,6 +379,7 @@ void CWAVRView::OnEditHover(int nId) {
 // Mirrors visibility, texts, positions, toggles and states into the widgets.
 void CWAVRView::SyncFromForm() {
     ReloadSpeakerIcons();
+    if (m_pAbSwitch) m_pAbSwitch->Show(m_Core.Ab().Live());
     for (const auto& [nId, state] : m_Core.Form().All()) {
         auto it = m_Controls.find(nId);
         if (it == m_Controls.end()) continue;

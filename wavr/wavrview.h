@@ -20,6 +20,7 @@
 class CEqTools;
 class CFilterGraphic;
 class CSystemGraph;
+class CAbSwitch;
 class CMsgDlg;
 class QTimer;
 
@@ -80,6 +81,7 @@ public:
     // Import, export, measurement and fit of the equalizer (menu, drops, graph overlay).
     CEqTools& EqTools() { return *m_pEqTools; }
     CSystemGraph* SystemGraph() const { return m_pSystemGraph; }
+    CAbSwitch* AbSwitch() const { return m_pAbSwitch; }
     // Brings the widgets in line with the core's form state.
     void SyncFromForm();
 
@@ -142,6 +144,7 @@ private:
     CFilterGraphic* m_pGraph = nullptr;
     CEqTools* m_pEqTools = nullptr;
     CSystemGraph* m_pSystemGraph = nullptr; // the graph's system view, over m_pGraph
+    CAbSwitch* m_pAbSwitch = nullptr;       // the A/B comparison's sides, in the header
     CMsgDlg* m_pBusy = nullptr;
     int m_nBusyShown = 0;
     std::map<int, std::unique_ptr<CGdiPlusBitmapResource>> m_Images;

@@ -31,6 +31,7 @@
 #include "sim/simprocessor.h"
 #include "skin/skinlayout.h"
 #include "skin/skinmanifest.h"
+#include "wavr/abswitch.h"
 #include "wavr/eqtools.h"
 #include "wavr/mainfrm.h"
 #include "wavr/wavrview.h"
@@ -816,7 +817,8 @@ TEST(WindowTruth, TheEditKeysUndoAndRedo) {
         emit pEdit->aboutToShow();
         std::string s;
         for (QAction* p : pEdit->actions())
-            s += p->text().toStdString() + (p->isEnabled() ? "+ " : "- ");
+            if (p->text() == "Undo" || p->text() == "Redo")
+                s += p->text().toStdString() + (p->isEnabled() ? "+ " : "- ");
         emit pEdit->aboutToHide();
         return s;
     };
@@ -843,4 +845,62 @@ TEST(WindowTruth, TheEditKeysUndoAndRedo) {
         EXPECT_EQ(m.m_nMainVolume, step.nVolume) << QKeySequence(step.keys).toString().toStdString();
         EXPECT_EQ(enabled(), step.pszMenu);
     }
+}
+
+// The A/B comparison from the window: F8 and the header's two sides switch, the live side is lit, the
+// menu names the other side, and each side keeps its own settings.
+TEST(WindowTruth, TheAbSwitchAndF8ChangeSides) {
+    InitSkinResources();
+    auto* pView = new CWAVRView;
+    pView->Core().Start(false);
+    CMainFrame frame(pView);
+    frame.show();
+    frame.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&frame));
+    QMenu* pEdit = nullptr;
+    for (QAction* pMenu : frame.menuBar()->actions())
+        if (pMenu->text() == "Edit") pEdit = pMenu->menu();
+    ASSERT_NE(pEdit, nullptr);
+    auto entries = [&] {
+        emit pEdit->aboutToShow();
+        std::string s;
+        for (QAction* p : pEdit->actions())
+            if (p->text().startsWith("Switch") || p->text().startsWith("Copy"))
+                s += p->text().toStdString() + "; ";
+        emit pEdit->aboutToHide();
+        return s;
+    };
+    CAbSwitch* pAb = pView->AbSwitch();
+    ASSERT_NE(pAb, nullptr);
+    auto lit = [&] {
+        return std::to_string(pAb->Side(0)->GetToggle()) + std::to_string(pAb->Side(1)->GetToggle());
+    };
+    CSettingsModel& m = pView->Core().Model();
+    const int nA = m.m_nMainVolume;
+    EXPECT_EQ(lit(), "10");
+    EXPECT_EQ(entries(), "Switch to B; Copy A to B; ");
+
+    QTest::keyClick(&frame, Qt::Key_F8);
+    Settle(10);
+    EXPECT_EQ(pView->Core().Ab().LiveName(), 'B');
+    EXPECT_EQ(lit(), "01");
+    EXPECT_EQ(entries(), "Switch to A; Copy B to A; ");
+    m.m_nMainVolume = nA - 10; // an edit on B
+    pView->Core().CommitStep();
+
+    QTest::mouseClick(pAb->Side(0), Qt::LeftButton, {},
+                      QPoint(pAb->Side(0)->width() / 2, pAb->Side(0)->height() / 2));
+    Settle(30);
+    EXPECT_EQ(pView->Core().Ab().LiveName(), 'A');
+    EXPECT_EQ(lit(), "10");
+    EXPECT_EQ(m.m_nMainVolume, nA);
+    // A click on the live side changes nothing.
+    QTest::mouseClick(pAb->Side(0), Qt::LeftButton, {},
+                      QPoint(pAb->Side(0)->width() / 2, pAb->Side(0)->height() / 2));
+    Settle(30);
+    EXPECT_EQ(pView->Core().Ab().LiveName(), 'A');
+    EXPECT_EQ(lit(), "10");
+    QTest::keyClick(&frame, Qt::Key_F8);
+    Settle(10);
+    EXPECT_EQ(m.m_nMainVolume, nA - 10);
 }

@@ -1,0 +1,32 @@
+// A/B comparison while listening: two complete settings in memory, one of them live on the processor.
+// Switching sends only the groups in which the two differ; edits go to the live side.
+#pragma once
+
+#include "editor/history.h"
+
+class CSettingsWriter;
+
+// Menu commands of the comparison
+constexpr int ID_AB_SWITCH = 57650;
+constexpr int ID_AB_COPY = 57651;
+
+class CAbCompare {
+public:
+    enum ESide { SIDE_A = 0, SIDE_B = 1 };
+
+    int Live() const { return m_nLive; }
+    char LiveName() const { return m_nLive == SIDE_A ? 'A' : 'B'; }
+    // Keeps the live settings for their side and brings the model and the processor to the other
+    // side's (the other side starts as a copy of the live one). Returns the commands sent.
+    int Switch(CSettingsModel& model, CSettingsWriter& writer);
+    // The other side becomes a copy of the live settings ("Copy A -> B" while A is live).
+    void CopyLiveToOther(const CSettingsModel& model);
+    // Settings read from the processor (a connect, a preset recall) are the live side's; the other
+    // side is kept.
+    bool HasOther() const { return m_bHasOther; }
+
+private:
+    int m_nLive = SIDE_A;
+    bool m_bHasOther = false;
+    SEditSnapshot m_Other;
+};
