@@ -17,6 +17,7 @@
 #include <cmath>
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "comm/comnames.h"
@@ -800,28 +801,42 @@ TEST(WindowTruth, UndoAndRedoLeaveAFreshWindow) {
     }
 }
 
-// The keys of the Edit menu, and its entries enabled only when there is a step to take.
-TEST(WindowTruth, TheEditKeysUndoAndRedo) {
-    InitSkinResources();
-    auto* pView = new CWAVRView;
-    pView->Core().Start(false);
-    CMainFrame frame(pView);
-    frame.show();
-    frame.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&frame));
+// The whole main window without a processor, active, and its Edit menu's entries as the menu shows
+// them (those whose caption passes `keep`, each with + when enabled and - when not).
+struct SEditWindow {
+    CWAVRView* pView = nullptr;
+    std::unique_ptr<CMainFrame> pFrame;
     QMenu* pEdit = nullptr;
-    for (QAction* pMenu : frame.menuBar()->actions())
-        if (pMenu->text() == "Edit") pEdit = pMenu->menu();
-    ASSERT_NE(pEdit, nullptr);
-    auto enabled = [&] {
+
+    void Open() {
+        InitSkinResources();
+        pView = new CWAVRView;
+        pView->Core().Start(false);
+        pFrame = std::make_unique<CMainFrame>(pView);
+        pFrame->show();
+        pFrame->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(pFrame.get()));
+        for (QAction* pMenu : pFrame->menuBar()->actions())
+            if (pMenu->text() == "Edit") pEdit = pMenu->menu();
+        ASSERT_NE(pEdit, nullptr);
+    }
+    std::string Entries(const std::function<bool(const QString&)>& keep) const {
         emit pEdit->aboutToShow();
         std::string s;
         for (QAction* p : pEdit->actions())
-            if (p->text() == "Undo" || p->text() == "Redo")
-                s += p->text().toStdString() + (p->isEnabled() ? "+ " : "- ");
+            if (keep(p->text())) s += p->text().toStdString() + (p->isEnabled() ? "+ " : "- ");
         emit pEdit->aboutToHide();
         return s;
-    };
+    }
+};
+
+// The keys of the Edit menu, and its entries enabled only when there is a step to take.
+TEST(WindowTruth, TheEditKeysUndoAndRedo) {
+    SEditWindow win;
+    ASSERT_NO_FATAL_FAILURE(win.Open());
+    CWAVRView* pView = win.pView;
+    CMainFrame& frame = *win.pFrame;
+    auto enabled = [&] { return win.Entries([](const QString& t) { return t == "Undo" || t == "Redo"; }); };
     EXPECT_EQ(enabled(), "Undo- Redo- ");
     CSettingsModel& m = pView->Core().Model();
     const int nBefore = m.m_nMainVolume;
@@ -850,25 +865,12 @@ TEST(WindowTruth, TheEditKeysUndoAndRedo) {
 // The A/B comparison from the window: F8 and the header's two sides switch, the live side is lit, the
 // menu names the other side, and each side keeps its own settings.
 TEST(WindowTruth, TheAbSwitchAndF8ChangeSides) {
-    InitSkinResources();
-    auto* pView = new CWAVRView;
-    pView->Core().Start(false);
-    CMainFrame frame(pView);
-    frame.show();
-    frame.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&frame));
-    QMenu* pEdit = nullptr;
-    for (QAction* pMenu : frame.menuBar()->actions())
-        if (pMenu->text() == "Edit") pEdit = pMenu->menu();
-    ASSERT_NE(pEdit, nullptr);
+    SEditWindow win;
+    ASSERT_NO_FATAL_FAILURE(win.Open());
+    CWAVRView* pView = win.pView;
+    CMainFrame& frame = *win.pFrame;
     auto entries = [&] {
-        emit pEdit->aboutToShow();
-        std::string s;
-        for (QAction* p : pEdit->actions())
-            if (p->text().startsWith("Switch") || p->text().startsWith("Copy"))
-                s += p->text().toStdString() + "; ";
-        emit pEdit->aboutToHide();
-        return s;
+        return win.Entries([](const QString& t) { return t.startsWith("Switch") || t.startsWith("Copy"); });
     };
     CAbSwitch* pAb = pView->AbSwitch();
     ASSERT_NE(pAb, nullptr);
@@ -878,13 +880,13 @@ TEST(WindowTruth, TheAbSwitchAndF8ChangeSides) {
     CSettingsModel& m = pView->Core().Model();
     const int nA = m.m_nMainVolume;
     EXPECT_EQ(lit(), "10");
-    EXPECT_EQ(entries(), "Switch to B; Copy A to B; ");
+    EXPECT_EQ(entries(), "Switch to B+ Copy A to B+ ");
 
     QTest::keyClick(&frame, Qt::Key_F8);
     Settle(10);
     EXPECT_EQ(pView->Core().Ab().LiveName(), 'B');
     EXPECT_EQ(lit(), "01");
-    EXPECT_EQ(entries(), "Switch to A; Copy B to A; ");
+    EXPECT_EQ(entries(), "Switch to A+ Copy B to A+ ");
     m.m_nMainVolume = nA - 10; // an edit on B
     pView->Core().CommitStep();
 
