@@ -3,8 +3,7 @@
 int CAbCompare::Switch(CSettingsModel& model, CSettingsWriter& writer) {
     const SEditSnapshot live = SEditSnapshot::Of(model);
     if (!m_bHasOther) CopyLiveToOther(model);
-    const SEditSnapshot wanted = m_Other;
-    const int nSent = ApplyEdits(model, wanted, writer);
+    const int nSent = ApplyEdits(model, m_Other, writer);
     m_Other = live;
     m_nLive = m_nLive == SIDE_A ? SIDE_B : SIDE_A;
     return nSent;

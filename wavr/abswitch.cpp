@@ -22,7 +22,9 @@ CAbSwitch::CAbSwitch(QWidget* pParent, std::function<void()> pfnSwitch)
 
 void CAbSwitch::Show(int nLive) {
     m_nLive = nLive;
+    // Called on every sync of the view: only a side whose light changes is repainted.
     for (int i = 0; i < 2; ++i) {
+        if ((m_pSide[i]->GetToggle() != 0) == (i == nLive)) continue;
         m_pSide[i]->SetToggle(i == nLive);
         m_pSide[i]->update();
     }
