@@ -21,8 +21,9 @@ shift $(($# > 0 ? 1 : 0))
 scripts/install-deps.sh
 
 build="build-fuzz"
+source scripts/ccache.sh
 CC=clang-14 CXX=clang++-14 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DMLB8_FUZZ=ON >/dev/null
+  -DMLB8_FUZZ=ON "${ccache_args[@]}" >/dev/null
 targets=()
 for source in fuzz/fuzz_*.cpp; do
   targets+=("$(basename "$source" .cpp)")
