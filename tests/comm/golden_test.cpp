@@ -12,6 +12,7 @@
 #include "comm/comnames.h"
 #include "comm/linkenv.h"
 #include "comm/protocol.h"
+#include "tests/common/filterrecord.h"
 
 namespace {
 
@@ -74,11 +75,7 @@ struct SGolden {
 } // namespace
 
 TEST(GoldenFrames, EveryCommandWritesItsFrameByteForByte) {
-    SFilterCoef coef{}; // zeroed, padding included
-    coef.Filtertype = 3;
-    coef.Gain = 12;
-    coef.BandWidth = 1.5f;
-    coef.Freq = 1000;
+    const SFilterCoef coef = FilterRecord::Coef(3, 12, 1.5f, 1000);
     const std::uint8_t map[24] = {1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12,
                                   13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24};
     const int levels[6] = {1, 2, 3, 4, 5, 6};

@@ -20,6 +20,7 @@
 #include "comm/devicesearch.h"
 #include "comm/protocol.h"
 #include "sim/simprocessor.h"
+#include "tests/common/filterrecord.h"
 #include "testutil.h"
 
 using testing::HasSubstr;
@@ -209,11 +210,7 @@ struct FrameCase {
 } // namespace
 
 TEST_F(LinkTest, CommandsWriteTheirExactFrames) {
-    SFilterCoef highPass{};
-    highPass.Filtertype = FT_HIGHPASS;
-    highPass.Slop = 1;
-    highPass.BandWidth = 0.577f;
-    highPass.Freq = 500;
+    const SFilterCoef highPass = FilterRecord::Xover(FT_HIGHPASS, 1, 500, 0.577f);
     int levels[6] = {13, 12, 11, 10, 9, 8};
     int aux[6] = {5, 7, 0, 0, 0, 0};
     int volumes[8] = {1, 2, 3, 4, 5, 6, 7, 128};
@@ -354,16 +351,8 @@ TEST_F(LinkTest, RefusedArgumentsWriteNothingAndSayWhy) {
 }
 
 TEST_F(LinkTest, EveryGroupWrittenReadsBackTheSame) {
-    SFilterCoef peak{};
-    peak.Filtertype = FT_PEAKING;
-    peak.Gain = -7;
-    peak.BandWidth = 2.5f;
-    peak.Freq = 3150;
-    SFilterCoef lowPass{};
-    lowPass.Filtertype = FT_LOWPASS;
-    lowPass.Slop = 3;
-    lowPass.BandWidth = 0.707f;
-    lowPass.Freq = 80;
+    const SFilterCoef peak = FilterRecord::Peak(3150, -7, 2.5f);
+    const SFilterCoef lowPass = FilterRecord::Xover(FT_LOWPASS, 3, 80);
     int levels[6] = {1, 2, 3, 4, 5, 6};
     int volumes[8] = {10, 20, 30, 40, 50, 60, 70, 80};
     int outputs[5] = {4, 3, 2, 1, 0};

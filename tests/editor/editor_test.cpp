@@ -14,6 +14,7 @@
 #include "editorfixture.h"
 #include "sim/simprocessor.h"
 #include "tests/comm/testutil.h"
+#include "tests/common/filterrecord.h"
 
 using testing::ElementsAre;
 using Bytes = std::vector<std::uint8_t>;
@@ -305,13 +306,9 @@ protected:
         return b;
     }
     static Bytes Coef(std::uint8_t type, std::uint8_t gain, float q, std::uint16_t freq) {
-        SFilterCoef c{};
-        c.Filtertype = type;
-        c.Slop = gain;
-        c.BandWidth = q;
-        c.Freq = freq;
-        Bytes b(9);
-        std::memcpy(b.data() + 1, &c, 8);
+        const FilterRecord::RecordBytes record = FilterRecord::Bytes(FilterRecord::Coef(type, gain, q, freq));
+        Bytes b(1);
+        b.insert(b.end(), record.begin(), record.end());
         return b;
     }
 };

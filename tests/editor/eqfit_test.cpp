@@ -13,6 +13,7 @@
 #include "editor/eqtuning.h"
 #include "editor/measurement.h"
 #include "orvix/filtersection.h"
+#include "tests/common/filterrecord.h"
 
 using testing::HasSubstr;
 
@@ -43,11 +44,8 @@ SEqFitInput InverseOfBells(const std::vector<SBell>& bells, double fNoise, std::
     in.xover.assign(RESPONSE_POINTS, 0.0);
     std::vector<double> eq(RESPONSE_POINTS, 0.0);
     for (const SBell& b : bells) {
-        SFilterCoef c{};
-        c.Filtertype = FT_PEAKING;
-        c.Freq = static_cast<std::uint16_t>(b.nFreq);
-        c.Gain = static_cast<std::int8_t>(b.nGain);
-        c.BandWidth = static_cast<float>(b.fBandWidth);
+        const SFilterCoef c = FilterRecord::Peak(static_cast<std::uint16_t>(b.nFreq), b.nGain,
+                                                 static_cast<float>(b.fBandWidth));
         ZUtils::SBiquad q;
         EXPECT_TRUE(ZUtils::DesignSection(c, 0, &q));
         ZUtils::AddSectionCurve(q, eq.data());

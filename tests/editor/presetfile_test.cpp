@@ -27,6 +27,7 @@
 #include "editor/presetfile.h"
 #include "editorfixture.h"
 #include "tests/comm/testutil.h"
+#include "tests/common/filterrecord.h"
 
 using testing::HasSubstr;
 using testing::IsEmpty;
@@ -206,22 +207,15 @@ void SetAwayFromDefaults(CSettingsModel& m) {
         m.m_bXoverEnable[ch] = ch != 3;
         m.m_Lib.SetXoverFlag(c, m.m_bXoverEnable[ch]);
         for (int b = 0; b < CRev8001Lib::EQ_BANDS; ++b) {
-            SFilterCoef k{};
-            k.Filtertype = static_cast<std::uint8_t>(b % 3 + 1);
-            k.Gain = static_cast<std::int8_t>((b - 5) * 3);
-            k.BandWidth = 1.5f + 0.25f * static_cast<float>(b + ch);
-            k.Freq = static_cast<std::uint16_t>(20 + 1000 * b + ch);
+            const SFilterCoef k = FilterRecord::Coef(static_cast<std::uint8_t>(b % 3 + 1), (b - 5) * 3,
+                                                     1.5f + 0.25f * static_cast<float>(b + ch),
+                                                     static_cast<std::uint16_t>(20 + 1000 * b + ch));
             m.m_Lib.SetEqCoef(c, static_cast<std::uint8_t>(b), k);
         }
-        SFilterCoef hp{}, lp{};
-        hp.Filtertype = FT_HIGHPASS;
-        hp.Slop = static_cast<std::uint8_t>(ch);
-        hp.BandWidth = 0.707f;
-        hp.Freq = static_cast<std::uint16_t>(60 + ch);
-        lp.Filtertype = ch % 2 ? FT_OFF : FT_LOWPASS;
-        lp.Slop = static_cast<std::uint8_t>(7 - ch);
-        lp.BandWidth = ch % 2 ? 0.707f : 0.577f;
-        lp.Freq = static_cast<std::uint16_t>(19000 - ch);
+        const SFilterCoef hp = FilterRecord::Xover(FT_HIGHPASS, ch, static_cast<std::uint16_t>(60 + ch));
+        const SFilterCoef lp =
+            FilterRecord::Xover(ch % 2 ? FT_OFF : FT_LOWPASS, 7 - ch, static_cast<std::uint16_t>(19000 - ch),
+                                ch % 2 ? 0.707f : 0.577f);
         m.m_Lib.SetXoverCoef(c, CRev8001Lib::XOVER_HIGHPASS, hp);
         m.m_Lib.SetXoverCoef(c, CRev8001Lib::XOVER_LOWPASS, lp);
         m.m_nXoverType[ch][0] = lp.Filtertype;
@@ -1367,12 +1361,7 @@ TEST(PresetTool, DumpChecksTheDestinationBeforeReadingTheProcessor) {
 // The default configuration with out 3's fifth band at 500 Hz -3 dB Q 2.5.
 void SetDiffBase(CSettingsModel& m) {
     m.WriteStartupDefaults();
-    SFilterCoef k = m.m_Lib.GetEqCoef(2, 4);
-    k.Filtertype = FT_PEAKING;
-    k.Freq = 500;
-    k.Gain = -3;
-    k.BandWidth = 2.5f;
-    m.m_Lib.SetEqCoef(2, 4, k);
+    m.m_Lib.SetEqCoef(2, 4, FilterRecord::Peak(500, -3, 2.5f));
 }
 
 // A number as the difference lines print it.

@@ -2,6 +2,7 @@
 // sum against an independent evaluation of the sections.
 #include "orvix/complexresponse.h"
 #include "orvix/rev8001lib.h"
+#include "tests/common/filterrecord.h"
 
 #include <gtest/gtest.h>
 
@@ -18,14 +19,7 @@ using ZUtils::ZComplexSum;
 
 constexpr double kPi = 3.14159265358979323846;
 
-SFilterCoef Coef(std::uint8_t nType, int nGainOrSlope, float fQ, std::uint16_t nFreq) {
-    SFilterCoef coef{};
-    coef.Filtertype = nType;
-    coef.Gain = static_cast<std::int8_t>(nGainOrSlope);
-    coef.BandWidth = fQ;
-    coef.Freq = nFreq;
-    return coef;
-}
+using FilterRecord::Coef;
 
 // The grid point whose frequency is nearest to f.
 int NearestPoint(double fFreq) {

@@ -1,6 +1,7 @@
 // Section design and its evaluation on the response grid.
 #include "orvix/filtersection.h"
 #include "orvix/rev8001lib.h"
+#include "tests/common/filterrecord.h"
 
 #include <gtest/gtest.h>
 
@@ -14,14 +15,7 @@ namespace {
 
 using ZUtils::ZResponseGrid;
 
-SFilterCoef Coef(std::uint8_t nType, int nGainOrSlope, float fQ, std::uint16_t nFreq) {
-    SFilterCoef coef{};
-    coef.Filtertype = nType;
-    coef.Gain = static_cast<std::int8_t>(nGainOrSlope);
-    coef.BandWidth = fQ;
-    coef.Freq = nFreq;
-    return coef;
-}
+using FilterRecord::Coef;
 
 TEST(ResponseGrid, RunsFrom10HzByRepeatedMultiplicationTo331Points) {
     const ZResponseGrid& grid = ZResponseGrid::Get();

@@ -1,5 +1,6 @@
 // The parameter store: contents, flags and the response curve of a channel.
 #include "orvix/rev8001lib.h"
+#include "tests/common/filterrecord.h"
 
 #include <gtest/gtest.h>
 
@@ -13,20 +14,8 @@ namespace {
 
 using Curve = std::vector<double>;
 
-SFilterCoef Coef(std::uint8_t nType, int nGainOrSlope, float fQ, std::uint16_t nFreq) {
-    SFilterCoef coef{};
-    coef.Filtertype = nType;
-    coef.Gain = static_cast<std::int8_t>(nGainOrSlope);
-    coef.BandWidth = fQ;
-    coef.Freq = nFreq;
-    return coef;
-}
-
-std::array<std::uint8_t, 8> Bytes(const SFilterCoef& coef) {
-    std::array<std::uint8_t, 8> bytes;
-    std::memcpy(bytes.data(), &coef, sizeof(coef));
-    return bytes;
-}
+using FilterRecord::Bytes;
+using FilterRecord::Coef;
 
 bool SameRecord(const SFilterCoef& a, const SFilterCoef& b) {
     return Bytes(a) == Bytes(b);

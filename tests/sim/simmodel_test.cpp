@@ -1,5 +1,6 @@
 // The simulated processor without its port: frames, parser, device rules, factory tune, command line.
 #include "simtestutil.h"
+#include "tests/common/filterrecord.h"
 
 #include "comm/sfiltercoef.h"
 #include "sim/simdevice.h"
@@ -349,16 +350,14 @@ TEST_F(SimDevice, FactoryTuneIsRealisticAndSurvivesTheManagersClamping) {
             EXPECT_LE(cfg.nVolume[ch], kMaxVolume);
             EXPECT_LE(cfg.nDelay[ch], kMaxDelay);
             for (int band = 0; band < 10; ++band) {
-                SFilterCoef c;
-                std::memcpy(&c, cfg.Eq[ch][band].data(), 8);
+                const SFilterCoef c = FilterRecord::FromBytes(cfg.Eq[ch][band].data());
                 EXPECT_EQ(c.Filtertype, FT_PEAKING);
                 EXPECT_TRUE(c.Gain >= -15 && c.Gain <= 15 && c.BandWidth >= 1.0f && c.BandWidth <= 10.0f &&
                             c.Freq >= 16 && c.Freq <= 20000)
                     << "memory " << n << " ch " << ch << " band " << band;
             }
             for (int x = 0; x < 2; ++x) {
-                SFilterCoef c;
-                std::memcpy(&c, cfg.Xover[ch][x].data(), 8);
+                const SFilterCoef c = FilterRecord::FromBytes(cfg.Xover[ch][x].data());
                 EXPECT_TRUE(c.Filtertype == FT_OFF || c.Filtertype == (x == 0 ? FT_HIGHPASS : FT_LOWPASS));
                 EXPECT_LE(c.Slop, 7);
                 EXPECT_TRUE(c.BandWidth == 0.707f || c.BandWidth == 0.577f);
@@ -369,16 +368,14 @@ TEST_F(SimDevice, FactoryTuneIsRealisticAndSurvivesTheManagersClamping) {
             EXPECT_TRUE(cfg.nLevelMain[i] <= kMaxLevel && cfg.nLevelAux[i] <= kMaxLevel);
     }
     // The install: high-pass tweeters, band-pass mids, low-passed subwoofer.
-    SFilterCoef hp, lp;
+    using FilterRecord::FromBytes;
     const SSimConfig& cfg = device.Running();
-    std::memcpy(&hp, cfg.Xover[0][0].data(), 8);
-    EXPECT_EQ(hp.Filtertype, FT_HIGHPASS);
-    std::memcpy(&hp, cfg.Xover[2][0].data(), 8);
-    std::memcpy(&lp, cfg.Xover[2][1].data(), 8);
+    EXPECT_EQ(FromBytes(cfg.Xover[0][0].data()).Filtertype, FT_HIGHPASS);
+    const SFilterCoef hp = FromBytes(cfg.Xover[2][0].data()), lp = FromBytes(cfg.Xover[2][1].data());
     EXPECT_TRUE(hp.Filtertype == FT_HIGHPASS && lp.Filtertype == FT_LOWPASS && hp.Freq < lp.Freq);
-    std::memcpy(&lp, cfg.Xover[6][1].data(), 8);
-    EXPECT_EQ(lp.Filtertype, FT_LOWPASS);
-    EXPECT_LE(lp.Freq, 120);
+    const SFilterCoef sub = FromBytes(cfg.Xover[6][1].data());
+    EXPECT_EQ(sub.Filtertype, FT_LOWPASS);
+    EXPECT_LE(sub.Freq, 120);
 }
 
 TEST_F(SimDevice, PresetStoreGoesToTheSelectedMemoryAndRecallCopiesIt) {

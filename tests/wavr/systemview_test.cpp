@@ -12,6 +12,7 @@
 #include "orvix/graph/filtergraphic.h"
 #include "orvix/graph/systemgraph.h"
 #include "skin/skinmanifest.h"
+#include "tests/common/filterrecord.h"
 #include "wavr/eqtools.h"
 #include "wavr/wavrview.h"
 
@@ -25,12 +26,7 @@ void Settle(int nMs) {
 }
 
 SFilterCoef Xover(std::uint8_t nType, std::uint16_t nFreq) {
-    SFilterCoef c{};
-    c.Filtertype = nType;
-    c.Slop = 3;
-    c.BandWidth = 0.707f;
-    c.Freq = nFreq;
-    return c;
+    return FilterRecord::Xover(nType, 3, nFreq);
 }
 
 class SystemViewWindow : public testing::Test {

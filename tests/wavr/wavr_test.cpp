@@ -18,6 +18,7 @@
 #include "guilib/skinbutton.h"
 #include "sim/simprocessor.h"
 #include "skin/skinmanifest.h"
+#include "tests/common/filterrecord.h"
 #include "wavr/dialogs.h"
 #include "wavr/hotplug.h"
 #include "wavr/mainfrm.h"
@@ -162,8 +163,7 @@ TEST(ManagerWindow, ConnectsShowsTheProcessorsValuesAndTakesClicks) {
     QTest::mouseMove(pGain, QPoint(17, 12));
     QTest::mouseRelease(pGain, Qt::LeftButton, {}, QPoint(17, 12));
     WaitUntil([&] { return sim.Running().Eq[0][4] != before; }, 3000);
-    SFilterCoef sent;
-    std::memcpy(&sent, sim.Running().Eq[0][4].data(), 8);
+    const SFilterCoef sent = FilterRecord::FromBytes(sim.Running().Eq[0][4].data());
     EXPECT_GT(sent.Gain, 0);
     EXPECT_EQ(sim.Running().Eq[1][4], sim.Running().Eq[0][4]); // the partner follows (same offset here)
 
