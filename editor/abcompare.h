@@ -2,13 +2,10 @@
 // Switching sends only the groups in which the two differ; edits go to the live side.
 #pragma once
 
+#include "editor/controlids.h"
 #include "editor/history.h"
 
 class CSettingsWriter;
-
-// Menu commands of the comparison
-constexpr int ID_AB_SWITCH = 57650;
-constexpr int ID_AB_COPY = 57651;
 
 class CAbCompare {
 public:

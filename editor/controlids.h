@@ -1,6 +1,7 @@
-// Every dialog control ID of the main view and its dialogs, by role: the one place where an ID is a
-// number. A group of controls (one per channel, band, input ...) is a range; single controls inside
-// a group are named from it. The blocks are checked below not to overlap.
+// Every dialog control ID of the main view and its dialogs, by role, and every menu command ID: the
+// one place where an ID is a number. A group of controls (one per channel, band, input ...) is a
+// range; single controls inside a group are named from it. The blocks are checked below not to
+// overlap, controls and commands together.
 #pragma once
 
 #include <cstddef>
@@ -209,16 +210,61 @@ constexpr SIdRange kAllBlocks[] = {
     One(STEP_DOWN),
 };
 
-constexpr bool BlocksWellFormedAndDisjoint() {
-    constexpr std::size_t n = sizeof(kAllBlocks) / sizeof(kAllBlocks[0]);
-    for (std::size_t i = 0; i < n; ++i) {
-        if (kAllBlocks[i].first > kAllBlocks[i].last) return false;
-        for (std::size_t j = i + 1; j < n; ++j)
-            if (kAllBlocks[i].first <= kAllBlocks[j].last && kAllBlocks[j].first <= kAllBlocks[i].last)
-                return false;
+} // namespace ctl
+
+// Menu commands, numbered as the menus have always sent them.
+constexpr ctl::SIdRange ID_LOAD_PRESET{32771, 32774}; // memories 1..4
+constexpr int ID_LOAD_PRESET_1 = ID_LOAD_PRESET.first;
+constexpr int ID_LOAD_PRESET_FILE = 32775;
+constexpr int ID_PAGE_CONFIGURATION = 32776;
+constexpr int ID_PAGE_EQUALIZER = 32778;
+constexpr ctl::SIdRange ID_STORE_PRESET{32779, 32782}; // memories 1..4
+constexpr int ID_STORE_PRESET_1 = ID_STORE_PRESET.first;
+constexpr int ID_PAGE_TIME_ALIGNMENT = 32786;
+constexpr int ID_PAGE_CROSSOVER = 32787;
+constexpr int ID_SAVE_PRESET_FILE_AS = 32791;
+constexpr int ID_SAVE_PRESET_FILE = 32792;
+constexpr int ID_RESTORE_FACTORY = 32794;
+constexpr int ID_EDIT_UNDO = 57643;
+constexpr int ID_EDIT_REDO = 57644;
+constexpr int ID_AB_SWITCH = 57650; // play the other of the two compared settings
+constexpr int ID_AB_COPY = 57651;   // copy the live setting over the other
+constexpr int ID_APP_ABOUT = 57664;
+constexpr int ID_APP_EXIT = 57665;
+constexpr int ID_HELP_MANUAL = 57670;
+
+namespace ctl {
+
+constexpr SIdRange kAllCommands[] = {
+    ID_LOAD_PRESET,
+    One(ID_LOAD_PRESET_FILE),
+    One(ID_PAGE_CONFIGURATION),
+    One(ID_PAGE_EQUALIZER),
+    ID_STORE_PRESET,
+    One(ID_PAGE_TIME_ALIGNMENT),
+    One(ID_PAGE_CROSSOVER),
+    One(ID_SAVE_PRESET_FILE_AS),
+    One(ID_SAVE_PRESET_FILE),
+    One(ID_RESTORE_FACTORY),
+    One(ID_EDIT_UNDO),
+    One(ID_EDIT_REDO),
+    One(ID_AB_SWITCH),
+    One(ID_AB_COPY),
+    One(ID_APP_ABOUT),
+    One(ID_APP_EXIT),
+    One(ID_HELP_MANUAL),
+};
+
+template <std::size_t N, std::size_t M>
+constexpr bool BlocksWellFormedAndDisjoint(const SIdRange (&controls)[N], const SIdRange (&commands)[M]) {
+    auto block = [&](std::size_t k) { return k < N ? controls[k] : commands[k - N]; };
+    for (std::size_t i = 0; i < N + M; ++i) {
+        if (block(i).first > block(i).last) return false;
+        for (std::size_t j = i + 1; j < N + M; ++j)
+            if (block(i).first <= block(j).last && block(j).first <= block(i).last) return false;
     }
     return true;
 }
-static_assert(BlocksWellFormedAndDisjoint(), "two control ID blocks overlap");
+static_assert(BlocksWellFormedAndDisjoint(kAllBlocks, kAllCommands), "two ID blocks overlap");
 
 } // namespace ctl

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "comm/protocol.h"
+#include "editor/controlids.h"
 #include "editor/uitext.h"
 
 // Messages the editor posts to itself
@@ -40,14 +41,6 @@ constexpr std::uint32_t DEVICE_SEARCH_MS = 3000;
 constexpr std::uint32_t GRAPH_DELAY_MS = 50;
 constexpr std::uint32_t UNLOCK_MOUSE_MS = 1000;
 constexpr std::uint32_t WHEEL_DELAY_MS = 300;
-
-// Menu commands
-constexpr int ID_LOAD_PRESET_1 = 32771;  // .. 32774
-constexpr int ID_STORE_PRESET_1 = 32779; // .. 32782
-constexpr int ID_PAGE_CONFIGURATION = 32776;
-constexpr int ID_PAGE_EQUALIZER = 32778;
-constexpr int ID_PAGE_TIME_ALIGNMENT = 32786;
-constexpr int ID_PAGE_CROSSOVER = 32787;
 
 // Repaint areas the editor asks its host to redraw
 enum ERepaintArea {

@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 
+#include "editor/controlids.h"
 #include "editor/editcontext.h"
 
 // Repaint areas of the bottom bar, beyond the core's own areas.
@@ -25,8 +26,6 @@ constexpr const char* MANUAL_READER = "AcroRd32.exe";
 constexpr const char* MANUAL_READER_2 = "Acrobat.exe";
 constexpr const char* MANUAL_OPENER = "xdg-open";
 constexpr const char* TEXT_MANUAL_ERROR = "Cannot open User Manaul";
-// Menu command Help: opens the user manual.
-constexpr int ID_HELP_MANUAL = 57670;
 
 // The installed user manual, relative to the folder of the executable.
 std::string UserManualPath(const std::string& exeDir);

@@ -7,13 +7,10 @@
 #include <cstdint>
 #include <deque>
 
+#include "editor/controlids.h"
 #include "editor/settingsmodel.h"
 
 class CSettingsWriter;
-
-// Menu commands of the Edit menu
-constexpr int ID_EDIT_UNDO = 57643;
-constexpr int ID_EDIT_REDO = 57644;
 
 // Everything an edit can change on the processor, copied out of the model (whose filter store is
 // not copyable).

@@ -6,18 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "editor/controlids.h"
 #include "editor/editcontext.h"
 #include "editor/presetreport.h"
 #include "editor/profile.h"
 #include "editor/settingsmodel.h"
 
 class CDeviceLink;
-
-// Menu commands
-constexpr int ID_LOAD_PRESET_FILE = 32775;
-constexpr int ID_SAVE_PRESET_FILE_AS = 32791;
-constexpr int ID_SAVE_PRESET_FILE = 32792;
-constexpr int ID_RESTORE_FACTORY = 32794;
 
 constexpr const char* PRESET_FILE_FILTER = "DSP Files(*.Dovu)|*.Dovu||";
 constexpr const char* PRESET_FILE_EXTENSION = ".Dovu";
@@ -47,13 +42,13 @@ class CPresetFiles {
 public:
     CPresetFiles(const SEditContext& ctx, CDeviceLink& link);
 
-    // Menu 32775: open dialog, read, after-load refresh, title; timer 13 then writes it all.
+    // ID_LOAD_PRESET_FILE: open dialog, read, after-load refresh, title; timer 13 then writes it all.
     void LoadPresetFile();
-    // Menu 32791 (also offered when the processor goes away): save dialog, then timer 12.
+    // ID_SAVE_PRESET_FILE_AS (also offered when the processor goes away): save dialog, then timer 12.
     void SavePresetFileAs();
-    // Menu 32792: into the current file, or through the save dialog when there is none.
+    // ID_SAVE_PRESET_FILE: into the current file, or through the save dialog when there is none.
     void SavePresetFile();
-    // Menu 32794: reads the factory file and writes it to the processor. Returns 1 when the file was
+    // ID_RESTORE_FACTORY: reads the factory file and writes it to the processor. Returns 1 when the file was
     // read and written to the processor (the menu does not report the second).
     int RestoreFactorySettings();
     // WM_SAVE_FILE (posted by timer 12): writes the file chosen by SavePresetFileAs.

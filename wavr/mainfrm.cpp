@@ -27,29 +27,29 @@ struct SMenu {
 
 const SMenu kMenus[] = {
     {QT_TRANSLATE_NOOP("CMainFrame", "加载设置"),
-     {{32771, QT_TRANSLATE_NOOP("CMainFrame", "加载DSP模式 1"), true},
-      {32772, QT_TRANSLATE_NOOP("CMainFrame", "加载DSP模式 2"), true},
-      {32773, QT_TRANSLATE_NOOP("CMainFrame", "加载DSP模式 3"), true},
-      {32774, QT_TRANSLATE_NOOP("CMainFrame", "加载DSP模式 4"), true},
-      {32775, QT_TRANSLATE_NOOP("CMainFrame", "从文件加载设置"), true},
-      {32794, QT_TRANSLATE_NOOP("CMainFrame", "恢复出厂设置"), true},
+     {{ID_LOAD_PRESET.at(0), QT_TRANSLATE_NOOP("CMainFrame", "加载DSP模式 1"), true},
+      {ID_LOAD_PRESET.at(1), QT_TRANSLATE_NOOP("CMainFrame", "加载DSP模式 2"), true},
+      {ID_LOAD_PRESET.at(2), QT_TRANSLATE_NOOP("CMainFrame", "加载DSP模式 3"), true},
+      {ID_LOAD_PRESET.at(3), QT_TRANSLATE_NOOP("CMainFrame", "加载DSP模式 4"), true},
+      {ID_LOAD_PRESET_FILE, QT_TRANSLATE_NOOP("CMainFrame", "从文件加载设置"), true},
+      {ID_RESTORE_FACTORY, QT_TRANSLATE_NOOP("CMainFrame", "恢复出厂设置"), true},
       {0, nullptr, false},
-      {CMainFrame::ID_APP_EXIT, QT_TRANSLATE_NOOP("CMainFrame", "退出(&Q)"), false}}},
+      {ID_APP_EXIT, QT_TRANSLATE_NOOP("CMainFrame", "退出(&Q)"), false}}},
     {QT_TRANSLATE_NOOP("CMainFrame", "储存设置"),
-     {{32779, QT_TRANSLATE_NOOP("CMainFrame", "保存DSP模式 1"), true},
-      {32780, QT_TRANSLATE_NOOP("CMainFrame", "保存DSP模式 2"), true},
-      {32781, QT_TRANSLATE_NOOP("CMainFrame", "保存DSP模式 3"), true},
-      {32782, QT_TRANSLATE_NOOP("CMainFrame", "保存DSP模式 4"), true},
-      {32791, QT_TRANSLATE_NOOP("CMainFrame", "储存到指定DSP文件"), true},
-      {32792, QT_TRANSLATE_NOOP("CMainFrame", "保存到DSP"), true}}},
+     {{ID_STORE_PRESET.at(0), QT_TRANSLATE_NOOP("CMainFrame", "保存DSP模式 1"), true},
+      {ID_STORE_PRESET.at(1), QT_TRANSLATE_NOOP("CMainFrame", "保存DSP模式 2"), true},
+      {ID_STORE_PRESET.at(2), QT_TRANSLATE_NOOP("CMainFrame", "保存DSP模式 3"), true},
+      {ID_STORE_PRESET.at(3), QT_TRANSLATE_NOOP("CMainFrame", "保存DSP模式 4"), true},
+      {ID_SAVE_PRESET_FILE_AS, QT_TRANSLATE_NOOP("CMainFrame", "储存到指定DSP文件"), true},
+      {ID_SAVE_PRESET_FILE, QT_TRANSLATE_NOOP("CMainFrame", "保存到DSP"), true}}},
     {QT_TRANSLATE_NOOP("CMainFrame", "参数设置"),
-     {{32776, QT_TRANSLATE_NOOP("CMainFrame", "系统设置"), false},
-      {32778, QT_TRANSLATE_NOOP("CMainFrame", "均衡器"), false},
-      {32787, QT_TRANSLATE_NOOP("CMainFrame", "斜率"), false},
-      {32786, QT_TRANSLATE_NOOP("CMainFrame", "延时调整"), false}}},
+     {{ID_PAGE_CONFIGURATION, QT_TRANSLATE_NOOP("CMainFrame", "系统设置"), false},
+      {ID_PAGE_EQUALIZER, QT_TRANSLATE_NOOP("CMainFrame", "均衡器"), false},
+      {ID_PAGE_CROSSOVER, QT_TRANSLATE_NOOP("CMainFrame", "斜率"), false},
+      {ID_PAGE_TIME_ALIGNMENT, QT_TRANSLATE_NOOP("CMainFrame", "延时调整"), false}}},
     {QT_TRANSLATE_NOOP("CMainFrame", "帮助"),
-     {{57670, QT_TRANSLATE_NOOP("CMainFrame", "帮助"), false},
-      {CMainFrame::ID_APP_ABOUT, QT_TRANSLATE_NOOP("CMainFrame", "关于"), false}}},
+     {{ID_HELP_MANUAL, QT_TRANSLATE_NOOP("CMainFrame", "帮助"), false},
+      {ID_APP_ABOUT, QT_TRANSLATE_NOOP("CMainFrame", "关于"), false}}},
 };
 
 } // namespace
@@ -122,16 +122,22 @@ void CMainFrame::OnFrameMessage(unsigned nMsg, long nCode) {
 
 void CMainFrame::OnMarkLoad(long nCode) {
     if (nCode < 0 || nCode > 5) return;
-    for (int nId : {32771, 32772, 32773, 32774, 32775, 32794})
+    for (int nId : {ID_LOAD_PRESET.at(0), ID_LOAD_PRESET.at(1), ID_LOAD_PRESET.at(2), ID_LOAD_PRESET.at(3),
+                    ID_LOAD_PRESET_FILE, ID_RESTORE_FACTORY})
         Action(nId)->setChecked(false);
-    Action(nCode <= 3 ? 32771 + static_cast<int>(nCode) : (nCode == 4 ? 32775 : 32794))->setChecked(true);
+    Action(nCode <= 3 ? ID_LOAD_PRESET.at(static_cast<int>(nCode))
+                      : (nCode == 4 ? ID_LOAD_PRESET_FILE : ID_RESTORE_FACTORY))
+        ->setChecked(true);
 }
 
 void CMainFrame::OnMarkSave(long nCode) {
     if (nCode < 0 || nCode > 5) return;
-    for (int nId : {32779, 32780, 32781, 32782, 32791, 32792})
+    for (int nId : {ID_STORE_PRESET.at(0), ID_STORE_PRESET.at(1), ID_STORE_PRESET.at(2),
+                    ID_STORE_PRESET.at(3), ID_SAVE_PRESET_FILE_AS, ID_SAVE_PRESET_FILE})
         Action(nId)->setChecked(false);
-    Action(nCode <= 3 ? 32779 + static_cast<int>(nCode) : (nCode == 4 ? 32791 : 32792))->setChecked(true);
+    Action(nCode <= 3 ? ID_STORE_PRESET.at(static_cast<int>(nCode))
+                      : (nCode == 4 ? ID_SAVE_PRESET_FILE_AS : ID_SAVE_PRESET_FILE))
+        ->setChecked(true);
 }
 
 bool CMainFrame::ConfirmQuit() {

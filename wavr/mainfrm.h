@@ -12,8 +12,6 @@ class QAction;
 class CMainFrame : public QMainWindow {
 public:
     static constexpr int EXIT_CODE = 18;
-    static constexpr int ID_APP_EXIT = 57665;
-    static constexpr int ID_APP_ABOUT = 57664;
 
     explicit CMainFrame(CWAVRView* pView);
 

@@ -1,13 +1,14 @@
 cmake_minimum_required(VERSION 3.25)
-# Fails when a control ID is written as a number outside editor/controlids.h: every ID of the views
-# and dialogs is named there. Run as: cmake -DSOURCE_DIR=<project> -P check_control_ids.cmake
+# Fails when a control or command ID is written as a number outside editor/controlids.h: every ID
+# of the views, dialogs and menus is named there. Run as: cmake -DSOURCE_DIR=<project> -P check_control_ids.cmake
 #
-# An ID is a number 2000..2599 or a step code 5038/5040 in code (comments and strings are skipped).
+# An ID is a number 2000..2599, a step code 5038/5040 or a menu command 32700..32799 or
+# 57600..57699 in code (comments and strings are skipped).
 # Numbers of that size that are not IDs (time-outs, time stamps, years) are let through by the
 # line patterns in `not_ids`.
 set(folders editor wavr guilib tests/editor tests/wavr tests/guilib)
 set(not_ids "WaitUntil\\(" "setTimestamp|send\\(QEvent::" "tm_year|rlim_cur" "OUTPUT_MAP_")
-set(id_literal "(^|[^A-Za-z0-9_.])(2[0-5][0-9][0-9]|5038|5040)([^A-Za-z0-9_.]|$)")
+set(id_literal "(^|[^A-Za-z0-9_.])(2[0-5][0-9][0-9]|5038|5040|327[0-9][0-9]|576[0-9][0-9])([^A-Za-z0-9_.]|$)")
 
 set(failures "")
 foreach(folder ${folders})

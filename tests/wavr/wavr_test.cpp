@@ -85,16 +85,17 @@ TEST(MainFrame, MenuMarksFollowLoadAndSave) {
     CMainFrame frame(pView);
     CWAVRApp::ConnectFrameMessages(frame, *pView);
     frame.OnMarkLoad(4);
-    for (int nId : {32771, 32772, 32773, 32774, 32794})
+    for (int nId : {ID_LOAD_PRESET.at(0), ID_LOAD_PRESET.at(1), ID_LOAD_PRESET.at(2), ID_LOAD_PRESET.at(3),
+                    ID_RESTORE_FACTORY})
         EXPECT_FALSE(frame.IsChecked(nId)) << nId;
-    EXPECT_TRUE(frame.IsChecked(32775));
+    EXPECT_TRUE(frame.IsChecked(ID_LOAD_PRESET_FILE));
     frame.OnMarkLoad(2);
-    EXPECT_TRUE(frame.IsChecked(32773));
-    EXPECT_FALSE(frame.IsChecked(32775));
+    EXPECT_TRUE(frame.IsChecked(ID_LOAD_PRESET.at(2)));
+    EXPECT_FALSE(frame.IsChecked(ID_LOAD_PRESET_FILE));
     frame.OnMarkLoad(9); // ignored
-    EXPECT_TRUE(frame.IsChecked(32773));
+    EXPECT_TRUE(frame.IsChecked(ID_LOAD_PRESET.at(2)));
     frame.OnMarkSave(5);
-    EXPECT_TRUE(frame.IsChecked(32792));
+    EXPECT_TRUE(frame.IsChecked(ID_SAVE_PRESET_FILE));
     EXPECT_EQ(frame.windowTitle().toStdString(), TEXT_TITLE);
 }
 
@@ -181,10 +182,11 @@ TEST(ManagerWindow, ConnectsShowsTheProcessorsValuesAndTakesClicks) {
     EXPECT_EQ(sim.Running().Map[0], nMapBefore ^ 0x04);
 
     // A processor preset recalled from the menu.
-    frame.Action(32772)->trigger();
+    frame.Action(ID_LOAD_PRESET.at(1))->trigger();
     WaitUntil([&] { return sim.CurrentPreset() == 1 && m.m_nCurPreset == 1; }, 10000);
     EXPECT_EQ(sim.CurrentPreset(), 1);
-    EXPECT_TRUE(frame.IsChecked(32772) || WaitUntil([&] { return frame.IsChecked(32772); }, 2000));
+    EXPECT_TRUE(frame.IsChecked(ID_LOAD_PRESET.at(1)) ||
+                WaitUntil([&] { return frame.IsChecked(ID_LOAD_PRESET.at(1)); }, 2000));
     frame.hide();
 }
 
