@@ -249,52 +249,58 @@ bool IsEqCommand(const std::string& command) {
     return command == "eq-import" || command == "eq-export" || command == "eq-fit";
 }
 
-int ParseEqOption(int argc, char** argv, int* pi, SEqCmdOptions* pOpt, std::string* pError) {
-    const std::string arg = argv[*pi];
-    auto value = [&](std::string* pValue) {
-        if (*pi + 1 >= argc) {
-            *pError = arg + " needs a value";
-            return false;
-        }
-        *pValue = argv[++*pi];
-        return true;
+void AddEqOptions(ZUtils::CCmdLine& cmdline, SEqCmdOptions& opt, bool& bGiven) {
+    using EInline = ZUtils::CCmdLine::EInline;
+    // Every option marks that one was given, then takes its value.
+    auto value = [&bGiven](auto take) {
+        return [&bGiven, take](const std::string& v, std::string& error) {
+            bGiven = true;
+            return take(v, error);
+        };
     };
-    std::string v;
-    if (arg == "--pair") {
-        pOpt->bPair = true;
-        return 1;
-    }
-    if (arg == "--output") {
-        if (!value(&v)) return -1;
-        if (!ParseInt(v, &pOpt->nOutput) || pOpt->nOutput < 1 || pOpt->nOutput > 8) {
-            *pError = "--output needs an output number 1..8";
-            return -1;
-        }
-        return 1;
-    }
-    if (arg == "--preset") return value(&pOpt->presetIn) ? 1 : -1;
-    if (arg == "--write") return value(&pOpt->presetOut) ? 1 : -1;
-    if (arg == "--target") return value(&pOpt->target) ? 1 : -1;
-    if (arg == "--from" || arg == "--to") {
-        if (!value(&v)) return -1;
-        double f = 0.0;
-        if (!ParseDouble(v, &f) || f < 10.0 || f > 24000.0) {
-            *pError = arg + " needs a frequency in Hz (10..24000)";
-            return -1;
-        }
-        (arg == "--from" ? pOpt->fFrom : pOpt->fTo) = f;
-        pOpt->bRangeGiven = true;
-        return 1;
-    }
-    if (arg == "--max-boost") {
-        if (!value(&v)) return -1;
-        if (!ParseInt(v, &pOpt->nMaxBoost) || pOpt->nMaxBoost < 0 || pOpt->nMaxBoost > 12) {
-            *pError = "--max-boost needs whole dB 0..12";
-            return -1;
-        }
-        return 1;
-    }
-    return 0;
+    auto text = [&value](std::string& target) {
+        return value([&target](const std::string& v, std::string&) {
+            target = v;
+            return true;
+        });
+    };
+    auto frequency = [&value, &opt](const char* pszName, double& target) {
+        return value([pszName, &opt, &target](const std::string& v, std::string& error) {
+            double f = 0.0;
+            if (!ParseDouble(v, &f) || f < 10.0 || f > 24000.0) {
+                error = std::string(pszName) + " needs a frequency in Hz (10..24000)";
+                return false;
+            }
+            target = f;
+            opt.bRangeGiven = true;
+            return true;
+        });
+    };
+    cmdline
+        .Flag(
+            {"--pair"},
+            [&bGiven, &opt](std::string&) {
+                bGiven = opt.bPair = true;
+                return true;
+            },
+            EInline::Unknown)
+        .Value({"--output"}, value([&opt](const std::string& v, std::string& error) {
+                   if (ParseInt(v, &opt.nOutput) && opt.nOutput >= 1 && opt.nOutput <= 8) return true;
+                   error = "--output needs an output number 1..8";
+                   return false;
+               }),
+               EInline::Unknown)
+        .Value({"--preset"}, text(opt.presetIn), EInline::Unknown)
+        .Value({"--write"}, text(opt.presetOut), EInline::Unknown)
+        .Value({"--target"}, text(opt.target), EInline::Unknown)
+        .Value({"--from"}, frequency("--from", opt.fFrom), EInline::Unknown)
+        .Value({"--to"}, frequency("--to", opt.fTo), EInline::Unknown)
+        .Value({"--max-boost"}, value([&opt](const std::string& v, std::string& error) {
+                   if (ParseInt(v, &opt.nMaxBoost) && opt.nMaxBoost >= 0 && opt.nMaxBoost <= 12) return true;
+                   error = "--max-boost needs whole dB 0..12";
+                   return false;
+               }),
+               EInline::Unknown);
 }
 
 bool CheckEqCommand(const std::string& command, const std::vector<std::string>& operands,

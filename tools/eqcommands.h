@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "comm/cmdline.h"
+
 class CEditorCore;
 
 struct SEqCmdOptions {
@@ -30,9 +32,10 @@ public:
 };
 
 bool IsEqCommand(const std::string& command);
-// Consumes an option of the equalizer commands at argv[*pi] (and its value); 1 when it was one, 0 when
-// not, -1 with *pError on a bad value.
-int ParseEqOption(int argc, char** argv, int* pi, SEqCmdOptions* pOpt, std::string* pError);
+// Registers the options of the equalizer commands on the parser (no --name=value form); bGiven is set
+// when one is given, and a bad value is refused with a message. A name already registered keeps its
+// first owner.
+void AddEqOptions(ZUtils::CCmdLine& cmdline, SEqCmdOptions& opt, bool& bGiven);
 // Checks the operands and options of an equalizer command; false with *pError.
 bool CheckEqCommand(const std::string& command, const std::vector<std::string>& operands,
                     const SEqCmdOptions& opt, std::string* pError);

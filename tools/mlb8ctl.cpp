@@ -1,10 +1,12 @@
 // mlb8ctl: the command-line front end of the MLB-8 DSP Manager.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "comm/cmdline.h"
 #include "comm/comnames.h"
 #include "comm/devicesearch.h"
 #include "comm/serialenum.h"
@@ -517,73 +519,100 @@ int CmdResponse() {
     return nExit;
 }
 
+constexpr const char* kStoreUsage = "--store needs a preset number 1..4";
+
+// What the command line gives besides g_Opt and g_Response.
+struct SArgs {
+    std::vector<std::string> portPaths;
+    bool bSimulate = false;
+    bool bHelp = false;
+    std::string command;
+    std::vector<std::string> operands;
+    SEqCmdOptions eq;
+    bool bEqOptions = false; // any option of the equalizer commands
+};
+
+// mlb8ctl's options; with bResponse response's own as well, which take the names it shares with the
+// equalizer commands.
+ZUtils::CCmdLine MakeCmdLine(SArgs& a, bool bResponse) {
+    using EInline = ZUtils::CCmdLine::EInline;
+    ZUtils::CCmdLine cmdline;
+    cmdline
+        .Flag(
+            {"--help", "-h"},
+            [&a](std::string&) {
+                a.bHelp = true;
+                return false; // what follows is not looked at
+            },
+            EInline::Unknown)
+        .Value({"--port"},
+               [&a](const std::string& path, std::string&) {
+                   a.portPaths.push_back(path);
+                   return true;
+               })
+        .Flag({"--simulate"}, a.bSimulate, EInline::Unknown)
+        .Flag({"--json"}, g_Opt.bJson, EInline::Unknown)
+        .Flag({"--force"}, g_Opt.bForce, EInline::Unknown)
+        .Value({"--store"},
+               [](const std::string& value, std::string& error) {
+                   if (value.size() != 1 || value[0] < '1' || value[0] > '4') {
+                       error = kStoreUsage;
+                       return false;
+                   }
+                   g_Opt.nStore = value[0] - '0';
+                   return true;
+               })
+        .Positional([&a](const std::string& word, std::string&) {
+            if (a.command.empty())
+                a.command = word;
+            else
+                a.operands.push_back(word);
+            return true;
+        });
+    if (bResponse) AddResponseOptions(cmdline, g_Response);
+    AddEqOptions(cmdline, a.eq, a.bEqOptions);
+    return cmdline;
+}
+
+std::string CmdLineErrorText(const ZUtils::SCmdLineError& error) {
+    switch (error.kind) {
+    case ZUtils::SCmdLineError::UnknownOption:
+        return "unknown option '" + error.argument + "'";
+    case ZUtils::SCmdLineError::MissingValue:
+        if (error.option == "--port") return "--port needs a device path";
+        if (error.option == "--store") return kStoreUsage;
+        return error.option + " needs a value";
+    case ZUtils::SCmdLineError::ValueNotTaken:
+        return error.option + " takes no value";
+    default: // refused by a handler, in its own words
+        return error.text;
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     std::string error;
     if (!TraceSetupFromArgs(argc, argv, &error)) return UsageError(error);
 
-    std::vector<std::string> portPaths;
-    bool bSimulate = false;
-    std::string command;
-    std::vector<std::string> operands;
-    SEqCmdOptions eqOpt;
+    const std::vector<std::string> args(argv + std::min(argc, 1), argv + argc);
     // The equalizer commands and response share option names (--output, --preset): the command
-    // decides whose they are, wherever it stands.
-    bool bResponse = false, bEqOptions = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view arg = argv[i];
-        if (arg == "--port" || arg == "--store" || arg == "--trace" || arg == "--output" ||
-            arg == "--preset" || arg == "--write" || arg == "--target" || arg == "--from" || arg == "--to" ||
-            arg == "--max-boost" || arg == "--sum") {
-            ++i; // its value
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            continue;
-        } else {
-            bResponse = arg == "response";
-            break;
-        }
-    }
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "--help" || arg == "-h") {
+    // decides whose they are, wherever it stands, so it is found first with every option known.
+    SArgs scan;
+    const bool bResponse = MakeCmdLine(scan, true).FirstPositional(args) == "response";
+    SArgs a;
+    ZUtils::SCmdLineError parseError;
+    if (!MakeCmdLine(a, bResponse).Parse(args, parseError)) {
+        if (a.bHelp) {
             PrintUsage(stdout);
             return kExitOk;
-        } else if (arg == "--port") {
-            if (i + 1 >= argc) return UsageError("--port needs a device path");
-            portPaths.emplace_back(argv[++i]);
-        } else if (arg.rfind("--port=", 0) == 0) {
-            portPaths.push_back(arg.substr(7));
-        } else if (arg == "--simulate") {
-            bSimulate = true;
-        } else if (arg == "--json") {
-            g_Opt.bJson = true;
-        } else if (arg == "--force") {
-            g_Opt.bForce = true;
-        } else if (arg == "--store" || arg.rfind("--store=", 0) == 0) {
-            std::string value;
-            if (arg == "--store") {
-                if (i + 1 >= argc) return UsageError("--store needs a preset number 1..4");
-                value = argv[++i];
-            } else {
-                value = arg.substr(8);
-            }
-            if (value.size() != 1 || value[0] < '1' || value[0] > '4')
-                return UsageError("--store needs a preset number 1..4");
-            g_Opt.nStore = value[0] - '0';
-        } else if (bResponse && IsResponseOption(arg)) {
-            if (!TakeResponseOption(i, argc, argv, &g_Response, &error)) return UsageError(error);
-        } else if (const int nEq = ParseEqOption(argc, argv, &i, &eqOpt, &error); nEq != 0) {
-            if (nEq < 0) return UsageError(error);
-            bEqOptions = true;
-        } else if (arg.size() > 1 && arg[0] == '-') { // a lone '-' is an operand
-            return UsageError("unknown option '" + arg + "'");
-        } else if (command.empty()) {
-            command = arg;
-        } else {
-            operands.push_back(arg);
         }
+        return UsageError(CmdLineErrorText(parseError));
     }
+    std::vector<std::string>& portPaths = a.portPaths;
+    const std::string& command = a.command;
+    const std::vector<std::string>& operands = a.operands;
+    SEqCmdOptions& eqOpt = a.eq;
     if (command.empty()) return UsageError("no command given");
     int nPreset = 0;
     if (command == "recall" || command == "store") {
@@ -606,12 +635,12 @@ int main(int argc, char** argv) {
     } else {
         return UsageError("unknown command '" + command + "'");
     }
-    if (bSimulate && !portPaths.empty()) return UsageError("--simulate and --port cannot be used together");
+    if (a.bSimulate && !portPaths.empty()) return UsageError("--simulate and --port cannot be used together");
     if (g_Opt.nStore && command != "load") return UsageError("--store goes with load");
     if (g_Opt.bForce && command != "load" && command != "factory" && command != "diff" &&
         !IsEqCommand(command))
         return UsageError("--force goes with load, factory, diff or eq-*");
-    if (bEqOptions && !IsEqCommand(command))
+    if (a.bEqOptions && !IsEqCommand(command))
         return UsageError(command == "response"
                               ? "--pair, --write, --target, --from, --to and --max-boost go with eq-*"
                               : "--output, --pair, --preset, --write, --target, --from, --to and "
@@ -625,7 +654,7 @@ int main(int argc, char** argv) {
         return UsageError("--json goes with ports, probe, show, check, diff or eq-*");
 
     std::unique_ptr<Sim::CSimProcessor> sim;
-    if (bSimulate) {
+    if (a.bSimulate) {
         sim = std::make_unique<Sim::CSimProcessor>();
         if (!sim->Start(&error)) {
             std::fprintf(stderr, "mlb8ctl: cannot start the simulated processor: %s\n", error.c_str());

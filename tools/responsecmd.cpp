@@ -9,12 +9,6 @@
 
 namespace {
 
-const char* const kOptions[] = {"--output", "--sum", "--phase", "--preset", "--csv", "--measurement"};
-
-bool NeedsValue(const std::string& name) {
-    return name == "--output" || name == "--sum" || name == "--preset" || name == "--measurement";
-}
-
 // An output number 1..8 as typed; -1 when it is none.
 int ParseOutput(const std::string& text) {
     if (text.size() != 1 || text[0] < '1' || text[0] > '8') return -1;
@@ -40,64 +34,53 @@ bool ParseSum(const std::string& text, std::vector<int>* pOut, std::string* pErr
 
 } // namespace
 
-bool IsResponseOption(const std::string& arg) {
-    const std::string name = arg.substr(0, arg.find('='));
-    for (const char* psz : kOptions)
-        if (name == psz) return true;
-    return false;
-}
-
-bool TakeResponseOption(int& i, int argc, char** argv, SResponseOptions* pOpt, std::string* pError) {
-    const std::string arg = argv[i];
-    const std::size_t nEq = arg.find('=');
-    const std::string name = arg.substr(0, nEq);
-    pOpt->bAny = true;
-    if (!NeedsValue(name)) {
-        if (nEq != std::string::npos) {
-            *pError = name + " takes no value";
-            return false;
-        }
-        (name == "--phase" ? pOpt->bPhase : pOpt->bCsv) = true;
-        return true;
-    }
-    std::string value;
-    if (nEq != std::string::npos) {
-        value = arg.substr(nEq + 1);
-    } else if (i + 1 < argc) {
-        value = argv[++i];
-    } else {
-        *pError = name + " needs a value";
-        return false;
-    }
-    if (name == "--preset") {
-        if (value.empty()) {
-            *pError = "--preset needs a file name";
-            return false;
-        }
-        pOpt->presetPath = value;
-        return true;
-    }
-    if (name == "--measurement") {
-        const std::size_t nSplit = value.find('=');
-        const int ch = nSplit == std::string::npos ? -1 : ParseOutput(value.substr(0, nSplit));
-        if (ch < 0 || nSplit + 1 >= value.size()) {
-            *pError = "--measurement needs an output number 1..8 and a file, like 3=tweeter.txt";
-            return false;
-        }
-        pOpt->measurements.emplace_back(ch, value.substr(nSplit + 1));
-        return true;
-    }
-    if (name == "--sum") {
-        pOpt->sum.clear();
-        return ParseSum(value, &pOpt->sum, pError);
-    }
-    const int ch = ParseOutput(value);
-    if (ch < 0) {
-        *pError = "--output needs an output number 1..8";
-        return false;
-    }
-    pOpt->outputs.push_back(ch);
-    return true;
+void AddResponseOptions(ZUtils::CCmdLine& cmdline, SResponseOptions& opt) {
+    // Every option marks that one was given, then takes its value.
+    auto flag = [&opt](bool& bSet) {
+        return [&opt, &bSet](std::string&) {
+            opt.bAny = bSet = true;
+            return true;
+        };
+    };
+    auto value = [&opt](auto take) {
+        return [&opt, take](const std::string& v, std::string& error) {
+            opt.bAny = true;
+            return take(v, error);
+        };
+    };
+    cmdline.Flag({"--phase"}, flag(opt.bPhase))
+        .Flag({"--csv"}, flag(opt.bCsv))
+        .Value({"--output"}, value([&opt](const std::string& v, std::string& error) {
+                   const int ch = ParseOutput(v);
+                   if (ch < 0) {
+                       error = "--output needs an output number 1..8";
+                       return false;
+                   }
+                   opt.outputs.push_back(ch);
+                   return true;
+               }))
+        .Value({"--sum"}, value([&opt](const std::string& v, std::string& error) {
+                   opt.sum.clear();
+                   return ParseSum(v, &opt.sum, &error);
+               }))
+        .Value({"--preset"}, value([&opt](const std::string& v, std::string& error) {
+                   if (v.empty()) {
+                       error = "--preset needs a file name";
+                       return false;
+                   }
+                   opt.presetPath = v;
+                   return true;
+               }))
+        .Value({"--measurement"}, value([&opt](const std::string& v, std::string& error) {
+                   const std::size_t nSplit = v.find('=');
+                   const int ch = nSplit == std::string::npos ? -1 : ParseOutput(v.substr(0, nSplit));
+                   if (ch < 0 || nSplit + 1 >= v.size()) {
+                       error = "--measurement needs an output number 1..8 and a file, like 3=tweeter.txt";
+                       return false;
+                   }
+                   opt.measurements.emplace_back(ch, v.substr(nSplit + 1));
+                   return true;
+               }));
 }
 
 bool LoadResponseMeasurements(const SResponseOptions& opt, ChannelTunings* pTunings, std::string* pError) {

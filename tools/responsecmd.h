@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "comm/cmdline.h"
 #include "editor/measuredsum.h"
 
 struct CSettingsModel;
@@ -20,11 +21,9 @@ struct SResponseOptions {
     bool bAny = false;                                     // any of these options was given
 };
 
-// Whether arg is one of the response options (with or without "=value").
-bool IsResponseOption(const std::string& arg);
-// Takes the option at argv[i], and its value from argv[i + 1] when it needs one (i is moved past it).
-// False with a message for a missing or bad value.
-bool TakeResponseOption(int& i, int argc, char** argv, SResponseOptions* pOpt, std::string* pError);
+// Registers the options of response on the parser (each also as --name=value); a bad value is refused
+// with a message.
+void AddResponseOptions(ZUtils::CCmdLine& cmdline, SResponseOptions& opt);
 // Reads the files of --measurement onto the grid; false with a message for a file that is no measurement.
 bool LoadResponseMeasurements(const SResponseOptions& opt, ChannelTunings* pTunings, std::string* pError);
 // Prints the grid: one line per point, after a header line starting with '#'. The sum multiplies in

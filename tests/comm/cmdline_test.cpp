@@ -3,42 +3,54 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 namespace {
 
 using ZUtils::CCmdLine;
 using ZUtils::SCmdLineError;
 
-// A parser like mlb8ctl's: a switch with two names, a repeatable value, a checked value and words.
+// A parser like mlb8ctl's: a switch with two names, a repeatable value, a checked value, options that
+// have no "--name=value" form, a name registered twice, and words.
 struct SParsed {
     bool bQuiet = false;
+    bool bBare = false;
     std::vector<std::string> ports;
     std::string level;
+    std::vector<std::string> exact;
     std::vector<std::string> words;
 };
 
-bool Parse(const std::vector<std::string>& args, SParsed& out, SCmdLineError& error, bool bInline = true,
-           bool bWords = true) {
+CCmdLine MakeParser(SParsed& out, bool bInline = true, bool bWords = true) {
+    using EInline = CCmdLine::EInline;
+    auto collect = [](std::vector<std::string>& to) {
+        return [&to](const std::string& value, std::string&) {
+            to.push_back(value);
+            return true;
+        };
+    };
     CCmdLine cmdline(bInline);
     cmdline.Flag({"--quiet", "-q"}, out.bQuiet)
-        .Value({"--port"},
-               [&](const std::string& value, std::string&) {
-                   out.ports.push_back(value);
+        .Flag({"--bare"}, out.bBare, EInline::Unknown)
+        .Value({"--port"}, collect(out.ports))
+        .Value({"--level"},
+               [&](const std::string& value, std::string& text) {
+                   if (value != "low" && value != "high") {
+                       text = "--level takes low or high";
+                       return false;
+                   }
+                   out.level = value;
                    return true;
                })
-        .Value({"--level"}, [&](const std::string& value, std::string& text) {
-            if (value != "low" && value != "high") {
-                text = "--level takes low or high";
-                return false;
-            }
-            out.level = value;
-            return true;
-        });
-    if (bWords)
-        cmdline.Positional([&](const std::string& word, std::string&) {
-            out.words.push_back(word);
-            return true;
-        });
-    return cmdline.Parse(args, error);
+        .Value({"--exact"}, collect(out.exact), EInline::Unknown)
+        .Flag({"--port", "--level"}, out.bBare); // both names already have an owner
+    if (bWords) cmdline.Positional(collect(out.words));
+    return cmdline;
+}
+
+bool Parse(const std::vector<std::string>& args, SParsed& out, SCmdLineError& error, bool bInline = true,
+           bool bWords = true) {
+    return MakeParser(out, bInline, bWords).Parse(args, error);
 }
 
 TEST(CmdLine, TakesValuesRepeatsAndWordsInOrder) {
@@ -52,13 +64,16 @@ TEST(CmdLine, TakesValuesRepeatsAndWordsInOrder) {
 
     out = {};
     ASSERT_TRUE(Parse({"show", "--port", "/dev/a", "-q", "--port=/dev/b=c", "--port=", "--level=high", "file",
-                       "--port", "--quiet"},
+                       "--exact", "--x=1", "-", "--bare", "--port", "--quiet"},
                       out, error))
         << error.argument;
     EXPECT_TRUE(out.bQuiet);
+    EXPECT_TRUE(out.bBare);
     EXPECT_EQ(out.ports, (std::vector<std::string>{"/dev/a", "/dev/b=c", "", "--quiet"}));
     EXPECT_EQ(out.level, "high");
-    EXPECT_EQ(out.words, (std::vector<std::string>{"show", "file"}));
+    EXPECT_EQ(out.exact, (std::vector<std::string>{"--x=1"}));
+    // A lone "-" is a word (standard input, or the processor for mlb8ctl diff).
+    EXPECT_EQ(out.words, (std::vector<std::string>{"show", "file", "-"}));
     EXPECT_EQ(error.kind, SCmdLineError::None);
 }
 
@@ -77,7 +92,13 @@ TEST(CmdLine, NamesTheFirstProblem) {
         {{"--bogus", "--port"}, true, true, SCmdLineError::UnknownOption, "--bogus", "--bogus"},
         {{"--bogus=1"}, true, true, SCmdLineError::UnknownOption, "--bogus", "--bogus=1"},
         {{"-x"}, true, true, SCmdLineError::UnknownOption, "-x", "-x"},
-        {{"-"}, true, true, SCmdLineError::UnknownOption, "-", "-"},
+        {{"-"}, true, false, SCmdLineError::Positional, "", "-"},
+        {{"-="}, true, true, SCmdLineError::UnknownOption, "-", "-="},
+        {{"--"}, true, true, SCmdLineError::UnknownOption, "--", "--"},
+        // An option without the inline form reads "--name=value" as a name of its own.
+        {{"--exact=1"}, true, true, SCmdLineError::UnknownOption, "--exact=1", "--exact=1"},
+        {{"--bare=1"}, true, true, SCmdLineError::UnknownOption, "--bare=1", "--bare=1"},
+        {{"--exact"}, true, true, SCmdLineError::MissingValue, "--exact", "--exact"},
         {{"--quiet=yes"}, true, true, SCmdLineError::ValueNotTaken, "--quiet", "--quiet=yes"},
         {{"--level=mid"}, true, true, SCmdLineError::Rejected, "--level", "--level=mid"},
         {{"word"}, true, false, SCmdLineError::Positional, "", "word"},
@@ -93,6 +114,33 @@ TEST(CmdLine, NamesTheFirstProblem) {
         EXPECT_EQ(error.kind, c.kind) << c.args[0];
         EXPECT_EQ(error.option, c.option) << c.args[0];
         EXPECT_EQ(error.argument, c.argument) << c.args[0];
+    }
+}
+
+// The word a program looks at before it registers the options that depend on it.
+TEST(CmdLine, FirstPositionalPassesOverOptionsAndTheirValues) {
+    struct SCase {
+        std::vector<std::string> args;
+        std::optional<std::string> word;
+    };
+    const std::vector<SCase> cases = {
+        {{}, std::nullopt},
+        {{"show", "file"}, "show"},
+        {{"--port", "show", "file"}, "file"},
+        {{"--port=show", "file"}, "file"},
+        {{"-q", "--level", "x", "--exact", "y", "z"}, "z"},
+        {{"--exact=1", "show"}, "show"}, // unknown, so passed over alone
+        {{"--bogus", "show"}, "show"},
+        {{"--bare=1", "--bogus=2", "show"}, "show"},
+        {{"--quiet", "-", "show"}, "-"},
+        {{"", "show"}, ""},
+        {{"--level"}, std::nullopt},
+        {{"--port", "a", "--bogus"}, std::nullopt},
+    };
+    for (const SCase& c : cases) {
+        SParsed out;
+        EXPECT_EQ(MakeParser(out).FirstPositional(c.args), c.word) << testing::PrintToString(c.args);
+        EXPECT_TRUE(out.ports.empty() && out.words.empty() && out.exact.empty() && !out.bQuiet);
     }
 }
 

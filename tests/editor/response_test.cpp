@@ -192,27 +192,31 @@ TEST_F(ResponseTool, MeasurementsWithPhaseMakeTheSumMeasuredOthersAreNamed) {
     const std::string flat = (m_Dir / "flat.txt").string(), level = (m_Dir / "level.txt").string();
     std::ofstream(flat) << "* flat\n1 0 0\n300000 0 0\n";
     std::ofstream(level) << "* no phase\n1 0\n300000 0\n";
-    const std::string base =
-        "'" + m_Tool + "' response --output 1 --sum 1,3 --csv --preset '" + kExample + "'";
-    ASSERT_EQ(RunLine(base, Out()), 0);
+    const std::string tool = "'" + m_Tool + "'";
+    const std::string command = " response --output 1 --sum 1,3 --csv --preset '" + kExample + "'";
+    ASSERT_EQ(RunLine(tool + command, Out()), 0);
     std::string header;
     const auto processor = CsvRows(ReadText(Out()), &header);
     struct {
         const char* pszMeasurements;
         const char* pszSumColumn;
         const char* pszNote;
+        bool bBeforeCommand; // options may stand before the command word too
     } const kCases[] = {
-        {" --measurement 1=FLAT --measurement=3=FLAT", "sum1+3_measured_db", ""},
+        {" --measurement 1=FLAT --measurement=3=FLAT", "sum1+3_measured_db", "", false},
         {" --measurement 1=FLAT --measurement 3=LEVEL", "sum1+3_db",
-         "Processor-only sum: no phase in the measurement of Out 3"},
-        {" --measurement 3=FLAT", "sum1+3_db", "Processor-only sum: no measurement for Out 1"},
+         "Processor-only sum: no phase in the measurement of Out 3", false},
+        {" --measurement 3=FLAT", "sum1+3_db", "Processor-only sum: no measurement for Out 1", false},
+        {" --measurement 1=FLAT --measurement 3=FLAT", "sum1+3_measured_db", "", true},
     };
     for (const auto& c : kCases) {
         std::string args = c.pszMeasurements;
         for (const auto& [name, path] : {std::pair{"FLAT", flat}, std::pair{"LEVEL", level}})
             for (size_t at = args.find(name); at != std::string::npos; at = args.find(name))
                 args.replace(at, std::string(name).size(), path);
-        ASSERT_EQ(RunLine(base + args, Out()), 0) << ReadText(Out());
+        ASSERT_EQ(RunLine(c.bBeforeCommand ? tool + args + command : tool + command + args, Out()), 0)
+            << args << "\n"
+            << ReadText(Out());
         const std::string text = ReadText(Out());
         std::string csv; // without the note, which comes on standard error
         std::istringstream lines(text);
