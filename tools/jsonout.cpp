@@ -3,6 +3,37 @@
 #include <cmath>
 #include <cstdio>
 
+namespace {
+
+// The length of the well-formed UTF-8 sequence at the start of text, or 0 when its first byte does
+// not start one (a stray continuation byte, an overlong form, a surrogate, beyond U+10FFFF, cut).
+std::size_t Utf8SequenceLength(std::string_view text) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char c = byte(0);
+    std::size_t n = 0;
+    unsigned char lo = 0x80, hi = 0xBF; // the range of the second byte
+    if (c < 0x80) return 1;
+    if (c >= 0xC2 && c <= 0xDF) {
+        n = 2;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+        n = 3;
+        if (c == 0xE0) lo = 0xA0;
+        if (c == 0xED) hi = 0x9F;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+        n = 4;
+        if (c == 0xF0) lo = 0x90;
+        if (c == 0xF4) hi = 0x8F;
+    } else {
+        return 0;
+    }
+    if (text.size() < n || byte(1) < lo || byte(1) > hi) return 0;
+    for (std::size_t i = 2; i < n; ++i)
+        if (byte(i) < 0x80 || byte(i) > 0xBF) return 0;
+    return n;
+}
+
+} // namespace
+
 void CJsonWriter::Separate() {
     if (m_bAfterKey) {
         m_bAfterKey = false;
@@ -37,7 +68,20 @@ CJsonWriter& CJsonWriter::Key(std::string_view name) {
 CJsonWriter& CJsonWriter::String(std::string_view text) {
     Separate();
     m_szText += '"';
-    for (const char c : text) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            // Names from files and the command line are bytes: what is not UTF-8 becomes U+FFFD, so
+            // the document stays JSON that any reader takes.
+            const std::size_t n = Utf8SequenceLength(text.substr(i));
+            if (n == 0) {
+                m_szText += "\\ufffd";
+            } else {
+                m_szText.append(text.substr(i, n));
+                i += n - 1;
+            }
+            continue;
+        }
         switch (c) {
         case '"':
             m_szText += "\\\"";
@@ -60,7 +104,7 @@ CJsonWriter& CJsonWriter::String(std::string_view text) {
                 std::snprintf(sz, sizeof sz, "\\u%04x", static_cast<unsigned>(c));
                 m_szText += sz;
             } else {
-                m_szText += c; // UTF-8 passes through
+                m_szText += c;
             }
         }
     }

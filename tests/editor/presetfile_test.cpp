@@ -1157,6 +1157,13 @@ TEST(PresetTool, BadFilesAreReportedAndNeverReachTheProcessor) {
     EXPECT_EQ(RunProgram({tool, "--json", "check", dir / "fifo.Dovu"}, out), 1);
     EXPECT_EQ(ReadText(out), "{\"file\":\"" + dir / "fifo.Dovu" +
                                  "\",\"readable\":false,\"error\":\"not a regular file\",\"exitCode\":1}\n");
+    // A file name is bytes: what is not UTF-8 (a stray byte, an overlong '/', a surrogate, a cut
+    // sequence) is written as U+FFFD, so the document stays JSON; UTF-8 passes through.
+    EXPECT_EQ(RunProgram({tool, "--json", "check", dir / "caf\xc3\xa9-\xff-\xc0\xaf-\xed\xa0\x80-\xc3"}, out),
+              1);
+    EXPECT_THAT(
+        ReadText(out),
+        HasSubstr("caf\xc3\xa9-\\ufffd-\\ufffd\\ufffd-\\ufffd\\ufffd\\ufffd-\\ufffd\",\"readable\":false"));
 
     // Told to, load takes the cut file with its defaults.
     sim.ClearReceivedFrames();
