@@ -34,58 +34,98 @@ public:
     CEditorCore(const CEditorCore&) = delete;
     CEditorCore& operator=(const CEditorCore&) = delete;
 
+    // ---- What the host calls: start, messages, timers, commands and input ----
     // Start-up: defaults, the first page, the device search (unless the host starts it later).
     void Start(bool bSearch = true);
+    // The device search a host that started without it begins once its window is up.
+    void StartDeviceSearch() { m_Link.StartDeviceSearch(); }
     // Everything the host delivers.
     void OnMessage(std::uint32_t nMsg, std::uintptr_t wParam, std::intptr_t lParam);
     void OnTimer(int nId);
     void OnCommand(int nId);
+    // A key (CDispatch::KEY_*) pressed or released in the box nFocusId; true when the box must not
+    // see it.
+    bool OnKey(bool bPress, int nKey, int nFocusId) {
+        return bPress ? m_Dispatch.OnKeyDownMessage(nKey, nFocusId)
+                      : m_Dispatch.OnKeyUpMessage(nKey, nFocusId);
+    }
+    // The left button anywhere in the window; true when the input lock swallows it.
+    bool FilterLeftButton(bool bDown) { return m_Dispatch.FilterLeftButton(bDown); }
+    // The pointer has come over a control: the help area shows its text.
+    void OnSetCursor(int nId) { m_Help.OnSetCursor(nId); }
+    // The wheel goes through here so that a burst of notches stays one step.
+    void OnMouseWheel(int nDelta, int nFocusId, bool bInsideFocus);
+    // A preset file named at start-up: checked without changing anything (the findings in
+    // FileError() and FileReport()), then loaded as the load command loads a file.
+    int CheckPresetFile(const std::string& path, EPresetRead mode, ZUtils::ZProfile& profile) {
+        return m_Files.CheckPresetFile(path, mode, profile);
+    }
+    int LoadPresetPath(const std::string& path) { return m_Files.LoadPresetPath(path); }
+    // Closes both links (the window closes them before its reader thread's target goes away).
+    void CloseLinks();
 
-    // The parts, for the host's input and drawing and for the tests. The parts themselves see only
-    // their context and the parts below them.
-    IEditorHost& Host() { return m_Host; }
-    // What a part works on, for building a part of one's own over this core's model and form.
-    const SEditContext& Context() const { return m_Ctx; }
+    // ---- What the window reads ----
+    // The settings and the form state. The window writes typed text back into the form; tests,
+    // tools and the additions beside the parts change the model directly.
     CSettingsModel& Model() { return m_Model; }
     const CSettingsModel& Model() const { return m_Model; }
     CFormState& Form() { return m_Form; }
     const CFormState& Form() const { return m_Form; }
-    CProtocol& Protocol() { return m_Protocol; }
-    CProtocol& SearchProtocol() { return m_SearchProtocol; }
-    CDeviceLink& Link() { return m_Link; }
-    CReplyHandler& Replies() { return m_Replies; }
-    CSettingsWriter& Writer() { return m_Writer; }
-    CFilterEditor& Filters() { return m_Filters; }
-    CDelayEditor& Delays() { return m_Delays; }
-    const CDelayEditor& Delays() const { return m_Delays; }
-    CIoConfig& IoConfig() { return m_IoConfig; }
-    CHelp& Help() { return m_Help; }
-    const CHelp& Help() const { return m_Help; }
-    CPages& Pages() { return m_Pages; }
-    const CPages& Pages() const { return m_Pages; }
-    CDispatch& Dispatch() { return m_Dispatch; }
-    CPresetFiles& Files() { return m_Files; }
+    // The loudspeaker architecture the current input feeds (0 .. MLB8_ARCHITECTURES - 1).
+    int Architecture() const { return m_Delays.Architecture(); }
+    // The frame of the pulsing disc, 0, 5, ... 45.
+    int AnimationFrame() const { return m_Pages.m_nAnimation; }
+    // What the help text area shows, or nullptr for nothing.
+    const char* HelpText() const { return m_Help.CurrentText(); }
+    // What the last read of a preset file found: the reason it failed, and what applying it would do.
+    const std::string& FileError() const { return m_Files.LastError(); }
+    const SPresetReport& FileReport() const { return m_Files.LastReport(); }
 
-    // Undo and redo. A step ends where a gesture ends (release of a drag or a button, the end of a
-    // wheel burst, a menu command); the host ends the steps it drives itself (keys, imports) with
-    // CommitStep. Undo and redo are refused (false) during a drag, a held stepper or a load.
+    // ---- Undo and redo, A/B ----
+    // A step ends where a gesture ends (release of a drag or a button, the end of a wheel burst, a
+    // menu command); the host ends the steps it drives itself (keys, imports) with CommitStep. Undo
+    // and redo are refused (false) during a drag, a held stepper or a load.
     bool Undo();
     bool Redo();
     bool CanUndo() const;
     bool CanRedo() const;
     void CommitStep();
-    // The wheel goes through here so that a burst of notches stays one step.
-    void OnMouseWheel(int nDelta, int nFocusId, bool bInsideFocus);
     const CEditHistory& History() const { return m_History; }
 
     // A/B comparison: switches the processor to the other side (only what differs is sent) or
     // copies the live side to the other. Refused (false) while a gesture or a load is under way.
     bool SwitchAb();
     bool CopyAb();
+    // CAbCompare::SIDE_A or SIDE_B.
+    int LiveSide() const { return m_Ab.Live(); }
     const CAbCompare& Ab() const { return m_Ab; }
 
-    // Closes both links (the window closes them before its reader thread's target goes away).
-    void CloseLinks();
+    // ---- The parts, for tests and tools ----
+    // The parts themselves see only their context and the parts below them.
+    IEditorHost& Host() { return m_Host; }
+    // What a part works on, for building a part of one's own over this core's model and form.
+    const SEditContext& Context() const { return m_Ctx; }
+    // The processor's link, and the one that probes the ports during a search.
+    CProtocol& Protocol() { return m_Protocol; }
+    CProtocol& SearchProtocol() { return m_SearchProtocol; }
+    // Search, connect and load.
+    CDeviceLink& Link() { return m_Link; }
+    // What the processor answers.
+    CReplyHandler& Replies() { return m_Replies; }
+    // Every command sequence to the processor.
+    CSettingsWriter& Writer() { return m_Writer; }
+    // The equalizer and the crossover.
+    CFilterEditor& Filters() { return m_Filters; }
+    // The time alignment.
+    CDelayEditor& Delays() { return m_Delays; }
+    // The inputs, outputs and modes of the configuration page.
+    CIoConfig& IoConfig() { return m_IoConfig; }
+    // The page switches.
+    CPages& Pages() { return m_Pages; }
+    // The gestures: keys, wheel, buttons.
+    CDispatch& Dispatch() { return m_Dispatch; }
+    // Preset files: load, save, check, factory settings.
+    CPresetFiles& Files() { return m_Files; }
 
 private:
     // Declared in the order of construction: every part after the parts it holds.

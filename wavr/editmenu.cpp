@@ -29,7 +29,7 @@ QMenu* AddEditMenu(QMenuBar* pBar, CWAVRView* pView) {
     QObject::connect(pMenu, &QMenu::aboutToShow, pMenu, [pView, pUndo, pRedo, pSwitch, pCopy] {
         pUndo->setEnabled(pView->Core().CanUndo());
         pRedo->setEnabled(pView->Core().CanRedo());
-        const bool bA = pView->Core().Ab().Live() == CAbCompare::SIDE_A;
+        const bool bA = pView->Core().LiveSide() == CAbCompare::SIDE_A;
         pSwitch->setText(bA ? QStringLiteral("Switch to B") : QStringLiteral("Switch to A"));
         pCopy->setText(bA ? QStringLiteral("Copy A to B") : QStringLiteral("Copy B to A"));
     });

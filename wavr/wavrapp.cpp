@@ -161,18 +161,18 @@ void CWAVRApp::TakeScreenshotWhenLoaded() {
             // Unattended: a file that would ask before loading (incomplete, values changed) ends the run.
             if (!m_szLoad.empty()) {
                 ZUtils::ZProfile profile;
-                CPresetFiles& files = m_pView->Core().Files();
-                if (!files.CheckPresetFile(m_szLoad, EPresetRead::File, profile) ||
-                    !files.LastReport().Clean()) {
+                CEditorCore& core = m_pView->Core();
+                if (!core.CheckPresetFile(m_szLoad, EPresetRead::File, profile) ||
+                    !core.FileReport().Clean()) {
                     std::fprintf(stderr, "mlb8-manager: %s cannot be loaded unattended: %s\n",
                                  m_szLoad.c_str(),
-                                 files.LastError().empty() ? "it is incomplete or has values out of range"
-                                                           : files.LastError().c_str());
+                                 core.FileError().empty() ? "it is incomplete or has values out of range"
+                                                          : core.FileError().c_str());
                     QApplication::exit(1);
                     return;
                 }
             }
-            const int bLoaded = !m_szLoad.empty() && m_pView->Core().Files().LoadPresetPath(m_szLoad);
+            const int bLoaded = !m_szLoad.empty() && m_pView->Core().LoadPresetPath(m_szLoad);
             m_pView->SyncFromForm();
             QTimer::singleShot(bLoaded ? 3000 : 0, [this] { ShowPageAndTakePicture(); });
         });

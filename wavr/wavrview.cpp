@@ -242,7 +242,7 @@ void CWAVRView::Start() {
     setFocus(Qt::OtherFocusReason); // no box takes stray typing before the user picks one
     // The probes block this thread for seconds: the window is painted first.
     QTimer::singleShot(50, this, [this] {
-        m_Core.Link().StartDeviceSearch();
+        m_Core.StartDeviceSearch();
         SyncFromForm();
     });
 }
@@ -281,7 +281,7 @@ bool CWAVRView::eventFilter(QObject* pWatched, QEvent* pEvent) {
         auto* pWidget = qobject_cast<QWidget*>(pWatched);
         auto* pMouse = static_cast<QMouseEvent*>(pEvent);
         if (pWidget && pMouse->button() == Qt::LeftButton && (pWidget == this || isAncestorOf(pWidget)))
-            return m_Core.Dispatch().FilterLeftButton(type != QEvent::MouseButtonRelease);
+            return m_Core.FilterLeftButton(type != QEvent::MouseButtonRelease);
     }
     return QWidget::eventFilter(pWatched, pEvent);
 }
@@ -323,8 +323,7 @@ bool CWAVRView::OnEditKey(int nId, int nKey, bool bPress) {
         return false;
     }
     if (auto* pEdit = As<CViewEdit>(m_Controls[nId])) m_Core.Form().SetText(nId, pEdit->text().toStdString());
-    const bool bConsumed = bPress ? m_Core.Dispatch().OnKeyDownMessage(nCode, nId)
-                                  : m_Core.Dispatch().OnKeyUpMessage(nCode, nId);
+    const bool bConsumed = m_Core.OnKey(bPress, nCode, nId);
     // A typed value or a held arrow key ends its undo step when the key goes up.
     if (!bPress || nCode == CDispatch::KEY_ENTER) m_Core.CommitStep();
     SyncFromForm();
@@ -373,13 +372,13 @@ void CWAVRView::OnEditTextEdited(int nId, const QString& text) {
 }
 
 void CWAVRView::OnEditHover(int nId) {
-    m_Core.Help().OnSetCursor(nId);
+    m_Core.OnSetCursor(nId);
 }
 
 // Mirrors visibility, texts, positions, toggles and states into the widgets.
 void CWAVRView::SyncFromForm() {
     ReloadSpeakerIcons();
-    if (m_pAbSwitch) m_pAbSwitch->Show(m_Core.Ab().Live());
+    if (m_pAbSwitch) m_pAbSwitch->Show(m_Core.LiveSide());
     for (const auto& [nId, state] : m_Core.Form().All()) {
         auto it = m_Controls.find(nId);
         if (it == m_Controls.end()) continue;
@@ -396,7 +395,7 @@ void CWAVRView::SyncFromForm() {
 }
 
 void CWAVRView::ReloadSpeakerIcons() {
-    const int nArch = m_Core.Delays().Architecture();
+    const int nArch = m_Core.Architecture();
     if (nArch == m_nIconArch) return;
     m_nIconArch = nArch;
     for (int nId = ctl::SPEAKER.first; nId <= ctl::EXPERT_SPEAKER.last; ++nId) {
@@ -463,7 +462,7 @@ void CWAVRView::paintEvent(QPaintEvent*) {
     p.setRenderHint(QPainter::SmoothPixmapTransform);
     p.drawPixmap(0, 0, StaticLayer(m_Core.Model().m_nPage, m_Core.Model().m_bEasyExp != 0));
     PaintPage(p);
-    if (const char* pszHelp = m_Core.Help().CurrentText()) {
+    if (const char* pszHelp = m_Core.HelpText()) {
         // The whole text in the area: the font shrinks as far as needed.
         const QRect area(HELP_TEXT.x + 2, HELP_TEXT.y + 1, HELP_TEXT.w - 4, HELP_TEXT.h - 2);
         QString laidOut;
@@ -480,10 +479,10 @@ void CWAVRView::paintEvent(QPaintEvent*) {
 void CWAVRView::PaintPage(QPainter& p) {
     const CSettingsModel& m = m_Core.Model();
     if (m.m_nPage > 4) return;
-    const int nFrame = SkinId::ANIMATION_FIRST + m_Core.Pages().m_nAnimation;
+    const int nFrame = SkinId::ANIMATION_FIRST + m_Core.AnimationFrame();
     switch (m.m_nPage) {
     case 0: {
-        const int nArch = m_Core.Delays().Architecture();
+        const int nArch = m_Core.Architecture();
         for (const SSpeaker& s : kSpeakers[nArch])
             DrawImage(p, s.nImage + (m.m_bPhase[s.nChannel] ? 1 : 0), s.x, s.y);
         if (m.m_nDSPInput <= INPUT_AUX) {

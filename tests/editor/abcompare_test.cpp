@@ -16,7 +16,7 @@ public:
     void Click(int nId) { m_Core.OnMessage(WM_SKIN_BTN_UP, static_cast<std::uintptr_t>(nId), 0); }
     void Type(int nId, const std::string& text) {
         m_Core.Form().SetText(nId, text);
-        m_Core.Dispatch().OnKeyDownMessage(CDispatch::KEY_ENTER, nId);
+        m_Core.OnKey(true, CDispatch::KEY_ENTER, nId);
         m_Core.CommitStep();
     }
     void Settle() { m_Host.Advance(3000); }

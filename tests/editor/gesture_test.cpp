@@ -33,7 +33,7 @@ protected:
     }
     void Type(int nId, const std::string& text) {
         m_Core.Form().SetText(nId, text);
-        m_Core.Dispatch().OnKeyDownMessage(CDispatch::KEY_ENTER, nId);
+        m_Core.OnKey(true, CDispatch::KEY_ENTER, nId);
     }
     SFilterCoef Eq(int ch, int b) {
         return m_Core.Model().m_Lib.GetEqCoef(static_cast<std::uint8_t>(ch), static_cast<std::uint8_t>(b));
@@ -350,15 +350,15 @@ TEST_F(GestureTest, PagesShowTheirControls) {
 
 TEST_F(GestureTest, EscapeAndTheInputLock) {
     CSettingsModel& m = m_Core.Model();
-    EXPECT_TRUE(m_Core.Dispatch().OnKeyDownMessage(CDispatch::KEY_ESCAPE, ctl::MAIN_LEVEL_BOX));
-    EXPECT_FALSE(m_Core.Dispatch().OnKeyDownMessage('A', ctl::MAIN_LEVEL_BOX));
-    EXPECT_FALSE(m_Core.Dispatch().FilterLeftButton(true));
+    EXPECT_TRUE(m_Core.OnKey(true, CDispatch::KEY_ESCAPE, ctl::MAIN_LEVEL_BOX));
+    EXPECT_FALSE(m_Core.OnKey(true, 'A', ctl::MAIN_LEVEL_BOX));
+    EXPECT_FALSE(m_Core.FilterLeftButton(true));
     m.MouseLbtnEventDisable(1);
-    EXPECT_TRUE(m_Core.Dispatch().FilterLeftButton(true));
-    EXPECT_TRUE(m_Core.Dispatch().FilterLeftButton(false));
+    EXPECT_TRUE(m_Core.FilterLeftButton(true));
+    EXPECT_TRUE(m_Core.FilterLeftButton(false));
     // Keyboard stepping still works under the lock.
     m.m_nMainVolume = 10;
-    m_Core.Dispatch().OnKeyDownMessage(CDispatch::KEY_UP, ctl::MAIN_LEVEL_BOX);
+    m_Core.OnKey(true, CDispatch::KEY_UP, ctl::MAIN_LEVEL_BOX);
     EXPECT_EQ(m.m_nMainVolume, 11);
 }
 

@@ -27,7 +27,7 @@ public:
     }
     void Type(int nId, const std::string& text) {
         m_Core.Form().SetText(nId, text);
-        m_Core.Dispatch().OnKeyDownMessage(CDispatch::KEY_ENTER, nId);
+        m_Core.OnKey(true, CDispatch::KEY_ENTER, nId);
         m_Core.CommitStep();
     }
     // Long enough for the wheel pause, the file write timer and the configuration apply.

@@ -305,13 +305,13 @@ TEST(Dialogs, IncompletePresetFileAsksLoadAnywayOrCancel) {
     };
     QString text;
     answer("Cancel", &text);
-    EXPECT_EQ(pView->Core().Files().LoadPresetPath(path), 0);
+    EXPECT_EQ(pView->Core().LoadPresetPath(path), 0);
     EXPECT_THAT(text.toStdString(), testing::HasSubstr("475 keys of 477 are missing"));
     EXPECT_THAT(text.toStdString(), testing::HasSubstr("VOLUME_MAIN=300 -> 128"));
     EXPECT_EQ(m.m_nMainVolume, nVolume);
 
     answer("Load anyway", &text);
-    EXPECT_EQ(pView->Core().Files().LoadPresetPath(path), 1);
+    EXPECT_EQ(pView->Core().LoadPresetPath(path), 1);
     EXPECT_EQ(m.m_nMainVolume, 128);
     pView->KillTimer(TIMER_SEND_ALL);
     frame.hide();

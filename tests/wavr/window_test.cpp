@@ -175,7 +175,7 @@ public:
         Settle(80); // the graph redraw comes 50 ms after an edit
         m_pView->setFocus();
         m_pView->SyncFromForm();
-        m_nAnimation = Core().Pages().m_nAnimation; // the pulsing disc runs on
+        m_nAnimation = Core().AnimationFrame(); // the pulsing disc runs on
         return m_pView->grab().toImage();
     }
 
