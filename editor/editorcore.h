@@ -102,7 +102,6 @@ public:
 
     // ---- The parts, for tests and tools ----
     // The parts themselves see only their context and the parts below them.
-    IEditorHost& Host() { return m_Host; }
     // What a part works on, for building a part of one's own over this core's model and form.
     const SEditContext& Context() const { return m_Ctx; }
     // The processor's link, and the one that probes the ports during a search.

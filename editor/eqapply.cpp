@@ -26,6 +26,6 @@ int ApplyEqBands(CEditorCore& core, int nChannel, bool bPair, const SFilterCoef*
         core.Form().SetToggle(ctl::EQ_SWITCH, m.m_bEqEnable[m.m_nChannel]);
         if (m.m_nPage == CPages::PAGE_EQ) core.Filters().RefreshEqPage(m.m_nChannel);
     }
-    core.Host().PostToSelf(WM_GRAPH_REFRESH, 0, 0);
+    core.Context().m_Host.PostToSelf(WM_GRAPH_REFRESH, 0, 0);
     return bOk;
 }
