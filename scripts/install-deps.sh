@@ -6,6 +6,7 @@ packages=(
   cmake ninja-build g++ pkg-config ccache   # tool chain
   qt6-base-dev libudev-dev                  # application framework, serial port discovery
   qt6-tools-dev qt6-l10n-tools              # lrelease: the English texts of the window
+  qt6-translations-l10n                     # Qt's own dialogs in Chinese
   libgtest-dev libgmock-dev libbenchmark-dev # tests and benchmarks
   clang-14 libclang-rt-14-dev               # fuzzing (libFuzzer) and sanitizer runtimes
   clang-format                              # the sources follow .clang-format (a CTest check)

@@ -1,6 +1,7 @@
 #include "uilanguage.h"
 
 #include <QCoreApplication>
+#include <QLibraryInfo>
 #include <QTranslator>
 
 #include "editor/editorids.h"
@@ -9,6 +10,22 @@ namespace {
 
 EUiLanguage g_Language = EUiLanguage::Chinese;
 QTranslator* g_pTranslator = nullptr;
+
+// Qt's own texts (the buttons and labels of its file dialog) in the Chinese of the system's region,
+// or of the mainland when the locale is not Chinese. Without Qt's translations installed they stay
+// English.
+QTranslator* QtChineseTranslator() {
+    const QLocale system = QLocale::system();
+    const QLocale locale =
+        system.language() == QLocale::Chinese ? system : QLocale(QLocale::Chinese, QLocale::China);
+    auto* pTranslator = new QTranslator;
+    if (!pTranslator->load(locale, QStringLiteral("qtbase"), QStringLiteral("_"),
+                           QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete pTranslator;
+        return nullptr;
+    }
+    return pTranslator;
+}
 
 } // namespace
 
@@ -26,7 +43,11 @@ bool SetUiLanguage(EUiLanguage language) {
         g_pTranslator = nullptr;
     }
     g_Language = EUiLanguage::Chinese;
-    if (language == EUiLanguage::Chinese) return true;
+    if (language == EUiLanguage::Chinese) {
+        g_pTranslator = QtChineseTranslator();
+        if (g_pTranslator) QCoreApplication::installTranslator(g_pTranslator);
+        return true;
+    }
     auto* pTranslator = new QTranslator;
     if (!pTranslator->load(QStringLiteral(":/i18n/mlb8_en.qm")) ||
         !QCoreApplication::installTranslator(pTranslator)) {

@@ -13,9 +13,10 @@ enum class EUiLanguage { Chinese, English };
 // The language for a --lang value (empty: none given) and the system locale; nothing for a value
 // other than zh or en.
 std::optional<EUiLanguage> ChooseUiLanguage(const QString& option, const QLocale& system);
-// Installs the translation of the language for the whole application (none for Chinese) and makes
-// it the one UiLanguage() tells. Call before the window is built. False when the English
-// translation could not be loaded.
+// Installs the translation of the language for the whole application and makes it the one
+// UiLanguage() tells: for English the window's texts, for Chinese Qt's own (its file dialog), when
+// they are installed. Call before the window is built. False when the English translation could not
+// be loaded.
 bool SetUiLanguage(EUiLanguage language);
 // Chinese until SetUiLanguage is called.
 EUiLanguage UiLanguage();

@@ -112,6 +112,9 @@ TEST_F(UiLanguageTest, ChineseTextsAreThoseOfBefore) {
     pView->ShowBusy("正在保存中.....");
     EXPECT_EQ(BusyText(pView).toStdString(), "正在保存中.....");
     pView->HideBusy();
+    // Qt's file dialog speaks Chinese too (its translations come with the installed packages).
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel").toStdString(), "取消");
+    EXPECT_EQ(QCoreApplication::translate("QFileDialog", "File &name:").toStdString(), "文件名称(&N)：");
 }
 
 TEST_F(UiLanguageTest, EnglishLeavesNoChineseCharacter) {
