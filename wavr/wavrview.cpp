@@ -582,6 +582,12 @@ bool CWAVRView::IsTimerActive(int nId) const {
     return it != m_Timers.end() && it->second && it->second->isActive();
 }
 
+bool CWAVRView::IsSettled() const {
+    for (int nId : {TIMER_GRAPH, TIMER_IO_APPLY, TIMER_SAVE_FILE, TIMER_SEND_ALL, TIMER_WHEEL})
+        if (IsTimerActive(nId)) return false;
+    return !(m_pReleaseTimer && m_pReleaseTimer->isActive());
+}
+
 void CWAVRView::Sleep(std::uint32_t nMs) {
     QThread::msleep(nMs);
 }

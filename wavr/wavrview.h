@@ -92,6 +92,10 @@ public:
     void SetTimer(int nId, std::uint32_t nMs) override;
     void KillTimer(int nId) override;
     bool IsTimerActive(int nId) const;
+    // No deferred work of a gesture is waiting: neither the one-shot timers an edit starts (graph
+    // redraw, configuration apply, file save, send-all, wheel pause) nor the grace before a key's
+    // release commits. What they post is still in the event queue.
+    bool IsSettled() const;
     QRect AnimationRect() const;
     // How many times the busy overlay was shown so far (for measurements of blocking sequences).
     int BusyShownCount() const { return m_nBusyShown; }

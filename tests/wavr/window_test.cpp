@@ -112,6 +112,18 @@ public:
         (void)QTest::qWaitForWindowActive(m_pView);
     }
 
+    // Runs the event loop until the last gesture's deferred work is done: the view's one-shot
+    // timers have fired and what they posted is handled. Waits on the timers themselves rather than
+    // a fixed time, so a busy machine only makes it slower.
+    void Settle() {
+        QCoreApplication::processEvents();
+        QElapsedTimer timer;
+        timer.start();
+        while (!m_pView->IsSettled() && timer.elapsed() < 5000)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        QCoreApplication::processEvents();
+    }
+
     template <class T> T* Control(int nId) {
         for (QWidget* p : m_pView->findChildren<QWidget*>())
             if (auto* pCtrl = dynamic_cast<T*>(p); pCtrl && pCtrl->GetDlgCtrlID() == nId) return pCtrl;
@@ -129,7 +141,7 @@ public:
         ASSERT_NE(p, nullptr) << nId;
         ASSERT_TRUE(p->isVisible()) << nId;
         QTest::mouseClick(p, Qt::LeftButton, {}, QPoint(p->width() / 2, p->height() / 2));
-        Settle(30);
+        Settle();
     }
     void Type(int nId, const char* pszText) {
         CViewEdit* p = Edit(nId);
@@ -139,14 +151,14 @@ public:
         p->selectAll();
         QTest::keyClicks(p, pszText);
         QTest::keyClick(p, Qt::Key_Return);
-        Settle(30);
+        Settle();
     }
     void Key(int nId, Qt::Key key) {
         CViewEdit* p = Edit(nId);
         ASSERT_NE(p, nullptr) << nId;
         p->setFocus();
         QTest::keyClick(p, key);
-        Settle(100); // the release commits after its auto-repeat grace
+        Settle(); // the release commits after its auto-repeat grace
     }
     void Wheel(int nId, int nDelta) {
         CViewEdit* p = Edit(nId);
@@ -156,7 +168,7 @@ public:
         QWheelEvent e(pt, p->mapToGlobal(pt), QPoint(), QPoint(0, nDelta), Qt::NoButton, Qt::NoModifier,
                       Qt::NoScrollPhase, false);
         QApplication::sendEvent(p, &e);
-        Settle(380); // the wheel pause
+        Settle(); // the wheel pause
     }
     // Press at one point, drag to another, release.
     void Drag(int nId, QPoint from, QPoint to) {
@@ -167,12 +179,12 @@ public:
         QTest::mouseMove(p, (from + to) / 2);
         QTest::mouseMove(p, to);
         QTest::mouseRelease(p, Qt::LeftButton, {}, to);
-        Settle(30);
+        Settle();
     }
 
     // What the window shows now, with the keyboard focus parked on the view (no caret, no selection).
     QImage Picture() {
-        Settle(80); // the graph redraw comes 50 ms after an edit
+        Settle(); // the graph redraw comes 50 ms after an edit
         m_pView->setFocus();
         m_pView->SyncFromForm();
         m_nAnimation = Core().AnimationFrame(); // the pulsing disc runs on
