@@ -2,7 +2,6 @@
 // configuration drives in its pen colour and the sum; a click on a curve selects its channel as the
 // channel's button does; switched off, the single-channel graph is back as it was.
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QImage>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -13,17 +12,11 @@
 #include "orvix/graph/systemgraph.h"
 #include "skin/skinmanifest.h"
 #include "tests/common/filterrecord.h"
+#include "tests/wavr/viewsettle.h"
 #include "wavr/eqtools.h"
 #include "wavr/wavrview.h"
 
 namespace {
-
-void Settle(int nMs) {
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < nMs)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-}
 
 SFilterCoef Xover(std::uint8_t nType, std::uint16_t nFreq) {
     return FilterRecord::Xover(nType, 3, nFreq);
@@ -57,7 +50,7 @@ protected:
     }
     void Click(QWidget* p, QPoint pt) {
         QTest::mouseClick(p, Qt::LeftButton, {}, pt);
-        Settle(60);
+        SettleView(*m_pView);
     }
     void ClickSwitch(int nId) {
         CSkinButton* p = Layer()->Switch(nId);
@@ -77,7 +70,7 @@ protected:
     }
     CSystemGraph* Layer() const { return m_pView->SystemGraph(); }
     QImage GraphPicture() {
-        Settle(80);
+        SettleView(*m_pView);
         return Layer()->parentWidget()->grab().toImage().convertToFormat(QImage::Format_RGB32);
     }
     // Pixels of exactly this colour in the plot, outside the legend and the switches.

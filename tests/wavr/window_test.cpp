@@ -32,6 +32,7 @@
 #include "sim/simprocessor.h"
 #include "skin/skinlayout.h"
 #include "skin/skinmanifest.h"
+#include "tests/wavr/viewsettle.h"
 #include "wavr/abswitch.h"
 #include "wavr/eqtools.h"
 #include "wavr/mainfrm.h"
@@ -112,17 +113,7 @@ public:
         (void)QTest::qWaitForWindowActive(m_pView);
     }
 
-    // Runs the event loop until the last gesture's deferred work is done: the view's one-shot
-    // timers have fired and what they posted is handled. Waits on the timers themselves rather than
-    // a fixed time, so a busy machine only makes it slower.
-    void Settle() {
-        QCoreApplication::processEvents();
-        QElapsedTimer timer;
-        timer.start();
-        while (!m_pView->IsSettled() && timer.elapsed() < 5000)
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-        QCoreApplication::processEvents();
-    }
+    void Settle() { SettleView(*m_pView); }
 
     template <class T> T* Control(int nId) {
         for (QWidget* p : m_pView->findChildren<QWidget*>())
@@ -307,7 +298,7 @@ TEST(WindowTruth, AHeldArrowKeyCommitsOnceOnItsRealRelease) {
         QCoreApplication::processEvents();
     }
     send(QEvent::KeyRelease, false, 2300);
-    Settle(300);
+    w.Settle();
     EXPECT_EQ(w.Model().m_nMainVolume, nBefore + 16);
     int nVolumeFrames = 0;
     for (const auto& f : sim.ReceivedFrames())
@@ -331,7 +322,7 @@ TEST(WindowTruth, APageChangeLeavesNoBoxThatStrayTypingCouldChange) {
         QTest::keyClicks(pTarget, "0");
         QTest::keyClick(pTarget, Qt::Key_Return);
         QTest::keyClick(pTarget, Qt::Key_Up);
-        Settle(100);
+        w.Settle();
         EXPECT_EQ(w.Model().m_nMainVolume, nBefore) << nTab;
     }
 }
@@ -608,7 +599,7 @@ TEST(WindowTruth, Pictures) {
 namespace {
 
 QImage GraphImage(CWindow& w) {
-    Settle(80);
+    w.Settle();
     for (QWidget* p : w.View().findChildren<QWidget*>())
         if (auto* pGraph = dynamic_cast<CFilterGraphic*>(p)) return pGraph->grab().toImage();
     return {};
@@ -623,7 +614,7 @@ void DropFile(CWindow& w, const QString& path) {
     ASSERT_TRUE(enter.isAccepted());
     QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(&w.View(), &drop);
-    Settle(80);
+    w.Settle();
 }
 
 void CloseReports(CWindow& w) {
@@ -868,7 +859,7 @@ TEST(WindowTruth, TheEditKeysUndoAndRedo) {
     };
     for (const auto& step : steps) {
         QTest::keyClick(&frame, step.keys.key(), step.keys.keyboardModifiers());
-        Settle(10);
+        SettleView(*pView);
         EXPECT_EQ(m.m_nMainVolume, step.nVolume) << QKeySequence(step.keys).toString().toStdString();
         EXPECT_EQ(enabled(), step.pszMenu);
     }
@@ -895,7 +886,7 @@ TEST(WindowTruth, TheAbSwitchAndF8ChangeSides) {
     EXPECT_EQ(entries(), "Switch to B+ Copy A to B+ ");
 
     QTest::keyClick(&frame, Qt::Key_F8);
-    Settle(10);
+    SettleView(*pView);
     EXPECT_EQ(pView->Core().Ab().LiveName(), 'B');
     EXPECT_EQ(lit(), "01");
     EXPECT_EQ(entries(), "Switch to A+ Copy B to A+ ");
@@ -904,17 +895,17 @@ TEST(WindowTruth, TheAbSwitchAndF8ChangeSides) {
 
     QTest::mouseClick(pAb->Side(0), Qt::LeftButton, {},
                       QPoint(pAb->Side(0)->width() / 2, pAb->Side(0)->height() / 2));
-    Settle(30);
+    SettleView(*pView);
     EXPECT_EQ(pView->Core().Ab().LiveName(), 'A');
     EXPECT_EQ(lit(), "10");
     EXPECT_EQ(m.m_nMainVolume, nA);
     // A click on the live side changes nothing.
     QTest::mouseClick(pAb->Side(0), Qt::LeftButton, {},
                       QPoint(pAb->Side(0)->width() / 2, pAb->Side(0)->height() / 2));
-    Settle(30);
+    SettleView(*pView);
     EXPECT_EQ(pView->Core().Ab().LiveName(), 'A');
     EXPECT_EQ(lit(), "10");
     QTest::keyClick(&frame, Qt::Key_F8);
-    Settle(10);
+    SettleView(*pView);
     EXPECT_EQ(m.m_nMainVolume, nA - 10);
 }
