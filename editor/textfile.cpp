@@ -1,12 +1,16 @@
 #include "editor/textfile.h"
 
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 
 bool ReadTextFile(const std::string& path, std::size_t nMaxBytes, const char* pszLimit, const char* pszWhat,
                   std::string* pText, std::string* pError) {
+    errno = 0;
     std::ifstream in(path, std::ios::binary);
     if (!in) {
-        *pError = "Cannot open " + path + ".";
+        const int nError = errno;
+        *pError = "Cannot open " + path + (nError ? std::string(" (") + std::strerror(nError) + ")." : ".");
         return false;
     }
     std::string& text = *pText;

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <string>
 
-// False with a reason ("Cannot open ...", "The file is larger than ...: it is not <what>.", "The file
+// False with a reason ("Cannot open ... (why).", "The file is larger than ...: it is not <what>.", "The file
 // holds binary data: it is not <what>.") when the file cannot be used; pszLimit names nMaxBytes.
 bool ReadTextFile(const std::string& path, std::size_t nMaxBytes, const char* pszLimit, const char* pszWhat,
                   std::string* pText, std::string* pError);

@@ -133,7 +133,10 @@ int CmdEqImport(const std::string& file, const SEqCmdOptions& opt, IEqCtlSession
             j.EndObject();
             std::printf("%s\n", j.Text().c_str());
         } else {
-            PrintLines(stderr, r.Lines());
+            // Named like every other refusal of mlb8ctl; the notes follow with their line numbers.
+            std::vector<std::string> lines = r.Lines();
+            lines.front() = "mlb8ctl: " + file + ": " + lines.front();
+            PrintLines(stderr, lines);
         }
         return kExitFailed;
     }

@@ -140,11 +140,12 @@ TEST_F(EqCtl, AFileThatCannotBeUsedSendsNothing) {
     const std::string cut = m_Dir + "/cut.txt";
     WriteText(cut, "Filter 1: OFF PK Fc 100 Hz Gain 3 dB Q 1\nFilter 2: ON PK Fc 2");
     EXPECT_EQ(Run({"--port", sim.PortPath(), "eq-import", cut, "--output", "1"}), 1);
-    EXPECT_THAT(Err(), HasSubstr("No peaking filter that is ON was found"));
+    EXPECT_THAT(Err(), HasSubstr("mlb8ctl: " + cut + ": No peaking filter that is ON was found"));
     EXPECT_THAT(Err(), HasSubstr("line 2: incomplete filter (no gain)"));
     EXPECT_EQ(Run({"--port", sim.PortPath(), "--json", "eq-import", m_Dir + "/missing.txt", "--output", "1"}),
               1);
-    EXPECT_THAT(Out(), HasSubstr("\"ok\":false"));
+    EXPECT_THAT(Out(), HasSubstr("\"ok\":false,\"error\":\"Cannot open " + m_Dir +
+                                 "/missing.txt (No such file or directory).\""));
     EXPECT_TRUE(sim.ReceivedFrames().empty());
     EXPECT_TRUE(sim.Running() == before);
 
