@@ -2,7 +2,6 @@
 // Switching sends only the groups in which the two differ; edits go to the live side.
 #pragma once
 
-#include "editor/controlids.h"
 #include "editor/history.h"
 
 class CSettingsWriter;

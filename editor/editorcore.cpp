@@ -107,6 +107,13 @@ bool CEditorCore::CopyAb() {
     return true;
 }
 
+bool CEditorCore::OnKey(bool bPress, int nKey, int nFocusId) {
+    const bool bConsumed =
+        bPress ? m_Dispatch.OnKeyDownMessage(nKey, nFocusId) : m_Dispatch.OnKeyUpMessage(nKey, nFocusId);
+    if (!bPress || nKey == CDispatch::KEY_ENTER) CommitStep();
+    return bConsumed;
+}
+
 void CEditorCore::OnMouseWheel(int nDelta, int nFocusId, bool bInsideFocus) {
     m_Dispatch.OnMouseWheel(nDelta, nFocusId, bInsideFocus);
     if (m_Model.m_nWheelCtrlId || nDelta / CDispatch::WHEEL_DELTA != 0) m_bWheeling = bInsideFocus;
@@ -227,12 +234,12 @@ void CEditorCore::OnCommand(int nId) {
     }
     if (nId == ID_EDIT_UNDO)
         Undo();
+    else if (nId == ID_EDIT_REDO)
+        Redo();
     else if (nId == ID_AB_SWITCH)
         SwitchAb();
     else if (nId == ID_AB_COPY)
         CopyAb();
-    else if (nId == ID_EDIT_REDO)
-        Redo();
     else if (nId == ID_PAGE_CONFIGURATION)
         m_Pages.ShowStandardConfigPage();
     else if (nId == ID_PAGE_EQUALIZER)

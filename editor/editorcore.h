@@ -45,10 +45,8 @@ public:
     void OnCommand(int nId);
     // A key (CDispatch::KEY_*) pressed or released in the box nFocusId; true when the box must not
     // see it.
-    bool OnKey(bool bPress, int nKey, int nFocusId) {
-        return bPress ? m_Dispatch.OnKeyDownMessage(nKey, nFocusId)
-                      : m_Dispatch.OnKeyUpMessage(nKey, nFocusId);
-    }
+    // A typed value (Enter) or a held arrow key ends its undo step when the key goes up.
+    bool OnKey(bool bPress, int nKey, int nFocusId);
     // The left button anywhere in the window; true when the input lock swallows it.
     bool FilterLeftButton(bool bDown) { return m_Dispatch.FilterLeftButton(bDown); }
     // The pointer has come over a control: the help area shows its text.

@@ -27,5 +27,6 @@ int ApplyEqBands(CEditorCore& core, int nChannel, bool bPair, const SFilterCoef*
         if (m.m_nPage == CPages::PAGE_EQ) core.Filters().RefreshEqPage(m.m_nChannel);
     }
     core.Context().m_Host.PostToSelf(WM_GRAPH_REFRESH, 0, 0);
+    core.CommitStep(); // an import or a fit is one undo step
     return bOk;
 }

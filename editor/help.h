@@ -7,7 +7,6 @@
 #include <functional>
 #include <string>
 
-#include "editor/controlids.h"
 #include "editor/editcontext.h"
 
 // Repaint areas of the bottom bar, beyond the core's own areas.

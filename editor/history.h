@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <deque>
 
-#include "editor/controlids.h"
 #include "editor/settingsmodel.h"
 
 class CSettingsWriter;

@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "editor/controlids.h"
 #include "editor/editcontext.h"
 #include "editor/presetreport.h"
 #include "editor/profile.h"

@@ -5,7 +5,7 @@
 #include <QMenuBar>
 
 #include "editor/abcompare.h"
-#include "editor/history.h"
+#include "editor/controlids.h"
 #include "wavrview.h"
 
 QMenu* AddEditMenu(QMenuBar* pBar, CWAVRView* pView) {

@@ -221,10 +221,7 @@ CWAVRView::CWAVRView(QWidget* pParent) : QWidget(pParent), m_Core(*this) {
     setWindowTitle("ORVIX MANAGER VIEW");
     setAttribute(Qt::WA_OpaquePaintEvent);
     CreateControls();
-    m_pEqTools = new CEqTools(this, m_Core, m_pGraph, [this] {
-        m_Core.CommitStep(); // an import or a fit is one undo step
-        SyncFromForm();
-    });
+    m_pEqTools = new CEqTools(this, m_Core, m_pGraph, [this] { SyncFromForm(); });
     // The system view's sum multiplies in the measurements loaded for the session.
     if (m_pSystemGraph) m_pSystemGraph->View().SetTunings(&m_pEqTools->Tunings());
     setAcceptDrops(true);
@@ -324,8 +321,6 @@ bool CWAVRView::OnEditKey(int nId, int nKey, bool bPress) {
     }
     if (auto* pEdit = As<CViewEdit>(m_Controls[nId])) m_Core.Form().SetText(nId, pEdit->text().toStdString());
     const bool bConsumed = m_Core.OnKey(bPress, nCode, nId);
-    // A typed value or a held arrow key ends its undo step when the key goes up.
-    if (!bPress || nCode == CDispatch::KEY_ENTER) m_Core.CommitStep();
     SyncFromForm();
     return bConsumed;
 }
