@@ -1,4 +1,5 @@
 #include "editor/profile.h"
+#include "editor/textparse.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -17,18 +18,6 @@
 namespace ZUtils {
 
 namespace {
-
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v';
-}
-
-std::string_view Trim(std::string_view s) {
-    while (!s.empty() && IsBlank(s.front()))
-        s.remove_prefix(1);
-    while (!s.empty() && IsBlank(s.back()))
-        s.remove_suffix(1);
-    return s;
-}
 
 // Lower case by table: a lookup per character and no branch (names are lowered on every lookup).
 constexpr std::array<char, 256> kLowerTable = [] {
@@ -73,22 +62,22 @@ private:
 
 // The name of a section header line, or false when the line is none.
 bool SectionName(std::string_view line, std::string_view* pName) {
-    line = Trim(line);
+    line = TrimBlanks(line);
     if (line.empty() || line.front() != '[') return false;
     const std::size_t nClose = line.rfind(']');
     if (nClose == std::string_view::npos) return false;
-    *pName = Trim(line.substr(1, nClose - 1));
+    *pName = TrimBlanks(line.substr(1, nClose - 1));
     return true;
 }
 
 // The key and the raw value of a key line, or false for blank lines, comments and lines without "=".
 bool KeyValue(std::string_view line, std::string_view* pKey, std::string_view* pValue) {
-    line = Trim(line);
+    line = TrimBlanks(line);
     if (line.empty() || line.front() == ';') return false;
     const std::size_t nEq = line.find('=');
     if (nEq == std::string_view::npos) return false;
-    *pKey = Trim(line.substr(0, nEq));
-    *pValue = Trim(line.substr(nEq + 1));
+    *pKey = TrimBlanks(line.substr(0, nEq));
+    *pValue = TrimBlanks(line.substr(nEq + 1));
     return !pKey->empty();
 }
 
@@ -180,7 +169,7 @@ std::string TempName(const std::string& target, unsigned nCounter) {
 
 int ParseProfileInt(std::string_view text) {
     std::size_t i = 0;
-    while (i < text.size() && IsBlank(text[i]))
+    while (i < text.size() && IsBlankChar(text[i]))
         ++i;
     bool bNegative = false;
     if (i < text.size() && (text[i] == '-' || text[i] == '+')) bNegative = text[i++] == '-';
@@ -196,7 +185,7 @@ int ParseProfileInt(std::string_view text) {
 
 double ParseProfileDouble(std::string_view text) {
     std::size_t i = 0;
-    while (i < text.size() && IsBlank(text[i]))
+    while (i < text.size() && IsBlankChar(text[i]))
         ++i;
     if (i < text.size() && text[i] == '+') ++i;
     double f = 0.0;
@@ -396,7 +385,7 @@ bool ZProfile::SaveFile(const std::string& path) {
 }
 
 long ZProfile::FindSection(std::string_view section) const {
-    const CLowerName lower(Trim(section));
+    const CLowerName lower(TrimBlanks(section));
     const auto it = m_SectionIndex.find(lower.View());
     return it == m_SectionIndex.end() ? -1 : static_cast<long>(it->second);
 }
@@ -407,7 +396,7 @@ long ZProfile::FindKey(std::string_view section, std::string_view key) const {
 
 long ZProfile::FindKeyIn(long nSection, std::string_view key) const {
     if (nSection < 0) return -1;
-    const CLowerName lower(Trim(key));
+    const CLowerName lower(TrimBlanks(key));
     const auto it = m_KeyIndex.find(SKeyName{static_cast<std::uint32_t>(nSection), lower.View()});
     return it == m_KeyIndex.end() ? -1 : static_cast<long>(it->second);
 }
@@ -450,8 +439,8 @@ int ZProfile::GetInt(std::string_view section, std::string_view key, int nDefaul
 }
 
 void ZProfile::SetString(std::string_view section, std::string_view key, std::string_view value) {
-    section = Trim(section);
-    key = Trim(key);
+    section = TrimBlanks(section);
+    key = TrimBlanks(key);
     long nSection = FindSection(section);
     if (nSection < 0) {
         const std::uint32_t n = AddLine("[" + std::string(section) + "]");
