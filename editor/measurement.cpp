@@ -359,10 +359,7 @@ SMeasurementRead ParseMeasurementText(std::string_view input, const std::string&
                 candidate = std::move(c), --r.nSkipped;
             continue;
         }
-        if (!bStarted && !start(fields.items.size())) {
-            r.columns.clear();
-            return r;
-        }
+        if (!bStarted && !start(fields.items.size())) return r;
         std::vector<double> n;
         const char* pszBad = nullptr;
         if (bByPosition) {

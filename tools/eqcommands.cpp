@@ -62,6 +62,18 @@ void JsonImport(CJsonWriter& j, const SEqImport& r) {
     if (r.bOk) JsonBands(j, r.bands);
 }
 
+// What was read of the measurement: the level column and the lines not used.
+void JsonMeasurementRead(CJsonWriter& j, const SMeasurementRead& r) {
+    j.Member("levelColumn", r.szLevelColumn).Key("measurementNotes").BeginArray();
+    for (const SMeasurementNote& n : r.notes)
+        j.BeginObject()
+            .Member("firstLine", n.nFirst)
+            .Member("lastLine", n.nLast)
+            .Member("text", n.text)
+            .EndObject();
+    j.EndArray().Member("measurementNotesLeftOut", r.nNotesLeftOut);
+}
+
 // The model from a preset file, checked as load checks it; false (after a message) when it cannot be
 // used.
 bool ReadPreset(CEditorCore& core, const SEqCmdOptions& opt, int* pExit) {
@@ -183,19 +195,15 @@ int CmdEqExport(const SEqCmdOptions& opt, IEqCtlSession& s) {
 
 int CmdEqFit(const std::string& file, const SEqCmdOptions& opt, IEqCtlSession& s) {
     SChannelTuning tuning;
-    const SMeasurementRead meas = ReadMeasurementFile(file);
-    if (!meas.bOk) {
-        std::fprintf(stderr, "mlb8ctl: %s: %s\n", file.c_str(), meas.szError.c_str());
-        return kExitFailed;
-    }
+    const SMeasurementRead meas = ReadMeasurementFile(file, opt.column);
+    PrintLines(stderr, MeasurementMessages(file, meas));
+    if (!meas.bOk) return kExitFailed;
     tuning.measured = CurveOnGrid(meas.curve);
     tuning.szMeasurement = file;
     if (!opt.target.empty()) {
         const SMeasurementRead target = ReadMeasurementFile(opt.target);
-        if (!target.bOk) {
-            std::fprintf(stderr, "mlb8ctl: %s: %s\n", opt.target.c_str(), target.szError.c_str());
-            return kExitFailed;
-        }
+        PrintLines(stderr, MeasurementMessages(opt.target, target));
+        if (!target.bOk) return kExitFailed;
         tuning.target = CurveOnGrid(target.curve);
         tuning.szTarget = opt.target;
     }
@@ -232,6 +240,7 @@ int CmdEqFit(const std::string& file, const SEqCmdOptions& opt, IEqCtlSession& s
             .Member("rmsBefore", r.fRmsBefore)
             .Member("rmsAfter", r.fRmsAfter)
             .Member("bandsUsed", r.nUsed);
+        JsonMeasurementRead(j, meas);
         JsonBands(j, r.bands);
         j.Member("written", opt.presetIn.empty() ? std::string("processor") : opt.presetOut);
         j.EndObject();
@@ -296,6 +305,7 @@ void AddEqOptions(ZUtils::CCmdLine& cmdline, SEqCmdOptions& opt, bool& bGiven) {
         .Value({"--preset"}, text(opt.presetIn), EInline::Unknown)
         .Value({"--write"}, text(opt.presetOut), EInline::Unknown)
         .Value({"--target"}, text(opt.target), EInline::Unknown)
+        .Value({"--column"}, text(opt.column), EInline::Unknown)
         .Value({"--from"}, frequency("--from", opt.fFrom), EInline::Unknown)
         .Value({"--to"}, frequency("--to", opt.fTo), EInline::Unknown)
         .Value({"--max-boost"}, value([&opt](const std::string& v, std::string& error) {
@@ -326,8 +336,9 @@ bool CheckEqCommand(const std::string& command, const std::vector<std::string>& 
         *pError = "--preset IN and --write OUT go together";
         return false;
     }
-    if (command != "eq-fit" && (!opt.target.empty() || opt.bRangeGiven || opt.nMaxBoost != 6)) {
-        *pError = "--target, --from, --to and --max-boost go with eq-fit";
+    if (command != "eq-fit" &&
+        (!opt.target.empty() || !opt.column.empty() || opt.bRangeGiven || opt.nMaxBoost != 6)) {
+        *pError = "--target, --column, --from, --to and --max-boost go with eq-fit";
         return false;
     }
     if (!(opt.fTo > opt.fFrom)) {
@@ -344,6 +355,16 @@ int RunEqCommand(const std::string& command, const std::vector<std::string>& ope
     return CmdEqFit(operands[0], opt, session);
 }
 
+std::vector<std::string> MeasurementMessages(const std::string& path, const SMeasurementRead& r) {
+    if (r.bOk && r.notes.empty() && r.nNotesLeftOut == 0) return {};
+    std::vector<std::string> lines = r.Lines();
+    lines.front() = "mlb8ctl: " + path + ": " + lines.front();
+    if (!r.bOk && !r.columns.empty())
+        lines.push_back(
+            "mlb8ctl: choose the level column with --column NAME (or its number, 1 for the first)");
+    return lines;
+}
+
 const char* EqCommandsUsage() {
     return "  eq-import FILE --output N [--pair] [--preset IN --write OUT]\n"
            "              import the peaking filters of a filter list (measurement software, system-wide\n"
@@ -352,12 +373,17 @@ const char* EqCommandsUsage() {
            "  eq-export --output N [--preset FILE]\n"
            "              print the bands of output N as parametric equalizer text\n"
            "  eq-fit MEASUREMENT --output N [--pair] [--target FILE] [--from HZ] [--to HZ]\n"
-           "         [--max-boost DB] [--preset IN --write OUT]\n"
+           "         [--max-boost DB] [--column NAME] [--preset IN --write OUT]\n"
            "              fit the ten bands on the processor's steps so that measurement + equalizer +\n"
            "              the output's crossover come closest to the target (flat by default) over\n"
            "              --from..--to (20..20000 Hz, narrowed to the passband of the output's crossover\n"
            "              when it is on), boosting at most --max-boost dB (6); prints the RMS deviation\n"
-           "              before and after and the bands, and writes them like eq-import\n"
+           "              before and after and the bands, and writes them like eq-import.\n"
+           "              A measurement with a header line is read by its column names: frequency,\n"
+           "              the level from raw, spl, magnitude, db or level (--column NAME or its\n"
+           "              number chooses another), phase. Lines that cannot be used (not numbers,\n"
+           "              NaN, infinite or absurd values, repeated frequencies) are named on standard\n"
+           "              error with their line numbers; frequencies that look like kHz are refused\n"
            "              (a preset file given with --preset is checked like one given to load;\n"
            "              --force uses it anyway)\n";
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "comm/cmdline.h"
+#include "editor/measurement.h"
 
 class CEditorCore;
 
@@ -13,6 +14,7 @@ struct SEqCmdOptions {
     bool bPair = false;
     std::string presetIn, presetOut; // --preset, --write
     std::string target;
+    std::string column; // --column: the measurement's level column, by header name or number
     double fFrom = 20.0, fTo = 20000.0;
     bool bRangeGiven = false; // --from or --to
     int nMaxBoost = 6;
@@ -41,5 +43,8 @@ bool CheckEqCommand(const std::string& command, const std::vector<std::string>& 
                     const SEqCmdOptions& opt, std::string* pError);
 int RunEqCommand(const std::string& command, const std::vector<std::string>& operands,
                  const SEqCmdOptions& opt, IEqCtlSession& session);
+// What mlb8ctl says on standard error about a measurement file it read: the refusal, or what was not
+// used (nothing when the whole file was used), the first line named after the program and the file.
+std::vector<std::string> MeasurementMessages(const std::string& path, const SMeasurementRead& r);
 // The help text of the commands and their options.
 const char* EqCommandsUsage();

@@ -72,7 +72,7 @@ void PrintUsage(std::FILE* pOut) {
                "              incomplete file is refused (status 3) unless --force compares it with\n"
                "              the defaults a load would use for its missing keys\n"
                "  response --output N [--output M]... [--sum 1,3,7] [--phase] [--preset FILE] [--csv]\n"
-               "           [--measurement N=FILE]...\n"
+               "           [--measurement N=FILE]... [--column NAME]\n"
                "              print the response of outputs N, M ... (1..8) on the graph's frequency\n"
                "              grid: filters, channel level, polarity and delay; with --sum also the\n"
                "              complex sum of those outputs, with --phase the phase in degrees too.\n"
@@ -82,7 +82,8 @@ void PrintUsage(std::FILE* pOut) {
                "              --measurement N=FILE (repeatable) gives output N a measurement export\n"
                "              (frequency, dB, degrees); when every output of --sum has one with phase,\n"
                "              the sum is measured x processor response (column sum..._measured_db),\n"
-               "              otherwise the processor's alone and a note on standard error says why\n",
+               "              otherwise the processor's alone and a note on standard error says why.\n"
+               "              Measurement files are read as eq-fit reads them (--column NAME: see there)\n",
                pOut);
     std::fputs(EqCommandsUsage(), pOut);
     std::fputs("\n"
@@ -490,11 +491,11 @@ int CmdDiff(const std::string& a, const std::string& b) {
 // response: the curves of a preset file, or of the running configuration.
 int CmdResponse() {
     ChannelTunings tunings;
-    std::string error;
-    if (!LoadResponseMeasurements(g_Response, &tunings, &error)) {
-        std::fprintf(stderr, "mlb8ctl: %s\n", error.c_str());
-        return kExitFailed;
-    }
+    std::vector<std::string> messages;
+    const bool bRead = LoadResponseMeasurements(g_Response, &tunings, &messages);
+    for (const std::string& line : messages)
+        std::fprintf(stderr, "%s\n", line.c_str());
+    if (!bRead) return kExitFailed;
     SSession s;
     CSettingsModel& m = s.core.Model();
     int nExit = kExitOk;
@@ -643,10 +644,12 @@ int main(int argc, char** argv) {
     if (a.bEqOptions && !IsEqCommand(command))
         return UsageError(command == "response"
                               ? "--pair, --write, --target, --from, --to and --max-boost go with eq-*"
-                              : "--output, --pair, --preset, --write, --target, --from, --to and "
+                              : "--output, --pair, --preset, --write, --target, --column, --from, --to and "
                                 "--max-boost go with eq-*");
     if (g_Response.bAny && command != "response")
         return UsageError("--output, --sum, --phase, --preset, --csv and --measurement go with response");
+    if (!g_Response.column.empty() && g_Response.measurements.empty())
+        return UsageError("--column goes with --measurement");
     if (!g_Response.measurements.empty() && g_Response.sum.empty())
         return UsageError("--measurement goes with --sum");
     if (g_Opt.bJson && command != "ports" && command != "probe" && command != "show" && command != "check" &&

@@ -3,6 +3,8 @@
 #include <cstring>
 #include <set>
 
+#include "eqcommands.h"
+
 #include "editor/settingsmodel.h"
 #include "editor/systemview.h"
 #include "orvix/complexresponse.h"
@@ -71,6 +73,14 @@ void AddResponseOptions(ZUtils::CCmdLine& cmdline, SResponseOptions& opt) {
                    opt.presetPath = v;
                    return true;
                }))
+        .Value({"--column"}, value([&opt](const std::string& v, std::string& error) {
+                   if (v.empty()) {
+                       error = "--column needs a column name or number";
+                       return false;
+                   }
+                   opt.column = v;
+                   return true;
+               }))
         .Value({"--measurement"}, value([&opt](const std::string& v, std::string& error) {
                    const std::size_t nSplit = v.find('=');
                    const int ch = nSplit == std::string::npos ? -1 : ParseOutput(v.substr(0, nSplit));
@@ -83,13 +93,13 @@ void AddResponseOptions(ZUtils::CCmdLine& cmdline, SResponseOptions& opt) {
                }));
 }
 
-bool LoadResponseMeasurements(const SResponseOptions& opt, ChannelTunings* pTunings, std::string* pError) {
+bool LoadResponseMeasurements(const SResponseOptions& opt, ChannelTunings* pTunings,
+                              std::vector<std::string>* pMessages) {
     for (const auto& [ch, path] : opt.measurements) {
-        const SMeasurementRead r = ReadMeasurementFile(path);
-        if (!r.bOk) {
-            *pError = path + ": " + r.szError;
-            return false;
-        }
+        const SMeasurementRead r = ReadMeasurementFile(path, opt.column);
+        const std::vector<std::string> lines = MeasurementMessages(path, r);
+        pMessages->insert(pMessages->end(), lines.begin(), lines.end());
+        if (!r.bOk) return false;
         SChannelTuning& t = (*pTunings)[static_cast<std::size_t>(ch)];
         t.measured = CurveOnGrid(r.curve);
         t.measuredPhase = PhaseOnGrid(r.curve);

@@ -18,14 +18,17 @@ struct SResponseOptions {
     bool bCsv = false;
     std::string presetPath;
     std::vector<std::pair<int, std::string>> measurements; // --measurement N=FILE: channel 0..7, file
-    bool bAny = false;                                     // any of these options was given
+    std::string column; // --column: the measurements' level column, by header name or number
+    bool bAny = false;  // any of these options was given
 };
 
 // Registers the options of response on the parser (each also as --name=value); a bad value is refused
 // with a message.
 void AddResponseOptions(ZUtils::CCmdLine& cmdline, SResponseOptions& opt);
-// Reads the files of --measurement onto the grid; false with a message for a file that is no measurement.
-bool LoadResponseMeasurements(const SResponseOptions& opt, ChannelTunings* pTunings, std::string* pError);
+// Reads the files of --measurement onto the grid; false for a file that is no measurement. *pMessages
+// gets the lines for standard error: the refusal, or the lines of each file that were not used.
+bool LoadResponseMeasurements(const SResponseOptions& opt, ChannelTunings* pTunings,
+                              std::vector<std::string>* pMessages);
 // Prints the grid: one line per point, after a header line starting with '#'. The sum multiplies in
 // the measurements when every output of it has one with phase; otherwise the returned note says why
 // it is the processor's alone (empty when no measurement was given for it).

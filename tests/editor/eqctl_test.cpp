@@ -234,4 +234,67 @@ TEST_F(EqCtl, FitIntoAPresetFile) {
     EXPECT_FALSE(fs::exists(m_Dir + "/never.Dovu"));
 }
 
+// A results export with more columns than frequency and level, with lines that cannot be used: the
+// level comes from the column asked for, and every unused line is named on standard error and in the
+// JSON; a file with no level column or only broken values is refused, naming why, and nothing is written.
+TEST_F(EqCtl, FitNamesTheMeasurementColumnsAndTheLinesNotUsed) {
+    const std::string in = m_Dir + "/in.Dovu", out = m_Dir + "/out.Dovu", meas = m_Dir + "/results.csv";
+    std::string text = "frequency,raw,error,smoothed,target\n";
+    int nLine = 1;
+    for (double f = 20.0; f < 20000.0; f *= 1.05) {
+        char sz[96];
+        std::snprintf(sz, sizeof sz, "%.3f,%.3f,0,%.3f,0\n", f, 30.0 * std::sin(f),
+                      3.0 * std::sin(std::log(f)));
+        text += sz;
+        if (++nLine == 40) text += "2500,nan,0,nan,0\n", ++nLine;
+    }
+    WriteText(meas, text);
+    ASSERT_EQ(Run({"--simulate", "dump", in}), 0) << Err();
+    const std::vector<std::string> fit = {"eq-fit",  meas,   "--output", "6",        "--from",
+                                          "40",      "--to", "16000",    "--preset", in,
+                                          "--write", out,    "--column", "smoothed"};
+    std::vector<std::string> json = fit;
+    json.insert(json.begin(), "--json");
+    ASSERT_EQ(Run(json), 0) << Err();
+    EXPECT_THAT(Out(), HasSubstr("\"levelColumn\":\"smoothed\",\"measurementNotes\":[{\"firstLine\":41,"
+                                 "\"lastLine\":41,\"text\":\"level is not a finite number\"}]"));
+    EXPECT_THAT(
+        Err(), HasSubstr("the level from the column \"smoothed\".\nline 41: level is not a finite number\n"));
+    // The deviation before the fit is the chosen column's: the raw one swings ten times wider.
+    auto before = [this](const std::vector<std::string>& args) {
+        EXPECT_EQ(Run(args), 0) << Err();
+        const std::string report = Out();
+        const std::size_t nBefore = report.find(" dB before, ");
+        EXPECT_NE(nBefore, std::string::npos) << report;
+        return nBefore == std::string::npos ? 0.0 : std::stod(report.substr(report.rfind(": ", nBefore) + 2));
+    };
+    std::vector<std::string> raw = fit;
+    raw.back() = "raw";
+    EXPECT_GT(before(raw), before(fit) + 3.0);
+
+    struct SRefused {
+        const char* pszText;
+        const char* pszColumn;
+        const char* pszWhy;
+    };
+    const SRefused refused[] = {
+        {"200 1e308\n500 -1e308\n", nullptr, "lines 1-2: level beyond -1000..+1000 dB"},
+        {"frequency,error\n20,1\n200,2\n", nullptr,
+         "Columns found: frequency, error; no level column (raw, spl, magnitude, db).\nmlb8ctl: choose the "
+         "level "
+         "column with --column NAME"},
+        {"frequency,raw\n20,1\n200,2\n", "spl", "No level column \"spl\". Columns found: frequency, raw."},
+        {"0.02 1\n0.2 2\n2 3\n20 4\n", nullptr, "they look like kHz"},
+    };
+    for (const SRefused& r : refused) {
+        WriteText(meas, r.pszText);
+        std::vector<std::string> args = {"eq-fit",   meas, "--output", "2",
+                                         "--preset", in,   "--write",  m_Dir + "/never.Dovu"};
+        if (r.pszColumn) args.insert(args.end(), {"--column", r.pszColumn});
+        EXPECT_EQ(Run(args), 1) << r.pszText;
+        EXPECT_THAT(Err(), HasSubstr(r.pszWhy)) << r.pszText;
+        EXPECT_FALSE(fs::exists(m_Dir + "/never.Dovu")) << r.pszText;
+    }
+}
+
 } // namespace
