@@ -359,6 +359,7 @@ SMeasurementRead ParseMeasurementText(std::string_view input, const std::string&
                 candidate = std::move(c), --r.nSkipped;
             continue;
         }
+        ++r.nDataLines;
         if (!bStarted && !start(fields.items.size())) return r;
         std::vector<double> n;
         const char* pszBad = nullptr;

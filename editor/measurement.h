@@ -24,8 +24,9 @@ struct SMeasurementNote {
 
 struct SMeasurementRead {
     bool bOk = false;
-    std::string szError;                 // why the file gave no curve
-    int nSkipped = 0;                    // lines that were neither comments, the header nor usable data
+    std::string szError; // why the file gave no curve
+    int nSkipped = 0;    // lines that were neither comments, the header nor usable data
+    int nDataLines = 0;  // lines that begin with a number, used or not: the file was meant as a measurement
     std::vector<std::string> columns;    // the header's column names; empty when there is no header
     std::string szLevelColumn;           // the column the level was read from, when there is a header
     std::vector<SMeasurementNote> notes; // in line order, at most kMaxNotes

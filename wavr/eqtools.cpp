@@ -215,13 +215,21 @@ bool CEqTools::ExportFilters(const std::string& path) {
     return bOk;
 }
 
+// A file that cannot be used, or lines of it that were not, are reported on load.
+bool CEqTools::ShowReadReport(const char* pszWhat, const std::string& path, const SMeasurementRead& r) {
+    if (r.bOk && r.notes.empty() && r.nNotesLeftOut == 0) return r.bOk;
+    ShowReport(QString("%1 for output %2: %3")
+                   .arg(QString::fromUtf8(pszWhat))
+                   .arg(Channel() + 1)
+                   .arg(QString::fromStdString(FileName(path))),
+               r.Lines());
+    return r.bOk;
+}
+
 bool CEqTools::LoadMeasurement(const std::string& path) {
     const SMeasurementRead r = ReadMeasurementFile(path);
     const int ch = Channel();
-    if (!r.bOk) {
-        ShowReport(QString("Measurement for output %1").arg(ch + 1), {FileName(path) + ": " + r.szError});
-        return false;
-    }
+    if (!ShowReadReport("Measurement", path, r)) return false;
     SChannelTuning& t = Tuning(ch);
     t.measured = CurveOnGrid(r.curve);
     t.measuredPhase = PhaseOnGrid(r.curve);
@@ -234,10 +242,7 @@ bool CEqTools::LoadMeasurement(const std::string& path) {
 bool CEqTools::LoadTarget(const std::string& path) {
     const SMeasurementRead r = ReadMeasurementFile(path);
     const int ch = Channel();
-    if (!r.bOk) {
-        ShowReport(QString("Target for output %1").arg(ch + 1), {FileName(path) + ": " + r.szError});
-        return false;
-    }
+    if (!ShowReadReport("Target", path, r)) return false;
     SChannelTuning& t = Tuning(ch);
     t.target = CurveOnGrid(r.curve);
     t.szTarget = path;
@@ -290,8 +295,12 @@ bool CEqTools::Drop(const QMimeData* pData) {
     if (!CanDrop(pData)) return false;
     const std::string path = pData->urls().front().toLocalFile().toStdString();
     const SEqImport r = ImportEqFilterFile(path);
-    // Not a filter list but a measurement export: it becomes the output's measurement.
-    if (!r.bOk && r.nFilterLines == 0 && ReadMeasurementFile(path).bOk) return LoadMeasurement(path);
+    // Not a filter list but a measurement export (or lines of numbers or a header naming columns, of
+    // which the report then says why they cannot be used): it becomes the output's measurement.
+    if (!r.bOk && r.nFilterLines == 0) {
+        const SMeasurementRead m = ReadMeasurementFile(path);
+        if (m.bOk || !m.columns.empty() || m.nDataLines > 0) return LoadMeasurement(path);
+    }
     return ImportFilters(path);
 }
 

@@ -71,6 +71,7 @@ public:
 private:
     int Channel() const;
     void ShowReport(const QString& title, const std::vector<std::string>& lines);
+    bool ShowReadReport(const char* pszWhat, const std::string& path, const SMeasurementRead& r);
     void PaintOverlay(QPainter& p);
     void UpdateMenu();
     void Refresh();

@@ -736,6 +736,43 @@ TEST(EqTools, TheMeasurementTargetAndPredictionOnTheGraphPerOutput) {
     EXPECT_FALSE(tools.Tuning(4).HasMeasurement());
 }
 
+// A measurement with lines that cannot be used loads with a report naming them; one that cannot be
+// right (frequencies in kHz, a header without a level column) is refused with its reason, whether
+// chosen from the menu or dropped on the page, and the output keeps no curve.
+TEST(EqTools, AMeasurementReportsWhatWasNotUsed) {
+    CWindow w;
+    w.Click(ctl::TAB_EQ);
+    w.Click(ctl::CHANNEL.first + 3);
+    CEqTools& tools = w.View().EqTools();
+    QByteArray meas = "Frequency\tSPL\tPhase\n";
+    for (double f = 20.0; f < 20000.0; f *= 1.1)
+        meas += QByteArray::number(f, 'f', 2) + "\t80\t0\n";
+    meas += "500\tnan\t0\n300\t81\t0\n";
+    ASSERT_TRUE(tools.LoadMeasurement(WriteTemp("partly-usable.txt", meas).toStdString()));
+    EXPECT_TRUE(tools.Tuning(3).HasMeasurement());
+    EXPECT_TRUE(tools.LastReport().contains("line 75: level is not a finite number"))
+        << tools.LastReport().toStdString();
+    EXPECT_TRUE(tools.LastReport().contains("line 76: frequency 300 Hz below the line before"));
+    bool bDialog = false;
+    for (QWidget* p : QApplication::topLevelWidgets())
+        if (auto* pDlg = dynamic_cast<CEqReportDlg*>(p); pDlg && pDlg->isVisible())
+            bDialog = pDlg->Text() == tools.LastReport();
+    EXPECT_TRUE(bDialog);
+    CloseReports(w);
+    tools.Clear();
+
+    DropFile(w, WriteTemp("kilohertz.txt", "0.02 80\n0.1 81\n1 80\n20 79\n"));
+    EXPECT_FALSE(tools.Tuning(3).HasMeasurement());
+    EXPECT_TRUE(tools.LastReport().contains("they look like kHz")) << tools.LastReport().toStdString();
+    CloseReports(w);
+    DropFile(w, WriteTemp("results.csv", "frequency,error,smoothed\n20,1,2\n20000,1,2\n"));
+    EXPECT_FALSE(tools.Tuning(3).HasMeasurement());
+    EXPECT_TRUE(tools.LastReport().contains("Columns found: frequency, error, smoothed; no level column"))
+        << tools.LastReport().toStdString();
+    CloseReports(w);
+    EXPECT_EQ(w.Picture(), w.FreshPicture());
+}
+
 // The pictures of the README and the manual: the example measurement and house curve on output 5
 // with a high-pass at 60 Hz, before and after the fit (kept only when MLB8_SHOT_DIR is set; the
 // examples are read from MLB8_EXAMPLES_DIR).
