@@ -1,12 +1,44 @@
 // The equalizer filter-list reader and the measurement reader fed arbitrary text. Imported bands lie
 // on the processor's steps and export then import gives them back; a measurement is strictly
-// ascending in frequency, finite, and its curve on the grid is finite wherever it is known.
+// ascending in frequency, its values finite and within the reader's limits, what it left out named,
+// and its curve on the grid is finite wherever it is known.
 #include <cmath>
 #include <string_view>
 
 #include "editor/eqimport.h"
 #include "editor/measurement.h"
 #include "fuzz/fuzzcheck.h"
+
+namespace {
+
+// Every value kept is finite and within the reader's limits; what was left out is named in line
+// order, and the report always has a first line.
+void CheckMeasurementRead(const SMeasurementRead& m) {
+    namespace L = MeasurementLimits;
+    FUZZ_CHECK(!m.Lines().empty());
+    FUZZ_CHECK(m.bOk == m.szError.empty());
+    FUZZ_CHECK(m.notes.size() <= SMeasurementRead::kMaxNotes && m.nNotesLeftOut >= 0);
+    for (std::size_t k = 0; k < m.notes.size(); ++k) {
+        FUZZ_CHECK(m.notes[k].nFirst >= 0 && m.notes[k].nFirst <= m.notes[k].nLast &&
+                   !m.notes[k].text.empty());
+        if (k) FUZZ_CHECK(m.notes[k].nFirst >= m.notes[k - 1].nFirst);
+    }
+    if (!m.bOk) {
+        FUZZ_CHECK(m.curve.freq.empty() && m.curve.level.empty() && m.curve.phase.empty());
+        return;
+    }
+    FUZZ_CHECK(m.curve.freq.size() >= 2 && m.curve.freq.size() == m.curve.level.size());
+    FUZZ_CHECK(m.curve.phase.empty() || m.curve.phase.size() == m.curve.freq.size());
+    for (std::size_t i = 0; i < m.curve.freq.size(); ++i) {
+        FUZZ_CHECK(m.curve.freq[i] > 0.0 && m.curve.freq[i] <= L::kMaxFreqHz);
+        FUZZ_CHECK(std::isfinite(m.curve.level[i]) && std::fabs(m.curve.level[i]) <= L::kMaxLevelDb);
+        if (!m.curve.phase.empty())
+            FUZZ_CHECK(std::isfinite(m.curve.phase[i]) && std::fabs(m.curve.phase[i]) <= L::kMaxPhaseDeg);
+        if (i) FUZZ_CHECK(m.curve.freq[i] > m.curve.freq[i - 1]);
+    }
+}
+
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSize) {
     const std::string_view text(reinterpret_cast<const char*>(pData), nSize);
@@ -33,13 +65,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSi
     }
 
     const SMeasurementRead m = ParseMeasurementText(text);
+    CheckMeasurementRead(m);
+    if (FuzzCheck::Sampled(pData, nSize, 4, 2)) CheckMeasurementRead(ParseMeasurementText(text, "raw"));
     if (m.bOk) {
-        FUZZ_CHECK(m.curve.freq.size() >= 2 && m.curve.freq.size() == m.curve.level.size());
-        for (std::size_t i = 0; i < m.curve.freq.size(); ++i) {
-            FUZZ_CHECK(m.curve.freq[i] > 0.0 && std::isfinite(m.curve.freq[i]) &&
-                       std::isfinite(m.curve.level[i]));
-            if (i) FUZZ_CHECK(m.curve.freq[i] > m.curve.freq[i - 1]);
-        }
         if (FuzzCheck::Sampled(pData, nSize, 4, 1))
             for (double v : CurveOnGrid(m.curve))
                 FUZZ_CHECK(std::isnan(v) || std::isfinite(v));
