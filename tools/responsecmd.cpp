@@ -50,6 +50,16 @@ void AddResponseOptions(ZUtils::CCmdLine& cmdline, SResponseOptions& opt) {
             return take(v, error);
         };
     };
+    auto text = [&value](std::string& target, const char* pszNeeds) {
+        return value([&target, pszNeeds](const std::string& v, std::string& error) {
+            if (v.empty()) {
+                error = pszNeeds;
+                return false;
+            }
+            target = v;
+            return true;
+        });
+    };
     cmdline.Flag({"--phase"}, flag(opt.bPhase))
         .Flag({"--csv"}, flag(opt.bCsv))
         .Value({"--output"}, value([&opt](const std::string& v, std::string& error) {
@@ -65,22 +75,8 @@ void AddResponseOptions(ZUtils::CCmdLine& cmdline, SResponseOptions& opt) {
                    opt.sum.clear();
                    return ParseSum(v, &opt.sum, &error);
                }))
-        .Value({"--preset"}, value([&opt](const std::string& v, std::string& error) {
-                   if (v.empty()) {
-                       error = "--preset needs a file name";
-                       return false;
-                   }
-                   opt.presetPath = v;
-                   return true;
-               }))
-        .Value({"--column"}, value([&opt](const std::string& v, std::string& error) {
-                   if (v.empty()) {
-                       error = "--column needs a column name or number";
-                       return false;
-                   }
-                   opt.column = v;
-                   return true;
-               }))
+        .Value({"--preset"}, text(opt.presetPath, "--preset needs a file name"))
+        .Value({"--column"}, text(opt.column, "--column needs a column name or number"))
         .Value({"--measurement"}, value([&opt](const std::string& v, std::string& error) {
                    const std::size_t nSplit = v.find('=');
                    const int ch = nSplit == std::string::npos ? -1 : ParseOutput(v.substr(0, nSplit));
