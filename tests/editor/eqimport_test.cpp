@@ -217,6 +217,27 @@ TEST(EqImport, FilesThatAreNotTextOrCannotBeReadGiveAReason) {
     EXPECT_THAT(r.szError, HasSubstr("larger than 1 MiB"));
 }
 
+// A filter list saved as UTF-16 (as some Windows editors do) imports the same bands as its UTF-8 text.
+TEST(EqImport, AUtf16FileImportsLikeItsText) {
+    const std::string text =
+        "Filter 1: ON PK Fc 100 Hz Gain 3 dB Q 1\r\nFilter 2: ON PK Fc 2000 Hz Gain -4 dB Q 2\r\n";
+    const std::string path = testing::TempDir() + "eq_utf16.txt";
+    {
+        std::ofstream out(path, std::ios::binary);
+        out << "\xFF\xFE";
+        for (char c : text)
+            out << c << '\0';
+    }
+    const SEqImport r = ImportEqFilterFile(path), want = ParseEqFilterText(text);
+    ASSERT_TRUE(r.bOk) << r.szError;
+    EXPECT_EQ(r.nImported, 2);
+    for (int b = 0; b < CRev8001Lib::EQ_BANDS; ++b) {
+        EXPECT_EQ(r.bands[b].Freq, want.bands[b].Freq) << b;
+        EXPECT_EQ(r.bands[b].Gain, want.bands[b].Gain) << b;
+        EXPECT_EQ(r.bands[b].BandWidth, want.bands[b].BandWidth) << b;
+    }
+}
+
 // The bell the store draws for an imported filter is the textbook bell of the source filter, as far
 // as the steps of frequency, gain and BandWidth allow: it equals the bell of the stepped values, and
 // differs from the source's by no more than moving each value by half a step does.
