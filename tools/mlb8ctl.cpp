@@ -79,6 +79,8 @@ void PrintUsage(std::FILE* pOut) {
                "              Reads the processor, or the preset file FILE with --preset. With --csv:\n"
                "              a '#' header line, then frequency in Hz, each output's dB (and degrees),\n"
                "              the sum's dB (and degrees), comma-separated, one line per grid point.\n"
+               "              A muted output is drawn as it would play, under a name that says so\n"
+               "              (out1_muted_db), and adds nothing to the sum (sum1_muted+3_db)\n"
                "              --measurement N=FILE (repeatable) gives output N a measurement export\n"
                "              (frequency, dB, degrees); when every output of --sum has one with phase,\n"
                "              the sum is measured x processor response (column sum..._measured_db),\n"
@@ -513,9 +515,10 @@ int CmdResponse() {
     } else if (!Attach(s)) {
         return kExitFailed;
     }
-    const std::string note = PrintResponse(stdout, m, g_Response, &tunings);
+    const std::vector<std::string> notes = PrintResponse(stdout, m, g_Response, &tunings);
     std::fflush(stdout);
-    if (!note.empty()) std::fprintf(stderr, "mlb8ctl: %s\n", note.c_str());
+    for (const std::string& note : notes)
+        std::fprintf(stderr, "mlb8ctl: %s\n", note.c_str());
     return nExit;
 }
 
