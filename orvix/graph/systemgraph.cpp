@@ -29,7 +29,7 @@ constexpr double kScaleDb = 12.0;
 // A muted output keeps its curve (what it would play), faded and dotted.
 QColor OutputColour(const SSystemOutput& o) {
     QColor c = CFilterGraphic::PenColour(o.nPen);
-    if (o.bMuted) c.setAlpha(110);
+    if (o.bMuted) c.setAlpha(160);
     return c;
 }
 
