@@ -34,14 +34,19 @@ bool MeasuredFactor(const SChannelTuning& tuning, ZUtils::ZComplexCurve* pOut) {
 }
 
 void SumGroup(const std::vector<int>& channels, const std::vector<const ZUtils::ZComplexCurve*>& curves,
-              const ChannelTunings* pTunings, SGroupSum* pOut) {
+              const ChannelTunings* pTunings, SGroupSum* pOut, unsigned nSilenced) {
     pOut->sum.Clear();
     pOut->bMeasured = 0;
     pOut->note.clear();
     std::vector<ZUtils::ZComplexCurve> factors(channels.size());
+    std::vector<bool> sounds(channels.size());
+    for (std::size_t k = 0; k < channels.size(); ++k)
+        sounds[k] = channels[k] < 0 || channels[k] >= MLB8_CHANNELS || !((nSilenced >> channels[k]) & 1u);
     std::string noMeasurement, noPhase;
-    bool bAnyMeasured = false;
+    bool bAnyMeasured = false, bAnySounds = false;
     for (std::size_t k = 0; k < channels.size(); ++k) {
+        if (!sounds[k]) continue;
+        bAnySounds = true;
         const std::string name = "Out " + std::to_string(channels[k] + 1);
         const SChannelTuning* pTuning =
             pTunings && channels[k] >= 0 && channels[k] < MLB8_CHANNELS ? &(*pTunings)[channels[k]] : nullptr;
@@ -50,8 +55,9 @@ void SumGroup(const std::vector<int>& channels, const std::vector<const ZUtils::
         std::string& list = pTuning && pTuning->HasMeasurement() ? noPhase : noMeasurement;
         list += (list.empty() ? "" : ", ") + name;
     }
-    const bool bMeasured = !channels.empty() && noMeasurement.empty() && noPhase.empty();
+    const bool bMeasured = bAnySounds && noMeasurement.empty() && noPhase.empty();
     for (std::size_t k = 0; k < channels.size() && k < curves.size(); ++k) {
+        if (!sounds[k]) continue;
         if (bMeasured)
             pOut->sum.Add(*curves[k], factors[k]);
         else

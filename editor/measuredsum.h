@@ -25,6 +25,8 @@ struct SGroupSum {
 };
 
 // Sums the processor responses of the group's outputs (curves[k] belongs to channels[k]); with
-// pTunings, measured wherever every output of the group has a measurement with phase.
+// pTunings, measured wherever every output of the group that sounds has a measurement with phase. An
+// output whose bit is set in nSilenced (muted, or outside an active solo) adds nothing and needs no
+// measurement.
 void SumGroup(const std::vector<int>& channels, const std::vector<const ZUtils::ZComplexCurve*>& curves,
-              const ChannelTunings* pTunings, SGroupSum* pOut);
+              const ChannelTunings* pTunings, SGroupSum* pOut, unsigned nSilenced = 0);

@@ -7,12 +7,6 @@
 #include "editor/delayeditor.h"
 #include "editor/presetfile.h"
 
-const char* const INPUT_KIND_NAMES[MLB8_INPUT_KINDS] = {"5.1 wired", "4 wired", "2 wired", "AUX",
-                                                        "numerical"};
-const char* const ARCHITECTURE_NAMES[MLB8_ARCHITECTURES] = {"2-way + sub", "3-way + sub", "2.1", "4.1",
-                                                            "5.1"};
-const char* const EXPERT_INPUT_NAMES[3] = {"main", "AUX", "numerical"};
-
 int SlopeDbPerOctave(int nSlop) {
     return nSlop >= 0 && nSlop <= 7 ? 6 * (nSlop + 1) : 0;
 }
@@ -132,9 +126,11 @@ std::vector<SSettingDifference> DiffSettings(const CSettingsModel& a, const CSet
     };
     d.Texts("Standard sensitivity", 0, a.m_nEasyConfigInputSensitivity == b.m_nEasyConfigInputSensitivity,
             easyVolts(a), easyVolts(b));
-    for (int k = 0; k < MLB8_INPUT_KINDS; ++k)
-        d.Value("Architecture with the " + kind(k) + " input", 0, a.m_nDSPOutput[k], b.m_nDSPOutput[k],
-                [](int n) { return Named(ARCHITECTURE_NAMES, MLB8_ARCHITECTURES, n); });
+    // The architecture the routing really is, where it is not the setting.
+    for (int k = 0; k < MLB8_INPUT_KINDS; ++k) {
+        const std::string textA = ArchitectureText(a, k), textB = ArchitectureText(b, k);
+        d.Texts("Architecture with the " + kind(k) + " input", 0, textA == textB, textA, textB);
+    }
 
     // Expert mode.
     d.Value("Expert input", 0, a.m_nDSPExpInput, b.m_nDSPExpInput,
@@ -201,9 +197,9 @@ std::vector<SSettingDifference> DiffSettings(const CSettingsModel& a, const CSet
     return out;
 }
 
-void ReadCarriedSettings(const CSettingsModel& from, CSettingsModel& to) {
+void ReadCarriedSettings(const CSettingsModel& from, CSettingsModel& to, SPresetReport* pReport) {
     ZUtils::ZProfile profile;
     WritePresetKeys(profile, from, std::tm{});
     to.WriteStartupDefaults();
-    ReadPresetKeys(profile, to, EPresetRead::File);
+    ReadPresetKeys(profile, to, EPresetRead::File, pReport);
 }

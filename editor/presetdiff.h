@@ -5,12 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "editor/architecture.h"
+#include "editor/presetreport.h"
 #include "editor/settingsmodel.h"
 
-// The names the window gives to input kinds, architectures and expert inputs.
-extern const char* const INPUT_KIND_NAMES[MLB8_INPUT_KINDS];
-extern const char* const ARCHITECTURE_NAMES[MLB8_ARCHITECTURES];
-extern const char* const EXPERT_INPUT_NAMES[3];
 // The crossover slope of a slope index 0..7 (6..48 dB/oct); 0 outside.
 int SlopeDbPerOctave(int nSlop);
 
@@ -27,5 +25,6 @@ struct SSettingDifference {
 std::vector<SSettingDifference> DiffSettings(const CSettingsModel& a, const CSettingsModel& b);
 
 // Reads into `to` what a preset file saved from `from` would give (the routing of the standard mode
-// masked as the reader masks it), so that a live configuration compares equal to its saved file.
-void ReadCarriedSettings(const CSettingsModel& from, CSettingsModel& to);
+// read as the reader reads it), so that a live configuration compares equal to its saved file; with
+// pReport, what the reader noted.
+void ReadCarriedSettings(const CSettingsModel& from, CSettingsModel& to, SPresetReport* pReport = nullptr);

@@ -1,6 +1,7 @@
 #include "editor/presetfile.h"
 
 #include "comm/trace.h"
+#include "editor/architecture.h"
 #include "editor/devicelink.h"
 #include "editor/editorhost.h"
 #include "editor/editorids.h"
@@ -150,10 +151,17 @@ public:
         return m_P.FindValueIn(Section(pszSection), key, &value);
     }
 
+    // A value that had to change.
     void Note(const char* pszSection, std::string_view key, const std::string& result) {
         const std::string note = Raw(pszSection, key) + " -> " + result;
         TRACE("\r\n Preset file [%s] %s", pszSection, note.c_str());
         if (m_pReport) m_pReport->clamped.push_back(note);
+    }
+    // A value read as the routing of the standard mode gives it: told, never asked about.
+    void Notice(const char* pszSection, std::string_view key, const std::string& result) {
+        const std::string note = Raw(pszSection, key) + " -> " + result;
+        TRACE("\r\n Preset file [%s] %s", pszSection, note.c_str());
+        if (m_pReport) m_pReport->notes.push_back(note);
     }
     int Clamped(const char* pszSection, std::string_view key, int nLow, int nHigh) {
         const int v = Int(pszSection, key);
@@ -175,17 +183,11 @@ public:
                  "index " + std::to_string(c) + " (" + std::to_string(MLB8_MAX_SENSITIVITY - c) + ")");
         return c;
     }
-    std::uint8_t RoutingByte(const char* pszSection, std::string_view key, std::uint8_t nMask, bool bMasked) {
+    std::uint8_t RoutingByte(const char* pszSection, std::string_view key) {
         const int v = Int(pszSection, key);
         const std::uint8_t nByte = static_cast<std::uint8_t>(static_cast<unsigned>(v) & 0xFFu);
-        const std::uint8_t nResult = bMasked ? static_cast<std::uint8_t>(nByte & nMask) : nByte;
-        if (v != nResult) {
-            char sz[32];
-            std::snprintf(sz, sizeof sz, "%u%s", nResult,
-                          nByte != v ? " (low byte)" : " (masked by the routing)");
-            Note(pszSection, key, sz);
-        }
-        return nResult;
+        if (v != nByte) Note(pszSection, key, std::to_string(nByte) + " (low byte)");
+        return nByte;
     }
 
 private:
@@ -282,6 +284,41 @@ SFilterCoef ReadFilter(CKeyReader& r, int ch, const char* pszFilter, int nBand) 
     else
         coef.Slop = static_cast<std::uint8_t>(r.Clamped(pszSection, key("Slop"), 0, kMaxSlope));
     return coef;
+}
+
+// The standard mode plays an architecture's routing. A routing that is the row of another architecture
+// than the file names is that architecture (the processor's setting is stored only with a preset, so
+// a routing activated live and saved names the old one); any other routing keeps only the bits of its
+// architecture's row. Both are notes: the result is a routing the standard mode gives, and reading
+// it again changes nothing.
+void FitRoutingToArchitectures(CKeyReader& r, CSettingsModel& m) {
+    const char* E = "EASY_CONFIG";
+    struct SGroup {
+        int nKind;
+        std::uint8_t* pMap;
+        const char* pszKey;
+    };
+    for (const SGroup& g : {SGroup{MainRoutingKind(m.m_nDSPInput), m.m_MapM, "_M"},
+                            SGroup{INPUT_AUX, m.m_MapA, "_A"}, SGroup{INPUT_NUMERICAL, m.m_MapD, "_D"}}) {
+        const int nSet = m.m_nDSPOutput[g.nKind];
+        std::uint8_t fitted[MLB8_CHANNELS];
+        const bool bWhole = RoutingArchitecture(g.pMap, g.nKind, nSet) >= 0;
+        for (int ch = 0; ch < MLB8_CHANNELS; ++ch)
+            fitted[ch] = bWhole ? g.pMap[ch]
+                                : static_cast<std::uint8_t>(g.pMap[ch] & ROUTING_PRESETS[g.nKind][nSet][ch]);
+        const int nArch = RoutingArchitecture(fitted, g.nKind, nSet);
+        if (nArch >= 0 && nArch != nSet) {
+            m.m_nDSPOutput[g.nKind] = nArch;
+            r.Notice(E, Key("OUTPUT_CONFIG", "_", g.nKind),
+                     std::to_string(nArch) + " (the routing is " + ARCHITECTURE_NAMES[nArch] + "'s)");
+        }
+        for (int ch = 0; ch < MLB8_CHANNELS; ++ch) {
+            if (fitted[ch] == g.pMap[ch]) continue;
+            r.Notice(E, Key("OUTPUT_MAP", g.pszKey, ch),
+                     std::to_string(fitted[ch]) + " (outside the " + ARCHITECTURE_NAMES[nSet] + " routing)");
+            g.pMap[ch] = fitted[ch];
+        }
+    }
 }
 
 } // namespace
@@ -397,16 +434,12 @@ void ReadPresetKeys(const ZUtils::ZProfile& p, CSettingsModel& m, EPresetRead mo
     }
     m.m_nDSPOutput[INPUT_51_WIRED] = ARCH_51;
 
-    const bool bMasked = bFactory || !m.m_bEasyExp;
-    const int nMainKind = m.m_nDSPInput <= INPUT_2_WIRED ? m.m_nDSPInput : INPUT_51_WIRED;
-    const std::uint8_t* pRowM = ROUTING_PRESETS[nMainKind][m.m_nDSPOutput[nMainKind]];
-    const std::uint8_t* pRowA = ROUTING_PRESETS[INPUT_AUX][m.m_nDSPOutput[INPUT_AUX]];
-    const std::uint8_t* pRowD = ROUTING_PRESETS[INPUT_NUMERICAL][m.m_nDSPOutput[INPUT_NUMERICAL]];
     for (int ch = 0; ch < MLB8_CHANNELS; ++ch) {
-        m.m_MapM[ch] = r.RoutingByte(E, Key("OUTPUT_MAP", "_M", ch), pRowM[ch], bMasked);
-        m.m_MapA[ch] = r.RoutingByte(E, Key("OUTPUT_MAP", "_A", ch), pRowA[ch], bMasked);
-        m.m_MapD[ch] = r.RoutingByte(E, Key("OUTPUT_MAP", "_D", ch), pRowD[ch], bMasked);
+        m.m_MapM[ch] = r.RoutingByte(E, Key("OUTPUT_MAP", "_M", ch));
+        m.m_MapA[ch] = r.RoutingByte(E, Key("OUTPUT_MAP", "_A", ch));
+        m.m_MapD[ch] = r.RoutingByte(E, Key("OUTPUT_MAP", "_D", ch));
     }
+    if (bFactory || !m.m_bEasyExp) FitRoutingToArchitectures(r, m);
     if (bFactory) {
         // Only an explicit 1 selects the expert mode for the factory settings.
         const int v = r.Int(E, "EASY_EXPERT_CONFIG");

@@ -48,6 +48,8 @@ std::string SPresetReport::Question(const std::string& what, std::size_t nListed
     if (!clamped.empty())
         text += "\n\n" + Plural(clamped.size(), "value is", "values are") +
                 " out of range and would be changed: " + Listed(clamped, nListed) + ".";
+    if (!notes.empty())
+        text += "\n\nThe routing is read as the architecture gives it: " + Listed(notes, nListed) + ".";
     return text;
 }
 
@@ -70,6 +72,11 @@ std::vector<std::string> SPresetReport::Lines() const {
     if (!clamped.empty()) {
         lines.push_back("Clamped values (" + std::to_string(clamped.size()) + "):");
         for (const std::string& item : clamped)
+            lines.push_back("  " + item);
+    }
+    if (!notes.empty()) {
+        lines.push_back("Routing read as the architecture gives it (" + std::to_string(notes.size()) + "):");
+        for (const std::string& item : notes)
             lines.push_back("  " + item);
     }
     return lines;

@@ -62,6 +62,11 @@ void CSystemView::ToggleSumMember(const CSettingsModel& m, int nChannel) {
     m_bSumChosen = 1;
 }
 
+unsigned CSystemView::SilencedMask(const CSettingsModel& m) {
+    if (m.m_nSoloMask & 0xFF) return ~static_cast<unsigned>(m.m_nSoloMask) & 0xFFu;
+    return CSettingsModel::PackFlags(m.m_bMute);
+}
+
 ZUtils::SOutputTrim CSystemView::Trim(const CSettingsModel& m, int nChannel) {
     ZUtils::SOutputTrim trim;
     if (!ValidChannel(nChannel)) return trim;
@@ -84,6 +89,7 @@ void CSystemView::Compute(const CSettingsModel& m, SSystemPicture* pOut) const {
     pOut->outputs.clear();
     pOut->nPhase = m_nPhase;
     const unsigned nSumMask = SumMask(m);
+    const unsigned nSilenced = SilencedMask(m);
     std::string members;
     for (int ch : ActiveOutputs(m)) {
         SSystemOutput& o = pOut->outputs.emplace_back();
@@ -92,8 +98,11 @@ void CSystemView::Compute(const CSettingsModel& m, SSystemPicture* pOut) const {
         o.name = OutputName(m, ch);
         o.bSelected = ch == m.m_nChannel || (m.m_bPair && ch == m.m_nChannel + 1);
         o.bInSum = (nSumMask >> ch) & 1u;
+        o.bMuted = (nSilenced >> ch) & 1u;
         OutputResponse(m, ch, &o.curve);
-        if (o.bInSum) members += (members.empty() ? "Out " : " + Out ") + std::to_string(ch + 1);
+        if (o.bInSum)
+            members += (members.empty() ? "Out " : " + Out ") + std::to_string(ch + 1) +
+                       (o.bMuted ? " (muted)" : "");
     }
     std::vector<int> group;
     std::vector<const ZUtils::ZComplexCurve*> curves;
@@ -103,10 +112,12 @@ void CSystemView::Compute(const CSettingsModel& m, SSystemPicture* pOut) const {
         curves.push_back(&o.curve);
     }
     SGroupSum sum;
-    SumGroup(group, curves, m_pTunings, &sum);
+    SumGroup(group, curves, m_pTunings, &sum, nSilenced);
     pOut->bHaveSum = sum.sum.Terms() > 0;
     pOut->bMeasuredSum = pOut->bHaveSum && sum.bMeasured;
     pOut->sumNote = pOut->bHaveSum ? sum.note : std::string();
-    pOut->sumName = pOut->bHaveSum ? "Sum " + members + (sum.bMeasured ? " (measured)" : "") : std::string();
+    pOut->sumName = members.empty()  ? std::string()
+                    : pOut->bHaveSum ? "Sum " + members + (sum.bMeasured ? " (measured)" : "")
+                                     : "Sum " + members + ": silent";
     if (pOut->bHaveSum) sum.sum.Result(&pOut->sum);
 }

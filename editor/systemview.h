@@ -19,13 +19,16 @@ struct SSystemOutput {
     std::string name; // "Out 1 Tweeter L"
     int bSelected = 0;
     int bInSum = 0;
+    int bMuted = 0; // silent on the processor: drawn as muted, adds nothing to the sum
     ZUtils::ZComplexCurve curve;
 };
 
 struct SSystemPicture {
     std::vector<SSystemOutput> outputs;
     int bHaveSum = 0;
-    std::string sumName;  // "Sum Out 1 + Out 3 + Out 7", with " (measured)" when measured
+    // "Sum Out 1 + Out 3 (muted) + Out 7", with " (measured)" when measured; set whenever the group has a
+    // member, even when every member is muted and there is nothing to draw.
+    std::string sumName;
     int bMeasuredSum = 0; // measured response × processor response of every output in the sum
     std::string sumNote;  // why a sum with measurements fell back to the processor's alone
     ZUtils::ZComplexCurve sum;
@@ -54,6 +57,9 @@ public:
     static std::vector<int> ActiveOutputs(const CSettingsModel& m);
     // The output as the window names it, with the speaker the architecture puts on it.
     static std::string OutputName(const CSettingsModel& m, int nChannel);
+    // The outputs the processor keeps silent, one bit per channel: the muted ones, or while a solo is
+    // active every output outside it (the mute bits the processor is sent).
+    static unsigned SilencedMask(const CSettingsModel& m);
     // Level of the channel (the master level is common to every output and left out), polarity and delay.
     static ZUtils::SOutputTrim Trim(const CSettingsModel& m, int nChannel);
     // The channel's complex response with its enabled equalizer and crossover and its trim.

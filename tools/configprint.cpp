@@ -31,6 +31,16 @@ void PrintRouting(std::FILE* pOut, const char* pszRow, const std::uint8_t* pMap,
     }
 }
 
+void PrintRoutingTable(std::FILE* pOut, const CSettingsModel& m) {
+    std::fprintf(pOut, "Routing           ");
+    for (int ch = 0; ch < MLB8_CHANNELS; ++ch)
+        std::fprintf(pOut, "Out%d ", ch + 1);
+    std::fputc('\n', pOut);
+    PrintRouting(pOut, "main", m.m_MapM, 6, 0);
+    PrintRouting(pOut, "AUX", m.m_MapA, 2, 0);
+    PrintRouting(pOut, "numerical", m.m_MapD, 2, 6);
+}
+
 double DelayMs(const CSettingsModel& m, int ch) {
     return m.m_nDelay[ch] / 48.0;
 }
@@ -77,7 +87,10 @@ void WriteConfigurationJson(CJsonWriter& j, const CSettingsModel& m) {
     j.Key("standard").BeginObject();
     j.Member("input", kInputKinds[m.m_nDSPInput]);
     j.Member("highLevel", m.m_bEasyConfigInputHighLow != 0);
-    j.Member("architecture", kArchitectures[m.m_nDSPOutput[m.m_nDSPInput]]);
+    // What the routing is; the setting beside it, which the processor keeps only with a stored preset.
+    const int nActual = ActualArchitecture(m);
+    j.Member("architecture", nActual < 0 ? "custom routing" : kArchitectures[nActual]);
+    j.Member("architectureSetting", kArchitectures[m.m_nDSPOutput[m.m_nDSPInput]]);
     j.Member("sensitivityIndex", m.m_nEasyConfigInputSensitivity);
     j.EndObject();
     j.Key("expert").BeginObject();
@@ -133,11 +146,13 @@ void PrintConfiguration(std::FILE* pOut, const CSettingsModel& m) {
         std::fprintf(pOut, "Mode             standard\n");
         std::fprintf(pOut, "Input            %s, %s level\n", kInputKinds[m.m_nDSPInput],
                      bHigh ? "high" : "low");
-        std::fprintf(pOut, "Architecture     %s\n", kArchitectures[m.m_nDSPOutput[m.m_nDSPInput]]);
+        std::fprintf(pOut, "Architecture     %s\n", ArchitectureText(m, m.m_nDSPInput).c_str());
         std::fprintf(
             pOut, "Sensitivity      %.1f V (index %d)\n",
             SensitivityVolts(m.m_nEasyConfigInputSensitivity, m.m_nDSPInput <= INPUT_2_WIRED && bHigh),
             m.m_nEasyConfigInputSensitivity);
+        // A routing that is no architecture's is shown as it is.
+        if (ActualArchitecture(m) < 0) PrintRoutingTable(pOut, m);
     } else {
         const int bHigh = m.m_bExpertConfigInputHighLow;
         std::fprintf(pOut, "Mode             expert\n");
@@ -149,13 +164,8 @@ void PrintConfiguration(std::FILE* pOut, const CSettingsModel& m) {
         std::fprintf(pOut, ", AUX");
         for (int i = 0; i < MLB8_AUX_INPUTS; ++i)
             std::fprintf(pOut, " %.1f V", SensitivityVolts(m.m_nInputSensitivityAux[i], 0));
-        std::fprintf(pOut, "\nRouting           ");
-        for (int ch = 0; ch < MLB8_CHANNELS; ++ch)
-            std::fprintf(pOut, "Out%d ", ch + 1);
         std::fputc('\n', pOut);
-        PrintRouting(pOut, "main", m.m_MapM, 6, 0);
-        PrintRouting(pOut, "AUX", m.m_MapA, 2, 0);
-        PrintRouting(pOut, "numerical", m.m_MapD, 2, 6);
+        PrintRoutingTable(pOut, m);
     }
 
     std::fprintf(pOut, "\nOutput  Level     Mute Solo Phase     Delay                           Crossover\n");

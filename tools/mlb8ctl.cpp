@@ -57,20 +57,23 @@ void PrintUsage(std::FILE* pOut) {
                "  load FILE [--store N] [--force]\n"
                "              write the preset file FILE to the processor as live settings, and with\n"
                "              --store also into processor preset N (1..4). A file with missing keys,\n"
-               "              unreadable or out-of-range values is refused (status 3) unless --force\n"
+               "              unreadable or out-of-range values is refused (status 3) unless --force;\n"
+               "              routing bits outside the architecture are noted and left out, and a\n"
+               "              routing that is another architecture's row selects that architecture\n"
                "  factory [--force]\n"
                "              write the factory settings to the processor as live settings (checked\n"
                "              like a file given to load)\n"
                "  check FILE  read the preset file FILE, print the configuration it gives and report\n"
-               "              every missing key, unreadable value and clamped value (no processor)\n"
+               "              every missing key, unreadable value, clamped value and routing note, with\n"
+               "              the verdict load and the window give it (no processor)\n"
                "  diff A B [--force]\n"
                "              list every setting in which the preset files A and B differ, one line\n"
                "              each (\"Out 3 EQ band 5: 500 Hz -3 dB Q 2.5 -> 500 Hz -1 dB Q 2.5\"); '-'\n"
                "              for A or B reads the processor's running configuration instead. Only what\n"
-               "              a preset file carries is compared (not solo). Values out of range are\n"
-               "              compared as a load would clamp them (and named on standard error); an\n"
-               "              incomplete file is refused (status 3) unless --force compares it with\n"
-               "              the defaults a load would use for its missing keys\n"
+               "              a preset file carries is compared (not solo), each side as a load would\n"
+               "              read it (notes on standard error). A file load would refuse (incomplete,\n"
+               "              values out of range) is refused (status 3) unless --force compares it\n"
+               "              as a load --force would read it\n"
                "  response --output N [--output M]... [--sum 1,3,7] [--phase] [--preset FILE] [--csv]\n"
                "           [--measurement N=FILE]... [--column NAME]\n"
                "              print the response of outputs N, M ... (1..8) on the graph's frequency\n"
@@ -79,6 +82,8 @@ void PrintUsage(std::FILE* pOut) {
                "              Reads the processor, or the preset file FILE with --preset. With --csv:\n"
                "              a '#' header line, then frequency in Hz, each output's dB (and degrees),\n"
                "              the sum's dB (and degrees), comma-separated, one line per grid point.\n"
+               "              A muted output is drawn as it would play, under a name that says so\n"
+               "              (out1_muted_db), and adds nothing to the sum (sum1_muted+3_db)\n"
                "              --measurement N=FILE (repeatable) gives output N a measurement export\n"
                "              (frequency, dB, degrees); when every output of --sum has one with phase,\n"
                "              the sum is measured x processor response (column sum..._measured_db),\n"
@@ -98,16 +103,17 @@ void PrintUsage(std::FILE* pOut) {
                "  --help          show this text\n"
                "\n"
                "Exit status:\n"
-               "  0  done; for check: every key of the file is present and readable (clamped values\n"
-               "     are listed but do not count); for diff: no setting differs\n"
+               "  0  done; for check: load takes the file without --force (every key present and\n"
+               "     readable, no value out of range; routing notes do not count); for diff: no\n"
+               "     setting differs\n"
                "  1  no processor answered, the command failed, or the file cannot be read at all\n"
                "     (for diff: the two configurations differ; a file that cannot be read or no\n"
                "     answering processor is told on standard error, or in the JSON's \"error\")\n"
                "  2  usage error\n"
-               "  3  check: keys are missing or values unreadable; load, factory: the file is\n"
-               "     incomplete or has values out of range and was not loaded (nothing was sent);\n"
+               "  3  check: keys are missing, values unreadable or out of range (load would refuse\n"
+               "     it); load, factory: the file is so and was not loaded (nothing was sent);\n"
                "     eq-import, eq-fit: the same for the preset file given with --preset;\n"
-               "     diff: a file is incomplete (nothing was compared);\n"
+               "     diff: a file is so (nothing was compared);\n"
                "     response: the --preset file has missing keys (the curves use their defaults)\n",
                pOut);
 }
@@ -279,6 +285,9 @@ void JsonReport(CJsonWriter& j, const SPresetReport& r) {
     j.EndArray().Key("clamped").BeginArray();
     for (const std::string& item : r.clamped)
         j.String(item);
+    j.EndArray().Key("notes").BeginArray();
+    for (const std::string& item : r.notes)
+        j.String(item);
     j.EndArray();
 }
 
@@ -302,7 +311,8 @@ int CmdCheck(const std::string& path) {
     CSettingsModel& m = s.core.Model();
     m.WriteStartupDefaults();
     ReadPresetKeys(profile, m, EPresetRead::File);
-    const int nExit = report.Complete() ? kExitOk : kExitIncomplete;
+    // The verdict of load and of the window: a file that is not clean would be refused or asked about.
+    const int nExit = report.Clean() ? kExitOk : kExitIncomplete;
     if (g_Opt.bJson) {
         CJsonWriter j;
         j.BeginObject().Member("file", path).Member("readable", true).Member("exitCode", nExit);
@@ -320,10 +330,11 @@ int CmdCheck(const std::string& path) {
     return nExit;
 }
 
-// load and factory refuse a file that is not clean unless --force; false with the status then.
+// load and factory refuse a file that is not clean unless --force; false with the status then. The
+// notes of a clean file are told.
 bool MayLoad(const std::string& path, const SPresetReport& report, int* pExit) {
-    if (report.Clean()) return true;
     PrintReport(stderr, report);
+    if (report.Clean()) return true;
     if (g_Opt.bForce) {
         std::fprintf(stderr, "mlb8ctl: loading %s anyway (--force).\n", path.c_str());
         return true;
@@ -443,18 +454,22 @@ int CmdDiff(const std::string& a, const std::string& b) {
         ZUtils::ZProfile profile;
         if (!CheckFile(s, side.name, EPresetRead::File, profile))
             return DiffFailed(a, b, kExitFailed, s.core.Files().LastError(), side.name);
+        // The verdict of load: what it would refuse is not compared unless --force.
         const SPresetReport& report = s.core.Files().LastReport();
-        if (!report.Complete() && !g_Opt.bForce) {
+        if (!report.Clean() && !g_Opt.bForce) {
+            const char* pszWhy = report.Complete() ? "has values out of range" : "is incomplete";
             if (!g_Opt.bJson) {
                 PrintReport(stderr, report);
-                std::fprintf(stderr,
-                             "mlb8ctl: %s is incomplete; nothing was compared. --force compares it with the "
-                             "defaults a load would give its missing keys.\n",
-                             side.name.c_str());
+                std::fprintf(
+                    stderr,
+                    "mlb8ctl: %s %s; nothing was compared. --force compares it as a load --force would "
+                    "read it.\n",
+                    side.name.c_str(), pszWhy);
             }
-            return DiffFailed(a, b, kExitIncomplete, "incomplete", side.name, &report);
+            return DiffFailed(a, b, kExitIncomplete, report.Complete() ? "values out of range" : "incomplete",
+                              side.name, &report);
         }
-        if (!report.Clean() && !g_Opt.bJson) {
+        if (!report.Lines().empty() && !g_Opt.bJson) {
             std::fprintf(stderr, "mlb8ctl: %s is compared as a load would read it:\n", side.name.c_str());
             PrintReport(stderr, report);
         }
@@ -464,7 +479,12 @@ int CmdDiff(const std::string& a, const std::string& b) {
     for (SDiffSide& side : sides) {
         if (side.name != "-") continue;
         if (!Attach(s)) return DiffFailed(a, b, kExitFailed, "no processor read");
-        ReadCarriedSettings(s.core.Model(), side.model);
+        SPresetReport carried;
+        ReadCarriedSettings(s.core.Model(), side.model, &carried);
+        if (!carried.Lines().empty() && !g_Opt.bJson) {
+            std::fprintf(stderr, "mlb8ctl: the processor is compared as a load of its dump would read it:\n");
+            PrintReport(stderr, carried);
+        }
     }
 
     const std::vector<SSettingDifference> diff = DiffSettings(sides[0].model, sides[1].model);
@@ -514,9 +534,10 @@ int CmdResponse() {
     } else if (!Attach(s)) {
         return kExitFailed;
     }
-    const std::string note = PrintResponse(stdout, m, g_Response, &tunings);
+    const std::vector<std::string> notes = PrintResponse(stdout, m, g_Response, &tunings);
     std::fflush(stdout);
-    if (!note.empty()) std::fprintf(stderr, "mlb8ctl: %s\n", note.c_str());
+    for (const std::string& note : notes)
+        std::fprintf(stderr, "mlb8ctl: %s\n", note.c_str());
     return nExit;
 }
 

@@ -104,33 +104,43 @@ bool LoadResponseMeasurements(const SResponseOptions& opt, ChannelTunings* pTuni
     return true;
 }
 
-std::string PrintResponse(std::FILE* pOut, const CSettingsModel& m, const SResponseOptions& opt,
-                          const ChannelTunings* pTunings) {
+std::vector<std::string> PrintResponse(std::FILE* pOut, const CSettingsModel& m, const SResponseOptions& opt,
+                                       const ChannelTunings* pTunings) {
     std::vector<ZUtils::ZComplexCurve> curves(opt.outputs.size());
     for (std::size_t k = 0; k < opt.outputs.size(); ++k)
         CSystemView::OutputResponse(m, opt.outputs[k], &curves[k]);
+    // A silent output keeps its curve (what it would play) under a column that says it is muted, and
+    // adds nothing to the sum, whose name marks it as muted too.
+    const unsigned nSilenced = CSystemView::SilencedMask(m);
+    auto silent = [nSilenced](int ch) { return ((nSilenced >> ch) & 1u) != 0; };
     ZUtils::ZComplexCurve sum;
-    std::string sumName, note;
+    std::string sumName, muted;
+    std::vector<std::string> notes;
     if (!opt.sum.empty()) {
         std::vector<ZUtils::ZComplexCurve> members(opt.sum.size());
         std::vector<const ZUtils::ZComplexCurve*> pointers;
+        int nMuted = 0;
         for (std::size_t k = 0; k < opt.sum.size(); ++k) {
             CSystemView::OutputResponse(m, opt.sum[k], &members[k]);
             pointers.push_back(&members[k]);
-            sumName += (sumName.empty() ? "" : "+") + std::to_string(opt.sum[k] + 1);
+            const std::string number = std::to_string(opt.sum[k] + 1);
+            sumName += (k ? "+" : "") + number + (silent(opt.sum[k]) ? "_muted" : "");
+            if (silent(opt.sum[k])) muted += (nMuted++ ? ", Out " : "Out ") + number;
         }
         SGroupSum total;
-        SumGroup(opt.sum, pointers, pTunings, &total);
+        SumGroup(opt.sum, pointers, pTunings, &total, nSilenced);
         total.sum.Result(&sum);
-        note = total.note;
         if (total.bMeasured) sumName += "_measured";
+        if (nMuted) notes.push_back(muted + (nMuted == 1 ? " is" : " are") + " muted: not in the sum");
+        if (!total.note.empty()) notes.push_back(total.note);
     }
 
     // Header: column names, comma-separated for CSV, aligned for reading otherwise.
     std::vector<std::string> columns = {"frequency_hz"};
     for (int ch : opt.outputs) {
-        columns.push_back("out" + std::to_string(ch + 1) + "_db");
-        if (opt.bPhase) columns.push_back("out" + std::to_string(ch + 1) + "_deg");
+        const std::string name = "out" + std::to_string(ch + 1) + (silent(ch) ? "_muted" : "");
+        columns.push_back(name + "_db");
+        if (opt.bPhase) columns.push_back(name + "_deg");
     }
     if (!opt.sum.empty()) {
         columns.push_back("sum" + sumName + "_db");
@@ -165,5 +175,5 @@ std::string PrintResponse(std::FILE* pOut, const CSettingsModel& m, const SRespo
         }
         std::fputc('\n', pOut);
     }
-    return note;
+    return notes;
 }

@@ -29,8 +29,11 @@ void AddResponseOptions(ZUtils::CCmdLine& cmdline, SResponseOptions& opt);
 // gets the lines for standard error: the refusal, or the lines of each file that were not used.
 bool LoadResponseMeasurements(const SResponseOptions& opt, ChannelTunings* pTunings,
                               std::vector<std::string>* pMessages);
-// Prints the grid: one line per point, after a header line starting with '#'. The sum multiplies in
-// the measurements when every output of it has one with phase; otherwise the returned note says why
-// it is the processor's alone (empty when no measurement was given for it).
-std::string PrintResponse(std::FILE* pOut, const CSettingsModel& m, const SResponseOptions& opt,
-                          const ChannelTunings* pTunings = nullptr);
+// Prints the grid: one line per point, after a header line starting with '#'. A muted output (or one
+// outside an active solo) has "_muted" in its column names ("out1_muted_db", "sum1_muted+3_db") and
+// adds nothing to the sum (silence when no output of it sounds). The sum multiplies in the
+// measurements when every output of it that sounds has one with phase. Returns the notes for the
+// user: the muted outputs of the sum, and why a sum is the processor's alone (none when no
+// measurement was given for it).
+std::vector<std::string> PrintResponse(std::FILE* pOut, const CSettingsModel& m, const SResponseOptions& opt,
+                                       const ChannelTunings* pTunings = nullptr);

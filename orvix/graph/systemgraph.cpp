@@ -26,6 +26,17 @@ constexpr int kHitPixels = 8;
 // The outer level lines of the background (+12 and -12 dB) carry the ends of the phase scale.
 constexpr double kScaleDb = 12.0;
 
+// A muted output keeps its curve (what it would play), faded and dotted.
+QColor OutputColour(const SSystemOutput& o) {
+    QColor c = CFilterGraphic::PenColour(o.nPen);
+    if (o.bMuted) c.setAlpha(160);
+    return c;
+}
+
+QString LegendName(const SSystemOutput& o) {
+    return QString::fromStdString(o.name + (o.bMuted ? " (muted)" : ""));
+}
+
 int Trunc(double f) {
     return static_cast<int>(std::clamp(std::trunc(f), -1e6, 1e6));
 }
@@ -204,12 +215,13 @@ void CSystemGraph::paintEvent(QPaintEvent*) {
         for (size_t k = 0; k < m_Picture.outputs.size(); ++k) {
             const SSystemOutput& o = m_Picture.outputs[k];
             if (o.bSelected != bSelected) continue;
-            const QColor c = CFilterGraphic::PenColour(o.nPen);
+            const QColor c = OutputColour(o);
             if (!phases.empty()) {
                 p.setPen(QPen(c, bSelected ? 2 : 1, Qt::DashLine));
                 drawPhase(phases[k].data());
             }
-            p.setPen(QPen(c, bSelected ? 3 : 1, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+            p.setPen(QPen(c, bSelected ? 3 : 1, o.bMuted ? Qt::DotLine : Qt::SolidLine, Qt::RoundCap,
+                          Qt::RoundJoin));
             p.drawPolyline(polyline(o.curve.m_fDb, level));
         }
     }
@@ -239,10 +251,10 @@ void CSystemGraph::DrawLegend(QPainter& p) {
     const QFontMetrics fm(font);
     int nCellW = 0;
     for (const SSystemOutput& o : m_Picture.outputs)
-        nCellW = std::max(nCellW, 38 + fm.horizontalAdvance(QString::fromStdString(o.name)) + 8);
+        nCellW = std::max(nCellW, 38 + fm.horizontalAdvance(LegendName(o)) + 8);
     const int nColumns = static_cast<int>((m_Picture.outputs.size() + 1) / 2);
     const QString sum =
-        QString::fromStdString(m_Picture.bHaveSum ? m_Picture.sumName : "Sum: click an output");
+        QString::fromStdString(m_Picture.sumName.empty() ? "Sum: click an output" : m_Picture.sumName);
     const int nWidth = std::max(nColumns * nCellW, 38 + fm.horizontalAdvance(sum) + 8);
     // A note under the sum when measurements could not be used for it.
     const QString note = QString::fromStdString(m_Picture.sumNote);
@@ -264,13 +276,13 @@ void CSystemGraph::DrawLegend(QPainter& p) {
         p.setBrush(o.bInSum ? QBrush(kSumColour) : Qt::NoBrush);
         p.drawRect(box.adjusted(0, 0, -1, -1));
         p.setBrush(Qt::NoBrush);
-        p.setPen(QPen(CFilterGraphic::PenColour(o.nPen), o.bSelected ? 3 : 2));
+        p.setPen(QPen(OutputColour(o), o.bSelected ? 3 : 2, o.bMuted ? Qt::DotLine : Qt::SolidLine));
         p.drawLine(cell.left() + 16, cell.top() + 7, cell.left() + 32, cell.top() + 7);
         font.setBold(o.bSelected != 0);
         p.setFont(font);
-        p.setPen(o.bSelected ? kLegendText : kLegendFaint.lighter(130));
+        p.setPen(o.bSelected && !o.bMuted ? kLegendText : kLegendFaint.lighter(o.bMuted ? 100 : 130));
         p.drawText(QRect(cell.left() + 38, cell.top(), nCellW - 38, kRow), Qt::AlignLeft | Qt::AlignVCenter,
-                   QString::fromStdString(o.name));
+                   LegendName(o));
     }
     const int y = m_rcLegend.top() + 2 + 2 * kRow;
     p.setPen(QPen(kSumColour, 4));

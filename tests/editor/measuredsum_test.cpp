@@ -159,4 +159,72 @@ TEST(MeasuredSum, WithoutPhaseOrMeasurementTheSumIsTheProcessorsWithANote) {
     EXPECT_EQ(picture.sumNote, "");
 }
 
+// The processor keeps a muted output silent, and while a solo is active every output outside it
+// (whatever its mute): such an output is marked muted, adds nothing to the sum and needs no
+// measurement for a measured sum.
+TEST(MeasuredSum, SilentOutputsAreMarkedAndAddNothing) {
+    CSettingsModel m;
+    LoadExample(m); // 3-way + sub: the left side Out 1, 3, 5, 7 is summed
+    struct {
+        const char* pszName;
+        unsigned nMute, nSolo;
+        std::vector<int> sounding; // of the summed group
+        const char* pszSumName;
+    } const kCases[] = {
+        {"nothing muted", 0x00, 0x00, {0, 2, 4, 6}, "Sum Out 1 + Out 3 + Out 5 + Out 7"},
+        {"Out 1 muted", 0x01, 0x00, {2, 4, 6}, "Sum Out 1 (muted) + Out 3 + Out 5 + Out 7"},
+        {"Out 3 soloed", 0x00, 0x04, {2}, "Sum Out 1 (muted) + Out 3 + Out 5 (muted) + Out 7 (muted)"},
+        {"a solo outweighs the mute of its output",
+         0x05,
+         0x04,
+         {2},
+         "Sum Out 1 (muted) + Out 3 + Out 5 (muted) + Out 7 (muted)"},
+        {"pair 1-2 soloed", 0x00, 0x03, {0}, "Sum Out 1 + Out 3 (muted) + Out 5 (muted) + Out 7 (muted)"},
+        {"outside the group soloed",
+         0x00,
+         0x02,
+         {},
+         "Sum Out 1 (muted) + Out 3 (muted) + Out 5 (muted) + Out 7 (muted): silent"},
+        {"the whole group muted",
+         0x55,
+         0x00,
+         {},
+         "Sum Out 1 (muted) + Out 3 (muted) + Out 5 (muted) + Out 7 (muted): silent"},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.pszName);
+        for (int ch = 0; ch < MLB8_CHANNELS; ++ch)
+            m.m_bMute[ch] = (c.nMute >> ch) & 1;
+        m.m_nSoloMask = static_cast<int>(c.nSolo);
+        CSystemView view;
+        SSystemPicture picture;
+        view.Compute(m, &picture);
+        EXPECT_EQ(picture.sumName, c.pszSumName);
+        const unsigned nSilent = c.nSolo ? ~c.nSolo & 0xFFu : c.nMute;
+        for (const SSystemOutput& o : picture.outputs)
+            EXPECT_EQ(o.bMuted, static_cast<int>((nSilent >> o.nChannel) & 1u)) << o.name;
+        EXPECT_EQ(picture.bHaveSum, c.sounding.empty() ? 0 : 1);
+        if (c.sounding.empty()) continue;
+        ZUtils::ZComplexSum want;
+        for (int ch : c.sounding) {
+            ZUtils::ZComplexCurve curve;
+            CSystemView::OutputResponse(m, ch, &curve);
+            want.Add(curve);
+        }
+        ZUtils::ZComplexCurve wantSum;
+        want.Result(&wantSum);
+        ExpectSameSum(picture.sum, wantSum, 1e-12);
+
+        // Measurements are needed only for the outputs that sound.
+        ChannelTunings tunings;
+        for (int ch : c.sounding)
+            tunings[static_cast<size_t>(ch)] = Tuning(Export(0.0, 0.0, true));
+        view.SetTunings(&tunings);
+        view.Compute(m, &picture);
+        EXPECT_TRUE(picture.bMeasuredSum);
+        EXPECT_EQ(picture.sumNote, "");
+        ExpectSameSum(picture.sum, wantSum, 1e-9);
+    }
+}
+
 } // namespace

@@ -22,6 +22,8 @@
 #include <sstream>
 
 #include "comm/comnames.h"
+#include "editor/controlids.h"
+#include "editor/ctrlmessages.h"
 #include "editor/help.h"
 #include "editor/presetdiff.h"
 #include "editor/presetfile.h"
@@ -453,7 +455,8 @@ struct SReadCase {
     std::string text;
     std::function<double(const CSettingsModel&)> get;
     double want;
-    const char* noted; // the key the clamp is reported under, or nullptr when nothing is clamped
+    const char* noted;     // the key the clamp is reported under, or nullptr when nothing is clamped
+    bool bRouting = false; // reported as a note on the routing, not as a clamp
 };
 
 TEST(PresetReader, RulesOfTheReader) {
@@ -472,19 +475,31 @@ TEST(PresetReader, RulesOfTheReader) {
     };
     const SReadCase cases[] = {
         // Routing: masked by the preset row in standard mode, taken whole in expert mode.
-        {"standard masks", F, kind1arch3, [](M m) { return m.m_MapM[6]; }, 3, "OUTPUT_MAP_M6"},
+        {"standard masks", F, kind1arch3, [](M m) { return m.m_MapM[6]; }, 3, "OUTPUT_MAP_M6", true},
         {"expert keeps", F, kind1arch3 + "EASY_EXPERT_CONFIG=1\n", [](M m) { return m.m_MapM[6]; }, 255,
          nullptr},
         {"AUX row", F, "[EASY_CONFIG]\nOUTPUT_CONFIG_3=2\nOUTPUT_MAP_A4=255\nOUTPUT_MAP_A1=255\n",
-         [](M m) { return m.m_MapA[4] + 1000 * m.m_MapA[1]; }, 2000, "OUTPUT_MAP_A1"},
+         [](M m) { return m.m_MapA[4] + 1000 * m.m_MapA[1]; }, 2000, "OUTPUT_MAP_A1", true},
         {"numerical row", F, "[EASY_CONFIG]\nOUTPUT_CONFIG_4=1\nOUTPUT_MAP_D5=255\n",
-         [](M m) { return m.m_MapD[5]; }, 0x80, "OUTPUT_MAP_D5"},
+         [](M m) { return m.m_MapD[5]; }, 0x80, "OUTPUT_MAP_D5", true},
         {"AUX kind uses the 5.1 row", F, "[EASY_CONFIG]\nINPUT_CONFIG=3\nOUTPUT_MAP_M4=255\n",
-         [](M m) { return m.m_MapM[4]; }, 0x04, "OUTPUT_MAP_M4"},
+         [](M m) { return m.m_MapM[4]; }, 0x04, "OUTPUT_MAP_M4", true},
+        // A routing that is another architecture's row (as a live activation leaves it) is that
+        // architecture, whole; so is one that only the bits of its own row make so.
+        {"another architecture's row", F,
+         "[EASY_CONFIG]\nINPUT_CONFIG=1\nOUTPUT_CONFIG_1=4\nOUTPUT_MAP_M0=1\nOUTPUT_MAP_M1=2\nOUTPUT_MAP_M2="
+         "4\n"
+         "OUTPUT_MAP_M3=8\nOUTPUT_MAP_M6=3\nOUTPUT_MAP_M7=3\n",
+         [](M m) { return m.m_nDSPOutput[INPUT_4_WIRED] * 100 + m.m_MapM[2]; }, 304, "OUTPUT_CONFIG_1", true},
+        {"masked into another architecture's row", F,
+         "[EASY_CONFIG]\nINPUT_CONFIG=1\nOUTPUT_CONFIG_1=0\nOUTPUT_MAP_M0=1\nOUTPUT_MAP_M1=2\nOUTPUT_MAP_M4="
+         "16\n"
+         "OUTPUT_MAP_M6=12\nOUTPUT_MAP_M7=12\n",
+         [](M m) { return m.m_nDSPOutput[INPUT_4_WIRED] * 100 + m.m_MapM[4]; }, 200, "OUTPUT_CONFIG_1", true},
         {"low byte", F, "[EASY_CONFIG]\nEASY_EXPERT_CONFIG=1\nOUTPUT_MAP_D0=300\n",
          [](M m) { return m.m_MapD[0]; }, 44, "OUTPUT_MAP_D0"},
         {"factory always masks", X, kind1arch3 + "EASY_EXPERT_CONFIG=1\n",
-         [](M m) { return m.m_MapM[6] + 1000 * m.m_bEasyExp; }, 1003, "OUTPUT_MAP_M6"},
+         [](M m) { return m.m_MapM[6] + 1000 * m.m_bEasyExp; }, 1003, "OUTPUT_MAP_M6", true},
         {"mode 2 in a file", F, "[EASY_CONFIG]\nEASY_EXPERT_CONFIG=2\n", [](M m) { return m.m_bEasyExp; }, 1,
          "EASY_EXPERT_CONFIG"},
         {"mode 2 in the factory file", X, "[EASY_CONFIG]\nEASY_EXPERT_CONFIG=2\n",
@@ -572,12 +587,16 @@ TEST(PresetReader, RulesOfTheReader) {
         m.WriteStartupDefaults();
         SPresetReport report;
         ReadPresetKeys(p, m, c.mode, &report);
-        const std::vector<std::string>& notes = report.clamped;
+        const std::vector<std::string>& notes = c.bRouting ? report.notes : report.clamped;
         EXPECT_FLOAT_EQ(static_cast<float>(c.get(m)), static_cast<float>(c.want));
         if (c.noted)
             EXPECT_THAT(notes, testing::Contains(testing::StartsWith(std::string(c.noted) + "=")));
         else
             EXPECT_THAT(notes, IsEmpty());
+        // A note on the routing changes no value that would be asked about.
+        if (c.bRouting) {
+            EXPECT_THAT(report.clamped, IsEmpty());
+        }
         EXPECT_THAT(RangeViolations(m), IsEmpty());
     }
 }
@@ -1026,9 +1045,9 @@ TEST(PresetTool, DumpFromOneProcessorAndLoadIntoAnotherCarriesTheConfiguration) 
     ASSERT_EQ(RunProgram({tool, "--port", second.PortPath(), "load", file}, out), 0) << ReadText(out);
     EXPECT_THAT(SimDifferences(WithUncarried(second.Running(), tune), tune), IsEmpty());
 
-    // check names what it clamped; a file that is not there is an error.
+    // check names what it clamped (and gives load's verdict); a file that is not there is an error.
     ZUtils::WritePrivateProfileString("TIME_ALIGNMENT", "DELAY_CH4", "9000", file);
-    ASSERT_EQ(RunProgram({tool, "check", file}, out), 0) << ReadText(out);
+    ASSERT_EQ(RunProgram({tool, "check", file}, out), 3) << ReadText(out);
     EXPECT_THAT(ReadText(out), HasSubstr("DELAY_CH4=9000 -> 8191"));
     EXPECT_EQ(RunProgram({tool, "check", dir / "none.Dovu"}, out), 1);
     EXPECT_EQ(RunProgram({tool, "load"}, out), 2);
@@ -1090,7 +1109,7 @@ TEST(PresetTool, BadFilesAreReportedAndNeverReachTheProcessor) {
         {"crossover section missing",
          file("no-xover.Dovu", Replaced(clean, crossover.substr(0, crossover.find("[TIME_ALIGNMENT]")), "")),
          3, 3, "Missing keys (72 of 477: CROSSOVER 72)", "(CROSSOVER 72)"},
-        {"out of range", file("loud.Dovu", Replaced(clean, okVolume, "VOLUME_CH3=300")), 0, 3,
+        {"out of range", file("loud.Dovu", Replaced(clean, okVolume, "VOLUME_CH3=300")), 3, 3,
          "VOLUME_CH3=300 -> 128", "1 value is out of range and would be changed: VOLUME_CH3=300 -> 128"},
         {"not a number", file("nan.Dovu", Replaced(clean, "VOLUME_CH1=101", "VOLUME_CH1=nan")), 3, 3,
          "Unreadable values (1):\n  VOLUME_CH1=nan",
@@ -1495,10 +1514,12 @@ TEST(PresetDiff, EachChangedSettingIsOneLineInTheUsersTerms) {
     routed.m_MapM[6] = 0x05;
     routed.m_MapD[6] = static_cast<std::uint8_t>(base.m_MapD[6] ^ 0x40);
     const std::vector<std::string> routing = DiffLines(base, routed);
-    ASSERT_EQ(routing.size(), 2u);
-    EXPECT_THAT(routing[0], testing::EndsWith("-> 1 + 3"));
-    EXPECT_THAT(routing[0], testing::StartsWith("Out 7 main inputs: "));
-    EXPECT_THAT(routing[1], testing::StartsWith("Out 7 numerical inputs: "));
+    ASSERT_EQ(routing.size(), 3u);
+    // The standard mode's routing is no architecture's any more.
+    EXPECT_EQ(routing[0], "Architecture with the 5.1 wired input: 5.1 -> custom routing (set as 5.1)");
+    EXPECT_THAT(routing[1], testing::EndsWith("-> 1 + 3"));
+    EXPECT_THAT(routing[1], testing::StartsWith("Out 7 main inputs: "));
+    EXPECT_THAT(routing[2], testing::StartsWith("Out 7 numerical inputs: "));
     // A bit the page does not show is still a difference, named in hex.
     CSettingsModel hidden;
     SetDiffBase(hidden);
@@ -1558,6 +1579,10 @@ TEST(PresetTool, DiffListsWhatDiffersBetweenFilesAndTheProcessor) {
          false},
         {{"diff", "--force", dir / "a.Dovu", dir / "cut.Dovu"}, 0, "No setting differs.", false},
         {{"diff", dir / "a.Dovu", dir / "loud.Dovu"},
+         3,
+         "loud.Dovu has values out of range; nothing was compared",
+         false},
+        {{"diff", "--force", dir / "a.Dovu", dir / "loud.Dovu"},
          1,
          "VOLUME_CH3=300 -> 128\nOut 4 level: " +
              Printed("%.1f dB", CSettingsModel::DbFromVolume(base.m_nVolume[3])) + " -> 0.0 dB\n",
@@ -1622,6 +1647,210 @@ TEST(PresetTool, DiffListsWhatDiffersBetweenFilesAndTheProcessor) {
     EXPECT_EQ(RunProgram({tool, "--port", sim.PortPath(), "diff", "-", dir / "none.Dovu"}, out), 1);
     EXPECT_EQ(RunProgram({tool, "--port", sim.PortPath(), "diff", "-", dir / "cut.Dovu"}, out), 3);
     EXPECT_EQ(sim.ReceivedFrameCount(), 0u);
+}
+
+// ---------------------------------------------------------------------------------------------
+// One verdict on a file, and what dump writes loads back
+
+// The text with the value of KEY (a whole key name) replaced, or the key's line taken out when value
+// is null.
+std::string WithKey(std::string text, const std::string& key, const char* pszValue) {
+    const std::size_t at = text.find("\n" + key + "=");
+    EXPECT_NE(at, std::string::npos) << key;
+    if (at == std::string::npos) return text;
+    const std::size_t end = text.find('\n', at + 1);
+    text.replace(at + 1, end - at, pszValue ? key + "=" + pszValue + "\r\n" : std::string());
+    return text;
+}
+
+// Sets a standard-mode configuration of four wired inputs whose routing is its 5.1 rows.
+void SetStandard51(CSettingsModel& m) {
+    SetDiffBase(m);
+    m.m_bEasyExp = 0;
+    m.m_nDSPInput = INPUT_4_WIRED;
+    for (int ch = 0; ch < MLB8_CHANNELS; ++ch) {
+        m.m_MapM[ch] = ROUTING_PRESETS[INPUT_4_WIRED][ARCH_51][ch];
+        m.m_MapA[ch] = ROUTING_PRESETS[INPUT_AUX][ARCH_51][ch];
+        m.m_MapD[ch] = ROUTING_PRESETS[INPUT_NUMERICAL][ARCH_51][ch];
+    }
+}
+
+// check, load, diff and the window's reader judge a file alike: a value the routing of the standard
+// mode leaves out is a note, a value out of range or a missing key is a refusal (or a question).
+TEST(PresetTool, CheckLoadDiffAndTheWindowGiveOneVerdict) {
+    const std::string tool = ZUtils::ExecutableDir() + "/mlb8ctl";
+    TempFolder dir;
+    Sim::CSimProcessor sim;
+    ASSERT_TRUE(sim.Start());
+    CSettingsModel standard;
+    SetStandard51(standard);
+    const std::string clean = PresetText(standard);
+    struct SRow {
+        const char* name;
+        std::vector<std::pair<std::string, const char*>> keys; // changed (value) or taken out (null)
+        bool bRefused;
+        std::string report; // in check's output, in load's and in diff's
+    };
+    const SRow rows[] = {
+        {"clean", {}, false, "All 477 keys present; no value had to be clamped."},
+        {"routing bits the architecture leaves out",
+         {{"OUTPUT_MAP_M6", "255"}, {"OUTPUT_MAP_A0", "3"}},
+         false,
+         "Routing read as the architecture gives it (2):\n  OUTPUT_MAP_M6=255 -> 3 (outside the 5.1 "
+         "routing)\n"
+         "  OUTPUT_MAP_A0=3 -> 1 (outside the 5.1 routing)"},
+        {"another architecture's routing",
+         {{"OUTPUT_MAP_M2", "4"}, {"OUTPUT_MAP_M3", "8"}, {"OUTPUT_MAP_M4", "0"}, {"OUTPUT_MAP_M5", "0"}},
+         false,
+         "OUTPUT_CONFIG_1=4 -> 3 (the routing is 4.1's)"},
+        {"a value out of range", {{"VOLUME_CH3", "300"}}, true, "VOLUME_CH3=300 -> 128"},
+        {"a key missing", {{"DELAY_CH7", nullptr}}, true, "[TIME_ALIGNMENT] DELAY_CH7"},
+    };
+    const std::string out = dir / "out.txt";
+    for (const SRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::string text = clean;
+        for (const auto& [key, pszValue] : row.keys)
+            text = WithKey(text, key, pszValue);
+        const std::string path = dir / "file.Dovu";
+        WriteText(path, text);
+        const int nVerdict = row.bRefused ? 3 : 0;
+
+        EXPECT_EQ(RunProgram({tool, "check", path}, out), nVerdict) << ReadText(out);
+        EXPECT_THAT(ReadText(out), HasSubstr(row.report));
+        EXPECT_EQ(RunProgram({tool, "diff", path, path}, out), nVerdict) << ReadText(out);
+        if (!row.bRefused) {
+            EXPECT_THAT(ReadText(out), HasSubstr("No setting differs."));
+        }
+        sim.ClearReceivedFrames();
+        EXPECT_EQ(RunProgram({tool, "--port", sim.PortPath(), "load", path}, out), nVerdict) << ReadText(out);
+        if (!row.keys.empty()) {
+            EXPECT_THAT(ReadText(out), HasSubstr(row.report));
+        }
+        EXPECT_EQ(sim.ReceivedFrameCount() > 100u, !row.bRefused);
+        // What was loaded is what the file gives.
+        if (!row.bRefused) {
+            EXPECT_EQ(RunProgram({tool, "--port", sim.PortPath(), "diff", path, "-"}, out), 0)
+                << ReadText(out);
+            EXPECT_THAT(ReadText(out), HasSubstr("No setting differs."));
+        }
+
+        // The window asks exactly when the command line refuses; otherwise it loads at once.
+        CFakeHost host;
+        CEditorCore core(host);
+        host.Attach(&core);
+        core.Model().WriteStartupDefaults();
+        host.bConfirmAnswer = false;
+        EXPECT_EQ(core.Files().LoadPresetPath(path), row.bRefused ? 0 : 1);
+        EXPECT_EQ(host.confirms.size(), row.bRefused ? 1u : 0u);
+        EXPECT_EQ(host.TimerSet(TIMER_SEND_ALL), !row.bRefused);
+        EXPECT_THAT(host.messageBoxes, IsEmpty());
+    }
+}
+
+// A whole processor configuration in standard mode: the input kind in use, its routing bytes, and the
+// architecture setting as the processor reports it.
+Sim::SSimConfig StandardProcessor(int nKind, const std::uint8_t* pRow, int nSetting) {
+    Sim::SSimConfig cfg = Sim::MakeTune(0);
+    cfg.Easy_Expert = 0;
+    cfg.Input = static_cast<std::uint8_t>(nKind <= INPUT_2_WIRED ? 0 : nKind - INPUT_2_WIRED);
+    cfg.SubInput = static_cast<std::uint8_t>(nKind <= INPUT_2_WIRED ? nKind : 0);
+    const int nByte = nKind == INPUT_AUX ? 1 : nKind == INPUT_NUMERICAL ? 2 : 0;
+    for (int ch = 0; ch < MLB8_CHANNELS; ++ch)
+        cfg.Map[static_cast<size_t>(3 * ch + nByte)] = pRow[ch];
+    cfg.Output.fill(4);
+    cfg.Output[static_cast<size_t>(nKind)] = static_cast<std::uint8_t>(nSetting);
+    return cfg;
+}
+
+// The processor after the window activated 4.1 for four wired inputs: the live write sends the input
+// and the routing; the architecture setting stays 5.1 until a preset is stored.
+Sim::SSimConfig ActivatedInTheWindow() {
+    Sim::CSimProcessor device;
+    CFakeHost host;
+    CSimLinkEnv env{device, host.Clock()};
+    host.pLinkEnv = &env;
+    host.nDefaultQuietMs = 0;
+    CEditorCore core(host);
+    host.Attach(&core);
+    ZUtils::ClearExtraPorts();
+    ZUtils::RegisterExtraPort(CSimLinkEnv::PATH);
+    core.Start();
+    host.Pump();
+    host.Advance(UNLOCK_MOUSE_MS);
+    for (int nId : {ctl::INPUT_KIND.at(INPUT_4_WIRED), ctl::ARCH.at(ARCH_41), ctl::ACTIVATE}) {
+        core.OnMessage(WM_SKIN_BTN_UP, static_cast<std::uintptr_t>(nId), 0);
+        host.Pump();
+    }
+    host.Advance(UNLOCK_MOUSE_MS);
+    host.Pump();
+    EXPECT_THAT(host.messageBoxes, IsEmpty());
+    core.Protocol().Close();
+    core.SearchProtocol().Close();
+    ZUtils::ClearExtraPorts();
+    return device.Running();
+}
+
+// show names the architecture the routing really is; every file dump writes loads back without
+// --force and compares equal to the processor, for every architecture, a custom routing and the
+// expert mode.
+TEST(PresetTool, WhatDumpWritesLoadsBackAndComparesEqual) {
+    const std::string tool = ZUtils::ExecutableDir() + "/mlb8ctl";
+    TempFolder dir;
+    std::uint8_t custom[MLB8_CHANNELS];
+    std::copy_n(ROUTING_PRESETS[INPUT_4_WIRED][ARCH_51], MLB8_CHANNELS, custom);
+    custom[6] = 0xFF; // bits no architecture routes
+    struct SRow {
+        std::string name;
+        Sim::SSimConfig cfg;
+        std::string shown;      // show's architecture line
+        std::string shownAfter; // the same after the load
+    };
+    std::vector<SRow> rows;
+    for (int a = 0; a < MLB8_ARCHITECTURES; ++a) {
+        const std::string name = ARCHITECTURE_NAMES[a];
+        const std::string line =
+            "Architecture     " + name + (a == ARCH_51 ? "" : " (by its routing; set as 5.1)") + "\n";
+        rows.push_back({"4 wired, " + name,
+                        StandardProcessor(INPUT_4_WIRED, ROUTING_PRESETS[INPUT_4_WIRED][a], 4), line, line});
+    }
+    rows.push_back({"AUX, 2.1 set as 3-way + sub",
+                    StandardProcessor(INPUT_AUX, ROUTING_PRESETS[INPUT_AUX][ARCH_21], ARCH_3WAY_SUB),
+                    "Architecture     2.1 (by its routing; set as 3-way + sub)\n",
+                    "Architecture     2.1 (by its routing; set as 3-way + sub)\n"});
+    rows.push_back({"custom routing", StandardProcessor(INPUT_4_WIRED, custom, ARCH_51),
+                    "Architecture     custom routing (set as 5.1)\nSensitivity", "Architecture     5.1\n"});
+    rows.push_back({"activated in the window", ActivatedInTheWindow(),
+                    "Architecture     4.1 (by its routing; set as 5.1)\n",
+                    "Architecture     4.1 (by its routing; set as 5.1)\n"});
+    rows.push_back(
+        {"expert mode", Sim::MakeTune(3), "Mode             expert\n", "Mode             expert\n"});
+
+    const std::string out = dir / "out.txt", dump = dir / "dump.Dovu";
+    for (const SRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        Sim::CSimProcessor sim;
+        sim.SetRunning(row.cfg);
+        ASSERT_TRUE(sim.Start());
+        const std::string port = sim.PortPath();
+        ASSERT_EQ(RunProgram({tool, "--port", port, "show"}, out), 0) << ReadText(out);
+        EXPECT_THAT(ReadText(out), HasSubstr(row.shown));
+        ASSERT_EQ(RunProgram({tool, "--port", port, "dump", dump}, out), 0) << ReadText(out);
+        EXPECT_EQ(RunProgram({tool, "check", dump}, out), 0) << ReadText(out);
+        EXPECT_EQ(RunProgram({tool, "--port", port, "load", dump}, out), 0) << ReadText(out);
+        EXPECT_EQ(RunProgram({tool, "--port", port, "diff", dump, "-"}, out), 0) << ReadText(out);
+        EXPECT_THAT(ReadText(out), HasSubstr("No setting differs.\n"));
+        if (row.shownAfter != row.shown) {
+            ASSERT_EQ(RunProgram({tool, "--port", port, "show"}, out), 0) << ReadText(out);
+            EXPECT_THAT(ReadText(out), HasSubstr(row.shownAfter));
+        }
+        // The routing of the input in use is kept, unless it was no architecture's.
+        const int nGroup = row.cfg.Easy_Expert ? -1 : row.cfg.Input;
+        for (size_t i = 0; i < row.cfg.Map.size() && row.name != "custom routing"; ++i)
+            if (nGroup < 0 || static_cast<int>(i % 3) == nGroup) {
+                EXPECT_EQ(sim.Running().Map[i], row.cfg.Map[i]) << i;
+            }
+    }
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -230,6 +231,71 @@ TEST_F(ResponseTool, MeasurementsWithPhaseMakeTheSumMeasuredOthersAreNamed) {
         ASSERT_EQ(rows.size(), processor.size());
         for (size_t i = 0; i < rows.size(); ++i)
             ASSERT_EQ(rows[i], processor[i]) << args << " line " << i;
+    }
+}
+
+// The processor plays nothing of a muted output: the sum leaves it out and the header says so, while
+// the output's own column keeps the curve it would play.
+TEST_F(ResponseTool, AMutedOutputAddsNothingToTheSumAndIsNamedMuted) {
+    const std::string example = ReadText(kExample);
+    ASSERT_NE(example.find("MUTE_CH0=0"), std::string::npos);
+    ASSERT_NE(example.find("MUTE_CH2=0"), std::string::npos);
+    enum ESum { BOTH, OUT3_ALONE, SILENT };
+    struct {
+        const char* pszName;
+        std::vector<std::string> mutes; // keys set to 1
+        const char* pszHeader;
+        ESum eSum;
+        const char* pszNote;
+    } const kCases[] = {
+        {"nothing muted", {}, "# frequency_hz,out1_db,out3_db,sum1+3_db", BOTH, ""},
+        {"Out 1 muted",
+         {"MUTE_CH0"},
+         "# frequency_hz,out1_muted_db,out3_db,sum1_muted+3_db",
+         OUT3_ALONE,
+         "mlb8ctl: Out 1 is muted: not in the sum\n"},
+        {"both muted",
+         {"MUTE_CH0", "MUTE_CH2"},
+         "# frequency_hz,out1_muted_db,out3_muted_db,sum1_muted+3_muted_db",
+         SILENT,
+         "mlb8ctl: Out 1, Out 3 are muted: not in the sum\n"},
+    };
+    std::vector<std::vector<double>> unmuted;
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.pszName);
+        std::string text = example;
+        for (const std::string& key : c.mutes)
+            text.replace(text.find(key + "=0"), key.size() + 2, key + "=1");
+        const std::string preset = (m_Dir / "muted.Dovu").string();
+        std::ofstream(preset) << text;
+        const std::string errors = (m_Dir / "errors.txt").string();
+        ASSERT_EQ(std::system(("'" + m_Tool + "' response --output 1 --output 3 --sum 1,3 --csv --preset '" +
+                               preset + "' > '" + Out() + "' 2> '" + errors + "'")
+                                  .c_str()),
+                  0)
+            << ReadText(errors);
+        EXPECT_EQ(ReadText(errors), c.pszNote);
+        std::string header;
+        const auto rows = CsvRows(ReadText(Out()), &header);
+        EXPECT_EQ(header, c.pszHeader);
+        ASSERT_EQ(rows.size(), static_cast<size_t>(RESPONSE_POINTS));
+        if (c.eSum == BOTH) unmuted = rows;
+        ASSERT_EQ(unmuted.size(), rows.size());
+        int nApart = 0; // points where the sum of both is not Out 3 alone
+        for (size_t i = 0; i < rows.size(); ++i) {
+            ASSERT_EQ(rows[i].size(), 4u);
+            // a muted output's own column is the curve it would play
+            EXPECT_EQ(rows[i][1], unmuted[i][1]) << "line " << i;
+            if (c.eSum == OUT3_ALONE) {
+                EXPECT_NEAR(rows[i][3], rows[i][2], 0.0015) << "line " << i;
+            } else if (c.eSum == SILENT) {
+                EXPECT_LT(rows[i][3], -300.0) << "line " << i;
+            }
+            nApart += std::fabs(rows[i][3] - rows[i][2]) > 1.0;
+        }
+        if (c.eSum == BOTH) {
+            EXPECT_GT(nApart, 10);
+        }
     }
 }
 

@@ -207,4 +207,52 @@ TEST_F(SystemViewWindow, MeasurementsOfTheGroupMakeTheSumMeasured) {
     EXPECT_EQ(Layer()->LegendRect().height(), nPlainHeight);
 }
 
+// The mute and solo buttons reach the system view: a silent output is drawn faded and dotted, named
+// muted in the legend and left out of the sum, as the processor leaves it out.
+TEST_F(SystemViewWindow, MutedAndUnsoloedOutputsAreDrawnMutedAndLeftOutOfTheSum) {
+    m_pView->Core().OnMessage(WM_SKIN_BTN_UP, ctl::TAB_XOVER, 0);
+    m_pView->SyncFromForm();
+    Tune(ARCH_3WAY_SUB);
+    ClickSwitch(CSystemGraph::ID_SYSTEM);
+    const CSettingsModel& m = m_pView->Core().Model();
+    auto penPixels = [&](const QImage& image, int ch) {
+        for (const SSystemOutput& o : Layer()->Picture().outputs)
+            if (o.nChannel == ch) return Pixels(image, CFilterGraphic::PenColour(o.nPen));
+        return -1;
+    };
+    auto muted = [&] {
+        std::vector<int> channels;
+        for (const SSystemOutput& o : Layer()->Picture().outputs)
+            if (o.bMuted) channels.push_back(o.nChannel);
+        return channels;
+    };
+    const QImage plain = GraphPicture();
+    EXPECT_GT(penPixels(plain, 2), 40);
+    EXPECT_EQ(Layer()->Picture().sumName, "Sum Out 1 + Out 3 + Out 5 + Out 7");
+
+    ClickButton(ctl::MUTE.first + 2);
+    ASSERT_EQ(m.m_bMute[2], 1);
+    const QImage oneMuted = GraphPicture();
+    EXPECT_EQ(muted(), std::vector<int>{2});
+    EXPECT_EQ(penPixels(oneMuted, 2), 0) << "Out 3 is drawn in its full colour";
+    EXPECT_GT(penPixels(oneMuted, 4), 40);
+    EXPECT_EQ(Layer()->Picture().sumName, "Sum Out 1 + Out 3 (muted) + Out 5 + Out 7");
+
+    // A solo of Out 1 silences every other output, Out 3's mute aside.
+    ClickButton(ctl::SOLO.first);
+    ASSERT_EQ(m.m_nSoloMask, 0x01);
+    const QImage soloed = GraphPicture();
+    EXPECT_EQ(muted(), (std::vector<int>{1, 2, 3, 4, 5, 6, 7}));
+    EXPECT_GT(penPixels(soloed, 0), 40);
+    EXPECT_EQ(penPixels(soloed, 4), 0);
+    EXPECT_EQ(Layer()->Picture().sumName, "Sum Out 1 + Out 3 (muted) + Out 5 (muted) + Out 7 (muted)");
+    ZUtils::ZComplexCurve out1, alone;
+    CSystemView::OutputResponse(m, 0, &out1);
+    ZUtils::ZComplexSum sum;
+    sum.Add(out1);
+    sum.Result(&alone);
+    for (int i = 0; i < RESPONSE_POINTS; ++i)
+        ASSERT_EQ(Layer()->Picture().sum.m_fDb[i], alone.m_fDb[i]) << "point " << i;
+}
+
 } // namespace
