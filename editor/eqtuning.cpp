@@ -98,14 +98,46 @@ std::vector<std::string> FitReportLines(const SEqFitResult& r, const SEqFitSetti
         out.push_back(r.szError);
         return out;
     }
-    char sz[256];
-    std::snprintf(sz, sizeof sz,
-                  "RMS deviation from the target over %g..%g Hz (%d points): %.2f dB before, %.2f dB after.",
-                  settings.fFrom, settings.fTo, r.nPoints, r.fRmsBefore, r.fRmsAfter);
+    char sz[320];
+    std::snprintf(
+        sz, sizeof sz,
+        "RMS deviation from the target over the %d points the fit used, %.0f..%.0f Hz: %.2f dB before, "
+        "%.2f dB after.",
+        r.nPoints, r.fDataFrom, r.fDataTo, r.fRmsBefore, r.fRmsAfter);
     out.emplace_back(sz);
+    // The measurement may cover less than the range asked for; say so rather than imply it was fitted.
+    if (r.fDataFrom > settings.fFrom * 1.05 || r.fDataTo < settings.fTo / 1.05) {
+        std::snprintf(sz, sizeof sz,
+                      "The measurement has data only in %.0f..%.0f Hz: the fit covers no more.", r.fDataFrom,
+                      r.fDataTo);
+        out.emplace_back(sz);
+    }
+    for (const SEqFitDip& d : r.dips) {
+        std::string why;
+        if (d.bTooDeep) {
+            std::snprintf(sz, sizeof sz, "deeper than %g dB", settings.fMaxDipDepth);
+            why = sz;
+        }
+        if (d.bTooNarrow) {
+            std::snprintf(sz, sizeof sz, "narrower than %.2f octave", settings.fMinDipWidth);
+            why += (why.empty() ? "" : " and ") + std::string(sz);
+        }
+        std::snprintf(
+            sz, sizeof sz,
+            "Dip at %.0f Hz (%.1f dB deep, %.2f octave wide at half its depth) left alone: %s; its %d "
+            "points are not in the figures.",
+            d.fFreq, d.fDepth, d.fWidth, why.c_str(), d.nPoints);
+        out.emplace_back(sz);
+    }
     if (r.nUsed == 0) {
         out.emplace_back("No band improves on the flat equalizer: all bands are left flat.");
         return out;
+    }
+    if (r.fMaxBoost > 0.0) {
+        std::snprintf(sz, sizeof sz,
+                      "Highest level of the bands together: %+.1f dB at %.0f Hz (limit %+d dB).", r.fMaxBoost,
+                      r.fMaxBoostFreq, settings.nMaxBoost);
+        out.emplace_back(sz);
     }
     std::snprintf(sz, sizeof sz, "%d %s used, the rest flat:", r.nUsed, r.nUsed == 1 ? "band" : "bands");
     out.emplace_back(sz);

@@ -210,6 +210,8 @@ int CmdEqFit(const std::string& file, const SEqCmdOptions& opt, IEqCtlSession& s
         bNarrowed = false;
     }
     settings.nMaxBoost = opt.nMaxBoost;
+    settings.fMaxDipDepth = opt.fMaxDipDepth;
+    settings.fMinDipWidth = opt.fMinDipWidth;
     const SEqFitResult r =
         FitEqualizer(MakeFitInput(s.Core().Model(), opt.nOutput - 1, tuning, settings), settings);
     if (!r.bOk) {
@@ -231,7 +233,22 @@ int CmdEqFit(const std::string& file, const SEqCmdOptions& opt, IEqCtlSession& s
             .Member("points", r.nPoints)
             .Member("rmsBefore", r.fRmsBefore)
             .Member("rmsAfter", r.fRmsAfter)
+            .Member("dataFrom", r.fDataFrom)
+            .Member("dataTo", r.fDataTo)
+            .Member("maxBoost", r.fMaxBoost)
+            .Member("maxBoostFreq", r.fMaxBoostFreq)
             .Member("bandsUsed", r.nUsed);
+        j.Key("dipsLeftAlone").BeginArray();
+        for (const SEqFitDip& d : r.dips)
+            j.BeginObject()
+                .Member("freq", d.fFreq)
+                .Member("depth", d.fDepth)
+                .Member("width", d.fWidth)
+                .Member("tooDeep", d.bTooDeep)
+                .Member("tooNarrow", d.bTooNarrow)
+                .Member("points", d.nPoints)
+                .EndObject();
+        j.EndArray();
         JsonBands(j, r.bands);
         j.Member("written", opt.presetIn.empty() ? std::string("processor") : opt.presetOut);
         j.EndObject();
@@ -303,6 +320,24 @@ void AddEqOptions(ZUtils::CCmdLine& cmdline, SEqCmdOptions& opt, bool& bGiven) {
                    error = "--max-boost needs whole dB 0..12";
                    return false;
                }),
+               EInline::Unknown)
+        .Value({"--max-dip-depth"}, value([&opt](const std::string& v, std::string& error) {
+                   opt.bDipGiven = true;
+                   if (ParseDouble(v, &opt.fMaxDipDepth) && opt.fMaxDipDepth >= 3.0 &&
+                       opt.fMaxDipDepth <= 60.0)
+                       return true;
+                   error = "--max-dip-depth needs dB 3..60";
+                   return false;
+               }),
+               EInline::Unknown)
+        .Value({"--min-dip-width"}, value([&opt](const std::string& v, std::string& error) {
+                   opt.bDipGiven = true;
+                   if (ParseDouble(v, &opt.fMinDipWidth) && opt.fMinDipWidth >= 0.0 &&
+                       opt.fMinDipWidth <= 2.0)
+                       return true;
+                   error = "--min-dip-width needs octaves 0..2";
+                   return false;
+               }),
                EInline::Unknown);
 }
 
@@ -326,8 +361,9 @@ bool CheckEqCommand(const std::string& command, const std::vector<std::string>& 
         *pError = "--preset IN and --write OUT go together";
         return false;
     }
-    if (command != "eq-fit" && (!opt.target.empty() || opt.bRangeGiven || opt.nMaxBoost != 6)) {
-        *pError = "--target, --from, --to and --max-boost go with eq-fit";
+    if (command != "eq-fit" &&
+        (!opt.target.empty() || opt.bRangeGiven || opt.nMaxBoost != 6 || opt.bDipGiven)) {
+        *pError = "--target, --from, --to, --max-boost, --max-dip-depth and --min-dip-width go with eq-fit";
         return false;
     }
     if (!(opt.fTo > opt.fFrom)) {
@@ -352,12 +388,16 @@ const char* EqCommandsUsage() {
            "  eq-export --output N [--preset FILE]\n"
            "              print the bands of output N as parametric equalizer text\n"
            "  eq-fit MEASUREMENT --output N [--pair] [--target FILE] [--from HZ] [--to HZ]\n"
-           "         [--max-boost DB] [--preset IN --write OUT]\n"
+           "         [--max-boost DB] [--max-dip-depth DB] [--min-dip-width OCT] [--preset IN --write OUT]\n"
            "              fit the ten bands on the processor's steps so that measurement + equalizer +\n"
            "              the output's crossover come closest to the target (flat by default) over\n"
            "              --from..--to (20..20000 Hz, narrowed to the passband of the output's crossover\n"
-           "              when it is on), boosting at most --max-boost dB (6); prints the RMS deviation\n"
-           "              before and after and the bands, and writes them like eq-import\n"
+           "              when it is on); the ten bands together (with any lift of the crossover) rise\n"
+           "              at most --max-boost dB (6) at any frequency; a dip deeper than --max-dip-depth\n"
+           "              dB (15) or narrower than --min-dip-width octaves at half its depth (0.17) is\n"
+           "              left alone and named, since no sane boost fills it; prints the RMS deviation\n"
+           "              before and after over the points fitted, the range with data, the highest\n"
+           "              level of the bands and the bands, and writes them like eq-import\n"
            "              (a preset file given with --preset is checked like one given to load;\n"
            "              --force uses it anyway)\n";
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "comm/cmdline.h"
+#include "editor/eqfit.h"
 
 class CEditorCore;
 
@@ -16,6 +17,9 @@ struct SEqCmdOptions {
     double fFrom = 20.0, fTo = 20000.0;
     bool bRangeGiven = false; // --from or --to
     int nMaxBoost = 6;
+    double fMaxDipDepth = SEqFitSettings{}.fMaxDipDepth; // dB
+    double fMinDipWidth = SEqFitSettings{}.fMinDipWidth; // octaves
+    bool bDipGiven = false;                              // --max-dip-depth or --min-dip-width
     bool bJson = false;
     bool bForce = false;
 };
