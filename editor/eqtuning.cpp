@@ -1,5 +1,6 @@
 #include "editor/eqtuning.h"
 
+#include "editor/systemview.h"
 #include "orvix/filtersection.h"
 
 #include <algorithm>
@@ -24,7 +25,38 @@ namespace {
 std::vector<double> TargetOf(const SChannelTuning& t) {
     return t.target.empty() ? FlatTarget() : t.target;
 }
+
+std::vector<double> DrawnCurve(const CSettingsModel& m, int nChannel) {
+    return ChannelCurve(m, nChannel, m.m_bEqEnable[nChannel] != 0, m.m_bXoverEnable[nChannel] != 0);
+}
 } // namespace
+
+void SetMeasuredThrough(SChannelTuning& t, const CSettingsModel& m, int nChannel, const std::string& szWhat) {
+    if (nChannel < 0 || nChannel >= MLB8_CHANNELS) return SetMeasuredRaw(t);
+    t.bThrough = true;
+    t.throughDb = DrawnCurve(m, nChannel);
+    CSystemView::OutputResponse(m, nChannel, &t.throughFull);
+    t.szThrough = szWhat;
+}
+
+void SetMeasuredRaw(SChannelTuning& t) {
+    t.bThrough = false;
+    t.throughDb.clear();
+    t.throughFull.Clear();
+    t.szThrough.clear();
+}
+
+std::string MeasuredWithText(const SChannelTuning& t) {
+    return t.bThrough ? "measured through " + t.szThrough : std::string("bare driver");
+}
+
+std::vector<double> ThroughCorrection(const CSettingsModel& m, int nChannel, const SChannelTuning& t) {
+    std::vector<double> c = DrawnCurve(m, nChannel);
+    if (!t.bThrough) return c;
+    for (std::size_t i = 0; i < c.size() && i < t.throughDb.size(); ++i)
+        c[i] = std::min(c[i] - t.throughDb[i], kMaxThroughLift);
+    return c;
+}
 
 SOverlayCurves OverlayCurves(const CSettingsModel& m, int nChannel, const SChannelTuning& tuning,
                              double fFrom, double fTo) {
@@ -32,11 +64,10 @@ SOverlayCurves OverlayCurves(const CSettingsModel& m, int nChannel, const SChann
     if (!tuning.HasMeasurement() || nChannel < 0 || nChannel >= MLB8_CHANNELS) return c;
     c.target = TargetOf(tuning);
     c.measured = NormalisedMeasurement(tuning.measured, c.target, fFrom, fTo);
-    const std::vector<double> eq =
-        ChannelCurve(m, nChannel, m.m_bEqEnable[nChannel] != 0, m.m_bXoverEnable[nChannel] != 0);
+    const std::vector<double> correction = ThroughCorrection(m, nChannel, tuning);
     c.predicted = c.measured;
     for (std::size_t i = 0; i < c.predicted.size(); ++i)
-        c.predicted[i] += eq[i];
+        c.predicted[i] += correction[i];
     return c;
 }
 
@@ -45,7 +76,12 @@ SEqFitInput MakeFitInput(const CSettingsModel& m, int nChannel, const SChannelTu
     SEqFitInput in;
     if (!tuning.HasMeasurement() || nChannel < 0 || nChannel >= MLB8_CHANNELS) return in;
     in.target = TargetOf(tuning);
-    in.measured = NormalisedMeasurement(tuning.measured, in.target, settings.fFrom, settings.fTo);
+    // The bare driver: S divided out (with the same limit on the lift as the overlay).
+    std::vector<double> bare = tuning.measured;
+    if (tuning.bThrough)
+        for (std::size_t i = 0; i < bare.size() && i < tuning.throughDb.size(); ++i)
+            bare[i] -= std::max(tuning.throughDb[i], -kMaxThroughLift);
+    in.measured = NormalisedMeasurement(bare, in.target, settings.fFrom, settings.fTo);
     in.xover = ChannelCurve(m, nChannel, false, m.m_bXoverEnable[nChannel] != 0);
     return in;
 }

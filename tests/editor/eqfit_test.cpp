@@ -399,4 +399,64 @@ TEST(EqTuning, PredictionIsTheMeasurementPlusTheOutputsCurve) {
         EXPECT_DOUBLE_EQ(o.predicted[static_cast<std::size_t>(i)], 0.0);
 }
 
+// A measurement taken through the output's settings S: the prediction with S unchanged is the
+// measurement; with other settings it is the bare driver with them (up to the normalisation's offset);
+// the fit replaces S's bands rather than stacking on them.
+TEST(EqTuning, MeasurementTakenThroughTheSettings) {
+    CSettingsModel m;
+    m.WriteStartupDefaults();
+    const int ch = 2;
+    m.m_bEqEnable[ch] = 1;
+    // S: bands that correct the driver below, so that the measurement through S is nearly flat.
+    const std::vector<SBell> driver = {{80, -5, 2.0}, {700, 4, 3.0}, {3000, -6, 2.5}, {9000, 3, 4.0}};
+    for (std::size_t b = 0; b < driver.size(); ++b)
+        m.m_Lib.SetEqCoef(ch, static_cast<std::uint8_t>(b),
+                          FilterRecord::Peak(static_cast<std::uint16_t>(driver[b].nFreq), -driver[b].nGain,
+                                             static_cast<float>(driver[b].fBandWidth)));
+    const SEqFitInput driverIn = InverseOfBells(
+        {{80, 5, 2.0}, {700, -4, 3.0}, {3000, 6, 2.5}, {9000, -3, 4.0}}, 0.0, 1); // the bare driver
+    const std::vector<double> withS = ChannelCurve(m, ch, true, m.m_bXoverEnable[ch] != 0);
+    SChannelTuning t;
+    t.measured = driverIn.measured;
+    for (std::size_t i = 0; i < t.measured.size(); ++i)
+        t.measured[i] += withS[i];
+    SetMeasuredThrough(t, m, ch, "Out 3's settings");
+    EXPECT_EQ(MeasuredWithText(t), "measured through Out 3's settings");
+
+    SOverlayCurves o = OverlayCurves(m, ch, t);
+    for (int i = 0; i < RESPONSE_POINTS; ++i)
+        EXPECT_NEAR(o.predicted[static_cast<std::size_t>(i)], o.measured[static_cast<std::size_t>(i)], 1e-9);
+
+    // Other bands: the bare driver with them.
+    for (int b = 0; b < CRev8001Lib::EQ_BANDS; ++b)
+        m.m_Lib.SetEqCoef(ch, static_cast<std::uint8_t>(b), EqSteps::FlatBand(b));
+    m.m_Lib.SetEqCoef(ch, 5, FilterRecord::Peak(1500, 6, 3.0f));
+    const std::vector<double> now = ChannelCurve(m, ch, true, m.m_bXoverEnable[ch] != 0);
+    o = OverlayCurves(m, ch, t);
+    const double fOffset = o.predicted[100] - (driverIn.measured[100] + now[100]);
+    for (int i = 0; i < RESPONSE_POINTS; ++i) {
+        const auto u = static_cast<std::size_t>(i);
+        if (withS[u] < -kMaxThroughLift) continue;
+        EXPECT_NEAR(o.predicted[u] - (driverIn.measured[u] + now[u]), fOffset, 1e-9) << "point " << i;
+    }
+
+    // The fit with S recorded replaces S's bands: it corrects the bare driver. Taken as a bare driver
+    // the nearly flat measurement would get nearly flat bands, leaving the driver uncorrected.
+    const SEqFitSettings settings;
+    SChannelTuning bare;
+    bare.measured = driverIn.measured;
+    const SEqFitInput bareIn = MakeFitInput(m, ch, bare, settings);
+    auto bareError = [&](const SEqFitResult& r) { return EqFitDeviation(bareIn, settings, r.bands); };
+    const SEqFitResult through = FitEqualizer(MakeFitInput(m, ch, t, settings), settings);
+    ASSERT_TRUE(through.bOk);
+    // As good as fitting the bare driver itself.
+    EXPECT_LT(bareError(through), bareError(FitEqualizer(bareIn, settings)) + 0.05);
+    EXPECT_LT(bareError(through), 0.5);
+    SetMeasuredRaw(t);
+    EXPECT_EQ(MeasuredWithText(t), "bare driver");
+    const SEqFitResult raw = FitEqualizer(MakeFitInput(m, ch, t, settings), settings);
+    ASSERT_TRUE(raw.bOk);
+    EXPECT_GT(bareError(raw), 2.0);
+}
+
 } // namespace
