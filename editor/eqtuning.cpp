@@ -47,7 +47,7 @@ void SetMeasuredRaw(SChannelTuning& t) {
 }
 
 std::string MeasuredWithText(const SChannelTuning& t) {
-    return t.bThrough ? "measured through " + t.szThrough : std::string("bare driver");
+    return t.bThrough ? "taken through " + t.szThrough : std::string("of the bare driver");
 }
 
 std::vector<double> ThroughCorrection(const CSettingsModel& m, int nChannel, const SChannelTuning& t) {

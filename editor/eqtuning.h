@@ -43,7 +43,7 @@ constexpr double kMaxThroughLift = 60.0; // dB
 void SetMeasuredThrough(SChannelTuning& t, const CSettingsModel& m, int nChannel, const std::string& szWhat);
 // Records that the measurement is of the bare driver.
 void SetMeasuredRaw(SChannelTuning& t);
-// "measured through <what>" or "bare driver".
+// "taken through <what>" or "of the bare driver".
 std::string MeasuredWithText(const SChannelTuning& t);
 // What the measurement becomes with the output's present equalizer and crossover (as drawn) instead of
 // S's, in dB on the grid: 0 where they are S's (the lift limited by kMaxThroughLift).

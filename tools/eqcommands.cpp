@@ -201,6 +201,26 @@ int CmdEqFit(const std::string& file, const SEqCmdOptions& opt, IEqCtlSession& s
     }
     int nExit = kExitOk;
     if (!OpenSource(s, opt, &nExit)) return nExit;
+    // What the measurement was taken through: the settings just read, those of --measured-with, or
+    // nothing (--raw). The fitted bands replace the bands it was taken with.
+    const int ch = opt.nOutput - 1;
+    if (opt.bRaw) {
+        SetMeasuredRaw(tuning);
+    } else if (!opt.measuredWith.empty()) {
+        ZUtils::ZProfile profile;
+        if (!s.Core().Files().CheckPresetFile(opt.measuredWith, EPresetRead::File, profile)) {
+            std::fprintf(stderr, "mlb8ctl: cannot read the preset file %s: %s.\n", opt.measuredWith.c_str(),
+                         s.Core().Files().LastError().c_str());
+            return kExitFailed;
+        }
+        CSettingsModel with;
+        with.WriteStartupDefaults();
+        ReadPresetKeys(profile, with, EPresetRead::File);
+        SetMeasuredThrough(tuning, with, ch, opt.measuredWith);
+    } else {
+        SetMeasuredThrough(tuning, s.Core().Model(), ch,
+                           opt.presetIn.empty() ? "the processor's settings" : opt.presetIn);
+    }
     // Without --from and --to the range follows the output's crossover.
     bool bNarrowed = false;
     SEqFitSettings settings = DefaultFitRange(s.Core().Model(), opt.nOutput - 1, &bNarrowed);
@@ -230,6 +250,7 @@ int CmdEqFit(const std::string& file, const SEqCmdOptions& opt, IEqCtlSession& s
             .Member("from", settings.fFrom)
             .Member("to", settings.fTo)
             .Member("rangeFromCrossover", bNarrowed)
+            .Member("measuredWith", MeasuredWithText(tuning))
             .Member("points", r.nPoints)
             .Member("rmsBefore", r.fRmsBefore)
             .Member("rmsAfter", r.fRmsAfter)
@@ -258,6 +279,7 @@ int CmdEqFit(const std::string& file, const SEqCmdOptions& opt, IEqCtlSession& s
     if (bNarrowed)
         std::printf("Fit range %g..%g Hz: the passband of output %d's crossover (--from and --to set it).\n",
                     settings.fFrom, settings.fTo, opt.nOutput);
+    std::printf("Measurement %s.\n", MeasuredWithText(tuning).c_str());
     PrintLines(stdout, FitReportLines(r, settings));
     std::printf("%s\n", where.c_str());
     return kExitOk;
@@ -313,6 +335,14 @@ void AddEqOptions(ZUtils::CCmdLine& cmdline, SEqCmdOptions& opt, bool& bGiven) {
         .Value({"--preset"}, text(opt.presetIn), EInline::Unknown)
         .Value({"--write"}, text(opt.presetOut), EInline::Unknown)
         .Value({"--target"}, text(opt.target), EInline::Unknown)
+        .Value({"--measured-with"}, text(opt.measuredWith), EInline::Unknown)
+        .Flag(
+            {"--raw"},
+            [&bGiven, &opt](std::string&) {
+                bGiven = opt.bRaw = true;
+                return true;
+            },
+            EInline::Unknown)
         .Value({"--from"}, frequency("--from", opt.fFrom), EInline::Unknown)
         .Value({"--to"}, frequency("--to", opt.fTo), EInline::Unknown)
         .Value({"--max-boost"}, value([&opt](const std::string& v, std::string& error) {
@@ -361,9 +391,15 @@ bool CheckEqCommand(const std::string& command, const std::vector<std::string>& 
         *pError = "--preset IN and --write OUT go together";
         return false;
     }
-    if (command != "eq-fit" &&
-        (!opt.target.empty() || opt.bRangeGiven || opt.nMaxBoost != 6 || opt.bDipGiven)) {
-        *pError = "--target, --from, --to, --max-boost, --max-dip-depth and --min-dip-width go with eq-fit";
+    if (command != "eq-fit" && (!opt.target.empty() || opt.bRangeGiven || opt.nMaxBoost != 6 ||
+                                opt.bDipGiven || !opt.measuredWith.empty() || opt.bRaw)) {
+        *pError =
+            "--target, --from, --to, --max-boost, --max-dip-depth, --min-dip-width, --measured-with and "
+            "--raw go with eq-fit";
+        return false;
+    }
+    if (opt.bRaw && !opt.measuredWith.empty()) {
+        *pError = "--raw (a bare driver) and --measured-with FILE exclude each other";
         return false;
     }
     if (!(opt.fTo > opt.fFrom)) {
@@ -388,7 +424,9 @@ const char* EqCommandsUsage() {
            "  eq-export --output N [--preset FILE]\n"
            "              print the bands of output N as parametric equalizer text\n"
            "  eq-fit MEASUREMENT --output N [--pair] [--target FILE] [--from HZ] [--to HZ]\n"
-           "         [--max-boost DB] [--max-dip-depth DB] [--min-dip-width OCT] [--preset IN --write OUT]\n"
+           "         [--max-boost DB] [--max-dip-depth DB] [--min-dip-width OCT] [--measured-with FILE | "
+           "--raw]\n"
+           "         [--preset IN --write OUT]\n"
            "              fit the ten bands on the processor's steps so that measurement + equalizer +\n"
            "              the output's crossover come closest to the target (flat by default) over\n"
            "              --from..--to (20..20000 Hz, narrowed to the passband of the output's crossover\n"
@@ -397,7 +435,10 @@ const char* EqCommandsUsage() {
            "              dB (15) or narrower than --min-dip-width octaves at half its depth (0.17) is\n"
            "              left alone and named, since no sane boost fills it; prints the RMS deviation\n"
            "              before and after over the points fitted, the range with data, the highest\n"
-           "              level of the bands and the bands, and writes them like eq-import\n"
+           "              level of the bands and the bands, and writes them like eq-import. The\n"
+           "              measurement counts as taken through output N's settings read (--measured-with\n"
+           "              FILE: those of the preset file FILE; --raw: the bare driver), and the fitted\n"
+           "              bands replace the bands it was taken with\n"
            "              (a preset file given with --preset is checked like one given to load;\n"
            "              --force uses it anyway)\n";
 }

@@ -20,6 +20,8 @@ struct SEqCmdOptions {
     double fMaxDipDepth = SEqFitSettings{}.fMaxDipDepth; // dB
     double fMinDipWidth = SEqFitSettings{}.fMinDipWidth; // octaves
     bool bDipGiven = false;                              // --max-dip-depth or --min-dip-width
+    std::string measuredWith;                            // --measured-with FILE
+    bool bRaw = false;                                   // --raw: the measurement is of the bare driver
     bool bJson = false;
     bool bForce = false;
 };

@@ -18,6 +18,8 @@ struct SResponseOptions {
     bool bCsv = false;
     std::string presetPath;
     std::vector<std::pair<int, std::string>> measurements; // --measurement N=FILE: channel 0..7, file
+    std::string measuredWith;                              // --measured-with FILE
+    bool bRaw = false;                                     // --raw: the measurements are of bare drivers
     bool bAny = false;                                     // any of these options was given
 };
 
@@ -26,6 +28,10 @@ struct SResponseOptions {
 void AddResponseOptions(ZUtils::CCmdLine& cmdline, SResponseOptions& opt);
 // Reads the files of --measurement onto the grid; false with a message for a file that is no measurement.
 bool LoadResponseMeasurements(const SResponseOptions& opt, ChannelTunings* pTunings, std::string* pError);
+// Records what the loaded measurements were taken through: the settings `with` (named szWithName),
+// or nothing with --raw.
+void ApplyMeasuredWith(const SResponseOptions& opt, const CSettingsModel& with, const std::string& szWithName,
+                       ChannelTunings* pTunings);
 // Prints the grid: one line per point, after a header line starting with '#'. The sum multiplies in
 // the measurements when every output of it has one with phase; otherwise the returned note says why
 // it is the processor's alone (empty when no measurement was given for it).

@@ -235,4 +235,38 @@ TEST_F(EqCtl, FitIntoAPresetFile) {
     EXPECT_FALSE(fs::exists(m_Dir + "/never.Dovu"));
 }
 
+// A flat measurement taken through settings that hold +6 dB at 1 kHz on output 6: the driver has a
+// dip there, and the fit puts the band back; as a bare driver (--raw) nothing is fitted there. The
+// report says which it was.
+TEST_F(EqCtl, FitOfAMeasurementTakenThroughASetting) {
+    const std::string in = m_Dir + "/in.Dovu", with = m_Dir + "/with.Dovu", out = m_Dir + "/out.Dovu";
+    const std::string filters = m_Dir + "/band.txt", meas = m_Dir + "/flat.txt";
+    ASSERT_EQ(Run({"--simulate", "dump", in}), 0) << Err();
+    WriteText(filters, "Filter 1: ON PK Fc 1000 Hz Gain 6 dB Q 1\n");
+    ASSERT_EQ(Run({"eq-import", filters, "--output", "6", "--preset", in, "--write", with}), 0) << Err();
+    WriteText(meas, "* flat\n10 80\n24000 80\n");
+    auto gainNear1k = [&]() {
+        EXPECT_EQ(Run({"eq-export", "--output", "6", "--preset", out}), 0) << Err();
+        const SEqImport back = ParseEqFilterText(Out());
+        int nGain = 0;
+        for (int b = 0; b < back.nImported; ++b)
+            if (back.bands[b].Freq > 700 && back.bands[b].Freq < 1400) nGain += back.bands[b].Gain;
+        return nGain;
+    };
+    const std::vector<std::string> fit = {"eq-fit", meas,   "--output", "6", "--from",  "200",
+                                          "--to",   "5000", "--preset", in,  "--write", out};
+    std::vector<std::string> args = fit;
+    args.insert(args.end(), {"--measured-with", with});
+    ASSERT_EQ(Run(args), 0) << Err();
+    EXPECT_THAT(Out(), HasSubstr("Measurement taken through " + with + "."));
+    EXPECT_GE(gainNear1k(), 4);
+    args = fit;
+    args.push_back("--raw");
+    ASSERT_EQ(Run(args), 0) << Err();
+    EXPECT_THAT(Out(), HasSubstr("Measurement of the bare driver."));
+    EXPECT_EQ(gainNear1k(), 0);
+    args.insert(args.end(), {"--measured-with", with});
+    EXPECT_EQ(Run(args), 2);
+}
+
 } // namespace

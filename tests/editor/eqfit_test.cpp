@@ -421,7 +421,7 @@ TEST(EqTuning, MeasurementTakenThroughTheSettings) {
     for (std::size_t i = 0; i < t.measured.size(); ++i)
         t.measured[i] += withS[i];
     SetMeasuredThrough(t, m, ch, "Out 3's settings");
-    EXPECT_EQ(MeasuredWithText(t), "measured through Out 3's settings");
+    EXPECT_EQ(MeasuredWithText(t), "taken through Out 3's settings");
 
     SOverlayCurves o = OverlayCurves(m, ch, t);
     for (int i = 0; i < RESPONSE_POINTS; ++i)
@@ -453,7 +453,7 @@ TEST(EqTuning, MeasurementTakenThroughTheSettings) {
     EXPECT_LT(bareError(through), bareError(FitEqualizer(bareIn, settings)) + 0.05);
     EXPECT_LT(bareError(through), 0.5);
     SetMeasuredRaw(t);
-    EXPECT_EQ(MeasuredWithText(t), "bare driver");
+    EXPECT_EQ(MeasuredWithText(t), "of the bare driver");
     const SEqFitResult raw = FitEqualizer(MakeFitInput(m, ch, t, settings), settings);
     ASSERT_TRUE(raw.bOk);
     EXPECT_GT(bareError(raw), 2.0);
