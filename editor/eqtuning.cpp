@@ -1,6 +1,5 @@
 #include "editor/eqtuning.h"
 
-#include "editor/systemview.h"
 #include "orvix/filtersection.h"
 
 #include <algorithm>
@@ -35,7 +34,13 @@ void SetMeasuredThrough(SChannelTuning& t, const CSettingsModel& m, int nChannel
     if (nChannel < 0 || nChannel >= MLB8_CHANNELS) return SetMeasuredRaw(t);
     t.bThrough = true;
     t.throughDb = DrawnCurve(m, nChannel);
-    CSystemView::OutputResponse(m, nChannel, &t.throughFull);
+    // The whole response as the system view computes it (its sums divide by this).
+    ZUtils::SOutputTrim trim;
+    trim.fLevelDb = CSettingsModel::DbFromVolume(m.m_nVolume[nChannel]);
+    trim.bInvert = m.m_bPhase[nChannel] ? 1 : 0;
+    trim.nDelaySamples = std::min<int>(m.m_nDelay[nChannel], MLB8_MAX_DELAY);
+    ZUtils::CalcOutputResponse(m.m_Lib, m.m_bEqEnable[nChannel], nChannel, m.m_bXoverEnable[nChannel], trim,
+                               &t.throughFull);
     t.szThrough = szWhat;
 }
 
