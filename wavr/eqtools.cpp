@@ -232,7 +232,7 @@ bool CEqTools::LoadMeasurement(const std::string& path) {
     t.szMeasurement = path;
     t.bShowMeasurement = t.bShowTarget = t.bShowPrediction = true;
     // Taken through the output's settings as they are now, unless the user says it is a bare driver.
-    SetMeasuredThrough(t, m_Core.Model(), ch, "Out " + std::to_string(ch + 1) + "'s settings at loading");
+    SetMeasuredThrough(t, m_Core.Model(), ch, "Out " + std::to_string(ch + 1) + " at loading");
     Refresh();
     return true;
 }
@@ -287,7 +287,7 @@ void CEqTools::SetRaw(bool bRaw) {
     if (bRaw)
         SetMeasuredRaw(t);
     else
-        SetMeasuredThrough(t, m_Core.Model(), ch, "Out " + std::to_string(ch + 1) + "'s settings now");
+        SetMeasuredThrough(t, m_Core.Model(), ch, "Out " + std::to_string(ch + 1) + " as set now");
     Refresh();
 }
 
@@ -321,8 +321,9 @@ void CEqTools::PaintOverlay(QPainter& p) {
     std::vector<SGraphOverlayCurve> curves;
     // The legend says what the measurement was taken through: the prediction divides that out.
     if (t.bShowMeasurement)
-        curves.push_back({c.measured, kMeasurementColour, Qt::SolidLine,
-                          QString::fromStdString("Measurement " + MeasuredWithText(t))});
+        curves.push_back(
+            {c.measured, kMeasurementColour, Qt::SolidLine,
+             t.bThrough ? QString("Measured through Out %1").arg(ch + 1) : QString("Measured: bare driver")});
     if (t.bShowTarget) curves.push_back({c.target, kTargetColour, Qt::DashLine, "Target"});
     if (t.bShowPrediction) curves.push_back({c.predicted, kPredictionColour, Qt::SolidLine, "Prediction"});
     PaintGraphOverlay(p, *m_pGraph, curves);

@@ -759,7 +759,7 @@ TEST(EqTools, AMeasurementIsTakenThroughTheSettingsWhenLoaded) {
     CEqTools& tools = w.View().EqTools();
     ASSERT_TRUE(tools.LoadMeasurement(WriteTemp("through.txt", meas).toStdString()));
     EXPECT_TRUE(tools.Tuning(4).bThrough);
-    EXPECT_EQ(MeasuredWithText(tools.Tuning(4)), "taken through Out 5's settings at loading");
+    EXPECT_EQ(MeasuredWithText(tools.Tuning(4)), "taken through Out 5 at loading");
 
     ASSERT_TRUE(tools.Fit());
     CloseReports(w);
