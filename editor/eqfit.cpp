@@ -16,27 +16,50 @@ constexpr int kBands = CRev8001Lib::EQ_BANDS;
 constexpr int kHalfStepsMin = 2;
 constexpr int kHalfStepsMax = 20;
 
+// Below this a stretch under the target is not named as a dip.
+constexpr double kDipNamedDepth = 3.0;
+// The combined curve is checked at this many points per point of the graph's grid, so that the peak of
+// a narrow band between two grid points is not missed.
+constexpr int kLimitSubdivision = 4;
+// The limit is checked up to here; bands sit at 20 kHz at most.
+constexpr double kLimitTopFreq = 24000.0;
+
 // The points of the fit and the deviation without equalizer there.
 struct SProblem {
     std::vector<int> pts;
-    std::vector<double> dev; // measured + xover - target
+    std::vector<double> dev;   // measured + xover - target; bridged across a dip left alone
+    std::vector<bool> counted; // false for the points of a dip left alone: not in the figures
     int nGainMin = EqSteps::kGainMin;
     int nGainMax = EqSteps::kGainMax;
     // Band centres stay within the fit range: outside it nothing holds their gain in check.
     int nFreqMin = EqSteps::kFreqMin;
     int nFreqMax = EqSteps::kFreqMax;
+    // Where the boost limit is checked: the grid subdivided, with e^-jw and e^-j2w there, and how
+    // much the bands may lift at each point (the limit less what the crossover lifts, never below 0).
+    std::vector<double> limFreq, limCos1, limSin1, limCos2, limSin2, headroom, lift;
+    double fDataFrom = 0.0, fDataTo = 0.0;
+    std::vector<SEqFitDip> dips;
 };
+
+// |H|^2 in dB of a section at e^-jw, e^-j2w.
+double SectionDb(const ZUtils::SBiquad& q, double c1, double s1, double c2, double s2) {
+    const double nr = q.b0 + q.b1 * c1 + q.b2 * c2, ni = q.b1 * s1 + q.b2 * s2;
+    const double dr = q.a0 + q.a1 * c1 + q.a2 * c2, di = q.a1 * s1 + q.a2 * s2;
+    return 10.0 * std::log10((nr * nr + ni * ni) / (dr * dr + di * di));
+}
+
+// The level of a section at the points where the boost limit is checked.
+void SectionAtLimitPoints(const ZUtils::SBiquad& q, const SProblem& p, double* pOut) {
+    for (std::size_t k = 0; k < p.limFreq.size(); ++k)
+        pOut[k] = SectionDb(q, p.limCos1[k], p.limSin1[k], p.limCos2[k], p.limSin2[k]);
+}
 
 // The level of a section at the fit's points, as the store draws it.
 void SectionAt(const ZUtils::SBiquad& q, const SProblem& p, double* pOut) {
     const ZUtils::ZResponseGrid& grid = ZUtils::ZResponseGrid::Get();
     for (std::size_t k = 0; k < p.pts.size(); ++k) {
         const int i = p.pts[k];
-        const double c1 = grid.m_fCos1[i], s1 = grid.m_fSin1[i], c2 = grid.m_fCos2[i], s2 = grid.m_fSin2[i];
-        const double nr = q.b0 + q.b1 * c1 + q.b2 * c2, ni = q.b1 * s1 + q.b2 * s2;
-        const double dr = q.a0 + q.a1 * c1 + q.a2 * c2, di = q.a1 * s1 + q.a2 * s2;
-        // |n|^2 / |d|^2 in dB.
-        pOut[k] = 10.0 * std::log10((nr * nr + ni * ni) / (dr * dr + di * di));
+        pOut[k] = SectionDb(q, grid.m_fCos1[i], grid.m_fSin1[i], grid.m_fCos2[i], grid.m_fSin2[i]);
     }
 }
 
@@ -73,11 +96,15 @@ struct SBand {
 
 class CStepFit {
 public:
-    explicit CStepFit(const SProblem& p) : m_P(p), m_nPts(p.pts.size()), m_Sum(m_nPts, 0.0) {
+    explicit CStepFit(const SProblem& p)
+        : m_P(p), m_nPts(p.pts.size()), m_nLim(p.limFreq.size()), m_Sum(m_nPts, 0.0), m_LimSum(m_nLim, 0.0) {
         for (auto& c : m_Curve)
             c.assign(m_nPts, 0.0);
+        for (auto& c : m_LimCurve)
+            c.assign(m_nLim, 0.0);
         m_Scratch.assign(m_nPts, 0.0);
         m_Scratch2.assign(m_nPts, 0.0);
+        m_LimScratch.assign(m_nLim, 0.0);
     }
 
     double Error() const { return ErrorWith(-1, nullptr); }
@@ -94,22 +121,37 @@ public:
     }
 
     void Curve(const SBand& band, double* pOut) const {
-        if (band.nGain == 0) {
-            std::fill(pOut, pOut + m_nPts, 0.0);
-            return;
-        }
         ZUtils::SBiquad q;
-        if (!ZUtils::DesignSection(Coef(band.nFreq, band.nGain, band.nHalf), 0, &q)) {
+        if (!Design(band, &q)) {
             std::fill(pOut, pOut + m_nPts, 0.0);
             return;
         }
         SectionAt(q, m_P, pOut);
     }
 
-    void Set(int b, const SBand& band, const double* pCurve) {
+    // True when the bands with band b replaced by `band` stay within the limit everywhere; the band's
+    // curve at the limit's points is left in m_LimScratch.
+    bool Allowed(int b, const SBand& band) {
+        ZUtils::SBiquad q;
+        if (!Design(band, &q))
+            std::fill(m_LimScratch.begin(), m_LimScratch.end(), 0.0);
+        else
+            SectionAtLimitPoints(q, m_P, m_LimScratch.data());
+        for (std::size_t k = 0; k < m_nLim; ++k)
+            if (m_LimSum[k] - m_LimCurve[b][k] + m_LimScratch[k] > m_P.headroom[k] + 1e-9) return false;
+        return true;
+    }
+
+    // Puts `band` into slot b; Allowed(b, band) must have been called last.
+    void Set(int b, const SBand& band) {
+        Curve(band, m_Scratch.data());
         for (std::size_t k = 0; k < m_nPts; ++k) {
-            m_Sum[k] += pCurve[k] - m_Curve[b][k];
-            m_Curve[b][k] = pCurve[k];
+            m_Sum[k] += m_Scratch[k] - m_Curve[b][k];
+            m_Curve[b][k] = m_Scratch[k];
+        }
+        for (std::size_t k = 0; k < m_nLim; ++k) {
+            m_LimSum[k] += m_LimScratch[k] - m_LimCurve[b][k];
+            m_LimCurve[b][k] = m_LimScratch[k];
         }
         m_Band[b] = band;
     }
@@ -124,6 +166,21 @@ public:
         std::vector<double> r(m_nPts);
         for (std::size_t k = 0; k < m_nPts; ++k)
             r[k] = m_P.dev[k] + m_Sum[k];
+        // A candidate, or when its boost breaks the limit the strongest boost of its shape that keeps it.
+        auto consider = [&](SBand cand, std::vector<double>& curve) {
+            for (; cand.nGain != 0; cand.nGain -= cand.nGain > 0 ? 1 : 0) {
+                Curve(cand, curve.data());
+                const double e = ErrorWith(b, curve.data());
+                if (!(e < fBest)) return;
+                if (Allowed(b, cand)) {
+                    fBest = e;
+                    best = cand;
+                    bFound = true;
+                    return;
+                }
+                if (cand.nGain < 0) return;
+            }
+        };
         for (std::size_t k = 0; k < m_nPts; k += 2) {
             const int nFreq = std::clamp(static_cast<int>(std::lround(grid.m_fFreq[m_P.pts[k]])),
                                          m_P.nFreqMin, m_P.nFreqMax);
@@ -132,39 +189,28 @@ public:
             for (int nHalf : kHalves) {
                 SBand cand{nFreq, nGain0, nHalf};
                 Curve(cand, m_Scratch.data());
-                double e = ErrorWith(b, m_Scratch.data());
-                if (e < fBest) {
-                    fBest = e;
-                    best = cand;
-                    bFound = true;
-                }
                 // The gain that fits the residual best for this shape, by least squares.
                 double fNum = 0.0, fDen = 0.0;
                 for (std::size_t j = 0; j < m_nPts; ++j) {
                     fNum -= r[j] * m_Scratch[j];
                     fDen += m_Scratch[j] * m_Scratch[j];
                 }
+                consider(cand, m_Scratch2);
                 if (fDen <= 0.0) continue;
                 const int nGain1 = std::clamp(static_cast<int>(std::lround(nGain0 * fNum / fDen)),
                                               m_P.nGainMin, m_P.nGainMax);
                 if (nGain1 == nGain0 || nGain1 == 0) continue;
                 cand.nGain = nGain1;
-                Curve(cand, m_Scratch2.data());
-                e = ErrorWith(b, m_Scratch2.data());
-                if (e < fBest) {
-                    fBest = e;
-                    best = cand;
-                    bFound = true;
-                }
+                consider(cand, m_Scratch2);
             }
         }
         if (!bFound) return false;
-        Curve(best, m_Scratch.data());
-        Set(b, best, m_Scratch.data());
+        Allowed(b, best);
+        Set(b, best);
         return true;
     }
 
-    // Moves band b step by step while that lowers the deviation; true when it moved.
+    // Moves band b step by step while that lowers the deviation within the limit; true when it moved.
     bool Descend(int b) {
         bool bMoved = false;
         for (int nGuard = 0; nGuard < 500 && m_Band[b].nGain != 0; ++nGuard) {
@@ -203,14 +249,14 @@ public:
                 if (m.nFreq == cur.nFreq && m.nGain == cur.nGain && m.nHalf == cur.nHalf) continue;
                 Curve(m, m_Scratch.data());
                 const double e = ErrorWith(b, m_Scratch.data());
-                if (e < fBest) {
+                if (e < fBest && Allowed(b, m)) {
                     fBest = e;
                     nBest = i;
-                    std::swap(m_Scratch, m_Scratch2);
                 }
             }
             if (nBest < 0) break;
-            Set(b, moves[static_cast<std::size_t>(nBest)], m_Scratch2.data());
+            Allowed(b, moves[static_cast<std::size_t>(nBest)]);
+            Set(b, moves[static_cast<std::size_t>(nBest)]);
             bMoved = true;
         }
         return bMoved;
@@ -225,10 +271,16 @@ public:
         }
     }
 
+    // Takes the bands one by one; a boost the limit does not allow with those before it is lowered
+    // until it does.
     void Load(const std::array<SBand, kBands>& bands) {
         for (int b = 0; b < kBands; ++b) {
-            Curve(bands[static_cast<std::size_t>(b)], m_Scratch.data());
-            Set(b, bands[static_cast<std::size_t>(b)], m_Scratch.data());
+            SBand band = bands[static_cast<std::size_t>(b)];
+            while (!Allowed(b, band) && band.nGain > 0)
+                --band.nGain;
+            if (!Allowed(b, band)) band.nGain = 0;
+            Allowed(b, band);
+            Set(b, band);
         }
     }
 
@@ -249,13 +301,111 @@ public:
     const SBand& Band(int b) const { return m_Band[b]; }
 
 private:
+    static bool Design(const SBand& band, ZUtils::SBiquad* pQ) {
+        return band.nGain != 0 && ZUtils::DesignSection(Coef(band.nFreq, band.nGain, band.nHalf), 0, pQ);
+    }
+
     const SProblem& m_P;
-    std::size_t m_nPts;
-    std::vector<double> m_Sum;
-    std::array<std::vector<double>, kBands> m_Curve;
+    std::size_t m_nPts, m_nLim;
+    std::vector<double> m_Sum, m_LimSum;
+    std::array<std::vector<double>, kBands> m_Curve, m_LimCurve;
     std::array<SBand, kBands> m_Band;
-    std::vector<double> m_Scratch, m_Scratch2;
+    std::vector<double> m_Scratch, m_Scratch2, m_LimScratch;
 };
+
+// The stretches more than half kDipNamedDepth under the target whose deepest point has sides rising
+// past half its depth within the range, when deeper or narrower than the settings allow: named, and
+// their points taken out of the fit.
+void LeaveDipsAlone(const SEqFitSettings& s, SProblem* p) {
+    const ZUtils::ZResponseGrid& grid = ZUtils::ZResponseGrid::Get();
+    const std::size_t n = p->pts.size();
+    auto octave = [&](std::size_t k) { return std::log2(grid.m_fFreq[p->pts[k]]); };
+    // Where the deviation crosses fLevel between points k0 and k1, in octaves.
+    auto crossing = [&](std::size_t k0, std::size_t k1, double fLevel) {
+        const double y0 = p->dev[k0], y1 = p->dev[k1];
+        return octave(k0) + (fLevel - y0) * (octave(k1) - octave(k0)) / (y1 - y0);
+    };
+    std::vector<bool> drop(n, false);
+    const double fEdge = -kDipNamedDepth / 2.0;
+    std::size_t k = 0;
+    while (k < n) {
+        if (!(p->dev[k] < fEdge)) {
+            ++k;
+            continue;
+        }
+        const std::size_t a = k;
+        while (k < n && p->dev[k] < fEdge)
+            ++k;
+        std::size_t m = a;
+        for (std::size_t j = a; j < k; ++j)
+            if (p->dev[j] < p->dev[m]) m = j;
+        SEqFitDip dip;
+        dip.fDepth = -p->dev[m];
+        if (dip.fDepth < kDipNamedDepth) continue;
+        const double fHalf = p->dev[m] / 2.0;
+        std::size_t l = m, r = m;
+        while (l > 0 && p->dev[l - 1] <= fHalf)
+            --l;
+        while (r + 1 < n && p->dev[r + 1] <= fHalf)
+            ++r;
+        // Without a side rising past half the depth within the range it is a roll-off, not a dip.
+        if (l == 0 || r + 1 == n) continue;
+        dip.fWidth = crossing(r, r + 1, fHalf) - crossing(l - 1, l, fHalf);
+        dip.bTooDeep = dip.fDepth > s.fMaxDipDepth;
+        dip.bTooNarrow = dip.fWidth < s.fMinDipWidth;
+        if (!dip.bTooDeep && !dip.bTooNarrow) continue;
+        dip.fFreq = grid.m_fFreq[p->pts[m]];
+        dip.nPoints = static_cast<int>(k - a);
+        for (std::size_t j = a; j < k; ++j)
+            drop[j] = true;
+        p->dips.push_back(dip);
+    }
+    // The fit sees a dip left alone as the straight line between its edges, so that filling it is an
+    // overshoot like any other.
+    p->counted.assign(n, true);
+    for (std::size_t j = 0; j < n;) {
+        if (!drop[j]) {
+            ++j;
+            continue;
+        }
+        std::size_t e = j;
+        while (e < n && drop[e])
+            ++e;
+        const double y0 = j > 0 ? p->dev[j - 1] : p->dev[e];
+        const double y1 = e < n ? p->dev[e] : y0;
+        for (std::size_t i = j; i < e; ++i) {
+            p->dev[i] = y0 + (y1 - y0) * double(i - j + 1) / double(e - j + 1);
+            p->counted[i] = false;
+        }
+        j = e;
+    }
+}
+
+// The grid subdivided up to kLimitTopFreq, with how much the bands may lift at each point: the limit,
+// less what the crossover already lifts there (interpolated between the grid's points).
+void BuildLimitPoints(const SEqFitInput& in, double fLimit, SProblem* p) {
+    const ZUtils::ZResponseGrid& grid = ZUtils::ZResponseGrid::Get();
+    auto liftAt = [&](int i) {
+        const auto u = static_cast<std::size_t>(i);
+        return u < in.xover.size() && std::isfinite(in.xover[u]) ? std::max(0.0, in.xover[u]) : 0.0;
+    };
+    for (int i = 0; i + 1 < grid.m_nCount && grid.m_fFreq[i] <= kLimitTopFreq; ++i) {
+        const double fRatio = grid.m_fFreq[i + 1] / grid.m_fFreq[i];
+        for (int j = 0; j < kLimitSubdivision; ++j) {
+            const double t = double(j) / kLimitSubdivision;
+            const double f = grid.m_fFreq[i] * std::pow(fRatio, t);
+            const double w = f * ZUtils::kTwoPiShort / ZUtils::kSampleRate;
+            const double fLift = liftAt(i) + t * (liftAt(i + 1) - liftAt(i));
+            p->limFreq.push_back(f);
+            p->limCos1.push_back(std::cos(w));
+            p->limSin1.push_back(std::sin(-w));
+            p->limCos2.push_back(std::cos(2.0 * w));
+            p->limSin2.push_back(std::sin(-2.0 * w));
+            p->lift.push_back(fLift);
+            p->headroom.push_back(std::max(0.0, fLimit - fLift));
+        }
+    }
+}
 
 bool BuildProblem(const SEqFitInput& in, const SEqFitSettings& s, SProblem* p, std::string* pError) {
     const ZUtils::ZResponseGrid& grid = ZUtils::ZResponseGrid::Get();
@@ -276,7 +426,12 @@ bool BuildProblem(const SEqFitInput& in, const SEqFitSettings& s, SProblem* p, s
         p->pts.push_back(i);
         p->dev.push_back(d);
     }
-    if (p->pts.size() < 8) {
+    if (!p->pts.empty()) {
+        p->fDataFrom = grid.m_fFreq[p->pts.front()];
+        p->fDataTo = grid.m_fFreq[p->pts.back()];
+    }
+    LeaveDipsAlone(s, p);
+    if (std::count(p->counted.begin(), p->counted.end(), true) < 8) {
         *pError = "Fewer than eight points of the grid lie in the fit range where both the measurement and "
                   "the target are known.";
         return false;
@@ -284,6 +439,7 @@ bool BuildProblem(const SEqFitInput& in, const SEqFitSettings& s, SProblem* p, s
     p->nGainMax = std::clamp(s.nMaxBoost, 0, EqSteps::kGainMax);
     p->nFreqMin = std::clamp(static_cast<int>(std::ceil(s.fFrom)), EqSteps::kFreqMin, EqSteps::kFreqMax);
     p->nFreqMax = std::clamp(static_cast<int>(std::floor(s.fTo)), p->nFreqMin, EqSteps::kFreqMax);
+    BuildLimitPoints(in, double(p->nGainMax), p);
     return true;
 }
 
@@ -315,26 +471,51 @@ double SumSquares(const SProblem& p, const SFilterCoef* pBands) {
         for (std::size_t k = 0; k < sum.size(); ++k)
             sum[k] += curve[k];
     }
+    // Over the points in the figures only.
     double e = 0.0;
     for (std::size_t k = 0; k < sum.size(); ++k)
-        e += (p.dev[k] + sum[k]) * (p.dev[k] + sum[k]);
+        if (p.counted[k]) e += (p.dev[k] + sum[k]) * (p.dev[k] + sum[k]);
     return e;
+}
+
+std::size_t CountedPoints(const SProblem& p) {
+    return static_cast<std::size_t>(std::count(p.counted.begin(), p.counted.end(), true));
 }
 
 // Never worse than flat: flat bands when the fit does not beat them.
 void KeepBest(const SProblem& p, SEqFitResult* r) {
     double fBefore = 0.0;
-    for (double d : p.dev)
-        fBefore += d * d;
+    for (std::size_t k = 0; k < p.dev.size(); ++k)
+        if (p.counted[k]) fBefore += p.dev[k] * p.dev[k];
     const double fAfter = SumSquares(p, r->bands);
-    r->nPoints = static_cast<int>(p.pts.size());
-    r->fRmsBefore = Rms(fBefore, p.pts.size());
-    r->fRmsAfter = Rms(fAfter, p.pts.size());
+    const std::size_t nCounted = CountedPoints(p);
+    r->nPoints = static_cast<int>(nCounted);
+    r->fDataFrom = p.fDataFrom;
+    r->fDataTo = p.fDataTo;
+    r->dips = p.dips;
+    r->fRmsBefore = Rms(fBefore, nCounted);
+    r->fRmsAfter = Rms(fAfter, nCounted);
     if (!(fAfter < fBefore)) {
         for (int b = 0; b < kBands; ++b)
             r->bands[b] = EqSteps::FlatBand(b);
         r->nUsed = 0;
         r->fRmsAfter = r->fRmsBefore;
+    }
+    // The highest level of the combined curve: the bands plus what the crossover lifts.
+    std::vector<double> sum(p.lift), curve(p.limFreq.size());
+    for (int b = 0; b < kBands; ++b) {
+        ZUtils::SBiquad q;
+        if (r->bands[b].Gain == 0 || !ZUtils::DesignSection(r->bands[b], 0, &q)) continue;
+        SectionAtLimitPoints(q, p, curve.data());
+        for (std::size_t k = 0; k < sum.size(); ++k)
+            sum[k] += curve[k];
+    }
+    r->fMaxBoost = 0.0;
+    for (std::size_t k = 0; k < sum.size(); ++k) {
+        if (sum[k] > r->fMaxBoost) {
+            r->fMaxBoost = sum[k];
+            r->fMaxBoostFreq = p.limFreq[k];
+        }
     }
     r->bOk = true;
 }
@@ -444,7 +625,10 @@ SEqFitResult FitContinuousThenRound(const SEqFitInput& input, const SEqFitSettin
     if (!BuildProblem(input, settings, &p, &r.szError)) return r;
     CStepFit start(p);
     start.Run();
-    Finish(ContinuousRounded(p, BandsOf(start)), &r);
+    // The rounded optimum, its boosts lowered where they break the limit.
+    CStepFit rounded(p);
+    rounded.Load(ContinuousRounded(p, BandsOf(start)));
+    Finish(BandsOf(rounded), &r);
     KeepBest(p, &r);
     return r;
 }
@@ -453,7 +637,7 @@ double EqFitDeviation(const SEqFitInput& input, const SEqFitSettings& settings, 
     SProblem p;
     std::string error;
     if (!BuildProblem(input, settings, &p, &error)) return std::numeric_limits<double>::quiet_NaN();
-    return Rms(SumSquares(p, pBands), p.pts.size());
+    return Rms(SumSquares(p, pBands), CountedPoints(p));
 }
 
 void AddCookbookBell(double fFreq, double fGainDb, double fQ, double* pCurve) {

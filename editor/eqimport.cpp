@@ -1,9 +1,11 @@
 #include "editor/eqimport.h"
 #include "editor/textfile.h"
+#include "orvix/filtersection.h"
 
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <optional>
@@ -178,6 +180,22 @@ std::string SignedDb(double f) {
     return Fmt(f > 0 ? "+%g dB" : "%g dB", f);
 }
 
+std::string QText(double fQ) {
+    return Fmt("%.3f", fQ);
+}
+
+// Values far beyond anything a filter list holds mean a broken file rather than a strong filter: they
+// are refused instead of clamped. Empty when the values are plausible.
+std::string AbsurdValue(double fFreq, double fGain, double fQ) {
+    if (fFreq > EqLimits::kMaxPlausibleFreq)
+        return "Fc " + Fmt("%g Hz", fFreq) + " is no audio frequency (more than 1 MHz)";
+    if (std::fabs(fGain) > EqLimits::kMaxPlausibleGain)
+        return "Gain " + SignedDb(fGain) + " is beyond any filter (more than 100 dB)";
+    if (fQ > EqLimits::kMaxPlausibleQ || fQ < EqLimits::kMinPlausibleQ)
+        return "Q " + Fmt("%g", fQ) + " is beyond any filter (outside 0.001..1000)";
+    return {};
+}
+
 } // namespace
 
 namespace EqSteps {
@@ -190,6 +208,63 @@ SFilterCoef FlatBand(int nBand) {
     return c;
 }
 } // namespace EqSteps
+
+namespace {
+// The stepped filter's level on the grid points within 20..20000 Hz.
+std::vector<double> SteppedCurve(const SFilterCoef& c) {
+    std::vector<double> all(RESPONSE_POINTS, 0.0);
+    ZUtils::SBiquad q;
+    if (c.Gain != 0 && ZUtils::DesignSection(c, 0, &q)) ZUtils::AddSectionCurve(q, all.data());
+    const ZUtils::ZResponseGrid& grid = ZUtils::ZResponseGrid::Get();
+    std::vector<double> out;
+    for (int i = 0; i < grid.m_nCount; ++i)
+        if (grid.m_fFreq[i] >= 20.0 && grid.m_fFreq[i] <= 20000.0)
+            out.push_back(all[static_cast<std::size_t>(i)]);
+    return out;
+}
+
+void RmsAndMax(const std::vector<double>& d, double* pRms, double* pMax) {
+    double fSum = 0.0, fMax = 0.0;
+    for (double v : d) {
+        fSum += v * v;
+        fMax = std::max(fMax, std::fabs(v));
+    }
+    *pRms = d.empty() ? 0.0 : std::sqrt(fSum / static_cast<double>(d.size()));
+    *pMax = fMax;
+}
+} // namespace
+
+SBandSelection SelectBands(const std::vector<SFilterCoef>& filters, int nBands) {
+    SBandSelection s;
+    const std::size_t n = filters.size();
+    s.bKept.assign(n, true);
+    s.fRmsCost.assign(n, 0.0);
+    s.fMaxCost.assign(n, 0.0);
+    std::vector<std::vector<double>> curves;
+    for (const SFilterCoef& c : filters)
+        curves.push_back(SteppedCurve(c));
+    for (std::size_t k = 0; k < n; ++k)
+        RmsAndMax(curves[k], &s.fRmsCost[k], &s.fMaxCost[k]);
+    if (static_cast<int>(n) <= nBands) return s;
+    // Each filter's curve adds in dB, so the change of leaving one out is its own curve: the cheapest
+    // goes first, ties to the later line. Dropping them together costs their sum.
+    std::vector<std::size_t> order(n);
+    for (std::size_t k = 0; k < n; ++k)
+        order[k] = k;
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        if (s.fRmsCost[a] != s.fRmsCost[b]) return s.fRmsCost[a] < s.fRmsCost[b];
+        return a > b;
+    });
+    std::vector<double> total(curves.empty() ? 0 : curves[0].size(), 0.0);
+    for (std::size_t j = 0; j < n - static_cast<std::size_t>(nBands); ++j) {
+        s.bKept[order[j]] = false;
+        ++s.nLeftOut;
+        for (std::size_t i = 0; i < total.size(); ++i)
+            total[i] += curves[order[j]][i];
+    }
+    RmsAndMax(total, &s.fRmsTotal, &s.fMaxTotal);
+    return s;
+}
 
 const char* SEqNote::KindName(EKind kind) {
     switch (kind) {
@@ -238,7 +313,7 @@ SFilterCoef MapPeakingFilter(double fFreq, double fGain, double fQ, int nLine, s
     const double fStepped =
         std::clamp(std::round(fBw / kBandWidthStep) * kBandWidthStep, kBandWidthMin, kBandWidthMax);
     if (std::fabs(fStepped - fBw) > kBandWidthStep / 2.0)
-        note("Q " + Fmt("%.3f", fQ) + " -> " + Fmt("%.3f", fStepped * kQPerBandWidth) +
+        note("Q " + QText(fQ) + " -> " + QText(fStepped * kQPerBandWidth) +
              " (BandWidth = 2 Q reaches 1.0..10.0, Q 0.5..5)");
     else if (fStepped != fBw)
         rounded();
@@ -270,6 +345,7 @@ SEqImport ParseEqFilterText(std::string_view text) {
         bool bQMissing;
     };
     std::vector<STaken> taken;
+    std::string absurd; // the first value no filter can have, with its line
     bool bSeenFilter = false;
     int nLine = 0;
     std::size_t pos = 0;
@@ -339,6 +415,8 @@ SEqImport ParseEqFilterText(std::string_view text) {
                         bMissing = true;
                     if (!(fQ > 0.0) || !std::isfinite(fQ))
                         ignore("Q " + Fmt("%g", fQ) + " is not a usable value, not imported");
+                    else if (const std::string why = AbsurdValue(*f.fFreq, *f.fGain, fQ); !why.empty())
+                        absurd = absurd.empty() ? LineText(nLine, why) : absurd;
                     else
                         taken.push_back({nLine, *f.fFreq, *f.fGain, fQ, bMissing});
                 }
@@ -351,30 +429,66 @@ SEqImport ParseEqFilterText(std::string_view text) {
         if (end == text.size()) break;
     }
 
-    // The first ten in file order are imported, in ascending frequency.
+    if (!absurd.empty()) {
+        r.szError = absurd + ": the file is refused, nothing was imported.";
+        return r;
+    }
+
+    // Every filter on the steps, with what mapping it adjusted; of more than ten, the ten whose loss
+    // changes the stepped curve least are kept, in file order.
+    struct SMapped {
+        SFilterCoef coef;
+        int nLine;
+        std::vector<SEqNote> notes;
+        int nRounded = 0;
+    };
+    std::vector<SMapped> all;
+    for (const STaken& t : taken) {
+        SMapped m{{}, t.nLine, {}, 0};
+        if (t.bQMissing)
+            m.notes.push_back(
+                {t.nLine, SEqNote::ADJUSTED, "no Q given; Q " + Fmt("%.3f", EqSteps::kDefaultQ) + " used"});
+        m.coef = MapPeakingFilter(t.fFreq, t.fGain, t.fQ, t.nLine, &m.notes, &m.nRounded);
+        all.push_back(std::move(m));
+    }
+    std::vector<SFilterCoef> coefs;
+    for (const SMapped& m : all)
+        coefs.push_back(m.coef);
+    const SBandSelection sel = SelectBands(coefs, CRev8001Lib::EQ_BANDS);
     std::vector<std::pair<SFilterCoef, int>> mapped;
-    for (std::size_t k = 0; k < taken.size(); ++k) {
-        const STaken& t = taken[k];
-        if (k >= CRev8001Lib::EQ_BANDS) {
-            r.notes.push_back({t.nLine, SEqNote::LEFT_OUT,
-                               "PK " + Fmt("%g Hz", t.fFreq) + " " + SignedDb(t.fGain) +
-                                   " left out: the output has ten bands"});
+    for (std::size_t k = 0; k < all.size(); ++k) {
+        const SMapped& m = all[k];
+        if (sel.bKept[k]) {
+            r.notes.insert(r.notes.end(), m.notes.begin(), m.notes.end());
+            r.nRounded += m.nRounded;
+            mapped.emplace_back(m.coef, m.nLine);
             continue;
         }
-        if (t.bQMissing)
-            r.notes.push_back(
-                {t.nLine, SEqNote::ADJUSTED, "no Q given; Q " + Fmt("%.3f", EqSteps::kDefaultQ) + " used"});
-        mapped.emplace_back(MapPeakingFilter(t.fFreq, t.fGain, t.fQ, t.nLine, &r.notes, &r.nRounded),
-                            t.nLine);
+        const STaken& t = taken[k];
+        r.notes.push_back({t.nLine, SEqNote::LEFT_OUT,
+                           "PK " + Fmt("%g Hz", t.fFreq) + " " + SignedDb(t.fGain) + " Q " + QText(t.fQ) +
+                               " left out: the output has ten bands" +
+                               (m.coef.Gain == 0 ? " and it rounds to 0 dB"
+                                                 : "; leaving it out changes the curve by " +
+                                                       Fmt("%.2f dB RMS, ", sel.fRmsCost[k]) +
+                                                       Fmt("%.2f dB max", sel.fMaxCost[k]))});
     }
+    if (sel.nLeftOut > 0)
+        r.notes.push_back({0, SEqNote::LEFT_OUT,
+                           "Leaving out " + std::to_string(sel.nLeftOut) +
+                               (sel.nLeftOut == 1 ? " filter" : " filters") + " changes the curve by " +
+                               Fmt("%.2f dB RMS, ", sel.fRmsTotal) + Fmt("%.2f dB max", sel.fMaxTotal) +
+                               " (20..20000 Hz)"});
     // Filters that do something first, in ascending frequency; filters of 0 dB after them in file
     // order, so that what an export writes comes back band for band.
     std::stable_sort(mapped.begin(), mapped.end(), [](const auto& a, const auto& b) {
         if ((a.first.Gain == 0) != (b.first.Gain == 0)) return b.first.Gain == 0;
         return a.first.Gain != 0 && a.first.Freq < b.first.Freq;
     });
-    std::stable_sort(r.notes.begin(), r.notes.end(),
-                     [](const SEqNote& a, const SEqNote& b) { return a.nLine < b.nLine; });
+    // In line order; notes on the file as a whole after the lines.
+    std::stable_sort(r.notes.begin(), r.notes.end(), [](const SEqNote& a, const SEqNote& b) {
+        return (a.nLine == 0 ? INT_MAX : a.nLine) < (b.nLine == 0 ? INT_MAX : b.nLine);
+    });
     r.nImported = static_cast<int>(mapped.size());
     for (int b = 0; b < CRev8001Lib::EQ_BANDS; ++b)
         r.bands[b] = b < r.nImported ? mapped[static_cast<std::size_t>(b)].first : EqSteps::FlatBand(b);

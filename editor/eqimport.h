@@ -34,7 +34,7 @@ struct SEqNote {
         IGNORED,  // a line or filter that is not imported (type, OFF, unreadable, not understood)
         PREAMP,   // a preamp, which the bands cannot hold
         CHANNEL,  // a channel selection of the file
-        LEFT_OUT, // an importable filter beyond the tenth
+        LEFT_OUT, // an importable filter that did not get one of the ten bands
         ADJUSTED, // a value clamped to the processor's range (old -> new) or supplied
     };
     int nLine = 0;
@@ -50,7 +50,7 @@ struct SEqImport {
     bool bOk = false;
     std::string szError;
     int nFilterLines = 0; // lines recognised as filters, imported or not
-    int nImported = 0;    // filters placed into bands (the first ones, in ascending frequency)
+    int nImported = 0;    // filters placed into bands (the ten that matter most, in ascending frequency)
     int nRounded = 0;     // values moved to their step by no more than half of it (not listed)
     SFilterCoef bands[CRev8001Lib::EQ_BANDS] = {};
     std::vector<SEqNote> notes; // in line order
@@ -58,6 +58,25 @@ struct SEqImport {
     // A readable report: a summary line, then one line per note.
     std::vector<std::string> Lines() const;
 };
+
+// Beyond these a value is no filter's: the file is taken as broken and refused.
+namespace EqLimits {
+constexpr double kMaxPlausibleFreq = 1e6;   // Hz
+constexpr double kMaxPlausibleGain = 100.0; // dB either way
+constexpr double kMinPlausibleQ = 0.001;
+constexpr double kMaxPlausibleQ = 1000.0;
+} // namespace EqLimits
+
+// Which filters (on the steps) take the bands when there are more than fit: those whose loss changes
+// the stepped curve least are left out (a filter of 0 dB costs nothing; of equal costs the later one).
+// Costs are measured over the grid points within 20..20000 Hz.
+struct SBandSelection {
+    std::vector<bool> bKept;
+    std::vector<double> fRmsCost, fMaxCost; // dB, per filter
+    int nLeftOut = 0;
+    double fRmsTotal = 0.0, fMaxTotal = 0.0; // dB, all left out together
+};
+SBandSelection SelectBands(const std::vector<SFilterCoef>& filters, int nBands);
 
 // Parses filter text (UTF-8, optional BOM, LF or CRLF).
 SEqImport ParseEqFilterText(std::string_view text);

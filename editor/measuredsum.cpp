@@ -1,5 +1,6 @@
 #include "editor/measuredsum.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -58,10 +59,22 @@ void SumGroup(const std::vector<int>& channels, const std::vector<const ZUtils::
     const bool bMeasured = bAnySounds && noMeasurement.empty() && noPhase.empty();
     for (std::size_t k = 0; k < channels.size() && k < curves.size(); ++k) {
         if (!sounds[k]) continue;
-        if (bMeasured)
-            pOut->sum.Add(*curves[k], factors[k]);
-        else
+        if (!bMeasured) {
             pOut->sum.Add(*curves[k]);
+            continue;
+        }
+        const SChannelTuning& t = (*pTunings)[channels[k]];
+        if (!t.bThrough) {
+            pOut->sum.Add(*curves[k], factors[k]);
+            continue;
+        }
+        // Measured through S: the measurement × (the response now ÷ the response with S).
+        ZUtils::ZComplexCurve ratio = *curves[k];
+        for (int i = 0; i < ratio.m_nCount; ++i) {
+            ratio.m_fDb[i] = std::min(ratio.m_fDb[i] - t.throughFull.m_fDb[i], kMaxThroughLift);
+            ratio.m_fPhaseDeg[i] -= t.throughFull.m_fPhaseDeg[i];
+        }
+        pOut->sum.Add(ratio, factors[k]);
     }
     pOut->bMeasured = bMeasured ? 1 : 0;
     if (bMeasured || !bAnyMeasured) return;

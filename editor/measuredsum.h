@@ -1,7 +1,8 @@
 // The predicted acoustic sum of a group of outputs: each output's measured response (level and
-// phase) times the processor's response of that output, so a polarity or delay can be tried before
-// it is sent. Without a measurement with phase for every output of the group the sum stays the
-// processor's alone, and a note says why.
+// phase) times the processor's response of that output now divided by its response when measured
+// (nothing to divide for a bare driver), so a polarity or delay can be tried before it is sent. Without a
+// measurement with phase for every output of the group the sum stays the processor's alone, and a note says
+// why.
 #pragma once
 
 #include <array>

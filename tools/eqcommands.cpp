@@ -209,6 +209,26 @@ int CmdEqFit(const std::string& file, const SEqCmdOptions& opt, IEqCtlSession& s
     }
     int nExit = kExitOk;
     if (!OpenSource(s, opt, &nExit)) return nExit;
+    // What the measurement was taken through: the settings just read, those of --measured-with, or
+    // nothing (--raw). The fitted bands replace the bands it was taken with.
+    const int ch = opt.nOutput - 1;
+    if (opt.bRaw) {
+        SetMeasuredRaw(tuning);
+    } else if (!opt.measuredWith.empty()) {
+        ZUtils::ZProfile profile;
+        if (!s.Core().Files().CheckPresetFile(opt.measuredWith, EPresetRead::File, profile)) {
+            std::fprintf(stderr, "mlb8ctl: cannot read the preset file %s: %s.\n", opt.measuredWith.c_str(),
+                         s.Core().Files().LastError().c_str());
+            return kExitFailed;
+        }
+        CSettingsModel with;
+        with.WriteStartupDefaults();
+        ReadPresetKeys(profile, with, EPresetRead::File);
+        SetMeasuredThrough(tuning, with, ch, opt.measuredWith);
+    } else {
+        SetMeasuredThrough(tuning, s.Core().Model(), ch,
+                           opt.presetIn.empty() ? "the processor's settings" : opt.presetIn);
+    }
     // Without --from and --to the range follows the output's crossover.
     bool bNarrowed = false;
     SEqFitSettings settings = DefaultFitRange(s.Core().Model(), opt.nOutput - 1, &bNarrowed);
@@ -218,6 +238,8 @@ int CmdEqFit(const std::string& file, const SEqCmdOptions& opt, IEqCtlSession& s
         bNarrowed = false;
     }
     settings.nMaxBoost = opt.nMaxBoost;
+    settings.fMaxDipDepth = opt.fMaxDipDepth;
+    settings.fMinDipWidth = opt.fMinDipWidth;
     const SEqFitResult r =
         FitEqualizer(MakeFitInput(s.Core().Model(), opt.nOutput - 1, tuning, settings), settings);
     if (!r.bOk) {
@@ -236,11 +258,27 @@ int CmdEqFit(const std::string& file, const SEqCmdOptions& opt, IEqCtlSession& s
             .Member("from", settings.fFrom)
             .Member("to", settings.fTo)
             .Member("rangeFromCrossover", bNarrowed)
+            .Member("measuredWith", MeasuredWithText(tuning))
             .Member("points", r.nPoints)
             .Member("rmsBefore", r.fRmsBefore)
             .Member("rmsAfter", r.fRmsAfter)
+            .Member("dataFrom", r.fDataFrom)
+            .Member("dataTo", r.fDataTo)
+            .Member("maxBoost", r.fMaxBoost)
+            .Member("maxBoostFreq", r.fMaxBoostFreq)
             .Member("bandsUsed", r.nUsed);
         JsonMeasurementRead(j, meas);
+        j.Key("dipsLeftAlone").BeginArray();
+        for (const SEqFitDip& d : r.dips)
+            j.BeginObject()
+                .Member("freq", d.fFreq)
+                .Member("depth", d.fDepth)
+                .Member("width", d.fWidth)
+                .Member("tooDeep", d.bTooDeep)
+                .Member("tooNarrow", d.bTooNarrow)
+                .Member("points", d.nPoints)
+                .EndObject();
+        j.EndArray();
         JsonBands(j, r.bands);
         j.Member("written", opt.presetIn.empty() ? std::string("processor") : opt.presetOut);
         j.EndObject();
@@ -250,6 +288,7 @@ int CmdEqFit(const std::string& file, const SEqCmdOptions& opt, IEqCtlSession& s
     if (bNarrowed)
         std::printf("Fit range %g..%g Hz: the passband of output %d's crossover (--from and --to set it).\n",
                     settings.fFrom, settings.fTo, opt.nOutput);
+    std::printf("Measurement %s.\n", MeasuredWithText(tuning).c_str());
     PrintLines(stdout, FitReportLines(r, settings));
     std::printf("%s\n", where.c_str());
     return kExitOk;
@@ -306,11 +345,37 @@ void AddEqOptions(ZUtils::CCmdLine& cmdline, SEqCmdOptions& opt, bool& bGiven) {
         .Value({"--write"}, text(opt.presetOut), EInline::Unknown)
         .Value({"--target"}, text(opt.target), EInline::Unknown)
         .Value({"--column"}, text(opt.column), EInline::Unknown)
+        .Value({"--measured-with"}, text(opt.measuredWith), EInline::Unknown)
+        .Flag(
+            {"--raw"},
+            [&bGiven, &opt](std::string&) {
+                bGiven = opt.bRaw = true;
+                return true;
+            },
+            EInline::Unknown)
         .Value({"--from"}, frequency("--from", opt.fFrom), EInline::Unknown)
         .Value({"--to"}, frequency("--to", opt.fTo), EInline::Unknown)
         .Value({"--max-boost"}, value([&opt](const std::string& v, std::string& error) {
                    if (ParseInt(v, &opt.nMaxBoost) && opt.nMaxBoost >= 0 && opt.nMaxBoost <= 12) return true;
                    error = "--max-boost needs whole dB 0..12";
+                   return false;
+               }),
+               EInline::Unknown)
+        .Value({"--max-dip-depth"}, value([&opt](const std::string& v, std::string& error) {
+                   opt.bDipGiven = true;
+                   if (ParseDouble(v, &opt.fMaxDipDepth) && opt.fMaxDipDepth >= 3.0 &&
+                       opt.fMaxDipDepth <= 60.0)
+                       return true;
+                   error = "--max-dip-depth needs dB 3..60";
+                   return false;
+               }),
+               EInline::Unknown)
+        .Value({"--min-dip-width"}, value([&opt](const std::string& v, std::string& error) {
+                   opt.bDipGiven = true;
+                   if (ParseDouble(v, &opt.fMinDipWidth) && opt.fMinDipWidth >= 0.0 &&
+                       opt.fMinDipWidth <= 2.0)
+                       return true;
+                   error = "--min-dip-width needs octaves 0..2";
                    return false;
                }),
                EInline::Unknown);
@@ -337,8 +402,14 @@ bool CheckEqCommand(const std::string& command, const std::vector<std::string>& 
         return false;
     }
     if (command != "eq-fit" &&
-        (!opt.target.empty() || !opt.column.empty() || opt.bRangeGiven || opt.nMaxBoost != 6)) {
-        *pError = "--target, --column, --from, --to and --max-boost go with eq-fit";
+        (!opt.target.empty() || !opt.column.empty() || opt.bRangeGiven || opt.nMaxBoost != 6 ||
+         opt.bDipGiven || !opt.measuredWith.empty() || opt.bRaw)) {
+        *pError = "--target, --column, --from, --to, --max-boost, --max-dip-depth, --min-dip-width, "
+                  "--measured-with and --raw go with eq-fit";
+        return false;
+    }
+    if (opt.bRaw && !opt.measuredWith.empty()) {
+        *pError = "--raw (a bare driver) and --measured-with FILE exclude each other";
         return false;
     }
     if (!(opt.fTo > opt.fFrom)) {
@@ -373,17 +444,26 @@ const char* EqCommandsUsage() {
            "  eq-export --output N [--preset FILE]\n"
            "              print the bands of output N as parametric equalizer text\n"
            "  eq-fit MEASUREMENT --output N [--pair] [--target FILE] [--from HZ] [--to HZ]\n"
-           "         [--max-boost DB] [--column NAME] [--preset IN --write OUT]\n"
+           "         [--max-boost DB] [--max-dip-depth DB] [--min-dip-width OCT] [--measured-with FILE | "
+           "--raw]\n"
+           "         [--column NAME] [--preset IN --write OUT]\n"
            "              fit the ten bands on the processor's steps so that measurement + equalizer +\n"
            "              the output's crossover come closest to the target (flat by default) over\n"
            "              --from..--to (20..20000 Hz, narrowed to the passband of the output's crossover\n"
-           "              when it is on), boosting at most --max-boost dB (6); prints the RMS deviation\n"
-           "              before and after and the bands, and writes them like eq-import.\n"
+           "              when it is on); the ten bands together (with any lift of the crossover) rise\n"
+           "              at most --max-boost dB (6) at any frequency; a dip deeper than --max-dip-depth\n"
+           "              dB (15) or narrower than --min-dip-width octaves at half its depth (0.17) is\n"
+           "              left alone and named, since no sane boost fills it; prints the RMS deviation\n"
+           "              before and after over the points fitted, the range with data, the highest\n"
+           "              level of the bands and the bands, and writes them like eq-import. The\n"
+           "              measurement counts as taken through output N's settings read (--measured-with\n"
+           "              FILE: those of the preset file FILE; --raw: the bare driver), and the fitted\n"
+           "              bands replace the bands it was taken with.\n"
            "              A measurement with a header line is read by its column names: frequency,\n"
            "              the level from raw, spl, magnitude, db or level (--column NAME or its\n"
            "              number chooses another), phase. Lines that cannot be used (not numbers,\n"
            "              NaN, infinite or absurd values, repeated frequencies) are named on standard\n"
-           "              error with their line numbers; frequencies that look like kHz are refused\n"
+           "              error with their line numbers; frequencies that look like kHz are refused.\n"
            "              (a preset file given with --preset is checked like one given to load;\n"
            "              --force uses it anyway)\n";
 }

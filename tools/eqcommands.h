@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "comm/cmdline.h"
+#include "editor/eqfit.h"
 #include "editor/measurement.h"
 
 class CEditorCore;
@@ -18,6 +19,11 @@ struct SEqCmdOptions {
     double fFrom = 20.0, fTo = 20000.0;
     bool bRangeGiven = false; // --from or --to
     int nMaxBoost = 6;
+    double fMaxDipDepth = SEqFitSettings{}.fMaxDipDepth; // dB
+    double fMinDipWidth = SEqFitSettings{}.fMinDipWidth; // octaves
+    bool bDipGiven = false;                              // --max-dip-depth or --min-dip-width
+    std::string measuredWith;                            // --measured-with FILE
+    bool bRaw = false;                                   // --raw: the measurement is of the bare driver
     bool bJson = false;
     bool bForce = false;
 };

@@ -85,10 +85,17 @@ void PrintUsage(std::FILE* pOut) {
                "              A muted output is drawn as it would play, under a name that says so\n"
                "              (out1_muted_db), and adds nothing to the sum (sum1_muted+3_db)\n"
                "              --measurement N=FILE (repeatable) gives output N a measurement export\n"
-               "              (frequency, dB, degrees); when every output of --sum has one with phase,\n"
-               "              the sum is measured x processor response (column sum..._measured_db),\n"
-               "              otherwise the processor's alone and a note on standard error says why.\n"
-               "              Measurement files are read as eq-fit reads them (--column NAME: see there)\n",
+               "              (frequency, dB, degrees), taken through the settings read (--measured-with\n"
+               "              FILE: through those of the preset file FILE; --raw: of the bare drivers);\n"
+               "              when every output of --sum has one with phase, the sum is each measurement\n"
+               "              x (response now / response it was taken through) (column\n"
+               "              sum..._measured_db), otherwise the processor's alone and a note on\n"
+               "              standard error says why.\n"
+               "              Measurement files are read as eq-fit reads them (--column NAME: see there).\n"
+               "              The curves are the manager's drawing model of the processor's filters,\n"
+               "              evaluated at a drawing rate of 192 kHz, not a measurement of the\n"
+               "              processor: in the top octave (above about 10 kHz), where the sample rate\n"
+               "              shapes a filter, the processor's own filters may differ from the drawing\n",
                pOut);
     std::fputs(EqCommandsUsage(), pOut);
     std::fputs("\n"
@@ -534,6 +541,19 @@ int CmdResponse() {
     } else if (!Attach(s)) {
         return kExitFailed;
     }
+    // The measurements were taken through the settings read, or those of --measured-with.
+    CSettingsModel with;
+    const CSettingsModel* pWith = &m;
+    std::string withName = g_Response.presetPath.empty() ? "the processor's settings" : g_Response.presetPath;
+    if (!g_Response.measuredWith.empty()) {
+        ZUtils::ZProfile profile;
+        if (!CheckFile(s, g_Response.measuredWith, EPresetRead::File, profile)) return kExitFailed;
+        with.WriteStartupDefaults();
+        ReadPresetKeys(profile, with, EPresetRead::File);
+        pWith = &with;
+        withName = g_Response.measuredWith;
+    }
+    ApplyMeasuredWith(g_Response, *pWith, withName, &tunings);
     const std::vector<std::string> notes = PrintResponse(stdout, m, g_Response, &tunings);
     std::fflush(stdout);
     for (const std::string& note : notes)
@@ -650,6 +670,8 @@ int main(int argc, char** argv) {
     } else if (command == "response") {
         if (!operands.empty()) return UsageError("unexpected argument '" + operands[0] + "'");
         if (g_Response.outputs.empty()) return UsageError("response needs --output N (1..8)");
+        if (g_Response.bRaw && !g_Response.measuredWith.empty())
+            return UsageError("--raw (bare drivers) and --measured-with FILE exclude each other");
     } else if (command == "ports" || command == "probe" || command == "show" || command == "factory") {
         if (!operands.empty()) return UsageError("unexpected argument '" + operands[0] + "'");
     } else if (IsEqCommand(command)) {
@@ -668,7 +690,9 @@ int main(int argc, char** argv) {
                               : "--output, --pair, --preset, --write, --target, --column, --from, --to and "
                                 "--max-boost go with eq-*");
     if (g_Response.bAny && command != "response")
-        return UsageError("--output, --sum, --phase, --preset, --csv and --measurement go with response");
+        return UsageError(
+            "--output, --sum, --phase, --preset, --csv, --measurement, --column, --measured-with "
+            "and --raw go with response");
     if (!g_Response.column.empty() && g_Response.measurements.empty())
         return UsageError("--column goes with --measurement");
     if (!g_Response.measurements.empty() && g_Response.sum.empty())

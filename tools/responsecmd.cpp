@@ -61,6 +61,8 @@ void AddResponseOptions(ZUtils::CCmdLine& cmdline, SResponseOptions& opt) {
         });
     };
     cmdline.Flag({"--phase"}, flag(opt.bPhase))
+        .Flag({"--raw"}, flag(opt.bRaw))
+        .Value({"--measured-with"}, text(opt.measuredWith, "--measured-with needs a preset file name"))
         .Flag({"--csv"}, flag(opt.bCsv))
         .Value({"--output"}, value([&opt](const std::string& v, std::string& error) {
                    const int ch = ParseOutput(v);
@@ -102,6 +104,17 @@ bool LoadResponseMeasurements(const SResponseOptions& opt, ChannelTunings* pTuni
         t.szMeasurement = path;
     }
     return true;
+}
+
+void ApplyMeasuredWith(const SResponseOptions& opt, const CSettingsModel& with, const std::string& szWithName,
+                       ChannelTunings* pTunings) {
+    for (const auto& [ch, path] : opt.measurements) {
+        SChannelTuning& t = (*pTunings)[static_cast<std::size_t>(ch)];
+        if (opt.bRaw)
+            SetMeasuredRaw(t);
+        else
+            SetMeasuredThrough(t, with, ch, szWithName);
+    }
 }
 
 std::vector<std::string> PrintResponse(std::FILE* pOut, const CSettingsModel& m, const SResponseOptions& opt,

@@ -18,8 +18,10 @@ struct SResponseOptions {
     bool bCsv = false;
     std::string presetPath;
     std::vector<std::pair<int, std::string>> measurements; // --measurement N=FILE: channel 0..7, file
-    std::string column; // --column: the measurements' level column, by header name or number
-    bool bAny = false;  // any of these options was given
+    std::string column;       // --column: the measurements' level column, by header name or number
+    std::string measuredWith; // --measured-with FILE
+    bool bRaw = false;        // --raw: the measurements are of bare drivers
+    bool bAny = false;        // any of these options was given
 };
 
 // Registers the options of response on the parser (each also as --name=value); a bad value is refused
@@ -29,6 +31,10 @@ void AddResponseOptions(ZUtils::CCmdLine& cmdline, SResponseOptions& opt);
 // gets the lines for standard error: the refusal, or the lines of each file that were not used.
 bool LoadResponseMeasurements(const SResponseOptions& opt, ChannelTunings* pTunings,
                               std::vector<std::string>* pMessages);
+// Records what the loaded measurements were taken through: the settings `with` (named szWithName),
+// or nothing with --raw.
+void ApplyMeasuredWith(const SResponseOptions& opt, const CSettingsModel& with, const std::string& szWithName,
+                       ChannelTunings* pTunings);
 // Prints the grid: one line per point, after a header line starting with '#'. A muted output (or one
 // outside an active solo) has "_muted" in its column names ("out1_muted_db", "sum1_muted+3_db") and
 // adds nothing to the sum (silence when no output of it sounds). The sum multiplies in the

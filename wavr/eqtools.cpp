@@ -147,6 +147,8 @@ void CEqTools::AddMenu(QMenuBar* pBar) {
             add(kShow[i], [this, i](bool bChecked) { SetShown(i, bChecked); });
         m_ShowActions[static_cast<std::size_t>(i)]->setCheckable(true);
     }
+    m_pRawAction = add("Measurement is of the bare driver", [this](bool bChecked) { SetRaw(bChecked); });
+    m_pRawAction->setCheckable(true);
     pMenu->addSeparator();
     m_pClearAction = add("Clear measurement", [this] { Clear(); });
     connect(pMenu, &QMenu::aboutToShow, this, [this] { UpdateMenu(); });
@@ -163,6 +165,8 @@ void CEqTools::UpdateMenu() {
         m_ShowActions[i]->setChecked(bShown[i]);
     }
     m_pFitAction->setEnabled(bHave);
+    m_pRawAction->setEnabled(bHave);
+    m_pRawAction->setChecked(bHave && !t.bThrough);
     m_pClearAction->setEnabled(bHave);
 }
 
@@ -235,6 +239,8 @@ bool CEqTools::LoadMeasurement(const std::string& path) {
     t.measuredPhase = PhaseOnGrid(r.curve);
     t.szMeasurement = path;
     t.bShowMeasurement = t.bShowTarget = t.bShowPrediction = true;
+    // Taken through the output's settings as they are now, unless the user says it is a bare driver.
+    SetMeasuredThrough(t, m_Core.Model(), ch, "Out " + std::to_string(ch + 1) + " at loading");
     Refresh();
     return true;
 }
@@ -279,6 +285,17 @@ void CEqTools::Clear() {
     Refresh();
 }
 
+void CEqTools::SetRaw(bool bRaw) {
+    const int ch = Channel();
+    SChannelTuning& t = Tuning(ch);
+    if (!t.HasMeasurement()) return;
+    if (bRaw)
+        SetMeasuredRaw(t);
+    else
+        SetMeasuredThrough(t, m_Core.Model(), ch, "Out " + std::to_string(ch + 1) + " as set now");
+    Refresh();
+}
+
 void CEqTools::SetShown(int nCurve, bool bShown) {
     SChannelTuning& t = Tuning(Channel());
     (nCurve == 0 ? t.bShowMeasurement : nCurve == 1 ? t.bShowTarget : t.bShowPrediction) = bShown;
@@ -311,7 +328,11 @@ void CEqTools::PaintOverlay(QPainter& p) {
     if (!t.HasMeasurement()) return;
     const SOverlayCurves c = OverlayCurves(m, ch, t);
     std::vector<SGraphOverlayCurve> curves;
-    if (t.bShowMeasurement) curves.push_back({c.measured, kMeasurementColour, Qt::SolidLine, "Measurement"});
+    // The legend says what the measurement was taken through: the prediction divides that out.
+    if (t.bShowMeasurement)
+        curves.push_back(
+            {c.measured, kMeasurementColour, Qt::SolidLine,
+             t.bThrough ? QString("Measured through Out %1").arg(ch + 1) : QString("Measured: bare driver")});
     if (t.bShowTarget) curves.push_back({c.target, kTargetColour, Qt::DashLine, "Target"});
     if (t.bShowPrediction) curves.push_back({c.predicted, kPredictionColour, Qt::SolidLine, "Prediction"});
     PaintGraphOverlay(p, *m_pGraph, curves);

@@ -62,6 +62,9 @@ public:
     bool Fit();
     void Clear();
     void SetShown(int nCurve, bool bShown); // 0 measurement, 1 target, 2 prediction
+    // The selected output's measurement is of the bare driver (bRaw), or taken through the output's
+    // settings as they are now.
+    void SetRaw(bool bRaw);
 
     SChannelTuning& Tuning(int nChannel) { return m_Tuning[static_cast<std::size_t>(nChannel & 7)]; }
     const std::array<SChannelTuning, 8>& Tunings() const { return m_Tuning; }
@@ -85,5 +88,6 @@ private:
     std::array<QAction*, 3> m_ShowActions{};
     QAction* m_pFitAction = nullptr;
     QAction* m_pClearAction = nullptr;
+    QAction* m_pRawAction = nullptr;
     QString m_strLastReport;
 };

@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <string>
@@ -93,7 +94,9 @@ const std::vector<SCase>& Cases() {
         {"more_than_ten_filters",
          ElevenFilters(),
          true,
-         {{1900, -1, 2.0},
+         // Equal bells: the one whose top half lies beyond 20 kHz shapes the least of the curve.
+         {{1000, -1, 2.0},
+          {1900, -1, 2.0},
           {2800, -1, 2.0},
           {3700, -1, 2.0},
           {4600, -1, 2.0},
@@ -101,9 +104,8 @@ const std::vector<SCase>& Cases() {
           {6400, -1, 2.0},
           {7300, -1, 2.0},
           {8200, -1, 2.0},
-          {9100, -1, 2.0},
-          {10000, -1, 2.0}},
-         {"line 12: PK 1000 Hz -1 dB left out", "Preamp -6.2 dB"}},
+          {9100, -1, 2.0}},
+         {"line 2: PK 10000 Hz -1 dB Q 1.000 left out", "Preamp -6.2 dB"}},
         {"values_out_of_range",
          "Filter 1: ON PK Fc 5 Hz Gain 20 dB Q 0.1\nFilter 2: ON PK Fc 30000 Hz Gain 2.5 dB Q 12\n"
          "Filter 3: ON PK Fc 1 kHz Gain -0.5 dB BW Oct 1\n",
@@ -136,6 +138,25 @@ const std::vector<SCase>& Cases() {
          {"No peaking filter that is ON"}},
         {"not_a_filter_file", "Freq(Hz) SPL(dB)\n20 80.1\n25 80.4\n", false, {}, {"No filter lines found"}},
         {"empty", "", false, {}, {"No filter lines found"}},
+        // Values no filter has mean a broken file: refused, naming the line, never clamped.
+        {"absurd_gain",
+         "Filter 1: ON PK Fc 100 Hz Gain 3 dB Q 1\nFilter 2: ON PK Fc 200 Hz Gain 1e308 dB Q 1\n",
+         false,
+         {},
+         {"line 2: Gain +1e+308 dB is beyond any filter", "nothing was imported"}},
+        {"absurd_cut_q_and_frequency",
+         "Filter 1: ON PK Fc 100 Hz Gain -1e5 dB Q 1\nFilter 2: ON PK Fc 200 Hz Gain 3 dB Q 1e308\n"
+         "Filter 3: ON PK Fc 1e300 Hz Gain 3 dB Q 1\n",
+         false,
+         {},
+         {"line 1: Gain -100000 dB is beyond any filter"}},
+        {"absurd_q_alone", "Filter 1: ON PK Fc 200 Hz Gain 3 dB Q 1e308\n", false, {}, {"line 1: Q 1e+308"}},
+        {"absurd_bandwidth", "Filter 1: ON PK Fc 200 Hz Gain 3 dB BW Oct 1e-9\n", false, {}, {"line 1: Q "}},
+        {"absurd_frequency",
+         "Filter 1: ON PK Fc 1e300 Hz Gain 3 dB Q 1\n",
+         false,
+         {},
+         {"line 1: Fc 1e+300 Hz"}},
         {"zero_q_and_zero_frequency",
          "Filter 1: ON PK Fc 0 Hz Gain 3 dB Q 1\nFilter 2: ON PK Fc 100 Hz Gain 3 dB Q 0\n",
          false,
@@ -179,6 +200,73 @@ TEST_P(EqImportTable, BandsAndReport) {
 
 INSTANTIATE_TEST_SUITE_P(Formats, EqImportTable, testing::ValuesIn(Cases()),
                          [](const testing::TestParamInfo<SCase>& p) { return std::string(p.param.pszName); });
+
+// Of more than ten filters, the ten that shape the stepped curve most take the bands; the others are
+// named with what leaving them out costs.
+struct SSelectCase {
+    const char* pszName;
+    std::vector<std::string> filters; // "Fc Gain Q", one filter line each
+    std::vector<int> leftOutLines;
+    std::vector<std::string> reportWords;
+};
+
+class EqImportSelection : public testing::TestWithParam<SSelectCase> {};
+
+TEST_P(EqImportSelection, KeepsTheTenThatMatterMost) {
+    const SSelectCase& c = GetParam();
+    std::string text;
+    for (std::size_t k = 0; k < c.filters.size(); ++k)
+        text += "Filter " + std::to_string(k + 1) + ": ON PK Fc " + c.filters[k] + "\n";
+    const SEqImport r = ParseEqFilterText(text);
+    const std::string report = Report(r);
+    SCOPED_TRACE(report);
+    ASSERT_TRUE(r.bOk);
+    std::vector<int> leftOut;
+    for (const SEqNote& n : r.notes)
+        if (n.kind == SEqNote::LEFT_OUT && n.nLine > 0) leftOut.push_back(n.nLine);
+    EXPECT_EQ(leftOut, c.leftOutLines);
+    EXPECT_EQ(r.nImported, std::min<int>(10, static_cast<int>(c.filters.size())));
+    for (const std::string& word : c.reportWords)
+        EXPECT_THAT(report, HasSubstr(word));
+    // Every kept filter is in a band; none that was left out is.
+    for (std::size_t k = 0; k < c.filters.size(); ++k) {
+        const bool bOut = std::find(leftOut.begin(), leftOut.end(), static_cast<int>(k + 1)) != leftOut.end();
+        const int nFreq = std::stoi(c.filters[k]);
+        bool bInBand = false;
+        for (int b = 0; b < r.nImported; ++b)
+            bInBand = bInBand || r.bands[b].Freq == nFreq;
+        EXPECT_EQ(bInBand, !bOut) << c.filters[k];
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    MoreThanTen, EqImportSelection,
+    testing::Values(
+        // A real export's case: the strong narrow filter comes eleventh and must not be the one dropped.
+        SSelectCase{"strong_filter_last",
+                    {"40 Hz Gain -2 dB Q 1", "90 Hz Gain 1.5 dB Q 2", "150 Hz Gain -1.5 dB Q 1.5",
+                     "300 Hz Gain 2 dB Q 1", "1200 Hz Gain -1.2 dB Q 3", "2200 Hz Gain 1 dB Q 2",
+                     "3500 Hz Gain -0.6 dB Q 4", "5000 Hz Gain 1.4 dB Q 1", "8000 Hz Gain -2 dB Q 1",
+                     "12000 Hz Gain 1.5 dB Q 1", "675 Hz Gain 3.8 dB Q 5"},
+                    {7},
+                    {"line 7: PK 3500 Hz -0.6 dB Q 4.000 left out", "changes the curve by",
+                     "Leaving out 1 filter changes the curve by"}},
+        // Filters that round to 0 dB are left out before any other.
+        SSelectCase{
+            "filters_rounding_to_zero_take_no_band",
+            {"60 Hz Gain 0.4 dB Q 1", "100 Hz Gain -3 dB Q 1", "200 Hz Gain 3 dB Q 1",
+             "400 Hz Gain -3 dB Q 1", "800 Hz Gain 3 dB Q 1", "1600 Hz Gain -0.3 dB Q 1",
+             "2000 Hz Gain -3 dB Q 1", "3200 Hz Gain 3 dB Q 1", "4000 Hz Gain -3 dB Q 1",
+             "6400 Hz Gain 3 dB Q 1", "9000 Hz Gain -3 dB Q 1", "12800 Hz Gain 3 dB Q 1"},
+            {1, 6},
+            {"line 1: PK 60 Hz +0.4 dB Q 1.000 left out: the output has ten bands and it rounds to 0 dB",
+             "Leaving out 2 filters changes the curve by 0.00 dB RMS, 0.00 dB max"}},
+        // Ten or fewer: all of them, filters of 0 dB included (an export comes back band for band).
+        SSelectCase{"ten_with_a_flat_one",
+                    {"100 Hz Gain 0 dB Q 1", "200 Hz Gain 3 dB Q 1", "300 Hz Gain 3 dB Q 1"},
+                    {},
+                    {"Imported 3 filters"}}),
+    [](const testing::TestParamInfo<SSelectCase>& p) { return std::string(p.param.pszName); });
 
 TEST(EqImport, HalvesOfAStepRoundAwayFromZeroAndAreNotListed) {
     const SEqImport r = ParseEqFilterText("Filter 1: ON PK Fc 100.5 Hz Gain -2.5 dB Q 1.125\n"

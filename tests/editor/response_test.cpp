@@ -204,11 +204,12 @@ TEST_F(ResponseTool, MeasurementsWithPhaseMakeTheSumMeasuredOthersAreNamed) {
         const char* pszNote;
         bool bBeforeCommand; // options may stand before the command word too
     } const kCases[] = {
-        {" --measurement 1=FLAT --measurement=3=FLAT", "sum1+3_measured_db", "", false},
-        {" --measurement 1=FLAT --measurement 3=LEVEL", "sum1+3_db",
+        // Flat bare drivers (--raw): the processor's sum.
+        {" --raw --measurement 1=FLAT --measurement=3=FLAT", "sum1+3_measured_db", "", false},
+        {" --measurement 1=FLAT --raw --measurement 3=LEVEL", "sum1+3_db",
          "Processor-only sum: no phase in the measurement of Out 3", false},
-        {" --measurement 3=FLAT", "sum1+3_db", "Processor-only sum: no measurement for Out 1", false},
-        {" --measurement 1=FLAT --measurement 3=FLAT", "sum1+3_measured_db", "", true},
+        {" --measurement 3=FLAT --raw", "sum1+3_db", "Processor-only sum: no measurement for Out 1", false},
+        {" --measurement 1=FLAT --measurement 3=FLAT --raw", "sum1+3_measured_db", "", true},
     };
     for (const auto& c : kCases) {
         std::string args = c.pszMeasurements;
@@ -231,6 +232,17 @@ TEST_F(ResponseTool, MeasurementsWithPhaseMakeTheSumMeasuredOthersAreNamed) {
         ASSERT_EQ(rows.size(), processor.size());
         for (size_t i = 0; i < rows.size(); ++i)
             ASSERT_EQ(rows[i], processor[i]) << args << " line " << i;
+    }
+
+    // Taken through the settings read (the default), two flat measurements are what the microphone
+    // heard: they sum to +6.02 dB whatever the processor's curves, which stay as they are.
+    ASSERT_EQ(RunLine(tool + command + " --measurement 1=" + flat + " --measurement 3=" + flat, Out()), 0);
+    const auto rows = CsvRows(ReadText(Out()), &header);
+    ASSERT_EQ(rows.size(), processor.size());
+    for (size_t i = 0; i < rows.size(); ++i) {
+        ASSERT_EQ(rows[i].size(), 3u);
+        EXPECT_EQ(rows[i][1], processor[i][1]) << " line " << i;
+        ASSERT_NEAR(rows[i][2], 6.021, 0.0015) << " line " << i;
     }
 }
 
@@ -321,6 +333,8 @@ TEST_F(ResponseTool, BadCommandLinesAreUsageErrors) {
         {"response --output 1 --sum 1,3 --measurement 3=", 2},
         {"response --output 1 --measurement 1=m.txt", 2}, // nothing to sum
         {"response --output 1 --sum 1 --measurement 1=/nonexistent/m.txt", 1},
+        {"response --output 1 --sum 1 --raw --measured-with a.Dovu", 2},
+        {"show --raw", 2},
     };
     for (const auto& c : kCases)
         EXPECT_EQ(RunLine("'" + m_Tool + "' " + c.pszArgs, Out()), c.nExit) << c.pszArgs << "\n"

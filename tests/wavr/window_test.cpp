@@ -773,6 +773,48 @@ TEST(EqTools, AMeasurementReportsWhatWasNotUsed) {
     EXPECT_EQ(w.Picture(), w.FreshPicture());
 }
 
+// A measurement loaded counts as taken through the output's settings then (the legend says so): a
+// driver with a dip, measured through a band that fills it, is flat; the fit keeps that band's work
+// instead of throwing it away. Marked as a bare driver, the same file asks for nothing.
+TEST(EqTools, AMeasurementIsTakenThroughTheSettingsWhenLoaded) {
+    CWindow w;
+    w.Click(ctl::TAB_EQ);
+    w.Click(ctl::CHANNEL.first + 4);
+    w.Type(ctl::EQ_FREQ_BOX.first + 5, "1000");
+    w.Type(ctl::EQ_GAIN_BOX.first + 5, "6");
+    const std::vector<double> withS = ChannelCurve(w.Model(), 4, true, w.Model().m_bXoverEnable[4] != 0);
+    const ZUtils::ZResponseGrid& grid = ZUtils::ZResponseGrid::Get();
+    QByteArray meas = "* Freq(Hz) SPL(dB)\n";
+    for (int i = 0; i < grid.m_nCount && grid.m_fFreq[i] < 22000.0; ++i) {
+        // The bare driver is the band's inverse: through the band it measures as the crossover alone.
+        const double fBare = -(
+            withS[static_cast<std::size_t>(i)] -
+            ChannelCurve(w.Model(), 4, false, w.Model().m_bXoverEnable[4] != 0)[static_cast<std::size_t>(i)]);
+        meas += QByteArray::number(grid.m_fFreq[i], 'f', 4) + " " +
+                QByteArray::number(80.0 + fBare + withS[static_cast<std::size_t>(i)], 'f', 4) + "\n";
+    }
+    CEqTools& tools = w.View().EqTools();
+    ASSERT_TRUE(tools.LoadMeasurement(WriteTemp("through.txt", meas).toStdString()));
+    EXPECT_TRUE(tools.Tuning(4).bThrough);
+    EXPECT_EQ(MeasuredWithText(tools.Tuning(4)), "taken through Out 5 at loading");
+
+    ASSERT_TRUE(tools.Fit());
+    CloseReports(w);
+    int nNear1k = 0;
+    for (int b = 0; b < CRev8001Lib::EQ_BANDS; ++b) {
+        const SFilterCoef c = w.Model().m_Lib.GetEqCoef(4, static_cast<std::uint8_t>(b));
+        if (c.Freq > 700 && c.Freq < 1400) nNear1k += c.Gain;
+    }
+    EXPECT_GE(nNear1k, 4) << tools.LastReport().toStdString();
+
+    // As a bare driver the flat measurement needs no band.
+    tools.SetRaw(true);
+    EXPECT_FALSE(tools.Tuning(4).bThrough);
+    ASSERT_TRUE(tools.Fit());
+    CloseReports(w);
+    EXPECT_TRUE(tools.LastReport().contains("No band improves")) << tools.LastReport().toStdString();
+}
+
 // The pictures of the README and the manual: the example measurement and house curve on output 5
 // with a high-pass at 60 Hz, before and after the fit (kept only when MLB8_SHOT_DIR is set; the
 // examples are read from MLB8_EXAMPLES_DIR).
@@ -789,6 +831,7 @@ TEST(EqTools, Pictures) {
     w.Click(ctl::TAB_EQ);
     CEqTools& tools = w.View().EqTools();
     ASSERT_TRUE(tools.LoadMeasurement(dir.filePath("front-left.txt").toStdString()));
+    tools.SetRaw(true); // the example was measured with the equalizer and crossover off
     ASSERT_TRUE(tools.LoadTarget(dir.filePath("house-curve.txt").toStdString()));
     Keep(w, "eq-measurement-before-fit.png");
     ASSERT_TRUE(tools.Fit());
