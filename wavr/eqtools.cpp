@@ -98,7 +98,7 @@ bool CEqReportDlg::event(QEvent* pEvent) {
 
 CEqTools::CEqTools(QWidget* pOwner, CEditorCore& core, CFilterGraphic* pGraph, std::function<void()> syncView)
     : QObject(pOwner), m_pOwner(pOwner), m_Core(core), m_SyncView(std::move(syncView)), m_pGraph(pGraph) {
-    if (m_pGraph) m_pGraph->SetOverlay([this](QPainter& p) { PaintOverlay(p); });
+    if (m_pGraph) m_pGraph->SetOverlay([this] { return OverlayCurves(); });
 }
 
 int CEqTools::Channel() const {
@@ -295,15 +295,15 @@ bool CEqTools::Drop(const QMimeData* pData) {
     return ImportFilters(path);
 }
 
-void CEqTools::PaintOverlay(QPainter& p) {
+std::vector<SGraphOverlayCurve> CEqTools::OverlayCurves() const {
     const CSettingsModel& m = m_Core.Model();
     const int ch = Channel();
     const SChannelTuning& t = Tuning(ch);
-    if (!t.HasMeasurement()) return;
-    const SOverlayCurves c = OverlayCurves(m, ch, t);
     std::vector<SGraphOverlayCurve> curves;
+    if (!t.HasMeasurement()) return curves;
+    const SOverlayCurves c = ::OverlayCurves(m, ch, t);
     if (t.bShowMeasurement) curves.push_back({c.measured, kMeasurementColour, Qt::SolidLine, "Measurement"});
     if (t.bShowTarget) curves.push_back({c.target, kTargetColour, Qt::DashLine, "Target"});
     if (t.bShowPrediction) curves.push_back({c.predicted, kPredictionColour, Qt::SolidLine, "Prediction"});
-    PaintGraphOverlay(p, *m_pGraph, curves);
+    return curves;
 }

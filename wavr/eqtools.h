@@ -14,6 +14,7 @@
 
 #include "editor/eqtuning.h"
 #include "guilib/gdiplusbitmap.h"
+#include "orvix/graph/graphoverlay.h"
 
 class CEditorCore;
 class CFilterGraphic;
@@ -64,6 +65,9 @@ public:
     void SetShown(int nCurve, bool bShown); // 0 measurement, 1 target, 2 prediction
 
     SChannelTuning& Tuning(int nChannel) { return m_Tuning[static_cast<std::size_t>(nChannel & 7)]; }
+    const SChannelTuning& Tuning(int nChannel) const {
+        return m_Tuning[static_cast<std::size_t>(nChannel & 7)];
+    }
     const std::array<SChannelTuning, 8>& Tunings() const { return m_Tuning; }
     // The report last shown (also when its dialog is gone).
     const QString& LastReport() const { return m_strLastReport; }
@@ -71,7 +75,8 @@ public:
 private:
     int Channel() const;
     void ShowReport(const QString& title, const std::vector<std::string>& lines);
-    void PaintOverlay(QPainter& p);
+    // The curves the graph lays over its own for the selected output (none without a measurement).
+    std::vector<SGraphOverlayCurve> OverlayCurves() const;
     void UpdateMenu();
     void Refresh();
 

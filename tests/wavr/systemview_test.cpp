@@ -4,11 +4,14 @@
 #include <QApplication>
 #include <QImage>
 #include <QTest>
+#include <climits>
+#include <cmath>
 #include <gtest/gtest.h>
 
 #include "editor/controlids.h"
 #include "guilib/skinbutton.h"
 #include "orvix/graph/filtergraphic.h"
+#include "orvix/graph/graphlayout.h"
 #include "orvix/graph/systemgraph.h"
 #include "skin/skinmanifest.h"
 #include "tests/common/filterrecord.h"
@@ -83,8 +86,122 @@ protected:
         return n;
     }
 
+    CFilterGraphic* Graph() const { return static_cast<CFilterGraphic*>(Layer()->parentWidget()); }
+
+    // The case the legends used to hide: output 1 of a 3-way front with a +11 dB boost at 200 Hz on
+    // the equalizer page, its measurement (a +6 dB hump near 60 Hz), a falling target and the
+    // prediction shown; the ways delayed as in a car.
+    void BoostWithMeasurement() {
+        m_pView->Core().OnMessage(WM_SKIN_BTN_UP, ctl::TAB_EQ, 0);
+        Tune(ARCH_3WAY_SUB);
+        CSettingsModel& m = m_pView->Core().Model();
+        m.m_bEqEnable[0] = 1;
+        m.m_Lib.SetEqCoef(0, 0, FilterRecord::Peak(200, 11, 1.0f));
+        const std::uint16_t delays[MLB8_CHANNELS] = {96, 96, 48, 48, 140, 140, 24, 24};
+        for (int ch = 0; ch < MLB8_CHANNELS; ++ch)
+            m.m_nDelay[ch] = delays[ch];
+        SChannelTuning t;
+        t.measured.resize(RESPONSE_POINTS);
+        t.target.resize(RESPONSE_POINTS);
+        double f = ZUtils::kGridFirstFreq;
+        for (size_t i = 0; i < t.measured.size(); ++i, f *= ZUtils::kGridRatio) {
+            t.measured[i] = 6.0 * std::exp(-std::pow(std::log(f / 60.0), 2));
+            t.target[i] = 4.0 - 4.0 * std::log10(f / 20.0);
+        }
+        m_pView->EqTools().Tuning(0) = t;
+        m_pView->SyncFromForm();
+        m_pView->Core().Filters().UpdateResponseGraph(1, 0, 1);
+    }
+    // Pictures for a reader of the change (kept when MLB8_SHOT_DIR names a folder).
+    void Keep(const char* pszName) {
+        const QByteArray dir = qgetenv("MLB8_SHOT_DIR");
+        if (!dir.isEmpty()) GraphPicture().save(QString::fromLocal8Bit(dir) + "/" + pszName);
+    }
+
     CWAVRView* m_pView = nullptr;
 };
+
+// Nothing laid over the graph hides what it draws: the overlay's legend and the SYSTEM switch of the
+// plain graph, the system view's legend, switches and phase labels in each of its modes cover no
+// piece of a drawn line.
+TEST_F(SystemViewWindow, LegendsSwitchesAndLabelsCoverNoCurve) {
+    BoostWithMeasurement();
+    (void)GraphPicture();
+    const std::vector<QPolygon> plain = Graph()->DataLines();
+    ASSERT_GT(plain.size(), 3u); // the output, its partner and the overlay's curves
+    const QRect legend = Graph()->OverlayLegendRect();
+    ASSERT_FALSE(legend.isEmpty());
+    EXPECT_EQ(CoveredPieces(legend, plain), 0) << "overlay legend";
+    EXPECT_EQ(CoveredPieces(Layer()->geometry(), plain), 0) << "SYSTEM switch";
+    EXPECT_FALSE(legend.intersects(Layer()->geometry())) << "the legend under the switch";
+    Keep("graph-legend-after.png");
+
+    struct SMode {
+        const char* name;
+        std::vector<int> clicks;
+    };
+    const SMode modes[] = {{"system", {CSystemGraph::ID_SYSTEM}},
+                           {"phase", {CSystemGraph::ID_PHASE}},
+                           {"unwrap", {CSystemGraph::ID_UNWRAP}}};
+    for (const SMode& mode : modes) {
+        SCOPED_TRACE(mode.name);
+        for (int nId : mode.clicks)
+            ClickSwitch(nId);
+        (void)GraphPicture();
+        const std::vector<QPolygon>& lines = Layer()->DrawnLines();
+        ASSERT_FALSE(lines.empty());
+        std::vector<std::pair<std::string, QRect>> boxes = {{"legend", Layer()->LegendRect()}};
+        for (int nId : {CSystemGraph::ID_SYSTEM, CSystemGraph::ID_PHASE, CSystemGraph::ID_UNWRAP})
+            boxes.emplace_back("switch " + std::to_string(nId), Layer()->Switch(nId)->geometry());
+        for (const QRect& rc : Layer()->PhaseLabelRects())
+            boxes.emplace_back("phase label", rc);
+        for (const auto& [what, rc] : boxes) {
+            EXPECT_EQ(CoveredPieces(rc, lines), 0) << what;
+            for (const auto& [other, rcOther] : boxes)
+                if (&rc != &rcOther && what != "phase label") {
+
+                    EXPECT_FALSE(rc.intersects(rcOther)) << what << " " << other;
+                }
+        }
+        Keep((std::string("graph-") + mode.name + "-after.png").c_str());
+    }
+
+    // The unwrapped phase is relative to the common delay (the subwoofers' 0.5 ms here is what the
+    // outputs share) and fills the plot instead of a few rows of it.
+    EXPECT_DOUBLE_EQ(Layer()->CommonDelayMs(), 0.5);
+    int nTop = INT_MAX, nBottom = INT_MIN;
+    for (const QPolygon& line : Layer()->DrawnLines())
+        for (const QPoint& pt : line) {
+            nTop = std::min(nTop, pt.y());
+            nBottom = std::max(nBottom, pt.y());
+        }
+    EXPECT_GT(nBottom - nTop, Layer()->height() / 2);
+}
+
+// The target is dashed, as its legend shows it: along its flat run the line has gaps.
+TEST_F(SystemViewWindow, TheTargetIsDashed) {
+    m_pView->Core().OnMessage(WM_SKIN_BTN_UP, ctl::TAB_EQ, 0);
+    SChannelTuning t;
+    t.measured.assign(RESPONSE_POINTS, -9.0);
+    t.target.assign(RESPONSE_POINTS, 6.0);
+    t.bShowMeasurement = t.bShowPrediction = false;
+    m_pView->EqTools().Tuning(0) = t;
+    m_pView->SyncFromForm();
+    const QImage image = GraphPicture();
+    const int y = static_cast<int>(Graph()->BaseY() - Graph()->BaseY() * 6 / 13.5);
+    int nGreen = 0, nGaps = 0;
+    bool bInGreen = false;
+    for (int x = Graph()->CurveX(20); x < Graph()->CurveX(200); ++x) {
+        bool bGreen = false;
+        for (int dy = -1; dy <= 1; ++dy)
+            bGreen = bGreen || QColor(image.pixel(x, y + dy)).green() > 150;
+        nGreen += bGreen;
+        nGaps += bInGreen && !bGreen;
+        bInGreen = bGreen;
+    }
+    EXPECT_GT(nGreen, 100);
+    EXPECT_GT(nGaps, 20);
+}
 
 TEST_F(SystemViewWindow, EveryOutputOfEveryArchitectureIsDrawnAndTheSwitchBringsTheGraphBack) {
     m_pView->Core().OnMessage(WM_SKIN_BTN_UP, ctl::TAB_XOVER, 0);
