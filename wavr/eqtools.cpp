@@ -1,5 +1,6 @@
 #include "eqtools.h"
 
+#include <QCoreApplication>
 #include <QDragEnterEvent>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -20,6 +21,7 @@
 #include "orvix/graph/filtergraphic.h"
 #include "orvix/graph/graphoverlay.h"
 #include "skin/skinids.h"
+#include "uilanguage.h"
 
 namespace {
 
@@ -29,10 +31,15 @@ const QColor kMeasurementColour(160, 160, 160);
 const QColor kTargetColour(90, 200, 90);
 const QColor kPredictionColour(255, 255, 255);
 
+QString Tr(const char* pszText) {
+    return QCoreApplication::translate("CEqTools", pszText);
+}
+
+// The report's lines come from the editor core, each in the window's language.
 QString Joined(const std::vector<std::string>& lines) {
     QStringList out;
     for (const std::string& line : lines)
-        out << QString::fromStdString(line);
+        out << CoreText(line);
     return out.join('\n');
 }
 
@@ -106,37 +113,37 @@ int CEqTools::Channel() const {
 }
 
 void CEqTools::AddMenu(QMenuBar* pBar) {
-    auto* pMenu = new QMenu(QStringLiteral("Equalizer tools"), pBar);
+    auto* pMenu = new QMenu(Tr("Equalizer tools"), pBar);
     m_pMenu = pMenu;
     const QList<QAction*> menus = pBar->actions();
     pBar->insertMenu(menus.isEmpty() ? nullptr : menus.back(), pMenu);
     auto add = [&](const char* pszText, auto fn) {
-        QAction* pAction = pMenu->addAction(QString::fromUtf8(pszText));
+        QAction* pAction = pMenu->addAction(Tr(pszText));
         connect(pAction, &QAction::triggered, this, fn);
         return pAction;
     };
     add("Import filters...", [this] {
-        const QString path = QFileDialog::getOpenFileName(
-            m_pOwner->window(), QStringLiteral("Import filters"), QString(), kFilterFiles);
+        const QString path = QFileDialog::getOpenFileName(m_pOwner->window(), Tr("Import filters"), QString(),
+                                                          Tr(kFilterFiles));
         if (!path.isEmpty()) ImportFilters(path.toStdString());
     });
     add("Export filters...", [this] {
-        QString path =
-            QFileDialog::getSaveFileName(m_pOwner->window(), QStringLiteral("Export filters"),
-                                         QString("output-%1-filters.txt").arg(Channel() + 1), kFilterFiles);
+        QString path = QFileDialog::getSaveFileName(m_pOwner->window(), Tr("Export filters"),
+                                                    QString("output-%1-filters.txt").arg(Channel() + 1),
+                                                    Tr(kFilterFiles));
         if (path.isEmpty()) return;
         if (QFileInfo(path).suffix().isEmpty()) path += ".txt";
         ExportFilters(path.toStdString());
     });
     pMenu->addSeparator();
     add("Load measurement...", [this] {
-        const QString path = QFileDialog::getOpenFileName(
-            m_pOwner->window(), QStringLiteral("Load measurement"), QString(), kCurveFiles);
+        const QString path = QFileDialog::getOpenFileName(m_pOwner->window(), Tr("Load measurement"),
+                                                          QString(), Tr(kCurveFiles));
         if (!path.isEmpty()) LoadMeasurement(path.toStdString());
     });
     add("Load target curve...", [this] {
-        const QString path = QFileDialog::getOpenFileName(
-            m_pOwner->window(), QStringLiteral("Load target curve"), QString(), kCurveFiles);
+        const QString path = QFileDialog::getOpenFileName(m_pOwner->window(), Tr("Load target curve"),
+                                                          QString(), Tr(kCurveFiles));
         if (!path.isEmpty()) LoadTarget(path.toStdString());
     });
     m_pFitAction = add("Fit equalizer to measurement", [this] { Fit(); });
@@ -189,9 +196,8 @@ bool CEqTools::ImportFilters(const std::string& path) {
         lines.insert(lines.end(), bands.begin(), bands.end());
         if (!bSent) lines.push_back("Writing the bands to the processor failed.");
     }
-    const QString title = QString("Import into output %1%2: %3")
-                              .arg(ch + 1)
-                              .arg(bPair ? QString(" and %1").arg((ch ^ 1) + 1) : QString())
+    const QString title = (bPair ? Tr("Import into outputs %1 and %2: %3").arg(ch + 1).arg((ch ^ 1) + 1)
+                                 : Tr("Import into output %1: %2").arg(ch + 1))
                               .arg(QString::fromStdString(FileName(path)));
     ShowReport(title, lines);
     Refresh();
@@ -209,7 +215,7 @@ bool CEqTools::ExportFilters(const std::string& path) {
     const bool bOk =
         file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
         file.write(text.data(), static_cast<qint64>(text.size())) == static_cast<qint64>(text.size());
-    ShowReport(QString("Export of output %1").arg(ch + 1),
+    ShowReport(Tr("Export of output %1").arg(ch + 1),
                {bOk ? "Wrote the bands of output " + std::to_string(ch + 1) + " to " + path + "."
                     : "Cannot write " + path + ": " + file.errorString().toStdString()});
     return bOk;
@@ -219,7 +225,7 @@ bool CEqTools::LoadMeasurement(const std::string& path) {
     const SMeasurementRead r = ReadMeasurementFile(path);
     const int ch = Channel();
     if (!r.bOk) {
-        ShowReport(QString("Measurement for output %1").arg(ch + 1), {FileName(path) + ": " + r.szError});
+        ShowReport(Tr("Measurement for output %1").arg(ch + 1), {FileName(path) + ": " + r.szError});
         return false;
     }
     SChannelTuning& t = Tuning(ch);
@@ -235,7 +241,7 @@ bool CEqTools::LoadTarget(const std::string& path) {
     const SMeasurementRead r = ReadMeasurementFile(path);
     const int ch = Channel();
     if (!r.bOk) {
-        ShowReport(QString("Target for output %1").arg(ch + 1), {FileName(path) + ": " + r.szError});
+        ShowReport(Tr("Target for output %1").arg(ch + 1), {FileName(path) + ": " + r.szError});
         return false;
     }
     SChannelTuning& t = Tuning(ch);
@@ -250,7 +256,7 @@ bool CEqTools::Fit() {
     SChannelTuning& t = Tuning(ch);
     CEditorCore& core = m_Core;
     if (!t.HasMeasurement()) {
-        ShowReport(QString("Fit of output %1").arg(ch + 1), {"Load a measurement for this output first."});
+        ShowReport(Tr("Fit of output %1").arg(ch + 1), {"Load a measurement for this output first."});
         return false;
     }
     bool bNarrowed = false;
@@ -263,7 +269,7 @@ bool CEqTools::Fit() {
     if (r.bOk && !ApplyEqBands(core, ch, core.Model().m_bPair != 0, r.bands))
         lines.push_back("Writing the bands to the processor failed.");
     ShowReport(
-        QString("Fit of output %1 to %2").arg(ch + 1).arg(QString::fromStdString(FileName(t.szMeasurement))),
+        Tr("Fit of output %1 to %2").arg(ch + 1).arg(QString::fromStdString(FileName(t.szMeasurement))),
         lines);
     Refresh();
     return r.bOk;
@@ -302,8 +308,10 @@ std::vector<SGraphOverlayCurve> CEqTools::OverlayCurves() const {
     std::vector<SGraphOverlayCurve> curves;
     if (!t.HasMeasurement()) return curves;
     const SOverlayCurves c = ::OverlayCurves(m, ch, t);
-    if (t.bShowMeasurement) curves.push_back({c.measured, kMeasurementColour, Qt::SolidLine, "Measurement"});
-    if (t.bShowTarget) curves.push_back({c.target, kTargetColour, Qt::DashLine, "Target"});
-    if (t.bShowPrediction) curves.push_back({c.predicted, kPredictionColour, Qt::SolidLine, "Prediction"});
+    if (t.bShowMeasurement)
+        curves.push_back({c.measured, kMeasurementColour, Qt::SolidLine, Tr("Measurement")});
+    if (t.bShowTarget) curves.push_back({c.target, kTargetColour, Qt::DashLine, Tr("Target")});
+    if (t.bShowPrediction)
+        curves.push_back({c.predicted, kPredictionColour, Qt::SolidLine, Tr("Prediction")});
     return curves;
 }

@@ -1,11 +1,15 @@
 #include "filtergraphic.h"
 
 #include <QFile>
+#include <QMouseEvent>
 #include <QPainter>
 #include <cmath>
 #include <cstring>
 
 #include "comm/trace.h"
+#include "editor/controlids.h"
+#include "editor/ctrlmessages.h"
+#include "guilib/notify.h"
 #include "orvix/graph/graphlayout.h"
 #include "skin/skinmanifest.h"
 
@@ -32,6 +36,26 @@ CFilterGraphic::CFilterGraphic(QWidget* pParent) : QWidget(pParent) {
     m_Font = QFont(QStringLiteral("MS Serif"));
     m_Font.setPixelSize(12); // a 15-pixel character cell
     setAttribute(Qt::WA_OpaquePaintEvent);
+    setMouseTracking(true);
+}
+
+void CFilterGraphic::ReportHelp(int nHelpId) {
+    if (nHelpId == m_nHelpId) return;
+    m_nHelpId = nHelpId;
+    PostCtrlNotify(this, WM_CTRL_HOVER, nHelpId, nHelpId ? 1 : 0);
+}
+
+void CFilterGraphic::mouseMoveEvent(QMouseEvent* pEvent) {
+    // Under a layer laid over the graph (the system view) the layer tells.
+    if (childAt(pEvent->position().toPoint())) return QWidget::mouseMoveEvent(pEvent);
+    const bool bLegend = m_rcOverlayLegend.contains(pEvent->position().toPoint());
+    ReportHelp(bLegend ? ctl::GRAPH_LEGEND_HELP : ctl::GRAPH_PLOT_HELP);
+    QWidget::mouseMoveEvent(pEvent);
+}
+
+void CFilterGraphic::leaveEvent(QEvent* pEvent) {
+    ReportHelp(0);
+    QWidget::leaveEvent(pEvent);
 }
 
 CFilterGraphic::~CFilterGraphic() = default;

@@ -59,6 +59,9 @@ public:
     std::vector<QRect> SwitchRects() const;
     // Where the overlay's legend was painted last (empty: none).
     QRect OverlayLegendRect() const { return m_rcOverlayLegend; }
+    // Tells the view which part of the graph (a help ID of the added parts, 0 none) is under the
+    // pointer, once per change, as a control reports its hover.
+    void ReportHelp(int nHelpId);
 
     // Geometry of the last background drawn.
     int GetLeft() const { return m_nLeft; }
@@ -75,6 +78,8 @@ public:
 protected:
     void paintEvent(QPaintEvent*) override;
     void resizeEvent(QResizeEvent*) override;
+    void mouseMoveEvent(QMouseEvent* pEvent) override;
+    void leaveEvent(QEvent* pEvent) override;
 
 private:
     void SetGeometry();
@@ -97,4 +102,5 @@ private:
     std::vector<QPolygon> m_Drawn; // the curves drawn since the background, as drawn
     std::function<std::vector<SGraphOverlayCurve>()> m_Overlay;
     QRect m_rcOverlayLegend;
+    int m_nHelpId = 0;
 };

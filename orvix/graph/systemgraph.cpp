@@ -8,6 +8,8 @@
 #include <climits>
 #include <cmath>
 
+#include "editor/controlids.h"
+#include "editor/ctrlmessages.h"
 #include "filtergraphic.h"
 #include "graphlayout.h"
 #include "guilib/notify.h"
@@ -61,6 +63,7 @@ CSystemGraph::CSystemGraph(CFilterGraphic* pGraph, const CSettingsModel* pModel,
     QFile file(SkinResourcePath(SkinId::GRAPH_BACKGROUND));
     if (file.open(QIODevice::ReadOnly)) m_Background.loadFromData(file.readAll(), "PNG");
     pGraph->installEventFilter(this);
+    setMouseTracking(true);
     ApplyView();
 }
 
@@ -106,6 +109,8 @@ void CSystemGraph::PlaceSwitchOff() {
 bool CSystemGraph::event(QEvent* pEvent) {
     if (pEvent->type() == CCtrlNotifyEvent::EventType()) {
         auto* p = static_cast<CCtrlNotifyEvent*>(pEvent);
+        if (p->Message() == WM_CTRL_HOVER)
+            m_pGraph->ReportHelp(p->Value() ? ctl::SYSTEM_SWITCH_HELP.at(p->CtrlId() - ID_SYSTEM) : 0);
         if (p->Message() == WM_SKIN_BTN_UP) {
             if (CSkinButton* pSwitch = Switch(p->CtrlId())) pSwitch->TakeClickToggle();
             OnSwitch(p->CtrlId());
@@ -383,6 +388,18 @@ int CSystemGraph::ChannelAt(const QPoint& pt) const {
         }
     }
     return nBest;
+}
+
+void CSystemGraph::mouseMoveEvent(QMouseEvent* pEvent) {
+    if (m_View.IsOn())
+        m_pGraph->ReportHelp(m_rcLegend.contains(pEvent->position().toPoint()) ? ctl::SYSTEM_LEGEND_HELP
+                                                                               : ctl::SYSTEM_PLOT_HELP);
+    QWidget::mouseMoveEvent(pEvent);
+}
+
+void CSystemGraph::leaveEvent(QEvent* pEvent) {
+    m_pGraph->ReportHelp(0);
+    QWidget::leaveEvent(pEvent);
 }
 
 void CSystemGraph::mousePressEvent(QMouseEvent* pEvent) {

@@ -53,6 +53,8 @@ protected:
     bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
     void paintEvent(QPaintEvent*) override;
     void mousePressEvent(QMouseEvent* pEvent) override;
+    void mouseMoveEvent(QMouseEvent* pEvent) override;
+    void leaveEvent(QEvent* pEvent) override;
 
 private:
     void Place();

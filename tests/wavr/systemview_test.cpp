@@ -3,12 +3,15 @@
 // channel's button does; switched off, the single-channel graph is back as it was.
 #include <QApplication>
 #include <QImage>
+#include <QMouseEvent>
 #include <QTest>
 #include <climits>
 #include <cmath>
 #include <gtest/gtest.h>
+#include <set>
 
 #include "editor/controlids.h"
+#include "editor/help.h"
 #include "guilib/skinbutton.h"
 #include "orvix/graph/filtergraphic.h"
 #include "orvix/graph/graphlayout.h"
@@ -16,6 +19,7 @@
 #include "skin/skinmanifest.h"
 #include "tests/common/filterrecord.h"
 #include "tests/wavr/viewsettle.h"
+#include "wavr/abswitch.h"
 #include "wavr/eqtools.h"
 #include "wavr/wavrview.h"
 
@@ -176,6 +180,46 @@ TEST_F(SystemViewWindow, LegendsSwitchesAndLabelsCoverNoCurve) {
             nBottom = std::max(nBottom, pt.y());
         }
     EXPECT_GT(nBottom - nTop, Layer()->height() / 2);
+}
+
+// Help mode explains the parts added to the window: the A/B sides, the system view's switches, the
+// graph and its legends, each where the pointer is.
+TEST_F(SystemViewWindow, HelpModeExplainsTheAddedParts) {
+    BoostWithMeasurement();
+    (void)GraphPicture();
+    ClickButton(ctl::HELP);
+    auto pointAt = [&](QWidget* p, QPoint pt) {
+        QMouseEvent move(QEvent::MouseMove, QPointF(pt), QPointF(p->mapToGlobal(pt)), Qt::NoButton, {}, {});
+        QApplication::sendEvent(p, &move);
+        SettleView(*m_pView);
+        const char* psz = m_pView->Core().HelpText();
+        return std::string(psz ? psz : "<none>");
+    };
+    auto text = [](int nId) { return std::string(CHelp::HelpText(nId)); };
+    QWidget* pSideB = nullptr;
+    for (QWidget* p : m_pView->findChildren<QWidget*>())
+        if (auto* pSwitch = dynamic_cast<CAbSwitch*>(p)) pSideB = pSwitch->Side(1);
+    ASSERT_NE(pSideB, nullptr);
+    EXPECT_EQ(pointAt(pSideB, QPoint(5, 5)), text(ctl::AB_SIDE_HELP.last));
+    const QRect legend = Graph()->OverlayLegendRect();
+    EXPECT_EQ(pointAt(Graph(), legend.center()), text(ctl::GRAPH_LEGEND_HELP));
+    EXPECT_EQ(pointAt(Graph(), QPoint(legend.right() + 200, Graph()->height() / 2)),
+              text(ctl::GRAPH_PLOT_HELP));
+    CSkinButton* pSystem = Layer()->Switch(CSystemGraph::ID_SYSTEM);
+    EXPECT_EQ(pointAt(pSystem, QPoint(5, 5)), text(ctl::SYSTEM_SWITCH_HELP.first));
+    ClickSwitch(CSystemGraph::ID_SYSTEM);
+    (void)GraphPicture();
+    EXPECT_EQ(pointAt(Layer(), Layer()->LegendRect().center()), text(ctl::SYSTEM_LEGEND_HELP));
+    EXPECT_EQ(pointAt(Layer(), QPoint(Layer()->width() / 2, Layer()->height() - 40)),
+              text(ctl::SYSTEM_PLOT_HELP));
+    for (int nId : {CSystemGraph::ID_PHASE, CSystemGraph::ID_UNWRAP})
+        EXPECT_EQ(pointAt(Layer()->Switch(nId), QPoint(5, 5)),
+                  text(ctl::SYSTEM_SWITCH_HELP.at(nId - CSystemGraph::ID_SYSTEM)));
+    // Each says something of its own.
+    std::set<std::string> texts;
+    for (int nId = ctl::ADDED_HELP.first; nId <= ctl::ADDED_HELP.last; ++nId)
+        texts.insert(text(nId));
+    EXPECT_EQ(texts.size(), 8u);
 }
 
 // The target is dashed, as its legend shows it: along its flat run the line has gaps.
