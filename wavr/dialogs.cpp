@@ -108,8 +108,8 @@ CAboutDlg::CAboutDlg(QWidget* pParent) : QDialog(pParent) {
     LoadImage(m_Content, SkinId::ABOUT_CONTENT);
     MakeButton(this, ctl::ABOUT_CLOSE, SkinId::BTN_CANCEL, SkinId::BTN_CANCEL_PRESSED,
                QRect(495, 282, 81, 34));
-    CSkinButton* pLink =
-        MakeButton(this, ctl::ABOUT_LINK, SkinId::WEB_LINK, SkinId::WEB_LINK, QRect(48, 195, 100, 19));
+    const int nLink = UiLanguage() == EUiLanguage::English ? SkinId::WEB_LINK : SkinId::WEB_LINK_ZH;
+    CSkinButton* pLink = MakeButton(this, ctl::ABOUT_LINK, nLink, nLink, QRect(48, 195, 100, 19));
     pLink->setCursor(Qt::PointingHandCursor);
 }
 
