@@ -130,6 +130,17 @@ constexpr int ABOUT_LINK = 2417;
 constexpr int DIALOG_OK = 2506;
 constexpr int DIALOG_CANCEL = 2507;
 
+// Parts of the window added to the original that report the pointer for help mode: the A/B sides, the
+// graph's system view switches, the plain graph and its overlay's legend, the system view's plot and
+// legend.
+constexpr SIdRange ADDED_HELP{2600, 2608};
+constexpr SIdRange AB_SIDE_HELP{2600, 2601};       // side A, side B
+constexpr SIdRange SYSTEM_SWITCH_HELP{2602, 2604}; // SYSTEM, PHASE, UNWRAP
+constexpr int GRAPH_PLOT_HELP = 2605;
+constexpr int GRAPH_LEGEND_HELP = 2606;
+constexpr int SYSTEM_PLOT_HELP = 2607;
+constexpr int SYSTEM_LEGEND_HELP = 2608;
+
 // Step codes that stand in for a control when a value is stepped by key or wheel.
 constexpr int STEP_UP = 5038;
 constexpr int STEP_DOWN = 5040;
@@ -202,6 +213,7 @@ constexpr SIdRange kAllBlocks[] = {
     One(DELAY_MS_BOX),
     One(DELAY_IN_BOX),
     One(DELAY_PHASE),
+    ADDED_HELP,
     One(ABOUT_CLOSE),
     One(ABOUT_LINK),
     One(DIALOG_OK),

@@ -3,6 +3,7 @@
 #include "editor/help.h"
 
 #include "editor/controlids.h"
+#include "editor/uitext.h"
 
 #include <algorithm>
 #include <iterator>
@@ -154,6 +155,41 @@ constexpr SHelpRow kHelpRows[] = {
      "This push button allows you to invert the absolute phase of the selected channel(s). \r\n"
      "Inverting the phase could help providing more punchy, phased and accurate kicking sound for \r\n"
      "woofers and subwoofers."},
+    // The parts added to the original window; the window shows them in its language (context "help").
+    {ctl::AB_SIDE_HELP.first, ctl::AB_SIDE_HELP.last,
+     MLB8_TRANSLATE_NOOP("help",
+                         "A/B comparison: two complete settings, the lit side is the one playing. \r\n"
+                         "Click the other side or press F8 to hear it; Edit > Copy puts the playing "
+                         "setting over the other.")},
+    {ctl::SYSTEM_SWITCH_HELP.first, ctl::SYSTEM_SWITCH_HELP.first,
+     MLB8_TRANSLATE_NOOP("help",
+                         "SYSTEM shows every output the configuration drives, with its level, polarity "
+                         "and delay, \r\nand the sum of the outputs ticked in the legend. Click again "
+                         "for the selected channel's graph.")},
+    {ctl::SYSTEM_SWITCH_HELP.at(1), ctl::SYSTEM_SWITCH_HELP.at(1),
+     MLB8_TRANSLATE_NOOP("help", "PHASE adds each output's phase as a dashed line, on the scale at the right "
+                                 "(degrees), \r\nwith the delay all outputs share taken out.")},
+    {ctl::SYSTEM_SWITCH_HELP.last, ctl::SYSTEM_SWITCH_HELP.last,
+     MLB8_TRANSLATE_NOOP("help", "UNWRAP draws the phase without its jumps of 360 degrees, so that a delay "
+                                 "shows as a falling line; \r\nthe scale grows in round steps to hold every "
+                                 "curve.")},
+    {ctl::GRAPH_PLOT_HELP, ctl::GRAPH_PLOT_HELP,
+     MLB8_TRANSLATE_NOOP("help",
+                         "The response of the selected channel and its partner with the equalizer and "
+                         "crossover as set \r\n(level in dB over frequency). The Equalizer tools menu "
+                         "adds a measurement, its target and the prediction.")},
+    {ctl::GRAPH_LEGEND_HELP, ctl::GRAPH_LEGEND_HELP,
+     MLB8_TRANSLATE_NOOP("help", "The legend of the curves laid over the graph: the measurement (grey), the "
+                                 "target (green, dashed) \r\nand the prediction (white); the Equalizer tools "
+                                 "menu shows or hides each.")},
+    {ctl::SYSTEM_PLOT_HELP, ctl::SYSTEM_PLOT_HELP,
+     MLB8_TRANSLATE_NOOP("help", "Every output in its colour, the selected one bold, the sum in thick white. "
+                                 "\r\nClick a curve to select its channel.")},
+    {ctl::SYSTEM_LEGEND_HELP, ctl::SYSTEM_LEGEND_HELP,
+     MLB8_TRANSLATE_NOOP("help",
+                         "The outputs and their speakers. Click an output to add it to the sum or take "
+                         "it out; \r\nthe sum line names its outputs and says when measurements "
+                         "are used.")},
 };
 
 constexpr bool RowsSortedAndDisjoint() {

@@ -114,9 +114,10 @@ constexpr int BTN_CANCEL = 952;        // 81 x 34, 953 pressed
 constexpr int BTN_CANCEL_PRESSED = 953;
 constexpr int BTN_OK = 954; // 81 x 34, 955 pressed
 constexpr int BTN_OK_PRESSED = 955;
-constexpr int MSG_SAVE = 956;  // 580 x 110
-constexpr int MSG_QUIT = 957;  // 580 x 110
-constexpr int WEB_LINK = 1002; // 100 x 19
+constexpr int MSG_SAVE = 956;     // 580 x 110
+constexpr int MSG_QUIT = 957;     // 580 x 110
+constexpr int WEB_LINK = 1002;    // 100 x 19
+constexpr int WEB_LINK_ZH = 1004; // 100 x 19, for the Chinese interface
 
 // The save and quit questions in English, for the English interface.
 constexpr int MSG_SAVE_EN = 958; // 580 x 110

@@ -186,6 +186,8 @@ std::vector<SSkinImage> BuildManifest() {
     b.Add(ROW_LABEL_AUX, 50, 38, ESkinArt::RowLabel, "expert routing row label AUX L/R", 1);
     b.Add(ROW_LABEL_OPT, 50, 38, ESkinArt::RowLabel, "expert routing row label OPT L/R", 2);
     b.Add(WEB_LINK, 100, 19, ESkinArt::WebLink, "About box web link", 0, 0, 0, "Visit our web site");
+    b.Add(WEB_LINK_ZH, 100, 19, ESkinArt::WebLink, "About box web link (Chinese)", 0, 0, 0,
+          "\xE8\xAE\xBF\xE9\x97\xAE\xE6\x88\x91\xE4\xBB\xAC\xE7\x9A\x84\xE7\xBD\x91\xE7\xAB\x99");
     b.Add(BLANK_PANEL, 460, 100, ESkinArt::BlankPanel, "standard page panel over the sensitivity controls");
 
     for (int i = 0; i < 4; ++i)

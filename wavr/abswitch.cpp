@@ -1,5 +1,9 @@
 #include "abswitch.h"
 
+#include <QCoreApplication>
+
+#include "editor/controlids.h"
+#include "editor/ctrlmessages.h"
 #include "guilib/notify.h"
 #include "guilib/skinbutton.h"
 #include "skin/skinids.h"
@@ -13,7 +17,8 @@ CAbSwitch::CAbSwitch(QWidget* pParent, std::function<void()> pfnSwitch)
         const int nFirst = SkinId::ButtonLook(SkinId::AB_FIRST, i, 0);
         p->SetIcons(nFirst, "PNG", nFirst + 1, "PNG", nFirst + 2, "PNG", nFirst + 3, "PNG");
         p->setGeometry(i * (SkinId::AB_W + 2), 0, SkinId::AB_W, SkinId::AB_H);
-        p->setToolTip(QStringLiteral("A/B comparison (F8 switches, Edit menu copies)"));
+        p->setToolTip(
+            QCoreApplication::translate("CAbSwitch", "A/B comparison (F8 switches, Edit menu copies)"));
         m_pSide[i] = p;
     }
     setGeometry(SkinLayout::AB_SWITCH.x, SkinLayout::AB_SWITCH.y, 2 * SkinId::AB_W + 2, SkinId::AB_H);
@@ -33,6 +38,10 @@ void CAbSwitch::Show(int nLive) {
 bool CAbSwitch::event(QEvent* pEvent) {
     if (pEvent->type() == CCtrlNotifyEvent::EventType()) {
         auto* p = static_cast<CCtrlNotifyEvent*>(pEvent);
+        // Help mode explains the sides: the view hears of the pointer under its own IDs for them.
+        if (p->Message() == WM_CTRL_HOVER)
+            PostCtrlNotify(this, WM_CTRL_HOVER, p->Value() ? ctl::AB_SIDE_HELP.at(p->CtrlId() - 1) : 0,
+                           p->Value());
         if (p->Message() == WM_SKIN_BTN_UP) {
             m_pSide[p->CtrlId() - 1]->TakeClickToggle();
             if (p->CtrlId() - 1 != m_nLive && m_pfnSwitch) m_pfnSwitch();

@@ -1,5 +1,7 @@
 #include "dialogs.h"
 
+#include <QCoreApplication>
+
 #include <QDesktopServices>
 #include <QKeyEvent>
 #include <QPainter>
@@ -106,9 +108,18 @@ CAboutDlg::CAboutDlg(QWidget* pParent) : QDialog(pParent) {
     LoadImage(m_Content, SkinId::ABOUT_CONTENT);
     MakeButton(this, ctl::ABOUT_CLOSE, SkinId::BTN_CANCEL, SkinId::BTN_CANCEL_PRESSED,
                QRect(495, 282, 81, 34));
-    CSkinButton* pLink =
-        MakeButton(this, ctl::ABOUT_LINK, SkinId::WEB_LINK, SkinId::WEB_LINK, QRect(48, 195, 100, 19));
+    const int nLink = UiLanguage() == EUiLanguage::English ? SkinId::WEB_LINK : SkinId::WEB_LINK_ZH;
+    CSkinButton* pLink = MakeButton(this, ctl::ABOUT_LINK, nLink, nLink, QRect(48, 195, 100, 19));
     pLink->setCursor(Qt::PointingHandCursor);
+}
+
+QStringList CAboutDlg::Texts() {
+    return {QCoreApplication::translate("CAboutDlg", "Set-up software for the MLB-8 eight-channel car-audio\n"
+                                                     "digital signal processor: levels, 10-band equalizer,\n"
+                                                     "crossovers, time alignment and input routing."),
+            QCoreApplication::translate("CAboutDlg", "ON THE WEB"),
+            QCoreApplication::translate("CAboutDlg",
+                                        "Connect the processor over USB;\nit is found on any port.")};
 }
 
 void CAboutDlg::paintEvent(QPaintEvent*) {
@@ -116,6 +127,22 @@ void CAboutDlg::paintEvent(QPaintEvent*) {
     p.fillRect(rect(), QColor(24, 24, 26));
     if (m_Background.IsLoaded()) p.drawImage(0, 0, *m_Background.Image());
     if (m_Content.IsLoaded()) p.drawImage(10, 10, *m_Content.Image());
+    // The texts of the content picture, in the window's language (offset by the picture's place).
+    const QStringList texts = Texts();
+    auto font = [](int nPixels, bool bBold) {
+        QFont f(QStringLiteral("Noto Sans CJK SC"));
+        f.setPixelSize(nPixels);
+        f.setBold(bBold);
+        return f;
+    };
+    p.setFont(font(12, false));
+    p.setPen(QColor(0x8c, 0x93, 0x9c));
+    p.drawText(QRect(172, 116, 410, 70), Qt::AlignLeft | Qt::AlignTop, texts[0]);
+    p.setPen(QColor(0x5c, 0x63, 0x6b));
+    p.setFont(font(9, true));
+    p.drawText(QRect(48, 170, 300, 18), Qt::AlignLeft | Qt::AlignVCenter, texts[1]);
+    p.setFont(font(10, false));
+    p.drawText(QRect(310, 224, 265, 30), Qt::AlignRight | Qt::AlignVCenter, texts[2]);
 }
 
 bool CAboutDlg::event(QEvent* pEvent) {

@@ -3,6 +3,7 @@
 
 #include <QDialog>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 
 #include "guilib/gdiplusbitmap.h"
@@ -40,6 +41,8 @@ private:
 class CAboutDlg : public QDialog {
 public:
     explicit CAboutDlg(QWidget* pParent);
+    // The texts it shows besides its pictures, in the window's language.
+    static QStringList Texts();
 
 protected:
     void paintEvent(QPaintEvent*) override;

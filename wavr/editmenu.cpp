@@ -1,5 +1,6 @@
 #include "editmenu.h"
 
+#include <QCoreApplication>
 #include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
@@ -8,18 +9,26 @@
 #include "editor/controlids.h"
 #include "wavrview.h"
 
+namespace {
+
+QString Tr(const char* pszText) {
+    return QCoreApplication::translate("EditMenu", pszText);
+}
+
+} // namespace
+
 QMenu* AddEditMenu(QMenuBar* pBar, CWAVRView* pView) {
-    auto* pMenu = new QMenu(QStringLiteral("Edit"), pBar);
+    auto* pMenu = new QMenu(Tr("Edit"), pBar);
     const QList<QAction*> menus = pBar->actions();
     pBar->insertMenu(menus.size() > 1 ? menus.at(1) : nullptr, pMenu);
-    QAction* pUndo = pMenu->addAction(QStringLiteral("Undo"));
+    QAction* pUndo = pMenu->addAction(Tr("Undo"));
     pUndo->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Z)});
-    QAction* pRedo = pMenu->addAction(QStringLiteral("Redo"));
+    QAction* pRedo = pMenu->addAction(Tr("Redo"));
     pRedo->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
     pMenu->addSeparator();
-    QAction* pSwitch = pMenu->addAction(QStringLiteral("Switch to B"));
+    QAction* pSwitch = pMenu->addAction(Tr("Switch to B"));
     pSwitch->setShortcut(QKeySequence(Qt::Key_F8));
-    QAction* pCopy = pMenu->addAction(QStringLiteral("Copy A to B"));
+    QAction* pCopy = pMenu->addAction(Tr("Copy A to B"));
     QObject::connect(pSwitch, &QAction::triggered, pView, [pView] { pView->OnMenuCommand(ID_AB_SWITCH); });
     QObject::connect(pCopy, &QAction::triggered, pView, [pView] { pView->OnMenuCommand(ID_AB_COPY); });
     QObject::connect(pUndo, &QAction::triggered, pView, [pView] { pView->OnMenuCommand(ID_EDIT_UNDO); });
@@ -30,8 +39,8 @@ QMenu* AddEditMenu(QMenuBar* pBar, CWAVRView* pView) {
         pUndo->setEnabled(pView->Core().CanUndo());
         pRedo->setEnabled(pView->Core().CanRedo());
         const bool bA = pView->Core().LiveSide() == CAbCompare::SIDE_A;
-        pSwitch->setText(bA ? QStringLiteral("Switch to B") : QStringLiteral("Switch to A"));
-        pCopy->setText(bA ? QStringLiteral("Copy A to B") : QStringLiteral("Copy B to A"));
+        pSwitch->setText(bA ? Tr("Switch to B") : Tr("Switch to A"));
+        pCopy->setText(bA ? Tr("Copy A to B") : Tr("Copy B to A"));
     });
     QObject::connect(pMenu, &QMenu::aboutToHide, pMenu, [pUndo, pRedo] {
         pUndo->setEnabled(true);

@@ -1,5 +1,6 @@
 #include "eqtools.h"
 
+#include <QCoreApplication>
 #include <QDragEnterEvent>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -20,6 +21,7 @@
 #include "orvix/graph/filtergraphic.h"
 #include "orvix/graph/graphoverlay.h"
 #include "skin/skinids.h"
+#include "uilanguage.h"
 
 namespace {
 
@@ -29,10 +31,15 @@ const QColor kMeasurementColour(160, 160, 160);
 const QColor kTargetColour(90, 200, 90);
 const QColor kPredictionColour(255, 255, 255);
 
+QString Tr(const char* pszText) {
+    return QCoreApplication::translate("CEqTools", pszText);
+}
+
+// The report's lines come from the editor core, each in the window's language.
 QString Joined(const std::vector<std::string>& lines) {
     QStringList out;
     for (const std::string& line : lines)
-        out << QString::fromStdString(line);
+        out << CoreText(line);
     return out.join('\n');
 }
 
@@ -98,7 +105,7 @@ bool CEqReportDlg::event(QEvent* pEvent) {
 
 CEqTools::CEqTools(QWidget* pOwner, CEditorCore& core, CFilterGraphic* pGraph, std::function<void()> syncView)
     : QObject(pOwner), m_pOwner(pOwner), m_Core(core), m_SyncView(std::move(syncView)), m_pGraph(pGraph) {
-    if (m_pGraph) m_pGraph->SetOverlay([this](QPainter& p) { PaintOverlay(p); });
+    if (m_pGraph) m_pGraph->SetOverlay([this] { return OverlayCurves(); });
 }
 
 int CEqTools::Channel() const {
@@ -106,37 +113,37 @@ int CEqTools::Channel() const {
 }
 
 void CEqTools::AddMenu(QMenuBar* pBar) {
-    auto* pMenu = new QMenu(QStringLiteral("Equalizer tools"), pBar);
+    auto* pMenu = new QMenu(Tr("Equalizer tools"), pBar);
     m_pMenu = pMenu;
     const QList<QAction*> menus = pBar->actions();
     pBar->insertMenu(menus.isEmpty() ? nullptr : menus.back(), pMenu);
     auto add = [&](const char* pszText, auto fn) {
-        QAction* pAction = pMenu->addAction(QString::fromUtf8(pszText));
+        QAction* pAction = pMenu->addAction(Tr(pszText));
         connect(pAction, &QAction::triggered, this, fn);
         return pAction;
     };
     add("Import filters...", [this] {
-        const QString path = QFileDialog::getOpenFileName(
-            m_pOwner->window(), QStringLiteral("Import filters"), QString(), kFilterFiles);
+        const QString path = QFileDialog::getOpenFileName(m_pOwner->window(), Tr("Import filters"), QString(),
+                                                          Tr(kFilterFiles));
         if (!path.isEmpty()) ImportFilters(path.toStdString());
     });
     add("Export filters...", [this] {
-        QString path =
-            QFileDialog::getSaveFileName(m_pOwner->window(), QStringLiteral("Export filters"),
-                                         QString("output-%1-filters.txt").arg(Channel() + 1), kFilterFiles);
+        QString path = QFileDialog::getSaveFileName(m_pOwner->window(), Tr("Export filters"),
+                                                    QString("output-%1-filters.txt").arg(Channel() + 1),
+                                                    Tr(kFilterFiles));
         if (path.isEmpty()) return;
         if (QFileInfo(path).suffix().isEmpty()) path += ".txt";
         ExportFilters(path.toStdString());
     });
     pMenu->addSeparator();
     add("Load measurement...", [this] {
-        const QString path = QFileDialog::getOpenFileName(
-            m_pOwner->window(), QStringLiteral("Load measurement"), QString(), kCurveFiles);
+        const QString path = QFileDialog::getOpenFileName(m_pOwner->window(), Tr("Load measurement"),
+                                                          QString(), Tr(kCurveFiles));
         if (!path.isEmpty()) LoadMeasurement(path.toStdString());
     });
     add("Load target curve...", [this] {
-        const QString path = QFileDialog::getOpenFileName(
-            m_pOwner->window(), QStringLiteral("Load target curve"), QString(), kCurveFiles);
+        const QString path = QFileDialog::getOpenFileName(m_pOwner->window(), Tr("Load target curve"),
+                                                          QString(), Tr(kCurveFiles));
         if (!path.isEmpty()) LoadTarget(path.toStdString());
     });
     m_pFitAction = add("Fit equalizer to measurement", [this] { Fit(); });
@@ -193,9 +200,8 @@ bool CEqTools::ImportFilters(const std::string& path) {
         lines.insert(lines.end(), bands.begin(), bands.end());
         if (!bSent) lines.push_back("Writing the bands to the processor failed.");
     }
-    const QString title = QString("Import into output %1%2: %3")
-                              .arg(ch + 1)
-                              .arg(bPair ? QString(" and %1").arg((ch ^ 1) + 1) : QString())
+    const QString title = (bPair ? Tr("Import into outputs %1 and %2: %3").arg(ch + 1).arg((ch ^ 1) + 1)
+                                 : Tr("Import into output %1: %2").arg(ch + 1))
                               .arg(QString::fromStdString(FileName(path)));
     ShowReport(title, lines);
     Refresh();
@@ -213,27 +219,23 @@ bool CEqTools::ExportFilters(const std::string& path) {
     const bool bOk =
         file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
         file.write(text.data(), static_cast<qint64>(text.size())) == static_cast<qint64>(text.size());
-    ShowReport(QString("Export of output %1").arg(ch + 1),
+    ShowReport(Tr("Export of output %1").arg(ch + 1),
                {bOk ? "Wrote the bands of output " + std::to_string(ch + 1) + " to " + path + "."
                     : "Cannot write " + path + ": " + file.errorString().toStdString()});
     return bOk;
 }
 
 // A file that cannot be used, or lines of it that were not, are reported on load.
-bool CEqTools::ShowReadReport(const char* pszWhat, const std::string& path, const SMeasurementRead& r) {
+bool CEqTools::ShowReadReport(const QString& title, const std::string& path, const SMeasurementRead& r) {
     if (r.bOk && r.notes.empty() && r.nNotesLeftOut == 0) return r.bOk;
-    ShowReport(QString("%1 for output %2: %3")
-                   .arg(QString::fromUtf8(pszWhat))
-                   .arg(Channel() + 1)
-                   .arg(QString::fromStdString(FileName(path))),
-               r.Lines());
+    ShowReport(title.arg(Channel() + 1) + ": " + QString::fromStdString(FileName(path)), r.Lines());
     return r.bOk;
 }
 
 bool CEqTools::LoadMeasurement(const std::string& path) {
     const SMeasurementRead r = ReadMeasurementFile(path);
     const int ch = Channel();
-    if (!ShowReadReport("Measurement", path, r)) return false;
+    if (!ShowReadReport(Tr("Measurement for output %1"), path, r)) return false;
     SChannelTuning& t = Tuning(ch);
     t.measured = CurveOnGrid(r.curve);
     t.measuredPhase = PhaseOnGrid(r.curve);
@@ -248,7 +250,7 @@ bool CEqTools::LoadMeasurement(const std::string& path) {
 bool CEqTools::LoadTarget(const std::string& path) {
     const SMeasurementRead r = ReadMeasurementFile(path);
     const int ch = Channel();
-    if (!ShowReadReport("Target", path, r)) return false;
+    if (!ShowReadReport(Tr("Target for output %1"), path, r)) return false;
     SChannelTuning& t = Tuning(ch);
     t.target = CurveOnGrid(r.curve);
     t.szTarget = path;
@@ -261,7 +263,7 @@ bool CEqTools::Fit() {
     SChannelTuning& t = Tuning(ch);
     CEditorCore& core = m_Core;
     if (!t.HasMeasurement()) {
-        ShowReport(QString("Fit of output %1").arg(ch + 1), {"Load a measurement for this output first."});
+        ShowReport(Tr("Fit of output %1").arg(ch + 1), {"Load a measurement for this output first."});
         return false;
     }
     bool bNarrowed = false;
@@ -274,7 +276,7 @@ bool CEqTools::Fit() {
     if (r.bOk && !ApplyEqBands(core, ch, core.Model().m_bPair != 0, r.bands))
         lines.push_back("Writing the bands to the processor failed.");
     ShowReport(
-        QString("Fit of output %1 to %2").arg(ch + 1).arg(QString::fromStdString(FileName(t.szMeasurement))),
+        Tr("Fit of output %1 to %2").arg(ch + 1).arg(QString::fromStdString(FileName(t.szMeasurement))),
         lines);
     Refresh();
     return r.bOk;
@@ -321,19 +323,20 @@ bool CEqTools::Drop(const QMimeData* pData) {
     return ImportFilters(path);
 }
 
-void CEqTools::PaintOverlay(QPainter& p) {
+std::vector<SGraphOverlayCurve> CEqTools::OverlayCurves() const {
     const CSettingsModel& m = m_Core.Model();
     const int ch = Channel();
     const SChannelTuning& t = Tuning(ch);
-    if (!t.HasMeasurement()) return;
-    const SOverlayCurves c = OverlayCurves(m, ch, t);
     std::vector<SGraphOverlayCurve> curves;
+    if (!t.HasMeasurement()) return curves;
+    const SOverlayCurves c = ::OverlayCurves(m, ch, t);
     // The legend says what the measurement was taken through: the prediction divides that out.
     if (t.bShowMeasurement)
         curves.push_back(
             {c.measured, kMeasurementColour, Qt::SolidLine,
-             t.bThrough ? QString("Measured through Out %1").arg(ch + 1) : QString("Measured: bare driver")});
-    if (t.bShowTarget) curves.push_back({c.target, kTargetColour, Qt::DashLine, "Target"});
-    if (t.bShowPrediction) curves.push_back({c.predicted, kPredictionColour, Qt::SolidLine, "Prediction"});
-    PaintGraphOverlay(p, *m_pGraph, curves);
+             t.bThrough ? Tr("Measured through Out %1").arg(ch + 1) : Tr("Measured: bare driver")});
+    if (t.bShowTarget) curves.push_back({c.target, kTargetColour, Qt::DashLine, Tr("Target")});
+    if (t.bShowPrediction)
+        curves.push_back({c.predicted, kPredictionColour, Qt::SolidLine, Tr("Prediction")});
+    return curves;
 }

@@ -14,6 +14,7 @@
 
 #include "editor/eqtuning.h"
 #include "guilib/gdiplusbitmap.h"
+#include "orvix/graph/graphoverlay.h"
 
 class CEditorCore;
 class CFilterGraphic;
@@ -67,6 +68,9 @@ public:
     void SetRaw(bool bRaw);
 
     SChannelTuning& Tuning(int nChannel) { return m_Tuning[static_cast<std::size_t>(nChannel & 7)]; }
+    const SChannelTuning& Tuning(int nChannel) const {
+        return m_Tuning[static_cast<std::size_t>(nChannel & 7)];
+    }
     const std::array<SChannelTuning, 8>& Tunings() const { return m_Tuning; }
     // The report last shown (also when its dialog is gone).
     const QString& LastReport() const { return m_strLastReport; }
@@ -74,8 +78,10 @@ public:
 private:
     int Channel() const;
     void ShowReport(const QString& title, const std::vector<std::string>& lines);
-    bool ShowReadReport(const char* pszWhat, const std::string& path, const SMeasurementRead& r);
-    void PaintOverlay(QPainter& p);
+    // Shows what reading a file found (title: a pattern with the output as %1); false when it was refused.
+    bool ShowReadReport(const QString& title, const std::string& path, const SMeasurementRead& r);
+    // The curves the graph lays over its own for the selected output (none without a measurement).
+    std::vector<SGraphOverlayCurve> OverlayCurves() const;
     void UpdateMenu();
     void Refresh();
 

@@ -113,7 +113,8 @@ bool CWAVRApp::InitInstance() {
         m_nExitCode = 2;
         return false;
     }
-    if (!SetUiLanguage(*uiLanguage)) std::fprintf(stderr, "mlb8-manager: the English texts are missing\n");
+    if (!SetUiLanguage(*uiLanguage))
+        std::fprintf(stderr, "mlb8-manager: the texts of the chosen language are missing\n");
     if (bSimulate) {
         std::string error;
         m_pSim = std::make_unique<Sim::CSimProcessor>();

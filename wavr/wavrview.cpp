@@ -462,7 +462,7 @@ void CWAVRView::paintEvent(QPaintEvent*) {
         const QRect area(HELP_TEXT.x + 2, HELP_TEXT.y + 1, HELP_TEXT.w - 4, HELP_TEXT.h - 2);
         QString laidOut;
         QFont font = p.font();
-        font.setPixelSize(HelpTextPixelSize(QString::fromUtf8(pszHelp), area.size(), &laidOut));
+        font.setPixelSize(HelpTextPixelSize(UiHelpText(pszHelp), area.size(), &laidOut));
         p.setFont(font);
         p.setPen(QColor(0xFA, 0xFA, 0xFA));
         p.drawText(area, Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop, laidOut);
@@ -618,10 +618,11 @@ bool CWAVRView::Confirm(const std::string&) {
 
 // A plain message with its own two buttons: the skinned confirmation carries a fixed question.
 bool CWAVRView::ConfirmLoad(const std::string& text) {
-    QMessageBox box(QMessageBox::Warning, window()->windowTitle(), QString::fromStdString(text),
-                    QMessageBox::NoButton, window());
+    QMessageBox box(QMessageBox::Warning, window()->windowTitle(), CoreText(text), QMessageBox::NoButton,
+                    window());
     box.setObjectName("loadConfirmation");
-    QPushButton* pLoad = box.addButton(QStringLiteral("Load anyway"), QMessageBox::AcceptRole);
+    QPushButton* pLoad =
+        box.addButton(QCoreApplication::translate("CWAVRView", "Load anyway"), QMessageBox::AcceptRole);
     QPushButton* pCancel = box.addButton(QMessageBox::Cancel);
     box.setDefaultButton(pCancel);
     box.setEscapeButton(pCancel);

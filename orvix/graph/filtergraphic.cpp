@@ -1,11 +1,16 @@
 #include "filtergraphic.h"
 
 #include <QFile>
+#include <QMouseEvent>
 #include <QPainter>
 #include <cmath>
 #include <cstring>
 
 #include "comm/trace.h"
+#include "editor/controlids.h"
+#include "editor/ctrlmessages.h"
+#include "guilib/notify.h"
+#include "orvix/graph/graphlayout.h"
 #include "skin/skinmanifest.h"
 
 namespace {
@@ -31,6 +36,26 @@ CFilterGraphic::CFilterGraphic(QWidget* pParent) : QWidget(pParent) {
     m_Font = QFont(QStringLiteral("MS Serif"));
     m_Font.setPixelSize(12); // a 15-pixel character cell
     setAttribute(Qt::WA_OpaquePaintEvent);
+    setMouseTracking(true);
+}
+
+void CFilterGraphic::ReportHelp(int nHelpId) {
+    if (nHelpId == m_nHelpId) return;
+    m_nHelpId = nHelpId;
+    PostCtrlNotify(this, WM_CTRL_HOVER, nHelpId, nHelpId ? 1 : 0);
+}
+
+void CFilterGraphic::mouseMoveEvent(QMouseEvent* pEvent) {
+    // Under a layer laid over the graph (the system view) the layer tells.
+    if (childAt(pEvent->position().toPoint())) return QWidget::mouseMoveEvent(pEvent);
+    const bool bLegend = m_rcOverlayLegend.contains(pEvent->position().toPoint());
+    ReportHelp(bLegend ? ctl::GRAPH_LEGEND_HELP : ctl::GRAPH_PLOT_HELP);
+    QWidget::mouseMoveEvent(pEvent);
+}
+
+void CFilterGraphic::leaveEvent(QEvent* pEvent) {
+    ReportHelp(0);
+    QWidget::leaveEvent(pEvent);
 }
 
 CFilterGraphic::~CFilterGraphic() = default;
@@ -81,6 +106,7 @@ void CFilterGraphic::PreSubclassWindow() {
     }
     m_MemDC = QImage(size(), QImage::Format_RGB32);
     m_MemDC.fill(Qt::black);
+    m_Drawn.clear();
     SetGeometry();
     QPainter p(&m_MemDC);
     DrawGrid(p);
@@ -160,6 +186,7 @@ void CFilterGraphic::RedrawBackground() {
     EnsureSurface();
     if (m_MemDC.isNull()) return;
     SetGeometry();
+    m_Drawn.clear();
     QPainter p(&m_MemDC);
     p.fillRect(m_rcClient, Qt::black);
     if (m_pBackground) {
@@ -189,6 +216,8 @@ void CFilterGraphic::DrawCurve(const double* pValues, int nCount, int nPen, int 
             }
             const QPoint pt(CurveX(i), Trunc(fBase - fBase * pValues[i] / 13.5));
             if (bHavePrev && pt != ptPrev) p.drawLine(ptPrev, pt);
+            if (!bHavePrev) m_Drawn.emplace_back();
+            if (m_Drawn.back().isEmpty() || m_Drawn.back().back() != pt) m_Drawn.back().append(pt);
             ptPrev = pt;
             bHavePrev = true;
         }
@@ -204,5 +233,33 @@ void CFilterGraphic::paintEvent(QPaintEvent*) {
         return;
     }
     p.drawImage(QPoint(0, 0), m_MemDC);
-    if (m_Overlay) m_Overlay(p);
+    m_rcOverlayLegend = QRect();
+    const std::vector<SGraphOverlayCurve> curves = OverlayCurves();
+    if (curves.empty()) return;
+    m_rcOverlayLegend = EmptiestPlace(OverlayLegendSize(curves), PlotArea(), DataLines(), SwitchRects());
+    PaintGraphOverlay(p, *this, curves, m_rcOverlayLegend);
+}
+
+std::vector<SGraphOverlayCurve> CFilterGraphic::OverlayCurves() const {
+    return m_Overlay ? m_Overlay() : std::vector<SGraphOverlayCurve>{};
+}
+
+QRect CFilterGraphic::PlotArea() const {
+    // The background's level labels take the left 30 pixels, its frequency labels the bottom 26.
+    return QRect(30, 3, std::max(width() - 33, 1), std::max(height() - 29, 1));
+}
+
+std::vector<QPolygon> CFilterGraphic::DataLines() const {
+    std::vector<QPolygon> lines = m_Drawn;
+    const std::vector<QPolygon> overlay = OverlayLines(*this, OverlayCurves());
+    lines.insert(lines.end(), overlay.begin(), overlay.end());
+    return lines;
+}
+
+std::vector<QRect> CFilterGraphic::SwitchRects() const {
+    std::vector<QRect> rects;
+    for (const QObject* pChild : children())
+        if (const auto* pWidget = qobject_cast<const QWidget*>(pChild); pWidget && pWidget->isVisibleTo(this))
+            rects.push_back(pWidget->geometry());
+    return rects;
 }

@@ -7,10 +7,14 @@
 #include <QFont>
 #include <QImage>
 #include <QPen>
+#include <QPolygon>
 #include <QWidget>
 #include <array>
 #include <functional>
 #include <memory>
+#include <vector>
+
+#include "orvix/graph/graphoverlay.h"
 
 class CFilterGraphic : public QWidget {
 public:
@@ -39,12 +43,25 @@ public:
     const QImage& Image();
     static QColor PenColour(int nPen);
 
-    // Painted over the off-screen image at every paint (curves that are not the graph's own); an empty
-    // function paints nothing.
-    void SetOverlay(std::function<void(QPainter&)> paint) {
-        m_Overlay = std::move(paint);
+    // Curves painted over the off-screen image at every paint (curves that are not the graph's own),
+    // with their legend where it covers no curve; an empty function or list paints nothing.
+    void SetOverlay(std::function<std::vector<SGraphOverlayCurve>()> curves) {
+        m_Overlay = std::move(curves);
         update();
     }
+    std::vector<SGraphOverlayCurve> OverlayCurves() const;
+
+    // Where things laid over the plot may go: inside the level and frequency labels.
+    QRect PlotArea() const;
+    // The lines of everything drawn: the curves since the last clear, then the overlay's.
+    std::vector<QPolygon> DataLines() const;
+    // The rectangles of the switches laid over the graph (its visible children).
+    std::vector<QRect> SwitchRects() const;
+    // Where the overlay's legend was painted last (empty: none).
+    QRect OverlayLegendRect() const { return m_rcOverlayLegend; }
+    // Tells the view which part of the graph (a help ID of the added parts, 0 none) is under the
+    // pointer, once per change, as a control reports its hover.
+    void ReportHelp(int nHelpId);
 
     // Geometry of the last background drawn.
     int GetLeft() const { return m_nLeft; }
@@ -61,6 +78,8 @@ public:
 protected:
     void paintEvent(QPaintEvent*) override;
     void resizeEvent(QResizeEvent*) override;
+    void mouseMoveEvent(QMouseEvent* pEvent) override;
+    void leaveEvent(QEvent* pEvent) override;
 
 private:
     void SetGeometry();
@@ -80,5 +99,8 @@ private:
     float m_fPxPerDecade = 0;
     int m_nGridFreq = 0;
     std::unique_ptr<QImage> m_pBackground;
-    std::function<void(QPainter&)> m_Overlay;
+    std::vector<QPolygon> m_Drawn; // the curves drawn since the background, as drawn
+    std::function<std::vector<SGraphOverlayCurve>()> m_Overlay;
+    QRect m_rcOverlayLegend;
+    int m_nHelpId = 0;
 };

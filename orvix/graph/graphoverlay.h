@@ -5,6 +5,7 @@
 
 #include <QColor>
 #include <QPainter>
+#include <QPolygon>
 #include <QString>
 #include <vector>
 
@@ -17,5 +18,11 @@ struct SGraphOverlayCurve {
     QString label;
 };
 
+// The curves as lines on the graph, one per unbroken run of values.
+std::vector<QPolygon> OverlayLines(const CFilterGraphic& graph,
+                                   const std::vector<SGraphOverlayCurve>& curves);
+// The size of the legend, one line per curve.
+QSize OverlayLegendSize(const std::vector<SGraphOverlayCurve>& curves);
+// Paints the curves, then their legend in the rectangle (OverlayLegendSize large).
 void PaintGraphOverlay(QPainter& p, const CFilterGraphic& graph,
-                       const std::vector<SGraphOverlayCurve>& curves);
+                       const std::vector<SGraphOverlayCurve>& curves, const QRect& legend);

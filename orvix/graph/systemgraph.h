@@ -1,11 +1,14 @@
-// The system view of the response graph, a layer over CFilterGraphic: its switches sit at the graph's
-// top right corner; switched on, it covers the graph and draws every output's magnitude in its pen
-// colour, optionally the phase on a second scale, and the sum of a group as a thicker curve, with a
-// legend. Clicking a curve selects its channel; clicking a legend entry adds the output to the sum or
-// takes it out. What is shown is decided by CSystemView; the single-channel graph below is untouched.
+// The system view of the response graph, a layer over CFilterGraphic. Switched off, only its switch
+// shows, in the corner of the graph that covers the fewest curves. Switched on, it covers the graph: a
+// strip along the top holds the legend and the switches, the plot below it every output's magnitude
+// in its pen colour, optionally the phase on a second scale (labelled right of 20 kHz, where no curve
+// runs), and the sum of a group as a thicker curve. Clicking a curve selects its channel; clicking a legend
+// entry adds the output to the sum or takes it out. What is shown is decided by CSystemView; the
+// single-channel graph below is untouched.
 #pragma once
 
 #include <QImage>
+#include <QPolygon>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -30,6 +33,14 @@ public:
     // What the last paint drew, and where.
     const SSystemPicture& Picture() const { return m_Picture; }
     QRect LegendRect() const { return m_rcLegend; }
+    // The strip above the plot, the phase scale's labels and every line the last paint drew.
+    QRect StripRect() const { return m_rcStrip; }
+    const std::vector<QRect>& PhaseLabelRects() const { return m_PhaseLabels; }
+    const std::vector<QPolygon>& DrawnLines() const { return m_Drawn; }
+    // The delay common to the outputs drawn (the smallest), taken out of every phase shown, in ms.
+    double CommonDelayMs() const { return m_fCommonDelayMs; }
+    // The points drawn of each curve: those up to 20 kHz.
+    int DrawnPoints() const;
     // The output whose curve passes within a few pixels of pt, or -1.
     int ChannelAt(const QPoint& pt) const;
     // y of a level in dB and of a phase in degrees on the current scales.
@@ -42,10 +53,15 @@ protected:
     bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
     void paintEvent(QPaintEvent*) override;
     void mousePressEvent(QMouseEvent* pEvent) override;
+    void mouseMoveEvent(QMouseEvent* pEvent) override;
+    void leaveEvent(QEvent* pEvent) override;
 
 private:
     void Place();
+    // The switch of the view when off: where the graph's curves leave room.
+    void PlaceSwitchOff();
     void OnSwitch(int nId);
+    int StripHeight() const;
     void DrawLegend(QPainter& p);
     void DrawPhaseScale(QPainter& p);
     // The phase drawn for an output: wrapped or unwrapped.
@@ -59,6 +75,10 @@ private:
     CSkinButton* m_pSwitch[3] = {};
     QImage m_Background;
     QRect m_rcLegend;
+    QRect m_rcStrip;
     std::vector<QRect> m_LegendRows;
-    double m_fPhaseLow = -180.0, m_fPhaseHigh = 180.0;
+    std::vector<QRect> m_PhaseLabels;
+    std::vector<QPolygon> m_Drawn;
+    double m_fPhaseLow = -180.0, m_fPhaseHigh = 180.0, m_fPhaseStep = 90.0;
+    double m_fCommonDelayMs = 0.0;
 };

@@ -484,17 +484,8 @@ QImage DrawAboutContent(const SSkinImage& img) {
     Text(p, QRectF(162, 66, 400, 22), QStringLiteral("MLB-8 DSP MANAGER"), Font(14, true, 1.6), ACCENT,
          Qt::AlignLeft | Qt::AlignVCenter);
     Groove(p, QRectF(162, 96, 390, 2));
-    Text(p, QRectF(162, 106, 400, 70),
-         QStringLiteral("Set-up software for the MLB-8 eight-channel car-audio\n"
-                        "digital signal processor: levels, 10-band equalizer,\n"
-                        "crossovers, time alignment and input routing."),
-         Font(11.5, false), TEXT_DIM, Qt::AlignLeft | Qt::AlignTop);
-    // the web link button sits at (38, 185) of this image
-    Text(p, QRectF(38, 160, 300, 18), QStringLiteral("ON THE WEB"), Font(8.5, true, 1.0), TEXT_FAINT,
-         Qt::AlignLeft | Qt::AlignVCenter);
-    Text(p, QRectF(300, 214, 265, 30),
-         QStringLiteral("Connect the processor over USB;\nit is found on any port."), Font(9.5, false),
-         TEXT_FAINT, Qt::AlignRight | Qt::AlignVCenter);
+    // The description, the web link's heading and the hint are drawn by the About box in the
+    // window's language; the web link button sits at (38, 185) of this image.
     return out;
 }
 

@@ -117,6 +117,14 @@ const std::vector<std::vector<SRange>> kTextGroups = {
     {{ctl::DELAY_MS_BOX, ctl::DELAY_MS_BOX}},
     {{ctl::DELAY_IN_BOX, ctl::DELAY_IN_BOX}},
     {{ctl::DELAY_PHASE, ctl::DELAY_PHASE}},
+    {{ctl::AB_SIDE_HELP.first, ctl::AB_SIDE_HELP.last}},
+    {{ctl::SYSTEM_SWITCH_HELP.first, ctl::SYSTEM_SWITCH_HELP.first}},
+    {{ctl::SYSTEM_SWITCH_HELP.at(1), ctl::SYSTEM_SWITCH_HELP.at(1)}},
+    {{ctl::SYSTEM_SWITCH_HELP.last, ctl::SYSTEM_SWITCH_HELP.last}},
+    {{ctl::GRAPH_PLOT_HELP, ctl::GRAPH_PLOT_HELP}},
+    {{ctl::GRAPH_LEGEND_HELP, ctl::GRAPH_LEGEND_HELP}},
+    {{ctl::SYSTEM_PLOT_HELP, ctl::SYSTEM_PLOT_HELP}},
+    {{ctl::SYSTEM_LEGEND_HELP, ctl::SYSTEM_LEGEND_HELP}},
 };
 
 int GroupOf(int nId) {

@@ -6,14 +6,25 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QToolTip>
+#include <cerrno>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "comm/portdiagnosis.h"
 #include "editor/editorids.h"
+#include "editor/help.h"
+#include "editor/presetreport.h"
+#include "editor/systemview.h"
 #include "guilib/gdiplusbitmap.h"
+#include "guilib/skinbutton.h"
 #include "skin/skinids.h"
 #include "skin/skinmanifest.h"
+#include "wavr/abswitch.h"
 #include "wavr/dialogs.h"
+#include "wavr/eqtools.h"
 #include "wavr/mainfrm.h"
 #include "wavr/uilanguage.h"
 #include "wavr/wavrview.h"
@@ -29,12 +40,15 @@ bool HasChinese(const QString& text) {
     return false;
 }
 
-// The menu bar as text: every menu title, then its items, separators as "-". The equalizer tools and
-// the Edit menu have English captions in every language; bTools leaves them out.
+// The menu bar as text: every menu title, then its items, separators as "-". bTools leaves out the
+// menus added to the original (the equalizer tools and the Edit menu).
 std::vector<std::string> MenuTexts(CMainFrame& frame, bool bTools = true) {
     std::vector<std::string> texts;
     for (QAction* pMenu : frame.menuBar()->actions()) {
-        if (!bTools && (pMenu->text() == "Equalizer tools" || pMenu->text() == "Edit")) continue;
+        const QString title = pMenu->text();
+        if (!bTools &&
+            (title == "Equalizer tools" || title == "Edit" || title == "均衡器工具" || title == "编辑"))
+            continue;
         texts.push_back(pMenu->text().toStdString());
         for (QAction* pItem : pMenu->menu()->actions())
             texts.push_back(pItem->isSeparator() ? "-" : "  " + pItem->text().toStdString());
@@ -47,6 +61,28 @@ QString BusyText(QWidget* pView) {
     for (QWidget* p : pView->findChildren<QWidget*>()) // CMsgDlg is no QObject class of its own
         if (auto* pBusy = dynamic_cast<CMsgDlg*>(p)) return pBusy->Text();
     return {};
+}
+
+// A line of the window that is English only: Latin words left once the names that stay as they are
+// (file names and paths, units, the A/B sides, the filter keywords of the files) are taken out, and
+// no Chinese character.
+bool LatinOnly(const QString& line) {
+    if (HasChinese(line)) return false;
+    static const QRegularExpression kKept(QStringLiteral(
+        "(\\S*/\\S*|\\S+\\.(txt|cfg|csv|frd|Dovu)\\b|\\b(A|B|Q|dB|Hz|kHz|ms|Fc|PK|ON|OFF|pid|F8|"
+        "USB|DSP|MLB-8|ORVIX)\\b)"));
+    QString rest = line;
+    rest.remove(kKept);
+    return rest.contains(QRegularExpression(QStringLiteral("[A-Za-z]{2,}")));
+}
+
+// Every line of the texts that is English only, with where it was seen.
+std::vector<std::string> EnglishLines(const std::vector<std::pair<std::string, QString>>& texts) {
+    std::vector<std::string> out;
+    for (const auto& [where, text] : texts)
+        for (const QString& line : text.split('\n'))
+            if (LatinOnly(line)) out.push_back(where + ": " + line.toStdString());
+    return out;
 }
 
 // Each test leaves the process in the language every other test expects: the sources.
@@ -159,6 +195,135 @@ TEST_F(UiLanguageTest, EnglishLeavesNoChineseCharacter) {
                 for (int x = message.left(); x <= message.right(); ++x)
                     p->setPixel(x, y, 0);
         EXPECT_EQ(outside, outsideZh) << bQuit;
+    }
+}
+
+// Every text the additions show (their menus, the equalizer tools' dialogs and reports, the incomplete
+// file question, the port messages, the About box, the A/B buttons, the system view, the help texts)
+// is Chinese in the Chinese window, and the English window shows them as written.
+TEST_F(UiLanguageTest, TheAdditionsSpeakTheWindowsLanguage) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    auto write = [&](const char* pszName, const QByteArray& data) {
+        QFile file(dir.filePath(pszName));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(data);
+        return dir.filePath(pszName).toStdString();
+    };
+    const std::string filters = write("filters.txt", "Preamp: -6 dB\nChannel: L\n"
+                                                     "Filter 1: ON PK Fc 100 Hz Gain 4 dB Q 1.41\n"
+                                                     "Filter 2: ON PK Fc 30000 Hz Gain 20 dB Q 9\n"
+                                                     "Filter 3: OFF PK Fc 300 Hz Gain 2 dB Q 1\n"
+                                                     "Filter 4: ON LS Fc 80 Hz Gain 3 dB\n"
+                                                     "Filter 5: ON PK Fc 900 Hz Gain 3 dB\n"
+                                                     "Filter 6: ON PK Fc abc Hz Gain 3 dB Q 1\n"
+                                                     "Filter 7: ON PK Gain 3 dB Q 1\nEqualizer: on\nwhat\n");
+    const std::string noFilters = write("none.txt", "just words\n");
+    QByteArray curve;
+    for (double f = 20; f < 20000; f *= 1.1)
+        curve += QByteArray::number(f) + " " + QByteArray::number(3 * std::sin(f / 300)) + "\n";
+    const std::string measurement = write("front.frd", curve);
+    const std::string binary = write("binary.txt", QByteArray("\x00\x01\x02 text", 8));
+    const std::string missing = dir.filePath("missing.txt").toStdString();
+    const std::string unwritable = dir.filePath("no/such/folder/out.txt").toStdString();
+
+    for (const EUiLanguage language : {EUiLanguage::Chinese, EUiLanguage::English}) {
+        SCOPED_TRACE(language == EUiLanguage::Chinese ? "Chinese" : "English");
+        ASSERT_TRUE(SetUiLanguage(language));
+        auto* pView = new CWAVRView;
+        CMainFrame frame(pView);
+        std::vector<std::pair<std::string, QString>> texts;
+        for (QAction* pMenu : frame.menuBar()->actions()) {
+            const QString title = pMenu->text();
+            if (title != "Edit" && title != "编辑" && title != "Equalizer tools" && title != "均衡器工具")
+                continue;
+            emit pMenu->menu()->aboutToShow();
+            texts.emplace_back("menu", title);
+            for (QAction* pItem : pMenu->menu()->actions())
+                if (!pItem->isSeparator()) texts.emplace_back("menu item", pItem->text());
+        }
+        EXPECT_EQ(texts.size(), 2u + 4u + 9u) << "the Edit and Equalizer tools menus";
+
+        // The equalizer tools' reports, in their dialogs, each with its title.
+        CEqTools& tools = pView->EqTools();
+        tools.ImportFilters(filters);
+        tools.ImportFilters(noFilters);
+        tools.ImportFilters(binary);
+        tools.ImportFilters(missing);
+        tools.Fit();
+        tools.LoadMeasurement(noFilters);
+        tools.LoadTarget(missing);
+        tools.LoadMeasurement(measurement);
+        tools.Fit();
+        tools.ExportFilters(dir.filePath("out.txt").toStdString());
+        tools.ExportFilters(unwritable);
+        int nReports = 0;
+        for (QWidget* pWidget : frame.findChildren<QWidget*>()) { // no QObject classes of their own
+            auto* pDlg = dynamic_cast<CEqReportDlg*>(pWidget);
+            if (!pDlg) continue;
+            texts.emplace_back("report title", pDlg->windowTitle());
+            texts.emplace_back("report of " + pDlg->windowTitle().toStdString(), pDlg->Text());
+            ++nReports;
+        }
+        EXPECT_EQ(nReports, 10);
+
+        // The incomplete-file question with its buttons, and the port messages.
+        SPresetReport report;
+        report.nKeys = 500;
+        report.missing = {{"EQUALIZER", "CH1_BIQUAD_1_Freq"}, {"CROSSOVER", "CH2_HPF_Slop"}};
+        report.unreadable = {"VOLUME_CH1=nan"};
+        report.clamped = {"VOLUME_CH3=300 -> 128",
+                          "A=1 -> 0",
+                          "B=2 -> 0",
+                          "C=3 -> 0",
+                          "D=4 -> 0",
+                          "E=5 -> 0",
+                          "F=6 -> 0",
+                          "G=7 -> 0",
+                          "H=8 -> 0",
+                          "I=9 -> 0"};
+        texts.emplace_back("incomplete file", CoreText(report.Question("The preset file \"car.Dovu\"")));
+        texts.emplace_back("incomplete file", QCoreApplication::translate("CWAVRView", "Load anyway"));
+        for (const int nError : {EBUSY, EACCES, ENOENT, ENOTTY})
+            texts.emplace_back("port", CoreText("The serial port /dev/ttyUSB0 is " +
+                                                DescribePortOpenFailure(nError, "/dev/ttyUSB0") + "."));
+        texts.emplace_back("port", CoreText("Close that program, then plug the processor in again."));
+
+        // The About box, the A/B buttons, the system view's names.
+        for (const QString& text : CAboutDlg::Texts())
+            texts.emplace_back("About", text);
+        for (QWidget* pWidget : pView->findChildren<QWidget*>())
+            if (auto* pSwitch = dynamic_cast<CAbSwitch*>(pWidget))
+                for (int i = 0; i < 2; ++i)
+                    texts.emplace_back("A/B", pSwitch->Side(i)->toolTip());
+        CSettingsModel& m = pView->Core().Model();
+        for (int nArch = 0; nArch < MLB8_ARCHITECTURES; ++nArch) {
+            m.m_nDSPOutput[m.m_nDSPInput] = nArch;
+            CSystemView view;
+            SSystemPicture picture;
+            view.Compute(m, &picture);
+            for (const SSystemOutput& o : picture.outputs)
+                texts.emplace_back("system view", CoreText(o.name));
+            texts.emplace_back("system view", CoreText(picture.sumName));
+        }
+        texts.emplace_back(
+            "system view",
+            CoreText("Processor-only sum: no measurement for Out 3, Out 5, Out 7; no phase in the "
+                     "measurement of Out 1"));
+        for (const char* pszText :
+             {"Sum: click an output", "phase", "phase, common delay of %1 ms taken out"})
+            texts.emplace_back("system view", QCoreApplication::translate("CSystemGraph", pszText));
+        for (int nId = ctl::ADDED_HELP.first; nId <= ctl::ADDED_HELP.last; ++nId)
+            texts.emplace_back("help " + std::to_string(nId), UiHelpText(CHelp::HelpText(nId)));
+
+        const std::vector<std::string> english = EnglishLines(texts);
+        if (language == EUiLanguage::Chinese) {
+            EXPECT_TRUE(english.empty()) << testing::PrintToString(english);
+        } else {
+            for (const auto& [where, text] : texts)
+                EXPECT_FALSE(HasChinese(text)) << where << ": " << text.toStdString();
+            EXPECT_GT(english.size(), texts.size() / 2);
+        }
     }
 }
 

@@ -3,16 +3,23 @@
 // channel's button does; switched off, the single-channel graph is back as it was.
 #include <QApplication>
 #include <QImage>
+#include <QMouseEvent>
 #include <QTest>
+#include <climits>
+#include <cmath>
 #include <gtest/gtest.h>
+#include <set>
 
 #include "editor/controlids.h"
+#include "editor/help.h"
 #include "guilib/skinbutton.h"
 #include "orvix/graph/filtergraphic.h"
+#include "orvix/graph/graphlayout.h"
 #include "orvix/graph/systemgraph.h"
 #include "skin/skinmanifest.h"
 #include "tests/common/filterrecord.h"
 #include "tests/wavr/viewsettle.h"
+#include "wavr/abswitch.h"
 #include "wavr/eqtools.h"
 #include "wavr/wavrview.h"
 
@@ -83,8 +90,162 @@ protected:
         return n;
     }
 
+    CFilterGraphic* Graph() const { return static_cast<CFilterGraphic*>(Layer()->parentWidget()); }
+
+    // The case the legends used to hide: output 1 of a 3-way front with a +11 dB boost at 200 Hz on
+    // the equalizer page, its measurement (a +6 dB hump near 60 Hz), a falling target and the
+    // prediction shown; the ways delayed as in a car.
+    void BoostWithMeasurement() {
+        m_pView->Core().OnMessage(WM_SKIN_BTN_UP, ctl::TAB_EQ, 0);
+        Tune(ARCH_3WAY_SUB);
+        CSettingsModel& m = m_pView->Core().Model();
+        m.m_bEqEnable[0] = 1;
+        m.m_Lib.SetEqCoef(0, 0, FilterRecord::Peak(200, 11, 1.0f));
+        const std::uint16_t delays[MLB8_CHANNELS] = {96, 96, 48, 48, 140, 140, 24, 24};
+        for (int ch = 0; ch < MLB8_CHANNELS; ++ch)
+            m.m_nDelay[ch] = delays[ch];
+        SChannelTuning t;
+        t.measured.resize(RESPONSE_POINTS);
+        t.target.resize(RESPONSE_POINTS);
+        double f = ZUtils::kGridFirstFreq;
+        for (size_t i = 0; i < t.measured.size(); ++i, f *= ZUtils::kGridRatio) {
+            t.measured[i] = 6.0 * std::exp(-std::pow(std::log(f / 60.0), 2));
+            t.target[i] = 4.0 - 4.0 * std::log10(f / 20.0);
+        }
+        m_pView->EqTools().Tuning(0) = t;
+        m_pView->SyncFromForm();
+        m_pView->Core().Filters().UpdateResponseGraph(1, 0, 1);
+    }
+    // Pictures for a reader of the change (kept when MLB8_SHOT_DIR names a folder).
+    void Keep(const char* pszName) {
+        const QByteArray dir = qgetenv("MLB8_SHOT_DIR");
+        if (!dir.isEmpty()) GraphPicture().save(QString::fromLocal8Bit(dir) + "/" + pszName);
+    }
+
     CWAVRView* m_pView = nullptr;
 };
+
+// Nothing laid over the graph hides what it draws: the overlay's legend and the SYSTEM switch of the
+// plain graph, the system view's legend, switches and phase labels in each of its modes cover no
+// piece of a drawn line.
+TEST_F(SystemViewWindow, LegendsSwitchesAndLabelsCoverNoCurve) {
+    BoostWithMeasurement();
+    (void)GraphPicture();
+    const std::vector<QPolygon> plain = Graph()->DataLines();
+    ASSERT_GT(plain.size(), 3u); // the output, its partner and the overlay's curves
+    const QRect legend = Graph()->OverlayLegendRect();
+    ASSERT_FALSE(legend.isEmpty());
+    EXPECT_EQ(CoveredPieces(legend, plain), 0) << "overlay legend";
+    EXPECT_EQ(CoveredPieces(Layer()->geometry(), plain), 0) << "SYSTEM switch";
+    EXPECT_FALSE(legend.intersects(Layer()->geometry())) << "the legend under the switch";
+    Keep("graph-legend-after.png");
+
+    struct SMode {
+        const char* name;
+        std::vector<int> clicks;
+    };
+    const SMode modes[] = {{"system", {CSystemGraph::ID_SYSTEM}},
+                           {"phase", {CSystemGraph::ID_PHASE}},
+                           {"unwrap", {CSystemGraph::ID_UNWRAP}}};
+    for (const SMode& mode : modes) {
+        SCOPED_TRACE(mode.name);
+        for (int nId : mode.clicks)
+            ClickSwitch(nId);
+        (void)GraphPicture();
+        const std::vector<QPolygon>& lines = Layer()->DrawnLines();
+        ASSERT_FALSE(lines.empty());
+        std::vector<std::pair<std::string, QRect>> boxes = {{"legend", Layer()->LegendRect()}};
+        for (int nId : {CSystemGraph::ID_SYSTEM, CSystemGraph::ID_PHASE, CSystemGraph::ID_UNWRAP})
+            boxes.emplace_back("switch " + std::to_string(nId), Layer()->Switch(nId)->geometry());
+        for (const QRect& rc : Layer()->PhaseLabelRects())
+            boxes.emplace_back("phase label", rc);
+        for (const auto& [what, rc] : boxes) {
+            EXPECT_EQ(CoveredPieces(rc, lines), 0) << what;
+            for (const auto& [other, rcOther] : boxes)
+                if (&rc != &rcOther && what != "phase label") {
+
+                    EXPECT_FALSE(rc.intersects(rcOther)) << what << " " << other;
+                }
+        }
+        Keep((std::string("graph-") + mode.name + "-after.png").c_str());
+    }
+
+    // The unwrapped phase is relative to the common delay (the subwoofers' 0.5 ms here is what the
+    // outputs share) and fills the plot instead of a few rows of it.
+    EXPECT_DOUBLE_EQ(Layer()->CommonDelayMs(), 0.5);
+    int nTop = INT_MAX, nBottom = INT_MIN;
+    for (const QPolygon& line : Layer()->DrawnLines())
+        for (const QPoint& pt : line) {
+            nTop = std::min(nTop, pt.y());
+            nBottom = std::max(nBottom, pt.y());
+        }
+    EXPECT_GT(nBottom - nTop, Layer()->height() / 2);
+}
+
+// Help mode explains the parts added to the window: the A/B sides, the system view's switches, the
+// graph and its legends, each where the pointer is.
+TEST_F(SystemViewWindow, HelpModeExplainsTheAddedParts) {
+    BoostWithMeasurement();
+    (void)GraphPicture();
+    ClickButton(ctl::HELP);
+    auto pointAt = [&](QWidget* p, QPoint pt) {
+        QMouseEvent move(QEvent::MouseMove, QPointF(pt), QPointF(p->mapToGlobal(pt)), Qt::NoButton, {}, {});
+        QApplication::sendEvent(p, &move);
+        SettleView(*m_pView);
+        const char* psz = m_pView->Core().HelpText();
+        return std::string(psz ? psz : "<none>");
+    };
+    auto text = [](int nId) { return std::string(CHelp::HelpText(nId)); };
+    QWidget* pSideB = nullptr;
+    for (QWidget* p : m_pView->findChildren<QWidget*>())
+        if (auto* pSwitch = dynamic_cast<CAbSwitch*>(p)) pSideB = pSwitch->Side(1);
+    ASSERT_NE(pSideB, nullptr);
+    EXPECT_EQ(pointAt(pSideB, QPoint(5, 5)), text(ctl::AB_SIDE_HELP.last));
+    const QRect legend = Graph()->OverlayLegendRect();
+    EXPECT_EQ(pointAt(Graph(), legend.center()), text(ctl::GRAPH_LEGEND_HELP));
+    EXPECT_EQ(pointAt(Graph(), QPoint(legend.right() + 200, Graph()->height() / 2)),
+              text(ctl::GRAPH_PLOT_HELP));
+    CSkinButton* pSystem = Layer()->Switch(CSystemGraph::ID_SYSTEM);
+    EXPECT_EQ(pointAt(pSystem, QPoint(5, 5)), text(ctl::SYSTEM_SWITCH_HELP.first));
+    ClickSwitch(CSystemGraph::ID_SYSTEM);
+    (void)GraphPicture();
+    EXPECT_EQ(pointAt(Layer(), Layer()->LegendRect().center()), text(ctl::SYSTEM_LEGEND_HELP));
+    EXPECT_EQ(pointAt(Layer(), QPoint(Layer()->width() / 2, Layer()->height() - 40)),
+              text(ctl::SYSTEM_PLOT_HELP));
+    for (int nId : {CSystemGraph::ID_PHASE, CSystemGraph::ID_UNWRAP})
+        EXPECT_EQ(pointAt(Layer()->Switch(nId), QPoint(5, 5)),
+                  text(ctl::SYSTEM_SWITCH_HELP.at(nId - CSystemGraph::ID_SYSTEM)));
+    // Each says something of its own.
+    std::set<std::string> texts;
+    for (int nId = ctl::ADDED_HELP.first; nId <= ctl::ADDED_HELP.last; ++nId)
+        texts.insert(text(nId));
+    EXPECT_EQ(texts.size(), 8u);
+}
+
+// The target is dashed, as its legend shows it: along its flat run the line has gaps.
+TEST_F(SystemViewWindow, TheTargetIsDashed) {
+    m_pView->Core().OnMessage(WM_SKIN_BTN_UP, ctl::TAB_EQ, 0);
+    SChannelTuning t;
+    t.measured.assign(RESPONSE_POINTS, -9.0);
+    t.target.assign(RESPONSE_POINTS, 6.0);
+    t.bShowMeasurement = t.bShowPrediction = false;
+    m_pView->EqTools().Tuning(0) = t;
+    m_pView->SyncFromForm();
+    const QImage image = GraphPicture();
+    const int y = static_cast<int>(Graph()->BaseY() - Graph()->BaseY() * 6 / 13.5);
+    int nGreen = 0, nGaps = 0;
+    bool bInGreen = false;
+    for (int x = Graph()->CurveX(20); x < Graph()->CurveX(200); ++x) {
+        bool bGreen = false;
+        for (int dy = -1; dy <= 1; ++dy)
+            bGreen = bGreen || QColor(image.pixel(x, y + dy)).green() > 150;
+        nGreen += bGreen;
+        nGaps += bInGreen && !bGreen;
+        bInGreen = bGreen;
+    }
+    EXPECT_GT(nGreen, 100);
+    EXPECT_GT(nGaps, 20);
+}
 
 TEST_F(SystemViewWindow, EveryOutputOfEveryArchitectureIsDrawnAndTheSwitchBringsTheGraphBack) {
     m_pView->Core().OnMessage(WM_SKIN_BTN_UP, ctl::TAB_XOVER, 0);
