@@ -281,27 +281,23 @@ std::string_view ZProfile::Keep(std::string lower) {
     return m_pAddedNames->back();
 }
 
-bool ZProfile::LoadFile(const std::string& path) {
-    Clear();
-    auto fail = [this](int nError) {
-        m_nError = nError;
-        return false;
-    };
+int ZProfile::ReadWholeFile(const std::string& path, std::size_t nMaxBytes, std::string* pText) {
+    pText->clear();
     // Checked before opening: opening a device node can already do something to the device.
     struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) return fail(errno);
-    if (S_ISDIR(st.st_mode)) return fail(EISDIR);
-    if (!S_ISREG(st.st_mode)) return fail(ERR_NOT_REGULAR);
-    if (static_cast<std::uint64_t>(st.st_size) > MAX_FILE_SIZE) return fail(EFBIG);
+    if (::stat(path.c_str(), &st) != 0) return errno;
+    if (S_ISDIR(st.st_mode)) return EISDIR;
+    if (!S_ISREG(st.st_mode)) return ERR_NOT_REGULAR;
+    if (static_cast<std::uint64_t>(st.st_size) > nMaxBytes) return EFBIG;
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) return fail(errno);
+    if (fd < 0) return errno;
     int nError = 0;
     // The name may have been replaced in between.
     if (::fstat(fd, &st) != 0)
         nError = errno;
     else if (!S_ISREG(st.st_mode))
         nError = S_ISDIR(st.st_mode) ? EISDIR : ERR_NOT_REGULAR;
-    std::string text;
+    std::string& text = *pText;
     if (!nError) text.reserve(static_cast<std::size_t>(st.st_size));
     char buffer[65536];
     while (!nError) {
@@ -311,14 +307,25 @@ bool ZProfile::LoadFile(const std::string& path) {
             continue;
         }
         if (n == 0) break;
-        if (text.size() + static_cast<std::size_t>(n) > MAX_FILE_SIZE)
+        if (text.size() + static_cast<std::size_t>(n) > nMaxBytes)
             nError = EFBIG;
         else
             text.append(buffer, static_cast<std::size_t>(n));
     }
     ::close(fd);
+    if (nError) text.clear();
+    return nError;
+}
+
+bool ZProfile::LoadFile(const std::string& path) {
+    Clear();
+    std::string text;
+    int nError = ReadWholeFile(path, MAX_FILE_SIZE, &text);
     if (!nError && LooksLikeUtf16(text)) nError = ERR_UTF16;
-    if (nError) return fail(nError);
+    if (nError) {
+        m_nError = nError;
+        return false;
+    }
     LoadText(text);
     return true;
 }

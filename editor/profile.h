@@ -43,6 +43,9 @@ public:
     // be read (LastError() holds the errno value or one of the ERR_ codes; ENOENT for a missing
     // file); the profile is then empty.
     bool LoadFile(const std::string& path);
+    // Reads a whole file from outside with LoadFile's rules: only a regular file, opened without
+    // blocking, and none over nMaxBytes (EFBIG). 0, or the errno value or an ERR_ code.
+    static int ReadWholeFile(const std::string& path, std::size_t nMaxBytes, std::string* pText);
     // Linear in the length of the text, whatever its sections and keys.
     void LoadText(std::string_view text);
     void Clear();

@@ -1,5 +1,6 @@
 // mlb8ctl: the command-line front end of the MLB-8 DSP Manager.
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -214,6 +215,32 @@ bool Attach(SSession& s) {
     return s.host.Messages().empty();
 }
 
+// Stores the running configuration into processor preset nPreset (1..4); false (after a message
+// that says what the preset memory now holds) when the store did not reach its end.
+bool Store(SSession& s, int nPreset) {
+    const std::string what = "storing into processor preset " + std::to_string(nPreset);
+    s.host.SetMessagePrefix("mlb8ctl: " + what + ": ");
+    s.core.OnCommand(ID_STORE_PRESET_1 + nPreset - 1);
+    s.Drain();
+    switch (s.core.Writer().LastStore()) {
+    case CSettingsWriter::EStore::Stored:
+        return s.host.Messages().empty();
+    case CSettingsWriter::EStore::NotSent:
+        std::fprintf(stderr,
+                     "mlb8ctl: %s failed: the processor is no longer connected or did not answer; nothing "
+                     "was stored and preset %d is unchanged.\n",
+                     what.c_str(), nPreset);
+        return false;
+    case CSettingsWriter::EStore::CutOff:
+        std::fprintf(stderr,
+                     "mlb8ctl: %s was cut off: the processor stopped answering part-way, so preset %d may "
+                     "now hold a mix of its old and the new settings.\n",
+                     what.c_str(), nPreset);
+        return false;
+    }
+    return false;
+}
+
 void JsonDevice(CJsonWriter& j, const CSettingsModel& m) {
     j.Member("port", "COM" + std::to_string(m.m_nComPort))
         .Member("device", ZUtils::DevicePathFromComNumber(m.m_nComPort))
@@ -225,10 +252,12 @@ int CmdEditor(const std::string& command, int nPreset) {
     SSession s;
     CSettingsModel& m = s.core.Model();
     if (!Attach(s)) return kExitFailed;
-    if (command == "recall")
+    if (command == "recall") {
+        s.host.SetMessagePrefix("mlb8ctl: recalling processor preset " + std::to_string(nPreset) + ": ");
         s.core.OnCommand(ID_LOAD_PRESET_1 + nPreset - 1);
-    else if (command == "store")
-        s.core.OnCommand(ID_STORE_PRESET_1 + nPreset - 1);
+    } else if (command == "store" && !Store(s, nPreset)) {
+        return kExitFailed;
+    }
     s.Drain();
     if (!s.host.Messages().empty()) return kExitFailed;
     if (g_Opt.bJson) {
@@ -354,12 +383,7 @@ int CmdLoad(const std::string& path) {
     }
     std::printf("Wrote %s to the processor.\n", path.c_str());
     if (g_Opt.nStore) {
-        s.core.OnCommand(ID_STORE_PRESET_1 + g_Opt.nStore - 1);
-        s.Drain();
-        if (!s.host.Messages().empty()) {
-            std::fprintf(stderr, "mlb8ctl: storing into processor preset %d failed.\n", g_Opt.nStore);
-            return kExitFailed;
-        }
+        if (!Store(s, g_Opt.nStore)) return kExitFailed;
         std::printf("Stored into processor preset %d.\n", g_Opt.nStore);
     }
     return kExitOk;
@@ -589,9 +613,19 @@ std::string CmdLineErrorText(const ZUtils::SCmdLineError& error) {
     }
 }
 
-} // namespace
+// Standard output is flushed and checked before the exit: a full disk or a closed pipe is an error,
+// not a silent cut in what was printed.
+int FinishOutput(int nExit) {
+    errno = 0;
+    const bool bFlushed = std::fflush(stdout) == 0;
+    const int nError = errno;
+    if (bFlushed && !std::ferror(stdout)) return nExit;
+    std::fprintf(stderr, "mlb8ctl: writing to standard output failed%s%s.\n", nError ? ": " : "",
+                 nError ? std::strerror(nError) : "");
+    return kExitFailed;
+}
 
-int main(int argc, char** argv) {
+int Run(int argc, char** argv) {
     std::string error;
     if (!TraceSetupFromArgs(argc, argv, &error)) return UsageError(error);
 
@@ -684,4 +718,10 @@ int main(int argc, char** argv) {
     }
     if (command == "response") return CmdResponse();
     return CmdEditor(command, nPreset);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    return FinishOutput(Run(argc, argv));
 }

@@ -1,0 +1,169 @@
+// mlb8ctl under faults: a processor that hangs up at each step of a load with a store, standard output
+// that cannot be written, and input files that are not regular files.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "comm/comnames.h"
+#include "comm/protocol.h"
+#include "ctlrun.h"
+#include "editor/help.h"
+#include "editor/presetfile.h"
+#include "editor/profile.h"
+#include "editor/settingsmodel.h"
+#include "sim/simprocessor.h"
+
+using testing::HasSubstr;
+using testing::Not;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class TempFolder {
+public:
+    TempFolder() {
+        std::string pattern = testing::TempDir() + "ctlfaults_XXXXXX";
+        m_Path = ::mkdtemp(pattern.data()) ? pattern : std::string();
+    }
+    ~TempFolder() {
+        std::error_code ec;
+        fs::remove_all(m_Path, ec);
+    }
+    std::string operator/(const std::string& name) const { return m_Path + "/" + name; }
+
+private:
+    std::string m_Path;
+};
+
+using CtlRun::ReadText;
+using CtlRun::RunCtl;
+
+// A complete preset file that differs from the simulator's own tune.
+void WritePreset(const std::string& path) {
+    CSettingsModel m;
+    m.WriteStartupDefaults();
+    m.m_nMainVolume = 55;
+    m.m_nDelay[7] = 12;
+    ZUtils::ZProfile p;
+    std::tm stamp{};
+    stamp.tm_year = 126;
+    stamp.tm_mday = 1;
+    WritePresetKeys(p, m, stamp);
+    ASSERT_TRUE(p.SaveFile(path));
+}
+
+// The frame numbers (1-based, as the simulator counts them for a hang-up) of the bracket commands.
+std::vector<std::size_t> BracketFrames(const std::vector<std::vector<std::uint8_t>>& frames) {
+    std::vector<std::size_t> numbers;
+    for (std::size_t i = 0; i < frames.size(); ++i)
+        if (frames[i].size() > 7 && frames[i][1] == VA_UPDATE) numbers.push_back(i + 1);
+    return numbers;
+}
+
+// load --store with the processor hanging up at every step that matters: the command never says
+// "Stored" unless the store reached its end, and says what the preset memory may hold.
+TEST(CtlFaults, LoadWithStoreSaysWhereAHangUpCutItOff) {
+    TempFolder dir;
+    const std::string file = dir / "tune.Dovu", out = dir / "out.txt", err = dir / "err.txt";
+    WritePreset(file);
+
+    // A run without faults gives the frame numbers of the steps: the read's brackets, then the
+    // live write's (opening, closing), then the store's (opening, closing).
+    std::vector<std::size_t> brackets;
+    {
+        Sim::CSimProcessor sim;
+        ASSERT_TRUE(sim.Start());
+        ASSERT_EQ(RunCtl({"--port", sim.PortPath(), "load", file, "--store", "2"}, out, err), 0)
+            << ReadText(err);
+        EXPECT_THAT(ReadText(out), HasSubstr("Stored into processor preset 2."));
+        EXPECT_EQ(sim.Memory(1).nMainVolume, 55);
+        brackets = BracketFrames(sim.ReceivedFrames());
+        ASSERT_EQ(brackets.size(), 6u);
+    }
+    const std::size_t liveOpen = brackets[2], liveClose = brackets[3], storeOpen = brackets[4],
+                      storeClose = brackets[5];
+    const std::string written = "Wrote " + file + " to the processor.";
+    const std::string unchanged = "nothing was stored and preset 2 is unchanged";
+    const std::string mixed = "preset 2 may now hold a mix of its old and the new settings";
+    struct SRow {
+        const char* step;
+        std::size_t nHangUpAt;
+        bool bWritten;       // the live write was reported done
+        std::string message; // on standard error
+        bool bMemoryKept;    // preset memory 2 as it was
+    };
+    const SRow rows[] = {
+        {"inside the live write", liveOpen + 5, false, "writing the settings to the processor failed", true},
+        {"at the live write's closing bracket", liveClose, false,
+         "writing the settings to the processor failed", true},
+        {"at the store's first question", liveClose + 1, true, unchanged, true},
+        {"at the store's opening bracket", storeOpen, true, mixed, false},
+        {"inside the store", storeOpen + 40, true, mixed, false},
+        {"at the store's closing bracket", storeClose, true, mixed, false},
+    };
+    for (const SRow& row : rows) {
+        SCOPED_TRACE(std::string(row.step) + ", frame " + std::to_string(row.nHangUpAt));
+        Sim::CSimProcessor sim;
+        ASSERT_TRUE(sim.Start());
+        const Sim::SSimConfig before = sim.Memory(1);
+        Sim::SFaults faults;
+        faults.nHangUpAfter = static_cast<int>(row.nHangUpAt);
+        sim.SetFaults(faults);
+        EXPECT_EQ(RunCtl({"--port", sim.PortPath(), "load", file, "--store", "2"}, out, err), 1);
+        EXPECT_TRUE(sim.IsHungUp());
+        EXPECT_THAT(ReadText(out), Not(HasSubstr("Stored into")));
+        EXPECT_EQ(ReadText(out).find(written) != std::string::npos, row.bWritten) << ReadText(out);
+        EXPECT_THAT(ReadText(err), HasSubstr(row.message));
+        if (row.bMemoryKept) {
+            EXPECT_TRUE(sim.Memory(1) == before);
+        }
+    }
+}
+
+// Every command that prints: the same command that succeeds into a file fails, and says so, when
+// its standard output cannot be written (a full disk).
+TEST(CtlFaults, AnOutputThatCannotBeWrittenIsAnError) {
+    TempFolder dir;
+    const std::string file = dir / "tune.Dovu", measurement = dir / "measured.txt", out = dir / "out.txt",
+                      err = dir / "err.txt";
+    WritePreset(file);
+    {
+        std::ofstream m(measurement);
+        m << "20 0\n100 1\n1000 -3\n10000 2\n20000 0\n";
+    }
+    const std::vector<std::vector<std::string>> commands = {
+        {"--help"},
+        {"ports"},
+        {"--simulate", "probe"},
+        {"--simulate", "show"},
+        {"--simulate", "--json", "show"},
+        {"check", file},
+        {"--json", "check", file},
+        {"diff", file, file},
+        {"eq-export", "--output", "1", "--preset", file},
+        {"response", "--output", "1", "--output", "2", "--sum", "1,2", "--preset", file, "--csv"},
+        {"eq-fit", measurement, "--output", "1", "--preset", file, "--write", dir / "fitted.Dovu"},
+    };
+    for (const std::vector<std::string>& args : commands) {
+        SCOPED_TRACE(testing::PrintToString(args));
+        ASSERT_EQ(RunCtl(args, out, err), 0) << ReadText(err);
+        ASSERT_FALSE(ReadText(out).empty());
+        EXPECT_EQ(RunCtl(args, "/dev/full", err), 1);
+        EXPECT_THAT(ReadText(err), HasSubstr("mlb8ctl: writing to standard output failed"));
+    }
+}
+
+} // namespace
