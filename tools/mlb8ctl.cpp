@@ -202,12 +202,29 @@ struct SSession {
 // preset memory is not recalled, so what was written before is what is read. False (after a
 // message) when nothing answered or the load failed.
 bool Attach(SSession& s) {
+    // A reply lost on the line is no missing processor: the search is tried again, as a write retries
+    // its first question.
+    constexpr int kSearchAttempts = 3;
+    CSettingsModel& m = s.core.Model();
+    s.host.SetMessagePrefix("mlb8ctl: reading the processor: ");
     s.core.Link().SetAttachWithoutRecall(true);
     s.core.Start();
-    s.host.RunUntil([&] { return s.core.Model().m_bConnected != 0; }, 120000);
-    if (!s.core.Model().m_bConnected) {
-        // A port in use or locked has been named already, in a message of its own.
-        if (s.host.Messages().empty())
+    for (int nAttempt = 1;; ++nAttempt) {
+        s.host.RunUntil([&] { return m.m_bConnected != 0; }, 120000);
+        // A port that answered (m_nComPort is set when one did), or one in use or locked (named in a
+        // message of its own), is not searched again.
+        if (m.m_bConnected || m.m_nComPort >= 0 || !s.host.Messages().empty() || nAttempt == kSearchAttempts)
+            break;
+        s.core.Link().StartDeviceSearch();
+    }
+    if (!m.m_bConnected) {
+        if (!s.host.Messages().empty()) return false;
+        if (m.m_nComPort >= 0)
+            std::fprintf(stderr,
+                         "mlb8ctl: the MLB-8 on COM%d %s answered, then went away while its configuration "
+                         "was read.\n",
+                         m.m_nComPort, ZUtils::DevicePathFromComNumber(m.m_nComPort).c_str());
+        else
             std::fprintf(stderr, "mlb8ctl: no MLB-8 answered on any serial port.\n");
         return false;
     }
@@ -372,6 +389,7 @@ int CmdLoad(const std::string& path) {
     int nExit = kExitOk;
     if (!MayLoad(path, s.core.Files().LastReport(), &nExit)) return nExit;
     if (!Attach(s)) return kExitFailed;
+    s.host.SetMessagePrefix("mlb8ctl: writing " + path + " to the processor: ");
     s.core.Files().ApplyPresetFile(profile, path);
     // The write timer's work, done here so that its result decides the exit status.
     s.host.KillTimer(TIMER_SEND_ALL);
@@ -397,6 +415,7 @@ int CmdFactory() {
     int nExit = kExitOk;
     if (!MayLoad(path, s.core.Files().LastReport(), &nExit)) return nExit;
     if (!Attach(s)) return kExitFailed;
+    s.host.SetMessagePrefix("mlb8ctl: writing the factory settings to the processor: ");
     const int bOk = s.core.Files().RestoreFactorySettings();
     s.Drain();
     if (!bOk) {
@@ -412,7 +431,11 @@ int CmdFactory() {
 class CEqSession : public IEqCtlSession {
 public:
     CEditorCore& Core() override { return m_S.core; }
-    bool Attach() override { return ::Attach(m_S); }
+    bool Attach() override {
+        if (!::Attach(m_S)) return false;
+        m_S.host.SetMessagePrefix("mlb8ctl: writing the bands to the processor: ");
+        return true;
+    }
     bool Drain() override {
         m_S.Drain();
         return m_S.host.Messages().empty();

@@ -133,6 +133,73 @@ TEST(CtlFaults, LoadWithStoreSaysWhereAHangUpCutItOff) {
     }
 }
 
+// Reading the processor on a faulty line: a lost reply to the search is asked again, and a
+// processor that answered and then went away is named as such, not as no processor at all.
+TEST(CtlFaults, ReadingTheProcessorNamesWhatFailed) {
+    TempFolder dir;
+    const std::string out = dir / "out.txt", err = dir / "err.txt";
+    WritePreset(dir / "tune.Dovu");
+    // The read's closing bracket, from a run without faults.
+    std::size_t readClose = 0;
+    {
+        Sim::CSimProcessor sim;
+        ASSERT_TRUE(sim.Start());
+        ASSERT_EQ(RunCtl({"--port", sim.PortPath(), "show"}, out, err), 0) << ReadText(err);
+        const std::vector<std::size_t> brackets = BracketFrames(sim.ReceivedFrames());
+        ASSERT_EQ(brackets.size(), 2u);
+        readClose = brackets[1];
+    }
+    struct SRow {
+        const char* name;
+        Sim::SFaults faults;
+        std::vector<std::string> args;
+        int nExit;
+        std::string message; // on standard error; empty: none
+    };
+    auto faults = [](int nDropNext, int nHangUpAfter) {
+        Sim::SFaults f;
+        f.nDropNext = nDropNext;
+        f.nHangUpAfter = nHangUpAfter;
+        return f;
+    };
+    const SRow rows[] = {
+        {"show, the first probe reply lost", faults(1, 0), {"show"}, 0, ""},
+        {"diff, the first probe reply lost", faults(1, 0), {"diff", "-", dir / "tune.Dovu"}, 1, ""},
+        {"show, hung up at the read's closing bracket",
+         faults(0, static_cast<int>(readClose)),
+         {"show"},
+         1,
+         "answered, then went away while its configuration was read"},
+        {"show, hung up in the read",
+         faults(0, 20),
+         {"show"},
+         1,
+         "mlb8ctl: reading the processor: Communication error!"},
+        {"show, silent",
+         [] {
+             Sim::SFaults f;
+             f.bSilent = true;
+             return f;
+         }(),
+         {"show"},
+         1,
+         "no MLB-8 answered on any serial port"},
+    };
+    for (const SRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        Sim::CSimProcessor sim;
+        ASSERT_TRUE(sim.Start());
+        sim.SetFaults(row.faults);
+        std::vector<std::string> args = {"--port", sim.PortPath()};
+        args.insert(args.end(), row.args.begin(), row.args.end());
+        EXPECT_EQ(RunCtl(args, out, err), row.nExit) << ReadText(err);
+        if (row.message.empty())
+            EXPECT_EQ(ReadText(err), "");
+        else
+            EXPECT_THAT(ReadText(err), HasSubstr(row.message));
+    }
+}
+
 // Every command that prints: the same command that succeeds into a file fails, and says so, when
 // its standard output cannot be written (a full disk).
 TEST(CtlFaults, AnOutputThatCannotBeWrittenIsAnError) {
