@@ -1,6 +1,8 @@
 #include "editor/profile.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -13,6 +15,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 
 namespace ZUtils {
 
@@ -174,6 +177,41 @@ std::string TempName(const std::string& target, unsigned nCounter) {
         if (!title.empty() && static_cast<unsigned char>(title.back()) >= 0xC0) title.pop_back();
     }
     return folder + "." + title + suffix;
+}
+
+// Temporaries that a save killed before its rename left beside the target: the hidden name TempName
+// gives, with the number of a process that no longer runs. Another process's save that is still
+// going on, other targets' temporaries and anything that is not our own regular file are left alone.
+void RemoveStaleTemporaries(const std::string& target) {
+    const std::size_t nSlash = target.rfind('/');
+    const std::string prefix =
+        "." + (nSlash == std::string::npos ? target : target.substr(nSlash + 1)) + ".~";
+    // A title TempName had to cut could belong to another target.
+    if (prefix.size() + 2 * std::numeric_limits<unsigned>::digits10 + 3 > NAME_MAX) return;
+    DIR* pDir = ::opendir(FolderOf(target).c_str());
+    if (!pDir) return;
+    const int dirFd = ::dirfd(pDir);
+    while (const dirent* pEntry = ::readdir(pDir)) {
+        const std::string_view name = pEntry->d_name;
+        if (name.substr(0, prefix.size()) != prefix) continue;
+        const std::string_view rest = name.substr(prefix.size());
+        const std::size_t nDot = rest.find('.');
+        auto digits = [](std::string_view t) {
+            return !t.empty() && t.size() < 11 &&
+                   std::all_of(t.begin(), t.end(), [](char c) { return c >= '0' && c <= '9'; });
+        };
+        if (nDot == std::string_view::npos || !digits(rest.substr(0, nDot)) || !digits(rest.substr(nDot + 1)))
+            continue;
+        const long nPid = std::strtol(std::string(rest.substr(0, nDot)).c_str(), nullptr, 10);
+        if (nPid <= 0 || nPid > INT_MAX || nPid == ::getpid()) continue;
+        if (::kill(static_cast<pid_t>(nPid), 0) == 0 || errno != ESRCH) continue;
+        struct stat st {};
+        if (::fstatat(dirFd, pEntry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode) ||
+            st.st_uid != ::geteuid())
+            continue;
+        ::unlinkat(dirFd, pEntry->d_name, 0);
+    }
+    ::closedir(pDir);
 }
 
 } // namespace
@@ -393,6 +431,7 @@ bool ZProfile::SaveFile(const std::string& path) {
         ::unlink(temp.c_str());
         return fail(nError);
     }
+    RemoveStaleTemporaries(target.path);
     // The rename itself lasts once the folder is on the disk.
     const int dirFd = ::open(FolderOf(target.path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirFd >= 0) {

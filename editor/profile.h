@@ -56,7 +56,8 @@ public:
     // to the disk and renamed over the target, so the target holds either its old or its new text.
     // Only a regular file or a new name is written; a symbolic link to a regular file has its target
     // replaced. Refuses a target that is not writable. False on any failure (LastError() holds the
-    // errno or an ERR_ code).
+    // errno or an ERR_ code). A save removes the temporaries of this target that saves killed
+    // before their rename left behind.
     bool SaveFile(const std::string& path);
     // Whether SaveFile could replace or create this file, checked without writing anything: the
     // target is a regular file (or a link to one) or a new name in a writable folder.

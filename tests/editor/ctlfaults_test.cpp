@@ -233,4 +233,51 @@ TEST(CtlFaults, AnOutputThatCannotBeWrittenIsAnError) {
     }
 }
 
+// A repeated --output is refused, not taken silently.
+TEST(CtlFaults, ARepeatedOutputIsRefused) {
+    TempFolder dir;
+    const std::string file = dir / "tune.Dovu", out = dir / "out.txt", err = dir / "err.txt";
+    WritePreset(file);
+    const std::pair<std::vector<std::string>, std::string> rows[] = {
+        {{"response", "--output", "3", "--output", "3", "--preset", file}, "--output 3 is given twice"},
+        {{"eq-export", "--output", "1", "--output", "2", "--preset", file}, "--output is given twice"},
+    };
+    for (const auto& [args, message] : rows) {
+        SCOPED_TRACE(testing::PrintToString(args));
+        EXPECT_EQ(RunCtl(args, out, err), 2);
+        EXPECT_THAT(ReadText(err), HasSubstr(message));
+    }
+}
+
+// The aligned table of response keeps a blank between columns whatever the length of a name.
+TEST(CtlFaults, ResponseColumnsNeverRunTogether) {
+    TempFolder dir;
+    const std::string file = dir / "tune.Dovu", out = dir / "out.txt", err = dir / "err.txt";
+    WritePreset(file);
+    ASSERT_EQ(RunCtl({"response", "--output", "1", "--sum", "1,2,3,4,5,6,7,8", "--phase", "--preset", file},
+                     out, err),
+              0)
+        << ReadText(err);
+    std::istringstream lines(ReadText(out));
+    std::string line;
+    auto words = [](const std::string& text) {
+        std::istringstream in(text);
+        std::vector<std::string> all;
+        for (std::string w; in >> w;)
+            all.push_back(w);
+        return all;
+    };
+    ASSERT_TRUE(std::getline(lines, line));
+    EXPECT_EQ(words(line), (std::vector<std::string>{"#", "frequency_hz", "out1_db", "out1_deg",
+                                                     "sum1+2+3+4+5+6+7+8_db", "sum1+2+3+4+5+6+7+8_deg"}));
+    const std::size_t nWidth = line.size();
+    int nRows = 0;
+    while (std::getline(lines, line)) {
+        ASSERT_EQ(words(line).size(), 5u) << line;
+        EXPECT_EQ(line.size(), nWidth) << line;
+        ++nRows;
+    }
+    EXPECT_GT(nRows, 100);
+}
+
 } // namespace
