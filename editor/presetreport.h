@@ -13,6 +13,8 @@ struct SPresetReport {
     std::vector<std::pair<std::string, std::string>> missing; // section, key; read as their defaults
     std::vector<std::string> unreadable;                      // "VOLUME_CH1=nan"; read as 0
     std::vector<std::string> clamped;                         // "VOLUME_CH3=300 -> 128"
+    // A note only: "[MAIN_CONTROL] VOLUME_MAIN (3 times)"; the first of them is used.
+    std::vector<std::string> repeated;
 
     void Clear() { *this = SPresetReport{}; }
     // Every key present and readable.

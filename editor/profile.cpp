@@ -253,6 +253,7 @@ void ZProfile::Clear() {
     m_SectionIndex.clear();
     m_KeyIndex.clear();
     m_Added.clear();
+    m_Repeats.clear();
     m_szEol = "\r\n";
     m_nError = 0;
 }
@@ -308,8 +309,10 @@ void ZProfile::LoadText(std::string_view text) {
         std::string_view key, value;
         if (m_Sections.size() == 1 || !KeyValue(line, &key, &value)) continue;
         s.nLastKey = n;
-        if (bIndexed)
+        if (!bIndexed) continue;
+        const auto [it, bNew] =
             m_KeyIndex.emplace(SKeyName{static_cast<std::uint32_t>(m_Sections.size() - 1), lowered(key)}, n);
+        if (!bNew) ++m_Repeats[it->second];
     }
 }
 
@@ -439,6 +442,22 @@ bool ZProfile::SaveFile(const std::string& path) {
         ::close(dirFd);
     }
     return true;
+}
+
+std::vector<ZProfile::SRepeatedKey> ZProfile::RepeatedKeys() const {
+    std::vector<std::pair<std::uint32_t, int>> lines(m_Repeats.begin(), m_Repeats.end());
+    std::sort(lines.begin(), lines.end());
+    std::vector<SRepeatedKey> keys;
+    for (const auto& [nLine, nMore] : lines) {
+        // The section holding the line: the last one that starts at or before it.
+        const auto after = std::upper_bound(m_Sections.begin(), m_Sections.end(), nLine,
+                                            [](std::uint32_t n, const SSection& s) { return n < s.nFirst; });
+        std::string_view section, key, value;
+        SectionName(Line(std::prev(after)->nFirst), &section);
+        KeyValue(Line(nLine), &key, &value);
+        keys.push_back({std::string(section), std::string(key), nMore + 1});
+    }
+    return keys;
 }
 
 long ZProfile::FindSection(std::string_view section) const {

@@ -78,6 +78,13 @@ public:
     // The same within a section found before with FindSection (a reader of many keys of one section
     // looks its name up once).
     bool FindValueIn(long nSection, std::string_view key, std::string_view* pValue) const;
+    // Keys given more than once in a section as read (the first one is used), in the order of the
+    // file, with how many times each is given in all.
+    struct SRepeatedKey {
+        std::string section, key;
+        int nTimes;
+    };
+    std::vector<SRepeatedKey> RepeatedKeys() const;
     // The first section of a name, or -1.
     long FindSection(std::string_view section) const;
     // The leading number of the value; nDefault when the key is missing.
@@ -131,6 +138,8 @@ private:
     std::unordered_map<SKeyName, std::uint32_t, SKeyHash> m_KeyIndex;
     // Lines added to a section, in writing order, after its nLastKey line.
     std::unordered_map<std::uint32_t, std::vector<std::uint32_t>> m_Added;
+    // The line of the first key of a name in a section -> how many more lines give that key.
+    std::unordered_map<std::uint32_t, int> m_Repeats;
     std::string m_szEol = "\r\n";
     int m_nError = 0;
 };

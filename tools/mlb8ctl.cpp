@@ -324,6 +324,9 @@ void JsonReport(CJsonWriter& j, const SPresetReport& r) {
     j.EndArray().Key("clamped").BeginArray();
     for (const std::string& item : r.clamped)
         j.String(item);
+    j.EndArray().Key("repeated").BeginArray();
+    for (const std::string& item : r.repeated)
+        j.String(item);
     j.EndArray();
 }
 

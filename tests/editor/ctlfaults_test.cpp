@@ -280,4 +280,35 @@ TEST(CtlFaults, ResponseColumnsNeverRunTogether) {
     EXPECT_GT(nRows, 100);
 }
 
+// A key given many times before the real one: the first is used, as the Windows functions do, and
+// the report says so.
+TEST(CtlFaults, RepeatedKeysAreNamedInTheReport) {
+    ZUtils::ZProfile p;
+    p.LoadText("[A]\nx=1\nX = 2\ny=3\n[B]\nx=4\n[a]\nx=5\nx=6\ny=7\nx=8\n");
+    EXPECT_EQ(p.GetString("A", "x"), "1");
+    const std::vector<ZUtils::ZProfile::SRepeatedKey> keys = p.RepeatedKeys();
+    ASSERT_EQ(keys.size(), 1u); // the second [a] is not read at all
+    EXPECT_EQ(keys[0].section, "A");
+    EXPECT_EQ(keys[0].key, "x");
+    EXPECT_EQ(keys[0].nTimes, 2);
+
+    TempFolder dir;
+    const std::string file = dir / "tune.Dovu", out = dir / "out.txt", err = dir / "err.txt";
+    WritePreset(file);
+    std::string text = ReadText(file);
+    std::string repeats;
+    for (int n = 0; n < 100000; ++n)
+        repeats += "VOLUME_MAIN=3\r\n";
+    text.insert(text.find("[MAIN_CONTROL]\r\n") + 16, repeats);
+    {
+        std::ofstream f(file, std::ios::binary | std::ios::trunc);
+        f << text;
+    }
+    EXPECT_EQ(RunCtl({"check", file}, out, err), 0) << ReadText(err);
+    EXPECT_THAT(ReadText(out), HasSubstr("Keys given more than once, the first of each is used (1):\n"
+                                         "  [MAIN_CONTROL] VOLUME_MAIN (100001 times)\n"));
+    EXPECT_EQ(RunCtl({"--json", "check", file}, out, err), 0);
+    EXPECT_THAT(ReadText(out), HasSubstr("\"repeated\":[\"[MAIN_CONTROL] VOLUME_MAIN (100001 times)\"]"));
+}
+
 } // namespace
