@@ -1,4 +1,6 @@
 // mlb8ctl: the command-line front end of the MLB-8 DSP Manager.
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -92,7 +94,8 @@ void PrintUsage(std::FILE* pOut) {
                "                  candidates and are numbered COM200, COM201, ... in the order given\n"
                "  --simulate      start a simulated processor inside the program and use only it\n"
                "  --json          ports, probe, show, check, diff, eq-*: print one JSON document instead\n"
-               "                  of text\n"
+               "                  of text; a failure that has no document of its own (and a usage\n"
+               "                  error) prints {\"error\":\"<the message>\",\"exitCode\":N}\n"
                "  --trace FILE|-  write the developer trace to FILE, or to standard error with -\n"
                "                  (the environment variable MLB8_TRACE does the same)\n"
                "  --help          show this text\n"
@@ -202,9 +205,9 @@ struct SSession {
 // preset memory is not recalled, so what was written before is what is read. False (after a
 // message) when nothing answered or the load failed.
 bool Attach(SSession& s) {
-    // A reply lost on the line is no missing processor: the search is tried again, as a write retries
-    // its first question.
-    constexpr int kSearchAttempts = 3;
+    // A reply lost on the line is no missing processor: the search is tried once more (a write asks
+    // its first question up to three times; a search asks each of ten addresses).
+    constexpr int kSearchAttempts = 2;
     CSettingsModel& m = s.core.Model();
     s.host.SetMessagePrefix("mlb8ctl: reading the processor: ");
     s.core.Link().SetAttachWithoutRecall(true);
@@ -639,6 +642,62 @@ std::string CmdLineErrorText(const ZUtils::SCmdLineError& error) {
     }
 }
 
+// With --json, a command that fails prints one JSON document even where it has nothing else to say
+// ({"error": its last message, "exitCode": N}); for that the standard streams are watched: how much
+// went to standard output, and the last "mlb8ctl: " line of standard error.
+struct SStreamWatch {
+    std::size_t nOutBytes = 0;
+    std::string errorLine, lastError;
+};
+SStreamWatch g_Watch;
+
+ssize_t WriteWatched(int fd, const char* pData, std::size_t nSize) {
+    std::size_t nDone = 0;
+    while (nDone < nSize) {
+        const ssize_t n = ::write(fd, pData + nDone, nSize - nDone);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return nDone ? static_cast<ssize_t>(nDone) : -1;
+        nDone += static_cast<std::size_t>(n);
+    }
+    return static_cast<ssize_t>(nDone);
+}
+
+void WatchStandardStreams() {
+    cookie_io_functions_t out{};
+    out.write = [](void*, const char* pData, std::size_t nSize) -> ssize_t {
+        const ssize_t n = WriteWatched(STDOUT_FILENO, pData, nSize);
+        if (n > 0) g_Watch.nOutBytes += static_cast<std::size_t>(n);
+        return n;
+    };
+    cookie_io_functions_t err{};
+    err.write = [](void*, const char* pData, std::size_t nSize) -> ssize_t {
+        for (std::size_t i = 0; i < nSize; ++i) {
+            if (pData[i] != '\n') {
+                g_Watch.errorLine += pData[i];
+                continue;
+            }
+            if (g_Watch.errorLine.rfind("mlb8ctl: ", 0) == 0) g_Watch.lastError = g_Watch.errorLine.substr(9);
+            g_Watch.errorLine.clear();
+        }
+        return WriteWatched(STDERR_FILENO, pData, nSize);
+    };
+    std::FILE* pOut = ::fopencookie(nullptr, "w", out);
+    std::FILE* pErr = ::fopencookie(nullptr, "w", err);
+    if (!pOut || !pErr) return;
+    std::setvbuf(pErr, nullptr, _IONBF, 0);
+    stdout = pOut;
+    stderr = pErr;
+}
+
+// The document of a --json command that failed without printing one.
+void PrintJsonFailure(int nExit) {
+    std::string error = g_Watch.lastError.empty() ? "failed" : g_Watch.lastError;
+    if (!error.empty() && error.back() == '.') error.pop_back();
+    CJsonWriter j;
+    j.BeginObject().Member("error", error).Member("exitCode", nExit).EndObject();
+    PrintJson(j);
+}
+
 // Standard output is flushed and checked before the exit: a full disk or a closed pipe is an error,
 // not a silent cut in what was printed.
 int FinishOutput(int nExit) {
@@ -749,5 +808,13 @@ int Run(int argc, char** argv) {
 } // namespace
 
 int main(int argc, char** argv) {
-    return FinishOutput(Run(argc, argv));
+    const bool bJson = std::any_of(argv + std::min(argc, 1), argv + argc,
+                                   [](const char* pszArg) { return std::strcmp(pszArg, "--json") == 0; });
+    if (bJson) WatchStandardStreams();
+    const int nExit = Run(argc, argv);
+    if (bJson && nExit != kExitOk && g_Watch.nOutBytes == 0) {
+        std::fflush(stdout);
+        if (g_Watch.nOutBytes == 0) PrintJsonFailure(nExit);
+    }
+    return FinishOutput(nExit);
 }

@@ -311,4 +311,46 @@ TEST(CtlFaults, RepeatedKeysAreNamedInTheReport) {
     EXPECT_THAT(ReadText(out), HasSubstr("\"repeated\":[\"[MAIN_CONTROL] VOLUME_MAIN (100001 times)\"]"));
 }
 
+// Every --json command prints one JSON document when it fails, also where it has no document of its
+// own: the message it gave on standard error and the exit status.
+TEST(CtlFaults, JsonCommandsPrintADocumentWhenTheyFail) {
+    TempFolder dir;
+    const std::string file = dir / "tune.Dovu", none = dir / "none.txt", out = dir / "out.txt",
+                      err = dir / "err.txt";
+    WritePreset(file);
+    Sim::CSimProcessor silent;
+    ASSERT_TRUE(silent.Start());
+    Sim::SFaults faults;
+    faults.bSilent = true;
+    silent.SetFaults(faults);
+    struct SRow {
+        std::vector<std::string> args;
+        int nExit;
+        std::string document; // the whole of standard output
+    };
+    const SRow rows[] = {
+        {{"--json", "--port", silent.PortPath(), "show"},
+         1,
+         "{\"error\":\"no MLB-8 answered on any serial port\",\"exitCode\":1}\n"},
+        {{"--json", "eq-export", "--output", "1", "--preset", none},
+         1,
+         "{\"error\":\"cannot read the preset file " + none +
+             ": No such file or directory\",\"exitCode\":1}\n"},
+        {{"--json", "eq-fit", none, "--output", "1", "--preset", file, "--write", dir / "out.Dovu"},
+         1,
+         "{\"error\":\"" + none + ": Cannot open " + none +
+             " (No such file or directory)\",\"exitCode\":1}\n"},
+        {{"--json", "check"}, 2, "{\"error\":\"check needs a file name\",\"exitCode\":2}\n"},
+        {{"--json", "check", none},
+         1,
+         "{\"file\":\"" + none +
+             "\",\"readable\":false,\"error\":\"No such file or directory\",\"exitCode\":1}\n"},
+    };
+    for (const SRow& row : rows) {
+        SCOPED_TRACE(testing::PrintToString(row.args));
+        EXPECT_EQ(RunCtl(row.args, out, err), row.nExit);
+        EXPECT_EQ(ReadText(out), row.document);
+    }
+}
+
 } // namespace
