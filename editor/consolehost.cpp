@@ -39,7 +39,7 @@ void CConsoleHost::ShowBusy(const std::string& text) {
 void CConsoleHost::MessageBox(const std::string& text) {
     m_Messages.push_back(text);
     if (m_bQuiet) return;
-    std::fprintf(stderr, "%s\n", text.c_str());
+    std::fprintf(stderr, "%s%s\n", m_szMessagePrefix.c_str(), text.c_str());
     std::fflush(stderr);
 }
 

@@ -41,6 +41,8 @@ public:
     const std::vector<std::string>& Messages() const { return m_Messages; }
     // Busy texts and messages are not printed.
     void SetQuiet(bool bQuiet) { m_bQuiet = bQuiet; }
+    // Printed before each message: the program and what it was doing ("mlb8ctl: storing ...: ").
+    void SetMessagePrefix(const std::string& prefix) { m_szMessagePrefix = prefix; }
     // Busy texts are not printed (messages still are): they are the window's progress overlay.
     void SetBusyShown(bool bShown) { m_bBusyShown = bShown; }
 
@@ -57,6 +59,7 @@ private:
         Clock::time_point due;
     };
     CEditorCore* m_pCore = nullptr;
+    std::string m_szMessagePrefix;
     std::mutex m_Lock;
     std::condition_variable m_Cond;
     std::deque<SPosted> m_Queue;

@@ -409,7 +409,13 @@ void WritePresetKeys(ZUtils::ZProfile& p, const CSettingsModel& m, const std::tm
 }
 
 void ReadPresetKeys(const ZUtils::ZProfile& p, CSettingsModel& m, EPresetRead mode, SPresetReport* pReport) {
-    if (pReport) pReport->Clear();
+    if (pReport) {
+        pReport->Clear();
+        // The first of a repeated key wins, as with the Windows functions; a note says so.
+        for (const ZUtils::ZProfile::SRepeatedKey& k : p.RepeatedKeys())
+            pReport->repeated.push_back("[" + k.section + "] " + k.key + " (" + std::to_string(k.nTimes) +
+                                        " times)");
+    }
     CKeyReader r(p, pReport);
     const bool bFactory = mode == EPresetRead::Factory;
     m.ResetMapsToDefault();

@@ -79,5 +79,11 @@ std::vector<std::string> SPresetReport::Lines() const {
         for (const std::string& item : notes)
             lines.push_back("  " + item);
     }
+    if (!repeated.empty()) {
+        lines.push_back("Keys given more than once, the first of each is used (" +
+                        std::to_string(repeated.size()) + "):");
+        for (const std::string& item : repeated)
+            lines.push_back("  " + item);
+    }
     return lines;
 }

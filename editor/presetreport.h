@@ -19,6 +19,8 @@ struct SPresetReport {
     // "OUTPUT_MAP_M6=255 -> 3 (outside the 4.1 routing)", "OUTPUT_CONFIG_1=4 -> 3 (the routing is 4.1's)":
     // the routing of the standard mode taken as its architecture gives it.
     std::vector<std::string> notes;
+    // A note only: "[MAIN_CONTROL] VOLUME_MAIN (3 times)"; the first of them is used.
+    std::vector<std::string> repeated;
 
     void Clear() { *this = SPresetReport{}; }
     // Every key present and readable.

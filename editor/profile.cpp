@@ -1,7 +1,9 @@
 #include "editor/profile.h"
 #include "editor/textparse.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,6 +16,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 
 namespace ZUtils {
 
@@ -165,6 +168,41 @@ std::string TempName(const std::string& target, unsigned nCounter) {
     return folder + "." + title + suffix;
 }
 
+// Temporaries that a save killed before its rename left beside the target: the hidden name TempName
+// gives, with the number of a process that no longer runs. Another process's save that is still
+// going on, other targets' temporaries and anything that is not our own regular file are left alone.
+void RemoveStaleTemporaries(const std::string& target) {
+    const std::size_t nSlash = target.rfind('/');
+    const std::string prefix =
+        "." + (nSlash == std::string::npos ? target : target.substr(nSlash + 1)) + ".~";
+    // A title TempName had to cut could belong to another target.
+    if (prefix.size() + 2 * std::numeric_limits<unsigned>::digits10 + 3 > NAME_MAX) return;
+    DIR* pDir = ::opendir(FolderOf(target).c_str());
+    if (!pDir) return;
+    const int dirFd = ::dirfd(pDir);
+    while (const dirent* pEntry = ::readdir(pDir)) {
+        const std::string_view name = pEntry->d_name;
+        if (name.substr(0, prefix.size()) != prefix) continue;
+        const std::string_view rest = name.substr(prefix.size());
+        const std::size_t nDot = rest.find('.');
+        auto digits = [](std::string_view t) {
+            return !t.empty() && t.size() < 11 &&
+                   std::all_of(t.begin(), t.end(), [](char c) { return c >= '0' && c <= '9'; });
+        };
+        if (nDot == std::string_view::npos || !digits(rest.substr(0, nDot)) || !digits(rest.substr(nDot + 1)))
+            continue;
+        const long nPid = std::strtol(std::string(rest.substr(0, nDot)).c_str(), nullptr, 10);
+        if (nPid <= 0 || nPid > INT_MAX || nPid == ::getpid()) continue;
+        if (::kill(static_cast<pid_t>(nPid), 0) == 0 || errno != ESRCH) continue;
+        struct stat st {};
+        if (::fstatat(dirFd, pEntry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode) ||
+            st.st_uid != ::geteuid())
+            continue;
+        ::unlinkat(dirFd, pEntry->d_name, 0);
+    }
+    ::closedir(pDir);
+}
+
 } // namespace
 
 int ParseProfileInt(std::string_view text) {
@@ -204,6 +242,7 @@ void ZProfile::Clear() {
     m_SectionIndex.clear();
     m_KeyIndex.clear();
     m_Added.clear();
+    m_Repeats.clear();
     m_szEol = "\r\n";
     m_nError = 0;
 }
@@ -259,8 +298,10 @@ void ZProfile::LoadText(std::string_view text) {
         std::string_view key, value;
         if (m_Sections.size() == 1 || !KeyValue(line, &key, &value)) continue;
         s.nLastKey = n;
-        if (bIndexed)
+        if (!bIndexed) continue;
+        const auto [it, bNew] =
             m_KeyIndex.emplace(SKeyName{static_cast<std::uint32_t>(m_Sections.size() - 1), lowered(key)}, n);
+        if (!bNew) ++m_Repeats[it->second];
     }
 }
 
@@ -270,27 +311,23 @@ std::string_view ZProfile::Keep(std::string lower) {
     return m_pAddedNames->back();
 }
 
-bool ZProfile::LoadFile(const std::string& path) {
-    Clear();
-    auto fail = [this](int nError) {
-        m_nError = nError;
-        return false;
-    };
+int ZProfile::ReadWholeFile(const std::string& path, std::size_t nMaxBytes, std::string* pText) {
+    pText->clear();
     // Checked before opening: opening a device node can already do something to the device.
     struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) return fail(errno);
-    if (S_ISDIR(st.st_mode)) return fail(EISDIR);
-    if (!S_ISREG(st.st_mode)) return fail(ERR_NOT_REGULAR);
-    if (static_cast<std::uint64_t>(st.st_size) > MAX_FILE_SIZE) return fail(EFBIG);
+    if (::stat(path.c_str(), &st) != 0) return errno;
+    if (S_ISDIR(st.st_mode)) return EISDIR;
+    if (!S_ISREG(st.st_mode)) return ERR_NOT_REGULAR;
+    if (static_cast<std::uint64_t>(st.st_size) > nMaxBytes) return EFBIG;
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) return fail(errno);
+    if (fd < 0) return errno;
     int nError = 0;
     // The name may have been replaced in between.
     if (::fstat(fd, &st) != 0)
         nError = errno;
     else if (!S_ISREG(st.st_mode))
         nError = S_ISDIR(st.st_mode) ? EISDIR : ERR_NOT_REGULAR;
-    std::string text;
+    std::string& text = *pText;
     if (!nError) text.reserve(static_cast<std::size_t>(st.st_size));
     char buffer[65536];
     while (!nError) {
@@ -300,14 +337,25 @@ bool ZProfile::LoadFile(const std::string& path) {
             continue;
         }
         if (n == 0) break;
-        if (text.size() + static_cast<std::size_t>(n) > MAX_FILE_SIZE)
+        if (text.size() + static_cast<std::size_t>(n) > nMaxBytes)
             nError = EFBIG;
         else
             text.append(buffer, static_cast<std::size_t>(n));
     }
     ::close(fd);
+    if (nError) text.clear();
+    return nError;
+}
+
+bool ZProfile::LoadFile(const std::string& path) {
+    Clear();
+    std::string text;
+    int nError = ReadWholeFile(path, MAX_FILE_SIZE, &text);
     if (!nError && LooksLikeUtf16(text)) nError = ERR_UTF16;
-    if (nError) return fail(nError);
+    if (nError) {
+        m_nError = nError;
+        return false;
+    }
     LoadText(text);
     return true;
 }
@@ -375,6 +423,7 @@ bool ZProfile::SaveFile(const std::string& path) {
         ::unlink(temp.c_str());
         return fail(nError);
     }
+    RemoveStaleTemporaries(target.path);
     // The rename itself lasts once the folder is on the disk.
     const int dirFd = ::open(FolderOf(target.path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirFd >= 0) {
@@ -382,6 +431,22 @@ bool ZProfile::SaveFile(const std::string& path) {
         ::close(dirFd);
     }
     return true;
+}
+
+std::vector<ZProfile::SRepeatedKey> ZProfile::RepeatedKeys() const {
+    std::vector<std::pair<std::uint32_t, int>> lines(m_Repeats.begin(), m_Repeats.end());
+    std::sort(lines.begin(), lines.end());
+    std::vector<SRepeatedKey> keys;
+    for (const auto& [nLine, nMore] : lines) {
+        // The section holding the line: the last one that starts at or before it.
+        const auto after = std::upper_bound(m_Sections.begin(), m_Sections.end(), nLine,
+                                            [](std::uint32_t n, const SSection& s) { return n < s.nFirst; });
+        std::string_view section, key, value;
+        SectionName(Line(std::prev(after)->nFirst), &section);
+        KeyValue(Line(nLine), &key, &value);
+        keys.push_back({std::string(section), std::string(key), nMore + 1});
+    }
+    return keys;
 }
 
 long ZProfile::FindSection(std::string_view section) const {

@@ -43,6 +43,9 @@ public:
     // be read (LastError() holds the errno value or one of the ERR_ codes; ENOENT for a missing
     // file); the profile is then empty.
     bool LoadFile(const std::string& path);
+    // Reads a whole file from outside with LoadFile's rules: only a regular file, opened without
+    // blocking, and none over nMaxBytes (EFBIG). 0, or the errno value or an ERR_ code.
+    static int ReadWholeFile(const std::string& path, std::size_t nMaxBytes, std::string* pText);
     // Linear in the length of the text, whatever its sections and keys.
     void LoadText(std::string_view text);
     void Clear();
@@ -53,7 +56,8 @@ public:
     // to the disk and renamed over the target, so the target holds either its old or its new text.
     // Only a regular file or a new name is written; a symbolic link to a regular file has its target
     // replaced. Refuses a target that is not writable. False on any failure (LastError() holds the
-    // errno or an ERR_ code).
+    // errno or an ERR_ code). A save removes the temporaries of this target that saves killed
+    // before their rename left behind.
     bool SaveFile(const std::string& path);
     // Whether SaveFile could replace or create this file, checked without writing anything: the
     // target is a regular file (or a link to one) or a new name in a writable folder.
@@ -74,6 +78,13 @@ public:
     // The same within a section found before with FindSection (a reader of many keys of one section
     // looks its name up once).
     bool FindValueIn(long nSection, std::string_view key, std::string_view* pValue) const;
+    // Keys given more than once in a section as read (the first one is used), in the order of the
+    // file, with how many times each is given in all.
+    struct SRepeatedKey {
+        std::string section, key;
+        int nTimes;
+    };
+    std::vector<SRepeatedKey> RepeatedKeys() const;
     // The first section of a name, or -1.
     long FindSection(std::string_view section) const;
     // The leading number of the value; nDefault when the key is missing.
@@ -127,6 +138,8 @@ private:
     std::unordered_map<SKeyName, std::uint32_t, SKeyHash> m_KeyIndex;
     // Lines added to a section, in writing order, after its nLastKey line.
     std::unordered_map<std::uint32_t, std::vector<std::uint32_t>> m_Added;
+    // The line of the first key of a name in a section -> how many more lines give that key.
+    std::unordered_map<std::uint32_t, int> m_Repeats;
     std::string m_szEol = "\r\n";
     int m_nError = 0;
 };

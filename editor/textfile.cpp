@@ -3,35 +3,25 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
-#include <cstring>
-#include <fstream>
+
+#include "editor/profile.h"
 
 bool ReadTextFile(const std::string& path, std::size_t nMaxBytes, const char* pszLimit, const char* pszWhat,
                   std::string* pText, std::string* pError) {
-    errno = 0;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        const int nError = errno;
-        *pError = "Cannot open " + path + (nError ? std::string(" (") + std::strerror(nError) + ")." : ".");
-        return false;
-    }
-    // Read in pieces so that the memory follows the file, not the limit.
-    std::string& text = *pText;
-    text.clear();
-    char chunk[64 * 1024];
-    while (text.size() <= nMaxBytes && in.read(chunk, sizeof chunk).gcount() > 0)
-        text.append(chunk, static_cast<std::size_t>(in.gcount()));
-    if (in.bad()) {
-        *pError = "Cannot read " + path + ".";
-        return false;
-    }
-    if (text.size() > nMaxBytes) {
+    // The preset reader's rules: a FIFO or a device never holds the caller, and nothing over the limit
+    // is read; the memory follows the file, not the limit.
+    const int nError = ZUtils::ZProfile::ReadWholeFile(path, nMaxBytes, pText);
+    if (nError == EFBIG) {
         *pError = std::string("The file is larger than ") + pszLimit + ": it is not " + pszWhat + ".";
         return false;
     }
+    if (nError) {
+        *pError = "Cannot open " + path + " (" + ZUtils::ZProfile::ErrorText(nError) + ").";
+        return false;
+    }
     std::string encoding;
-    DecodeUtf16Text(&text, &encoding);
-    if (text.find('\0') != std::string::npos) {
+    DecodeUtf16Text(pText, &encoding);
+    if (pText->find('\0') != std::string::npos) {
         *pError = std::string("The file holds binary data: it is not ") + pszWhat + ".";
         return false;
     }

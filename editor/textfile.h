@@ -4,9 +4,10 @@
 #include <cstddef>
 #include <string>
 
-// False with a reason ("Cannot open ... (why).", "The file is larger than ...: it is not <what>.", "The file
-// holds binary data: it is not <what>.") when the file cannot be used; pszLimit names nMaxBytes. Text
-// saved as UTF-16 comes back as UTF-8 (see DecodeUtf16Text).
+// Only a regular file is read, without blocking on a FIFO or a device. False with a reason ("Cannot
+// open ... (why).", "The file is larger than ...: it is not <what>.", "The file holds binary data: it
+// is not <what>.") when the file cannot be used; pszLimit names nMaxBytes. Text saved as UTF-16 comes
+// back as UTF-8 (see DecodeUtf16Text).
 bool ReadTextFile(const std::string& path, std::size_t nMaxBytes, const char* pszLimit, const char* pszWhat,
                   std::string* pText, std::string* pError);
 

@@ -238,24 +238,33 @@ int CSettingsWriter::WaitDeviceResponse() {
     return 0;
 }
 
+// A closing bracket without its answer is let pass while the processor is still there (its reply
+// was lost on the line); a processor that went away at it never finished the write.
+int CSettingsWriter::CloseBracket(int nPhase) {
+    if (m_Protocol.SendSetUpdate(nPhase, UPDATE_CODE)) return 1;
+    return m_Protocol.IsOpen() && !m_Protocol.IsHungUp() ? 1 : 0;
+}
+
 int CSettingsWriter::SaveProc(int nPreset) {
     CSettingsModel& m = m_Model;
     TRACE("\r\n Start SaveProc nPreset[%d]", nPreset);
+    m_bLastWriteBegun = false;
     if (m_Model.m_Search.GetFirstFoundSlave() == -1 || !WaitDeviceResponse()) return 0;
+    m_bLastWriteBegun = true;
     m_Protocol.SendSetUpdate(0, UPDATE_CODE);
     m.m_nCurPreset = nPreset;
-    if (!SendSetPreset(3, nPreset) || !WriteAll(2)) return 0;
-    m_Protocol.SendSetUpdate(2, UPDATE_CODE);
+    if (!SendSetPreset(3, nPreset) || !WriteAll(2) || !CloseBracket(2)) return 0;
     TRACE("\r\n End SaveProc");
     return 1;
 }
 
 int CSettingsWriter::SendDDXProc(int nPreset) {
     TRACE("\r\n Start SendDDXProcnPreset[%d]", nPreset);
+    m_bLastWriteBegun = false;
     if (m_Model.m_Search.GetFirstFoundSlave() == -1 || !WaitDeviceResponse()) return 0;
+    m_bLastWriteBegun = true;
     m_Protocol.SendSetUpdate(0, UPDATE_CODE);
-    if (!WriteAll(1)) return 0;
-    m_Protocol.SendSetUpdate(1, UPDATE_CODE);
+    if (!WriteAll(1) || !CloseBracket(1)) return 0;
     TRACE("\r\n End SaveProc");
     return 1;
 }
@@ -306,6 +315,7 @@ void CSettingsWriter::StorePreset(int nPreset) {
     CSettingsModel& m = m_Model;
     IEditorHost& host = m_Host;
     m.m_bPresetSaving = 1;
+    m_eLastStore = EStore::NotSent;
     if (!m_Protocol.IsOpen()) {
         m.m_bPresetSaving = 0;
         return;
@@ -313,7 +323,12 @@ void CSettingsWriter::StorePreset(int nPreset) {
     host.Sleep(1000);
     m.MouseLbtnEventDisable(1);
     host.ShowBusy(MLB8_TRANSLATE_NOOP("editor", "正在保存中......"));
-    if (!SaveProc(nPreset)) host.MessageBox(TEXT_COMM_ERROR);
+    if (SaveProc(nPreset))
+        m_eLastStore = EStore::Stored;
+    else {
+        m_eLastStore = m_bLastWriteBegun ? EStore::CutOff : EStore::NotSent;
+        host.MessageBox(TEXT_COMM_ERROR);
+    }
     host.HideBusy();
     host.PostToFrame(WM_MARK_SAVE, nPreset);
     m.m_bPresetSaving = 0;

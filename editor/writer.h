@@ -42,13 +42,22 @@ public:
     int SendDDXProc(int nPreset);
     void ApplyIoConfig();
     void StorePreset(int nPreset);
+    // How the last StorePreset ended: stored; nothing of it sent (no link, or the processor did not
+    // answer before the store began); or cut off after it began, so the preset memory may hold a mix
+    // of its old and the new settings.
+    enum class EStore { Stored, NotSent, CutOff };
+    EStore LastStore() const { return m_eLastStore; }
     void OnSendAll();
 
 private:
     // The common body of SaveProc (mode 2) and SendDDXProc (mode 1).
     int WriteAll(int nMode);
+    // The closing bracket of a bulk sequence; 0 when the processor went away at it.
+    int CloseBracket(int nPhase);
     CSettingsModel& m_Model;
     IEditorHost& m_Host;
     CProtocol& m_Protocol;
     const CProtocol& m_SearchProtocol;
+    bool m_bLastWriteBegun = false; // the last SaveProc or SendDDXProc sent more than its peek
+    EStore m_eLastStore = EStore::NotSent;
 };

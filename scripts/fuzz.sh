@@ -56,7 +56,7 @@ target_options() {
     fuzz_replies) echo "-max_len=512 -dict=fuzz/replies.dict" ;;
     fuzz_simrequest) echo "-max_len=512 -dict=fuzz/requests.dict" ;;
     fuzz_preset) echo "-max_len=1024 -dict=fuzz/preset.dict" ;;
-    fuzz_eqtext) echo "-max_len=2048" ;;
+    fuzz_eqtext) echo "-max_len=2048 -dict=fuzz/eqtext.dict" ;;
     *) echo "" ;;
   esac
 }

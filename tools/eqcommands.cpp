@@ -336,6 +336,10 @@ void AddEqOptions(ZUtils::CCmdLine& cmdline, SEqCmdOptions& opt, bool& bGiven) {
             },
             EInline::Unknown)
         .Value({"--output"}, value([&opt](const std::string& v, std::string& error) {
+                   if (opt.nOutput) {
+                       error = "--output is given twice: eq-* changes one output (--pair adds its partner)";
+                       return false;
+                   }
                    if (ParseInt(v, &opt.nOutput) && opt.nOutput >= 1 && opt.nOutput <= 8) return true;
                    error = "--output needs an output number 1..8";
                    return false;

@@ -1,5 +1,8 @@
 // mlb8ctl: the command-line front end of the MLB-8 DSP Manager.
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -104,7 +107,8 @@ void PrintUsage(std::FILE* pOut) {
                "                  candidates and are numbered COM200, COM201, ... in the order given\n"
                "  --simulate      start a simulated processor inside the program and use only it\n"
                "  --json          ports, probe, show, check, diff, eq-*: print one JSON document instead\n"
-               "                  of text\n"
+               "                  of text; a failure that has no document of its own (and a usage\n"
+               "                  error) prints {\"error\":\"<the message>\",\"exitCode\":N}\n"
                "  --trace FILE|-  write the developer trace to FILE, or to standard error with -\n"
                "                  (the environment variable MLB8_TRACE does the same)\n"
                "  --help          show this text\n"
@@ -215,17 +219,60 @@ struct SSession {
 // preset memory is not recalled, so what was written before is what is read. False (after a
 // message) when nothing answered or the load failed.
 bool Attach(SSession& s) {
+    // A reply lost on the line is no missing processor: the search is tried once more (a write asks
+    // its first question up to three times; a search asks each of ten addresses).
+    constexpr int kSearchAttempts = 2;
+    CSettingsModel& m = s.core.Model();
+    s.host.SetMessagePrefix("mlb8ctl: reading the processor: ");
     s.core.Link().SetAttachWithoutRecall(true);
     s.core.Start();
-    s.host.RunUntil([&] { return s.core.Model().m_bConnected != 0; }, 120000);
-    if (!s.core.Model().m_bConnected) {
-        // A port in use or locked has been named already, in a message of its own.
-        if (s.host.Messages().empty())
+    for (int nAttempt = 1;; ++nAttempt) {
+        s.host.RunUntil([&] { return m.m_bConnected != 0; }, 120000);
+        // A port that answered (m_nComPort is set when one did), or one in use or locked (named in a
+        // message of its own), is not searched again.
+        if (m.m_bConnected || m.m_nComPort >= 0 || !s.host.Messages().empty() || nAttempt == kSearchAttempts)
+            break;
+        s.core.Link().StartDeviceSearch();
+    }
+    if (!m.m_bConnected) {
+        if (!s.host.Messages().empty()) return false;
+        if (m.m_nComPort >= 0)
+            std::fprintf(stderr,
+                         "mlb8ctl: the MLB-8 on COM%d %s answered, then went away while its configuration "
+                         "was read.\n",
+                         m.m_nComPort, ZUtils::DevicePathFromComNumber(m.m_nComPort).c_str());
+        else
             std::fprintf(stderr, "mlb8ctl: no MLB-8 answered on any serial port.\n");
         return false;
     }
     s.Drain();
     return s.host.Messages().empty();
+}
+
+// Stores the running configuration into processor preset nPreset (1..4); false (after a message
+// that says what the preset memory now holds) when the store did not reach its end.
+bool Store(SSession& s, int nPreset) {
+    const std::string what = "storing into processor preset " + std::to_string(nPreset);
+    s.host.SetMessagePrefix("mlb8ctl: " + what + ": ");
+    s.core.OnCommand(ID_STORE_PRESET_1 + nPreset - 1);
+    s.Drain();
+    switch (s.core.Writer().LastStore()) {
+    case CSettingsWriter::EStore::Stored:
+        return s.host.Messages().empty();
+    case CSettingsWriter::EStore::NotSent:
+        std::fprintf(stderr,
+                     "mlb8ctl: %s failed: the processor is no longer connected or did not answer; nothing "
+                     "was stored and preset %d is unchanged.\n",
+                     what.c_str(), nPreset);
+        return false;
+    case CSettingsWriter::EStore::CutOff:
+        std::fprintf(stderr,
+                     "mlb8ctl: %s was cut off: the processor stopped answering part-way, so preset %d may "
+                     "now hold a mix of its old and the new settings.\n",
+                     what.c_str(), nPreset);
+        return false;
+    }
+    return false;
 }
 
 void JsonDevice(CJsonWriter& j, const CSettingsModel& m) {
@@ -239,10 +286,12 @@ int CmdEditor(const std::string& command, int nPreset) {
     SSession s;
     CSettingsModel& m = s.core.Model();
     if (!Attach(s)) return kExitFailed;
-    if (command == "recall")
+    if (command == "recall") {
+        s.host.SetMessagePrefix("mlb8ctl: recalling processor preset " + std::to_string(nPreset) + ": ");
         s.core.OnCommand(ID_LOAD_PRESET_1 + nPreset - 1);
-    else if (command == "store")
-        s.core.OnCommand(ID_STORE_PRESET_1 + nPreset - 1);
+    } else if (command == "store" && !Store(s, nPreset)) {
+        return kExitFailed;
+    }
     s.Drain();
     if (!s.host.Messages().empty()) return kExitFailed;
     if (g_Opt.bJson) {
@@ -294,6 +343,9 @@ void JsonReport(CJsonWriter& j, const SPresetReport& r) {
         j.String(item);
     j.EndArray().Key("notes").BeginArray();
     for (const std::string& item : r.notes)
+        j.String(item);
+    j.EndArray().Key("repeated").BeginArray();
+    for (const std::string& item : r.repeated)
         j.String(item);
     j.EndArray();
 }
@@ -362,6 +414,7 @@ int CmdLoad(const std::string& path) {
     int nExit = kExitOk;
     if (!MayLoad(path, s.core.Files().LastReport(), &nExit)) return nExit;
     if (!Attach(s)) return kExitFailed;
+    s.host.SetMessagePrefix("mlb8ctl: writing " + path + " to the processor: ");
     s.core.Files().ApplyPresetFile(profile, path);
     // The write timer's work, done here so that its result decides the exit status.
     s.host.KillTimer(TIMER_SEND_ALL);
@@ -373,12 +426,7 @@ int CmdLoad(const std::string& path) {
     }
     std::printf("Wrote %s to the processor.\n", path.c_str());
     if (g_Opt.nStore) {
-        s.core.OnCommand(ID_STORE_PRESET_1 + g_Opt.nStore - 1);
-        s.Drain();
-        if (!s.host.Messages().empty()) {
-            std::fprintf(stderr, "mlb8ctl: storing into processor preset %d failed.\n", g_Opt.nStore);
-            return kExitFailed;
-        }
+        if (!Store(s, g_Opt.nStore)) return kExitFailed;
         std::printf("Stored into processor preset %d.\n", g_Opt.nStore);
     }
     return kExitOk;
@@ -392,6 +440,7 @@ int CmdFactory() {
     int nExit = kExitOk;
     if (!MayLoad(path, s.core.Files().LastReport(), &nExit)) return nExit;
     if (!Attach(s)) return kExitFailed;
+    s.host.SetMessagePrefix("mlb8ctl: writing the factory settings to the processor: ");
     const int bOk = s.core.Files().RestoreFactorySettings();
     s.Drain();
     if (!bOk) {
@@ -407,7 +456,11 @@ int CmdFactory() {
 class CEqSession : public IEqCtlSession {
 public:
     CEditorCore& Core() override { return m_S.core; }
-    bool Attach() override { return ::Attach(m_S); }
+    bool Attach() override {
+        if (!::Attach(m_S)) return false;
+        m_S.host.SetMessagePrefix("mlb8ctl: writing the bands to the processor: ");
+        return true;
+    }
     bool Drain() override {
         m_S.Drain();
         return m_S.host.Messages().empty();
@@ -631,9 +684,75 @@ std::string CmdLineErrorText(const ZUtils::SCmdLineError& error) {
     }
 }
 
-} // namespace
+// With --json, a command that fails prints one JSON document even where it has nothing else to say
+// ({"error": its last message, "exitCode": N}); for that the standard streams are watched: how much
+// went to standard output, and the last "mlb8ctl: " line of standard error.
+struct SStreamWatch {
+    std::size_t nOutBytes = 0;
+    std::string errorLine, lastError;
+};
+SStreamWatch g_Watch;
 
-int main(int argc, char** argv) {
+ssize_t WriteWatched(int fd, const char* pData, std::size_t nSize) {
+    std::size_t nDone = 0;
+    while (nDone < nSize) {
+        const ssize_t n = ::write(fd, pData + nDone, nSize - nDone);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return nDone ? static_cast<ssize_t>(nDone) : -1;
+        nDone += static_cast<std::size_t>(n);
+    }
+    return static_cast<ssize_t>(nDone);
+}
+
+void WatchStandardStreams() {
+    cookie_io_functions_t out{};
+    out.write = [](void*, const char* pData, std::size_t nSize) -> ssize_t {
+        const ssize_t n = WriteWatched(STDOUT_FILENO, pData, nSize);
+        if (n > 0) g_Watch.nOutBytes += static_cast<std::size_t>(n);
+        return n;
+    };
+    cookie_io_functions_t err{};
+    err.write = [](void*, const char* pData, std::size_t nSize) -> ssize_t {
+        for (std::size_t i = 0; i < nSize; ++i) {
+            if (pData[i] != '\n') {
+                g_Watch.errorLine += pData[i];
+                continue;
+            }
+            if (g_Watch.errorLine.rfind("mlb8ctl: ", 0) == 0) g_Watch.lastError = g_Watch.errorLine.substr(9);
+            g_Watch.errorLine.clear();
+        }
+        return WriteWatched(STDERR_FILENO, pData, nSize);
+    };
+    std::FILE* pOut = ::fopencookie(nullptr, "w", out);
+    std::FILE* pErr = ::fopencookie(nullptr, "w", err);
+    if (!pOut || !pErr) return;
+    std::setvbuf(pErr, nullptr, _IONBF, 0);
+    stdout = pOut;
+    stderr = pErr;
+}
+
+// The document of a --json command that failed without printing one.
+void PrintJsonFailure(int nExit) {
+    std::string error = g_Watch.lastError.empty() ? "failed" : g_Watch.lastError;
+    if (!error.empty() && error.back() == '.') error.pop_back();
+    CJsonWriter j;
+    j.BeginObject().Member("error", error).Member("exitCode", nExit).EndObject();
+    PrintJson(j);
+}
+
+// Standard output is flushed and checked before the exit: a full disk or a closed pipe is an error,
+// not a silent cut in what was printed.
+int FinishOutput(int nExit) {
+    errno = 0;
+    const bool bFlushed = std::fflush(stdout) == 0;
+    const int nError = errno;
+    if (bFlushed && !std::ferror(stdout)) return nExit;
+    std::fprintf(stderr, "mlb8ctl: writing to standard output failed%s%s.\n", nError ? ": " : "",
+                 nError ? std::strerror(nError) : "");
+    return kExitFailed;
+}
+
+int Run(int argc, char** argv) {
     std::string error;
     if (!TraceSetupFromArgs(argc, argv, &error)) return UsageError(error);
 
@@ -732,4 +851,18 @@ int main(int argc, char** argv) {
     }
     if (command == "response") return CmdResponse();
     return CmdEditor(command, nPreset);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const bool bJson = std::any_of(argv + std::min(argc, 1), argv + argc,
+                                   [](const char* pszArg) { return std::strcmp(pszArg, "--json") == 0; });
+    if (bJson) WatchStandardStreams();
+    const int nExit = Run(argc, argv);
+    if (bJson && nExit != kExitOk && g_Watch.nOutBytes == 0) {
+        std::fflush(stdout);
+        if (g_Watch.nOutBytes == 0) PrintJsonFailure(nExit);
+    }
+    return FinishOutput(nExit);
 }

@@ -1,5 +1,6 @@
 #include "responsecmd.h"
 
+#include <algorithm>
 #include <cstring>
 #include <set>
 
@@ -68,6 +69,10 @@ void AddResponseOptions(ZUtils::CCmdLine& cmdline, SResponseOptions& opt) {
                    const int ch = ParseOutput(v);
                    if (ch < 0) {
                        error = "--output needs an output number 1..8";
+                       return false;
+                   }
+                   if (std::find(opt.outputs.begin(), opt.outputs.end(), ch) != opt.outputs.end()) {
+                       error = "--output " + std::to_string(ch + 1) + " is given twice";
                        return false;
                    }
                    opt.outputs.push_back(ch);
@@ -160,21 +165,28 @@ std::vector<std::string> PrintResponse(std::FILE* pOut, const CSettingsModel& m,
         if (opt.bPhase) columns.push_back("sum" + sumName + "_deg");
     }
     const char* pszSep = opt.bCsv ? "," : " ";
+    // Aligned columns are 14 wide, wider where a name needs it (a long sum), so names never touch.
+    std::vector<int> widths(columns.size(), 14);
+    for (std::size_t k = 0; k < columns.size(); ++k)
+        widths[k] = std::max(14, static_cast<int>(columns[k].size()) + 1 + (k ? 0 : 1));
     std::fputs("#", pOut);
     for (std::size_t k = 0; k < columns.size(); ++k) {
         if (opt.bCsv)
             std::fprintf(pOut, "%s%s", k ? pszSep : " ", columns[k].c_str());
         else
-            std::fprintf(pOut, k ? "%14s" : "%13s", columns[k].c_str());
+            std::fprintf(pOut, "%*s", widths[k] - (k ? 0 : 1), columns[k].c_str());
     }
     std::fputc('\n', pOut);
 
     const ZUtils::ZResponseGrid& grid = ZUtils::ZResponseGrid::Get();
+    std::size_t nColumn = 0;
     auto value = [&](double f, int nDecimals, bool bFirst) {
+        if (bFirst) nColumn = 0;
         if (opt.bCsv)
             std::fprintf(pOut, "%s%.*f", bFirst ? "" : pszSep, nDecimals, f);
         else
-            std::fprintf(pOut, "%14.*f", nDecimals, f);
+            std::fprintf(pOut, "%*.*f", widths[nColumn], nDecimals, f);
+        ++nColumn;
     };
     for (int i = 0; i < grid.m_nCount; ++i) {
         value(grid.m_fFreq[i], 2, true);

@@ -1853,4 +1853,28 @@ TEST(PresetTool, WhatDumpWritesLoadsBackAndComparesEqual) {
     }
 }
 
+// A save killed before its rename leaves its hidden temporary; the next save of that file removes it
+// (its process is gone), but not one of a save still running or one of another file.
+TEST(Profile, ASaveRemovesTheTemporariesOfKilledSaves) {
+    TempFolder dir;
+    const pid_t dead = ::fork();
+    if (dead == 0) ::_exit(0);
+    ASSERT_GT(dead, 0);
+    ASSERT_EQ(::waitpid(dead, nullptr, 0), dead);
+    const std::string deadPid = std::to_string(dead), livePid = std::to_string(::getppid());
+    const std::vector<std::string> left = {".tune.Dovu.~" + livePid + ".0", ".other.Dovu.~" + deadPid + ".0",
+                                           ".tune.Dovu.~" + deadPid + ".x"};
+    for (const std::string& name : left)
+        WriteText(dir / name, "[PRESET]\r\n");
+    WriteText(dir / (".tune.Dovu.~" + deadPid + ".0"), "[PRESET]\r\nPRESET=1\r\n");
+    WriteText(dir / (".tune.Dovu.~" + deadPid + ".17"), "[PRESET]\r\n");
+    ZProfile p;
+    p.SetString("PRESET", "PRESET", "2");
+    ASSERT_TRUE(p.SaveFile(dir / "tune.Dovu"));
+    std::vector<std::string> expected = left;
+    expected.push_back("tune.Dovu");
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(dir.Names(), expected);
+}
+
 } // namespace
