@@ -145,6 +145,7 @@ int CDeviceLink::OnLoadProc(int nPreset, bool bSwitchPreset) {
 
     // The only values the sequence itself uses: those the link keeps on its reader thread.
     m.m_bEasyExp = p.m_nEasyExpert.load() ? 1 : 0;
+    m.m_bProcessorExpert = m.m_bEasyExp;
     TRACE("\r\n EasyExpert[%d]", m.m_bEasyExp);
     if (m.m_bEasyExp) {
         m.m_bExpertConfigInputHighLow = p.m_nHighLow.load() ? 1 : 0;

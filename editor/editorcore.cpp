@@ -72,10 +72,13 @@ CEditorCore::SViewPlace CEditorCore::Place() const {
 }
 
 void CEditorCore::ShowApplied(const SViewPlace& place) {
-    // The after-load refresh redraws every page from the model; it clears the solo, which is restored.
-    const int nSolo = m_Model.m_nSoloMask;
+    // The after-load refresh redraws every page from the model; it clears the solo and, in expert
+    // mode, forces the standard input's fields. Both are put back: the model stays on the settings
+    // applied, or the forced difference would be taken for a new step.
+    const SEditSnapshot applied = SEditSnapshot::Of(m_Model);
     m_Link.OnLoadDone();
-    m_Model.m_nSoloMask = nSolo;
+    m_Model.m_nSoloMask = applied.nSoloMask;
+    applied.PutIo(m_Model);
     m_Selection.RefreshMuteButtons();
     // The user stays where the settings changed under them: the same output, the same page.
     m_Pages.SelectChannel(place.bPair ? ctl::PAIR.first + place.nChannel / 2

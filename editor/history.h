@@ -20,7 +20,9 @@ struct SEditSnapshot {
     int bPhase[MLB8_CHANNELS] = {};
     int bMute[MLB8_CHANNELS] = {};
     int nSoloMask = 0;
-    int io[6] = {}; // mode, standard input, expert input, both high/low switches, standard sensitivity
+    // mode, standard input, expert input, both high/low switches, standard sensitivity, the mode the
+    // processor was last told
+    int io[7] = {};
     int nSensMain[MLB8_MAIN_INPUTS] = {};
     int nSensAux[MLB8_AUX_INPUTS] = {};
     int nOutput[MLB8_INPUT_KINDS] = {};
@@ -34,6 +36,8 @@ struct SEditSnapshot {
 
     static SEditSnapshot Of(const CSettingsModel& m);
     bool SameIo(const SEditSnapshot& o) const;
+    // Writes the input and output configuration into the model, without sending it.
+    void PutIo(CSettingsModel& m) const;
     bool operator==(const SEditSnapshot&) const = default;
 };
 

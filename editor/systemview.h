@@ -20,6 +20,7 @@ struct SSystemOutput {
     int bSelected = 0;
     int bInSum = 0;
     ZUtils::ZComplexCurve curve;
+    bool operator==(const SSystemOutput&) const = default;
 };
 
 struct SSystemPicture {
@@ -30,6 +31,7 @@ struct SSystemPicture {
     std::string sumNote;  // why a sum with measurements fell back to the processor's alone
     ZUtils::ZComplexCurve sum;
     int nPhase = 0; // CSystemView::EPhase
+    bool operator==(const SSystemPicture&) const = default;
 };
 
 class CSystemView {
