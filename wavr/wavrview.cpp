@@ -386,6 +386,7 @@ void CWAVRView::SyncFromForm() {
         }
         if (auto view = m_StateViews.find(nId); view != m_StateViews.end()) view->second->ApplyState(state);
     }
+    if (m_pSystemGraph) m_pSystemGraph->Follow();
     update();
 }
 

@@ -110,6 +110,16 @@ void CSystemGraph::OnSwitch(int nId) {
     ApplyView();
 }
 
+void CSystemGraph::Follow() {
+    if (!m_View.IsOn()) return;
+    SSystemPicture now;
+    m_View.Compute(*m_pModel, &now);
+    if (now == m_Picture) return;
+    m_Picture = std::move(now);
+    // The graph below paints opaquely, so a repaint of the window does not reach this layer.
+    update();
+}
+
 int CSystemGraph::LevelY(double fDb) const {
     const double fBase = m_pGraph->BaseY();
     return Trunc(fBase - fBase * fDb / 13.5);
