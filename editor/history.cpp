@@ -84,6 +84,20 @@ void SEditSnapshot::PutIo(CSettingsModel& m) const {
     Copy(m.m_MapD, maps[2]);
 }
 
+bool SEditSnapshot::SameOnProcessor(const SEditSnapshot& o) const {
+    auto held = [](SEditSnapshot s) {
+        s.nSoloMask = 0;
+        s.nOutput[0] = 0;
+        if (s.io[0]) {
+            s.io[1] = s.io[3] = s.io[5] = 0;
+        } else {
+            s.io[2] = s.io[4] = 0;
+        }
+        return s;
+    };
+    return held(*this) == held(o);
+}
+
 bool SEditSnapshot::SameIo(const SEditSnapshot& o) const {
     return Same(io, o.io) && Same(nSensMain, o.nSensMain) && Same(nSensAux, o.nSensAux) &&
            Same(nOutput, o.nOutput) && std::memcmp(maps, o.maps, sizeof maps) == 0;

@@ -463,7 +463,7 @@ void CWAVRView::paintEvent(QPaintEvent*) {
         const QRect area(HELP_TEXT.x + 2, HELP_TEXT.y + 1, HELP_TEXT.w - 4, HELP_TEXT.h - 2);
         QString laidOut;
         QFont font = p.font();
-        font.setPixelSize(HelpTextPixelSize(QString::fromUtf8(pszHelp), area.size(), &laidOut));
+        font.setPixelSize(HelpTextPixelSize(CoreText(pszHelp), area.size(), &laidOut));
         p.setFont(font);
         p.setPen(QColor(0xFA, 0xFA, 0xFA));
         p.drawText(area, Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop, laidOut);

@@ -19,6 +19,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "comm/comnames.h"
 #include "editor/controlids.h"
@@ -36,6 +37,7 @@
 #include "wavr/abswitch.h"
 #include "wavr/eqtools.h"
 #include "wavr/mainfrm.h"
+#include "wavr/uilanguage.h"
 #include "wavr/wavrview.h"
 
 namespace {
@@ -349,12 +351,14 @@ TEST(WindowTruth, EveryValueAndHelpTextFitsItsRectangle) {
     }
     // Every help text, whole, inside the help area.
     const QSize room(SkinLayout::HELP_TEXT.w - 4, SkinLayout::HELP_TEXT.h - 2);
-    for (int nId = ctl::MAIN_LEVEL_BOX; nId <= ctl::DELAY_PHASE; ++nId) {
-        const char* pszText = CHelp::HelpText(nId);
-        if (!pszText) continue;
+    std::vector<QString> texts{QString::fromUtf8(TEXT_COMPARE_RESET), CoreText(TEXT_COMPARE_RESET)};
+    for (int nId = ctl::MAIN_LEVEL_BOX; nId <= ctl::DELAY_PHASE; ++nId)
+        if (const char* pszText = CHelp::HelpText(nId)) texts.push_back(QString::fromUtf8(pszText));
+    for (const QString& text : texts) {
+        const std::string nId = text.left(30).toStdString();
         QString laidOut;
         QFont f;
-        f.setPixelSize(HelpTextPixelSize(QString::fromUtf8(pszText), room, &laidOut));
+        f.setPixelSize(HelpTextPixelSize(text, room, &laidOut));
         const QRect need = QFontMetrics(f).boundingRect(QRect(QPoint(0, 0), room),
                                                         Qt::TextWordWrap | Qt::AlignLeft, laidOut);
         EXPECT_LE(need.height(), room.height()) << nId;
