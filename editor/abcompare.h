@@ -3,6 +3,11 @@
 #pragma once
 
 #include "editor/history.h"
+#include "editor/uitext.h"
+
+// Said in the help area when a connect found other settings than the window knew.
+constexpr const char* TEXT_COMPARE_RESET = MLB8_TRANSLATE_NOOP(
+    "editor", "读回的设置与窗口所知的不同：A/B 比较和撤销记录已重新开始，不会发送之前的设置。");
 
 class CSettingsWriter;
 
@@ -20,6 +25,11 @@ public:
     // Settings read from the processor (a connect, a preset recall) are the live side's; the other
     // side is kept.
     bool HasOther() const { return m_bHasOther; }
+    // Both sides forgotten: A is live, B starts as its copy at the next switch.
+    void Reset() {
+        m_nLive = SIDE_A;
+        m_bHasOther = false;
+    }
 
 private:
     int m_nLive = SIDE_A;

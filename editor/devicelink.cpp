@@ -118,6 +118,7 @@ int CDeviceLink::ConnectDevice(int nPort, int nAddress) {
     link.m_nSlaveAddr = nAddress;
     m.m_nCurPreset = link.SendGetPreset() ? std::clamp(link.m_nPreset.load(), 0, 3) : 0;
     host.ShowBusy("Loading...");
+    m_bConnectLoad = true;
     if (!OnLoadProc(m.m_nCurPreset, !m_bAttachWithoutRecall)) host.MessageBox(TEXT_COMM_ERROR);
     host.HideBusy();
     host.PostToFrame(WM_MARK_LOAD, m.m_nCurPreset);
@@ -145,6 +146,7 @@ int CDeviceLink::OnLoadProc(int nPreset, bool bSwitchPreset) {
 
     // The only values the sequence itself uses: those the link keeps on its reader thread.
     m.m_bEasyExp = p.m_nEasyExpert.load() ? 1 : 0;
+    m.m_bProcessorExpert = m.m_bEasyExp;
     TRACE("\r\n EasyExpert[%d]", m.m_bEasyExp);
     if (m.m_bEasyExp) {
         m.m_bExpertConfigInputHighLow = p.m_nHighLow.load() ? 1 : 0;
@@ -218,6 +220,7 @@ void CDeviceLink::LoadPreset(int nPreset) {
     IEditorHost& host = m_Ctx.m_Host;
     m.m_nCurPreset = nPreset;
     m.m_bPresetLoading = 1;
+    m_bConnectLoad = false;
     if (!m_Protocol.IsOpen()) {
         m.m_bPresetLoading = 0;
         return;

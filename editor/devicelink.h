@@ -24,6 +24,12 @@ public:
     int ConnectDevice(int nPort, int nAddress);
     int OnLoadProc(int nPreset, bool bSwitchPreset = true);
     void OnLoadDone();
+    // True once after the load of a connect (not of a preset recall) has ended.
+    bool TakeConnectLoad() {
+        const bool b = m_bConnectLoad;
+        m_bConnectLoad = false;
+        return b;
+    }
     void LoadPreset(int nPreset);
     void OnDeviceConnect();
     // nComPort: the COM number of the port that went away, or -1 when unknown. nGeneration: 0 for a
@@ -46,6 +52,7 @@ private:
     CPages& m_Pages;
     CIoConfig& m_IoConfig;
     bool m_bAttachWithoutRecall = false;
+    bool m_bConnectLoad = false;
     bool m_bPermissionHinted = false;
     std::vector<std::string> m_BusyPorts; // candidates of the running search held by another program
 };

@@ -35,7 +35,7 @@ bool CEditorCore::Busy() const {
 }
 
 void CEditorCore::CommitStep() {
-    if (!Busy()) m_History.Commit(m_Model);
+    if (!Busy() && m_History.Commit(m_Model)) m_Help.SetNotice(nullptr);
 }
 
 bool CEditorCore::CanUndo() const {
@@ -72,10 +72,13 @@ CEditorCore::SViewPlace CEditorCore::Place() const {
 }
 
 void CEditorCore::ShowApplied(const SViewPlace& place) {
-    // The after-load refresh redraws every page from the model; it clears the solo, which is restored.
-    const int nSolo = m_Model.m_nSoloMask;
+    // The after-load refresh redraws every page from the model; it clears the solo and, in expert
+    // mode, forces the standard input's fields. Both are put back: the model stays on the settings
+    // applied, or the forced difference would be taken for a new step.
+    const SEditSnapshot applied = SEditSnapshot::Of(m_Model);
     m_Link.OnLoadDone();
-    m_Model.m_nSoloMask = nSolo;
+    m_Model.m_nSoloMask = applied.nSoloMask;
+    applied.PutIo(m_Model);
     m_Selection.RefreshMuteButtons();
     // The user stays where the settings changed under them: the same output, the same page.
     m_Pages.SelectChannel(place.bPair ? ctl::PAIR.first + place.nChannel / 2
@@ -86,6 +89,27 @@ void CEditorCore::ShowApplied(const SViewPlace& place) {
         m_Pages.ShowCrossoverPage();
     else if (place.nPage == CPages::PAGE_DELAY)
         m_Pages.ShowTimeAlignmentPage();
+}
+
+// A preset recalled is no edit: the history starts again from it. After a connect the pair and the
+// history go on only with the very settings the window left (the same processor, unchanged); other
+// settings start both afresh, so nothing of an earlier state or another car is sent unasked.
+void CEditorCore::OnLoadDone() {
+    const bool bConnect = m_Link.TakeConnectLoad();
+    m_Link.OnLoadDone();
+    if (bConnect && SEditSnapshot::Of(m_Model).SameOnProcessor(m_History.Base())) {
+        m_History.Refresh(m_Model);
+        return;
+    }
+    if (bConnect && (m_History.CanUndo() || m_History.CanRedo() || m_Ab.HasOther())) {
+        m_Help.SetNotice(TEXT_COMPARE_RESET);
+        m_Host.Repaint(AREA_HELP_TEXT);
+    }
+    if (bConnect) {
+        m_Ab.Reset();
+        m_Host.Repaint(AREA_CONNECTION);
+    }
+    m_History.Rebase(m_Model);
 }
 
 bool CEditorCore::SwitchAb() {
@@ -137,9 +161,7 @@ void CEditorCore::OnMessage(std::uint32_t nMsg, std::uintptr_t wParam, std::intp
         m_Writer.OnSendAll();
         break;
     case WM_LOAD_DONE:
-        // A preset recalled or read at connect is no edit: the history starts again from it.
-        m_Link.OnLoadDone();
-        m_History.Rebase(m_Model);
+        OnLoadDone();
         break;
     case WM_SEARCH_ANSWERED:
         m_Link.OnSearchAnswered(static_cast<int>(lParam));

@@ -150,6 +150,7 @@ private:
     bool m_bWheeling = false;
 
     bool Busy() const;
+    void OnLoadDone();
     bool GoTo(const SEditSnapshot* pWanted);
     // Where the user is: kept across settings that change under them (undo, redo, A/B).
     struct SViewPlace {

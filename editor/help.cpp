@@ -103,8 +103,9 @@ void CHelp::OnSetCursor(int nDlgId) {
 }
 
 const char* CHelp::CurrentText() const {
-    if (!m_bHelpMode || !m_bHelpControlIDOnOff) return nullptr;
-    return HelpText(m_nHelpControlID);
+    if (!m_bHelpMode || !m_bHelpControlIDOnOff) return m_pszNotice;
+    const char* pszText = HelpText(m_nHelpControlID);
+    return pszText ? pszText : m_pszNotice;
 }
 
 void CHelp::OpenUserManual() {

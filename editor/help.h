@@ -61,8 +61,11 @@ public:
     // Click on "User Manual" (ctl::MANUAL) and the menu command Help.
     void OpenUserManual();
 
-    // What the view draws in the help text area, or nullptr for nothing.
+    // What the view draws in the help text area, or nullptr for nothing: the help text of the control
+    // under the pointer in help mode, otherwise the notice.
     const char* CurrentText() const;
+    // A notice for the user, shown until it is cleared (nullptr).
+    void SetNotice(const char* pszText) { m_pszNotice = pszText; }
 
     void SetManualPath(const std::string& path) { m_szManualPath = path; }
     const std::string& ManualPath() const { return m_szManualPath; }
@@ -75,6 +78,7 @@ public:
 
 private:
     SEditContext m_Ctx;
+    const char* m_pszNotice = nullptr;
     std::string m_szManualPath;
     DocumentLauncher m_Launcher;
 };

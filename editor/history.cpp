@@ -41,12 +41,13 @@ SEditSnapshot SEditSnapshot::Of(const CSettingsModel& m) {
     Copy(s.bPhase, m.m_bPhase);
     Copy(s.bMute, m.m_bMute);
     s.nSoloMask = m.m_nSoloMask;
-    const int io[6] = {m.m_bEasyExp,
+    const int io[7] = {m.m_bEasyExp,
                        m.m_nDSPInput,
                        m.m_nDSPExpInput,
                        m.m_bEasyConfigInputHighLow,
                        m.m_bExpertConfigInputHighLow,
-                       m.m_nEasyConfigInputSensitivity};
+                       m.m_nEasyConfigInputSensitivity,
+                       m.m_bProcessorExpert};
     Copy(s.io, io);
     Copy(s.nSensMain, m.m_nInputSensitivityMain);
     Copy(s.nSensAux, m.m_nInputSensitivityAux);
@@ -65,6 +66,36 @@ SEditSnapshot SEditSnapshot::Of(const CSettingsModel& m) {
     }
     Copy(s.nDelay, m.m_nDelay);
     return s;
+}
+
+void SEditSnapshot::PutIo(CSettingsModel& m) const {
+    m.m_bEasyExp = io[0];
+    m.m_nDSPInput = io[1];
+    m.m_nDSPExpInput = io[2];
+    m.m_bEasyConfigInputHighLow = io[3];
+    m.m_bExpertConfigInputHighLow = io[4];
+    m.m_nEasyConfigInputSensitivity = io[5];
+    m.m_bProcessorExpert = io[6];
+    Copy(m.m_nInputSensitivityMain, nSensMain);
+    Copy(m.m_nInputSensitivityAux, nSensAux);
+    Copy(m.m_nDSPOutput, nOutput);
+    Copy(m.m_MapM, maps[0]);
+    Copy(m.m_MapA, maps[1]);
+    Copy(m.m_MapD, maps[2]);
+}
+
+bool SEditSnapshot::SameOnProcessor(const SEditSnapshot& o) const {
+    auto held = [](SEditSnapshot s) {
+        s.nSoloMask = 0;
+        s.nOutput[0] = 0;
+        if (s.io[0]) {
+            s.io[1] = s.io[3] = s.io[5] = 0;
+        } else {
+            s.io[2] = s.io[4] = 0;
+        }
+        return s;
+    };
+    return held(*this) == held(o);
 }
 
 bool SEditSnapshot::SameIo(const SEditSnapshot& o) const {
@@ -105,20 +136,17 @@ int ApplyEdits(CSettingsModel& m, const SEditSnapshot& w, CSettingsWriter& write
         sent(writer.SendSetLevel(kLiveMode, 9, m.m_nInputSensitivityAux, 1));
     }
     if (!cur.SameIo(w)) {
-        m.m_bEasyExp = w.io[0];
-        m.m_nDSPInput = w.io[1];
-        m.m_nDSPExpInput = w.io[2];
-        m.m_bEasyConfigInputHighLow = w.io[3];
-        m.m_bExpertConfigInputHighLow = w.io[4];
-        m.m_nEasyConfigInputSensitivity = w.io[5];
-        Copy(m.m_nInputSensitivityMain, w.nSensMain);
-        Copy(m.m_nInputSensitivityAux, w.nSensAux);
-        Copy(m.m_nDSPOutput, w.nOutput);
-        Copy(m.m_MapM, w.maps[0]);
-        Copy(m.m_MapA, w.maps[1]);
-        Copy(m.m_MapD, w.maps[2]);
-        writer.ApplyIoConfig();
-        ++nSent;
+        // The mode switch alone sent nothing; the rest goes in the mode the processor was in.
+        SEditSnapshot pageOnly = cur;
+        pageOnly.io[0] = w.io[0];
+        w.PutIo(m);
+        if (!pageOnly.SameIo(w)) {
+            m.m_bEasyExp = w.io[6];
+            writer.ApplyIoConfig();
+            m.m_bEasyExp = w.io[0];
+            m.m_bProcessorExpert = w.io[6];
+            ++nSent;
+        }
     }
     for (int ch = 0; ch < MLB8_CHANNELS; ++ch) {
         if (cur.bEqEnable[ch] != w.bEqEnable[ch]) {

@@ -20,7 +20,9 @@ struct SEditSnapshot {
     int bPhase[MLB8_CHANNELS] = {};
     int bMute[MLB8_CHANNELS] = {};
     int nSoloMask = 0;
-    int io[6] = {}; // mode, standard input, expert input, both high/low switches, standard sensitivity
+    // mode, standard input, expert input, both high/low switches, standard sensitivity, the mode the
+    // processor was last told
+    int io[7] = {};
     int nSensMain[MLB8_MAIN_INPUTS] = {};
     int nSensAux[MLB8_AUX_INPUTS] = {};
     int nOutput[MLB8_INPUT_KINDS] = {};
@@ -34,7 +36,12 @@ struct SEditSnapshot {
 
     static SEditSnapshot Of(const CSettingsModel& m);
     bool SameIo(const SEditSnapshot& o) const;
+    // Writes the input and output configuration into the model, without sending it.
+    void PutIo(CSettingsModel& m) const;
     bool operator==(const SEditSnapshot&) const = default;
+    // Equal as the processor holds them: without the solo (the window's own) and the fields of the
+    // mode not in force, which a load does not read back.
+    bool SameOnProcessor(const SEditSnapshot& o) const;
 };
 
 // Brings the model and the processor to `wanted`: copies the edited values and sends, for each
@@ -49,6 +56,10 @@ public:
     void Rebase(const CSettingsModel& now);
     // A gesture ended: records a step when the settings changed since the last one.
     bool Commit(const CSettingsModel& now);
+    // The settings the window last knew: where the last step, undo, redo or rebase left them.
+    const SEditSnapshot& Base() const { return m_Base; }
+    // The same settings read back: the base takes the model's form of them, the steps stay.
+    void Refresh(const CSettingsModel& now) { m_Base = SEditSnapshot::Of(now); }
     bool CanUndo() const { return !m_Undo.empty(); }
     bool CanRedo() const { return !m_Redo.empty(); }
     std::size_t UndoCount() const { return m_Undo.size(); }

@@ -221,7 +221,7 @@ void CReplyHandler::OnMap(const SIpcPacket& rec) {
             TRACE("\r\n MapA_%d[0x%x] ", c, m.m_MapA[c]);
             TRACE("\r\n MapD_%d[0x%x] ", c, m.m_MapD[c]);
         }
-        m.m_bEasyExp = rec.EasyExpert() ? 1 : 0;
+        m.m_bEasyExp = m.m_bProcessorExpert = rec.EasyExpert() ? 1 : 0;
         TRACE("\r\n ########## OnNotify Easy_Expert[%d]", rec.EasyExpert());
     }
 }

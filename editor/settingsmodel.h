@@ -57,6 +57,9 @@ struct CSettingsModel {
 
     // Input and output configuration
     int m_bEasyExp = 0;
+    // The mode the processor was last told (the flag of the routing frames): the mode switch alone
+    // changes the page, the processor follows when a configuration is sent.
+    int m_bProcessorExpert = 0;
     int m_nDSPInput = 0;
     int m_nDSPExpInput = 0;
     int m_bEasyConfigInputHighLow = 0;

@@ -21,6 +21,7 @@ struct SSystemOutput {
     int bInSum = 0;
     int bMuted = 0; // silent on the processor: drawn as muted, adds nothing to the sum
     ZUtils::ZComplexCurve curve;
+    bool operator==(const SSystemOutput&) const = default;
 };
 
 struct SSystemPicture {
@@ -33,6 +34,7 @@ struct SSystemPicture {
     std::string sumNote;  // why a sum with measurements fell back to the processor's alone
     ZUtils::ZComplexCurve sum;
     int nPhase = 0; // CSystemView::EPhase
+    bool operator==(const SSystemPicture&) const = default;
 };
 
 class CSystemView {

@@ -43,6 +43,7 @@ int CSettingsWriter::SendSetOutput(int nMode, const int* pOutputs) {
 int CSettingsWriter::SendSetChannelMap(int nMode, int nChannel) {
     std::uint8_t bytes[24];
     const int nCount = m_Model.GetChannelMapBytes(nChannel, bytes);
+    if (nMode == 1) m_Model.m_bProcessorExpert = m_Model.m_bEasyExp;
     return m_Protocol.SendSetChannelMap(nMode, nChannel, bytes, nCount,
                                         static_cast<std::uint8_t>(m_Model.m_bEasyExp));
 }

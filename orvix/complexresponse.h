@@ -27,6 +27,7 @@ struct ZComplexCurve {
     double m_fPhaseDeg[RESPONSE_POINTS];
     int m_nCount = RESPONSE_POINTS;
 
+    bool operator==(const ZComplexCurve&) const = default;
     // 0 dB and 0 degrees everywhere: a channel with everything off.
     void Clear();
     // Multiplies another response in, point by point.

@@ -386,6 +386,7 @@ void CWAVRView::SyncFromForm() {
         }
         if (auto view = m_StateViews.find(nId); view != m_StateViews.end()) view->second->ApplyState(state);
     }
+    if (m_pSystemGraph) m_pSystemGraph->Follow();
     update();
 }
 
@@ -462,7 +463,10 @@ void CWAVRView::paintEvent(QPaintEvent*) {
         const QRect area(HELP_TEXT.x + 2, HELP_TEXT.y + 1, HELP_TEXT.w - 4, HELP_TEXT.h - 2);
         QString laidOut;
         QFont font = p.font();
-        font.setPixelSize(HelpTextPixelSize(UiHelpText(pszHelp), area.size(), &laidOut));
+        // Help texts, and the core's notices (which are the core's texts, not help).
+        QString text = UiHelpText(pszHelp);
+        if (text == QString::fromUtf8(pszHelp)) text = CoreText(pszHelp);
+        font.setPixelSize(HelpTextPixelSize(text, area.size(), &laidOut));
         p.setFont(font);
         p.setPen(QColor(0xFA, 0xFA, 0xFA));
         p.drawText(area, Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop, laidOut);

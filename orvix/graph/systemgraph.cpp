@@ -148,6 +148,16 @@ void CSystemGraph::OnSwitch(int nId) {
     ApplyView();
 }
 
+void CSystemGraph::Follow() {
+    if (!m_View.IsOn()) return;
+    SSystemPicture now;
+    m_View.Compute(*m_pModel, &now);
+    if (now == m_Picture) return;
+    m_Picture = std::move(now);
+    // The graph below paints opaquely, so a repaint of the window does not reach this layer.
+    update();
+}
+
 int CSystemGraph::DrawnPoints() const {
     int n = 0;
     for (double f = ZUtils::kGridFirstFreq; n < RESPONSE_POINTS && f <= 20000.0 * 1.0001;

@@ -30,6 +30,9 @@ public:
     CSystemView& View() { return m_View; }
     // After a change of the view's state: the switches, the layer's extent, a repaint.
     void ApplyView();
+    // After any change the window mirrors: what the view draws is a function of the model (and of
+    // the measurements), so it is recomputed and repainted when it differs from what was drawn.
+    void Follow();
     // What the last paint drew, and where.
     const SSystemPicture& Picture() const { return m_Picture; }
     QRect LegendRect() const { return m_rcLegend; }

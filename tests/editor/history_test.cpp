@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include <cstdio>
 
@@ -150,6 +151,47 @@ std::string GestureName(const testing::TestParamInfo<SGesture>& p) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Gestures, HistoryGestureTest, testing::ValuesIn(kGestures), GestureName);
+
+// Expert mode's after-load refresh forces the standard input's fields; an undo that redraws with it
+// must still land on the recorded settings, or the forced difference becomes a step of its own.
+TEST_F(HistoryTest, UndoAndRedoWalkTheWholeHistoryInExpertMode) {
+    Connect();
+    m_Core.Writer().OnSendAll();
+    Settle();
+    std::vector<Sim::SSimConfig> processor{m_Sim.Running()};
+    std::vector<SEditSnapshot> model{SEditSnapshot::Of(m_Core.Model())};
+    const std::function<void()> gestures[] = {
+        [&] { Click(ctl::MODE_SWITCH); },
+        [&] { Click(ctl::TAB_EQ); },
+        [&] { Type(ctl::EQ_GAIN_BOX.first + 2, "5"); },
+        [&] { Type(ctl::EQ_GAIN_BOX.first + 3, "-5"); },
+    };
+    for (const auto& gesture : gestures) {
+        gesture();
+        Settle();
+        if (SEditSnapshot::Of(m_Core.Model()) == model.back()) continue; // a page change is no step
+        processor.push_back(m_Sim.Running());
+        model.push_back(SEditSnapshot::Of(m_Core.Model()));
+    }
+    ASSERT_EQ(model.size(), 4u);
+    ASSERT_EQ(m_Core.History().UndoCount(), 3u);
+
+    for (std::size_t n = model.size() - 1; n-- > 0;) {
+        ASSERT_TRUE(m_Core.Undo()) << n;
+        Settle();
+        EXPECT_EQ(SEditSnapshot::Of(m_Core.Model()), model[n]) << "after undo to step " << n;
+        EXPECT_EQ(m_Sim.Running(), processor[n]) << "after undo to step " << n;
+        EXPECT_EQ(m_Core.History().RedoCount(), model.size() - 1 - n);
+    }
+    EXPECT_FALSE(m_Core.CanUndo());
+    for (std::size_t n = 1; n < model.size(); ++n) {
+        ASSERT_TRUE(m_Core.Redo()) << n;
+        Settle();
+        EXPECT_EQ(SEditSnapshot::Of(m_Core.Model()), model[n]) << "after redo to step " << n;
+        EXPECT_EQ(m_Sim.Running(), processor[n]) << "after redo to step " << n;
+    }
+    EXPECT_FALSE(m_Core.CanRedo());
+}
 
 TEST_F(HistoryTest, KeepsTheNewestStepsAndANewEditDropsTheRedoList) {
     m_Core.Start(false);

@@ -2,6 +2,7 @@
 // configuration drives in its pen colour and the sum; a click on a curve selects its channel as the
 // channel's button does; switched off, the single-channel graph is back as it was.
 #include <QApplication>
+#include <QDir>
 #include <QImage>
 #include <QMouseEvent>
 #include <QTest>
@@ -9,6 +10,8 @@
 #include <cmath>
 #include <gtest/gtest.h>
 #include <set>
+
+#include <functional>
 
 #include "editor/controlids.h"
 #include "editor/help.h"
@@ -75,7 +78,21 @@ protected:
             }
         FAIL() << "no button " << nId;
     }
+    void Type(int nId, const char* pszText) {
+        for (CViewEdit* p : m_pView->findChildren<CViewEdit*>())
+            if (p->Id() == nId) {
+                ASSERT_TRUE(p->isVisible()) << nId;
+                p->setFocus();
+                p->selectAll();
+                QTest::keyClicks(p, pszText);
+                QTest::keyClick(p, Qt::Key_Return);
+                SettleView(*m_pView);
+                return;
+            }
+        FAIL() << "no box " << nId;
+    }
     CSystemGraph* Layer() const { return m_pView->SystemGraph(); }
+    CFilterGraphic* Graph() const { return static_cast<CFilterGraphic*>(Layer()->parentWidget()); }
     QImage GraphPicture() {
         SettleView(*m_pView);
         return Layer()->parentWidget()->grab().toImage().convertToFormat(QImage::Format_RGB32);
@@ -414,6 +431,87 @@ TEST_F(SystemViewWindow, MutedAndUnsoloedOutputsAreDrawnMutedAndLeftOutOfTheSum)
     sum.Result(&alone);
     for (int i = 0; i < RESPONSE_POINTS; ++i)
         ASSERT_EQ(Layer()->Picture().sum.m_fDb[i], alone.m_fDb[i]) << "point " << i;
+}
+
+// What the screen shows of the system view follows every change of a curve at once: the layer is
+// repainted without the view being switched off and on.
+TEST_F(SystemViewWindow, TheScreenFollowsEveryChangeOfACurve) {
+    ClickButton(ctl::TAB_EQ);
+    ClickSwitch(CSystemGraph::ID_SYSTEM);
+    // A switch to a copy changes no curve; the screen must still match.
+    struct SRow {
+        const char* gesture;
+        std::function<void()> run;
+        bool bCurves = true;
+    };
+    const SRow rows[] = {
+        {"phase of the pair", [&] { ClickButton(ctl::PHASE); }},
+        {"single Out 1", [&] { ClickButton(ctl::CHANNEL.first); }},
+        {"channel level typed", [&] { Type(ctl::CHANNEL_LEVEL_BOX, "-12"); }},
+        {"mute Out 3", [&] { ClickButton(ctl::MUTE.first + 2); }},
+        {"solo Out 1", [&] { ClickButton(ctl::SOLO.first); }},
+        {"solo off", [&] { ClickButton(ctl::SOLO.first); }},
+        {"equalizer gain typed", [&] { Type(ctl::EQ_GAIN_BOX.first + 4, "9"); }},
+        {"equalizer off", [&] { ClickButton(ctl::EQ_SWITCH); }},
+        {"undo", [&] { m_pView->OnMenuCommand(ID_EDIT_UNDO); }},
+        {"redo", [&] { m_pView->OnMenuCommand(ID_EDIT_REDO); }},
+        {"A/B to B, a copy of A", [&] { m_pView->OnMenuCommand(ID_AB_SWITCH); }, false},
+        {"crossover band-pass",
+         [&] {
+             ClickButton(ctl::TAB_XOVER);
+             ClickButton(ctl::XOVER_BP);
+         }},
+        {"A/B back to A", [&] { m_pView->OnMenuCommand(ID_AB_SWITCH); }},
+        // Pages without the graph: the view shows the change when it is back.
+        {"delay typed",
+         [&] {
+             ClickButton(ctl::TAB_DELAY);
+             Type(ctl::DELAY_MS_BOX, "2.5");
+             ClickButton(ctl::TAB_XOVER);
+         }},
+        {"architecture 2.1",
+         [&] {
+             ClickButton(ctl::TAB_CONFIG);
+             ClickButton(ctl::INPUT_KIND.first + INPUT_4_WIRED);
+             ClickButton(ctl::ARCH.first + ARCH_21);
+             ClickButton(ctl::TAB_XOVER);
+         }},
+    };
+    for (const SRow& row : rows) {
+        SCOPED_TRACE(row.gesture);
+        const SSystemPicture before = Layer()->Picture();
+        row.run();
+        SettleView(*m_pView);
+        ASSERT_TRUE(Graph()->isVisible());
+        const QImage shown = OnScreen(*Graph());
+        ASSERT_FALSE(shown.isNull());
+        const QImage fresh = Graph()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        if (row.bCurves) {
+            EXPECT_FALSE(Layer()->Picture() == before) << "the gesture changed no curve";
+        }
+        EXPECT_TRUE(shown == fresh) << "the screen shows a stale system view";
+    }
+}
+
+// The system view before and after a phase click and a typed level, for a reader of the change
+// (kept only when MLB8_SHOT_DIR names a folder).
+TEST_F(SystemViewWindow, Pictures) {
+    const QByteArray dir = qgetenv("MLB8_SHOT_DIR");
+    if (dir.isEmpty()) GTEST_SKIP() << "MLB8_SHOT_DIR not set";
+    auto keep = [&](const char* pszName) {
+        SettleView(*m_pView);
+        OnScreen(*Graph()).save(QDir(QString::fromLocal8Bit(dir)).filePath(pszName));
+    };
+    ClickButton(ctl::TAB_XOVER);
+    Tune(ARCH_3WAY_SUB);
+    m_pView->SyncFromForm();
+    ClickSwitch(CSystemGraph::ID_SYSTEM);
+    keep("system-view-start.png");
+    ClickButton(ctl::CHANNEL.first + 2);
+    ClickButton(ctl::PHASE);
+    keep("system-view-follows-polarity.png");
+    Type(ctl::CHANNEL_LEVEL_BOX, "-20");
+    keep("system-view-follows-level.png");
 }
 
 } // namespace

@@ -18,7 +18,9 @@
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <random>
 #include <string>
+#include <vector>
 
 #include "comm/comnames.h"
 #include "editor/controlids.h"
@@ -29,6 +31,7 @@
 #include "guilib/gdislider.h"
 #include "guilib/skinbutton.h"
 #include "orvix/graph/filtergraphic.h"
+#include "orvix/graph/systemgraph.h"
 #include "sim/simprocessor.h"
 #include "skin/skinlayout.h"
 #include "skin/skinmanifest.h"
@@ -122,6 +125,13 @@ public:
     }
 
     CWAVRView& View() { return *m_pView; }
+    // The working link opened straight onto a simulated processor at address 0, without a search.
+    void OpenLink(Sim::CSimProcessor& sim) {
+        const int nPort = ZUtils::RegisterExtraPort(sim.PortPath());
+        Model().m_Search.m_bSlaveFound[0] = 1;
+        Core().Protocol().m_hWnd = m_pView;
+        ASSERT_EQ(Core().Protocol().Open(nPort), 1);
+    }
     CEditorCore& Core() { return m_pView->Core(); }
     CSettingsModel& Model() { return m_pView->Core().Model(); }
 
@@ -216,6 +226,11 @@ public:
         core.Pages().ShowPageControls(nPage);
         if (nPage == CPages::PAGE_STANDARD) core.IoConfig().SelectInputKind(-1);
         core.Pages().SelectChannel(-1);
+        // The system view's switches and summed group are the window's, not the model's.
+        CSystemView view = m_pView->SystemGraph()->View();
+        view.SetTunings(&fresh.EqTools().Tunings());
+        fresh.SystemGraph()->View() = view;
+        fresh.SystemGraph()->ApplyView();
         fresh.SyncFromForm();
         fresh.show();
         QCoreApplication::processEvents();
@@ -294,10 +309,7 @@ TEST(WindowTruth, AHeldArrowKeyCommitsOnceOnItsRealRelease) {
     Sim::CSimProcessor sim;
     ASSERT_TRUE(sim.Start());
     CWindow w;
-    const int nPort = ZUtils::RegisterExtraPort(sim.PortPath());
-    w.Model().m_Search.m_bSlaveFound[0] = 1;
-    w.Core().Protocol().m_hWnd = &w.View();
-    ASSERT_EQ(w.Core().Protocol().Open(nPort), 1);
+    ASSERT_NO_FATAL_FAILURE(w.OpenLink(sim));
     CViewEdit* pBox = w.Edit(ctl::MAIN_LEVEL_BOX);
     pBox->setFocus();
     const int nBefore = w.Model().m_nMainVolume;
@@ -367,12 +379,14 @@ TEST(WindowTruth, EveryValueAndHelpTextFitsItsRectangle) {
     }
     // Every help text, whole, inside the help area.
     const QSize room(SkinLayout::HELP_TEXT.w - 4, SkinLayout::HELP_TEXT.h - 2);
-    for (int nId = ctl::MAIN_LEVEL_BOX; nId <= ctl::DELAY_PHASE; ++nId) {
-        const char* pszText = CHelp::HelpText(nId);
-        if (!pszText) continue;
+    std::vector<QString> texts{QString::fromUtf8(TEXT_COMPARE_RESET), CoreText(TEXT_COMPARE_RESET)};
+    for (int nId = ctl::MAIN_LEVEL_BOX; nId <= ctl::DELAY_PHASE; ++nId)
+        if (const char* pszText = CHelp::HelpText(nId)) texts.push_back(QString::fromUtf8(pszText));
+    for (const QString& text : texts) {
+        const std::string nId = text.left(30).toStdString();
         QString laidOut;
         QFont f;
-        f.setPixelSize(HelpTextPixelSize(QString::fromUtf8(pszText), room, &laidOut));
+        f.setPixelSize(HelpTextPixelSize(text, room, &laidOut));
         const QRect need = QFontMetrics(f).boundingRect(QRect(QPoint(0, 0), room),
                                                         Qt::TextWordWrap | Qt::AlignLeft, laidOut);
         EXPECT_LE(need.height(), room.height()) << nId;
@@ -1013,3 +1027,169 @@ TEST(WindowTruth, TheAbSwitchAndF8ChangeSides) {
     SettleView(*pView);
     EXPECT_EQ(m.m_nMainVolume, nA - 10);
 }
+
+// ---- the rule over random walks: every gesture, then undo of all and redo of all ----
+
+namespace {
+
+// A gesture of the walk: its name and whether the window offers it now (its control visible).
+struct SWalkGesture {
+    std::string name;
+    std::function<bool(CWindow&)> available;
+    std::function<void(CWindow&)> act;
+};
+
+bool Shown(CWindow& w, int nId) {
+    if (CViewEdit* pEdit = w.Edit(nId)) return pEdit->isVisible();
+    CSkinButtonBase* p = w.Control<CSkinButtonBase>(nId);
+    return p && p->isVisible();
+}
+
+CSystemGraph& SystemLayer(CWindow& w) {
+    return *w.View().SystemGraph();
+}
+
+// The gestures a walk draws from: every page, the top bar, the system view's switches.
+std::vector<SWalkGesture> WalkGestures() {
+    std::vector<SWalkGesture> g;
+    auto click = [&](std::string name, int nId) {
+        g.push_back({std::move(name), [nId](CWindow& w) { return Shown(w, nId); },
+                     [nId](CWindow& w) { w.Click(nId); }});
+    };
+    auto type = [&](std::string name, int nId, const char* pszText) {
+        g.push_back({std::move(name), [nId](CWindow& w) { return Shown(w, nId); },
+                     [nId, pszText](CWindow& w) { w.Type(nId, pszText); }});
+    };
+    click("configuration page", ctl::TAB_CONFIG);
+    click("equalizer page", ctl::TAB_EQ);
+    click("crossover page", ctl::TAB_XOVER);
+    click("time alignment page", ctl::TAB_DELAY);
+    for (int n : {0, 2, 5, 7})
+        click("Out " + std::to_string(n + 1), ctl::CHANNEL.first + n);
+    click("pair Out 3+4", ctl::PAIR.first + 1);
+    click("phase", ctl::PHASE);
+    click("mute Out 2", ctl::MUTE.first + 1);
+    type("master level -18", ctl::MAIN_LEVEL_BOX, "-18");
+    type("channel level -7.5", ctl::CHANNEL_LEVEL_BOX, "-7.5");
+    type("channel level 0", ctl::CHANNEL_LEVEL_BOX, "0");
+    type("band 3 +5", ctl::EQ_GAIN_BOX.first + 2, "5");
+    type("band 4 -5", ctl::EQ_GAIN_BOX.first + 3, "-5");
+    type("band 9 at 9000 Hz", ctl::EQ_FREQ_BOX.first + 8, "9000");
+    click("equalizer switch", ctl::EQ_SWITCH);
+    click("crossover band-pass", ctl::XOVER_BP);
+    click("crossover high-pass", ctl::XOVER_HP);
+    type("high-pass 120 Hz", ctl::HP_FREQ_BOX, "120");
+    type("delay 1.5 ms", ctl::DELAY_MS_BOX, "1.5");
+    click("expert AUX input", ctl::EXP_INPUT.at(1));
+    click("expert main input", ctl::EXP_INPUT.first);
+    click("expert routing light", ctl::EXP_ROUTE_MAIN.first + 6 * 4 + 1);
+    for (int nId : {CSystemGraph::ID_SYSTEM, CSystemGraph::ID_PHASE, CSystemGraph::ID_UNWRAP})
+        g.push_back({nId == CSystemGraph::ID_SYSTEM  ? "SYSTEM"
+                     : nId == CSystemGraph::ID_PHASE ? "PHASE"
+                                                     : "UNWRAP",
+                     [nId](CWindow& w) {
+                         CSkinButton* p = SystemLayer(w).Switch(nId);
+                         return p && p->isVisible();
+                     },
+                     [nId](CWindow& w) {
+                         CSkinButton* p = SystemLayer(w).Switch(nId);
+                         QTest::mouseClick(p, Qt::LeftButton, {}, QPoint(p->width() / 2, p->height() / 2));
+                         w.Settle();
+                     }});
+    return g;
+}
+
+// The invariant after a step: what the screen shows of the graph (with the system view over it)
+// equals a fresh render of it; at the ends of a walk also the whole window equals a fresh one on the
+// model (a fresh window after every step would make the walks too slow to run often).
+void ExpectWalkTruthful(CWindow& w, const std::string& step, bool bWhole) {
+    if (bWhole) ExpectTruthful(w, step);
+    QWidget* pGraph = SystemLayer(w).parentWidget();
+    if (!pGraph->isVisible()) return;
+    w.Settle();
+    const QImage fresh = pGraph->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    EXPECT_TRUE(OnScreen(*pGraph) == fresh) << step << ": the screen shows a stale graph";
+}
+
+struct SWalk {
+    const char* name;
+    bool bExpert;
+    bool bSystem; // starts on the equalizer page with the system view on
+    unsigned nSeed;
+};
+
+class WindowTruthWalk : public testing::TestWithParam<SWalk> {};
+
+TEST_P(WindowTruthWalk, EveryStepUndoneAndRedoneLeavesATruthfulWindowAndProcessor) {
+    constexpr int kGestures = 10;
+    Sim::CSimProcessor sim;
+    ASSERT_TRUE(sim.Start());
+    CWindow w;
+    ASSERT_NO_FATAL_FAILURE(w.OpenLink(sim));
+    // An input other than the start-up one (expert mode's after-load rules force the start-up one),
+    // and the processor holding the model, so that both can be compared.
+    w.Click(ctl::INPUT_KIND.first + INPUT_4_WIRED);
+    w.Core().Writer().OnSendAll();
+    w.Settle();
+    if (GetParam().bExpert) w.Click(ctl::MODE_SWITCH);
+    if (GetParam().bSystem) {
+        w.Click(ctl::TAB_EQ);
+        CSkinButton* p = SystemLayer(w).Switch(CSystemGraph::ID_SYSTEM);
+        QTest::mouseClick(p, Qt::LeftButton, {}, QPoint(p->width() / 2, p->height() / 2));
+        w.Settle();
+    }
+    w.Core().CommitStep();
+    std::vector<SEditSnapshot> models{SEditSnapshot::Of(w.Model())};
+    std::vector<Sim::SSimConfig> processors{sim.Running()};
+    const std::size_t nFirstStep = w.Core().History().UndoCount();
+
+    const std::vector<SWalkGesture> gestures = WalkGestures();
+    std::mt19937 random(GetParam().nSeed);
+    std::string path;
+    for (int n = 0; n < kGestures; ++n) {
+        std::vector<const SWalkGesture*> offered;
+        for (const SWalkGesture& g : gestures)
+            if (g.available(w)) offered.push_back(&g);
+        ASSERT_FALSE(offered.empty());
+        const SWalkGesture& g = *offered[random() % offered.size()];
+        path += g.name + "; ";
+        const std::size_t nSteps = w.Core().History().UndoCount();
+        g.act(w);
+        ExpectWalkTruthful(w, path, n == kGestures - 1);
+        if (w.Core().History().UndoCount() != nSteps) {
+            models.push_back(SEditSnapshot::Of(w.Model()));
+            processors.push_back(sim.Running());
+        }
+    }
+    ASSERT_EQ(w.Core().History().UndoCount() - nFirstStep, models.size() - 1) << path;
+    RecordProperty("walk", path);
+    RecordProperty("steps", static_cast<int>(models.size() - 1));
+
+    for (std::size_t n = models.size() - 1; n-- > 0;) {
+        w.View().OnMenuCommand(ID_EDIT_UNDO);
+        ExpectWalkTruthful(w, path + "undo to " + std::to_string(n), n == 0);
+        EXPECT_EQ(SEditSnapshot::Of(w.Model()), models[n]) << path << "undo to " << n;
+        EXPECT_EQ(sim.Running(), processors[n]) << path << "undo to " << n;
+    }
+    for (std::size_t n = 1; n < models.size(); ++n) {
+        w.View().OnMenuCommand(ID_EDIT_REDO);
+        ExpectWalkTruthful(w, path + "redo to " + std::to_string(n), n + 1 == models.size());
+        EXPECT_EQ(SEditSnapshot::Of(w.Model()), models[n]) << path << "redo to " << n;
+        EXPECT_EQ(sim.Running(), processors[n]) << path << "redo to " << n;
+    }
+    EXPECT_FALSE(w.Core().CanRedo());
+    w.Core().Protocol().Close();
+}
+
+const SWalk kWalks[] = {
+    {"Standard", false, false, 1},
+    {"StandardSystemView", false, true, 110},
+    {"Expert", true, false, 113},
+    {"ExpertSystemView", true, true, 4},
+
+};
+
+INSTANTIATE_TEST_SUITE_P(Seeds, WindowTruthWalk, testing::ValuesIn(kWalks),
+                         [](const testing::TestParamInfo<SWalk>& p) { return std::string(p.param.name); });
+
+} // namespace
