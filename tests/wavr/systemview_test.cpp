@@ -107,8 +107,6 @@ protected:
         return n;
     }
 
-    CFilterGraphic* Graph() const { return static_cast<CFilterGraphic*>(Layer()->parentWidget()); }
-
     // The case the legends used to hide: output 1 of a 3-way front with a +11 dB boost at 200 Hz on
     // the equalizer page, its measurement (a +6 dB hump near 60 Hz), a falling target and the
     // prediction shown; the ways delayed as in a car.
