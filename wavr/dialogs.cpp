@@ -16,6 +16,8 @@
 namespace {
 
 constexpr const char* kWebSite = "https://www.example.com/";
+// Where the About box names the version: below the web link, level with the close button.
+const QRect kVersionRect(48, 289, 300, 20);
 
 void LoadImage(CGdiPlusBitmapResource& image, int nId) {
     if (!image.Load(nId, "PNG")) TRACE("!!!!!!!ERROR SetIconImage \r\n");
@@ -111,11 +113,22 @@ CAboutDlg::CAboutDlg(QWidget* pParent) : QDialog(pParent) {
     pLink->setCursor(Qt::PointingHandCursor);
 }
 
+QString CAboutDlg::VersionText() {
+    const QString version = QStringLiteral(MLB8_VERSION);
+    return UiLanguage() == EUiLanguage::English ? QStringLiteral("Version ") + version
+                                                : QStringLiteral("版本 ") + version;
+}
+
 void CAboutDlg::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.fillRect(rect(), QColor(24, 24, 26));
     if (m_Background.IsLoaded()) p.drawImage(0, 0, *m_Background.Image());
     if (m_Content.IsLoaded()) p.drawImage(10, 10, *m_Content.Image());
+    QFont font = p.font();
+    font.setPixelSize(13);
+    p.setFont(font);
+    p.setPen(QColor(230, 230, 230));
+    p.drawText(kVersionRect, Qt::AlignLeft | Qt::AlignVCenter, VersionText());
 }
 
 bool CAboutDlg::event(QEvent* pEvent) {

@@ -40,6 +40,8 @@ private:
 class CAboutDlg : public QDialog {
 public:
     explicit CAboutDlg(QWidget* pParent);
+    // The program's version as the box shows it, in the window's language.
+    static QString VersionText();
 
 protected:
     void paintEvent(QPaintEvent*) override;
