@@ -306,6 +306,8 @@ TEST(Dialogs, TheAboutBoxShowsTheVersion) {
     // Drawn: the box differs from its skin where the version stands.
     CAboutDlg dlg(nullptr);
     const QImage shown = dlg.grab().toImage();
+    if (const QByteArray dir = qgetenv("MLB8_SHOT_DIR"); !dir.isEmpty())
+        shown.save(QString::fromLocal8Bit(dir) + "/about.png");
     int nTextPixels = 0;
     for (int y = 289; y < 309; ++y)
         for (int x = 48; x < 200; ++x)

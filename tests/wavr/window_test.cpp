@@ -472,6 +472,35 @@ TEST(WindowTruth, APageTabTakesTheFocusFromEveryBox) {
     }
 }
 
+// Walking the equalizer page with Tab, the focus is always visible: a box shows its text selected,
+// a fader or a Q knob its focus frame.
+TEST(WindowTruth, TabShowsWhereTheFocusIs) {
+    CWindow w;
+    w.Click(ctl::TAB_EQ);
+    CViewEdit* pFirst = w.Edit(ctl::EQ_FREQ_BOX.first);
+    QTest::mouseClick(pFirst, Qt::LeftButton, {}, QPoint(5, 5));
+    ASSERT_TRUE(pFirst->hasFocus());
+    int nBoxes = 0, nControls = 0;
+    for (int i = 0; i < 15; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QWidget* pFocus = QApplication::focusWidget();
+        ASSERT_NE(pFocus, nullptr) << i;
+        EXPECT_TRUE(pFocus->isVisible()) << i;
+        if (auto* pBox = dynamic_cast<CViewEdit*>(pFocus)) {
+            ++nBoxes;
+            EXPECT_FALSE(pBox->text().isEmpty()) << i;
+            EXPECT_EQ(pBox->selectedText(), pBox->text()) << "box " << pBox->Id();
+        } else if (auto* pCtrl = dynamic_cast<CSkinCtrl*>(pFocus)) {
+            ++nControls;
+            EXPECT_TRUE(pCtrl->HasKeyboardFocus()) << "control " << pCtrl->GetDlgCtrlID();
+        } else {
+            ADD_FAILURE() << "the focus went to a " << pFocus->metaObject()->className();
+        }
+    }
+    EXPECT_GT(nBoxes, 0);
+    EXPECT_GT(nControls, 0);
+}
+
 // ---- the rule: after any gesture the window equals a fresh one ----
 
 namespace {
