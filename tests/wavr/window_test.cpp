@@ -393,7 +393,8 @@ TEST(WindowTruth, AClickOnAKnobOrSpeakerChangesNothing) {
     CWindow w;
     ASSERT_NO_FATAL_FAILURE(w.OpenLink(sim));
     CSettingsModel& m = w.Model();
-    m.m_nMainVolume = 104; // -12 dB
+    m.m_nMainVolume = 104;                 // -12 dB
+    m.m_nVolume[0] = m.m_nVolume[1] = 116; // Out 1+2 at -6 dB
     m.m_fDelayMs[2] = 2.104f;
     w.Core().Delays().SetDelaySamples(2, m.m_fDelayMs[2]);
     w.Core().Pages().SelectChannel(-1);
