@@ -127,7 +127,8 @@ void CDelayEditor::OnDelayChange(int nId, float fIconMs) {
         const int nIconChannel = ChannelOfIcon(nId);
         if (nIconChannel < 0) return; // an icon without a channel here
         ch = nIconChannel;
-        m.m_nChannel = static_cast<std::uint8_t>(ch);
+        // The top bar follows a selection made by an icon (a key on a focused icon comes unpressed).
+        if (ch != m.m_nChannel) m_Selection.Select(ch, m.m_bPair != 0);
         m.m_fDelayMs[ch] = std::clamp(fIconMs, 0.0f, MAX_MS);
     }
     if (bChanged) {

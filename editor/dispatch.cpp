@@ -24,6 +24,12 @@ bool IsSpeakerIcon(int nId) {
     return ctl::SPEAKER.contains(nId) || ctl::EXPERT_SPEAKER.contains(nId);
 }
 
+// The controls that move relative to where they are pressed: a press alone changes nothing.
+bool MovesFromThePress(int nId) {
+    return nId == ctl::MAIN_KNOB || nId == ctl::CHANNEL_KNOB || ctl::EQ_Q_KNOB.contains(nId) ||
+           IsSpeakerIcon(nId);
+}
+
 using Source = CFilterEditor::ESource;
 
 } // namespace
@@ -38,17 +44,21 @@ bool CDispatch::IsSteppable(int nId) {
 // ---- slider, knob and icon notifications ----
 
 void CDispatch::OnCtrlDown(int nId, int) {
+    if (MovesFromThePress(nId)) {
+        m_nPressedId = nId;
+        m_bPressMoved = false;
+    }
     if (!IsSpeakerIcon(nId)) return;
     const int ch = m_Delays.ChannelOfIcon(nId);
     if (ch < 0) return;
+    // The whole selection follows the icon: the top bar and the page's delay boxes.
     m_Ctx.m_Model.m_nChannel = static_cast<std::uint8_t>(ch);
-    m_Delays.RefreshIconSelection();
-    m_Selection.RefreshChannelButtons();
-    m_Selection.RefreshPhaseButtons();
+    m_Pages.SelectChannel(-1);
 }
 
 void CDispatch::OnCtrlMove(int nId, int nValue) {
     CSettingsModel& m = m_Ctx.m_Model;
+    if (nId == m_nPressedId) m_bPressMoved = true;
     if (nId == ctl::MAIN_KNOB) {
         m_Selection.SetMainLevel(ctl::MAIN_KNOB, nValue);
     } else if (nId == ctl::CHANNEL_KNOB) {
@@ -73,6 +83,10 @@ void CDispatch::OnCtrlMove(int nId, int nValue) {
 
 void CDispatch::OnCtrlUp(int nId, int) {
     CSettingsModel& m = m_Ctx.m_Model;
+    if (nId == m_nPressedId) {
+        m_nPressedId = 0;
+        if (!m_bPressMoved) return; // a click: it selected at most, nothing to send
+    }
     if (nId == ctl::MAIN_KNOB) {
         m_Selection.SendMainVolume();
     } else if (nId == ctl::CHANNEL_KNOB) {
@@ -112,6 +126,8 @@ void CDispatch::OnButtonRepeat(int nId) {
 void CDispatch::OnButtonClick(int nId) {
     CSettingsModel& m = m_Ctx.m_Model;
     CSelection& sel = m_Selection;
+    // A page picked takes the keyboard away from the boxes: keys meant for the page step nothing.
+    if (ctl::TAB.contains(nId) || nId == ctl::MODE_SWITCH) m_Ctx.m_Host.ReleaseBoxFocus();
     if (ctl::CHANNEL.contains(nId) || ctl::PAIR.contains(nId)) {
         m_Pages.SelectChannel(nId);
     } else if (In(nId, ctl::MUTE.first, ctl::PAIR_MUTE.last)) {

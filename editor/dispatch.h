@@ -52,6 +52,10 @@ public:
 private:
     void Step(int nFocusId, bool bUp);
     void CommitFocused(int nFocusId);
+    // A knob or speaker icon pressed and not yet released, and whether it has moved since: a press
+    // and release without a move changed nothing, so nothing is sent.
+    int m_nPressedId = 0;
+    bool m_bPressMoved = false;
     SEditContext m_Ctx;
     CSelection& m_Selection;
     CFilterEditor& m_Filters;

@@ -44,4 +44,6 @@ public:
     // The response graph: one curve in dB per grid point with a pen index, over a cleared background
     // when bClear is set.
     virtual void DrawCurve(const double* pValues, int nCount, int nPen, int bClear) = 0;
+    // Every value box gives up the keyboard focus (a page was picked): a key then steps nothing.
+    virtual void ReleaseBoxFocus() {}
 };

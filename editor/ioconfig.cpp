@@ -6,6 +6,7 @@
 #include "editor/editorhost.h"
 #include "editor/editorids.h"
 #include "editor/formstate.h"
+#include "editor/selection.h"
 #include "editor/settingsmodel.h"
 #include "editor/textparse.h"
 #include "editor/writer.h"
@@ -101,15 +102,9 @@ int CIoConfig::SensitivityFromVolts(double fVolts, int bHighTable) {
     return kMaxIndex - j;
 }
 
-void CIoConfig::RefreshSelection() {
-    CSettingsModel& m = m_Ctx.m_Model;
-    CFormState& form = m_Ctx.m_Form;
-    const int ch = m.m_nChannel;
-    for (int c = 0; c < MLB8_CHANNELS; ++c)
-        form.SetToggle(ctl::CHANNEL.first + c, m.m_bPair ? (c >> 1) == (ch >> 1) : c == ch);
-    for (int g = 0; g < kPairs; ++g)
-        form.SetToggle(ctl::PAIR.first + g, m.m_bPair && g == ch / 2);
-    m_Ctx.RefreshLevelDisplays();
+void CIoConfig::SelectFirstPair() {
+    // The selection's whole display (level, phase, mutes) follows, not the buttons alone.
+    CSelection(m_Ctx).Select(0, true);
 }
 
 void CIoConfig::EndSolo() {
@@ -223,9 +218,7 @@ void CIoConfig::SelectInputKind(int nId) {
     const int nArch = m.m_nDSPOutput[k];
     UpdateConfigInput2Output(k, nArch);
     if (!bRedraw) {
-        m.m_nChannel = 0;
-        m.m_bPair = 1;
-        RefreshSelection();
+        SelectFirstPair();
     }
     ApplySelectorStates(nArch);
     RefreshInputKindButtons();
@@ -244,9 +237,7 @@ void CIoConfig::SelectArchitecture(int nId) {
     if (a != m.m_nDSPOutput[k]) EndSolo();
     m.m_nDSPOutput[k] = a;
     if (!bRedraw) {
-        m.m_nChannel = 0;
-        m.m_bPair = 1;
-        RefreshSelection();
+        SelectFirstPair();
     }
     ApplySelectorStates(a);
     UpdateConfigInput2Output(k, a);

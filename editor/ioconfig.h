@@ -90,7 +90,8 @@ private:
     void EditExpert(int nId, int nValue, bool bSend);
     void LayoutExpertInput();
     void ShowExpertGroup(bool bAux, int c, bool bVisible);
-    void RefreshSelection();
+    // Selects the first pair, as a new input or architecture does.
+    void SelectFirstPair();
     // Ends an active solo: the real mutes go to the processor and the solo display is cleared.
     void EndSolo();
     void ShowArchitectureSelectors(int nKind, int nArch);

@@ -26,6 +26,14 @@ void CSelection::SelectChannel(int nId) {
     m_Ctx.m_Form.SetToggle(ctl::EQ_SWITCH, m.m_bEqEnable[m.m_nChannel]);
 }
 
+void CSelection::Select(int nChannel, bool bPair) {
+    CSettingsModel& m = m_Ctx.m_Model;
+    if (nChannel < 0 || nChannel >= MLB8_CHANNELS) return;
+    m.m_nChannel = static_cast<std::uint8_t>(nChannel);
+    m.m_bPair = bPair ? 1 : 0;
+    SelectChannel(-1);
+}
+
 void CSelection::RefreshChannelButtons() {
     CSettingsModel& m = m_Ctx.m_Model;
     CFormState& f = m_Ctx.m_Form;

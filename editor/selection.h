@@ -10,6 +10,9 @@ public:
 
     // The selection's own display; the page showing the channel is refreshed by CPages::SelectChannel.
     void SelectChannel(int nId);
+    // Selects a channel (bPair: with its partner) and refreshes the whole selection display: buttons,
+    // the channel level, phase, mutes and the equalizer switch.
+    void Select(int nChannel, bool bPair);
     void RefreshChannelButtons();
     void ToggleMute(int nId);
     void ToggleSolo(int nId);

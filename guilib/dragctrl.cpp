@@ -5,6 +5,8 @@
 void CDragCtrl::mousePressEvent(QMouseEvent* pEvent) {
     if (pEvent->button() != Qt::LeftButton) return CSkinCtrl::mousePressEvent(pEvent);
     const QPoint pt = pEvent->position().toPoint();
+    m_ptPress = pt;
+    m_nPressPos = StoredPos();
     DragBegins(pt);
     SetCapture();
     setFocus(Qt::MouseFocusReason);
@@ -37,4 +39,10 @@ void CDragCtrl::EndDrag() {
     m_bDragging = 0;
     update();
     Post(WM_GDI_CTRL_UP, StoredPos());
+}
+
+int CDragCtrl::DraggedPos(double fPixels, double fPixelsPerStep, int nMin, int nMax) const {
+    if (!(fPixelsPerStep > 0)) return m_nPressPos;
+    const long long nSteps = TruncToInt(fPixels / fPixelsPerStep);
+    return ClampToRange(static_cast<long long>(m_nPressPos) + nSteps, nMin, nMax);
 }

@@ -3,6 +3,9 @@
 // posts WM_GDI_CTRL_DOWN; moves while dragging go to DragTo, which posts WM_GDI_CTRL_MOVE as its
 // control sees fit; a release that reaches the control, or a move the control calls too far away,
 // ends the drag and posts WM_GDI_CTRL_UP with the stored position.
+//
+// The relative law (knobs, speaker icons) lives here too: the value moves from the one the press
+// found, by the pixels dragged, so a press alone changes nothing.
 #pragma once
 
 #include "skinctrl.h"
@@ -25,6 +28,14 @@ protected:
     // The value the release reports.
     virtual int StoredPos() const = 0;
 
+    // Where the press was, and the stored position it found.
+    QPoint PressPoint() const { return m_ptPress; }
+    int PressPos() const { return m_nPressPos; }
+    // The stored position fPixels of drag away from the pressed one (positive: towards the maximum),
+    // one step per fPixelsPerStep, truncated toward the pressed position and clamped to [nMin, nMax].
+    // A step size that is not positive leaves the pressed position.
+    int DraggedPos(double fPixels, double fPixelsPerStep, int nMin, int nMax) const;
+
     void mousePressEvent(QMouseEvent* pEvent) override;
     void mouseMoveEvent(QMouseEvent* pEvent) override;
     void mouseReleaseEvent(QMouseEvent* pEvent) override;
@@ -34,4 +45,6 @@ private:
     void EndDrag();
 
     int m_bDragging = 0;
+    QPoint m_ptPress;
+    int m_nPressPos = 0;
 };

@@ -89,10 +89,14 @@ void CGdiActiveSlider::ApplyState(const SControlState& state) {
 }
 
 void CGdiActiveSlider::DragTo(const QPoint& pt) {
-    const int q =
-        ClampToRange(static_cast<long long>(m_bVertical ? pt.y() : pt.x()) - m_nDragOffset, 0, Span());
-    if (PosToPixel(m_nPos) == q) return;
-    m_nPos = ClampToRange(PixelToPos(q), m_nMin, m_nMax);
+    // The icon's own run is the span less its size: one step per run / range pixels, as painted.
+    const double fRun = Span() - (m_bVertical ? m_szIcon.height() : m_szIcon.width());
+    const QPoint press = PressPoint();
+    const int nPixels = m_bVertical ? pt.y() - press.y() : pt.x() - press.x();
+    const int nPos =
+        DraggedPos(m_bInverted ? -nPixels : nPixels, m_nRange ? fRun / m_nRange : 0, m_nMin, m_nMax);
+    if (nPos == m_nPos) return;
+    m_nPos = nPos;
     update();
     Post(WM_GDI_CTRL_MOVE, m_nPos + m_nMin);
 }

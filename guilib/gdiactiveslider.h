@@ -1,5 +1,6 @@
 // A draggable icon (the speaker icons on the car picture). Three states (icon sizes) by four looks:
-// 0 selected, 1 normal, 2 selected and active, 3 active and not selected.
+// 0 selected, 1 normal, 2 selected and active, 3 active and not selected. The icon is grabbed where
+// it is pressed: a click leaves it in place, a drag moves it by as many pixels as the pointer moved.
 #pragma once
 
 #include <array>
@@ -46,7 +47,6 @@ protected:
     void paintEvent(QPaintEvent*) override;
     void keyPressEvent(QKeyEvent* pEvent) override;
     void focusInEvent(QFocusEvent* pEvent) override;
-    void DragBegins(const QPoint&) override { m_nDragOffset = 0; }
     void DragTo(const QPoint& pt) override;
     int StoredPos() const override { return m_nPos; }
 
@@ -61,5 +61,4 @@ private:
     int m_nState = 0;
     Slot m_pIcons[LOOKS][STATES];
     int m_nMax = 100, m_nMin = 0, m_nPos = 0, m_nPageStep = 20;
-    int m_nDragOffset = 0;
 };

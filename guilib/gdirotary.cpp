@@ -51,12 +51,11 @@ void CGdiRotary::UpdatePosition(int x, int y) {
         TRACE("\r\n UpdatePosition m_fStep[%d]m_nRange[%d]", int(m_fStep), m_nRange);
         return;
     }
-    const double dx = std::max(0, x - m_ptAnchor.x());
-    const double dy = std::max(0, m_ptAnchor.y() - y);
     ComputePixelPerStep();
     if (m_fPixelPerStep <= 0) return; // no size yet: nothing to measure against
-    const int n = TruncToInt(std::sqrt(dx * dx + dy * dy) * (2 / m_fPixelPerStep));
-    SetPos(m_nMin + ClampToRange(n, 0, m_nRange));
+    // Right and up count positive, left and down negative, each axis at the same rate.
+    const double fPixels = double(x - PressPoint().x()) + double(PressPoint().y() - y);
+    SetPos(DraggedPos(fPixels, m_fPixelPerStep / 2, m_nMin, m_nMax));
 }
 
 void CGdiRotary::paintEvent(QPaintEvent*) {
@@ -82,15 +81,14 @@ void CGdiRotary::ApplyState(const SControlState& state) {
     if (!IsDragging() && GetPos() != state.nPos) SetPos(state.nPos);
 }
 
-void CGdiRotary::DragBegins(const QPoint& pt) {
+void CGdiRotary::DragBegins(const QPoint&) {
     TRACE("\r\n OnLButtonDown");
-    m_ptAnchor = pt;
 }
 
 void CGdiRotary::DragTo(const QPoint& pt) {
-    if (pt.y() > height()) return; // below the knob: no turn
+    const int nBefore = m_nPos;
     UpdatePosition(pt.x(), pt.y());
-    Post(WM_GDI_CTRL_MOVE, m_nPos);
+    if (m_nPos != nBefore) Post(WM_GDI_CTRL_MOVE, m_nPos);
 }
 
 void CGdiRotary::DragEnds() {

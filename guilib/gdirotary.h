@@ -1,5 +1,6 @@
-// Rotary knob drawn from two film strips (a ring and the knob). Dragging right of or above the
-// press point turns it up from the minimum; the full range lies half the control's diagonal away.
+// Rotary knob drawn from two film strips (a ring and the knob). A press leaves it where it is; a drag
+// turns it from there, up or right turning up and down or left turning down, one step per half a
+// pixel-per-step (the whole range over half the control's diagonal).
 #pragma once
 
 #include "dragctrl.h"
@@ -20,6 +21,7 @@ public:
     int GetRangeMax() const { return m_nMax; }
     double GetPixelPerStep() const { return m_fPixelPerStep; }
 
+    // The position the pointer at (x, y) gives, measured from the press.
     void UpdatePosition(int x, int y);
 
     // The form's position, unless the user is turning the knob.
@@ -27,7 +29,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent*) override;
-    void DragBegins(const QPoint& pt) override;
+    void DragBegins(const QPoint&) override;
     void DragTo(const QPoint& pt) override;
     void DragEnds() override;
     int StoredPos() const override { return m_nPos; }
@@ -35,7 +37,6 @@ protected:
 private:
     void ComputePixelPerStep();
 
-    QPoint m_ptAnchor;
     QRectF m_rcKnob;
     QRectF m_rcRing;
     int m_nMax = 100, m_nMin = 0, m_nPos = 0, m_nRange = 100;

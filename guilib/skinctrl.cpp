@@ -1,5 +1,6 @@
 #include "skinctrl.h"
 
+#include <QFocusEvent>
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
@@ -34,6 +35,36 @@ void CSkinCtrl::leaveEvent(QEvent* pEvent) {
     if (!m_bTracking) return;
     m_bTracking = 0;
     Post(WM_CTRL_HOVER, 0);
+}
+
+void CSkinCtrl::focusInEvent(QFocusEvent* pEvent) {
+    QWidget::focusInEvent(pEvent);
+    m_bKeyboardFocus = pEvent->reason() == Qt::TabFocusReason || pEvent->reason() == Qt::BacktabFocusReason;
+    update();
+}
+
+void CSkinCtrl::focusOutEvent(QFocusEvent* pEvent) {
+    QWidget::focusOutEvent(pEvent);
+    m_bKeyboardFocus = false;
+    update();
+}
+
+namespace {
+
+// The frame of the keyboard focus: the skin's accent, as the report titles.
+const QColor kFocusColor(240, 150, 30);
+
+} // namespace
+
+bool CSkinCtrl::event(QEvent* pEvent) {
+    const bool bDone = QWidget::event(pEvent);
+    if (pEvent->type() == QEvent::Paint && m_bKeyboardFocus) {
+        QPainter p(this); // still inside the paint: over whatever the control drew
+        p.setPen(QPen(kFocusColor, 1, Qt::DotLine));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(rect().adjusted(0, 0, -1, -1));
+    }
+    return bDone;
 }
 
 void CSkinCtrl::DrawImage(QPainter& p, const CGdiPlusBitmap* pImage, const QRectF& dest, const QRectF& src) {

@@ -25,6 +25,8 @@ public:
 
     // Hover reported (pointer inside since the last leave).
     int IsTracking() const { return m_bTracking; }
+    // The keyboard focus came by Tab or Backtab (the control shows its focus frame).
+    bool HasKeyboardFocus() const { return m_bKeyboardFocus; }
 
     // Shows the form state of this control; a control without such state ignores it.
     void ApplyState(const SControlState&) override {}
@@ -53,12 +55,19 @@ protected:
     static void DrawImage(QPainter& p, const CGdiPlusBitmap* pImage, const QRectF& dest);
 
     void leaveEvent(QEvent* pEvent) override;
+    void focusInEvent(QFocusEvent* pEvent) override;
+    void focusOutEvent(QFocusEvent* pEvent) override;
+
+    // Every paint of a control that has the keyboard focus by Tab ends with a dotted frame, so a user
+    // who walks the window with the keyboard sees where the keys go.
+    bool event(QEvent* pEvent) override;
 
     int m_bTracking = 0;
 
 private:
     int m_nCtrlId = 0;
     bool m_bCapture = false;
+    bool m_bKeyboardFocus = false;
 };
 
 // Frame of a film strip for a position: 0 at position 0, else frames / range * position truncated,

@@ -82,9 +82,10 @@ constexpr std::array<int, 3> EXP_INPUT_X = {127, 231, 335}; // 2172..2174, 92 x 
 constexpr int EXP_INPUT_Y = 200;
 constexpr SSkinRect EXP_LEVEL_SWITCH = {455, 192, 110, 49};     // 2346, images 418/419
 constexpr std::array<int, 4> EXP_SENS_Y = {288, 352, 414, 480}; // IN 1-2, IN 3-4, IN 5-6, AUX L/R
-constexpr int EXP_SENS_FRAME_X = 910;                           // 110 x 37 frames (465)
-constexpr int EXP_SENS_SLIDER_X = 736;                          // 170 x 28, y = row y + 4
-constexpr int EXP_SENS_EDIT_DX = 8, EXP_SENS_EDIT_DY = 11;      // edit 35 x 14 inside the frame
+// The frame with its box ends inside the sensitivity panel (at 910 it ran past the window's edge).
+constexpr int EXP_SENS_FRAME_X = 892;                      // 110 x 37 frames (465)
+constexpr int EXP_SENS_SLIDER_X = 722;                     // 170 x 28, y = row y + 4
+constexpr int EXP_SENS_EDIT_DX = 8, EXP_SENS_EDIT_DY = 11; // edit 35 x 14 inside the frame
 constexpr int EXP_SENS_STEP_DX = 45, EXP_SENS_UP_DY = 3, EXP_SENS_DOWN_DY = 19;
 constexpr std::array<int, 8> EXP_MATRIX_COL_X = {215, 271, 327, 383, 439, 495, 551, 607}; // light centres
 constexpr int EXP_MATRIX_TOP = 300;                // top of the first row

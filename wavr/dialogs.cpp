@@ -18,6 +18,8 @@
 namespace {
 
 constexpr const char* kWebSite = "https://www.example.com/";
+// Where the About box names the version: below the web link, level with the close button.
+const QRect kVersionRect(48, 289, 300, 20);
 
 void LoadImage(CGdiPlusBitmapResource& image, int nId) {
     if (!image.Load(nId, "PNG")) TRACE("!!!!!!!ERROR SetIconImage \r\n");
@@ -122,6 +124,10 @@ QStringList CAboutDlg::Texts() {
                                         "Connect the processor over USB;\nit is found on any port.")};
 }
 
+QString CAboutDlg::VersionText() {
+    return QCoreApplication::translate("CAboutDlg", "Version %1").arg(QStringLiteral(MLB8_VERSION));
+}
+
 void CAboutDlg::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.fillRect(rect(), QColor(24, 24, 26));
@@ -143,6 +149,9 @@ void CAboutDlg::paintEvent(QPaintEvent*) {
     p.drawText(QRect(48, 170, 300, 18), Qt::AlignLeft | Qt::AlignVCenter, texts[1]);
     p.setFont(font(10, false));
     p.drawText(QRect(310, 224, 265, 30), Qt::AlignRight | Qt::AlignVCenter, texts[2]);
+    p.setFont(font(13, false));
+    p.setPen(QColor(230, 230, 230));
+    p.drawText(kVersionRect, Qt::AlignLeft | Qt::AlignVCenter, VersionText());
 }
 
 bool CAboutDlg::event(QEvent* pEvent) {

@@ -43,6 +43,8 @@ public:
     explicit CAboutDlg(QWidget* pParent);
     // The texts it shows besides its pictures, in the window's language.
     static QStringList Texts();
+    // The program's version as the box shows it, in the window's language.
+    static QString VersionText();
 
 protected:
     void paintEvent(QPaintEvent*) override;

@@ -22,9 +22,9 @@ QMenu* AddEditMenu(QMenuBar* pBar, CWAVRView* pView) {
     const QList<QAction*> menus = pBar->actions();
     pBar->insertMenu(menus.size() > 1 ? menus.at(1) : nullptr, pMenu);
     QAction* pUndo = pMenu->addAction(Tr("Undo"));
-    pUndo->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Z)});
+    pUndo->setShortcuts(UndoKeys());
     QAction* pRedo = pMenu->addAction(Tr("Redo"));
-    pRedo->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    pRedo->setShortcuts(RedoKeys());
     pMenu->addSeparator();
     QAction* pSwitch = pMenu->addAction(Tr("Switch to B"));
     pSwitch->setShortcut(QKeySequence(Qt::Key_F8));

@@ -4,6 +4,7 @@
 #include <QDragEnterEvent>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
@@ -90,6 +91,11 @@ void CEqReportDlg::paintEvent(QPaintEvent*) {
     p.setFont(font);
     p.setPen(QColor(240, 150, 30));
     p.drawText(QRect(24, 12, 552, 26), Qt::AlignLeft | Qt::AlignVCenter, m_strTitle);
+}
+
+void CEqReportDlg::keyPressEvent(QKeyEvent* pEvent) {
+    if (pEvent->key() == Qt::Key_Return || pEvent->key() == Qt::Key_Enter) return accept();
+    QDialog::keyPressEvent(pEvent);
 }
 
 bool CEqReportDlg::event(QEvent* pEvent) {

@@ -33,6 +33,8 @@ public:
 protected:
     void paintEvent(QPaintEvent*) override;
     bool event(QEvent* pEvent) override;
+    // Enter is OK, as the skin's only button.
+    void keyPressEvent(QKeyEvent* pEvent) override;
 
 private:
     CGdiPlusBitmapResource m_Background;

@@ -1,11 +1,13 @@
 #include "wavrview.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
@@ -156,7 +158,60 @@ void CViewEdit::resizeEvent(QResizeEvent* pEvent) {
     FitFont();
 }
 
+namespace {
+
+// ID_EDIT_UNDO or ID_EDIT_REDO for a key of the window's undo or redo, else 0.
+int HistoryCommand(const QKeyEvent& e) {
+    const QKeySequence keys(QKeyCombination(e.modifiers() & ~Qt::KeypadModifier, Qt::Key(e.key())));
+    if (UndoKeys().contains(keys)) return ID_EDIT_UNDO;
+    if (RedoKeys().contains(keys)) return ID_EDIT_REDO;
+    return 0;
+}
+
+} // namespace
+
+const QList<QKeySequence>& UndoKeys() {
+    static const QList<QKeySequence> keys = {QKeySequence(Qt::CTRL | Qt::Key_Z)};
+    return keys;
+}
+
+const QList<QKeySequence>& RedoKeys() {
+    static const QList<QKeySequence> keys = {QKeySequence(Qt::CTRL | Qt::Key_Y),
+                                             QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)};
+    return keys;
+}
+
+bool CViewEdit::event(QEvent* pEvent) {
+    // The box would take these keys for its own text history; they come here as key presses instead.
+    if (pEvent->type() == QEvent::ShortcutOverride && HistoryCommand(*static_cast<QKeyEvent*>(pEvent))) {
+        pEvent->accept();
+        return true;
+    }
+    return QLineEdit::event(pEvent);
+}
+
+void CViewEdit::contextMenuEvent(QContextMenuEvent* pEvent) {
+    // The menu's undo and redo are the window's too.
+    QMenu* pMenu = createStandardContextMenu();
+    for (QAction* pAction : pMenu->actions()) {
+        const QString name = pAction->objectName();
+        if (name != QLatin1String("edit-undo") && name != QLatin1String("edit-redo")) continue;
+        const bool bUndo = name == QLatin1String("edit-undo");
+        pAction->disconnect();
+        pAction->setEnabled(bUndo ? m_pView->Core().CanUndo() : m_pView->Core().CanRedo());
+        connect(pAction, &QAction::triggered, m_pView,
+                [pView = m_pView, bUndo] { pView->OnMenuCommand(bUndo ? ID_EDIT_UNDO : ID_EDIT_REDO); });
+    }
+    pMenu->setAttribute(Qt::WA_DeleteOnClose);
+    pMenu->popup(pEvent->globalPos());
+}
+
 void CViewEdit::keyPressEvent(QKeyEvent* pEvent) {
+    if (const int nCommand = HistoryCommand(*pEvent)) {
+        m_pView->FlushKeyRelease();
+        m_pView->OnMenuCommand(nCommand);
+        return;
+    }
     const int nKey = pEvent->key();
     if (nKey == Qt::Key_Up || nKey == Qt::Key_Down) {
         if (m_pView->OnEditArrow(m_nId, nKey, true, pEvent->isAutoRepeat())) return;
@@ -294,6 +349,11 @@ void CWAVRView::dropEvent(QDropEvent* pEvent) {
 void CWAVRView::OnMenuCommand(int nId) {
     m_Core.OnCommand(nId);
     SyncFromForm();
+}
+
+void CWAVRView::ReleaseBoxFocus() {
+    QWidget* pFocus = QApplication::focusWidget();
+    if (pFocus && isAncestorOf(pFocus)) setFocus(Qt::OtherFocusReason);
 }
 
 void CWAVRView::OnDeviceChange(bool bArrived, int nComNumber) {

@@ -4,7 +4,9 @@
 #pragma once
 
 #include <QEvent>
+#include <QKeySequence>
 #include <QLineEdit>
+#include <QList>
 #include <QPixmap>
 #include <QWidget>
 #include <functional>
@@ -38,7 +40,12 @@ public:
 
 class CWAVRView;
 
-// Edit boxes: white on dark grey; Enter, Up and Down and the wheel go to the core.
+// The keys of the window's undo and redo; a value box hands them to the window as well.
+const QList<QKeySequence>& UndoKeys();
+const QList<QKeySequence>& RedoKeys();
+
+// Edit boxes: white on dark grey; Enter, Up and Down and the wheel go to the core. Undo and redo
+// are the window's (the box's own text history would show a value the model does not have).
 class CViewEdit : public QLineEdit, public IAppliesState {
 public:
     CViewEdit(CWAVRView* pView, int nId);
@@ -49,8 +56,10 @@ public:
     static int FittingPixelSize(const QFont& font, const QString& text, const QSize& room);
 
 protected:
+    bool event(QEvent* pEvent) override;
     void keyPressEvent(QKeyEvent* pEvent) override;
     void keyReleaseEvent(QKeyEvent* pEvent) override;
+    void contextMenuEvent(QContextMenuEvent* pEvent) override;
     void wheelEvent(QWheelEvent* pEvent) override;
     void enterEvent(QEnterEvent* pEvent) override;
     void resizeEvent(QResizeEvent* pEvent) override;
@@ -111,6 +120,7 @@ public:
     void OpenDocument(const std::string& path) override;
     void Repaint(int nArea) override;
     void DrawCurve(const double* pValues, int nCount, int nPen, int bClear) override;
+    void ReleaseBoxFocus() override;
     // IW32Window: the links post what they receive (on the reader thread).
     void PostMessage(std::uint32_t nMsg, std::uintptr_t wParam, std::intptr_t lParam) override;
 

@@ -4,11 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
+#include <functional>
 
 #include "comm/comnames.h"
 #include "editor/controlids.h"
 #include "editor/ctrlmessages.h"
+#include "editor/history.h"
 #include "editorfixture.h"
 
 using testing::ElementsAre;
@@ -446,5 +449,104 @@ TEST_F(GestureTest, AForcedPairShowsThePairBasesValues) {
         EXPECT_EQ(m_Core.Form().Text(ctl::CHANNEL_LEVEL_BOX), "-14.0") << nTab;
         EXPECT_EQ(m_Core.Form().Control(ctl::CHANNEL_KNOB).nPos, 100) << nTab;
         EXPECT_EQ(m_Core.Form().Control(ctl::PHASE).bToggle, 0) << nTab;
+    }
+}
+
+// A knob or a speaker icon moves from where it is pressed: a press and release without a move
+// changes nothing and sends nothing (the icon only selects its channel); a drag still sends once.
+TEST_F(GestureTest, AClickOnAKnobOrSpeakerIconSendsNothing) {
+    Connect();
+    CSettingsModel& m = m_Core.Model();
+    m_Core.Pages().ShowTimeAlignmentPage();
+    m.m_bPair = 0;
+    const int nIcon = m_Core.Delays().IconOfChannel(2);
+    ASSERT_NE(nIcon, 0);
+    const struct {
+        const char* pszName;
+        int nId;
+        int nMovedTo; // where a drag takes it
+        int nSentId;  // the command the drag sends
+    } controls[] = {
+        {"master knob", ctl::MAIN_KNOB, 90, VA_VOLUME},
+        {"channel knob", ctl::CHANNEL_KNOB, 90, VA_VOLUME},
+        {"speaker icon", nIcon, 7, VA_DELAY},
+    };
+    for (const auto& c : controls) {
+        SCOPED_TRACE(c.pszName);
+        const SEditSnapshot before = SEditSnapshot::Of(m);
+        m_Sim.ClearReceivedFrames();
+        m_Core.OnMessage(WM_GDI_CTRL_DOWN, static_cast<std::uintptr_t>(c.nId), 0);
+        Release(c.nId, 0);
+        EXPECT_EQ(SEditSnapshot::Of(m), before);
+        EXPECT_TRUE(SentIds().empty());
+
+        m_Core.OnMessage(WM_GDI_CTRL_DOWN, static_cast<std::uintptr_t>(c.nId), 0);
+        Move(c.nId, c.nMovedTo);
+        Release(c.nId, c.nMovedTo);
+        EXPECT_NE(SEditSnapshot::Of(m), before);
+        EXPECT_THAT(SentIds(), testing::Contains(c.nSentId));
+    }
+}
+
+// Whatever changes the selection refreshes the whole top bar: the channel level, its knob and Ø
+// show the newly selected channel, never the one before.
+TEST_F(GestureTest, EverySelectionChangeShowsTheNewChannelsLevelAndPhase) {
+    CSettingsModel& m = m_Core.Model();
+    for (int c = 0; c < MLB8_CHANNELS; ++c)
+        m.m_nVolume[c] = 100 + 3 * c;
+    m.m_bPhase[1] = m.m_bPhase[2] = m.m_bPhase[3] = 1;
+    for (int c = 0; c < MLB8_CHANNELS; ++c)
+        m.m_fDelayMs[c] = 1.5f + static_cast<float>(c);
+    const struct {
+        const char* pszName;
+        std::function<void()> fnBefore; // the selection the gesture starts from
+        std::function<void()> fnGesture;
+    } cases[] = {
+        {"a speaker icon pressed",
+         [&] {
+             m_Core.Pages().ShowTimeAlignmentPage();
+             Click(ctl::CHANNEL.first + 1); // single Out 2
+         },
+         [&] {
+             m_Core.OnMessage(WM_GDI_CTRL_DOWN, static_cast<std::uintptr_t>(m_Core.Delays().IconOfChannel(6)),
+                              0);
+         }},
+        {"a speaker icon stepped by a key",
+         [&] {
+             m_Core.Pages().ShowTimeAlignmentPage();
+             Click(ctl::CHANNEL.first + 1);
+         },
+         [&] { Move(m_Core.Delays().IconOfChannel(0), 5); }},
+        {"an architecture chosen",
+         [&] {
+             m_Core.Pages().ShowStandardConfigPage();
+             Click(ctl::PAIR.first + 1); // the inverted pair 3+4
+         },
+         [&] { Click(ctl::ARCH.first + ARCH_41); }},
+        {"an input kind chosen",
+         [&] {
+             m_Core.Pages().ShowStandardConfigPage();
+             Click(ctl::PAIR.first + 1);
+         },
+         [&] { Click(ctl::INPUT_KIND.first + INPUT_4_WIRED); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.pszName);
+        c.fnBefore();
+        const int nBefore = m.m_nChannel;
+        c.fnGesture();
+        ASSERT_NE(m.m_nChannel, nBefore);
+        const int ch = m.m_nChannel;
+        char szLevel[16];
+        std::snprintf(szLevel, sizeof szLevel, "%2.1f", CSettingsModel::DbFromVolume(m.m_nVolume[ch]));
+        EXPECT_EQ(m_Core.Form().Text(ctl::CHANNEL_LEVEL_BOX), szLevel);
+        EXPECT_EQ(m_Core.Form().Control(ctl::CHANNEL_KNOB).nPos, m.m_nVolume[ch]);
+        EXPECT_EQ(m_Core.Form().Control(ctl::PHASE).bToggle, m.m_bPhase[ch]);
+        EXPECT_EQ(m_Core.Form().Control(ctl::DELAY_PHASE).bToggle, m.m_bPhase[ch]);
+        if (m.m_nPage == CPages::PAGE_DELAY) {
+            char szMs[16];
+            std::snprintf(szMs, sizeof szMs, "%3.1f", static_cast<double>(m.m_fDelayMs[ch]));
+            EXPECT_EQ(m_Core.Form().Text(ctl::DELAY_MS_BOX), szMs);
+        }
     }
 }

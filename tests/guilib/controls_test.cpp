@@ -1,5 +1,6 @@
 // Value controls driven by real mouse and key events: what they post to their parent, in order.
 #include <QTest>
+#include <cstdlib>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -184,7 +185,9 @@ TEST(GdiActiveSlider, KeysFollowTheSameTable) {
     }
 }
 
-TEST(GdiRotary, PressPostsTheMinimumAndOnlyRightOrUpTurnsIt) {
+// A press leaves the knob where it is; a drag turns it from there: right and up turn it up, left and
+// down turn it down, at 2 / (diagonal / range) = 1.7923 steps per pixel, anywhere the pointer goes.
+TEST(GdiRotary, APressLeavesItAndADragTurnsItFromThere) {
     CRecorder parent;
     CGdiRotary k(&parent);
     k.SetDlgCtrlID(ID);
@@ -195,27 +198,31 @@ TEST(GdiRotary, PressPostsTheMinimumAndOnlyRightOrUpTurnsIt) {
     k.SetPos(70);
     CTraceCapture trace;
     Press(&k, {50, 50});
-    EXPECT_EQ(parent.Take(), (std::vector<SNote>{Move(0), DOWN}));
+    EXPECT_EQ(parent.Take(), std::vector<SNote>{DOWN});
+    EXPECT_EQ(k.GetPos(), 70);
     EXPECT_TRUE(trace.Has("\r\n OnLButtonDown"));
-    // 2 / (diagonal / range) = 1.7923 steps per pixel of distance right of or above the anchor.
     const struct {
         QPoint pt;
-        int nPos;
+        int nPos; // -1: unchanged, nothing posted
     } moves[] = {
-        {{40, 50}, 0},    {{50, 60}, 0},  {{30, 90}, 0},  // left and down count for nothing
-        {{60, 50}, 17},   {{50, 40}, 17}, {{60, 40}, 25}, // right, up, both
-        {{150, 50}, 128},                                 // beyond half the diagonal: the maximum
-        {{-20, 0}, 89},                                   // only the upward part counts
+        {{60, 50}, 87},   {{50, 40}, -1}, {{60, 40}, 105}, // right, up, both
+        {{40, 50}, 53},   {{50, 60}, -1}, {{40, 60}, 35},  // left, down, both
+        {{60, 60}, 70},                                    // right and down cancel out
+        {{150, 50}, 128}, {{50, 400}, 0},                  // clamped, also beyond the control
     };
     for (const auto& m : moves) {
         Drag(&k, m.pt);
-        EXPECT_EQ(parent.Take(), std::vector<SNote>{Move(m.nPos)}) << m.pt.x() << "," << m.pt.y();
+        const std::vector<SNote> expected =
+            m.nPos < 0 ? std::vector<SNote>{} : std::vector<SNote>{Move(m.nPos)};
+        EXPECT_EQ(parent.Take(), expected) << m.pt.x() << "," << m.pt.y();
     }
-    Drag(&k, {200, 102}); // below the control: ignored
-    EXPECT_TRUE(parent.Take().empty());
-    Release(&k, {200, 102});
-    EXPECT_EQ(parent.Take(), std::vector<SNote>{Up(89)});
+    Release(&k, {50, 400});
+    EXPECT_EQ(parent.Take(), std::vector<SNote>{Up(0)});
     EXPECT_TRUE(trace.Has("\r\n OnLButtonUp"));
+    // A click alone changes nothing, wherever the knob stands.
+    Press(&k, {20, 80});
+    Release(&k, {20, 80});
+    EXPECT_EQ(parent.Take(), (std::vector<SNote>{DOWN, Up(0)}));
 }
 
 TEST(GdiRotary, EmptyRangeIgnoresDragsWithATrace) {
@@ -231,21 +238,21 @@ TEST(GdiRotary, EmptyRangeIgnoresDragsWithATrace) {
     EXPECT_TRUE(trace.Has("\r\n UpdatePosition m_fStep[0]m_nRange[0]"));
 }
 
-TEST(GdiActiveSlider, PixelLawsBothWays) {
-    // An icon run 150 pixels wide, range 0..22: a pixel q maps to q * 22 / 150, inverted 22 minus that.
+// The icon is grabbed where it is pressed: a click leaves it (nothing but the press and the
+// release), a drag moves its picture by the pixels dragged, to within one step, either way round.
+TEST(GdiActiveSlider, IsGrabbedWhereItIsPressed) {
     const struct {
         bool bInverted;
-        QPoint ptPress;
-        int nPress;
-        QPoint ptDrag;
-        int nDrag;
+        int nStart; // the stored position
+        int dx;     // the drag
+        int nEnd;   // the position it reaches, -1 where only the pixels are checked
     } cases[] = {
-        {false, {30, 20}, 4, {400, 20}, 22},
-        {true, {30, 20}, 18, {400, 20}, 0},
-        {false, {75, 20}, 11, {-50, 20}, 0},
-        {true, {75, 20}, 11, {-50, 20}, 22},
+        {false, 4, 20, -1},  {false, 15, -33, -1}, {true, 4, 20, -1}, {true, 15, -33, -1},
+        {false, 4, 400, 22}, {false, 4, -400, 0},  {true, 4, 400, 0}, {true, 4, -400, 22},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << "inverted " << c.bInverted << " from " << c.nStart << " by " << c.dx);
         CRecorder parent;
         CGdiActiveSlider a(&parent);
         a.SetDlgCtrlID(ID);
@@ -254,11 +261,27 @@ TEST(GdiActiveSlider, PixelLawsBothWays) {
         a.SetIconsInactive({ids[0], ids[1], ids[2], ids[3], ids[4], ids[5]});
         a.SetRange(0, 22);
         a.SetInverted(c.bInverted);
-        Press(&a, c.ptPress);
-        Drag(&a, c.ptDrag);
-        Release(&a, c.ptDrag);
-        EXPECT_EQ(parent.Take(), (std::vector<SNote>{Move(c.nPress), DOWN, Move(c.nDrag), Up(c.nDrag)}))
-            << "inverted " << c.bInverted;
+        a.SetPos(c.nStart);
+        const int xIcon = a.PosToPixel(c.nStart);
+        const QPoint ptGrab(xIcon + 10, 20); // on the icon, off its left edge
+        Press(&a, ptGrab);
+        Release(&a, ptGrab);
+        EXPECT_EQ(parent.Take(), (std::vector<SNote>{DOWN, Up(c.nStart)}));
+
+        Press(&a, ptGrab);
+        Drag(&a, ptGrab + QPoint(c.dx, 0));
+        Release(&a, ptGrab + QPoint(c.dx, 0));
+        const int nEnd = a.GetPos();
+        EXPECT_EQ(parent.Take(), (std::vector<SNote>{DOWN, Move(nEnd), Up(nEnd)}));
+        if (c.nEnd >= 0) {
+            EXPECT_EQ(nEnd, c.nEnd);
+        } else {
+            const double fStep = (150 - a.GetIconSize().width()) / 22.0;
+            const int nMoved = a.PosToPixel(nEnd) - xIcon;
+            EXPECT_LE(std::abs(nMoved), std::abs(c.dx));
+            EXPECT_GT(std::abs(nMoved), std::abs(c.dx) - fStep - 1);
+            EXPECT_EQ(nMoved < 0, c.dx < 0);
+        }
     }
 }
 
@@ -450,4 +473,42 @@ TEST(GdiActiveSlider, FormStateSelectsAndActivates) {
     a.ApplyState(state);
     EXPECT_FALSE(a.IsSelected());
     EXPECT_FALSE(a.IsActive());
+}
+
+// A value control reached by Tab shows where the keys go: a dotted frame in the skin's accent; one
+// that a click focused (the start of a drag) shows none.
+TEST(SkinControls, TabShowsTheFocusFrameAndAClickDoesNot) {
+    QWidget parent;
+    parent.resize(400, 200);
+    CGdiSlider* pSlider = HorizontalSlider(&parent);
+    auto* pKnob = new CGdiRotary(&parent);
+    pKnob->setGeometry(200, 10, 101, 101);
+    pKnob->SetIconImage(SkinId::KNOB_STRIP, "PNG", 0, 4, 101, 101);
+    pKnob->SetRange(0, 128);
+    auto* pIcon = new CGdiActiveSlider(&parent);
+    pIcon->setGeometry(10, 120, 150, 42);
+    const auto ids = SkinId::SpeakerIconSet(0);
+    pIcon->SetIconsInactive({ids[0], ids[1], ids[2], ids[3], ids[4], ids[5]});
+    pIcon->SetRange(0, 22);
+    parent.show();
+    parent.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&parent));
+    auto framePixels = [](CSkinCtrl* p) {
+        const QImage image = p->grab().toImage();
+        int n = 0;
+        for (int x = 0; x < image.width(); ++x)
+            n += image.pixelColor(x, 0) == QColor(240, 150, 30);
+        return n;
+    };
+    for (CSkinCtrl* p : std::initializer_list<CSkinCtrl*>{pSlider, pKnob, pIcon}) {
+        parent.setFocus(); // the window gave its first control the focus when it came up
+        p->setFocus(Qt::TabFocusReason);
+        EXPECT_TRUE(p->HasKeyboardFocus());
+        EXPECT_GT(framePixels(p), p->width() / 4); // dotted
+        parent.setFocus();
+        EXPECT_FALSE(p->HasKeyboardFocus());
+        p->setFocus(Qt::MouseFocusReason);
+        EXPECT_FALSE(p->HasKeyboardFocus());
+        EXPECT_EQ(framePixels(p), 0);
+    }
 }

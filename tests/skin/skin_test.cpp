@@ -7,6 +7,7 @@
 #include <set>
 #include <vector>
 
+#include "skin/skinlayout.h"
 #include "skin/skinmanifest.h"
 
 namespace {
@@ -162,3 +163,15 @@ TEST_F(SkinTest, GraphLinesLieWhereTheCurveMappingPutsThem) {
 }
 
 } // namespace
+
+// The expert page's sensitivity rows fit their panel: row label, slider, then the frame with the box,
+// its steppers and the unit, all left of the panel's right border (the page's right edge less its
+// 4-pixel margin) and so inside the window.
+TEST(SkinLayout, TheExpertSensitivityRowsFitTheirPanel) {
+    using namespace SkinLayout;
+    constexpr int kRowLabelRight = 721; // "IN 1-2" in the page's art
+    EXPECT_GE(EXP_SENS_SLIDER_X, kRowLabelRight);
+    EXPECT_LE(EXP_SENS_SLIDER_X + 170, EXP_SENS_FRAME_X);
+    EXPECT_LE(EXP_SENS_FRAME_X + 110, PAGE.x + PAGE.w - 4);
+    EXPECT_LE(EXP_SENS_FRAME_X + EXP_SENS_STEP_DX + 20, EXP_SENS_FRAME_X + 110);
+}

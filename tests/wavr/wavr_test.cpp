@@ -4,7 +4,9 @@
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -20,6 +22,7 @@
 #include "skin/skinmanifest.h"
 #include "tests/common/filterrecord.h"
 #include "wavr/dialogs.h"
+#include "wavr/eqtools.h"
 #include "wavr/hotplug.h"
 #include "wavr/mainfrm.h"
 #include "wavr/wavrapp.h"
@@ -273,6 +276,43 @@ TEST(Dialogs, ConfirmationEndsOnlyWithItsButtons) {
     QTest::mouseClick(pOk, Qt::LeftButton, {}, QPoint(10, 10));
     WaitUntil([&] { return !dlg.isVisible(); }, 2000);
     EXPECT_EQ(dlg.result(), QDialog::Accepted);
+}
+
+// A report of the equalizer tools has one button, OK: Enter and the keypad's Enter take it, from
+// wherever the report's focus is.
+TEST(Dialogs, AReportEndsWithEnter) {
+    InitSkinResources();
+    for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
+        QPointer<CEqReportDlg> pDlg = new CEqReportDlg(nullptr, "Import", "line 1\nline 2");
+        int nResult = -1;
+        QObject::connect(pDlg, &QDialog::finished, [&](int n) { nResult = n; });
+        pDlg->show();
+        pDlg->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(pDlg));
+        QWidget* pFocus = QApplication::focusWidget() ? QApplication::focusWidget() : pDlg.data();
+        QTest::keyClick(pFocus, key);
+        WaitUntil([&] { return pDlg.isNull(); }, 2000);
+        EXPECT_EQ(nResult, QDialog::Accepted) << key;
+        EXPECT_TRUE(pDlg.isNull()) << key;
+        delete pDlg;
+    }
+}
+
+// The About box names the program's version, in the window's language.
+TEST(Dialogs, TheAboutBoxShowsTheVersion) {
+    InitSkinResources();
+    EXPECT_EQ(CAboutDlg::VersionText(), QString::fromUtf8("版本 ") + MLB8_VERSION);
+    EXPECT_TRUE(QRegularExpression("^\\d+\\.\\d+\\.\\d+$").match(MLB8_VERSION).hasMatch()) << MLB8_VERSION;
+    // Drawn: the box differs from its skin where the version stands.
+    CAboutDlg dlg(nullptr);
+    const QImage shown = dlg.grab().toImage();
+    if (const QByteArray dir = qgetenv("MLB8_SHOT_DIR"); !dir.isEmpty())
+        shown.save(QString::fromLocal8Bit(dir) + "/about.png");
+    int nTextPixels = 0;
+    for (int y = 289; y < 309; ++y)
+        for (int x = 48; x < 200; ++x)
+            nTextPixels += qGray(shown.pixel(x, y)) > 180;
+    EXPECT_GT(nTextPixels, 20);
 }
 
 TEST(Dialogs, IncompletePresetFileAsksLoadAnywayOrCancel) {

@@ -142,6 +142,15 @@ public:
 
     void Settle() { SettleView(*m_pView); }
 
+    // The working link opened straight onto a simulated processor on its pseudo-terminal.
+    void OpenLink(Sim::CSimProcessor& sim) {
+        ASSERT_TRUE(sim.Start());
+        const int nPort = ZUtils::RegisterExtraPort(sim.PortPath());
+        Model().m_Search.m_bSlaveFound[0] = 1;
+        Core().Protocol().m_hWnd = m_pView;
+        ASSERT_EQ(Core().Protocol().Open(nPort), 1);
+    }
+
     template <class T> T* Control(int nId) {
         for (QWidget* p : m_pView->findChildren<QWidget*>())
             if (auto* pCtrl = dynamic_cast<T*>(p); pCtrl && pCtrl->GetDlgCtrlID() == nId) return pCtrl;
@@ -307,7 +316,6 @@ TEST(WindowTruth, TheGainSliderFollowsASignChange) {
 
 TEST(WindowTruth, AHeldArrowKeyCommitsOnceOnItsRealRelease) {
     Sim::CSimProcessor sim;
-    ASSERT_TRUE(sim.Start());
     CWindow w;
     ASSERT_NO_FATAL_FAILURE(w.OpenLink(sim));
     CViewEdit* pBox = w.Edit(ctl::MAIN_LEVEL_BOX);
@@ -412,6 +420,123 @@ TEST(WindowTruth, AToggleClickSurvivesARefreshBeforeItsNotification) {
     EXPECT_TRUE(w.Control<CGdiSlider>(ctl::HP_SLIDER)->isVisible());
 }
 
+// A knob or speaker icon moves from where it is pressed: one click on a level knob, a Q knob or a
+// speaker icon changes nothing and sends nothing (the icon selects its output); a drag up turns a
+// level up, a drag down turns it down, from where it stood.
+TEST(WindowTruth, AClickOnAKnobOrSpeakerChangesNothing) {
+    Sim::CSimProcessor sim;
+    CWindow w;
+    ASSERT_NO_FATAL_FAILURE(w.OpenLink(sim));
+    CSettingsModel& m = w.Model();
+    m.m_nMainVolume = 104;                 // -12 dB
+    m.m_nVolume[0] = m.m_nVolume[1] = 116; // Out 1+2 at -6 dB
+    m.m_fDelayMs[2] = 2.104f;
+    w.Core().Delays().SetDelaySamples(2, m.m_fDelayMs[2]);
+    w.Core().Pages().SelectChannel(-1);
+    w.View().SyncFromForm();
+    auto click = [&](CSkinCtrl* p, QPoint pt) {
+        ASSERT_NE(p, nullptr);
+        ASSERT_TRUE(p->isVisible());
+        QTest::mouseClick(p, Qt::LeftButton, {}, pt);
+        w.Settle();
+    };
+    const struct {
+        const char* pszName;
+        std::function<void()> fnOpen; // the page the control is on
+        std::function<int()> fnId;
+        QPoint pt;
+        const char* pszShot; // kept when MLB8_SHOT_DIR is set
+    } cases[] = {
+        {"channel knob", [] {}, [] { return ctl::CHANNEL_KNOB; }, {20, 80}, "knob-press.png"},
+        {"master knob", [] {}, [] { return ctl::MAIN_KNOB; }, {50, 50}, nullptr},
+        {"Q knob", [&] { w.Click(ctl::TAB_EQ); }, [] { return ctl::EQ_Q_KNOB.first + 2; }, {5, 30}, nullptr},
+        {"speaker icon",
+         [&] {
+             w.Click(ctl::TAB_DELAY);
+             w.Click(ctl::CHANNEL.first + 1);
+         },
+         [&] { return w.Core().Delays().IconOfChannel(2); },
+         {30, 20},
+         "speaker-click.png"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.pszName);
+        c.fnOpen();
+        const SEditSnapshot before = SEditSnapshot::Of(m);
+        sim.ClearReceivedFrames();
+        click(w.Control<CSkinCtrl>(c.fnId()), c.pt);
+        EXPECT_EQ(SEditSnapshot::Of(m), before);
+        EXPECT_TRUE(sim.ReceivedFrames().empty());
+        if (c.pszShot) Keep(w, c.pszShot);
+    }
+    EXPECT_EQ(m.m_nChannel, 2) << "the speaker click selects its output";
+    EXPECT_FLOAT_EQ(m.m_fDelayMs[2], 2.104f);
+
+    w.Click(ctl::TAB_CONFIG);
+    const struct {
+        QPoint to;
+        bool bUp;
+    } drags[] = {{{50, 30}, true}, {{50, 70}, false}, {{70, 50}, true}, {{30, 50}, false}};
+    for (const auto& d : drags) {
+        const int nBefore = m.m_nMainVolume;
+        sim.ClearReceivedFrames();
+        w.Drag(ctl::MAIN_KNOB, {50, 50}, d.to); // 20 pixels
+        EXPECT_EQ(m.m_nMainVolume > nBefore, d.bUp) << d.to.x() << "," << d.to.y();
+        EXPECT_NEAR(m.m_nMainVolume, nBefore, 40) << "a short drag is a short turn";
+        EXPECT_EQ(sim.Running().nMainVolume, m.m_nMainVolume);
+    }
+    w.Core().Protocol().Close();
+}
+
+// A click on a page tab takes the keyboard focus out of every box, also out of the top bar's boxes
+// that stay on screen: a key meant for the page does not step the master level.
+TEST(WindowTruth, APageTabTakesTheFocusFromEveryBox) {
+    CWindow w;
+    const int nBefore = w.Model().m_nMainVolume;
+    for (int nTab : {ctl::TAB_EQ, ctl::TAB_XOVER, ctl::TAB_DELAY, ctl::TAB_CONFIG, ctl::MODE_SWITCH}) {
+        for (int nBox : {ctl::MAIN_LEVEL_BOX, ctl::CHANNEL_LEVEL_BOX}) {
+            CViewEdit* pBox = w.Edit(nBox);
+            QTest::mouseClick(pBox, Qt::LeftButton, {}, QPoint(5, 5));
+            ASSERT_TRUE(pBox->hasFocus());
+            w.Click(nTab);
+            EXPECT_EQ(dynamic_cast<CViewEdit*>(QApplication::focusWidget()), nullptr) << nTab << " " << nBox;
+            QWidget* pFocus = QApplication::focusWidget() ? QApplication::focusWidget() : &w.View();
+            QTest::keyClick(pFocus, Qt::Key_Up);
+            w.Settle();
+            EXPECT_EQ(w.Model().m_nMainVolume, nBefore) << nTab << " " << nBox;
+        }
+    }
+}
+
+// Walking the equalizer page with Tab, the focus is always visible: a box shows its text selected,
+// a fader or a Q knob its focus frame.
+TEST(WindowTruth, TabShowsWhereTheFocusIs) {
+    CWindow w;
+    w.Click(ctl::TAB_EQ);
+    CViewEdit* pFirst = w.Edit(ctl::EQ_FREQ_BOX.first);
+    QTest::mouseClick(pFirst, Qt::LeftButton, {}, QPoint(5, 5));
+    ASSERT_TRUE(pFirst->hasFocus());
+    int nBoxes = 0, nControls = 0;
+    for (int i = 0; i < 15; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QWidget* pFocus = QApplication::focusWidget();
+        ASSERT_NE(pFocus, nullptr) << i;
+        EXPECT_TRUE(pFocus->isVisible()) << i;
+        if (auto* pBox = dynamic_cast<CViewEdit*>(pFocus)) {
+            ++nBoxes;
+            EXPECT_FALSE(pBox->text().isEmpty()) << i;
+            EXPECT_EQ(pBox->selectedText(), pBox->text()) << "box " << pBox->Id();
+        } else if (auto* pCtrl = dynamic_cast<CSkinCtrl*>(pFocus)) {
+            ++nControls;
+            EXPECT_TRUE(pCtrl->HasKeyboardFocus()) << "control " << pCtrl->GetDlgCtrlID();
+        } else {
+            ADD_FAILURE() << "the focus went to a " << pFocus->metaObject()->className();
+        }
+    }
+    EXPECT_GT(nBoxes, 0);
+    EXPECT_GT(nControls, 0);
+}
+
 // ---- the rule: after any gesture the window equals a fresh one ----
 
 namespace {
@@ -449,6 +574,13 @@ const SGesture kStandardAndFrame[] = {
     {"frame: pair solo", [](CWindow& w) { w.Click(ctl::PAIR_SOLO.first); }},
     {"frame: pair solo off", [](CWindow& w) { w.Click(ctl::PAIR_SOLO.first); }},
     {"frame: phase", [](CWindow& w) { w.Click(ctl::PHASE); }},
+    {"standard: an architecture after the inverted pair 3+4",
+     [](CWindow& w) {
+         w.Click(ctl::ARCH.first + ARCH_2WAY_SUB);
+         w.Click(ctl::PAIR.first + 1);
+         w.Click(ctl::PHASE);
+         w.Click(ctl::ARCH.first + ARCH_41);
+     }},
 };
 
 // Expert configuration page.
@@ -545,6 +677,13 @@ const SGesture kTimeAlignment[] = {
          w.Drag(ctl::EXPERT_SPEAKER.first + 2, {10, 10}, {60, 10});
      }},
     {"time: phase", [](CWindow& w) { w.Click(ctl::DELAY_PHASE); }},
+    {"time: speaker icon click selects its output",
+     [](CWindow& w) {
+         w.Type(ctl::CHANNEL_LEVEL_BOX, "-6");
+         QTest::mouseClick(w.Control<CSkinCtrl>(ctl::EXPERT_SPEAKER.first), Qt::LeftButton, {},
+                           QPoint(10, 10));
+         w.Settle();
+     }},
     {"time: pair Out 3+4", [](CWindow& w) { w.Click(ctl::PAIR.first + 1); }},
     {"standard again",
      [](CWindow& w) {
@@ -980,6 +1119,48 @@ TEST(WindowTruth, TheEditKeysUndoAndRedo) {
         SettleView(*pView);
         EXPECT_EQ(m.m_nMainVolume, step.nVolume) << QKeySequence(step.keys).toString().toStdString();
         EXPECT_EQ(enabled(), step.pszMenu);
+    }
+}
+
+// In a value box, the undo and redo keys are the window's: the model, the processor and the box go
+// back together, and the box never shows a value the model does not have.
+TEST(WindowTruth, TheUndoKeysInAValueBoxAreTheWindows) {
+    SEditWindow win;
+    ASSERT_NO_FATAL_FAILURE(win.Open());
+    CWAVRView* pView = win.pView;
+    CSettingsModel& m = pView->Core().Model();
+    CViewEdit* pBox = nullptr;
+    for (CViewEdit* p : pView->findChildren<CViewEdit*>())
+        if (p->Id() == ctl::MAIN_LEVEL_BOX) pBox = p;
+    ASSERT_NE(pBox, nullptr);
+    pView->SyncFromForm();
+    const int nBefore = m.m_nMainVolume;
+    const QString before = pBox->text();
+    ASSERT_FALSE(before.isEmpty());
+    pBox->setFocus();
+    pBox->selectAll();
+    QTest::keyClicks(pBox, "-20");
+    QTest::keyClick(pBox, Qt::Key_Return);
+    SettleView(*pView);
+    ASSERT_EQ(m.m_nMainVolume, 88);
+    ASSERT_TRUE(pBox->hasFocus());
+    const struct {
+        QKeyCombination keys;
+        int nVolume;
+        QString text;
+    } steps[] = {
+        {Qt::CTRL | Qt::Key_Z, nBefore, before},
+        {Qt::CTRL | Qt::Key_Y, 88, "-20.0"},
+        {Qt::CTRL | Qt::Key_Z, nBefore, before},
+        {Qt::CTRL | Qt::SHIFT | Qt::Key_Z, 88, "-20.0"},
+    };
+    for (const auto& step : steps) {
+        const std::string keys = QKeySequence(step.keys).toString().toStdString();
+        QTest::keyClick(pBox, step.keys.key(), step.keys.keyboardModifiers());
+        SettleView(*pView);
+        EXPECT_EQ(m.m_nMainVolume, step.nVolume) << keys;
+        EXPECT_EQ(pBox->text(), step.text) << keys;
+        EXPECT_TRUE(pBox->hasFocus()) << keys;
     }
 }
 

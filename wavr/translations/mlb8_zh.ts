@@ -65,6 +65,10 @@ it is found on any port.</source>
         <translation>用 USB 连接处理器；
 任何端口都能找到它。</translation>
     </message>
+    <message>
+        <source>Version %1</source>
+        <translation>版本 %1</translation>
+    </message>
 </context>
 <context>
     <name>CSystemGraph</name>
