@@ -322,6 +322,16 @@ void ApplyAlignmentToModel(const SAlignResult& r, CSettingsModel& m) {
     }
 }
 
+SEditSnapshot AlignedSettings(const SAlignResult& r, const CSettingsModel& m) {
+    SEditSnapshot s = SEditSnapshot::Of(m);
+    for (const SAlignOutput& o : r.outputs) {
+        s.nDelay[o.nChannel] = static_cast<std::uint16_t>(o.after.nDelay);
+        s.bPhase[o.nChannel] = o.after.bInvert;
+        s.nVolume[o.nChannel] = o.after.nVolume;
+    }
+    return s;
+}
+
 std::vector<std::string> AlignReportLines(const SAlignResult& r, const CSettingsModel& m,
                                           const SAlignSettings& settings) {
     std::vector<std::string> out;

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "editor/history.h"
 #include "editor/measuredsum.h"
 #include "editor/settingsmodel.h"
 
@@ -73,6 +74,8 @@ SAlignResult ProposeAlignment(const CSettingsModel& m, const ChannelTunings& tun
 
 // The proposal put into the model (delays, polarities, levels).
 void ApplyAlignmentToModel(const SAlignResult& r, CSettingsModel& m);
+// The settings with the proposal in them, for CEditorCore::ApplyAsOneStep.
+SEditSnapshot AlignedSettings(const SAlignResult& r, const CSettingsModel& m);
 
 // The report: per output its delay (ms, cm, samples), polarity and level before -> after, then the
 // deviation per crossover region and over the range, before and after.
