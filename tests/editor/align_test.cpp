@@ -165,6 +165,10 @@ TEST(Align, BeatsTheArrivalAlignedBestPolarityAndMatchesLevels) {
         ASSERT_TRUE(r.bOk) << r.szError;
         ASSERT_EQ(r.outputs.size(), kSystem.size());
         const double fReference = ArrivalAlignedBest(m, tunings, r, s);
+        // The figures of the README's table.
+        std::printf(
+            "%s: RMS deviation %.2f dB before, %.2f dB after, %.2f dB arrival-aligned best polarity\n",
+            c.pszName, r.fRmsBefore, r.fRmsAfter, fReference);
         EXPECT_LE(r.fRmsAfter, fReference + 1e-9);
         EXPECT_LT(r.fRmsAfter, r.fRmsBefore);
         int nMinDelay = kAlignMaxDelay;
