@@ -46,7 +46,7 @@ std::complex<double> DriverAt(const SDriver& d, double f) {
 // The 3-way + sub of doc/examples: the sub a metre further than the rest, the right mid wired inverted.
 const std::vector<SDriver> kSystem = {
     {0, 1200, 30000, 4.0, 1.05, false}, {1, 1200, 30000, 4.5, 1.30, false}, {2, 200, 9000, 2.0, 1.10, false},
-    {3, 200, 9000, 2.0, 1.40, true},    {4, 40, 2500, 0.0, 0.95, false},    {5, 40, 2500, 0.0, 1.35, false},
+    {3, 200, 9000, 2.0, 1.40, true},    {4, 40, 2.5e3, 0.0, 0.95, false},   {5, 40, 2.5e3, 0.0, 1.35, false},
     {6, 15, 250, 3.0, 2.30, false},     {7, 15, 250, 3.0, 2.30, false},
 };
 
