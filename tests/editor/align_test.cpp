@@ -263,3 +263,32 @@ TEST(Align, ExampleFilesAreTheGeneratorsOutput) {
 }
 
 } // namespace
+
+namespace {
+
+// A flat speaker arriving after fArrivalMs, measured through the settings of m.
+SChannelTuning FlatSpeaker(const CSettingsModel& m, int nChannel, double fArrivalMs) {
+    SChannelTuning t;
+    for (double f : GridFreq()) {
+        t.measured.push_back(80.0);
+        t.measuredPhase.push_back(-360.0 * f * fArrivalMs / 1000.0);
+    }
+    SetMeasuredThrough(t, m, nChannel, "the test");
+    return t;
+}
+
+} // namespace
+
+TEST(Align, ADelayBeyondTheProcessorsLimitIsHeldThereAndSaidSo) {
+    CSettingsModel m;
+    m.WriteStartupDefaults();
+    ChannelTunings tunings;
+    tunings[0] = FlatSpeaker(m, 0, 1.0);
+    tunings[1] = FlatSpeaker(m, 1, 31.0); // 30 ms later: 1440 samples, the processor stops at 1056
+    const SAlignResult r = ProposeAlignment(m, tunings, {0, 1}, {});
+    ASSERT_TRUE(r.bOk) << r.szError;
+    EXPECT_EQ(r.outputs[1].after.nDelay, 0);
+    EXPECT_EQ(r.outputs[0].after.nDelay, kAlignMaxDelay);
+    ASSERT_EQ(r.notes.size(), 1u);
+    EXPECT_EQ(r.notes[0], "Out 1 needs 1440 samples of delay: held at the processor's limit of 1056.");
+}
