@@ -52,6 +52,14 @@ bool CEditorCore::Undo() {
     return GoTo(m_History.Undo());
 }
 
+bool CEditorCore::ApplyAsOneStep(const SEditSnapshot& wanted) {
+    if (Busy()) return false;
+    CommitStep();
+    GoTo(&wanted);
+    CommitStep();
+    return true;
+}
+
 bool CEditorCore::Redo() {
     if (Busy()) return false;
     CommitStep();

@@ -88,6 +88,9 @@ public:
     bool CanUndo() const;
     bool CanRedo() const;
     void CommitStep();
+    // Brings the model and the processor to `wanted` as one undo step (a computed proposal, such as an
+    // alignment); refused (false) like an undo.
+    bool ApplyAsOneStep(const SEditSnapshot& wanted);
     const CEditHistory& History() const { return m_History; }
 
     // A/B comparison: switches the processor to the other side (only what differs is sent) or

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "editor/align.h"
 #include "editor/editorcore.h"
 #include "editor/eqapply.h"
 #include "editor/eqfit.h"
@@ -12,6 +13,7 @@
 #include "editor/measurement.h"
 #include "editor/presetfile.h"
 #include "jsonout.h"
+#include "responsecmd.h"
 
 namespace {
 
@@ -134,6 +136,26 @@ int Store(IEqCtlSession& s, const SEqCmdOptions& opt, const SFilterCoef* pBands,
     return kExitOk;
 }
 
+// The settings the measurements were taken through: those of --measured-with, else those read (the
+// processor's or --preset's); null after a message when --measured-with cannot be read.
+const CSettingsModel* MeasuredWith(IEqCtlSession& s, const SEqCmdOptions& opt, CSettingsModel* pWith,
+                                   std::string* pName) {
+    if (opt.measuredWith.empty()) {
+        *pName = opt.presetIn.empty() ? "the processor's settings" : opt.presetIn;
+        return &s.Core().Model();
+    }
+    ZUtils::ZProfile profile;
+    if (!s.Core().Files().CheckPresetFile(opt.measuredWith, EPresetRead::File, profile)) {
+        std::fprintf(stderr, "mlb8ctl: cannot read the preset file %s: %s.\n", opt.measuredWith.c_str(),
+                     s.Core().Files().LastError().c_str());
+        return nullptr;
+    }
+    pWith->WriteStartupDefaults();
+    ReadPresetKeys(profile, *pWith, EPresetRead::File);
+    *pName = opt.measuredWith;
+    return pWith;
+}
+
 int CmdEqImport(const std::string& file, const SEqCmdOptions& opt, IEqCtlSession& s) {
     // The filter file is read before anything else is touched.
     const SEqImport r = ImportEqFilterFile(file);
@@ -212,23 +234,14 @@ int CmdEqFit(const std::string& file, const SEqCmdOptions& opt, IEqCtlSession& s
     // What the measurement was taken through: the settings just read, those of --measured-with, or
     // nothing (--raw). The fitted bands replace the bands it was taken with.
     const int ch = opt.nOutput - 1;
-    if (opt.bRaw) {
+    CSettingsModel with;
+    std::string withName;
+    const CSettingsModel* pWith = MeasuredWith(s, opt, &with, &withName);
+    if (!pWith) return kExitFailed;
+    if (opt.bRaw)
         SetMeasuredRaw(tuning);
-    } else if (!opt.measuredWith.empty()) {
-        ZUtils::ZProfile profile;
-        if (!s.Core().Files().CheckPresetFile(opt.measuredWith, EPresetRead::File, profile)) {
-            std::fprintf(stderr, "mlb8ctl: cannot read the preset file %s: %s.\n", opt.measuredWith.c_str(),
-                         s.Core().Files().LastError().c_str());
-            return kExitFailed;
-        }
-        CSettingsModel with;
-        with.WriteStartupDefaults();
-        ReadPresetKeys(profile, with, EPresetRead::File);
-        SetMeasuredThrough(tuning, with, ch, opt.measuredWith);
-    } else {
-        SetMeasuredThrough(tuning, s.Core().Model(), ch,
-                           opt.presetIn.empty() ? "the processor's settings" : opt.presetIn);
-    }
+    else
+        SetMeasuredThrough(tuning, *pWith, ch, withName);
     // Without --from and --to the range follows the output's crossover.
     bool bNarrowed = false;
     SEqFitSettings settings = DefaultFitRange(s.Core().Model(), opt.nOutput - 1, &bNarrowed);
@@ -294,10 +307,115 @@ int CmdEqFit(const std::string& file, const SEqCmdOptions& opt, IEqCtlSession& s
     return kExitOk;
 }
 
+void JsonTrim(CJsonWriter& j, const char* pszKey, const SAlignTrim& t) {
+    j.Key(pszKey)
+        .BeginObject()
+        .Member("delaySamples", t.nDelay)
+        .Member("delayMs", t.nDelay / 48.0)
+        .Member("delayCm", static_cast<double>(CDelayEditor::MsToCm(static_cast<float>(t.nDelay / 48.0))))
+        .Member("inverted", t.bInvert != 0)
+        .Member("levelDb", CSettingsModel::DbFromVolume(t.nVolume))
+        .EndObject();
+}
+
+int CmdAlign(const SEqCmdOptions& opt, IEqCtlSession& s) {
+    // Every file is read before anything else is touched.
+    SResponseOptions files;
+    files.measurements = opt.measurements;
+    files.column = opt.column;
+    files.bRaw = opt.bRaw;
+    ChannelTunings tunings;
+    std::vector<std::string> messages;
+    const bool bRead = LoadResponseMeasurements(files, &tunings, &messages);
+    PrintLines(stderr, messages);
+    if (!bRead) return kExitFailed;
+    SAlignSettings settings;
+    settings.bKeepLevels = opt.bKeepLevels;
+    if (!opt.target.empty()) {
+        const SMeasurementRead target = ReadMeasurementFile(opt.target);
+        PrintLines(stderr, MeasurementMessages(opt.target, target));
+        if (!target.bOk) return kExitFailed;
+        settings.target = CurveOnGrid(target.curve);
+    }
+    int nExit = kExitOk;
+    if (!OpenSource(s, opt, &nExit)) return nExit;
+    CSettingsModel with;
+    std::string withName;
+    const CSettingsModel* pWith = MeasuredWith(s, opt, &with, &withName);
+    if (!pWith) return kExitFailed;
+    ApplyMeasuredWith(files, *pWith, withName, &tunings);
+    std::vector<int> channels;
+    for (const auto& [ch, path] : opt.measurements)
+        channels.push_back(ch);
+    CEditorCore& core = s.Core();
+    const SAlignResult r = ProposeAlignment(core.Model(), tunings, channels, settings);
+    if (!r.bOk) {
+        std::fprintf(stderr, "mlb8ctl: %s\n", r.szError.c_str());
+        return kExitFailed;
+    }
+    // The report names the outputs as they were read, before the proposal goes in.
+    const std::vector<std::string> report = AlignReportLines(r, core.Model(), settings);
+    std::string where;
+    if (opt.presetIn.empty()) {
+        if (!core.ApplyAsOneStep(AlignedSettings(r, core.Model())) || !s.Drain()) {
+            std::fprintf(stderr, "mlb8ctl: writing the alignment to the processor failed.\n");
+            return kExitFailed;
+        }
+        where = "Wrote the delays, polarities and levels to the processor.";
+    } else {
+        ApplyAlignmentToModel(r, core.Model());
+        core.Model().m_szFilePath = opt.presetOut;
+        if (!core.Files().WriteConfigFile(4)) {
+            std::fprintf(stderr, "mlb8ctl: cannot write %s.\n", opt.presetOut.c_str());
+            return kExitFailed;
+        }
+        where = "Wrote " + opt.presetIn + " with the alignment to " + opt.presetOut + ".";
+    }
+    if (opt.bJson) {
+        CJsonWriter j;
+        j.BeginObject()
+            .Member("measuredWith", opt.bRaw ? std::string("bare drivers") : withName)
+            .Member("keepLevels", opt.bKeepLevels)
+            .Member("from", settings.fFrom)
+            .Member("to", settings.fTo)
+            .Member("rmsBefore", r.fRmsBefore)
+            .Member("rmsAfter", r.fRmsAfter);
+        j.Key("outputs").BeginArray();
+        for (const SAlignOutput& o : r.outputs) {
+            j.BeginObject().Member("output", o.nChannel + 1).Member("arrivalMs", o.fArrivalMs);
+            JsonTrim(j, "before", o.before);
+            JsonTrim(j, "after", o.after);
+            j.EndObject();
+        }
+        j.EndArray().Key("regions").BeginArray();
+        for (const SAlignRegion& g : r.regions)
+            j.BeginObject()
+                .Member("crossover", g.fCrossover)
+                .Member("from", g.fFrom)
+                .Member("to", g.fTo)
+                .Member("rmsBefore", g.fRmsBefore)
+                .Member("rmsAfter", g.fRmsAfter)
+                .EndObject();
+        j.EndArray().Key("notes").BeginArray();
+        for (const std::string& note : r.notes)
+            j.String(note);
+        j.EndArray();
+        j.Member("written", opt.presetIn.empty() ? std::string("processor") : opt.presetOut);
+        j.EndObject();
+        std::printf("%s\n", j.Text().c_str());
+        return kExitOk;
+    }
+    std::printf("Measurements %s.\n",
+                opt.bRaw ? "of the bare drivers" : ("taken through " + withName).c_str());
+    PrintLines(stdout, report);
+    std::printf("%s\n", where.c_str());
+    return kExitOk;
+}
+
 } // namespace
 
 bool IsEqCommand(const std::string& command) {
-    return command == "eq-import" || command == "eq-export" || command == "eq-fit";
+    return command == "eq-import" || command == "eq-export" || command == "eq-fit" || command == "align";
 }
 
 void AddEqOptions(ZUtils::CCmdLine& cmdline, SEqCmdOptions& opt, bool& bGiven) {
@@ -357,6 +475,29 @@ void AddEqOptions(ZUtils::CCmdLine& cmdline, SEqCmdOptions& opt, bool& bGiven) {
                 return true;
             },
             EInline::Unknown)
+        .Value({"--measurement"}, value([&opt](const std::string& v, std::string& error) {
+                   const std::size_t nSplit = v.find('=');
+                   const bool bOk = nSplit == 1 && v[0] >= '1' && v[0] <= '8' && v.size() > 2;
+                   if (!bOk) {
+                       error = "--measurement needs an output number 1..8 and a file, like 3=tweeter.txt";
+                       return false;
+                   }
+                   for (const auto& [ch, path] : opt.measurements)
+                       if (ch == v[0] - '1') {
+                           error = "--measurement gives output " + v.substr(0, 1) + " twice";
+                           return false;
+                       }
+                   opt.measurements.emplace_back(v[0] - '1', v.substr(2));
+                   return true;
+               }),
+               EInline::Unknown)
+        .Flag(
+            {"--keep-levels"},
+            [&bGiven, &opt](std::string&) {
+                bGiven = opt.bKeepLevels = true;
+                return true;
+            },
+            EInline::Unknown)
         .Value({"--from"}, frequency("--from", opt.fFrom), EInline::Unknown)
         .Value({"--to"}, frequency("--to", opt.fTo), EInline::Unknown)
         .Value({"--max-boost"}, value([&opt](const std::string& v, std::string& error) {
@@ -387,6 +528,34 @@ void AddEqOptions(ZUtils::CCmdLine& cmdline, SEqCmdOptions& opt, bool& bGiven) {
 
 bool CheckEqCommand(const std::string& command, const std::vector<std::string>& operands,
                     const SEqCmdOptions& opt, std::string* pError) {
+    if (command == "align") {
+        if (!operands.empty()) {
+            *pError = "unexpected argument '" + operands[0] + "'";
+            return false;
+        }
+        if (opt.measurements.empty()) {
+            *pError = "align needs --measurement N=FILE for every output to align";
+            return false;
+        }
+        if (opt.presetIn.empty() != opt.presetOut.empty()) {
+            *pError = "--preset IN and --write OUT go together";
+            return false;
+        }
+        if (opt.nOutput || opt.bPair || opt.bRangeGiven || opt.nMaxBoost != 6 || opt.bDipGiven) {
+            *pError = "--output, --pair, --from, --to, --max-boost, --max-dip-depth and --min-dip-width go "
+                      "with eq-*";
+            return false;
+        }
+        if (opt.bRaw && !opt.measuredWith.empty()) {
+            *pError = "--raw (bare drivers) and --measured-with FILE exclude each other";
+            return false;
+        }
+        return true;
+    }
+    if (!opt.measurements.empty() || opt.bKeepLevels) {
+        *pError = "--measurement and --keep-levels go with align";
+        return false;
+    }
     const bool bFile = command != "eq-export";
     if (operands.size() != (bFile ? 1u : 0u)) {
         *pError = bFile ? command + " needs one file name" : "unexpected argument '" + operands[0] + "'";
@@ -425,6 +594,7 @@ bool CheckEqCommand(const std::string& command, const std::vector<std::string>& 
 
 int RunEqCommand(const std::string& command, const std::vector<std::string>& operands,
                  const SEqCmdOptions& opt, IEqCtlSession& session) {
+    if (command == "align") return CmdAlign(opt, session);
     if (command == "eq-import") return CmdEqImport(operands[0], opt, session);
     if (command == "eq-export") return CmdEqExport(opt, session);
     return CmdEqFit(operands[0], opt, session);
@@ -441,7 +611,21 @@ std::vector<std::string> MeasurementMessages(const std::string& path, const SMea
 }
 
 const char* EqCommandsUsage() {
-    return "  eq-import FILE --output N [--pair] [--preset IN --write OUT]\n"
+    return "  align --measurement N=FILE [--measurement M=FILE]... [--measured-with FILE | --raw]\n"
+           "        [--target FILE] [--keep-levels] [--column NAME] [--preset IN --write OUT]\n"
+           "              align the measured outputs at the seat: each FILE is a measurement export with\n"
+           "              phase (frequency, dB, degrees) of output N, all taken with one timing\n"
+           "              reference, through the settings read (--measured-with FILE: those of the\n"
+           "              preset file FILE; --raw: of the bare drivers). Proposes per output a delay\n"
+           "              on the 48 kHz sample grid (the latest way gets none), a polarity and a\n"
+           "              channel level in 0.5 dB steps that matches each way's passband level to the\n"
+           "              target (flat by default; the loudest ways come down; --keep-levels keeps\n"
+           "              them), chosen on the predicted complex sum of all the outputs. Prints per\n"
+           "              output the delay (ms, cm, samples), polarity and level before and after, and\n"
+           "              the predicted sum's RMS deviation from the target per crossover region and\n"
+           "              over 60..16000 Hz, before and after; then writes them to the processor (one\n"
+           "              undo step) or into a copy of the preset file IN written to OUT\n"
+           "  eq-import FILE --output N [--pair] [--preset IN --write OUT]\n"
            "              import the peaking filters of a filter list (measurement software, system-wide\n"
            "              equalizers) into the bands of output N (1..8; --pair: also its partner), on the\n"
            "              processor, or into a copy of the preset file IN written to OUT; prints the report\n"

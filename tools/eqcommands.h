@@ -1,7 +1,9 @@
-// mlb8ctl's equalizer commands: eq-import, eq-export and eq-fit, on the processor or on preset files.
+// mlb8ctl's equalizer commands: eq-import, eq-export and eq-fit, and align, on the processor or on
+// preset files.
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "comm/cmdline.h"
@@ -19,11 +21,13 @@ struct SEqCmdOptions {
     double fFrom = 20.0, fTo = 20000.0;
     bool bRangeGiven = false; // --from or --to
     int nMaxBoost = 6;
-    double fMaxDipDepth = SEqFitSettings{}.fMaxDipDepth; // dB
-    double fMinDipWidth = SEqFitSettings{}.fMinDipWidth; // octaves
-    bool bDipGiven = false;                              // --max-dip-depth or --min-dip-width
-    std::string measuredWith;                            // --measured-with FILE
-    bool bRaw = false;                                   // --raw: the measurement is of the bare driver
+    double fMaxDipDepth = SEqFitSettings{}.fMaxDipDepth;   // dB
+    double fMinDipWidth = SEqFitSettings{}.fMinDipWidth;   // octaves
+    bool bDipGiven = false;                                // --max-dip-depth or --min-dip-width
+    std::string measuredWith;                              // --measured-with FILE
+    bool bRaw = false;                                     // --raw: the measurement is of the bare driver
+    std::vector<std::pair<int, std::string>> measurements; // align --measurement N=FILE: channel 0..7, file
+    bool bKeepLevels = false;                              // align --keep-levels
     bool bJson = false;
     bool bForce = false;
 };

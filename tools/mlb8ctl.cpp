@@ -106,9 +106,9 @@ void PrintUsage(std::FILE* pOut) {
                "  --port PATH     use this serial port (repeatable); the given ports are the only\n"
                "                  candidates and are numbered COM200, COM201, ... in the order given\n"
                "  --simulate      start a simulated processor inside the program and use only it\n"
-               "  --json          ports, probe, show, check, diff, eq-*: print one JSON document instead\n"
-               "                  of text; a failure that has no document of its own (and a usage\n"
-               "                  error) prints {\"error\":\"<the message>\",\"exitCode\":N}\n"
+               "  --json          ports, probe, show, check, diff, eq-*, align: print one JSON document\n"
+               "                  instead of text; a failure that has no document of its own (and a\n"
+               "                  usage error) prints {\"error\":\"<the message>\",\"exitCode\":N}\n"
                "  --trace FILE|-  write the developer trace to FILE, or to standard error with -\n"
                "                  (the environment variable MLB8_TRACE does the same)\n"
                "  --help          show this text\n"
@@ -123,7 +123,7 @@ void PrintUsage(std::FILE* pOut) {
                "  2  usage error\n"
                "  3  check: keys are missing, values unreadable or out of range (load would refuse\n"
                "     it); load, factory: the file is so and was not loaded (nothing was sent);\n"
-               "     eq-import, eq-fit: the same for the preset file given with --preset;\n"
+               "     eq-import, eq-fit, align: the same for the preset file given with --preset;\n"
                "     diff: a file is so (nothing was compared);\n"
                "     response: the --preset file has missing keys (the curves use their defaults)\n",
                pOut);
@@ -818,7 +818,7 @@ int Run(int argc, char** argv) {
         return UsageError("--measurement goes with --sum");
     if (g_Opt.bJson && command != "ports" && command != "probe" && command != "show" && command != "check" &&
         command != "diff" && !IsEqCommand(command))
-        return UsageError("--json goes with ports, probe, show, check, diff or eq-*");
+        return UsageError("--json goes with ports, probe, show, check, diff, eq-* or align");
 
     std::unique_ptr<Sim::CSimProcessor> sim;
     if (a.bSimulate) {

@@ -4,12 +4,14 @@
 #include <QDragEnterEvent>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QUrl>
 
 #include "editor/controlids.h"
@@ -17,6 +19,7 @@
 #include "editor/editorcore.h"
 #include "editor/eqapply.h"
 #include "editor/eqimport.h"
+#include "editor/systemview.h"
 #include "guilib/notify.h"
 #include "guilib/skinbutton.h"
 #include "orvix/graph/filtergraphic.h"
@@ -52,7 +55,8 @@ std::string FileName(const std::string& path) {
 
 // ---- the report dialog ----
 
-CEqReportDlg::CEqReportDlg(QWidget* pParent, const QString& title, const QString& text)
+CEqReportDlg::CEqReportDlg(QWidget* pParent, const QString& title, const QString& text,
+                           std::function<void()> onApply)
     : QDialog(pParent), m_strTitle(title) {
     setObjectName("eqReport");
     setWindowTitle(title);
@@ -75,6 +79,19 @@ CEqReportDlg::CEqReportDlg(QWidget* pParent, const QString& title, const QString
     pOk->SetIcons(SkinId::BTN_OK, "PNG", SkinId::BTN_OK_PRESSED, "PNG", SkinId::BTN_OK, "PNG",
                   SkinId::BTN_OK_PRESSED, "PNG");
     pOk->setGeometry(495, 284, 81, 34);
+    if (!onApply) return;
+    // A proposal: its columns line up, and Apply takes it.
+    QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    fixed.setPixelSize(11);
+    m_pText->setFont(fixed);
+    m_pText->setLineWrapMode(QPlainTextEdit::NoWrap);
+    auto* pApply = new QPushButton(QStringLiteral("Apply"), this);
+    pApply->setObjectName("alignApply");
+    pApply->setGeometry(404, 284, 81, 34);
+    connect(pApply, &QPushButton::clicked, this, [this, onApply] {
+        onApply();
+        accept();
+    });
 }
 
 QString CEqReportDlg::Text() const {
@@ -153,6 +170,7 @@ void CEqTools::AddMenu(QMenuBar* pBar) {
         if (!path.isEmpty()) LoadTarget(path.toStdString());
     });
     m_pFitAction = add("Fit equalizer to measurement", [this] { Fit(); });
+    add("Align outputs...", [this] { AlignOutputs(); });
     pMenu->addSeparator();
     const char* const kShow[3] = {"Show measurement", "Show target", "Show prediction"};
     for (int i = 0; i < 3; ++i) {
@@ -286,6 +304,35 @@ bool CEqTools::Fit() {
         lines);
     Refresh();
     return r.bOk;
+}
+
+bool CEqTools::AlignOutputs() {
+    const CSettingsModel& m = m_Core.Model();
+    std::vector<int> channels;
+    for (int ch : CSystemView::ActiveOutputs(m))
+        if (Tuning(ch).HasMeasurement()) channels.push_back(ch);
+    SAlignSettings settings;
+    m_Align = ProposeAlignment(m, m_Tuning, channels, settings);
+    if (!m_Align.bOk) {
+        ShowReport(QStringLiteral("Align outputs"),
+                   {m_Align.szError,
+                    "Load a measurement with phase for every output to align (each taken with "
+                    "the same timing reference), then align."});
+        return false;
+    }
+    m_strLastReport = Joined(AlignReportLines(m_Align, m, settings));
+    auto* pDlg = new CEqReportDlg(m_pOwner->window(), QStringLiteral("Align outputs"), m_strLastReport,
+                                  [this] { ApplyAlignment(); });
+    pDlg->open();
+    return true;
+}
+
+bool CEqTools::ApplyAlignment() {
+    if (!m_Align.bOk) return false;
+    const bool bOk = m_Core.ApplyAsOneStep(AlignedSettings(m_Align, m_Core.Model()));
+    m_Align = SAlignResult{};
+    Refresh();
+    return bOk;
 }
 
 void CEqTools::Clear() {

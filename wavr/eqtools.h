@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "editor/align.h"
 #include "editor/eqtuning.h"
 #include "guilib/gdiplusbitmap.h"
 #include "orvix/graph/graphoverlay.h"
@@ -27,7 +28,9 @@ class QPlainTextEdit;
 // The report of an import or a fit, on the skin's dialog background.
 class CEqReportDlg : public QDialog {
 public:
-    CEqReportDlg(QWidget* pParent, const QString& title, const QString& text);
+    // With onApply the dialog offers Apply beside OK (a proposal), and shows the text as a table.
+    CEqReportDlg(QWidget* pParent, const QString& title, const QString& text,
+                 std::function<void()> onApply = {});
     QString Text() const;
 
 protected:
@@ -64,6 +67,12 @@ public:
     bool LoadTarget(const std::string& path);
     bool Fit();
     void Clear();
+    // Proposes delays, polarities and levels of every output with a measurement (with phase) and
+    // shows them with Apply; false when there is nothing to align.
+    bool AlignOutputs();
+    // Puts the last proposal into the tune as one undo step and sends it.
+    bool ApplyAlignment();
+    const SAlignResult& Alignment() const { return m_Align; }
     void SetShown(int nCurve, bool bShown); // 0 measurement, 1 target, 2 prediction
     // The selected output's measurement is of the bare driver (bRaw), or taken through the output's
     // settings as they are now.
@@ -98,4 +107,5 @@ private:
     QAction* m_pClearAction = nullptr;
     QAction* m_pRawAction = nullptr;
     QString m_strLastReport;
+    SAlignResult m_Align;
 };

@@ -308,3 +308,81 @@ TEST_F(EqCtl, FitOfAMeasurementTakenThroughASetting) {
 }
 
 } // namespace
+
+namespace {
+
+std::vector<std::string> AlignArgs(const std::vector<int>& outputs) {
+    std::vector<std::string> args = {"align"};
+    for (int n : outputs) {
+        args.push_back("--measurement");
+        args.push_back(std::to_string(n) + "=" + std::string(MLB8_SOURCE_DIR) + "/doc/examples/align/out" +
+                       std::to_string(n) + ".txt");
+    }
+    return args;
+}
+
+} // namespace
+
+TEST_F(EqCtl, AlignWritesItsProposalToAPresetCopyOrTheProcessor) {
+    const std::string example = std::string(MLB8_SOURCE_DIR) + "/doc/examples/3-way-sub.Dovu";
+    const std::string out = m_Dir + "/aligned.Dovu";
+    std::vector<std::string> args = AlignArgs({1, 3, 5, 7});
+    for (const char* psz : {"--preset", example.c_str(), "--write", out.c_str()})
+        args.emplace_back(psz);
+    ASSERT_EQ(Run(args), 0) << Err();
+    EXPECT_THAT(Out(), HasSubstr("Out 7 Sub L"));
+    EXPECT_THAT(Out(), HasSubstr("whole range     (60..16000 Hz):"));
+    // The copy holds the proposal; what was not measured is the preset's.
+    ASSERT_EQ(Run({"check", out}), 0) << Err();
+    EXPECT_THAT(Out(), testing::ContainsRegex("Out 7 +-?[0-9.]+ dB +no +no +normal +0.000 ms"));
+    EXPECT_THAT(Out(), testing::ContainsRegex("Out 2 +-4.0 dB +no +no +normal +0.208 ms"));
+
+    // To the processor: the measured outputs change, the others keep their delays.
+    Sim::CSimProcessor sim;
+    ASSERT_TRUE(sim.Start());
+    const Sim::SSimConfig before = sim.Running();
+    args = AlignArgs({1, 3, 5, 7});
+    for (const char* psz : {"--measured-with", example.c_str(), "--port", sim.PortPath().c_str()})
+        args.emplace_back(psz);
+    ASSERT_EQ(Run(args), 0) << Err();
+    EXPECT_THAT(Out(), HasSubstr("Wrote the delays, polarities and levels to the processor."));
+    const Sim::SSimConfig after = sim.Running();
+    int nMin = 100000;
+    for (std::size_t ch : {0u, 2u, 4u, 6u})
+        nMin = std::min<int>(nMin, after.nDelay[ch]);
+    EXPECT_EQ(nMin, 0);
+    EXPECT_NE(after.nDelay, before.nDelay);
+    for (std::size_t ch : {1u, 3u, 5u, 7u}) {
+        EXPECT_EQ(after.nDelay[ch], before.nDelay[ch]) << ch;
+        EXPECT_EQ(after.nVolume[ch], before.nVolume[ch]) << ch;
+    }
+}
+
+TEST_F(EqCtl, AlignRefusesBeforeAnythingIsSent) {
+    Sim::CSimProcessor sim;
+    ASSERT_TRUE(sim.Start());
+    const Sim::SSimConfig before = sim.Running();
+    const std::string noPhase = m_Dir + "/nophase.txt";
+    WriteText(noPhase, "100 80\n1000 80\n10000 80\n");
+    struct {
+        std::vector<std::string> args;
+        int nExit;
+        const char* pszError;
+    } const kCases[] = {
+        {{"align"}, 2, "align needs --measurement N=FILE"},
+        {{"align", "--measurement", "9=x.txt"}, 2, "--measurement needs an output number 1..8"},
+        {{"eq-fit", m_Filters, "--output", "1", "--keep-levels"},
+         2,
+         "--measurement and --keep-levels go with align"},
+        {{"align", "--measurement", "1=" + noPhase}, 1, "has no phase: it cannot be aligned"},
+        {{"align", "--measurement", "1=" + m_Dir + "/missing.txt"}, 1, "missing.txt"},
+    };
+    for (const auto& c : kCases) {
+        std::vector<std::string> args = c.args;
+        args.insert(args.begin(), {"--port", sim.PortPath()});
+        EXPECT_EQ(Run(args), c.nExit) << c.args[1];
+        EXPECT_THAT(Err(), HasSubstr(c.pszError));
+    }
+    EXPECT_EQ(sim.Running().nDelay, before.nDelay);
+    EXPECT_EQ(sim.Running().nVolume, before.nVolume);
+}

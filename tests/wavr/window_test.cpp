@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QTest>
 #include <QUrl>
@@ -1374,3 +1375,62 @@ INSTANTIATE_TEST_SUITE_P(Seeds, WindowTruthWalk, testing::ValuesIn(kWalks),
                          [](const testing::TestParamInfo<SWalk>& p) { return std::string(p.param.name); });
 
 } // namespace
+
+// Align outputs: the proposal for the outputs with a measurement is shown with Apply, which changes the
+// tune as one undo step.
+TEST(EqTools, AlignOutputsAppliesTheProposalAsOneUndoStep) {
+    CWindow w;
+    CEqTools& tools = w.View().EqTools();
+    EXPECT_FALSE(tools.AlignOutputs());
+    EXPECT_TRUE(tools.LastReport().contains("no output to align")) << tools.LastReport().toStdString();
+    CloseReports(w);
+
+    // Flat speakers at different distances (and one louder), measured through the settings now.
+    const int kChannels[] = {0, 2, 4};
+    const double kArrivalMs[] = {2.0, 3.5, 5.0};
+    const double kLevelDb[] = {86.0, 80.0, 80.0};
+    for (int k = 0; k < 3; ++k) {
+        std::string text;
+        for (double f = 10.0; f < 24000.0; f *= 1.005)
+            text += std::to_string(f) + " " + std::to_string(kLevelDb[k]) + " " +
+                    std::to_string(ZUtils::WrapDegrees(-360.0 * f * kArrivalMs[k] / 1000.0)) + "\n";
+        const SMeasurementRead r = ParseMeasurementText(text);
+        ASSERT_TRUE(r.bOk);
+        SChannelTuning& t = tools.Tuning(kChannels[k]);
+        t.measured = CurveOnGrid(r.curve);
+        t.measuredPhase = PhaseOnGrid(r.curve);
+        SetMeasuredThrough(t, w.Model(), kChannels[k], "the test");
+    }
+    const std::size_t nSteps = w.Core().History().UndoCount();
+    int nDelayBefore[8], nVolumeBefore[8];
+    for (int ch = 0; ch < 8; ++ch) {
+        nDelayBefore[ch] = w.Model().m_nDelay[ch];
+        nVolumeBefore[ch] = w.Model().m_nVolume[ch];
+    }
+    ASSERT_TRUE(tools.AlignOutputs());
+    EXPECT_TRUE(tools.LastReport().contains("whole range")) << tools.LastReport().toStdString();
+    const SAlignResult proposal = tools.Alignment();
+    ASSERT_EQ(proposal.outputs.size(), 3u);
+    QPushButton* pApply = nullptr;
+    for (QWidget* p : QApplication::topLevelWidgets())
+        if (auto* pDlg = dynamic_cast<CEqReportDlg*>(p); pDlg && pDlg->isVisible())
+            pApply = pDlg->findChild<QPushButton*>("alignApply");
+    ASSERT_NE(pApply, nullptr);
+    pApply->click();
+    w.Settle();
+    for (const SAlignOutput& o : proposal.outputs) {
+        EXPECT_EQ(w.Model().m_nDelay[o.nChannel], o.after.nDelay) << o.nChannel;
+        EXPECT_EQ(w.Model().m_nVolume[o.nChannel], o.after.nVolume) << o.nChannel;
+    }
+    // The latest speaker gets no delay, the others their distance to it; the loud one comes down 6 dB.
+    EXPECT_EQ(w.Model().m_nDelay[4], 0);
+    EXPECT_NEAR(w.Model().m_nDelay[0] - w.Model().m_nDelay[2], 72, 2);
+    EXPECT_EQ(w.Model().m_nVolume[0], 116);
+    EXPECT_EQ(w.Core().History().UndoCount(), nSteps + 1);
+    ASSERT_TRUE(w.Core().Undo());
+    w.Settle();
+    for (int ch = 0; ch < 8; ++ch) {
+        EXPECT_EQ(w.Model().m_nDelay[ch], nDelayBefore[ch]) << ch;
+        EXPECT_EQ(w.Model().m_nVolume[ch], nVolumeBefore[ch]) << ch;
+    }
+}
