@@ -329,9 +329,13 @@ TEST(EqImport, AUtf16FileImportsLikeItsText) {
     ASSERT_TRUE(r.bOk) << r.szError;
     EXPECT_EQ(r.nImported, 2);
     for (int b = 0; b < CRev8001Lib::EQ_BANDS; ++b) {
-        EXPECT_EQ(r.bands[b].Freq, want.bands[b].Freq) << b;
-        EXPECT_EQ(r.bands[b].Gain, want.bands[b].Gain) << b;
-        EXPECT_EQ(r.bands[b].BandWidth, want.bands[b].BandWidth) << b;
+        // Copies: the packed record's fields cannot be bound to references.
+        const SFilterCoef got = r.bands[b], wanted = want.bands[b];
+        const int nFreq[2] = {got.Freq, wanted.Freq}, nGain[2] = {got.Gain, wanted.Gain};
+        const float fWidth[2] = {got.BandWidth, wanted.BandWidth};
+        EXPECT_EQ(nFreq[0], nFreq[1]) << b;
+        EXPECT_EQ(nGain[0], nGain[1]) << b;
+        EXPECT_EQ(fWidth[0], fWidth[1]) << b;
     }
 }
 
