@@ -126,13 +126,6 @@ public:
     }
 
     CWAVRView& View() { return *m_pView; }
-    // The working link opened straight onto a simulated processor at address 0, without a search.
-    void OpenLink(Sim::CSimProcessor& sim) {
-        const int nPort = ZUtils::RegisterExtraPort(sim.PortPath());
-        Model().m_Search.m_bSlaveFound[0] = 1;
-        Core().Protocol().m_hWnd = m_pView;
-        ASSERT_EQ(Core().Protocol().Open(nPort), 1);
-    }
     CEditorCore& Core() { return m_pView->Core(); }
     CSettingsModel& Model() { return m_pView->Core().Model(); }
 
@@ -143,7 +136,8 @@ public:
 
     void Settle() { SettleView(*m_pView); }
 
-    // The working link opened straight onto a simulated processor on its pseudo-terminal.
+    // The working link opened straight onto a simulated processor on its pseudo-terminal, at address 0,
+    // without a search.
     void OpenLink(Sim::CSimProcessor& sim) {
         ASSERT_TRUE(sim.Start());
         const int nPort = ZUtils::RegisterExtraPort(sim.PortPath());
@@ -1305,7 +1299,6 @@ class WindowTruthWalk : public testing::TestWithParam<SWalk> {};
 TEST_P(WindowTruthWalk, EveryStepUndoneAndRedoneLeavesATruthfulWindowAndProcessor) {
     constexpr int kGestures = 10;
     Sim::CSimProcessor sim;
-    ASSERT_TRUE(sim.Start());
     CWindow w;
     ASSERT_NO_FATAL_FAILURE(w.OpenLink(sim));
     // An input other than the start-up one (expert mode's after-load rules force the start-up one),
