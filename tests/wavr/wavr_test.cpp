@@ -25,6 +25,7 @@
 #include "wavr/eqtools.h"
 #include "wavr/hotplug.h"
 #include "wavr/mainfrm.h"
+#include "wavr/uilanguage.h"
 #include "wavr/wavrapp.h"
 #include "wavr/wavrview.h"
 
@@ -301,6 +302,9 @@ TEST(Dialogs, AReportEndsWithEnter) {
 // The About box names the program's version, in the window's language.
 TEST(Dialogs, TheAboutBoxShowsTheVersion) {
     InitSkinResources();
+    ASSERT_TRUE(SetUiLanguage(EUiLanguage::English));
+    EXPECT_EQ(CAboutDlg::VersionText(), QString("Version ") + MLB8_VERSION);
+    SetUiLanguage(EUiLanguage::Chinese);
     EXPECT_EQ(CAboutDlg::VersionText(), QString::fromUtf8("版本 ") + MLB8_VERSION);
     EXPECT_TRUE(QRegularExpression("^\\d+\\.\\d+\\.\\d+$").match(MLB8_VERSION).hasMatch()) << MLB8_VERSION;
     // Drawn: the box differs from its skin where the version stands.
