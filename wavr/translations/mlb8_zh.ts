@@ -180,6 +180,18 @@ it is found on any port.</source>
         <translation>测量</translation>
     </message>
     <message>
+        <source>Measurement is of the bare driver</source>
+        <translation>测量的是裸单元（未经处理器）</translation>
+    </message>
+    <message>
+        <source>Measured through Out %1</source>
+        <translation>经输出 %1 的设置测量</translation>
+    </message>
+    <message>
+        <source>Measured: bare driver</source>
+        <translation>测量：裸单元</translation>
+    </message>
+    <message>
         <source>Target</source>
         <translation>目标</translation>
     </message>
