@@ -7,7 +7,8 @@
 
 // Said in the help area when a connect found other settings than the window knew.
 constexpr const char* TEXT_COMPARE_RESET = MLB8_TRANSLATE_NOOP(
-    "editor", "读回的设置与窗口所知的不同：A/B 比较和撤销记录已重新开始，不会发送之前的设置。");
+    "help", "The settings read back differ from those this window knew: the A/B comparison "
+            "and the undo history start afresh, and nothing of the earlier settings is sent.");
 
 class CSettingsWriter;
 

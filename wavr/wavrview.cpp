@@ -523,9 +523,7 @@ void CWAVRView::paintEvent(QPaintEvent*) {
         const QRect area(HELP_TEXT.x + 2, HELP_TEXT.y + 1, HELP_TEXT.w - 4, HELP_TEXT.h - 2);
         QString laidOut;
         QFont font = p.font();
-        // Help texts, and the core's notices (which are the core's texts, not help).
-        QString text = UiHelpText(pszHelp);
-        if (text == QString::fromUtf8(pszHelp)) text = CoreText(pszHelp);
+        const QString text = UiHelpText(pszHelp); // the core's notices are help texts too
         font.setPixelSize(HelpTextPixelSize(text, area.size(), &laidOut));
         p.setFont(font);
         p.setPen(QColor(0xFA, 0xFA, 0xFA));

@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include "comm/portdiagnosis.h"
+#include "editor/abcompare.h"
 #include "editor/editorids.h"
 #include "editor/help.h"
 #include "editor/presetreport.h"
@@ -63,16 +64,18 @@ QString BusyText(QWidget* pView) {
     return {};
 }
 
-// A line of the window that is English only: Latin words left once the names that stay as they are
-// (file names and paths, units, the A/B sides, the filter keywords of the files) are taken out, and
-// no Chinese character.
+// A line of the window left English: Latin words once the names that stay as they are (file names
+// and paths, units, the A/B sides, the filter keywords of the files, the system's own error texts)
+// are taken out, and no Chinese character, or an English phrase of three words inside a Chinese line
+// (a sentence whose pattern was missing, with only its punctuation translated).
 bool LatinOnly(const QString& line) {
-    if (HasChinese(line)) return false;
     static const QRegularExpression kKept(QStringLiteral(
-        "(\\S*/\\S*|\\S+\\.(txt|cfg|csv|frd|Dovu)\\b|\\b(A|B|Q|dB|Hz|kHz|ms|Fc|PK|ON|OFF|pid|F8|"
-        "USB|DSP|MLB-8|ORVIX)\\b)"));
+        "(\\S*/[^\\s\uff08]*|\\S+\\.(txt|cfg|csv|frd|Dovu)\\b|\\b(A|B|Q|dB|Hz|kHz|ms|Fc|PK|ON|OFF|pid|F8|"
+        "USB|DSP|MLB-8|ORVIX|RMS)\\b)"));
+    static const QRegularExpression kPhrase(QStringLiteral("[A-Za-z]{2,}([ ,]+[A-Za-z]{2,}){2}"));
     QString rest = line;
-    rest.remove(kKept);
+    rest.remove(QStringLiteral("No such file or directory")).remove(kKept);
+    if (HasChinese(line)) return rest.contains(kPhrase);
     return rest.contains(QRegularExpression(QStringLiteral("[A-Za-z]{2,}")));
 }
 
@@ -223,6 +226,24 @@ TEST_F(UiLanguageTest, TheAdditionsSpeakTheWindowsLanguage) {
     for (double f = 20; f < 20000; f *= 1.1)
         curve += QByteArray::number(f) + " " + QByteArray::number(3 * std::sin(f / 300)) + "\n";
     const std::string measurement = write("front.frd", curve);
+    const std::string unusable = write("unusable.frd", curve + "abc def\n100 x\n1e9 3\n200 1 2 3 4\n");
+    QByteArray kiloHertz, noLevel = "freq,phase\n", dip = "freq,spl\n";
+    for (double f = 20; f < 20000; f *= 1.05) {
+        kiloHertz += QByteArray::number(f / 1000) + " 0\n";
+        noLevel += QByteArray::number(f) + ",10\n";
+        // A narrow dip too deep to fill, on a response the bands can straighten.
+        const double fLevel = std::abs(std::log2(f / 1000)) < 0.04 ? -30 : 4 * std::sin(f / 500);
+        dip += QByteArray::number(f) + "," + QByteArray::number(fLevel) + "\n";
+    }
+    const std::string khz = write("khz.txt", kiloHertz);
+    const std::string noLevelColumn = write("nolevel.csv", noLevel);
+    const std::string withDip = write("dip.csv", dip);
+    QByteArray many;
+    for (int i = 1; i <= 12; ++i)
+        many += "Filter " + QByteArray::number(i) + ": ON PK Fc " + QByteArray::number(100 * i) +
+                " Hz Gain " + QByteArray::number(i % 2 ? 3 : -0.01 * i) + " dB Q 2\n";
+    const std::string tooMany = write("many.txt", many);
+    const std::string absurd = write("absurd.txt", "Filter 1: ON PK Fc 5000000 Hz Gain 3 dB Q 1\n");
     const std::string binary = write("binary.txt", QByteArray("\x00\x01\x02 text", 8));
     const std::string missing = dir.filePath("missing.txt").toStdString();
     const std::string unwritable = dir.filePath("no/such/folder/out.txt").toStdString();
@@ -242,7 +263,7 @@ TEST_F(UiLanguageTest, TheAdditionsSpeakTheWindowsLanguage) {
             for (QAction* pItem : pMenu->menu()->actions())
                 if (!pItem->isSeparator()) texts.emplace_back("menu item", pItem->text());
         }
-        EXPECT_EQ(texts.size(), 2u + 4u + 9u) << "the Edit and Equalizer tools menus";
+        EXPECT_EQ(texts.size(), 2u + 4u + 10u) << "the Edit and Equalizer tools menus";
 
         // The equalizer tools' reports, in their dialogs, each with its title.
         CEqTools& tools = pView->EqTools();
@@ -257,6 +278,13 @@ TEST_F(UiLanguageTest, TheAdditionsSpeakTheWindowsLanguage) {
         tools.Fit();
         tools.ExportFilters(dir.filePath("out.txt").toStdString());
         tools.ExportFilters(unwritable);
+        tools.ImportFilters(tooMany);
+        tools.ImportFilters(absurd);
+        tools.LoadMeasurement(unusable);
+        tools.LoadMeasurement(khz);
+        tools.LoadMeasurement(noLevelColumn);
+        tools.LoadMeasurement(withDip);
+        tools.Fit();
         int nReports = 0;
         for (QWidget* pWidget : frame.findChildren<QWidget*>()) { // no QObject classes of their own
             auto* pDlg = dynamic_cast<CEqReportDlg*>(pWidget);
@@ -265,7 +293,7 @@ TEST_F(UiLanguageTest, TheAdditionsSpeakTheWindowsLanguage) {
             texts.emplace_back("report of " + pDlg->windowTitle().toStdString(), pDlg->Text());
             ++nReports;
         }
-        EXPECT_EQ(nReports, 10);
+        EXPECT_EQ(nReports, 16);
 
         // The incomplete-file question with its buttons, and the port messages.
         SPresetReport report;
@@ -282,6 +310,8 @@ TEST_F(UiLanguageTest, TheAdditionsSpeakTheWindowsLanguage) {
                           "G=7 -> 0",
                           "H=8 -> 0",
                           "I=9 -> 0"};
+        report.notes = {"OUTPUT_MAP_M6=255 -> 3 (outside the 4.1 routing)",
+                        "OUTPUT_CONFIG_1=4 -> 3 (the routing is 4.1's)"};
         texts.emplace_back("incomplete file", CoreText(report.Question("The preset file \"car.Dovu\"")));
         texts.emplace_back("incomplete file", QCoreApplication::translate("CWAVRView", "Load anyway"));
         for (const int nError : {EBUSY, EACCES, ENOENT, ENOTTY})
@@ -306,6 +336,15 @@ TEST_F(UiLanguageTest, TheAdditionsSpeakTheWindowsLanguage) {
                 texts.emplace_back("system view", CoreText(o.name));
             texts.emplace_back("system view", CoreText(picture.sumName));
         }
+        for (const int nMuted : {1, MLB8_CHANNELS}) { // one output muted, then all of them
+            std::fill_n(m.m_bMute, nMuted, 1);
+            CSystemView view;
+            SSystemPicture picture;
+            view.Compute(m, &picture);
+            texts.emplace_back("system view, muted", CoreText(picture.sumName));
+        }
+        texts.emplace_back("system view", QCoreApplication::translate("CSystemGraph", " (muted)"));
+        texts.emplace_back("reconnect", UiHelpText(TEXT_COMPARE_RESET));
         texts.emplace_back(
             "system view",
             CoreText("Processor-only sum: no measurement for Out 3, Out 5, Out 7; no phase in the "

@@ -382,7 +382,11 @@ TEST(WindowTruth, EveryValueAndHelpTextFitsItsRectangle) {
     }
     // Every help text, whole, inside the help area.
     const QSize room(SkinLayout::HELP_TEXT.w - 4, SkinLayout::HELP_TEXT.h - 2);
-    std::vector<QString> texts{QString::fromUtf8(TEXT_COMPARE_RESET), CoreText(TEXT_COMPARE_RESET)};
+    std::vector<QString> texts;
+    for (const EUiLanguage language : {EUiLanguage::English, EUiLanguage::Chinese}) {
+        ASSERT_TRUE(SetUiLanguage(language));
+        texts.push_back(UiHelpText(TEXT_COMPARE_RESET));
+    }
     for (int nId = ctl::MAIN_LEVEL_BOX; nId <= ctl::DELAY_PHASE; ++nId)
         if (const char* pszText = CHelp::HelpText(nId)) texts.push_back(QString::fromUtf8(pszText));
     for (const QString& text : texts) {

@@ -99,10 +99,6 @@
         <translation>MLB-8 DSP Manager</translation>
     </message>
     <message>
-        <source>读回的设置与窗口所知的不同：A/B 比较和撤销记录已重新开始，不会发送之前的设置。</source>
-        <translation>The settings read back differ from those this window knew: the A/B comparison and the undo history start afresh, and nothing of the earlier settings is sent.</translation>
-    </message>
-    <message>
         <source>正在保存中.....</source>
         <translation>Saving.....</translation>
     </message>

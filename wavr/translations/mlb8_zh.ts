@@ -84,6 +84,10 @@ it is found on any port.</source>
         <source>phase, common delay of %1 ms taken out</source>
         <translation>相位，已去除 %1 ms 的共同延时</translation>
     </message>
+    <message>
+        <source> (muted)</source>
+        <translation>（已静音）</translation>
+    </message>
 </context>
 <context>
     <name>CEqTools</name>
@@ -184,6 +188,18 @@ it is found on any port.</source>
         <translation>测量</translation>
     </message>
     <message>
+        <source>Measurement is of the bare driver</source>
+        <translation>测量的是裸单元（未经处理器）</translation>
+    </message>
+    <message>
+        <source>Measured through Out %1</source>
+        <translation>经输出 %1 的设置测量</translation>
+    </message>
+    <message>
+        <source>Measured: bare driver</source>
+        <translation>测量：裸单元</translation>
+    </message>
+    <message>
         <source>Target</source>
         <translation>目标</translation>
     </message>
@@ -241,6 +257,10 @@ Click a curve to select its channel.</source>
 the sum line names its outputs and says when measurements are used.</source>
         <translation>输出及其扬声器。点击输出可将其加入或移出总和；&#13;
 总和一行列出其输出，并说明是否使用了测量。</translation>
+    </message>
+    <message>
+        <source>The settings read back differ from those this window knew: the A/B comparison and the undo history start afresh, and nothing of the earlier settings is sent.</source>
+        <translation>读回的设置与窗口所知的不同：A/B 比较和撤销记录已重新开始，不会发送之前的设置。</translation>
     </message>
 </context>
 <context>
@@ -656,6 +676,210 @@ the sum line names its outputs and says when measurements are used.</source>
     <message>
         <source>not a preset file</source>
         <translation>不是预设文件</translation>
+    </message>
+    <message>
+        <source>RMS deviation from the target over the %1 points the fit used, %2..%3 Hz: %4 dB before, %5 dB after.</source>
+        <translation>拟合所用 %1 个点（%2..%3 Hz）与目标的均方根偏差：之前 %4 dB，之后 %5 dB。</translation>
+    </message>
+    <message>
+        <source>The measurement has data only in %1..%2 Hz: the fit covers no more.</source>
+        <translation>测量只有 %1..%2 Hz 的数据：拟合不超出此范围。</translation>
+    </message>
+    <message>
+        <source>Dip at %1 Hz (%2 dB deep, %3 octave wide at half its depth) left alone: %4; its %5 points are not in the figures.</source>
+        <translation>%1 Hz 处的凹陷（深 %2 dB，半深处宽 %3 倍频程）不作补偿：%4；其 %5 个点不计入上述数字。</translation>
+    </message>
+    <message>
+        <source>deeper than %1 dB and narrower than %2 octave</source>
+        <translation>深于 %1 dB 且窄于 %2 倍频程</translation>
+    </message>
+    <message>
+        <source>deeper than %1 dB</source>
+        <translation>深于 %1 dB</translation>
+    </message>
+    <message>
+        <source>narrower than %1 octave</source>
+        <translation>窄于 %1 倍频程</translation>
+    </message>
+    <message>
+        <source>Highest level of the bands together: %1 dB at %2 Hz (limit %3 dB).</source>
+        <translation>各频段叠加后的最高电平：%2 Hz 处 %1 dB（上限 %3 dB）。</translation>
+    </message>
+    <message>
+        <source>PK %1 %2 left out: the output has ten bands and it rounds to 0 dB</source>
+        <translation>PK %1 %2 未导入：该输出只有十个频段，且它取整后为 0 dB</translation>
+    </message>
+    <message>
+        <source>PK %1 %2 left out: the output has ten bands; leaving it out changes the curve by %3 dB RMS, %4 dB max</source>
+        <translation>PK %1 %2 未导入：该输出只有十个频段；不导入它使曲线改变均方根 %3 dB，最大 %4 dB</translation>
+    </message>
+    <message>
+        <source>Leaving out %1 filter changes the curve by %2 dB RMS, %3 dB max (%4..%5 Hz)</source>
+        <translation>未导入 %1 个滤波器，曲线改变均方根 %2 dB，最大 %3 dB（%4..%5 Hz）</translation>
+    </message>
+    <message>
+        <source>Leaving out %1 filters changes the curve by %2 dB RMS, %3 dB max (%4..%5 Hz)</source>
+        <translation>未导入 %1 个滤波器，曲线改变均方根 %2 dB，最大 %3 dB（%4..%5 Hz）</translation>
+    </message>
+    <message>
+        <source>%1: the file is refused, nothing was imported.</source>
+        <translation>%1：文件被拒绝，未导入任何内容。</translation>
+    </message>
+    <message>
+        <source>Fc %1 Hz is no audio frequency (more than 1 MHz)</source>
+        <translation>Fc %1 Hz 不是音频频率（超过 1 MHz）</translation>
+    </message>
+    <message>
+        <source>Gain %1 is beyond any filter (more than 100 dB)</source>
+        <translation>增益 %1 超出任何滤波器的范围（超过 100 dB）</translation>
+    </message>
+    <message>
+        <source>Q %1 is beyond any filter (outside 0.001..1000)</source>
+        <translation>Q %1 超出任何滤波器的范围（不在 0.001..1000 之内）</translation>
+    </message>
+    <message>
+        <source>Used %1 points, %2..%3 Hz, the level from the column &quot;%4&quot;.</source>
+        <translation>使用了 %1 个点，%2..%3 Hz，电平取自“%4”列。</translation>
+    </message>
+    <message>
+        <source>Used %1 points, %2..%3 Hz.</source>
+        <translation>使用了 %1 个点，%2..%3 Hz。</translation>
+    </message>
+    <message>
+        <source>lines %1-%2: %3</source>
+        <translation>第 %1-%2 行：%3</translation>
+    </message>
+    <message>
+        <source>... and %1 more line.</source>
+        <translation>……另有 %1 行。</translation>
+    </message>
+    <message>
+        <source>... and %1 more lines.</source>
+        <translation>……另有 %1 行。</translation>
+    </message>
+    <message>
+        <source>not a line of numbers</source>
+        <translation>不是一行数字</translation>
+    </message>
+    <message>
+        <source>a frequency without a level</source>
+        <translation>只有频率，没有电平</translation>
+    </message>
+    <message>
+        <source>more numbers than frequency, level and phase</source>
+        <translation>数字多于频率、电平和相位三项</translation>
+    </message>
+    <message>
+        <source>fewer columns than the header names</source>
+        <translation>列数少于标题行所列</translation>
+    </message>
+    <message>
+        <source>the frequency is not a number</source>
+        <translation>频率不是数字</translation>
+    </message>
+    <message>
+        <source>the level is not a number</source>
+        <translation>电平不是数字</translation>
+    </message>
+    <message>
+        <source>the phase is not a number</source>
+        <translation>相位不是数字</translation>
+    </message>
+    <message>
+        <source>frequency %1 Hz below the line before: the points were sorted by frequency</source>
+        <translation>频率 %1 Hz 低于上一行：各点已按频率排序</translation>
+    </message>
+    <message>
+        <source>frequency repeated: the first line of it is used</source>
+        <translation>频率重复：使用其第一行</translation>
+    </message>
+    <message>
+        <source>frequency is not a finite number</source>
+        <translation>频率不是有限数值</translation>
+    </message>
+    <message>
+        <source>frequency is not above 0 Hz</source>
+        <translation>频率不大于 0 Hz</translation>
+    </message>
+    <message>
+        <source>frequency beyond 1 MHz</source>
+        <translation>频率超过 1 MHz</translation>
+    </message>
+    <message>
+        <source>level is not a finite number</source>
+        <translation>电平不是有限数值</translation>
+    </message>
+    <message>
+        <source>level beyond -1000..+1000 dB</source>
+        <translation>电平超出 -1000..+1000 dB</translation>
+    </message>
+    <message>
+        <source>phase is not a finite number</source>
+        <translation>相位不是有限数值</translation>
+    </message>
+    <message>
+        <source>phase beyond 10 million degrees</source>
+        <translation>相位超过一千万度</translation>
+    </message>
+    <message>
+        <source>No usable data lines: %1 lines with numbers could not be used (see below).</source>
+        <translation>没有可用的数据行：%1 行含数字的行无法使用（见下文）。</translation>
+    </message>
+    <message>
+        <source>The frequencies run from %1 to %2: they look like kHz. Give them in Hz (or name the column's unit, like &quot;Freq(kHz)&quot;).</source>
+        <translation>频率范围为 %1 到 %2：看起来是 kHz。请以 Hz 给出（或注明该列的单位，如“Freq(kHz)”）。</translation>
+    </message>
+    <message>
+        <source>The frequencies run from %1 to %2 Hz: none lies on the graph (%3..%4 Hz).</source>
+        <translation>频率范围为 %1 到 %2 Hz：没有一个落在图表上（%3..%4 Hz）。</translation>
+    </message>
+    <message>
+        <source>Columns found: %1; no level column (raw, spl, magnitude, db).</source>
+        <translation>找到的列：%1；没有电平列（raw、spl、magnitude、db）。</translation>
+    </message>
+    <message>
+        <source>No level column &quot;%1&quot;. Columns found: %2.</source>
+        <translation>没有电平列“%1”。找到的列：%2。</translation>
+    </message>
+    <message>
+        <source>The file has no header line naming its columns, so there is no column &quot;%1&quot; (a column can be given by its number, 1 for the first).</source>
+        <translation>文件没有列出列名的标题行，因此没有“%1”列（列也可以用编号给出，第一列为 1）。</translation>
+    </message>
+    <message>
+        <source>Column %1 cannot be the level: the first column is the frequency.</source>
+        <translation>第 %1 列不能作为电平：第一列是频率。</translation>
+    </message>
+    <message>
+        <source>(unnamed)</source>
+        <translation>（未命名）</translation>
+    </message>
+    <message>
+        <source>The routing is read as the architecture gives it: %1.</source>
+        <translation>路由按架构的规定读取：%1。</translation>
+    </message>
+    <message>
+        <source>%1 (outside the %2 routing)%3</source>
+        <translation>%1（超出 %2 的路由）%3</translation>
+    </message>
+    <message>
+        <source>%1 (the routing is %2's)%3</source>
+        <translation>%1（该路由属于 %2）%3</translation>
+    </message>
+    <message>
+        <source>%1 (outside the %2 routing)</source>
+        <translation>%1（超出 %2 的路由）</translation>
+    </message>
+    <message>
+        <source>%1 (the routing is %2's)</source>
+        <translation>%1（该路由属于 %2）</translation>
+    </message>
+    <message>
+        <source>Sum %1: silent</source>
+        <translation>总和 %1：无声</translation>
+    </message>
+    <message>
+        <source>%1 (muted)</source>
+        <translation>%1（已静音）</translation>
     </message>
 </context>
 </TS>
