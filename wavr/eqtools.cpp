@@ -85,7 +85,7 @@ CEqReportDlg::CEqReportDlg(QWidget* pParent, const QString& title, const QString
     fixed.setPixelSize(11);
     m_pText->setFont(fixed);
     m_pText->setLineWrapMode(QPlainTextEdit::NoWrap);
-    auto* pApply = new QPushButton(QStringLiteral("Apply"), this);
+    auto* pApply = new QPushButton(Tr("Apply"), this);
     pApply->setObjectName("alignApply");
     pApply->setGeometry(404, 284, 81, 34);
     connect(pApply, &QPushButton::clicked, this, [this, onApply] {
@@ -314,14 +314,14 @@ bool CEqTools::AlignOutputs() {
     SAlignSettings settings;
     m_Align = ProposeAlignment(m, m_Tuning, channels, settings);
     if (!m_Align.bOk) {
-        ShowReport(QStringLiteral("Align outputs"),
+        ShowReport(Tr("Align outputs"),
                    {m_Align.szError,
                     "Load a measurement with phase for every output to align (each taken with "
                     "the same timing reference), then align."});
         return false;
     }
     m_strLastReport = Joined(AlignReportLines(m_Align, m, settings));
-    auto* pDlg = new CEqReportDlg(m_pOwner->window(), QStringLiteral("Align outputs"), m_strLastReport,
+    auto* pDlg = new CEqReportDlg(m_pOwner->window(), Tr("Align outputs"), m_strLastReport,
                                   [this] { ApplyAlignment(); });
     pDlg->open();
     return true;

@@ -263,7 +263,7 @@ TEST_F(UiLanguageTest, TheAdditionsSpeakTheWindowsLanguage) {
             for (QAction* pItem : pMenu->menu()->actions())
                 if (!pItem->isSeparator()) texts.emplace_back("menu item", pItem->text());
         }
-        EXPECT_EQ(texts.size(), 2u + 4u + 10u) << "the Edit and Equalizer tools menus";
+        EXPECT_EQ(texts.size(), 2u + 4u + 11u) << "the Edit and Equalizer tools menus";
 
         // The equalizer tools' reports, in their dialogs, each with its title.
         CEqTools& tools = pView->EqTools();

@@ -92,6 +92,18 @@ it is found on any port.</source>
 <context>
     <name>CEqTools</name>
     <message>
+        <source>Align outputs...</source>
+        <translation>对齐输出...</translation>
+    </message>
+    <message>
+        <source>Align outputs</source>
+        <translation>对齐输出</translation>
+    </message>
+    <message>
+        <source>Apply</source>
+        <translation>应用</translation>
+    </message>
+    <message>
         <source>Equalizer tools</source>
         <translation>均衡器工具</translation>
     </message>
@@ -265,6 +277,18 @@ the sum line names its outputs and says when measurements are used.</source>
 </context>
 <context>
     <name>editor</name>
+    <message>
+        <source>Load a measurement with phase for every output to align (each taken with the same timing reference), then align.</source>
+        <translation>为每个要对齐的输出加载带相位的测量（全部使用同一时间基准测得），然后再对齐。</translation>
+    </message>
+    <message>
+        <source>no output to align: give each output&apos;s measurement</source>
+        <translation>没有可对齐的输出：请为每个输出加载测量</translation>
+    </message>
+    <message>
+        <source>the measurement of Out %1 has no phase: it cannot be aligned</source>
+        <translation>输出 %1 的测量没有相位：无法对齐</translation>
+    </message>
     <message>
         <source>Writing the bands to the processor failed.</source>
         <translation>向处理器写入频段失败。</translation>
