@@ -342,7 +342,8 @@ TEST_F(EqCtl, AlignWritesItsProposalToAPresetCopyOrTheProcessor) {
     ASSERT_TRUE(sim.Start());
     const Sim::SSimConfig before = sim.Running();
     args = AlignArgs({1, 3, 5, 7});
-    for (const char* psz : {"--measured-with", example.c_str(), "--port", sim.PortPath().c_str()})
+    const std::string port = sim.PortPath();
+    for (const char* psz : {"--measured-with", example.c_str(), "--port", port.c_str()})
         args.emplace_back(psz);
     ASSERT_EQ(Run(args), 0) << Err();
     EXPECT_THAT(Out(), HasSubstr("Wrote the delays, polarities and levels to the processor."));
