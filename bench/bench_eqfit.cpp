@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "editor/eqfit.h"
-#include "editor/measurement.h"
 #include "orvix/filtersection.h"
+#include "tuning/eqfit.h"
+#include "tuning/measurement.h"
 
 namespace {
 

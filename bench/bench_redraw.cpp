@@ -9,7 +9,7 @@
 
 #include "editor/consolehost.h"
 #include "editor/editorcore.h"
-#include "orvix/graph/filtergraphic.h"
+#include "graph/filtergraphic.h"
 #include "skin/skinids.h"
 #include "skin/skinlayout.h"
 

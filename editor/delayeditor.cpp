@@ -1,22 +1,20 @@
 #include "editor/delayeditor.h"
+#include "orvix/valuelaws.h"
 
+#include "comm/formstate.h"
 #include "editor/controlids.h"
 #include "editor/editorhost.h"
 #include "editor/editorids.h"
-#include "editor/formstate.h"
 #include "editor/selection.h"
-#include "editor/settingsmodel.h"
-#include "editor/textparse.h"
 #include "editor/writer.h"
+#include "orvix/settingsmodel.h"
+#include "presets/textparse.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 
 namespace {
-
-constexpr float kCmPerMs = 34.32f;
-constexpr float kInchPerMs = 13.511784f;
 
 // Speaker icon of each channel per architecture in the standard configuration (0: none).
 constexpr int kIcons[5][8] = {
@@ -38,24 +36,6 @@ std::string Format(const char* pszFormat, double f) {
 }
 
 } // namespace
-
-double CDelayEditor::RoundTo(double x, int n) {
-    const double fScale = std::pow(10.0, n);
-    return std::floor(x * fScale + 0.5) / fScale;
-}
-
-float CDelayEditor::MsToCm(float fMs) {
-    return static_cast<float>(RoundTo(fMs * static_cast<double>(kCmPerMs), 3));
-}
-float CDelayEditor::CmToMs(float fCm) {
-    return static_cast<float>(RoundTo(fCm / static_cast<double>(kCmPerMs), 3));
-}
-float CDelayEditor::MsToInch(float fMs) {
-    return static_cast<float>(RoundTo(fMs * static_cast<double>(kInchPerMs), 3));
-}
-float CDelayEditor::InchToMs(float fInch) {
-    return static_cast<float>(RoundTo(fInch / static_cast<double>(kInchPerMs), 3));
-}
 
 int CDelayEditor::Architecture() const {
     const CSettingsModel& m = m_Ctx.m_Model;

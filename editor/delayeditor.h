@@ -30,12 +30,6 @@ public:
     int Architecture() const;
     int PartnerChannel() const;
 
-    static float MsToCm(float fMs);
-    static float CmToMs(float fCm);
-    static float MsToInch(float fMs);
-    static float InchToMs(float fInch);
-    static double RoundTo(double x, int n);
-
 private:
     void MoveIcon(int nChannel);
     SEditContext m_Ctx;

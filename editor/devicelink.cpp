@@ -4,6 +4,7 @@
 #include <cerrno>
 
 #include "comm/comnames.h"
+#include "comm/formstate.h"
 #include "comm/portdiagnosis.h"
 #include "comm/protocol.h"
 #include "comm/trace.h"
@@ -11,11 +12,10 @@
 #include "editor/devicelink.h"
 #include "editor/editorhost.h"
 #include "editor/editorids.h"
-#include "editor/formstate.h"
 #include "editor/ioconfig.h"
 #include "editor/pages.h"
-#include "editor/settingsmodel.h"
 #include "editor/writer.h"
+#include "orvix/settingsmodel.h"
 
 void CDeviceLink::StartDeviceSearch() {
     CSettingsModel& m = m_Ctx.m_Model;

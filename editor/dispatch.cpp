@@ -1,18 +1,18 @@
 #include "editor/dispatch.h"
 
+#include "comm/formstate.h"
 #include "comm/trace.h"
 #include "editor/controlids.h"
 #include "editor/delayeditor.h"
 #include "editor/editorhost.h"
 #include "editor/editorids.h"
 #include "editor/filtereditor.h"
-#include "editor/formstate.h"
 #include "editor/help.h"
 #include "editor/ioconfig.h"
 #include "editor/pages.h"
 #include "editor/selection.h"
-#include "editor/settingsmodel.h"
 #include "editor/writer.h"
+#include "orvix/settingsmodel.h"
 
 namespace {
 

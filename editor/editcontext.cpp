@@ -3,11 +3,11 @@
 #include <cstdio>
 #include <string>
 
+#include "comm/formstate.h"
 #include "editor/controlids.h"
 #include "editor/editorhost.h"
 #include "editor/editorids.h"
-#include "editor/formstate.h"
-#include "editor/settingsmodel.h"
+#include "orvix/settingsmodel.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #include "editor/editorcore.h"
 
+#include "comm/ctrlmessages.h"
 #include "comm/trace.h"
 #include "editor/controlids.h"
-#include "editor/ctrlmessages.h"
 
 CEditorCore::CEditorCore(IEditorHost& host)
     : m_Host(host),

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "comm/formstate.h"
 #include "comm/protocol.h"
 #include "editor/abcompare.h"
 #include "editor/delayeditor.h"
@@ -16,7 +17,6 @@
 #include "editor/editorhost.h"
 #include "editor/editorids.h"
 #include "editor/filtereditor.h"
-#include "editor/formstate.h"
 #include "editor/help.h"
 #include "editor/history.h"
 #include "editor/ioconfig.h"
@@ -24,8 +24,8 @@
 #include "editor/presetfile.h"
 #include "editor/replies.h"
 #include "editor/selection.h"
-#include "editor/settingsmodel.h"
 #include "editor/writer.h"
+#include "orvix/settingsmodel.h"
 
 class CEditorCore {
 public:

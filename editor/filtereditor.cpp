@@ -1,13 +1,13 @@
 #include "editor/filtereditor.h"
 
+#include "comm/formstate.h"
 #include "comm/trace.h"
 #include "editor/controlids.h"
 #include "editor/editorhost.h"
 #include "editor/editorids.h"
-#include "editor/formstate.h"
-#include "editor/settingsmodel.h"
-#include "editor/textparse.h"
 #include "editor/writer.h"
+#include "orvix/settingsmodel.h"
+#include "presets/textparse.h"
 
 #include <algorithm>
 #include <cmath>

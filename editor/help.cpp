@@ -1,13 +1,13 @@
 #include "editor/help.h"
 
+#include "comm/ctrlmessages.h"
+#include "comm/formstate.h"
 #include "comm/trace.h"
 #include "editor/controlids.h"
-#include "editor/ctrlmessages.h"
 #include "editor/editorhost.h"
 #include "editor/editorids.h"
-#include "editor/formstate.h"
-#include "editor/settingsmodel.h"
 #include "editor/writer.h"
+#include "orvix/settingsmodel.h"
 
 #include <cerrno>
 #include <filesystem>

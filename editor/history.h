@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <deque>
 
-#include "editor/settingsmodel.h"
+#include "orvix/settingsmodel.h"
 
 class CSettingsWriter;
 

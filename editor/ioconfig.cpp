@@ -2,14 +2,14 @@
 #include "editor/ioconfig.h"
 #include "editor/controlids.h"
 
+#include "comm/formstate.h"
 #include "comm/trace.h"
 #include "editor/editorhost.h"
 #include "editor/editorids.h"
-#include "editor/formstate.h"
 #include "editor/selection.h"
-#include "editor/settingsmodel.h"
-#include "editor/textparse.h"
 #include "editor/writer.h"
+#include "orvix/settingsmodel.h"
+#include "presets/textparse.h"
 
 #include <algorithm>
 #include <charconv>

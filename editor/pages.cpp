@@ -1,14 +1,14 @@
 #include "editor/pages.h"
 
+#include "comm/formstate.h"
 #include "editor/controlids.h"
 #include "editor/delayeditor.h"
 #include "editor/editorhost.h"
 #include "editor/editorids.h"
 #include "editor/filtereditor.h"
-#include "editor/formstate.h"
 #include "editor/ioconfig.h"
 #include "editor/selection.h"
-#include "editor/settingsmodel.h"
+#include "orvix/settingsmodel.h"
 
 namespace {
 

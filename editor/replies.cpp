@@ -3,14 +3,14 @@
 #include <algorithm>
 #include <cstring>
 
+#include "comm/formstate.h"
 #include "comm/trace.h"
 #include "editor/editorhost.h"
 #include "editor/editorids.h"
 #include "editor/filtereditor.h"
-#include "editor/formstate.h"
 #include "editor/replies.h"
-#include "editor/settingsmodel.h"
 #include "editor/writer.h"
+#include "orvix/settingsmodel.h"
 
 namespace {
 

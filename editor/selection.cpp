@@ -2,13 +2,13 @@
 
 #include <algorithm>
 
+#include "comm/formstate.h"
 #include "editor/controlids.h"
 #include "editor/editorhost.h"
 #include "editor/editorids.h"
-#include "editor/formstate.h"
-#include "editor/settingsmodel.h"
-#include "editor/textparse.h"
 #include "editor/writer.h"
+#include "orvix/settingsmodel.h"
+#include "presets/textparse.h"
 
 void CSelection::SelectChannel(int nId) {
     CSettingsModel& m = m_Ctx.m_Model;

@@ -3,15 +3,15 @@
 // everything live, apply the input/output configuration).
 #include <algorithm>
 
+#include "comm/formstate.h"
 #include "comm/protocol.h"
 #include "comm/trace.h"
 #include "editor/controlids.h"
 #include "editor/editorhost.h"
 #include "editor/editorids.h"
-#include "editor/formstate.h"
-#include "editor/settingsmodel.h"
 #include "editor/uitext.h"
 #include "editor/writer.h"
+#include "orvix/settingsmodel.h"
 
 namespace {
 constexpr int kBulkPauseMs = 10;

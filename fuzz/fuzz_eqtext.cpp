@@ -5,9 +5,9 @@
 #include <cmath>
 #include <string_view>
 
-#include "editor/eqimport.h"
-#include "editor/measurement.h"
 #include "fuzz/fuzzcheck.h"
+#include "tuning/eqimport.h"
+#include "tuning/measurement.h"
 
 namespace {
 

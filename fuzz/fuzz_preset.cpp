@@ -6,8 +6,8 @@
 #include <string_view>
 
 #include "editor/presetfile.h"
-#include "editor/profile.h"
 #include "fuzz/modelcheck.h"
+#include "presets/profile.h"
 
 namespace {
 

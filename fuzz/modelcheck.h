@@ -3,8 +3,8 @@
 
 #include <cmath>
 
-#include "editor/settingsmodel.h"
 #include "fuzz/fuzzcheck.h"
+#include "orvix/settingsmodel.h"
 
 namespace FuzzCheck {
 

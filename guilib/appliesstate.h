@@ -2,7 +2,7 @@
 // so the view mirrors the whole form without asking each widget what it is.
 #pragma once
 
-#include "editor/formstate.h"
+#include "comm/formstate.h"
 
 class IAppliesState {
 public:

@@ -4,7 +4,7 @@
 
 #include <QEvent>
 
-#include "editor/ctrlmessages.h"
+#include "comm/ctrlmessages.h"
 
 class QWidget;
 

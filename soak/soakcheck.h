@@ -12,7 +12,7 @@
 
 #include "comm/protocol.h"
 #include "editor/consolehost.h"
-#include "editor/settingsmodel.h"
+#include "orvix/settingsmodel.h"
 #include "sim/simconfig.h"
 
 namespace Soak {

@@ -1,8 +1,9 @@
 #include "configprint.h"
+#include "orvix/valuelaws.h"
 
 #include "editor/delayeditor.h"
-#include "editor/presetdiff.h"
 #include "jsonout.h"
+#include "presets/presetdiff.h"
 
 namespace {
 
@@ -45,7 +46,7 @@ double DelayMs(const CSettingsModel& m, int ch) {
     return m.m_nDelay[ch] / 48.0;
 }
 double DelayCm(const CSettingsModel& m, int ch) {
-    return CDelayEditor::MsToCm(static_cast<float>(DelayMs(m, ch)));
+    return MsToCm(static_cast<float>(DelayMs(m, ch)));
 }
 
 const char* FilterTypeName(int nType) {

@@ -3,7 +3,7 @@
 
 #include <cstdio>
 
-#include "editor/settingsmodel.h"
+#include "orvix/settingsmodel.h"
 
 class CJsonWriter;
 

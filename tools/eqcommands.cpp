@@ -1,19 +1,20 @@
 #include "eqcommands.h"
+#include "orvix/valuelaws.h"
 
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 
-#include "editor/align.h"
 #include "editor/editorcore.h"
-#include "editor/eqapply.h"
-#include "editor/eqfit.h"
-#include "editor/eqimport.h"
-#include "editor/eqtuning.h"
-#include "editor/measurement.h"
 #include "editor/presetfile.h"
 #include "jsonout.h"
 #include "responsecmd.h"
+#include "tuning/align.h"
+#include "tuning/eqapply.h"
+#include "tuning/eqfit.h"
+#include "tuning/eqimport.h"
+#include "tuning/eqtuning.h"
+#include "tuning/measurement.h"
 
 namespace {
 
@@ -312,7 +313,7 @@ void JsonTrim(CJsonWriter& j, const char* pszKey, const SAlignTrim& t) {
         .BeginObject()
         .Member("delaySamples", t.nDelay)
         .Member("delayMs", t.nDelay / 48.0)
-        .Member("delayCm", static_cast<double>(CDelayEditor::MsToCm(static_cast<float>(t.nDelay / 48.0))))
+        .Member("delayCm", static_cast<double>(MsToCm(static_cast<float>(t.nDelay / 48.0))))
         .Member("inverted", t.bInvert != 0)
         .Member("levelDb", CSettingsModel::DbFromVolume(t.nVolume))
         .EndObject();

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "comm/cmdline.h"
-#include "editor/eqfit.h"
-#include "editor/measurement.h"
+#include "tuning/eqfit.h"
+#include "tuning/measurement.h"
 
 class CEditorCore;
 

@@ -17,10 +17,10 @@
 #include "configprint.h"
 #include "editor/consolehost.h"
 #include "editor/editorcore.h"
-#include "editor/presetdiff.h"
 #include "editor/presetfile.h"
 #include "eqcommands.h"
 #include "jsonout.h"
+#include "presets/presetdiff.h"
 #include "responsecmd.h"
 #include "sim/simprocessor.h"
 

@@ -6,9 +6,9 @@
 
 #include "eqcommands.h"
 
-#include "editor/settingsmodel.h"
-#include "editor/systemview.h"
 #include "orvix/complexresponse.h"
+#include "orvix/settingsmodel.h"
+#include "tuning/systemview.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "comm/cmdline.h"
-#include "editor/measuredsum.h"
+#include "tuning/measuredsum.h"
 
 struct CSettingsModel;
 

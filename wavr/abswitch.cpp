@@ -2,8 +2,8 @@
 
 #include <QCoreApplication>
 
+#include "comm/ctrlmessages.h"
 #include "editor/controlids.h"
-#include "editor/ctrlmessages.h"
 #include "guilib/notify.h"
 #include "guilib/skinbutton.h"
 #include "skin/skinids.h"

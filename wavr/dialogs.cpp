@@ -7,9 +7,9 @@
 #include <QPainter>
 #include <QUrl>
 
+#include "comm/ctrlmessages.h"
 #include "comm/trace.h"
 #include "editor/controlids.h"
-#include "editor/ctrlmessages.h"
 #include "guilib/notify.h"
 #include "guilib/skinbutton.h"
 #include "skin/skinids.h"

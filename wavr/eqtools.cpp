@@ -14,17 +14,17 @@
 #include <QPushButton>
 #include <QUrl>
 
+#include "comm/ctrlmessages.h"
 #include "editor/controlids.h"
-#include "editor/ctrlmessages.h"
 #include "editor/editorcore.h"
-#include "editor/eqapply.h"
-#include "editor/eqimport.h"
-#include "editor/systemview.h"
+#include "graph/filtergraphic.h"
+#include "graph/graphoverlay.h"
 #include "guilib/notify.h"
 #include "guilib/skinbutton.h"
-#include "orvix/graph/filtergraphic.h"
-#include "orvix/graph/graphoverlay.h"
 #include "skin/skinids.h"
+#include "tuning/eqapply.h"
+#include "tuning/eqimport.h"
+#include "tuning/systemview.h"
 #include "uilanguage.h"
 
 namespace {

@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "editor/align.h"
-#include "editor/eqtuning.h"
+#include "graph/graphoverlay.h"
 #include "guilib/gdiplusbitmap.h"
-#include "orvix/graph/graphoverlay.h"
+#include "tuning/align.h"
+#include "tuning/eqtuning.h"
 
 class CEditorCore;
 class CFilterGraphic;

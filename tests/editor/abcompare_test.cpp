@@ -4,9 +4,9 @@
 
 #include <string>
 
+#include "comm/ctrlmessages.h"
 #include "editor/abcompare.h"
 #include "editor/controlids.h"
-#include "editor/ctrlmessages.h"
 #include "editorfixture.h"
 
 namespace {

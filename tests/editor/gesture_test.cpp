@@ -9,8 +9,8 @@
 #include <functional>
 
 #include "comm/comnames.h"
+#include "comm/ctrlmessages.h"
 #include "editor/controlids.h"
-#include "editor/ctrlmessages.h"
 #include "editor/history.h"
 #include "editorfixture.h"
 

@@ -10,8 +10,8 @@
 #include <sstream>
 #include <thread>
 
+#include "comm/ctrlmessages.h"
 #include "editor/controlids.h"
-#include "editor/ctrlmessages.h"
 #include "editor/help.h"
 #include "fakehost.h"
 #include "tests/comm/testutil.h"

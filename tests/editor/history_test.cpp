@@ -8,10 +8,10 @@
 
 #include <cstdio>
 
+#include "comm/ctrlmessages.h"
 #include "editor/controlids.h"
-#include "editor/ctrlmessages.h"
-#include "editor/eqapply.h"
 #include "editorfixture.h"
+#include "tuning/eqapply.h"
 
 namespace {
 

@@ -1,1 +1,1 @@
-mlb8_add_test(test_ioconfig SOURCES ioconfig_test.cpp LIBS mlb8_editor mlb8_sim LABELS threads)
+mlb8_add_test(test_ioconfig SOURCES ioconfig_test.cpp LIBS mlb8_tuning mlb8_sim LABELS threads)

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "comm/trace.h"
-#include "orvix/graph/filtergraphic.h"
+#include "graph/filtergraphic.h"
 #include "orvix/rev8001lib.h"
 #include "skin/skinids.h"
 #include "skin/skinmanifest.h"

@@ -5,7 +5,7 @@ cmake_minimum_required(VERSION 3.25)
 # A part is a header and its sources (editor/pages.h and editor/pages.cpp); it depends on every part of
 # the same folder whose header it includes, in its header or in its sources. Calling a part needs its
 # header, so a circle here is a circle of calls.
-set(folders "editor;wavr")
+set(folders "presets;editor;tuning;wavr")
 # Sources that belong to a part of another name.
 set(part_of_helptexts "help")
 

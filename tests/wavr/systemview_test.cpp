@@ -15,10 +15,10 @@
 
 #include "editor/controlids.h"
 #include "editor/help.h"
+#include "graph/filtergraphic.h"
+#include "graph/graphlayout.h"
+#include "graph/systemgraph.h"
 #include "guilib/skinbutton.h"
-#include "orvix/graph/filtergraphic.h"
-#include "orvix/graph/graphlayout.h"
-#include "orvix/graph/systemgraph.h"
 #include "skin/skinmanifest.h"
 #include "tests/common/filterrecord.h"
 #include "tests/wavr/viewsettle.h"

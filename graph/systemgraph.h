@@ -1,0 +1,87 @@
+// The system view of the response graph, a layer over CFilterGraphic. Switched off, only its switch
+// shows, in the corner of the graph that covers the fewest curves. Switched on, it covers the graph: a
+// strip along the top holds the legend and the switches, the plot below it every output's magnitude
+// in its pen colour, optionally the phase on a second scale (labelled right of 20 kHz, where no curve
+// runs), and the sum of a group as a thicker curve. Clicking a curve selects its channel; clicking a legend
+// entry adds the output to the sum or takes it out. What is shown is decided by CSystemView; the
+// single-channel graph below is untouched.
+#pragma once
+
+#include <QImage>
+#include <QPolygon>
+#include <QWidget>
+#include <functional>
+#include <memory>
+
+#include "tuning/systemview.h"
+
+class CFilterGraphic;
+class CSkinButton;
+
+class CSystemGraph : public QWidget {
+public:
+    // IDs of the switches, among the children of this layer.
+    enum ESwitch { ID_SYSTEM = 1, ID_PHASE = 2, ID_UNWRAP = 3 };
+
+    // The layer reads the model at every paint; pfnSelect selects a channel as its button would.
+    CSystemGraph(CFilterGraphic* pGraph, const CSettingsModel* pModel, std::function<void(int)> pfnSelect);
+    ~CSystemGraph() override;
+
+    CSystemView& View() { return m_View; }
+    // After a change of the view's state: the switches, the layer's extent, a repaint.
+    void ApplyView();
+    // After any change the window mirrors: what the view draws is a function of the model (and of
+    // the measurements), so it is recomputed and repainted when it differs from what was drawn.
+    void Follow();
+    // What the last paint drew, and where.
+    const SSystemPicture& Picture() const { return m_Picture; }
+    QRect LegendRect() const { return m_rcLegend; }
+    // The strip above the plot, the phase scale's labels and every line the last paint drew.
+    QRect StripRect() const { return m_rcStrip; }
+    const std::vector<QRect>& PhaseLabelRects() const { return m_PhaseLabels; }
+    const std::vector<QPolygon>& DrawnLines() const { return m_Drawn; }
+    // The delay common to the outputs drawn (the smallest), taken out of every phase shown, in ms.
+    double CommonDelayMs() const { return m_fCommonDelayMs; }
+    // The points drawn of each curve: those up to 20 kHz.
+    int DrawnPoints() const;
+    // The output whose curve passes within a few pixels of pt, or -1.
+    int ChannelAt(const QPoint& pt) const;
+    // y of a level in dB and of a phase in degrees on the current scales.
+    int LevelY(double fDb) const;
+    int PhaseY(double fDeg) const;
+    CSkinButton* Switch(int nId) const;
+
+protected:
+    bool event(QEvent* pEvent) override;
+    bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
+    void paintEvent(QPaintEvent*) override;
+    void mousePressEvent(QMouseEvent* pEvent) override;
+    void mouseMoveEvent(QMouseEvent* pEvent) override;
+    void leaveEvent(QEvent* pEvent) override;
+
+private:
+    void Place();
+    // The switch of the view when off: where the graph's curves leave room.
+    void PlaceSwitchOff();
+    void OnSwitch(int nId);
+    int StripHeight() const;
+    void DrawLegend(QPainter& p);
+    void DrawPhaseScale(QPainter& p);
+    // The phase drawn for an output: wrapped or unwrapped.
+    void PhaseOf(const ZUtils::ZComplexCurve& curve, bool bSum, double* pDeg) const;
+
+    CFilterGraphic* m_pGraph;
+    const CSettingsModel* m_pModel;
+    std::function<void(int)> m_pfnSelect;
+    CSystemView m_View;
+    SSystemPicture m_Picture;
+    CSkinButton* m_pSwitch[3] = {};
+    QImage m_Background;
+    QRect m_rcLegend;
+    QRect m_rcStrip;
+    std::vector<QRect> m_LegendRows;
+    std::vector<QRect> m_PhaseLabels;
+    std::vector<QPolygon> m_Drawn;
+    double m_fPhaseLow = -180.0, m_fPhaseHigh = 180.0, m_fPhaseStep = 90.0;
+    double m_fCommonDelayMs = 0.0;
+};

@@ -1,0 +1,560 @@
+#include "presets/profile.h"
+#include "presets/textparse.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <cerrno>
+#include <charconv>
+#include <climits>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+
+namespace ZUtils {
+
+namespace {
+
+// Lower case by table: a lookup per character and no branch (names are lowered on every lookup).
+constexpr std::array<char, 256> kLowerTable = [] {
+    std::array<char, 256> table{};
+    for (int c = 0; c < 256; ++c)
+        table[static_cast<std::size_t>(c)] = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    return table;
+}();
+
+void LowerInPlace(char* p, std::size_t n) {
+    for (std::size_t i = 0; i < n; ++i)
+        p[i] = kLowerTable[static_cast<unsigned char>(p[i])];
+}
+
+std::string Lower(std::string_view s) {
+    std::string out(s);
+    LowerInPlace(out.data(), out.size());
+    return out;
+}
+
+// A name in lower case for a lookup: in a buffer on the stack when it fits, so a lookup allocates
+// nothing for the names a preset file has.
+class CLowerName {
+public:
+    explicit CLowerName(std::string_view s) {
+        if (s.size() <= sizeof m_sz) {
+            std::memcpy(m_sz, s.data(), s.size());
+            LowerInPlace(m_sz, s.size());
+            m_View = std::string_view(m_sz, s.size());
+        } else {
+            m_Long = Lower(s);
+            m_View = m_Long;
+        }
+    }
+    std::string_view View() const { return m_View; }
+
+private:
+    char m_sz[64];
+    std::string m_Long;
+    std::string_view m_View;
+};
+
+// The name of a section header line, or false when the line is none.
+bool SectionName(std::string_view line, std::string_view* pName) {
+    line = TrimBlanks(line);
+    if (line.empty() || line.front() != '[') return false;
+    const std::size_t nClose = line.rfind(']');
+    if (nClose == std::string_view::npos) return false;
+    *pName = TrimBlanks(line.substr(1, nClose - 1));
+    return true;
+}
+
+// The key and the raw value of a key line, or false for blank lines, comments and lines without "=".
+bool KeyValue(std::string_view line, std::string_view* pKey, std::string_view* pValue) {
+    line = TrimBlanks(line);
+    if (line.empty() || line.front() == ';') return false;
+    const std::size_t nEq = line.find('=');
+    if (nEq == std::string_view::npos) return false;
+    *pKey = TrimBlanks(line.substr(0, nEq));
+    *pValue = TrimBlanks(line.substr(nEq + 1));
+    return !pKey->empty();
+}
+
+bool WriteAll(int fd, const std::string& text) {
+    std::size_t nDone = 0;
+    while (nDone < text.size()) {
+        const ssize_t n = ::write(fd, text.data() + nDone, text.size() - nDone);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        nDone += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+std::string FolderOf(const std::string& path) {
+    const std::size_t nSlash = path.rfind('/');
+    if (nSlash == std::string::npos) return ".";
+    return nSlash == 0 ? "/" : path.substr(0, nSlash);
+}
+
+// UTF-16 text: a byte order mark of either order, or ASCII with every other byte zero.
+bool LooksLikeUtf16(std::string_view text) {
+    if (text.size() >= 2 &&
+        ((text[0] == '\xFF' && text[1] == '\xFE') || (text[0] == '\xFE' && text[1] == '\xFF')))
+        return true;
+    const std::size_t nCheck = std::min<std::size_t>(text.size() & ~std::size_t{1}, 512);
+    if (nCheck < 4) return false;
+    std::size_t nZero[2] = {0, 0};
+    for (std::size_t i = 0; i < nCheck; ++i)
+        nZero[i & 1] += text[i] == '\0';
+    return (nZero[0] == 0 && nZero[1] * 2 >= nCheck / 2) || (nZero[1] == 0 && nZero[0] * 2 >= nCheck / 2);
+}
+
+struct SSaveTarget {
+    std::string path; // where the text goes: the name given, or the file a link points to
+    bool bExists = false;
+    mode_t nMode = 0;
+};
+
+// Where a save may write, or the reason why it may not (0 when it may).
+int ResolveSaveTarget(const std::string& path, SSaveTarget* pTarget) {
+    if (path.empty()) return ENOENT;
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0) {
+        if (errno != ENOENT) return errno;
+        // A new name: its folder must take it.
+        if (::access(FolderOf(path).c_str(), W_OK) != 0) return errno;
+        pTarget->path = path;
+        return 0;
+    }
+    pTarget->path = path;
+    if (S_ISLNK(st.st_mode)) {
+        if (::stat(path.c_str(), &st) != 0) return errno == ENOENT ? ZProfile::ERR_DANGLING : errno;
+        char* pReal = ::realpath(path.c_str(), nullptr);
+        if (!pReal) return errno;
+        pTarget->path = pReal;
+        std::free(pReal);
+    }
+    if (S_ISDIR(st.st_mode)) return EISDIR;
+    if (!S_ISREG(st.st_mode)) return ZProfile::ERR_NOT_REGULAR;
+    // A file without any write permission is read-only, also for a user who could override it.
+    if (!(st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) || ::access(pTarget->path.c_str(), W_OK) != 0)
+        return EACCES;
+    if (::access(FolderOf(pTarget->path).c_str(), W_OK) != 0) return errno;
+    pTarget->bExists = true;
+    pTarget->nMode = st.st_mode;
+    return 0;
+}
+
+// A hidden name beside the target that stays within the length a folder entry may have.
+std::string TempName(const std::string& target, unsigned nCounter) {
+    const std::size_t nSlash = target.rfind('/');
+    const std::string folder = nSlash == std::string::npos ? std::string() : target.substr(0, nSlash + 1);
+    std::string title = nSlash == std::string::npos ? target : target.substr(nSlash + 1);
+    const std::string suffix = ".~" + std::to_string(::getpid()) + "." + std::to_string(nCounter);
+    const std::size_t nRoom = NAME_MAX - 1 - suffix.size();
+    if (title.size() > nRoom) {
+        title.resize(nRoom);
+        while (!title.empty() && (static_cast<unsigned char>(title.back()) & 0xC0) == 0x80)
+            title.pop_back(); // no cut inside a UTF-8 character
+        if (!title.empty() && static_cast<unsigned char>(title.back()) >= 0xC0) title.pop_back();
+    }
+    return folder + "." + title + suffix;
+}
+
+// Temporaries that a save killed before its rename left beside the target: the hidden name TempName
+// gives, with the number of a process that no longer runs. Another process's save that is still
+// going on, other targets' temporaries and anything that is not our own regular file are left alone.
+void RemoveStaleTemporaries(const std::string& target) {
+    const std::size_t nSlash = target.rfind('/');
+    const std::string prefix =
+        "." + (nSlash == std::string::npos ? target : target.substr(nSlash + 1)) + ".~";
+    // A title TempName had to cut could belong to another target.
+    if (prefix.size() + 2 * std::numeric_limits<unsigned>::digits10 + 3 > NAME_MAX) return;
+    DIR* pDir = ::opendir(FolderOf(target).c_str());
+    if (!pDir) return;
+    const int dirFd = ::dirfd(pDir);
+    while (const dirent* pEntry = ::readdir(pDir)) {
+        const std::string_view name = pEntry->d_name;
+        if (name.substr(0, prefix.size()) != prefix) continue;
+        const std::string_view rest = name.substr(prefix.size());
+        const std::size_t nDot = rest.find('.');
+        auto digits = [](std::string_view t) {
+            return !t.empty() && t.size() < 11 &&
+                   std::all_of(t.begin(), t.end(), [](char c) { return c >= '0' && c <= '9'; });
+        };
+        if (nDot == std::string_view::npos || !digits(rest.substr(0, nDot)) || !digits(rest.substr(nDot + 1)))
+            continue;
+        const long nPid = std::strtol(std::string(rest.substr(0, nDot)).c_str(), nullptr, 10);
+        if (nPid <= 0 || nPid > INT_MAX || nPid == ::getpid()) continue;
+        if (::kill(static_cast<pid_t>(nPid), 0) == 0 || errno != ESRCH) continue;
+        struct stat st {};
+        if (::fstatat(dirFd, pEntry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode) ||
+            st.st_uid != ::geteuid())
+            continue;
+        ::unlinkat(dirFd, pEntry->d_name, 0);
+    }
+    ::closedir(pDir);
+}
+
+} // namespace
+
+int ParseProfileInt(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && IsBlankChar(text[i]))
+        ++i;
+    bool bNegative = false;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+')) bNegative = text[i++] == '-';
+    long long nValue = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        nValue = nValue * 10 + (text[i] - '0');
+        if (nValue > static_cast<long long>(INT_MAX) + 1)
+            nValue = static_cast<long long>(INT_MAX) + 1; // saturated; more digits change nothing
+    }
+    if (bNegative) return static_cast<int>(-nValue);
+    return nValue > INT_MAX ? INT_MAX : static_cast<int>(nValue);
+}
+
+double ParseProfileDouble(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && IsBlankChar(text[i]))
+        ++i;
+    if (i < text.size() && text[i] == '+') ++i;
+    double f = 0.0;
+    const auto result = std::from_chars(text.data() + i, text.data() + text.size(), f);
+    if (result.ec == std::errc::result_out_of_range) return 0.0;
+    if (result.ec != std::errc() || !std::isfinite(f)) return 0.0;
+    return f;
+}
+
+void ZProfile::Clear() {
+    m_szStore.clear();
+    m_Lines.clear();
+    m_Sections.assign(1, SSection{0, 0, 0});
+    m_pLower.reset();
+    m_pAddedNames.reset();
+    m_SectionIndex.clear();
+    m_KeyIndex.clear();
+    m_Added.clear();
+    m_Repeats.clear();
+    m_szEol = "\r\n";
+    m_nError = 0;
+}
+
+std::string_view ZProfile::Line(std::uint32_t n) const {
+    return std::string_view(m_szStore).substr(m_Lines[n].nOffset, m_Lines[n].nLength);
+}
+
+std::uint32_t ZProfile::AddLine(std::string_view text) {
+    const auto nOffset = static_cast<std::uint32_t>(m_szStore.size());
+    m_szStore.append(text);
+    m_Lines.push_back({nOffset, static_cast<std::uint32_t>(text.size())});
+    return static_cast<std::uint32_t>(m_Lines.size() - 1);
+}
+
+void ZProfile::LoadText(std::string_view text) {
+    Clear();
+    if (text.substr(0, 3) == "\xEF\xBB\xBF") // a byte order mark some editors put first
+        text.remove_prefix(3);
+    const std::size_t nFirstLf = text.find('\n');
+    if (nFirstLf != std::string_view::npos && !(nFirstLf > 0 && text[nFirstLf - 1] == '\r')) m_szEol = "\n";
+    m_szStore.assign(text);
+    const std::string_view all = m_szStore;
+    auto pLower = std::make_shared<std::string>(m_szStore);
+    LowerInPlace(pLower->data(), pLower->size());
+    m_pLower = pLower;
+    // The same piece of the text in lower case.
+    const std::string_view lower = *m_pLower;
+    auto lowered = [&](std::string_view piece) {
+        return lower.substr(static_cast<std::size_t>(piece.data() - all.data()), piece.size());
+    };
+    bool bIndexed = false; // the current section is the first of its name: only such are looked at
+    std::size_t nPos = 0;
+    while (nPos < all.size()) {
+        std::size_t nEnd = all.find('\n', nPos);
+        if (nEnd == std::string_view::npos) nEnd = all.size();
+        std::size_t nLength = nEnd - nPos;
+        if (nLength > 0 && all[nEnd - 1] == '\r') --nLength;
+        const auto n = static_cast<std::uint32_t>(m_Lines.size());
+        m_Lines.push_back({static_cast<std::uint32_t>(nPos), static_cast<std::uint32_t>(nLength)});
+        const std::string_view line = all.substr(nPos, nLength);
+        nPos = nEnd + 1;
+        std::string_view name;
+        if (SectionName(line, &name)) {
+            m_Sections.push_back({n, n + 1, n});
+            bIndexed =
+                m_SectionIndex.emplace(lowered(name), static_cast<std::uint32_t>(m_Sections.size() - 1))
+                    .second;
+            continue;
+        }
+        SSection& s = m_Sections.back();
+        s.nEnd = n + 1;
+        std::string_view key, value;
+        if (m_Sections.size() == 1 || !KeyValue(line, &key, &value)) continue;
+        s.nLastKey = n;
+        if (!bIndexed) continue;
+        const auto [it, bNew] =
+            m_KeyIndex.emplace(SKeyName{static_cast<std::uint32_t>(m_Sections.size() - 1), lowered(key)}, n);
+        if (!bNew) ++m_Repeats[it->second];
+    }
+}
+
+std::string_view ZProfile::Keep(std::string lower) {
+    if (!m_pAddedNames) m_pAddedNames = std::make_shared<std::deque<std::string>>();
+    m_pAddedNames->push_back(std::move(lower)); // a deque keeps its elements in place
+    return m_pAddedNames->back();
+}
+
+int ZProfile::ReadWholeFile(const std::string& path, std::size_t nMaxBytes, std::string* pText) {
+    pText->clear();
+    // Checked before opening: opening a device node can already do something to the device.
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return errno;
+    if (S_ISDIR(st.st_mode)) return EISDIR;
+    if (!S_ISREG(st.st_mode)) return ERR_NOT_REGULAR;
+    if (static_cast<std::uint64_t>(st.st_size) > nMaxBytes) return EFBIG;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return errno;
+    int nError = 0;
+    // The name may have been replaced in between.
+    if (::fstat(fd, &st) != 0)
+        nError = errno;
+    else if (!S_ISREG(st.st_mode))
+        nError = S_ISDIR(st.st_mode) ? EISDIR : ERR_NOT_REGULAR;
+    std::string& text = *pText;
+    if (!nError) text.reserve(static_cast<std::size_t>(st.st_size));
+    char buffer[65536];
+    while (!nError) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0) {
+            if (errno != EINTR) nError = errno;
+            continue;
+        }
+        if (n == 0) break;
+        if (text.size() + static_cast<std::size_t>(n) > nMaxBytes)
+            nError = EFBIG;
+        else
+            text.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    if (nError) text.clear();
+    return nError;
+}
+
+bool ZProfile::LoadFile(const std::string& path) {
+    Clear();
+    std::string text;
+    int nError = ReadWholeFile(path, MAX_FILE_SIZE, &text);
+    if (!nError && LooksLikeUtf16(text)) nError = ERR_UTF16;
+    if (nError) {
+        m_nError = nError;
+        return false;
+    }
+    LoadText(text);
+    return true;
+}
+
+std::string ZProfile::Text() const {
+    std::string out;
+    out.reserve(m_szStore.size() + m_Lines.size() * m_szEol.size());
+    for (std::size_t i = 0; i < m_Sections.size(); ++i) {
+        const SSection& s = m_Sections[i];
+        const auto added = i > 0 ? m_Added.find(static_cast<std::uint32_t>(i)) : m_Added.end();
+        for (std::uint32_t n = s.nFirst; n < s.nEnd; ++n) {
+            out += Line(n);
+            out += m_szEol;
+            if (n != s.nLastKey || added == m_Added.end()) continue;
+            for (const std::uint32_t nAdded : added->second) {
+                out += Line(nAdded);
+                out += m_szEol;
+            }
+        }
+    }
+    return out;
+}
+
+std::string ZProfile::ErrorText(int nError) {
+    switch (nError) {
+    case ERR_NOT_REGULAR:
+        return "not a regular file";
+    case ERR_UTF16:
+        return "the file is UTF-16 text; preset files are read as ASCII or UTF-8 text";
+    case ERR_DANGLING:
+        return "a symbolic link to a file that does not exist";
+    case EFBIG:
+        return "larger than " + std::to_string(MAX_FILE_SIZE >> 20) + " MB";
+    default:
+        return std::strerror(nError);
+    }
+}
+
+bool ZProfile::CanSave(const std::string& path, int* pError) {
+    SSaveTarget target;
+    const int nError = ResolveSaveTarget(path, &target);
+    if (pError) *pError = nError;
+    return nError == 0;
+}
+
+bool ZProfile::SaveFile(const std::string& path) {
+    m_nError = 0;
+    auto fail = [this](int nError) {
+        m_nError = nError ? nError : EIO;
+        return false;
+    };
+    SSaveTarget target;
+    if (const int nError = ResolveSaveTarget(path, &target)) return fail(nError);
+    static std::atomic<unsigned> s_nCounter{0};
+    const std::string temp = TempName(target.path, s_nCounter++);
+    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) return fail(errno);
+    int nError = 0;
+    if (target.bExists && ::fchmod(fd, target.nMode & 07777) != 0) nError = errno;
+    if (!nError && !WriteAll(fd, Text())) nError = errno;
+    if (!nError && ::fsync(fd) != 0) nError = errno;
+    if (::close(fd) != 0 && !nError) nError = errno;
+    if (!nError && ::rename(temp.c_str(), target.path.c_str()) != 0) nError = errno;
+    if (nError) {
+        ::unlink(temp.c_str());
+        return fail(nError);
+    }
+    RemoveStaleTemporaries(target.path);
+    // The rename itself lasts once the folder is on the disk.
+    const int dirFd = ::open(FolderOf(target.path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd >= 0) {
+        ::fsync(dirFd);
+        ::close(dirFd);
+    }
+    return true;
+}
+
+std::vector<ZProfile::SRepeatedKey> ZProfile::RepeatedKeys() const {
+    std::vector<std::pair<std::uint32_t, int>> lines(m_Repeats.begin(), m_Repeats.end());
+    std::sort(lines.begin(), lines.end());
+    std::vector<SRepeatedKey> keys;
+    for (const auto& [nLine, nMore] : lines) {
+        // The section holding the line: the last one that starts at or before it.
+        const auto after = std::upper_bound(m_Sections.begin(), m_Sections.end(), nLine,
+                                            [](std::uint32_t n, const SSection& s) { return n < s.nFirst; });
+        std::string_view section, key, value;
+        SectionName(Line(std::prev(after)->nFirst), &section);
+        KeyValue(Line(nLine), &key, &value);
+        keys.push_back({std::string(section), std::string(key), nMore + 1});
+    }
+    return keys;
+}
+
+long ZProfile::FindSection(std::string_view section) const {
+    const CLowerName lower(TrimBlanks(section));
+    const auto it = m_SectionIndex.find(lower.View());
+    return it == m_SectionIndex.end() ? -1 : static_cast<long>(it->second);
+}
+
+long ZProfile::FindKey(std::string_view section, std::string_view key) const {
+    return FindKeyIn(FindSection(section), key);
+}
+
+long ZProfile::FindKeyIn(long nSection, std::string_view key) const {
+    if (nSection < 0) return -1;
+    const CLowerName lower(TrimBlanks(key));
+    const auto it = m_KeyIndex.find(SKeyName{static_cast<std::uint32_t>(nSection), lower.View()});
+    return it == m_KeyIndex.end() ? -1 : static_cast<long>(it->second);
+}
+
+bool ZProfile::FindValue(std::string_view section, std::string_view key, std::string_view* pValue) const {
+    return FindValueIn(FindSection(section), key, pValue);
+}
+
+bool ZProfile::FindValueIn(long nSection, std::string_view key, std::string_view* pValue) const {
+    const long n = FindKeyIn(nSection, key);
+    if (n < 0) return false;
+    std::string_view k, value;
+    KeyValue(Line(static_cast<std::uint32_t>(n)), &k, &value);
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
+        value = value.substr(1, value.size() - 2);
+    *pValue = value;
+    return true;
+}
+
+bool ZProfile::HasSection(std::string_view section) const {
+    return FindSection(section) >= 0;
+}
+
+bool ZProfile::HasKey(std::string_view section, std::string_view key) const {
+    return FindKey(section, key) >= 0;
+}
+
+std::string ZProfile::GetString(std::string_view section, std::string_view key, std::string_view defaultValue,
+                                std::size_t nSize) const {
+    std::string_view value = defaultValue;
+    FindValue(section, key, &value);
+    if (nSize == 0) return {};
+    return std::string(value.substr(0, nSize - 1));
+}
+
+int ZProfile::GetInt(std::string_view section, std::string_view key, int nDefault) const {
+    std::string_view value;
+    if (!FindValue(section, key, &value)) return nDefault;
+    return ParseProfileInt(value.substr(0, 4095)); // as GetString gives it
+}
+
+void ZProfile::SetString(std::string_view section, std::string_view key, std::string_view value) {
+    section = TrimBlanks(section);
+    key = TrimBlanks(key);
+    long nSection = FindSection(section);
+    if (nSection < 0) {
+        const std::uint32_t n = AddLine("[" + std::string(section) + "]");
+        m_Sections.push_back({n, n + 1, n});
+        nSection = static_cast<long>(m_Sections.size() - 1);
+        m_SectionIndex.emplace(Keep(Lower(section)), static_cast<std::uint32_t>(nSection));
+    }
+    const long nLine = FindKey(section, key);
+    if (nLine >= 0) {
+        std::string_view oldKey, oldValue;
+        KeyValue(Line(static_cast<std::uint32_t>(nLine)), &oldKey, &oldValue);
+        const std::string text = std::string(oldKey) + "=" + std::string(value);
+        const std::uint32_t nNew = AddLine(text);
+        m_Lines[static_cast<std::size_t>(nLine)] = m_Lines[nNew];
+        m_Lines.pop_back();
+        return;
+    }
+    // Only blank lines and comments follow the last key of a section, so no key moves.
+    const std::uint32_t n = AddLine(std::string(key) + "=" + std::string(value));
+    m_Added[static_cast<std::uint32_t>(nSection)].push_back(n);
+    m_KeyIndex.emplace(SKeyName{static_cast<std::uint32_t>(nSection), Keep(Lower(key))}, n);
+}
+
+void ZProfile::SetInt(std::string_view section, std::string_view key, int nValue) {
+    SetString(section, key, std::to_string(nValue));
+}
+
+int GetPrivateProfileInt(std::string_view section, std::string_view key, int nDefault,
+                         const std::string& path) {
+    ZProfile profile;
+    profile.LoadFile(path);
+    return profile.GetInt(section, key, nDefault);
+}
+
+std::string GetPrivateProfileString(std::string_view section, std::string_view key,
+                                    std::string_view defaultValue, std::size_t nSize,
+                                    const std::string& path) {
+    ZProfile profile;
+    profile.LoadFile(path);
+    return profile.GetString(section, key, defaultValue, nSize);
+}
+
+bool WritePrivateProfileString(std::string_view section, std::string_view key, std::string_view value,
+                               const std::string& path) {
+    ZProfile profile;
+    if (!profile.LoadFile(path) && profile.LastError() != ENOENT)
+        return false; // never replace a file that could not be read
+    profile.SetString(section, key, value);
+    return profile.SaveFile(path);
+}
+
+} // namespace ZUtils

@@ -1,0 +1,294 @@
+// Aligning the outputs from measurements, on synthetic systems built from known parts: each way is
+// the processor's own response for its crossover x a driver x a path delay x a polarity x a
+// sensitivity. The proposal's predicted sum must be at least as flat as the arrivals lined up on
+// the sample grid with the best choice of polarities, and its levels must undo the sensitivities.
+//
+// The measurements of the worked example in doc/examples/align/ come from here: with the environment
+// variable MLB8_WRITE_EXAMPLES set the test writes them, otherwise it checks they are still these.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <complex>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "editor/presetfile.h"
+#include "presets/profile.h"
+#include "tuning/align.h"
+#include "tuning/systemview.h"
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+constexpr double kSpeedOfSound = 343.0; // m/s
+
+// A driver: a second-order high-pass and low-pass (its own roll-offs), a sensitivity, the path to the
+// seat and how it is wired.
+struct SDriver {
+    int nChannel;
+    double fLow, fHigh; // Hz: its own roll-offs
+    double fSensDb;
+    double fPathM;
+    bool bInverted;
+};
+
+std::complex<double> DriverAt(const SDriver& d, double f) {
+    const std::complex<double> s(0.0, f);
+    const std::complex<double> hp = s * s / (s * s + s * d.fLow / 0.707 + d.fLow * d.fLow);
+    const std::complex<double> lp = d.fHigh * d.fHigh / (s * s + s * d.fHigh / 0.707 + d.fHigh * d.fHigh);
+    return hp * lp;
+}
+
+// The 3-way + sub of doc/examples: the sub a metre further than the rest, the right mid wired inverted.
+const std::vector<SDriver> kSystem = {
+    {0, 1200, 30000, 4.0, 1.05, false}, {1, 1200, 30000, 4.5, 1.30, false}, {2, 200, 9000, 2.0, 1.10, false},
+    {3, 200, 9000, 2.0, 1.40, true},    {4, 40, 2.5e3, 0.0, 0.95, false},   {5, 40, 2.5e3, 0.0, 1.35, false},
+    {6, 15, 250, 3.0, 2.30, false},     {7, 15, 250, 3.0, 2.30, false},
+};
+
+double ArrivalS(const SDriver& d) {
+    return d.fPathM / kSpeedOfSound;
+}
+
+// Level (dB) and unwrapped phase (degrees) at the seat of the driver alone, times pThrough when given.
+void Acoustic(const SDriver& d, const std::vector<double>& freq, const ZUtils::ZComplexCurve* pThrough,
+              const std::vector<int>& throughIndex, std::vector<double>* pDb, std::vector<double>* pDeg) {
+    pDb->clear();
+    pDeg->clear();
+    // The driver's angle turns slowly: unwrapped on its own, before the path delay is added exactly.
+    std::vector<double> driverDeg;
+    for (double f : freq)
+        driverDeg.push_back(std::arg(DriverAt(d, f)) * 180.0 / kPi);
+    ZUtils::UnwrapDegrees(driverDeg.data(), static_cast<int>(driverDeg.size()));
+    for (std::size_t i = 0; i < freq.size(); ++i) {
+        double fDb = 85.0 + d.fSensDb + 20.0 * std::log10(std::abs(DriverAt(d, freq[i])));
+        double fDeg = driverDeg[i] - 360.0 * freq[i] * ArrivalS(d) + (d.bInverted ? 180.0 : 0.0);
+        if (pThrough) {
+            fDb += pThrough->m_fDb[throughIndex[i]];
+            fDeg += pThrough->m_fPhaseDeg[throughIndex[i]];
+        }
+        pDb->push_back(fDb);
+        pDeg->push_back(fDeg);
+    }
+}
+
+void LoadExample(CSettingsModel& m) {
+    ZUtils::ZProfile profile;
+    ASSERT_TRUE(profile.LoadFile(std::string(MLB8_SOURCE_DIR) + "/doc/examples/3-way-sub.Dovu"));
+    m.WriteStartupDefaults();
+    ReadPresetKeys(profile, m, EPresetRead::File);
+}
+
+std::vector<double> GridFreq() {
+    const ZUtils::ZResponseGrid& g = ZUtils::ZResponseGrid::Get();
+    return std::vector<double>(g.m_fFreq, g.m_fFreq + g.m_nCount);
+}
+
+std::vector<int> GridIndex() {
+    std::vector<int> index;
+    for (int i = 0; i < ZUtils::ZResponseGrid::Get().m_nCount; ++i)
+        index.push_back(i);
+    return index;
+}
+
+// The measurements on the grid, taken through the example's settings (or of the bare drivers).
+ChannelTunings Measure(const CSettingsModel& m, bool bThrough) {
+    ChannelTunings tunings;
+    for (const SDriver& d : kSystem) {
+        SChannelTuning& t = tunings[static_cast<std::size_t>(d.nChannel)];
+        if (bThrough)
+            SetMeasuredThrough(t, m, d.nChannel, "the example");
+        else
+            SetMeasuredRaw(t);
+        Acoustic(d, GridFreq(), bThrough ? &t.throughFull : nullptr, GridIndex(), &t.measured,
+                 &t.measuredPhase);
+    }
+    return tunings;
+}
+
+std::vector<int> Channels() {
+    std::vector<int> out;
+    for (const SDriver& d : kSystem)
+        out.push_back(d.nChannel);
+    return out;
+}
+
+// The reference: the result's levels, the true arrivals lined up on the sample grid, the best of every
+// choice of polarities.
+double ArrivalAlignedBest(const CSettingsModel& m, const ChannelTunings& tunings, const SAlignResult& r,
+                          const SAlignSettings& s) {
+    double fLatest = 0;
+    for (const SDriver& d : kSystem)
+        fLatest = std::max(fLatest, ArrivalS(d));
+    std::vector<SAlignTrim> trims;
+    for (std::size_t k = 0; k < kSystem.size(); ++k) {
+        SAlignTrim t = r.outputs[k].after;
+        t.nDelay = static_cast<int>(std::lround((fLatest - ArrivalS(kSystem[k])) * 48000.0));
+        trims.push_back(t);
+    }
+    double fBest = 1e300;
+    for (unsigned nMask = 0; nMask < (1u << kSystem.size()); ++nMask) {
+        for (std::size_t k = 0; k < trims.size(); ++k)
+            trims[k].bInvert = (nMask >> k) & 1u;
+        ZUtils::ZComplexCurve sum;
+        PredictAlignedSum(m, tunings, Channels(), trims, &sum);
+        fBest = std::min(fBest, SumDeviation(sum, s.target, s.fFrom, s.fTo));
+    }
+    return fBest;
+}
+
+TEST(Align, BeatsTheArrivalAlignedBestPolarityAndMatchesLevels) {
+    CSettingsModel m;
+    LoadExample(m);
+    // The ways as the crossovers make them: with their equalizers the levels would be theirs too.
+    for (int ch = 0; ch < MLB8_CHANNELS; ++ch)
+        m.m_bEqEnable[ch] = 0;
+    struct {
+        const char* pszName;
+        bool bThrough;
+        bool bKeepLevels;
+    } const kCases[] = {
+        {"through the example's settings", true, false},
+        {"bare drivers", false, false},
+        {"levels kept", true, true},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.pszName);
+        const ChannelTunings tunings = Measure(m, c.bThrough);
+        SAlignSettings s;
+        s.bKeepLevels = c.bKeepLevels;
+        const SAlignResult r = ProposeAlignment(m, tunings, Channels(), s);
+        ASSERT_TRUE(r.bOk) << r.szError;
+        ASSERT_EQ(r.outputs.size(), kSystem.size());
+        const double fReference = ArrivalAlignedBest(m, tunings, r, s);
+        // The figures of the README's table.
+        std::printf(
+            "%s: RMS deviation %.2f dB before, %.2f dB after, %.2f dB arrival-aligned best polarity\n",
+            c.pszName, r.fRmsBefore, r.fRmsAfter, fReference);
+        EXPECT_LE(r.fRmsAfter, fReference + 1e-9);
+        EXPECT_LT(r.fRmsAfter, r.fRmsBefore);
+        int nMinDelay = kAlignMaxDelay;
+        for (std::size_t k = 0; k < kSystem.size(); ++k) {
+            const SAlignOutput& o = r.outputs[k];
+            EXPECT_GE(o.after.nDelay, 0);
+            EXPECT_LE(o.after.nDelay, kAlignMaxDelay);
+            nMinDelay = std::min(nMinDelay, o.after.nDelay);
+            if (c.bKeepLevels) {
+                EXPECT_EQ(o.after.nVolume, o.before.nVolume) << "Out " << o.nChannel + 1;
+                continue;
+            }
+            // Level + sensitivity is the same for every way (within half a step of rounding), the
+            // least sensitive way (the woofers) at 0 dB.
+            const double fLevel = CSettingsModel::DbFromVolume(o.after.nVolume);
+            EXPECT_LE(fLevel, 0.0);
+            EXPECT_NEAR(fLevel + kSystem[k].fSensDb, 0.0, 0.26) << "Out " << o.nChannel + 1;
+        }
+        EXPECT_EQ(nMinDelay, 0);
+    }
+}
+
+TEST(Align, RefusesWhatCannotBeAligned) {
+    CSettingsModel m;
+    LoadExample(m);
+    ChannelTunings tunings = Measure(m, true);
+    tunings[2].measuredPhase.clear();
+    struct {
+        std::vector<int> channels;
+        const char* pszError;
+    } const kCases[] = {
+        {{}, "no output to align: give each output's measurement"},
+        {{0, 2}, "the measurement of Out 3 has no phase: it cannot be aligned"},
+        {{0, 9}, "no output 10"},
+    };
+    for (const auto& c : kCases) {
+        const SAlignResult r = ProposeAlignment(m, tunings, c.channels, {});
+        EXPECT_FALSE(r.bOk);
+        EXPECT_EQ(r.szError, c.pszError);
+    }
+}
+
+// The example files: 500 points per decade from 10 Hz to 24 kHz, through the example's settings.
+std::string ExampleText(const CSettingsModel& m, const SDriver& d) {
+    std::vector<double> freq;
+    for (double e = 1.0; e <= std::log10(24000.0) + 1e-9; e += 1.0 / 500.0)
+        freq.push_back(std::pow(10.0, e));
+    // The processor's response at the nearest grid point below is close enough for an example; the
+    // files are made the same way every time.
+    ZUtils::ZComplexCurve through;
+    ZUtils::CalcOutputResponse(m.m_Lib, m.m_bEqEnable[d.nChannel], d.nChannel, m.m_bXoverEnable[d.nChannel],
+                               CSystemView::Trim(m, d.nChannel), &through);
+    const ZUtils::ZResponseGrid& g = ZUtils::ZResponseGrid::Get();
+    std::vector<int> index;
+    for (double f : freq) {
+        int i = 0;
+        while (i + 1 < g.m_nCount && g.m_fFreq[i + 1] <= f)
+            ++i;
+        index.push_back(i);
+    }
+    std::vector<double> db, deg;
+    Acoustic(d, freq, &through, index, &db, &deg);
+    std::string text = "* Synthetic measurement of Out " + std::to_string(d.nChannel + 1) +
+                       " at the seat, through doc/examples/3-way-sub.Dovu\n"
+                       "* Made by tests/editor/align_test.cpp (MLB8_WRITE_EXAMPLES=1 writes it again)\n"
+                       "Freq(Hz) SPL(dB) Phase(degrees)\n";
+    for (std::size_t i = 0; i < freq.size(); ++i) {
+        char sz[96];
+        std::snprintf(sz, sizeof sz, "%.2f %.2f %.1f\n", freq[i], db[i], ZUtils::WrapDegrees(deg[i]));
+        text += sz;
+    }
+    return text;
+}
+
+TEST(Align, ExampleFilesAreTheGeneratorsOutput) {
+    CSettingsModel m;
+    LoadExample(m);
+    const bool bWrite = std::getenv("MLB8_WRITE_EXAMPLES") != nullptr;
+    for (const SDriver& d : kSystem) {
+        const std::string path = std::string(MLB8_SOURCE_DIR) + "/doc/examples/align/out" +
+                                 std::to_string(d.nChannel + 1) + ".txt";
+        const std::string text = ExampleText(m, d);
+        if (bWrite) {
+            std::ofstream(path, std::ios::binary) << text;
+            continue;
+        }
+        std::ifstream in(path, std::ios::binary);
+        std::stringstream stored;
+        stored << in.rdbuf();
+        EXPECT_EQ(stored.str(), text) << path;
+    }
+}
+
+} // namespace
+
+namespace {
+
+// A flat speaker arriving after fArrivalMs, measured through the settings of m.
+SChannelTuning FlatSpeaker(const CSettingsModel& m, int nChannel, double fArrivalMs) {
+    SChannelTuning t;
+    for (double f : GridFreq()) {
+        t.measured.push_back(80.0);
+        t.measuredPhase.push_back(-360.0 * f * fArrivalMs / 1000.0);
+    }
+    SetMeasuredThrough(t, m, nChannel, "the test");
+    return t;
+}
+
+} // namespace
+
+TEST(Align, ADelayBeyondTheProcessorsLimitIsHeldThereAndSaidSo) {
+    CSettingsModel m;
+    m.WriteStartupDefaults();
+    ChannelTunings tunings;
+    tunings[0] = FlatSpeaker(m, 0, 1.0);
+    tunings[1] = FlatSpeaker(m, 1, 31.0); // 30 ms later: 1440 samples, the processor stops at 1056
+    const SAlignResult r = ProposeAlignment(m, tunings, {0, 1}, {});
+    ASSERT_TRUE(r.bOk) << r.szError;
+    EXPECT_EQ(r.outputs[1].after.nDelay, 0);
+    EXPECT_EQ(r.outputs[0].after.nDelay, kAlignMaxDelay);
+    ASSERT_EQ(r.notes.size(), 1u);
+    EXPECT_EQ(r.notes[0], "Out 1 needs 1440 samples of delay: held at the processor's limit of 1056.");
+}

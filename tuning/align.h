@@ -1,0 +1,83 @@
+// Aligning the outputs at the seat from measurements with phase (each taken through its settings S
+// or of the bare driver, all with one timing reference): a delay on the processor's sample grid, a
+// polarity and a channel level per measured output, chosen on the predicted complex sum of all of them.
+//
+// The method: every way's passband level (measurement with the crossover divided out) is matched to
+// the target, the loudest way staying at 0 dB; every way's arrival is the slope of its acoustic phase
+// (S divided out) over its passband, and the arrivals are lined up on the sample grid; then the delay
+// and polarity of one output at a time are searched around that start (a few periods of its lowest
+// crossover) for the flattest predicted sum over the range, until no output changes.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "editor/history.h"
+#include "orvix/settingsmodel.h"
+#include "tuning/measuredsum.h"
+
+struct SAlignSettings {
+    double fFrom = 60.0; // Hz: the range the sum is judged on
+    double fTo = 16000.0;
+    bool bKeepLevels = false;
+    std::vector<double> target; // on the grid; empty: flat
+};
+
+// What the processor does to one output after its filters.
+struct SAlignTrim {
+    int nDelay = 0;  // samples at 48 kHz
+    int bInvert = 0; // polarity inverted
+    int nVolume = 0; // channel level step (CSettingsModel::DbFromVolume)
+    bool operator==(const SAlignTrim&) const = default;
+};
+
+struct SAlignOutput {
+    int nChannel = 0;
+    SAlignTrim before, after;
+    double fArrivalMs = 0.0;           // the arrival read from the measured phase
+    double fPassFrom = 0, fPassTo = 0; // Hz: the passband its level was read over
+    double fPassLevelDb = 0.0;         // its passband level with its level before, relative to the target
+};
+
+// A crossover region: an octave either side of a crossover frequency, within the range.
+struct SAlignRegion {
+    double fCrossover = 0.0;
+    double fFrom = 0.0, fTo = 0.0;
+    double fRmsBefore = 0.0, fRmsAfter = 0.0;
+};
+
+struct SAlignResult {
+    bool bOk = false;
+    std::string szError;
+    std::vector<SAlignOutput> outputs;        // in the order of the channels given
+    std::vector<SAlignRegion> regions;        // in rising frequency
+    double fRmsBefore = 0.0, fRmsAfter = 0.0; // over the range
+    std::vector<std::string> notes;           // delays held at the processor's limit, and the like
+    ZUtils::ZComplexCurve before, after;      // the predicted sums
+};
+
+// The processor's longest delay (the delay page's limit), in samples at 48 kHz.
+constexpr int kAlignMaxDelay = 1056;
+
+// The predicted sum of the channels with these trims (trims[k] belongs to channels[k]).
+void PredictAlignedSum(const CSettingsModel& m, const ChannelTunings& tunings,
+                       const std::vector<int>& channels, const std::vector<SAlignTrim>& trims,
+                       ZUtils::ZComplexCurve* pOut);
+// The RMS deviation in dB of the sum from the target (flat when empty) over fFrom..fTo, their mean
+// difference taken out (the sum's absolute level is the microphone's, not the system's).
+double SumDeviation(const ZUtils::ZComplexCurve& sum, const std::vector<double>& target, double fFrom,
+                    double fTo);
+
+// The proposal for the channels given, every one of which needs a measurement with phase.
+SAlignResult ProposeAlignment(const CSettingsModel& m, const ChannelTunings& tunings,
+                              const std::vector<int>& channels, const SAlignSettings& settings);
+
+// The proposal put into the model (delays, polarities, levels).
+void ApplyAlignmentToModel(const SAlignResult& r, CSettingsModel& m);
+// The settings with the proposal in them, for CEditorCore::ApplyAsOneStep.
+SEditSnapshot AlignedSettings(const SAlignResult& r, const CSettingsModel& m);
+
+// The report: per output its delay (ms, cm, samples), polarity and level before -> after, then the
+// deviation per crossover region and over the range, before and after.
+std::vector<std::string> AlignReportLines(const SAlignResult& r, const CSettingsModel& m,
+                                          const SAlignSettings& settings);

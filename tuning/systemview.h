@@ -1,0 +1,83 @@
+// The system view of the response graph: every output the configuration drives, each with its
+// filters, level, polarity and delay, and the complex sum of a chosen group of outputs. It decides
+// what the view shows; the graph widget only draws it.
+#pragma once
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "orvix/complexresponse.h"
+#include "orvix/settingsmodel.h"
+
+struct CSettingsModel;
+struct SChannelTuning;
+
+struct SSystemOutput {
+    int nChannel = 0;
+    int nPen = 0;
+    std::string name; // "Out 1 Tweeter L"
+    int bSelected = 0;
+    int bInSum = 0;
+    int bMuted = 0; // silent on the processor: drawn as muted, adds nothing to the sum
+    ZUtils::ZComplexCurve curve;
+    bool operator==(const SSystemOutput&) const = default;
+};
+
+struct SSystemPicture {
+    std::vector<SSystemOutput> outputs;
+    int bHaveSum = 0;
+    // "Sum Out 1 + Out 3 (muted) + Out 7", with " (measured)" when measured; set whenever the group has a
+    // member, even when every member is muted and there is nothing to draw.
+    std::string sumName;
+    int bMeasuredSum = 0; // measured response × processor response of every output in the sum
+    std::string sumNote;  // why a sum with measurements fell back to the processor's alone
+    ZUtils::ZComplexCurve sum;
+    int nPhase = 0; // CSystemView::EPhase
+    bool operator==(const SSystemPicture&) const = default;
+};
+
+class CSystemView {
+public:
+    enum EPhase { PHASE_OFF = 0, PHASE_WRAPPED = 1, PHASE_UNWRAPPED = 2 };
+
+    int IsOn() const { return m_bOn; }
+    void SetOn(int bOn) { m_bOn = bOn ? 1 : 0; }
+    int Phase() const { return m_nPhase; }
+    void SetPhase(int nPhase);
+    // The switches: the view on or off; the phase shown or not; the phase unwrapped or wrapped (shows it).
+    void ToggleOn() { m_bOn = !m_bOn; }
+    void TogglePhase() { SetPhase(m_nPhase == PHASE_OFF ? PHASE_WRAPPED : PHASE_OFF); }
+    void ToggleUnwrap() { SetPhase(m_nPhase == PHASE_UNWRAPPED ? PHASE_WRAPPED : PHASE_UNWRAPPED); }
+    // Adds the channel to the summed group or takes it out. Until the first change the group is the
+    // left side of the configuration.
+    void ToggleSumMember(const CSettingsModel& m, int nChannel);
+    unsigned SumMask(const CSettingsModel& m) const;
+
+    // The outputs the configuration drives: those of the architecture in standard mode, all eight in
+    // expert mode.
+    static std::vector<int> ActiveOutputs(const CSettingsModel& m);
+    // The output as the window names it, with the speaker the architecture puts on it.
+    static std::string OutputName(const CSettingsModel& m, int nChannel);
+    // The outputs the processor keeps silent, one bit per channel: the muted ones, or while a solo is
+    // active every output outside it (the mute bits the processor is sent).
+    static unsigned SilencedMask(const CSettingsModel& m);
+    // Level of the channel (the master level is common to every output and left out), polarity and delay.
+    static ZUtils::SOutputTrim Trim(const CSettingsModel& m, int nChannel);
+    // The channel's complex response with its enabled equalizer and crossover and its trim.
+    static void OutputResponse(const CSettingsModel& m, int nChannel, ZUtils::ZComplexCurve* pOut);
+
+    // The measurements kept for the session, one per output; the sum uses them when every output of
+    // its group has one with phase. Null: none.
+    void SetTunings(const std::array<SChannelTuning, MLB8_CHANNELS>* pTunings) { m_pTunings = pTunings; }
+
+    // Everything the graph draws.
+    void Compute(const CSettingsModel& m, SSystemPicture* pOut) const;
+
+private:
+    int m_bOn = 0;
+    int m_nPhase = PHASE_OFF;
+    int m_bSumChosen = 0;
+    unsigned m_nSumMask = 0;
+    const std::array<SChannelTuning, MLB8_CHANNELS>* m_pTunings = nullptr;
+};
