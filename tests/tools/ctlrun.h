@@ -1,4 +1,5 @@
-// Running mlb8ctl from a test: its standard output and error each into a file of their own.
+// Running a program from a test (mlb8ctl above all): its standard output into a file, and its
+// standard error into a file of its own or into the same one after the output.
 #pragma once
 
 #include <fcntl.h>
@@ -6,30 +7,24 @@
 #include <sys/wait.h>
 
 #include <cerrno>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "editor/help.h"
+#include "tests/common/textfiles.h"
 
 extern char** environ;
 
 namespace CtlRun {
 
-inline std::string ReadText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using TestFiles::ReadText;
 
-// Runs mlb8ctl; its standard output goes to outPath (opened for writing as it is, so /dev/full
-// works), its standard error to errPath. The exit status, or -1 when it did not exit.
-inline int RunCtl(const std::vector<std::string>& args, const std::string& outPath,
-                  const std::string& errPath) {
-    std::vector<std::string> all = {ZUtils::ExecutableDir() + "/mlb8ctl"};
-    all.insert(all.end(), args.begin(), args.end());
+// Runs the program argv[0] with the arguments that follow. Its standard output goes to outPath
+// (opened for writing as it is, so /dev/full works); its standard error to errPath, or, when errPath
+// is empty, into outPath as well. The exit status, or -1 when it did not start or did not exit.
+inline int RunProgram(const std::vector<std::string>& args, const std::string& outPath,
+                      const std::string& errPath = {}) {
+    std::vector<std::string> all = args;
     std::vector<char*> argv;
     for (std::string& a : all)
         argv.push_back(a.data());
@@ -37,7 +32,10 @@ inline int RunCtl(const std::vector<std::string>& args, const std::string& outPa
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (errPath.empty())
+        posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    else
+        posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     pid_t pid = 0;
     const int nError = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
@@ -46,6 +44,19 @@ inline int RunCtl(const std::vector<std::string>& args, const std::string& outPa
     while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// mlb8ctl, built beside the tests.
+inline std::string CtlPath() {
+    return ZUtils::ExecutableDir() + "/mlb8ctl";
+}
+
+// Runs mlb8ctl with args, its output and error as RunProgram sends them.
+inline int RunCtl(const std::vector<std::string>& args, const std::string& outPath,
+                  const std::string& errPath = {}) {
+    std::vector<std::string> all = {CtlPath()};
+    all.insert(all.end(), args.begin(), args.end());
+    return RunProgram(all, outPath, errPath);
 }
 
 } // namespace CtlRun
