@@ -1,5 +1,4 @@
 #include "editor/delayeditor.h"
-#include "orvix/valuelaws.h"
 
 #include "comm/formstate.h"
 #include "editor/controlids.h"
@@ -8,6 +7,7 @@
 #include "editor/selection.h"
 #include "editor/writer.h"
 #include "orvix/settingsmodel.h"
+#include "orvix/valuelaws.h"
 #include "presets/textparse.h"
 
 #include <algorithm>
@@ -71,9 +71,7 @@ int CDelayEditor::IconOfChannel(int nChannel) const {
 
 void CDelayEditor::SetDelaySamples(int nChannel, float fMs) {
     if (nChannel < 0 || nChannel >= MLB8_CHANNELS) return;
-    const double fSamples = std::trunc(static_cast<double>(fMs) * 48.0);
-    m_Ctx.m_Model.m_nDelay[nChannel] =
-        static_cast<std::uint16_t>(std::clamp(fSamples, 0.0, static_cast<double>(MLB8_MAX_DELAY)));
+    m_Ctx.m_Model.m_nDelay[nChannel] = static_cast<std::uint16_t>(MsToSamples(fMs));
 }
 
 void CDelayEditor::MoveIcon(int nChannel) {
@@ -91,9 +89,9 @@ void CDelayEditor::OnDelayChange(int nId, float fIconMs) {
     const bool bDown = nId == ctl::STEP_DOWN || nId == ctl::DELAY_STEP.at(1) ||
                        nId == ctl::DELAY_STEP.at(3) || nId == ctl::DELAY_STEP.at(5);
     if (bUp) {
-        m.m_fDelayMs[ch] = std::min(m.m_fDelayMs[ch] + 0.1f, MAX_MS);
+        m.m_fDelayMs[ch] = std::min(m.m_fDelayMs[ch] + DELAY_STEP_MS, MAX_MS);
     } else if (bDown) {
-        m.m_fDelayMs[ch] = std::max(m.m_fDelayMs[ch] - 0.1f, 0.0f);
+        m.m_fDelayMs[ch] = std::max(m.m_fDelayMs[ch] - DELAY_STEP_MS, 0.0f);
     } else if (nId == ctl::DELAY_MS_BOX || nId == ctl::DELAY_CM_BOX || nId == ctl::DELAY_IN_BOX) {
         auto typed = static_cast<float>(std::clamp(ParseBoxDouble(f.Text(nId)), -1e6, 1e6));
         if (nId == ctl::DELAY_CM_BOX)

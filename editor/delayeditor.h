@@ -3,12 +3,13 @@
 #pragma once
 
 #include "editor/editcontext.h"
+#include "orvix/valuelaws.h"
 
 class CSelection;
 
 class CDelayEditor {
 public:
-    static constexpr float MAX_MS = 22.0f;
+    static constexpr float MAX_MS = DELAY_MAX_MS;
     static constexpr int REFRESH = -1;    // redisplay only
     static constexpr int REPOSITION = -2; // move every icon to its channel's delay
 

@@ -3,6 +3,7 @@
 #include "comm/formstate.h"
 #include "comm/trace.h"
 #include "editor/controlids.h"
+#include "editor/controltable.h"
 #include "editor/delayeditor.h"
 #include "editor/editorhost.h"
 #include "editor/editorids.h"
@@ -21,13 +22,28 @@ bool In(int nId, int nFirst, int nLast) {
 }
 
 bool IsSpeakerIcon(int nId) {
-    return ctl::SPEAKER.contains(nId) || ctl::EXPERT_SPEAKER.contains(nId);
+    return ctl::KindOf(nId) == ctl::EKind::ICON;
 }
 
-// The controls that move relative to where they are pressed: a press alone changes nothing.
+// The controls that move relative to where they are pressed (knobs and speaker icons): a press
+// alone changes nothing.
 bool MovesFromThePress(int nId) {
-    return nId == ctl::MAIN_KNOB || nId == ctl::CHANNEL_KNOB || ctl::EQ_Q_KNOB.contains(nId) ||
-           IsSpeakerIcon(nId);
+    const ctl::EKind kind = ctl::KindOf(nId);
+    return kind == ctl::EKind::KNOB || kind == ctl::EKind::ICON;
+}
+
+// Whether a position lies on the control's scale.
+bool OnScale(int nId, int nValue) {
+    const ctl::SControlGroup* pGroup = ctl::FindGroup(nId);
+    return pGroup && nValue >= 0 && nValue < pGroup->nPositions;
+}
+
+// The group of an equalizer control (a band's frequency, gain or bandwidth), or nullptr.
+const ctl::SControlGroup* EqGroup(int nId) {
+    const ctl::SControlGroup* p = ctl::FindGroup(nId);
+    const bool bEq =
+        p && (p->law == ctl::ELaw::EQ_FREQ || p->law == ctl::ELaw::EQ_GAIN || p->law == ctl::ELaw::EQ_Q);
+    return bEq ? p : nullptr;
 }
 
 using Source = CFilterEditor::ESource;
@@ -35,13 +51,20 @@ using Source = CFilterEditor::ESource;
 } // namespace
 
 bool CDispatch::IsSteppable(int nId) {
-    return nId == ctl::MAIN_LEVEL_BOX || nId == ctl::CHANNEL_LEVEL_BOX || nId == ctl::EASY_SENS_BOX ||
-           ctl::EXP_SENS_BOX.contains(nId) || ctl::AUX_SENS_BOX.contains(nId) ||
-           In(nId, ctl::EQ_FREQ_BOX.first, ctl::EQ_Q_BOX.last) ||
-           In(nId, ctl::HP_SLOPE_BOX, ctl::LP_FREQ_BOX) || In(nId, ctl::DELAY_CM_BOX, ctl::DELAY_IN_BOX);
+    return ctl::KindOf(nId) == ctl::EKind::BOX;
 }
 
 // ---- slider, knob and icon notifications ----
+
+void CDispatch::EditEq(const ctl::SControlGroup& group, int nId, CFilterEditor::ESource source, int nValue) {
+    const int nBand = group.ids.index(nId);
+    if (group.law == ctl::ELaw::EQ_FREQ)
+        m_Filters.OnEqFreqEdit(nBand, source);
+    else if (group.law == ctl::ELaw::EQ_GAIN)
+        m_Filters.OnEqGainEdit(nBand, source, nValue);
+    else if (group.law == ctl::ELaw::EQ_Q)
+        m_Filters.OnEqBandWidthEdit(nBand, source, nValue);
+}
 
 void CDispatch::OnCtrlDown(int nId, int) {
     if (MovesFromThePress(nId)) {
@@ -70,12 +93,8 @@ void CDispatch::OnCtrlMove(int nId, int nValue) {
         m_IoConfig.EditExpertSensitivity(nId, nValue);
     } else if (IsSpeakerIcon(nId)) {
         m_Delays.OnDelayChange(nId, static_cast<float>(nValue));
-    } else if (ctl::EQ_GAIN_SLIDER.contains(nId)) {
-        if (nValue >= 0 && nValue < CFilterEditor::GAIN_STEPS)
-            m_Filters.OnEqGainEdit(nId - ctl::EQ_GAIN_SLIDER.first, Source::FROM_CONTROL, nValue);
-    } else if (ctl::EQ_Q_KNOB.contains(nId)) {
-        if (nValue >= 0 && nValue < CFilterEditor::Q_STEPS)
-            m_Filters.OnEqBandWidthEdit(nId - ctl::EQ_Q_KNOB.first, Source::FROM_CONTROL, nValue);
+    } else if (const ctl::SControlGroup* pEq = EqGroup(nId); pEq && pEq->kind != ctl::EKind::BOX) {
+        if (OnScale(nId, nValue)) EditEq(*pEq, nId, Source::FROM_CONTROL, nValue);
     } else if (nId == ctl::HP_SLIDER || nId == ctl::LP_SLIDER) {
         m_Filters.OnXoverFreq(nId - ctl::HP_SLIDER, Source::FROM_CONTROL, nValue);
     }
@@ -95,8 +114,8 @@ void CDispatch::OnCtrlUp(int nId, int) {
         m_IoConfig.CommitExpertSensitivity(nId);
     } else if (IsSpeakerIcon(nId)) {
         m_Delays.CommitDelay();
-    } else if (In(nId, ctl::EQ_GAIN_SLIDER.first, ctl::EQ_Q_KNOB.last)) {
-        m_Filters.CommitEqBand((nId - ctl::EQ_GAIN_SLIDER.first) % 10, true);
+    } else if (const ctl::SControlGroup* pEq = EqGroup(nId); pEq && pEq->kind != ctl::EKind::BOX) {
+        m_Filters.CommitEqBand(pEq->ids.index(nId), true);
     } else if (nId == ctl::HP_SLIDER || nId == ctl::LP_SLIDER) {
         m_Filters.RefreshXoverPage(m.m_nChannel);
         m_Ctx.m_Host.PostToSelf(WM_GRAPH_REFRESH, 0, 0);
@@ -275,12 +294,8 @@ void CDispatch::Step(int nId, bool bUp) {
         m_IoConfig.EditEasySensitivity(nStep);
     } else if (ctl::EXP_SENS_BOX.contains(nId) || ctl::AUX_SENS_BOX.contains(nId)) {
         m_IoConfig.EditExpertSensitivity(nId, nStep);
-    } else if (ctl::EQ_FREQ_BOX.contains(nId)) {
-        m_Filters.OnEqFreqEdit(nId - ctl::EQ_FREQ_BOX.first, step);
-    } else if (ctl::EQ_GAIN_BOX.contains(nId)) {
-        m_Filters.OnEqGainEdit(nId - ctl::EQ_GAIN_BOX.first, step);
-    } else if (ctl::EQ_Q_BOX.contains(nId)) {
-        m_Filters.OnEqBandWidthEdit(nId - ctl::EQ_Q_BOX.first, step);
+    } else if (const ctl::SControlGroup* pEq = EqGroup(nId); pEq && pEq->kind == ctl::EKind::BOX) {
+        EditEq(*pEq, nId, step, 0);
     } else if (nId == ctl::HP_FREQ_BOX || nId == ctl::HP_FREQ_UP || nId == ctl::HP_FREQ_DOWN) {
         const bool bStepUp = nId == ctl::HP_FREQ_BOX ? bUp : nId == ctl::HP_FREQ_UP;
         m_Filters.OnXoverFreq(0, bStepUp ? Source::FROM_STEP_UP : Source::FROM_STEP_DOWN);
@@ -306,11 +321,9 @@ void CDispatch::CommitFocused(int nId) {
         m_Selection.SendChannelVolume();
     } else if (ctl::EXP_SENS_BOX.contains(nId) || ctl::AUX_SENS_BOX.contains(nId)) {
         m_IoConfig.CommitExpertSensitivity(nId);
-    } else if (ctl::EQ_FREQ_BOX.contains(nId)) {
-        m_Filters.CommitEqBand(nId - ctl::EQ_FREQ_BOX.first, false);
-    } else if (In(nId, ctl::EQ_GAIN_BOX.first, ctl::EQ_Q_BOX.last)) {
+    } else if (const ctl::SControlGroup* pEq = EqGroup(nId); pEq && pEq->kind == ctl::EKind::BOX) {
         // A stepped gain or bandwidth may have switched the equalizer on: the flag goes first.
-        m_Filters.CommitEqBand((nId - ctl::EQ_GAIN_BOX.first) % 10, true);
+        m_Filters.CommitEqBand(pEq->ids.index(nId), pEq->law != ctl::ELaw::EQ_FREQ);
     } else if (In(nId, ctl::HP_SLOPE_BOX, ctl::LP_FREQ_BOX)) {
         m_Filters.CommitXover(true);
     } else if (In(nId, ctl::DELAY_CM_BOX, ctl::DELAY_IN_BOX)) {
@@ -329,13 +342,8 @@ void CDispatch::OnReturnKey(int nId) {
         return; // applied; the standard sensitivity is sent on activation
     } else if (ctl::EXP_SENS_BOX.contains(nId) || ctl::AUX_SENS_BOX.contains(nId)) {
         m_IoConfig.EditExpertSensitivity(nId);
-    } else if (ctl::EQ_FREQ_BOX.contains(nId)) {
-        m_Filters.OnEqFreqEdit(nId - ctl::EQ_FREQ_BOX.first, Source::FROM_BOX);
-    } else if (ctl::EQ_GAIN_BOX.contains(nId)) {
-        m_Filters.OnEqGainEdit(nId - ctl::EQ_GAIN_BOX.first,
-                               Source::FROM_BOX); // switches the equalizer on
-    } else if (ctl::EQ_Q_BOX.contains(nId)) {
-        m_Filters.OnEqBandWidthEdit(nId - ctl::EQ_Q_BOX.first, Source::FROM_BOX);
+    } else if (const ctl::SControlGroup* pEq = EqGroup(nId); pEq && pEq->kind == ctl::EKind::BOX) {
+        EditEq(*pEq, nId, Source::FROM_BOX, 0); // a gain or bandwidth switches the equalizer on
     } else if (nId == ctl::HP_FREQ_BOX || nId == ctl::LP_FREQ_BOX) {
         m_Filters.OnXoverFreq(nId - ctl::HP_FREQ_BOX, Source::FROM_BOX);
         if (nId == ctl::LP_FREQ_BOX) m_Filters.RefreshXoverPage(m.m_nChannel);

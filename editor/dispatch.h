@@ -3,9 +3,13 @@
 #pragma once
 
 #include "editor/editcontext.h"
+#include "editor/filtereditor.h"
+
+namespace ctl {
+struct SControlGroup;
+}
 
 class CSelection;
-class CFilterEditor;
 class CDelayEditor;
 class CIoConfig;
 class CHelp;
@@ -52,6 +56,8 @@ public:
 private:
     void Step(int nFocusId, bool bUp);
     void CommitFocused(int nFocusId);
+    // An edit of a band's frequency, gain or bandwidth, by the law of the control's group.
+    void EditEq(const ctl::SControlGroup& group, int nId, CFilterEditor::ESource source, int nValue);
     // A knob or speaker icon pressed and not yet released, and whether it has moved since: a press
     // and release without a move changed nothing, so nothing is sent.
     int m_nPressedId = 0;

@@ -7,6 +7,7 @@
 #include "editor/editorids.h"
 #include "editor/writer.h"
 #include "orvix/settingsmodel.h"
+#include "orvix/valuelaws.h"
 #include "presets/textparse.h"
 
 #include <algorithm>
@@ -17,9 +18,6 @@ namespace {
 
 constexpr int kFreqMin = 16;
 constexpr int kFreqMax = 20000;
-constexpr int kGainMin = -12, kGainMax = 12;
-// What the model accepts from the processor; a typed or stepped gain stays within the slider's table.
-constexpr int kStoredGainMin = -15, kStoredGainMax = 15;
 
 std::string Format(const char* pszFormat, double f) {
     char sz[32];
@@ -30,11 +28,6 @@ std::string FormatInt(const char* pszFormat, int n) {
     char sz[32];
     std::snprintf(sz, sizeof sz, pszFormat, n);
     return sz;
-}
-
-// Knob position of a bandwidth: trunc((Q - 1) x 2), within the knob's range.
-int KnobFromQ(float fQ) {
-    return std::clamp(static_cast<int>((fQ - 1.0f) * 2.0f), 0, CFilterEditor::Q_STEPS - 1);
 }
 
 // Crossover control IDs of the high-pass (0) and low-pass (1) filter.
@@ -59,14 +52,14 @@ void CFilterEditor::RefreshEqValues() {
             const SFilterCoef c =
                 m.m_Lib.GetEqCoef(static_cast<std::uint8_t>(ch), static_cast<std::uint8_t>(b));
             f.SetText(ctl::EQ_GAIN_BOX.first + b, FormatInt("%d", c.Gain));
-            f.SetPos(ctl::EQ_GAIN_SLIDER.first + b, std::clamp(c.Gain + 12, 0, GAIN_STEPS - 1));
+            f.SetPos(ctl::EQ_GAIN_SLIDER.first + b, EqGainToPos(c.Gain));
             f.SetText(ctl::EQ_Q_BOX.first + b, Format("%2.1f", c.BandWidth));
-            f.SetPos(ctl::EQ_Q_KNOB.first + b, KnobFromQ(c.BandWidth));
+            f.SetPos(ctl::EQ_Q_KNOB.first + b, EqQToPos(c.BandWidth));
         } else {
             f.SetText(ctl::EQ_GAIN_BOX.first + b, "0");
-            f.SetPos(ctl::EQ_GAIN_SLIDER.first + b, 12);
+            f.SetPos(ctl::EQ_GAIN_SLIDER.first + b, EqGainToPos(0));
             f.SetText(ctl::EQ_Q_BOX.first + b, "1.0");
-            f.SetPos(ctl::EQ_Q_KNOB.first + b, 0);
+            f.SetPos(ctl::EQ_Q_KNOB.first + b, EqQToPos(EQ_Q_MIN));
         }
     }
 }
@@ -83,12 +76,10 @@ void CFilterEditor::RefreshEqPage(int nChannel) {
         float fQ = c.BandWidth;
         if (!bEq) {
             nGain = 0;
-            fQ = 1.0f;
+            fQ = EQ_Q_MIN;
         }
-        if (nGain >= kGainMin && nGain <= kGainMax) f.SetPos(ctl::EQ_GAIN_SLIDER.first + b, nGain + 12);
-        const float fKnob = (fQ - 1.0f) * 2.0f;
-        if (fKnob >= 0 && fKnob < Q_STEPS && fKnob == std::floor(fKnob))
-            f.SetPos(ctl::EQ_Q_KNOB.first + b, static_cast<int>(fKnob));
+        if (EqGainOnFader(nGain)) f.SetPos(ctl::EQ_GAIN_SLIDER.first + b, EqGainToPos(nGain));
+        if (const std::optional<int> nKnob = EqQExactPos(fQ)) f.SetPos(ctl::EQ_Q_KNOB.first + b, *nKnob);
         f.SetText(ctl::EQ_GAIN_BOX.first + b, FormatInt("%d", nGain));
         f.SetText(ctl::EQ_Q_BOX.first + b, Format("%2.1f", fQ));
         f.SetText(ctl::EQ_FREQ_BOX.first + b, FormatInt("%d", c.Freq));
@@ -119,15 +110,15 @@ void CFilterEditor::OnEqGainEdit(int nBand, ESource source, int nPosition) {
     const int ch = m.m_nChannel;
     if (nBand < 0 || nBand >= CRev8001Lib::EQ_BANDS) return;
     if (source == FROM_BOX) {
-        const int nGain = std::clamp(ParseBoxInt(f.Text(ctl::EQ_GAIN_BOX.first + nBand)), kGainMin, kGainMax);
+        const int nGain = ClampEqGain(ParseBoxInt(f.Text(ctl::EQ_GAIN_BOX.first + nBand)));
         f.SetText(ctl::EQ_GAIN_BOX.first + nBand, FormatInt("%d", nGain));
-        f.SetPos(ctl::EQ_GAIN_SLIDER.first + nBand, nGain + 12);
+        f.SetPos(ctl::EQ_GAIN_SLIDER.first + nBand, EqGainToPos(nGain));
     } else if (source == FROM_CONTROL) {
-        if (nPosition < 0 || nPosition >= GAIN_STEPS) return;
-        f.SetText(ctl::EQ_GAIN_BOX.first + nBand, FormatInt("%2d", nPosition - 12));
+        if (nPosition < 0 || nPosition >= EQ_GAIN_POSITIONS) return;
+        f.SetText(ctl::EQ_GAIN_BOX.first + nBand, FormatInt("%2d", EqGainFromPos(nPosition)));
     } else {
         int nGain = m.m_Lib.GetEqCoef(static_cast<std::uint8_t>(ch), static_cast<std::uint8_t>(nBand)).Gain;
-        nGain = std::clamp(nGain + (source == FROM_STEP_UP ? 1 : -1), kGainMin, kGainMax);
+        nGain = ClampEqGain(nGain + (source == FROM_STEP_UP ? 1 : -1));
         f.SetText(ctl::EQ_GAIN_BOX.first + nBand, FormatInt("%d", nGain));
     }
     ApplyEqBand(nBand);
@@ -139,7 +130,7 @@ void CFilterEditor::OnEqGainEdit(int nBand, ESource source, int nPosition) {
     f.SetToggle(ctl::EQ_SWITCH, m.m_bEqEnable[ch]);
     const int nStored =
         m.m_Lib.GetEqCoef(static_cast<std::uint8_t>(ch), static_cast<std::uint8_t>(nBand)).Gain;
-    if (nStored >= kGainMin && nStored <= kGainMax) f.SetPos(ctl::EQ_GAIN_SLIDER.first + nBand, nStored + 12);
+    if (EqGainOnFader(nStored)) f.SetPos(ctl::EQ_GAIN_SLIDER.first + nBand, EqGainToPos(nStored));
     m_Ctx.m_Host.PostToSelf(WM_GRAPH_REFRESH, 0, 0);
 }
 
@@ -150,16 +141,16 @@ void CFilterEditor::OnEqBandWidthEdit(int nBand, ESource source, int nPosition) 
     if (nBand < 0 || nBand >= CRev8001Lib::EQ_BANDS) return;
     float fQ;
     if (source == FROM_BOX) {
-        fQ = static_cast<float>(std::clamp(ParseBoxDouble(f.Text(ctl::EQ_Q_BOX.first + nBand)), 1.0, 10.0));
+        fQ = static_cast<float>(ClampEqQ(ParseBoxDouble(f.Text(ctl::EQ_Q_BOX.first + nBand))));
     } else if (source == FROM_CONTROL) {
-        if (nPosition < 0 || nPosition >= Q_STEPS) return;
-        fQ = 1.0f + 0.5f * static_cast<float>(nPosition);
+        if (nPosition < 0 || nPosition >= EQ_Q_POSITIONS) return;
+        fQ = EqQFromPos(nPosition);
     } else {
         fQ = m.m_Lib.GetEqCoef(static_cast<std::uint8_t>(ch), static_cast<std::uint8_t>(nBand)).BandWidth;
-        fQ = std::clamp(fQ + (source == FROM_STEP_UP ? 0.5f : -0.5f), 1.0f, 10.0f);
+        fQ = ClampEqQ(fQ + (source == FROM_STEP_UP ? EQ_Q_STEP : -EQ_Q_STEP));
     }
     f.SetText(ctl::EQ_Q_BOX.first + nBand, Format("%2.1f", fQ));
-    f.SetPos(ctl::EQ_Q_KNOB.first + nBand, KnobFromQ(fQ));
+    f.SetPos(ctl::EQ_Q_KNOB.first + nBand, EqQToPos(fQ));
     ApplyEqBand(nBand);
     if (!m.m_bEqEnable[ch]) {
         m.m_bEqEnable[ch] = 1;
@@ -180,10 +171,9 @@ void CFilterEditor::ApplyEqBand(int nBand) {
     band.Filtertype = FT_PEAKING;
     // The boxes are the band's working copy; whatever they hold is kept within the model's limits.
     const double fGain = ParseBoxDouble(f.Text(ctl::EQ_GAIN_BOX.first + nBand));
-    band.Gain = static_cast<std::int8_t>(
-        std::clamp(static_cast<int>(std::clamp(fGain, -100.0, 100.0)), kStoredGainMin, kStoredGainMax));
-    band.BandWidth =
-        static_cast<float>(std::clamp(ParseBoxDouble(f.Text(ctl::EQ_Q_BOX.first + nBand)), 1.0, 10.0));
+    band.Gain = static_cast<std::int8_t>(std::clamp(static_cast<int>(std::clamp(fGain, -100.0, 100.0)),
+                                                    EQ_GAIN_STORED_MIN_DB, EQ_GAIN_STORED_MAX_DB));
+    band.BandWidth = static_cast<float>(ClampEqQ(ParseBoxDouble(f.Text(ctl::EQ_Q_BOX.first + nBand))));
     band.Freq = static_cast<std::uint16_t>(
         std::clamp(ParseBoxInt(f.Text(ctl::EQ_FREQ_BOX.first + nBand)), kFreqMin, kFreqMax));
     m.m_Lib.SetEqCoef(ch, b, band);
@@ -192,8 +182,8 @@ void CFilterEditor::ApplyEqBand(int nBand) {
         SFilterCoef p = m.m_Lib.GetEqCoef(partner, b);
         p.Filtertype = FT_PEAKING;
         p.Freq = band.Freq;
-        p.Gain = static_cast<std::int8_t>(std::clamp(p.Gain + (band.Gain - old.Gain), kGainMin, kGainMax));
-        p.BandWidth = std::clamp(p.BandWidth + (band.BandWidth - old.BandWidth), 1.0f, 10.0f);
+        p.Gain = static_cast<std::int8_t>(ClampEqGain(p.Gain + (band.Gain - old.Gain)));
+        p.BandWidth = ClampEqQ(p.BandWidth + (band.BandWidth - old.BandWidth));
         m.m_Lib.SetEqCoef(partner, b, p);
     }
 }

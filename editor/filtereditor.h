@@ -5,14 +5,15 @@
 #include <cstdint>
 
 #include "editor/editcontext.h"
+#include "orvix/valuelaws.h"
 
 class CFilterEditor {
 public:
     enum ESource { FROM_BOX = 0, FROM_CONTROL = 1, FROM_STEP_UP = 2, FROM_STEP_DOWN = 3 };
 
-    static constexpr int GAIN_STEPS = 25; // slider positions: -12 .. +12 dB
-    static constexpr int Q_STEPS = 19;    // knob positions: 1.0 .. 10.0
-    static constexpr int XOVER_POSITIONS = 126;
+    static constexpr int GAIN_STEPS = EQ_GAIN_POSITIONS; // slider positions: -12 .. +12 dB
+    static constexpr int Q_STEPS = EQ_Q_POSITIONS;       // knob positions: 1.0 .. 10.0
+    static constexpr int XOVER_POSITIONS = ::XOVER_POSITIONS;
     static constexpr int SLOPES[8] = {6, 12, 18, 24, 30, 36, 42, 48};
 
     explicit CFilterEditor(const SEditContext& ctx) : m_Ctx(ctx) {}

@@ -4,6 +4,7 @@
 #include "comm/formstate.h"
 #include "comm/trace.h"
 #include "editor/controlids.h"
+#include "editor/controltable.h"
 #include "editor/editorhost.h"
 #include "editor/editorids.h"
 #include "editor/writer.h"
@@ -21,13 +22,10 @@
 extern char** environ;
 
 namespace {
-// The edit boxes, which report no hover of their own.
+// The edit boxes, which report no hover of their own, and the AUX sensitivity sliders, which the
+// cursor tracking has always counted with them.
 bool IsTrackedEditBox(int nId) {
-    return nId == ctl::MAIN_LEVEL_BOX || nId == ctl::CHANNEL_LEVEL_BOX || nId == ctl::EASY_SENS_BOX ||
-           (nId >= ctl::EQ_FREQ_BOX.first && nId <= ctl::EQ_Q_BOX.last) || ctl::EXP_SENS_BOX.contains(nId) ||
-           ctl::AUX_SENS_BOX.contains(nId) || ctl::AUX_SENS_SLIDER.contains(nId) ||
-           (nId >= ctl::HP_SLOPE_BOX && nId <= ctl::LP_FREQ_BOX) ||
-           (nId >= ctl::DELAY_CM_BOX && nId <= ctl::DELAY_IN_BOX);
+    return ctl::KindOf(nId) == ctl::EKind::BOX || ctl::AUX_SENS_SLIDER.contains(nId);
 }
 } // namespace
 

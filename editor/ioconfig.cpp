@@ -9,6 +9,7 @@
 #include "editor/selection.h"
 #include "editor/writer.h"
 #include "orvix/settingsmodel.h"
+#include "orvix/valuelaws.h"
 #include "presets/textparse.h"
 
 #include <algorithm>
@@ -55,10 +56,6 @@ std::string VoltsText(float fVolts) {
 
 int Step(int nIndex, int nDelta) {
     return std::clamp(nIndex + nDelta, 0, kMaxIndex);
-}
-
-int FromSlider(int nValue) {
-    return std::clamp(nValue - 1, 0, kMaxIndex);
 }
 
 } // namespace
@@ -292,7 +289,7 @@ void CIoConfig::EditEasySensitivity(int nId, int nValue) {
 
     switch (nId) {
     case ctl::EASY_SENS_SLIDER:
-        nIndex = FromSlider(nValue);
+        nIndex = SensIndexFromSliderPos(nValue);
         break;
     case ctl::EASY_SENS_BOX:
         if (k >= INPUT_51_WIRED && k <= INPUT_AUX) {
@@ -321,7 +318,7 @@ void CIoConfig::EditEasySensitivity(int nId, int nValue) {
         const int bHigh = k != INPUT_AUX && m.m_bEasyConfigInputHighLow;
         form.SetText(ctl::EASY_SENS_BOX, VoltsText(SensitivityVolts(nIndex, bHigh)));
     }
-    form.SetPos(ctl::EASY_SENS_SLIDER, nIndex + 1);
+    form.SetPos(ctl::EASY_SENS_SLIDER, SensSliderPos(nIndex));
     TRACE("\r\n m_nEasyConfigInputSensitivity[%d]", nIndex);
 }
 
@@ -464,12 +461,12 @@ void CIoConfig::RefreshExpertSensitivity() {
         const int n = std::clamp(m.m_nInputSensitivityMain[c], 0, kMaxIndex);
         form.SetText(ctl::EXP_SENS_BOX.first + c,
                      VoltsText(SensitivityVolts(n, m.m_bExpertConfigInputHighLow)));
-        form.SetPos(ctl::EXP_SENS_SLIDER.first + c, n + 1);
+        form.SetPos(ctl::EXP_SENS_SLIDER.first + c, SensSliderPos(n));
     }
     for (int c = 0; c < MLB8_AUX_INPUTS; ++c) {
         const int n = std::clamp(m.m_nInputSensitivityAux[c], 0, kMaxIndex);
         form.SetText(ctl::AUX_SENS_BOX.first + c, VoltsText(SensitivityVolts(n, 0)));
-        form.SetPos(ctl::AUX_SENS_SLIDER.first + c, n + 1);
+        form.SetPos(ctl::AUX_SENS_SLIDER.first + c, SensSliderPos(n));
     }
 }
 
@@ -492,7 +489,7 @@ void CIoConfig::EditExpert(int nId, int nValue, bool bSend) {
     int nAuxIndex = 0;
     if (ctl::AUX_SENS_SLIDER.contains(nId)) {
         c = nId - ctl::AUX_SENS_SLIDER.first;
-        nAuxIndex = FromSlider(nValue);
+        nAuxIndex = SensIndexFromSliderPos(nValue);
     } else if (ctl::AUX_SENS_BOX.contains(nId)) {
         c = nId - ctl::AUX_SENS_BOX.first;
         nAuxIndex = bStepBox ? Step(m.m_nInputSensitivityAux[c], nStep)
@@ -508,7 +505,7 @@ void CIoConfig::EditExpert(int nId, int nValue, bool bSend) {
         m.m_nInputSensitivityAux[c] = nAuxIndex;
         m.m_nDSPInputAuxChannel = c;
         form.SetText(ctl::AUX_SENS_BOX.first + c, VoltsText(SensitivityVolts(nAuxIndex, 0)));
-        form.SetPos(ctl::AUX_SENS_SLIDER.first + c, nAuxIndex + 1);
+        form.SetPos(ctl::AUX_SENS_SLIDER.first + c, SensSliderPos(nAuxIndex));
         TRACE("\r\n m_SliderConfigExpAuxIn[%d][%d]", c, nAuxIndex);
         const bool bStepper = ctl::AUX_SENS_UP.contains(nId) || ctl::AUX_SENS_DOWN.contains(nId);
         if (bSend && bStepper) m_Ctx.m_Writer.SendSetLevel(1, 9, m.m_nInputSensitivityAux, 1);
@@ -521,7 +518,7 @@ void CIoConfig::EditExpert(int nId, int nValue, bool bSend) {
     c = m.m_nDSPInputChannel;
     if (ctl::EXP_SENS_SLIDER.contains(nId)) {
         c = nId - ctl::EXP_SENS_SLIDER.first;
-        m.m_nInputSensitivityMain[c] = FromSlider(nValue);
+        m.m_nInputSensitivityMain[c] = SensIndexFromSliderPos(nValue);
     } else if (ctl::EXP_SENS_BOX.contains(nId)) {
         c = nId - ctl::EXP_SENS_BOX.first;
         m.m_nInputSensitivityMain[c] =
@@ -550,7 +547,7 @@ void CIoConfig::EditExpert(int nId, int nValue, bool bSend) {
         const int n = std::clamp(m.m_nInputSensitivityMain[c], 0, kMaxIndex);
         form.SetText(ctl::EXP_SENS_BOX.first + c,
                      VoltsText(SensitivityVolts(n, m.m_bExpertConfigInputHighLow)));
-        form.SetPos(ctl::EXP_SENS_SLIDER.first + c, n + 1);
+        form.SetPos(ctl::EXP_SENS_SLIDER.first + c, SensSliderPos(n));
         TRACE("\r\n m_SliderConfigExpIn[%d][%d]", c, n);
     } else {
         TRACE("!!!! ERROR m_nDSPInputChannel[%d]", c);

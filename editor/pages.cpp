@@ -2,6 +2,7 @@
 
 #include "comm/formstate.h"
 #include "editor/controlids.h"
+#include "editor/controltable.h"
 #include "editor/delayeditor.h"
 #include "editor/editorhost.h"
 #include "editor/editorids.h"
@@ -14,50 +15,15 @@ namespace {
 
 constexpr int kTabs[4] = {ctl::TAB_CONFIG, ctl::TAB_EQ, ctl::TAB_XOVER, ctl::TAB_DELAY};
 
-void AddRange(std::vector<int>& ids, int nFirst, int nLast) {
-    for (int id = nFirst; id <= nLast; ++id)
-        ids.push_back(id);
-}
-
 } // namespace
 
 std::vector<int> CPages::PageControls(int nPage) {
     std::vector<int> ids;
-    switch (nPage) {
-    case PAGE_STANDARD:
-        ids = {ctl::MODE_SWITCH,    ctl::EASY_SENS_SLIDER, ctl::EASY_SENS_BOX,   ctl::EASY_SENS_UP,
-               ctl::EASY_SENS_DOWN, ctl::EASY_LOW_HIGH,    ctl::EASY_LOW_HIGH_2, ctl::ACTIVATE};
-        AddRange(ids, ctl::INPUT_KIND.first, ctl::INPUT_KIND.last);
-        AddRange(ids, ctl::ARCH.first, ctl::ARCH.last);
-        break;
-    case PAGE_EXPERT:
-        ids = {ctl::MODE_SWITCH,           ctl::EXP_HIGHLOW,        ctl::AUX_SENS_SLIDER.at(0),
-               ctl::AUX_SENS_SLIDER.at(1), ctl::AUX_SENS_BOX.at(0), ctl::AUX_SENS_BOX.at(1)};
-        AddRange(ids, ctl::EXP_LABEL.first, ctl::EXP_LABEL.last);             // row and channel labels
-        AddRange(ids, ctl::EXP_ROUTE_MAIN.first, ctl::EXP_ROUTE_MAIN.last);   // main routing matrix
-        AddRange(ids, ctl::EXP_SENS_SLIDER.first, ctl::EXP_SENS_SLIDER.last); // main sensitivity sliders
-        AddRange(ids, ctl::EXP_SENS_UP.first, ctl::EXP_INPUT.last);           // main steppers, input buttons
-        AddRange(ids, ctl::EXP_SENS_BOX.first, ctl::EXP_SENS_BOX.last);       // main sensitivity boxes
-        AddRange(ids, ctl::EXP_ROUTE_AUX.first,
-                 ctl::AUX_SENS_DOWN.last); // AUX and numerical matrices, AUX steppers
-        break;
-    case PAGE_EQ:
-        AddRange(ids, ctl::EQ_GAIN_SLIDER.first, ctl::EQ_Q_BOX.last);
-        ids.push_back(ctl::GRAPH);
-        break;
-    case PAGE_XOVER:
-        ids = {ctl::XOVER_HP, ctl::XOVER_BP, ctl::XOVER_LP, ctl::GRAPH};
-        AddRange(ids, ctl::HP_SLIDER, ctl::HP_SLOPE_DOWN);
-        break;
-    case PAGE_DELAY:
-        ids = {ctl::DELAY_CM_BOX, ctl::DELAY_MS_BOX, ctl::DELAY_IN_BOX, ctl::DELAY_PHASE};
-        AddRange(ids, ctl::DELAY_STEP.first, ctl::DELAY_STEP.last);
-        AddRange(ids, ctl::SPEAKER.first, ctl::SPEAKER.last);
-        AddRange(ids, ctl::EXPERT_SPEAKER.first, ctl::EXPERT_SPEAKER.last);
-        break;
-    default:
-        break;
-    }
+    const std::uint8_t nBit = ctl::OnPage(nPage);
+    for (const ctl::SControlGroup& group : ctl::kControlGroups)
+        if (group.pages & nBit)
+            for (int id = group.ids.first; id <= group.ids.last; ++id)
+                ids.push_back(id);
     return ids;
 }
 

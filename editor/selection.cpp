@@ -8,6 +8,7 @@
 #include "editor/editorids.h"
 #include "editor/writer.h"
 #include "orvix/settingsmodel.h"
+#include "orvix/valuelaws.h"
 #include "presets/textparse.h"
 
 void CSelection::SelectChannel(int nId) {
@@ -134,7 +135,7 @@ void CSelection::SetMainLevel(int nSource, int nValue) {
     CSettingsModel& m = m_Ctx.m_Model;
     int v = m.m_nMainVolume;
     if (nSource == ctl::MAIN_LEVEL_BOX)
-        v = CSettingsModel::VolumeFromDb(ParseBoxDouble(m_Ctx.m_Form.Text(ctl::MAIN_LEVEL_BOX)));
+        v = LevelStepFromDb(ParseBoxDouble(m_Ctx.m_Form.Text(ctl::MAIN_LEVEL_BOX)));
     else if (nSource == ctl::MAIN_KNOB)
         v = nValue;
     else if (nSource == ctl::MAIN_UP || nSource == ctl::STEP_UP)
@@ -151,10 +152,10 @@ void CSelection::SetChannelLevel(int nSource, int nChannel, int nValue) {
     const int nOld = m.m_nVolume[nChannel];
     int v = nOld;
     if (nSource == ctl::CHANNEL_LEVEL_BOX) {
-        const double fDb = ParseBoxDouble(m_Ctx.m_Form.Text(ctl::CHANNEL_LEVEL_BOX));
-        const double fStep = std::trunc(std::clamp(fDb, -1e6, 1e6) * 2 + 128);
-        if (fStep >= 0 && fStep <= MLB8_MAX_VOLUME) // outside the range: the old value stays
-            v = static_cast<int>(fStep);
+        // Outside the range the old value stays.
+        if (const std::optional<int> nStep =
+                LevelStepWithin(ParseBoxDouble(m_Ctx.m_Form.Text(ctl::CHANNEL_LEVEL_BOX))))
+            v = *nStep;
     } else if (nSource == ctl::CHANNEL_KNOB) {
         if (nValue >= 0 && nValue <= MLB8_MAX_VOLUME) v = nValue;
     } else if (nSource == ctl::CHANNEL_UP || nSource == ctl::STEP_UP) {

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "comm/trace.h"
+#include "orvix/valuelaws.h"
 
 const std::uint8_t ROUTING_PRESETS[MLB8_INPUT_KINDS][MLB8_ARCHITECTURES][MLB8_CHANNELS] = {
     {// 5.1 wired
@@ -90,17 +91,15 @@ void CSettingsModel::MouseLbtnEventDisable(int bDisable) {
 }
 
 float CSettingsModel::DelayMsFromSamples(std::uint16_t nSamples) {
-    return static_cast<float>(nSamples / 48.0);
+    return static_cast<float>(SamplesToMs(nSamples));
 }
 
 int CSettingsModel::VolumeFromDb(double fDb) {
-    if (!std::isfinite(fDb)) return fDb > 0 ? MLB8_MAX_VOLUME : 0;
-    const double fStep = std::trunc(fDb * 2 + 128);
-    return static_cast<int>(std::clamp(fStep, 0.0, static_cast<double>(MLB8_MAX_VOLUME)));
+    return LevelStepFromDb(fDb);
 }
 
 double CSettingsModel::DbFromVolume(int nVolume) {
-    return (nVolume - 128) / 2.0;
+    return DbFromLevelStep(nVolume);
 }
 
 void CSettingsModel::WriteStartupDefaults() {
