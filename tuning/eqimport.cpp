@@ -499,7 +499,7 @@ SEqImport ImportEqFilterFile(const std::string& path) {
     return ParseEqFilterText(text);
 }
 
-std::string ExportEqFilterText(const SFilterCoef* pBands, int bEnabled, int nOutput) {
+std::string ExportEqFilterText(const SFilterCoef* pBands, bool bEnabled, int nOutput) {
     std::string out = "# MLB-8 output " + std::to_string(nOutput) + " equalizer" +
                       (bEnabled ? "" : " (switched off)") + "\n";
     for (int b = 0; b < CRev8001Lib::EQ_BANDS; ++b) {
