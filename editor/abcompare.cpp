@@ -5,7 +5,7 @@ int CAbCompare::Switch(CSettingsModel& model, CSettingsWriter& writer) {
     if (!m_bHasOther) CopyLiveToOther(model);
     const int nSent = ApplyEdits(model, m_Other, writer);
     m_Other = live;
-    m_nLive = m_nLive == SIDE_A ? SIDE_B : SIDE_A;
+    m_Live = m_Live == SIDE_A ? SIDE_B : SIDE_A;
     return nSent;
 }
 

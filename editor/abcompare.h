@@ -16,8 +16,8 @@ class CAbCompare {
 public:
     enum ESide { SIDE_A = 0, SIDE_B = 1 };
 
-    int Live() const { return m_nLive; }
-    char LiveName() const { return m_nLive == SIDE_A ? 'A' : 'B'; }
+    ESide Live() const { return m_Live; }
+    char LiveName() const { return m_Live == SIDE_A ? 'A' : 'B'; }
     // Keeps the live settings for their side and brings the model and the processor to the other
     // side's (the other side starts as a copy of the live one). Returns the commands sent.
     int Switch(CSettingsModel& model, CSettingsWriter& writer);
@@ -28,12 +28,12 @@ public:
     bool HasOther() const { return m_bHasOther; }
     // Both sides forgotten: A is live, B starts as its copy at the next switch.
     void Reset() {
-        m_nLive = SIDE_A;
+        m_Live = SIDE_A;
         m_bHasOther = false;
     }
 
 private:
-    int m_nLive = SIDE_A;
+    ESide m_Live = SIDE_A;
     bool m_bHasOther = false;
     SEditSnapshot m_Other;
 };

@@ -55,7 +55,7 @@ public:
     void OnMouseWheel(int nDelta, int nFocusId, bool bInsideFocus);
     // A preset file named at start-up: checked without changing anything (the findings in
     // FileError() and FileReport()), then loaded as the load command loads a file.
-    int CheckPresetFile(const std::string& path, EPresetRead mode, ZUtils::ZProfile& profile) {
+    bool CheckPresetFile(const std::string& path, EPresetRead mode, ZUtils::ZProfile& profile) {
         return m_Files.CheckPresetFile(path, mode, profile);
     }
     int LoadPresetPath(const std::string& path) { return m_Files.LoadPresetPath(path); }

@@ -43,7 +43,7 @@ std::string FactoryFilePath() {
 CPresetFiles::CPresetFiles(const SEditContext& ctx, CDeviceLink& link)
     : m_Ctx(ctx), m_Link(link), m_szFactoryPath(FactoryFilePath()) {}
 
-int CPresetFiles::CheckPresetFile(const std::string& path, EPresetRead mode, ZUtils::ZProfile& profile) {
+bool CPresetFiles::CheckPresetFile(const std::string& path, EPresetRead mode, ZUtils::ZProfile& profile) {
     m_szError.clear();
     m_Report.Clear();
     if (!profile.LoadFile(path))
@@ -52,11 +52,11 @@ int CPresetFiles::CheckPresetFile(const std::string& path, EPresetRead mode, ZUt
         m_szError = "not a preset file";
     if (!m_szError.empty()) {
         TRACE("\r\n !!!!! ERROR reading \"%s\": %s", path.c_str(), m_szError.c_str());
-        return 0;
+        return false;
     }
     CSettingsModel scratch;
     ReadPresetKeys(profile, scratch, mode, &m_Report);
-    return 1;
+    return true;
 }
 
 bool CPresetFiles::MayApply(const std::string& what) {

@@ -33,10 +33,9 @@ public:
     // incomplete or had values changed, apply, refresh, title, timer 13. Returns 0 (after a message
     // box, or when the user cancelled) with the model unchanged and nothing sent.
     int LoadPresetPath(const std::string& path);
-    // Reads and checks a preset file without changing anything. Returns 0 when it cannot be read or
-    // holds no preset section (the reason in LastError()); LastReport() then tells what applying it
-    // would do.
-    int CheckPresetFile(const std::string& path, EPresetRead mode, ZUtils::ZProfile& profile);
+    // Reads and checks a preset file without changing anything. False when it cannot be read or holds
+    // no preset section (the reason in LastError()); LastReport() then tells what applying it would do.
+    bool CheckPresetFile(const std::string& path, EPresetRead mode, ZUtils::ZProfile& profile);
     // Applies a checked file to the model as a loaded file: model, after-load refresh, title, and
     // timer 13, which writes it to the processor.
     void ApplyPresetFile(const ZUtils::ZProfile& profile, const std::string& path);

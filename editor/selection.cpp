@@ -1,6 +1,7 @@
 #include "editor/selection.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "comm/formstate.h"
 #include "editor/controlids.h"

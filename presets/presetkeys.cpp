@@ -2,10 +2,10 @@
 
 #include "comm/trace.h"
 #include "orvix/architecture.h"
+#include "presets/textparse.h"
 
 #include <algorithm>
 #include <charconv>
-#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <string_view>
@@ -98,18 +98,8 @@ std::string Number(double f) {
 // A value exactly as the writer puts it: a decimal integer, or a decimal number for the filter
 // bandwidths.
 bool IsReadable(std::string_view text, bool bReal) {
-    if (text.empty()) return false;
-    if (bReal) {
-        double f = 0.0;
-        const char* pBegin = text.data() + (text.front() == '+' ? 1 : 0);
-        const auto result = std::from_chars(pBegin, text.data() + text.size(), f);
-        return result.ec == std::errc() && result.ptr == text.data() + text.size() && std::isfinite(f);
-    }
-    std::size_t i = text.front() == '-' || text.front() == '+' ? 1 : 0;
-    if (i == text.size()) return false;
-    for (; i < text.size(); ++i)
-        if (text[i] < '0' || text[i] > '9') return false;
-    return true;
+    return bReal ? ParseReal(text, NumberRules::kWrittenReal).has_value()
+                 : ParseInt(text, NumberRules::kWrittenInt).has_value();
 }
 
 // Reading keys with the reader's rules, reporting every key that is missing or unreadable and every

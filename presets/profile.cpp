@@ -11,9 +11,6 @@
 #include <array>
 #include <atomic>
 #include <cerrno>
-#include <charconv>
-#include <climits>
-#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -191,9 +188,10 @@ void RemoveStaleTemporaries(const std::string& target) {
         };
         if (nDot == std::string_view::npos || !digits(rest.substr(0, nDot)) || !digits(rest.substr(nDot + 1)))
             continue;
-        const long nPid = std::strtol(std::string(rest.substr(0, nDot)).c_str(), nullptr, 10);
-        if (nPid <= 0 || nPid > INT_MAX || nPid == ::getpid()) continue;
-        if (::kill(static_cast<pid_t>(nPid), 0) == 0 || errno != ESRCH) continue;
+        constexpr SNumberRules kPid{.bSign = false, .nMin = 1};
+        const std::optional<int> nPid = ParseInt(rest.substr(0, nDot), kPid);
+        if (!nPid || *nPid == ::getpid()) continue;
+        if (::kill(static_cast<pid_t>(*nPid), 0) == 0 || errno != ESRCH) continue;
         struct stat st {};
         if (::fstatat(dirFd, pEntry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode) ||
             st.st_uid != ::geteuid())
@@ -206,31 +204,11 @@ void RemoveStaleTemporaries(const std::string& target) {
 } // namespace
 
 int ParseProfileInt(std::string_view text) {
-    std::size_t i = 0;
-    while (i < text.size() && IsBlankChar(text[i]))
-        ++i;
-    bool bNegative = false;
-    if (i < text.size() && (text[i] == '-' || text[i] == '+')) bNegative = text[i++] == '-';
-    long long nValue = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        nValue = nValue * 10 + (text[i] - '0');
-        if (nValue > static_cast<long long>(INT_MAX) + 1)
-            nValue = static_cast<long long>(INT_MAX) + 1; // saturated; more digits change nothing
-    }
-    if (bNegative) return static_cast<int>(-nValue);
-    return nValue > INT_MAX ? INT_MAX : static_cast<int>(nValue);
+    return ParseInt(text, NumberRules::kProfileInt).value_or(0);
 }
 
 double ParseProfileDouble(std::string_view text) {
-    std::size_t i = 0;
-    while (i < text.size() && IsBlankChar(text[i]))
-        ++i;
-    if (i < text.size() && text[i] == '+') ++i;
-    double f = 0.0;
-    const auto result = std::from_chars(text.data() + i, text.data() + text.size(), f);
-    if (result.ec == std::errc::result_out_of_range) return 0.0;
-    if (result.ec != std::errc() || !std::isfinite(f)) return 0.0;
-    return f;
+    return ParseReal(text, NumberRules::kProfileReal).value_or(0.0);
 }
 
 void ZProfile::Clear() {

@@ -1,10 +1,18 @@
 #include "tuning/eqapply.h"
 
+#include "comm/formstate.h"
+#include "comm/sfiltercoef.h"
 #include "editor/controlids.h"
 #include "editor/editorcore.h"
+#include "editor/editorhost.h"
+#include "editor/editorids.h"
+#include "editor/filtereditor.h"
+#include "editor/pages.h"
+#include "editor/writer.h"
+#include "orvix/settingsmodel.h"
 
-int ApplyEqBands(CEditorCore& core, int nChannel, bool bPair, const SFilterCoef* pBands) {
-    if (nChannel < 0 || nChannel >= MLB8_CHANNELS || !pBands) return 0;
+bool ApplyEqBands(CEditorCore& core, int nChannel, bool bPair, const SFilterCoef* pBands) {
+    if (nChannel < 0 || nChannel >= MLB8_CHANNELS || !pBands) return false;
     CSettingsModel& m = core.Model();
     const int nPartner = nChannel ^ 1;
     for (int c : {nChannel, nPartner}) {
@@ -15,12 +23,12 @@ int ApplyEqBands(CEditorCore& core, int nChannel, bool bPair, const SFilterCoef*
         m.m_bEqEnable[c] = 1;
         m.m_Lib.SetEqFlag(cc, 1);
     }
-    int bOk = 1;
+    bool bOk = true;
     if (m.m_bConnected) {
         const int nPair = bPair ? 1 : 0;
-        if (!core.Writer().SendSetEqFlag(1, nChannel, 1, nPair)) bOk = 0;
+        if (!core.Writer().SendSetEqFlag(1, nChannel, 1, nPair)) bOk = false;
         for (int b = 0; b < CRev8001Lib::EQ_BANDS; ++b)
-            if (!core.Writer().SendSetFilterCoef(1, nChannel, b, nPair)) bOk = 0;
+            if (!core.Writer().SendSetFilterCoef(1, nChannel, b, nPair)) bOk = false;
     }
     if (m.m_nChannel == nChannel || (bPair && m.m_nChannel == nPartner)) {
         core.Form().SetToggle(ctl::EQ_SWITCH, m.m_bEqEnable[m.m_nChannel]);

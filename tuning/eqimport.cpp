@@ -1,10 +1,10 @@
 #include "tuning/eqimport.h"
 #include "orvix/filtersection.h"
 #include "presets/textfile.h"
+#include "presets/textparse.h"
 
 #include <algorithm>
 #include <cctype>
-#include <charconv>
 #include <climits>
 #include <cmath>
 #include <cstdio>
@@ -51,21 +51,14 @@ std::vector<std::string> Tokens(std::string_view s) {
 }
 
 // A number with a decimal point or a decimal comma, independent of the locale, optionally followed by
-// its unit ("105Hz"); the unit, when glued on, is returned in *pUnit.
+// its unit ("105Hz"); the unit, when glued on, is returned in *pUnit (in lower case).
 std::optional<double> Number(std::string_view token, std::string* pUnit = nullptr) {
-    std::string s(token);
-    std::replace(s.begin(), s.end(), ',', '.');
-    std::size_t i = 0;
-    if (i < s.size() && s[i] == '+') ++i;
-    double f = 0.0;
-    const auto res = std::from_chars(s.data() + i, s.data() + s.size(), f);
-    if (res.ec != std::errc() || !std::isfinite(f)) return std::nullopt;
-    const std::string rest =
-        Lower(std::string_view(res.ptr, static_cast<std::size_t>(s.data() + s.size() - res.ptr)));
-    if (pUnit)
-        *pUnit = rest;
-    else if (!rest.empty())
-        return std::nullopt;
+    if (!pUnit) return ParseReal(token, NumberRules::kEqListValue);
+    SNumberRules rules = NumberRules::kEqListValue;
+    rules.extent = ENumberExtent::LEADING;
+    std::size_t nEnd = 0;
+    const std::optional<double> f = ParseReal(token, rules, &nEnd);
+    if (f) *pUnit = Lower(token.substr(nEnd));
     return f;
 }
 
@@ -506,7 +499,7 @@ SEqImport ImportEqFilterFile(const std::string& path) {
     return ParseEqFilterText(text);
 }
 
-std::string ExportEqFilterText(const SFilterCoef* pBands, int bEnabled, int nOutput) {
+std::string ExportEqFilterText(const SFilterCoef* pBands, bool bEnabled, int nOutput) {
     std::string out = "# MLB-8 output " + std::to_string(nOutput) + " equalizer" +
                       (bEnabled ? "" : " (switched off)") + "\n";
     for (int b = 0; b < CRev8001Lib::EQ_BANDS; ++b) {

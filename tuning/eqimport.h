@@ -90,6 +90,6 @@ SEqImport ImportEqFilterFile(const std::string& path);
 SFilterCoef MapPeakingFilter(double fFreq, double fGain, double fQ, int nLine, std::vector<SEqNote>* pNotes,
                              int* pnRounded);
 
-// The bands as parametric equalizer text, one line per band; OFF lines when bEnabled is 0. nOutput
+// The bands as parametric equalizer text, one line per band; OFF lines when not bEnabled. nOutput
 // (1..8) names the output in the heading comment.
-std::string ExportEqFilterText(const SFilterCoef* pBands, int bEnabled, int nOutput);
+std::string ExportEqFilterText(const SFilterCoef* pBands, bool bEnabled, int nOutput);

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -21,24 +20,13 @@ constexpr std::size_t kMaxFileBytes = 64u << 20;
 constexpr std::size_t kNotesShown = 8;
 
 // A number as exported: '+' allowed, decimal commas when the line uses them; "nan", "inf" and values
-// beyond the double's range are read (as NaN or infinities) so that they can be named, not lost.
+// beyond the double's range are read (as NaN, infinities, the largest value or zero) so that they can
+// be named, not lost.
 bool ParseNumber(std::string_view s, bool bDecimalComma, double* pValue) {
-    std::string t(s);
-    if (bDecimalComma) std::replace(t.begin(), t.end(), ',', '.');
-    std::size_t i = 0;
-    if (i < t.size() && t[i] == '+') ++i;
-    if (i == t.size()) return false;
-    const auto res = std::from_chars(t.data() + i, t.data() + t.size(), *pValue);
-    if (res.ptr != t.data() + t.size()) return false;
-    if (res.ec == std::errc::result_out_of_range) {
-        // Too large is taken as the largest value (and refused as that), too small as zero.
-        const std::size_t nExp = t.find_first_of("eE");
-        const bool bTiny = nExp != std::string::npos && t.find('-', nExp) != std::string::npos;
-        const double fHuge = std::numeric_limits<double>::max();
-        *pValue = bTiny ? 0.0 : (t[i] == '-' ? -fHuge : fHuge);
-        return true;
-    }
-    return res.ec == std::errc();
+    const std::optional<double> f =
+        ParseReal(s, bDecimalComma ? NumberRules::kMeasurementComma : NumberRules::kMeasurement);
+    if (f) *pValue = *f;
+    return f.has_value();
 }
 
 // The fields of a line. A semicolon, a tab or else a comma separates them, and each field is
@@ -270,9 +258,8 @@ SMeasurementRead ParseMeasurementText(std::string_view input, const std::string&
     bool bPhase = true; // every data line of a file without a header has a phase
     const bool bColumnNumber =
         !levelColumn.empty() && levelColumn.find_first_not_of("0123456789") == std::string::npos;
-    int nColumnNumber = 0; // 1 for the first column; 0 when not given as a number (or too large)
-    if (bColumnNumber)
-        std::from_chars(levelColumn.data(), levelColumn.data() + levelColumn.size(), nColumnNumber);
+    // 1 for the first column; 0 when not given as a number (or too large)
+    const int nColumnNumber = ParseInt(levelColumn, NumberRules::kColumnNumber).value_or(0);
 
     // Fixes the columns at the first data line of nFields fields; false (with r.szError) when the
     // header names no usable level column.

@@ -93,8 +93,8 @@ TEST(Profile, ParsesLeadingNumbers) {
     for (const auto& [text, want] : ints)
         EXPECT_EQ(ZUtils::ParseProfileInt(text), want) << text;
     const std::pair<const char*, double> reals[] = {
-        {"0.577000", 0.577}, {" 1e1x", 10.0}, {"+2.5", 2.5},  {"abc", 0.0},
-        {"nan", 0.0},        {"inf", 0.0},    {"1e999", 0.0}, {"", 0.0},
+        {"0.577000", 0.577}, {" 1e1x", 10.0}, {"+2.5", 2.5}, {"abc", 0.0},   {"nan", 0.0},
+        {"inf", 0.0},        {"1e999", 0.0},  {"", 0.0},     {"+-2.5", 0.0}, // one sign only
     };
     for (const auto& [text, want] : reals)
         EXPECT_EQ(ZUtils::ParseProfileDouble(text), want) << text;
