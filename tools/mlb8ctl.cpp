@@ -632,9 +632,7 @@ void DefineCommandLine(CLI::App& app, SArgs& a, CtlCli::CUsage& usage) {
         usage.Required(cmd, cmd->add_option(pszName, target, "a preset file"), message);
         usage.Extra(cmd, message);
     };
-    auto force = [&](CLI::App* cmd, const char* pszWhat) {
-        cmd->add_flag("--force", g_Opt.bForce, pszWhat)->disable_flag_override();
-    };
+    auto force = [&](CLI::App* cmd, const char* pszWhat) { cmd->add_flag("--force", g_Opt.bForce, pszWhat); };
 
     command("ports", "list the serial ports: COM number, device path, friendly name, USB flag");
     command("probe", "find the processor; prints \"COM<n> <device path> address <a>\"");
@@ -704,9 +702,12 @@ void DefineCommandLine(CLI::App& app, SArgs& a, CtlCli::CUsage& usage) {
         usage.Excludes(cmd, pJson, kJsonCommands);
     for (const char* pszName : {"eq-import", "eq-export", "eq-fit", "align"})
         AddEqCommand(app, pszName, a.eq, usage);
-    // The program's options may also follow the command.
-    for (CLI::App* cmd : app.get_subcommands([](const CLI::App*) { return true; }))
+    // The program's options may also follow the command. A flag takes no value (--phase=1).
+    for (CLI::App* cmd : app.get_subcommands([](const CLI::App*) { return true; })) {
         cmd->fallthrough();
+        for (CLI::Option* pOption : cmd->get_options())
+            if (pOption->get_expected_min() == 0) pOption->disable_flag_override();
+    }
 }
 
 // A command's options given before the command word ("mlb8ctl --force load f.Dovu", which the
