@@ -713,15 +713,19 @@ void DefineCommandLine(CLI::App& app, SArgs& a, CtlCli::CUsage& usage) {
 // A command's options given before the command word ("mlb8ctl --force load f.Dovu", which the
 // program has always taken) are moved behind it, where CLI11 looks for them; the program's own
 // options stay where they are. args without the program's name.
+// Whether a command's option (unless bCommandsOnly also one of the program's) takes a value: -1
+// when none has that name. A name means the same in every command that has it.
+int TakesValue(CLI::App& app, const std::string& name, bool bCommandsOnly = false) {
+    if (const CLI::Option* pOption = bCommandsOnly ? nullptr : app.get_option_no_throw(name))
+        return pOption->get_expected_min() > 0 ? 1 : 0;
+    for (const CLI::App* cmd : app.get_subcommands([](const CLI::App*) { return true; }))
+        if (const CLI::Option* pOption = cmd->get_option_no_throw(name))
+            return pOption->get_expected_min() > 0 ? 1 : 0;
+    return -1;
+}
+
 std::vector<std::string> CommandOptionsBehindCommand(CLI::App& app, const std::vector<std::string>& args) {
-    // Whether the option takes a value: -1 when no command knows it. A name means the same in
-    // every command that has it.
-    auto takesValue = [&app](const std::string& name) {
-        for (const CLI::App* cmd : app.get_subcommands([](const CLI::App*) { return true; }))
-            if (const CLI::Option* pOption = cmd->get_option_no_throw(name))
-                return pOption->get_expected_min() > 0 ? 1 : 0;
-        return -1;
-    };
+    auto takesValue = [&app](const std::string& name) { return TakesValue(app, name, true); };
     std::vector<std::string> before, moved;
     std::size_t i = 0;
     for (; i < args.size(); ++i) {
@@ -800,8 +804,17 @@ int Run(int argc, char** argv) {
     CtlCli::CUsage usage;
     DefineCommandLine(app, a, usage);
     try {
-        std::vector<std::string> args =
-            CommandOptionsBehindCommand(app, std::vector<std::string>(argv + std::min(argc, 1), argv + argc));
+        std::vector<std::string> args;
+        for (int i = 1; i < argc; ++i) {
+            // "--name=" gives the option an empty value (CLI11 would take the next argument instead).
+            const std::string arg = argv[i];
+            const bool bEmptyValue = arg.size() > 3 && arg.rfind("--", 0) == 0 &&
+                                     arg.find('=') == arg.size() - 1 &&
+                                     TakesValue(app, arg.substr(0, arg.size() - 1)) > 0;
+            args.push_back(bEmptyValue ? arg.substr(0, arg.size() - 1) : arg);
+            if (bEmptyValue) args.emplace_back();
+        }
+        args = CommandOptionsBehindCommand(app, args);
         std::reverse(args.begin(), args.end()); // as CLI11 takes them
         app.parse(args);
     } catch (const CLI::CallForHelp&) {

@@ -394,6 +394,8 @@ TEST(CtlCommandLine, RulesKeepTheirWordsAndOldFormsStillWork) {
         {{"load", file, "--store"}, 2, "--store needs a preset number 1..4"},
         {{"eq-fit", file, "--output", "5", "--from"}, 2, "--from needs a value"},
         {{"--json=1", "ports"}, 2, "--json takes no value"},
+        {{"--port=", "show"}, 2, "cannot use port ''"},
+        {{"response", "--output", "1", "--preset="}, 2, "--preset needs a file name"},
         // numbers out of range or no numbers
         {{"load", file, "--store", "5"}, 2, "--store needs a preset number 1..4"},
         {{"eq-export", "--output", "9"}, 2, "--output needs an output number 1..8"},
