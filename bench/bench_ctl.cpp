@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "comm/cmdline.h"
+#include <CLI/CLI.hpp>
 
 extern char** environ;
 
@@ -58,16 +58,12 @@ double Median(std::vector<double> v) {
 
 int main(int argc, char** argv) {
     int nRuns = 5;
-    ZUtils::CCmdLine cmdline;
-    cmdline.Value({"--runs"}, [&](const std::string& value, std::string&) {
-        nRuns = std::max(1, std::atoi(value.c_str()));
-        return true;
-    });
-    ZUtils::SCmdLineError error;
-    if (!cmdline.Parse(argc, argv, error)) {
-        std::fprintf(stderr, "mlb8_bench_ctl: bad argument '%s'\nusage: mlb8_bench_ctl [--runs N]\n",
-                     error.argument.c_str());
-        return 2;
+    CLI::App app("Times mlb8ctl --simulate probe and show, each a new process.", "mlb8_bench_ctl");
+    app.add_option("--runs", nRuns, "how many runs of each (default 5)")->check(CLI::Range(1, 1000000));
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        return app.exit(e) == 0 ? 0 : 2; // a usage error, as before
     }
     char szSelf[4096] = {};
     const ssize_t nLen = readlink("/proc/self/exe", szSelf, sizeof szSelf - 1);

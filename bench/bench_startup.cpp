@@ -26,13 +26,13 @@
 #include <type_traits>
 #include <vector>
 
-#include "comm/cmdline.h"
 #include "comm/trace.h"
 #include "editor/editorcore.h"
 #include "editor/editorids.h"
 #include "wavr/mainfrm.h"
 #include "wavr/wavrapp.h"
 #include "wavr/wavrview.h"
+#include <CLI/CLI.hpp>
 
 extern char** environ;
 
@@ -249,29 +249,19 @@ int main(int argc, char** argv) {
     std::int64_t nOnceStartNs = -1;
     int nIdleMs = 0;
     bool bOnceOffline = false;
-    auto integer = [](auto& nTarget) {
-        return [&nTarget](const std::string& value, std::string&) {
-            nTarget = static_cast<std::remove_reference_t<decltype(nTarget)>>(std::atoll(value.c_str()));
-            return true;
-        };
-    };
-    ZUtils::CCmdLine cmdline;
-    cmdline.Value({"--runs"}, integer(nRuns))
-        .Value({"--idle-seconds"},
-               [&](const std::string& value, std::string&) {
-                   fIdleSeconds = std::atof(value.c_str());
-                   return true;
-               })
-        .Value({"--once"}, integer(nOnceStartNs))
-        .Value({"--idle-ms"}, integer(nIdleMs))
-        .Flag({"--offline"}, bOnceOffline);
-    ZUtils::SCmdLineError error;
-    if (!cmdline.Parse(argc, argv, error)) {
-        std::fprintf(stderr,
-                     "mlb8_bench_startup: bad argument '%s'\nusage: mlb8_bench_startup [--runs N] "
-                     "[--idle-seconds S]\n",
-                     error.argument.c_str());
-        return 2;
+    CLI::App app("Times the manager's start-up to its first painted window, each a new process.",
+                 "mlb8_bench_startup");
+    app.add_option("--runs", nRuns, "how many start-ups (default 5)")->check(CLI::Range(1, 1000000));
+    app.add_option("--idle-seconds", fIdleSeconds, "how long each run idles after the load (default 30)")
+        ->check(CLI::Range(0.0, 86400.0));
+    // The child's side of a run (see SpawnRun).
+    app.add_option("--once", nOnceStartNs)->group("");
+    app.add_option("--idle-ms", nIdleMs)->group("");
+    app.add_flag("--offline", bOnceOffline)->group("");
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        return app.exit(e) == 0 ? 0 : 2; // a usage error, as before
     }
     if (nOnceStartNs >= 0) return RunOnce(nOnceStartNs, nIdleMs, bOnceOffline, argv);
     nRuns = std::max(1, nRuns);

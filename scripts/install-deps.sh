@@ -8,6 +8,7 @@ packages=(
   qt6-tools-dev qt6-l10n-tools              # lrelease: the English texts of the window
   qt6-translations-l10n                     # Qt's own dialogs in Chinese
   libgtest-dev libgmock-dev libbenchmark-dev # tests and benchmarks
+  libcli11-dev nlohmann-json3-dev           # the command line of the tools, their JSON documents
   clang-14 libclang-rt-14-dev               # fuzzing (libFuzzer) and sanitizer runtimes
   clang-format                              # the sources follow .clang-format (a CTest check)
   xvfb xauth fonts-noto-cjk                 # a display for the window, fonts for the Chinese texts

@@ -1,6 +1,6 @@
 #include "simoptions.h"
 
-#include "comm/cmdline.h"
+#include <CLI/CLI.hpp>
 
 #include <cerrno>
 #include <cmath>
@@ -56,69 +56,84 @@ const char* SimUsage() {
 
 bool ParseSimArgs(const std::vector<std::string>& args, SSimOptions& options, std::string& szError) {
     SSimOptions out;
-    auto integer = [](const char* pszName, long long nMin, long long nMax, auto& nTarget) {
-        return [=, &nTarget](const std::string& value, std::string& error) {
-            long long n = 0;
-            if (!ParseInt(value, nMin, nMax, n)) {
-                error = std::string(pszName) + ": '" + value + "' is not a whole number in " +
-                        std::to_string(nMin) + ".." + std::to_string(nMax);
-                return false;
-            }
-            nTarget = static_cast<std::remove_reference_t<decltype(nTarget)>>(n);
-            return true;
-        };
+    CLI::App app("", "mlb8-sim");
+    app.set_help_flag();
+    app.allow_extras();
+    app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+    // Each value is checked as typed, with the message that names the option and the range.
+    auto integer = [&app](const char* pszName, long long nMin, long long nMax, auto& nTarget) {
+        app.add_option_function<std::string>(
+               pszName,
+               [&nTarget](const std::string& value) {
+                   long long n = 0;
+                   ParseInt(value, std::numeric_limits<long long>::min(),
+                            std::numeric_limits<long long>::max(), n);
+                   nTarget = static_cast<std::remove_reference_t<decltype(nTarget)>>(n);
+               })
+            ->check(CLI::Validator(
+                [=](std::string& value) {
+                    long long n = 0;
+                    return ParseInt(value, nMin, nMax, n)
+                               ? std::string()
+                               : "'" + value + "' is not a whole number in " + std::to_string(nMin) + ".." +
+                                     std::to_string(nMax);
+                },
+                std::to_string(nMin) + ".." + std::to_string(nMax)));
     };
-    auto path = [](const char* pszName, std::string& target) {
-        return [=, &target](const std::string& value, std::string& error) {
-            target = value;
-            if (!value.empty()) return true;
-            error = std::string(pszName) + " needs a path";
-            return false;
-        };
+    auto path = [&app](const char* pszName, std::string& target) {
+        app.add_option(pszName, target)
+            ->check(CLI::Validator(
+                [](std::string& value) {
+                    return value.empty() ? std::string("needs a path") : std::string();
+                },
+                ""));
     };
     constexpr long long kIntMax = std::numeric_limits<int>::max();
-    ZUtils::CCmdLine cmdline;
-    cmdline.Flag({"--help"}, out.bHelp)
-        .Flag({"--split"}, out.Faults.bSplit)
-        .Flag({"--silent"}, out.Faults.bSilent)
-        .Flag({"--corrupt"}, out.Faults.bCorrupt)
-        .Value({"--address"}, integer("--address", 0, 9, out.nAddress))
-        .Value({"--link"}, path("--link", out.szLink))
-        .Value({"--log"}, path("--log", out.szLog))
-        .Value({"--drop-every"}, integer("--drop-every", 0, kIntMax, out.Faults.nDropEvery))
-        .Value({"--drop-prob"},
-               [&](const std::string& value, std::string& error) {
-                   if (ParseProbability(value, out.Faults.fDropProbability)) return true;
-                   error = "--drop-prob: '" + value + "' is not a probability in 0..1";
-                   return false;
-               })
-        .Value({"--drop-next"}, integer("--drop-next", 0, kIntMax, out.Faults.nDropNext))
-        .Value({"--delay"}, integer("--delay", 0, 600000, out.Faults.nDelayMs))
-        .Value({"--garbage"}, integer("--garbage", 0, 4096, out.Faults.nGarbage))
-        .Value({"--hangup-after"}, integer("--hangup-after", 0, kIntMax, out.Faults.nHangUpAfter))
-        .Value({"--seed"}, integer("--seed", 0, std::numeric_limits<std::uint32_t>::max(), out.Faults.nSeed));
-    ZUtils::SCmdLineError error;
-    if (!cmdline.Parse(args, error)) {
-        switch (error.kind) {
-        case ZUtils::SCmdLineError::UnknownOption:
-            if (error.argument.rfind("--", 0) == 0) {
-                szError = "unknown option '" + error.option + "'";
-                break;
-            }
-            [[fallthrough]];
-        case ZUtils::SCmdLineError::Positional:
-            szError = "unexpected argument '" + error.argument + "'";
-            break;
-        case ZUtils::SCmdLineError::MissingValue:
-            szError = error.option + " needs a value";
-            break;
-        case ZUtils::SCmdLineError::ValueNotTaken:
-            szError = error.option + " takes no value";
-            break;
-        default:
-            szError = error.text;
-            break;
-        }
+    for (auto [pszName, pFlag] :
+         {std::pair{"--help", &out.bHelp}, std::pair{"--split", &out.Faults.bSplit},
+          std::pair{"--silent", &out.Faults.bSilent}, std::pair{"--corrupt", &out.Faults.bCorrupt}})
+        app.add_flag(pszName, *pFlag)->disable_flag_override();
+    integer("--address", 0, 9, out.nAddress);
+    path("--link", out.szLink);
+    path("--log", out.szLog);
+    integer("--drop-every", 0, kIntMax, out.Faults.nDropEvery);
+    app.add_option("--drop-prob", out.Faults.fDropProbability)
+        ->check(CLI::Validator(
+            [](std::string& value) {
+                double f = 0.0;
+                return ParseProbability(value, f) ? std::string()
+                                                  : "'" + value + "' is not a probability in 0..1";
+            },
+            "0..1"));
+    integer("--drop-next", 0, kIntMax, out.Faults.nDropNext);
+    integer("--delay", 0, 600000, out.Faults.nDelayMs);
+    integer("--garbage", 0, 4096, out.Faults.nGarbage);
+    integer("--hangup-after", 0, kIntMax, out.Faults.nHangUpAfter);
+    integer("--seed", 0, std::numeric_limits<std::uint32_t>::max(), out.Faults.nSeed);
+
+    std::vector<std::string> reversed(args.rbegin(), args.rend()); // as CLI11 takes them
+    try {
+        app.parse(reversed);
+    } catch (const CLI::ArgumentMismatch& e) {
+        const std::string text = e.what();
+        if (text.find("flag override") != std::string::npos)
+            szError = "--" + text.substr(0, text.find(' ')) + " takes no value";
+        else if (const std::string name = text.substr(0, text.find(':')); name == "--log" || name == "--link")
+            szError = name + " needs a path"; // also --log= (an empty value is none for CLI11)
+        else
+            szError = name + " needs a value";
+        return false;
+    } catch (const CLI::ParseError& e) {
+        szError = e.what(); // "--address: '12' is not a whole number in 0..9"
+        if (const std::size_t n = szError.find(": needs a path"); n != std::string::npos)
+            szError = szError.substr(0, n) + " needs a path";
+        return false;
+    }
+    for (const std::string& arg : app.remaining()) {
+        if (arg.rfind("--", 0) == 0)
+            szError = "unknown option '" + arg.substr(0, arg.find('=')) + "'";
+        else
+            szError = "unexpected argument '" + arg + "'";
         return false;
     }
     options = out;

@@ -6,6 +6,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <CLI/CLI.hpp>
+
 #include <algorithm>
 #include <array>
 #include <cerrno>
@@ -20,7 +22,6 @@
 #include <thread>
 #include <type_traits>
 
-#include "comm/cmdline.h"
 #include "comm/comnames.h"
 #include "comm/trace.h"
 #include "sim/simprocessor.h"
@@ -476,36 +477,51 @@ int main(int argc, char** argv) {
         return 2;
     }
     SOptions opt;
+    CLI::App app("", "mlb8-soak");
+    app.set_help_flag();
     bool bHelp = false;
-    auto number = [](long nLow, long nHigh, auto& nTarget) {
-        return [=, &nTarget](const std::string& value, std::string&) {
-            char* pEnd = nullptr;
-            const long n = std::strtol(value.c_str(), &pEnd, 10);
-            if (!pEnd || *pEnd || n < nLow || n > nHigh) return false;
-            nTarget = static_cast<std::remove_reference_t<decltype(nTarget)>>(n);
-            return true;
-        };
+    app.add_flag("-h,--help", bHelp)->disable_flag_override();
+    app.add_flag("--verbose", opt.bVerbose)->disable_flag_override();
+    app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+    // A whole number in a range, all of the text; --name=value is no form of it.
+    auto number = [&app](const char* pszName, long nLow, long nHigh, auto& nTarget) {
+        app.add_option(pszName, nTarget)
+            ->check(CLI::Validator(
+                [=](std::string& value) {
+                    char* pEnd = nullptr;
+                    const long n = std::strtol(value.c_str(), &pEnd, 10);
+                    return value.empty() || !pEnd || *pEnd || n < nLow || n > nHigh
+                               ? std::string("out of range")
+                               : std::string();
+                },
+                std::to_string(nLow) + ".." + std::to_string(nHigh)));
     };
-    ZUtils::CCmdLine cmdline(false);
-    cmdline
-        .Flag({"--help", "-h"},
-              [&](std::string&) {
-                  bHelp = true;
-                  return false; // what follows is not looked at
-              })
-        .Flag({"--verbose"}, opt.bVerbose)
-        .Value({"--iterations"}, number(1, 100000000, opt.nIterations))
-        .Value({"--seconds"}, number(1, 7 * 24 * 3600, opt.nSeconds))
-        .Value({"--seed"}, number(0, 0xFFFFFFFFL, opt.nSeed))
-        .Value({"--hang-seconds"}, number(5, 3600, opt.nHangSeconds));
-    ZUtils::SCmdLineError parseError;
-    if (!cmdline.Parse(argc, argv, parseError)) {
-        if (bHelp) {
+    number("--iterations", 1, 100000000, opt.nIterations);
+    number("--seconds", 1, 7 * 24 * 3600, opt.nSeconds);
+    number("--seed", 0, 0xFFFFFFFFL, opt.nSeed);
+    number("--hang-seconds", 5, 3600, opt.nHangSeconds);
+    // Help goes before anything else on the line; the first argument not taken is named.
+    const std::vector<std::string> args(argv + std::min(argc, 1), argv + argc);
+    for (const std::string& arg : args) {
+        if (arg == "--help" || arg == "-h") {
             PrintUsage(stdout);
             return 0;
         }
-        std::fprintf(stderr, "mlb8-soak: bad argument '%s'\nTry 'mlb8-soak --help'.\n",
-                     parseError.argument.c_str());
+    }
+    std::string bad;
+    try {
+        std::vector<std::string> reversed(args.rbegin(), args.rend()); // as CLI11 takes them
+        app.parse(reversed);
+        if (!app.remaining().empty()) bad = app.remaining().front();
+    } catch (const CLI::ParseError& e) {
+        // The argument of the option CLI11 names: the option itself, or its value when it has one.
+        const std::string name = std::string(e.what()).substr(0, std::string(e.what()).find(':'));
+        const auto it = std::find(args.begin(), args.end(), name);
+        bad = it == args.end() ? name : (it + 1 == args.end() ? *it : *(it + 1));
+        if (!app.remaining().empty()) bad = app.remaining().front();
+    }
+    if (!bad.empty()) {
+        std::fprintf(stderr, "mlb8-soak: bad argument '%s'\nTry 'mlb8-soak --help'.\n", bad.c_str());
         return 2;
     }
     signal(SIGPIPE, SIG_IGN);

@@ -2,7 +2,6 @@
 #include "orvix/valuelaws.h"
 
 #include "editor/delayeditor.h"
-#include "jsonout.h"
 #include "presets/presetdiff.h"
 
 namespace {
@@ -62,81 +61,73 @@ const char* FilterTypeName(int nType) {
     }
 }
 
-void JsonFilter(CJsonWriter& j, const SFilterCoef& c, bool bCrossover) {
-    j.BeginObject().Member("type", FilterTypeName(c.Filtertype)).Member("freqHz", static_cast<int>(c.Freq));
+CtlIo::Json JsonFilter(const SFilterCoef& c, bool bCrossover) {
+    CtlIo::Json j = {{"type", FilterTypeName(c.Filtertype)}, {"freqHz", static_cast<int>(c.Freq)}};
     if (bCrossover)
-        j.Member("slopeDbPerOct", SlopeDbPerOctave(c.Slop));
+        j["slopeDbPerOct"] = SlopeDbPerOctave(c.Slop);
     else
-        j.Member("gainDb", static_cast<int>(c.Gain));
-    j.Member("q", static_cast<double>(c.BandWidth)).EndObject();
+        j["gainDb"] = static_cast<int>(c.Gain);
+    j["q"] = CtlIo::Number(static_cast<double>(c.BandWidth));
+    return j;
 }
 
-void JsonBytes(CJsonWriter& j, const char* pszName, const std::uint8_t* pBytes) {
-    j.Key(pszName).BeginArray();
+CtlIo::Json JsonBytes(const std::uint8_t* pBytes) {
+    CtlIo::Json a = CtlIo::Json::array();
     for (int ch = 0; ch < MLB8_CHANNELS; ++ch)
-        j.Int(pBytes[ch]);
-    j.EndArray();
+        a.push_back(pBytes[ch]);
+    return a;
 }
 
 } // namespace
 
-void WriteConfigurationJson(CJsonWriter& j, const CSettingsModel& m) {
-    j.BeginObject();
-    j.Member("preset", m.m_nCurPreset + 1);
-    j.Member("masterLevelDb", Db(m.m_nMainVolume));
-    j.Member("mode", m.m_bEasyExp ? "expert" : "standard");
-    j.Key("standard").BeginObject();
-    j.Member("input", kInputKinds[m.m_nDSPInput]);
-    j.Member("highLevel", m.m_bEasyConfigInputHighLow != 0);
+CtlIo::Json ConfigurationJson(const CSettingsModel& m) {
+    using CtlIo::Json;
+    using CtlIo::Number;
+    Json j;
+    j["preset"] = m.m_nCurPreset + 1;
+    j["masterLevelDb"] = Number(Db(m.m_nMainVolume));
+    j["mode"] = m.m_bEasyExp ? "expert" : "standard";
     // What the routing is; the setting beside it, which the processor keeps only with a stored preset.
     const int nActual = ActualArchitecture(m);
-    j.Member("architecture", nActual < 0 ? "custom routing" : kArchitectures[nActual]);
-    j.Member("architectureSetting", kArchitectures[m.m_nDSPOutput[m.m_nDSPInput]]);
-    j.Member("sensitivityIndex", m.m_nEasyConfigInputSensitivity);
-    j.EndObject();
-    j.Key("expert").BeginObject();
-    j.Member("input", kExpertInputs[m.m_nDSPExpInput]);
-    j.Member("highLevel", m.m_bExpertConfigInputHighLow != 0);
-    j.Key("mainSensitivityIndex").BeginArray();
+    j["standard"] = {{"input", kInputKinds[m.m_nDSPInput]},
+                     {"highLevel", m.m_bEasyConfigInputHighLow != 0},
+                     {"architecture", nActual < 0 ? "custom routing" : kArchitectures[nActual]},
+                     {"architectureSetting", kArchitectures[m.m_nDSPOutput[m.m_nDSPInput]]},
+                     {"sensitivityIndex", m.m_nEasyConfigInputSensitivity}};
+    Json main = Json::array(), aux = Json::array();
     for (int i = 0; i < MLB8_MAIN_INPUTS; ++i)
-        j.Int(m.m_nInputSensitivityMain[i]);
-    j.EndArray().Key("auxSensitivityIndex").BeginArray();
+        main.push_back(m.m_nInputSensitivityMain[i]);
     for (int i = 0; i < MLB8_AUX_INPUTS; ++i)
-        j.Int(m.m_nInputSensitivityAux[i]);
-    j.EndArray();
-    j.EndObject();
-    j.Key("routing").BeginObject();
-    JsonBytes(j, "main", m.m_MapM);
-    JsonBytes(j, "aux", m.m_MapA);
-    JsonBytes(j, "numerical", m.m_MapD);
-    j.EndObject();
-    j.Key("outputs").BeginArray();
+        aux.push_back(m.m_nInputSensitivityAux[i]);
+    j["expert"] = {{"input", kExpertInputs[m.m_nDSPExpInput]},
+                   {"highLevel", m.m_bExpertConfigInputHighLow != 0},
+                   {"mainSensitivityIndex", main},
+                   {"auxSensitivityIndex", aux}};
+    j["routing"] = {
+        {"main", JsonBytes(m.m_MapM)}, {"aux", JsonBytes(m.m_MapA)}, {"numerical", JsonBytes(m.m_MapD)}};
+    Json outputs = Json::array();
     for (int ch = 0; ch < MLB8_CHANNELS; ++ch) {
         const auto c = static_cast<std::uint8_t>(ch);
-        j.BeginObject();
-        j.Member("output", ch + 1);
-        j.Member("levelDb", Db(m.m_nVolume[ch]));
-        j.Member("mute", m.m_bMute[ch] != 0);
-        j.Member("phaseInverted", m.m_bPhase[ch] != 0);
-        j.Key("delay").BeginObject();
-        j.Member("samples", static_cast<int>(m.m_nDelay[ch]));
-        j.Member("ms", DelayMs(m, ch));
-        j.Member("cm", DelayCm(m, ch));
-        j.EndObject();
-        j.Key("crossover").BeginObject().Member("enabled", m.m_bXoverEnable[ch] != 0);
-        j.Key("highPass");
-        JsonFilter(j, m.m_Lib.GetXoverCoef(c, CRev8001Lib::XOVER_HIGHPASS), true);
-        j.Key("lowPass");
-        JsonFilter(j, m.m_Lib.GetXoverCoef(c, CRev8001Lib::XOVER_LOWPASS), true);
-        j.EndObject();
-        j.Key("equalizer").BeginObject().Member("enabled", m.m_bEqEnable[ch] != 0).Key("bands").BeginArray();
+        Json bands = Json::array();
         for (int b = 0; b < CRev8001Lib::EQ_BANDS; ++b)
-            JsonFilter(j, m.m_Lib.GetEqCoef(c, static_cast<std::uint8_t>(b)), false);
-        j.EndArray().EndObject();
-        j.EndObject();
+            bands.push_back(JsonFilter(m.m_Lib.GetEqCoef(c, static_cast<std::uint8_t>(b)), false));
+        outputs.push_back(
+            {{"output", ch + 1},
+             {"levelDb", Number(Db(m.m_nVolume[ch]))},
+             {"mute", m.m_bMute[ch] != 0},
+             {"phaseInverted", m.m_bPhase[ch] != 0},
+             {"delay",
+              {{"samples", static_cast<int>(m.m_nDelay[ch])},
+               {"ms", Number(DelayMs(m, ch))},
+               {"cm", Number(DelayCm(m, ch))}}},
+             {"crossover",
+              {{"enabled", m.m_bXoverEnable[ch] != 0},
+               {"highPass", JsonFilter(m.m_Lib.GetXoverCoef(c, CRev8001Lib::XOVER_HIGHPASS), true)},
+               {"lowPass", JsonFilter(m.m_Lib.GetXoverCoef(c, CRev8001Lib::XOVER_LOWPASS), true)}}},
+             {"equalizer", {{"enabled", m.m_bEqEnable[ch] != 0}, {"bands", bands}}}});
     }
-    j.EndArray();
-    j.EndObject();
+    j["outputs"] = outputs;
+    return j;
 }
 
 void PrintConfiguration(std::FILE* pOut, const CSettingsModel& m) {

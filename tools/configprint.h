@@ -3,10 +3,9 @@
 
 #include <cstdio>
 
+#include "ctlio.h"
 #include "orvix/settingsmodel.h"
-
-class CJsonWriter;
 
 void PrintConfiguration(std::FILE* pOut, const CSettingsModel& m);
 // The same as one JSON object; delays in samples, milliseconds and centimetres.
-void WriteConfigurationJson(CJsonWriter& j, const CSettingsModel& m);
+CtlIo::Json ConfigurationJson(const CSettingsModel& m);

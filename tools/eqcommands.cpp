@@ -1,13 +1,13 @@
 #include "eqcommands.h"
 #include "orvix/valuelaws.h"
 
-#include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <memory>
 
+#include "ctlio.h"
 #include "editor/editorcore.h"
 #include "editor/presetfile.h"
-#include "jsonout.h"
 #include "responsecmd.h"
 #include "tuning/align.h"
 #include "tuning/eqapply.h"
@@ -22,59 +22,46 @@ constexpr int kExitOk = 0;
 constexpr int kExitFailed = 1;
 constexpr int kExitIncomplete = 3;
 
-bool ParseInt(const std::string& s, int* pValue) {
-    const auto res = std::from_chars(s.data(), s.data() + s.size(), *pValue);
-    return res.ec == std::errc() && res.ptr == s.data() + s.size();
-}
-
-bool ParseDouble(const std::string& s, double* pValue) {
-    const auto res = std::from_chars(s.data(), s.data() + s.size(), *pValue);
-    return res.ec == std::errc() && res.ptr == s.data() + s.size() && std::isfinite(*pValue);
-}
-
-void PrintLines(std::FILE* pOut, const std::vector<std::string>& lines) {
+void PrintLines(const std::vector<std::string>& lines) {
     for (const std::string& line : lines)
-        std::fprintf(pOut, "%s\n", line.c_str());
+        std::printf("%s\n", line.c_str());
 }
 
-void JsonBands(CJsonWriter& j, const SFilterCoef* pBands) {
-    j.Key("bands").BeginArray();
+using CtlIo::Json;
+using CtlIo::Number;
+
+Json JsonBands(const SFilterCoef* pBands) {
+    Json bands = Json::array();
     for (int b = 0; b < CRev8001Lib::EQ_BANDS; ++b)
-        j.BeginObject()
-            .Member("band", b + 1)
-            .Member("freq", int(pBands[b].Freq))
-            .Member("gain", int(pBands[b].Gain))
-            .Member("bandWidth", static_cast<double>(pBands[b].BandWidth))
-            .Member("q", static_cast<double>(pBands[b].BandWidth) / 2.0)
-            .EndObject();
-    j.EndArray();
+        bands.push_back({{"band", b + 1},
+                         {"freq", int(pBands[b].Freq)},
+                         {"gain", int(pBands[b].Gain)},
+                         {"bandWidth", Number(static_cast<double>(pBands[b].BandWidth))},
+                         {"q", Number(static_cast<double>(pBands[b].BandWidth) / 2.0)}});
+    return bands;
 }
 
-void JsonImport(CJsonWriter& j, const SEqImport& r) {
-    j.Member("ok", r.bOk);
-    if (!r.bOk) j.Member("error", r.szError);
-    j.Member("filterLines", r.nFilterLines).Member("imported", r.nImported).Member("rounded", r.nRounded);
-    j.Key("notes").BeginArray();
+void JsonImport(Json& j, const SEqImport& r) {
+    j["ok"] = r.bOk;
+    if (!r.bOk) j["error"] = r.szError;
+    j["filterLines"] = r.nFilterLines;
+    j["imported"] = r.nImported;
+    j["rounded"] = r.nRounded;
+    Json notes = Json::array();
     for (const SEqNote& n : r.notes)
-        j.BeginObject()
-            .Member("line", n.nLine)
-            .Member("kind", SEqNote::KindName(n.kind))
-            .Member("text", n.text)
-            .EndObject();
-    j.EndArray();
-    if (r.bOk) JsonBands(j, r.bands);
+        notes.push_back({{"line", n.nLine}, {"kind", SEqNote::KindName(n.kind)}, {"text", n.text}});
+    j["notes"] = notes;
+    if (r.bOk) j["bands"] = JsonBands(r.bands);
 }
 
 // What was read of the measurement: the level column and the lines not used.
-void JsonMeasurementRead(CJsonWriter& j, const SMeasurementRead& r) {
-    j.Member("levelColumn", r.szLevelColumn).Key("measurementNotes").BeginArray();
+void JsonMeasurementRead(Json& j, const SMeasurementRead& r) {
+    j["levelColumn"] = r.szLevelColumn;
+    Json notes = Json::array();
     for (const SMeasurementNote& n : r.notes)
-        j.BeginObject()
-            .Member("firstLine", n.nFirst)
-            .Member("lastLine", n.nLast)
-            .Member("text", n.text)
-            .EndObject();
-    j.EndArray().Member("measurementNotesLeftOut", r.nNotesLeftOut);
+        notes.push_back({{"firstLine", n.nFirst}, {"lastLine", n.nLast}, {"text", n.text}});
+    j["measurementNotes"] = notes;
+    j["measurementNotesLeftOut"] = r.nNotesLeftOut;
 }
 
 // The model from a preset file, checked as load checks it; false (after a message) when it cannot be
@@ -82,19 +69,18 @@ void JsonMeasurementRead(CJsonWriter& j, const SMeasurementRead& r) {
 bool ReadPreset(CEditorCore& core, const SEqCmdOptions& opt, int* pExit) {
     ZUtils::ZProfile profile;
     if (!core.Files().CheckPresetFile(opt.presetIn, EPresetRead::File, profile)) {
-        std::fprintf(stderr, "mlb8ctl: cannot read the preset file %s: %s.\n", opt.presetIn.c_str(),
-                     core.Files().LastError().c_str());
+        CtlIo::Err("mlb8ctl: cannot read the preset file %s: %s.\n", opt.presetIn.c_str(),
+                   core.Files().LastError().c_str());
         *pExit = kExitFailed;
         return false;
     }
     const SPresetReport& report = core.Files().LastReport();
     if (!report.Clean()) {
-        PrintLines(stderr, report.Lines());
+        CtlIo::ErrLines(report.Lines());
         if (!opt.bForce) {
-            std::fprintf(stderr,
-                         "mlb8ctl: %s is incomplete or has values out of range; nothing was written (--force "
-                         "uses it anyway).\n",
-                         opt.presetIn.c_str());
+            CtlIo::Err("mlb8ctl: %s is incomplete or has values out of range; nothing was written (--force "
+                       "uses it anyway).\n",
+                       opt.presetIn.c_str());
             *pExit = kExitIncomplete;
             return false;
         }
@@ -122,7 +108,7 @@ int Store(IEqCtlSession& s, const SEqCmdOptions& opt, const SFilterCoef* pBands,
         outputs = "outputs " + std::to_string(opt.nOutput) + " and " + std::to_string((ch ^ 1) + 1);
     if (opt.presetIn.empty()) {
         if (!s.Drain() || !bSent) {
-            std::fprintf(stderr, "mlb8ctl: writing the bands to the processor failed.\n");
+            CtlIo::Err("mlb8ctl: writing the bands to the processor failed.\n");
             return kExitFailed;
         }
         *pWhere = "Wrote the bands to " + outputs + " of the processor.";
@@ -130,7 +116,7 @@ int Store(IEqCtlSession& s, const SEqCmdOptions& opt, const SFilterCoef* pBands,
     }
     core.Model().m_szFilePath = opt.presetOut;
     if (!core.Files().WriteConfigFile(4)) {
-        std::fprintf(stderr, "mlb8ctl: cannot write %s.\n", opt.presetOut.c_str());
+        CtlIo::Err("mlb8ctl: cannot write %s.\n", opt.presetOut.c_str());
         return kExitFailed;
     }
     *pWhere = "Wrote " + opt.presetIn + " with the bands in " + outputs + " to " + opt.presetOut + ".";
@@ -147,8 +133,8 @@ const CSettingsModel* MeasuredWith(IEqCtlSession& s, const SEqCmdOptions& opt, C
     }
     ZUtils::ZProfile profile;
     if (!s.Core().Files().CheckPresetFile(opt.measuredWith, EPresetRead::File, profile)) {
-        std::fprintf(stderr, "mlb8ctl: cannot read the preset file %s: %s.\n", opt.measuredWith.c_str(),
-                     s.Core().Files().LastError().c_str());
+        CtlIo::Err("mlb8ctl: cannot read the preset file %s: %s.\n", opt.measuredWith.c_str(),
+                   s.Core().Files().LastError().c_str());
         return nullptr;
     }
     pWith->WriteStartupDefaults();
@@ -162,16 +148,14 @@ int CmdEqImport(const std::string& file, const SEqCmdOptions& opt, IEqCtlSession
     const SEqImport r = ImportEqFilterFile(file);
     if (!r.bOk) {
         if (opt.bJson) {
-            CJsonWriter j;
-            j.BeginObject().Member("file", file);
+            Json j = {{"file", file}};
             JsonImport(j, r);
-            j.EndObject();
-            std::printf("%s\n", j.Text().c_str());
+            CtlIo::PrintJson(j);
         } else {
             // Named like every other refusal of mlb8ctl; the notes follow with their line numbers.
             std::vector<std::string> lines = r.Lines();
             lines.front() = "mlb8ctl: " + file + ": " + lines.front();
-            PrintLines(stderr, lines);
+            CtlIo::ErrLines(lines);
         }
         return kExitFailed;
     }
@@ -181,16 +165,14 @@ int CmdEqImport(const std::string& file, const SEqCmdOptions& opt, IEqCtlSession
     nExit = Store(s, opt, r.bands, &where);
     if (nExit != kExitOk) return nExit;
     if (opt.bJson) {
-        CJsonWriter j;
-        j.BeginObject().Member("file", file).Member("output", opt.nOutput).Member("pair", opt.bPair);
+        Json j = {{"file", file}, {"output", opt.nOutput}, {"pair", opt.bPair}};
         JsonImport(j, r);
-        j.Member("written", opt.presetIn.empty() ? std::string("processor") : opt.presetOut);
-        j.EndObject();
-        std::printf("%s\n", j.Text().c_str());
+        j["written"] = opt.presetIn.empty() ? std::string("processor") : opt.presetOut;
+        CtlIo::PrintJson(j);
         return kExitOk;
     }
-    PrintLines(stdout, r.Lines());
-    PrintLines(stdout, BandLines(r.bands, false));
+    PrintLines(r.Lines());
+    PrintLines(BandLines(r.bands, false));
     std::printf("%s\n", where.c_str());
     return kExitOk;
 }
@@ -205,11 +187,10 @@ int CmdEqExport(const SEqCmdOptions& opt, IEqCtlSession& s) {
         bands[b] = m.m_Lib.GetEqCoef(ch, static_cast<std::uint8_t>(b));
     const std::string text = ExportEqFilterText(bands, m.m_bEqEnable[ch], opt.nOutput);
     if (opt.bJson) {
-        CJsonWriter j;
-        j.BeginObject().Member("output", opt.nOutput).Member("enabled", m.m_bEqEnable[ch] != 0);
-        JsonBands(j, bands);
-        j.Member("text", text).EndObject();
-        std::printf("%s\n", j.Text().c_str());
+        CtlIo::PrintJson({{"output", opt.nOutput},
+                          {"enabled", m.m_bEqEnable[ch] != 0},
+                          {"bands", JsonBands(bands)},
+                          {"text", text}});
         return kExitOk;
     }
     std::fputs(text.c_str(), stdout);
@@ -219,13 +200,13 @@ int CmdEqExport(const SEqCmdOptions& opt, IEqCtlSession& s) {
 int CmdEqFit(const std::string& file, const SEqCmdOptions& opt, IEqCtlSession& s) {
     SChannelTuning tuning;
     const SMeasurementRead meas = ReadMeasurementFile(file, opt.column);
-    PrintLines(stderr, MeasurementMessages(file, meas));
+    CtlIo::ErrLines(MeasurementMessages(file, meas));
     if (!meas.bOk) return kExitFailed;
     tuning.measured = CurveOnGrid(meas.curve);
     tuning.szMeasurement = file;
     if (!opt.target.empty()) {
         const SMeasurementRead target = ReadMeasurementFile(opt.target);
-        PrintLines(stderr, MeasurementMessages(opt.target, target));
+        CtlIo::ErrLines(MeasurementMessages(opt.target, target));
         if (!target.bOk) return kExitFailed;
         tuning.target = CurveOnGrid(target.curve);
         tuning.szTarget = opt.target;
@@ -257,66 +238,58 @@ int CmdEqFit(const std::string& file, const SEqCmdOptions& opt, IEqCtlSession& s
     const SEqFitResult r =
         FitEqualizer(MakeFitInput(s.Core().Model(), opt.nOutput - 1, tuning, settings), settings);
     if (!r.bOk) {
-        std::fprintf(stderr, "mlb8ctl: %s\n", r.szError.c_str());
+        CtlIo::Err("mlb8ctl: %s\n", r.szError.c_str());
         return kExitFailed;
     }
     std::string where;
     nExit = Store(s, opt, r.bands, &where);
     if (nExit != kExitOk) return nExit;
     if (opt.bJson) {
-        CJsonWriter j;
-        j.BeginObject()
-            .Member("measurement", file)
-            .Member("output", opt.nOutput)
-            .Member("pair", opt.bPair)
-            .Member("from", settings.fFrom)
-            .Member("to", settings.fTo)
-            .Member("rangeFromCrossover", bNarrowed)
-            .Member("measuredWith", MeasuredWithText(tuning))
-            .Member("points", r.nPoints)
-            .Member("rmsBefore", r.fRmsBefore)
-            .Member("rmsAfter", r.fRmsAfter)
-            .Member("dataFrom", r.fDataFrom)
-            .Member("dataTo", r.fDataTo)
-            .Member("maxBoost", r.fMaxBoost)
-            .Member("maxBoostFreq", r.fMaxBoostFreq)
-            .Member("bandsUsed", r.nUsed);
+        Json j = {{"measurement", file},
+                  {"output", opt.nOutput},
+                  {"pair", opt.bPair},
+                  {"from", Number(settings.fFrom)},
+                  {"to", Number(settings.fTo)},
+                  {"rangeFromCrossover", bNarrowed},
+                  {"measuredWith", MeasuredWithText(tuning)},
+                  {"points", r.nPoints},
+                  {"rmsBefore", Number(r.fRmsBefore)},
+                  {"rmsAfter", Number(r.fRmsAfter)},
+                  {"dataFrom", Number(r.fDataFrom)},
+                  {"dataTo", Number(r.fDataTo)},
+                  {"maxBoost", Number(r.fMaxBoost)},
+                  {"maxBoostFreq", Number(r.fMaxBoostFreq)},
+                  {"bandsUsed", r.nUsed}};
         JsonMeasurementRead(j, meas);
-        j.Key("dipsLeftAlone").BeginArray();
+        Json dips = Json::array();
         for (const SEqFitDip& d : r.dips)
-            j.BeginObject()
-                .Member("freq", d.fFreq)
-                .Member("depth", d.fDepth)
-                .Member("width", d.fWidth)
-                .Member("tooDeep", d.bTooDeep)
-                .Member("tooNarrow", d.bTooNarrow)
-                .Member("points", d.nPoints)
-                .EndObject();
-        j.EndArray();
-        JsonBands(j, r.bands);
-        j.Member("written", opt.presetIn.empty() ? std::string("processor") : opt.presetOut);
-        j.EndObject();
-        std::printf("%s\n", j.Text().c_str());
+            dips.push_back({{"freq", Number(d.fFreq)},
+                            {"depth", Number(d.fDepth)},
+                            {"width", Number(d.fWidth)},
+                            {"tooDeep", d.bTooDeep},
+                            {"tooNarrow", d.bTooNarrow},
+                            {"points", d.nPoints}});
+        j["dipsLeftAlone"] = dips;
+        j["bands"] = JsonBands(r.bands);
+        j["written"] = opt.presetIn.empty() ? std::string("processor") : opt.presetOut;
+        CtlIo::PrintJson(j);
         return kExitOk;
     }
     if (bNarrowed)
         std::printf("Fit range %g..%g Hz: the passband of output %d's crossover (--from and --to set it).\n",
                     settings.fFrom, settings.fTo, opt.nOutput);
     std::printf("Measurement %s.\n", MeasuredWithText(tuning).c_str());
-    PrintLines(stdout, FitReportLines(r, settings));
+    PrintLines(FitReportLines(r, settings));
     std::printf("%s\n", where.c_str());
     return kExitOk;
 }
 
-void JsonTrim(CJsonWriter& j, const char* pszKey, const SAlignTrim& t) {
-    j.Key(pszKey)
-        .BeginObject()
-        .Member("delaySamples", t.nDelay)
-        .Member("delayMs", t.nDelay / 48.0)
-        .Member("delayCm", static_cast<double>(MsToCm(static_cast<float>(t.nDelay / 48.0))))
-        .Member("inverted", t.bInvert != 0)
-        .Member("levelDb", CSettingsModel::DbFromVolume(t.nVolume))
-        .EndObject();
+Json JsonTrim(const SAlignTrim& t) {
+    return {{"delaySamples", t.nDelay},
+            {"delayMs", Number(t.nDelay / 48.0)},
+            {"delayCm", Number(static_cast<double>(MsToCm(static_cast<float>(t.nDelay / 48.0))))},
+            {"inverted", t.bInvert != 0},
+            {"levelDb", Number(CSettingsModel::DbFromVolume(t.nVolume))}};
 }
 
 int CmdAlign(const SEqCmdOptions& opt, IEqCtlSession& s) {
@@ -328,13 +301,13 @@ int CmdAlign(const SEqCmdOptions& opt, IEqCtlSession& s) {
     ChannelTunings tunings;
     std::vector<std::string> messages;
     const bool bRead = LoadResponseMeasurements(files, &tunings, &messages);
-    PrintLines(stderr, messages);
+    CtlIo::ErrLines(messages);
     if (!bRead) return kExitFailed;
     SAlignSettings settings;
     settings.bKeepLevels = opt.bKeepLevels;
     if (!opt.target.empty()) {
         const SMeasurementRead target = ReadMeasurementFile(opt.target);
-        PrintLines(stderr, MeasurementMessages(opt.target, target));
+        CtlIo::ErrLines(MeasurementMessages(opt.target, target));
         if (!target.bOk) return kExitFailed;
         settings.target = CurveOnGrid(target.curve);
     }
@@ -351,7 +324,7 @@ int CmdAlign(const SEqCmdOptions& opt, IEqCtlSession& s) {
     CEditorCore& core = s.Core();
     const SAlignResult r = ProposeAlignment(core.Model(), tunings, channels, settings);
     if (!r.bOk) {
-        std::fprintf(stderr, "mlb8ctl: %s\n", r.szError.c_str());
+        CtlIo::Err("mlb8ctl: %s\n", r.szError.c_str());
         return kExitFailed;
     }
     // The report names the outputs as they were read, before the proposal goes in.
@@ -359,7 +332,7 @@ int CmdAlign(const SEqCmdOptions& opt, IEqCtlSession& s) {
     std::string where;
     if (opt.presetIn.empty()) {
         if (!core.ApplyAsOneStep(AlignedSettings(r, core.Model())) || !s.Drain()) {
-            std::fprintf(stderr, "mlb8ctl: writing the alignment to the processor failed.\n");
+            CtlIo::Err("mlb8ctl: writing the alignment to the processor failed.\n");
             return kExitFailed;
         }
         where = "Wrote the delays, polarities and levels to the processor.";
@@ -367,48 +340,39 @@ int CmdAlign(const SEqCmdOptions& opt, IEqCtlSession& s) {
         ApplyAlignmentToModel(r, core.Model());
         core.Model().m_szFilePath = opt.presetOut;
         if (!core.Files().WriteConfigFile(4)) {
-            std::fprintf(stderr, "mlb8ctl: cannot write %s.\n", opt.presetOut.c_str());
+            CtlIo::Err("mlb8ctl: cannot write %s.\n", opt.presetOut.c_str());
             return kExitFailed;
         }
         where = "Wrote " + opt.presetIn + " with the alignment to " + opt.presetOut + ".";
     }
     if (opt.bJson) {
-        CJsonWriter j;
-        j.BeginObject()
-            .Member("measuredWith", opt.bRaw ? std::string("bare drivers") : withName)
-            .Member("keepLevels", opt.bKeepLevels)
-            .Member("from", settings.fFrom)
-            .Member("to", settings.fTo)
-            .Member("rmsBefore", r.fRmsBefore)
-            .Member("rmsAfter", r.fRmsAfter);
-        j.Key("outputs").BeginArray();
-        for (const SAlignOutput& o : r.outputs) {
-            j.BeginObject().Member("output", o.nChannel + 1).Member("arrivalMs", o.fArrivalMs);
-            JsonTrim(j, "before", o.before);
-            JsonTrim(j, "after", o.after);
-            j.EndObject();
-        }
-        j.EndArray().Key("regions").BeginArray();
+        Json outputs = Json::array(), regions = Json::array();
+        for (const SAlignOutput& o : r.outputs)
+            outputs.push_back({{"output", o.nChannel + 1},
+                               {"arrivalMs", Number(o.fArrivalMs)},
+                               {"before", JsonTrim(o.before)},
+                               {"after", JsonTrim(o.after)}});
         for (const SAlignRegion& g : r.regions)
-            j.BeginObject()
-                .Member("crossover", g.fCrossover)
-                .Member("from", g.fFrom)
-                .Member("to", g.fTo)
-                .Member("rmsBefore", g.fRmsBefore)
-                .Member("rmsAfter", g.fRmsAfter)
-                .EndObject();
-        j.EndArray().Key("notes").BeginArray();
-        for (const std::string& note : r.notes)
-            j.String(note);
-        j.EndArray();
-        j.Member("written", opt.presetIn.empty() ? std::string("processor") : opt.presetOut);
-        j.EndObject();
-        std::printf("%s\n", j.Text().c_str());
+            regions.push_back({{"crossover", Number(g.fCrossover)},
+                               {"from", Number(g.fFrom)},
+                               {"to", Number(g.fTo)},
+                               {"rmsBefore", Number(g.fRmsBefore)},
+                               {"rmsAfter", Number(g.fRmsAfter)}});
+        CtlIo::PrintJson({{"measuredWith", opt.bRaw ? std::string("bare drivers") : withName},
+                          {"keepLevels", opt.bKeepLevels},
+                          {"from", Number(settings.fFrom)},
+                          {"to", Number(settings.fTo)},
+                          {"rmsBefore", Number(r.fRmsBefore)},
+                          {"rmsAfter", Number(r.fRmsAfter)},
+                          {"outputs", outputs},
+                          {"regions", regions},
+                          {"notes", r.notes},
+                          {"written", opt.presetIn.empty() ? std::string("processor") : opt.presetOut}});
         return kExitOk;
     }
     std::printf("Measurements %s.\n",
                 opt.bRaw ? "of the bare drivers" : ("taken through " + withName).c_str());
-    PrintLines(stdout, report);
+    PrintLines(report);
     std::printf("%s\n", where.c_str());
     return kExitOk;
 }
@@ -419,173 +383,115 @@ bool IsEqCommand(const std::string& command) {
     return command == "eq-import" || command == "eq-export" || command == "eq-fit" || command == "align";
 }
 
-void AddEqOptions(ZUtils::CCmdLine& cmdline, SEqCmdOptions& opt, bool& bGiven) {
-    using EInline = ZUtils::CCmdLine::EInline;
-    // Every option marks that one was given, then takes its value.
-    auto value = [&bGiven](auto take) {
-        return [&bGiven, take](const std::string& v, std::string& error) {
-            bGiven = true;
-            return take(v, error);
-        };
-    };
-    auto text = [&value](std::string& target) {
-        return value([&target](const std::string& v, std::string&) {
-            target = v;
-            return true;
-        });
-    };
-    auto frequency = [&value, &opt](const char* pszName, double& target) {
-        return value([pszName, &opt, &target](const std::string& v, std::string& error) {
-            double f = 0.0;
-            if (!ParseDouble(v, &f) || f < 10.0 || f > 24000.0) {
-                error = std::string(pszName) + " needs a frequency in Hz (10..24000)";
-                return false;
-            }
-            target = f;
-            opt.bRangeGiven = true;
-            return true;
-        });
-    };
-    cmdline
-        .Flag(
-            {"--pair"},
-            [&bGiven, &opt](std::string&) {
-                bGiven = opt.bPair = true;
-                return true;
-            },
-            EInline::Unknown)
-        .Value({"--output"}, value([&opt](const std::string& v, std::string& error) {
-                   if (opt.nOutput) {
-                       error = "--output is given twice: eq-* changes one output (--pair adds its partner)";
-                       return false;
-                   }
-                   if (ParseInt(v, &opt.nOutput) && opt.nOutput >= 1 && opt.nOutput <= 8) return true;
-                   error = "--output needs an output number 1..8";
-                   return false;
-               }),
-               EInline::Unknown)
-        .Value({"--preset"}, text(opt.presetIn), EInline::Unknown)
-        .Value({"--write"}, text(opt.presetOut), EInline::Unknown)
-        .Value({"--target"}, text(opt.target), EInline::Unknown)
-        .Value({"--column"}, text(opt.column), EInline::Unknown)
-        .Value({"--measured-with"}, text(opt.measuredWith), EInline::Unknown)
-        .Flag(
-            {"--raw"},
-            [&bGiven, &opt](std::string&) {
-                bGiven = opt.bRaw = true;
-                return true;
-            },
-            EInline::Unknown)
-        .Value({"--measurement"}, value([&opt](const std::string& v, std::string& error) {
-                   const std::size_t nSplit = v.find('=');
-                   const bool bOk = nSplit == 1 && v[0] >= '1' && v[0] <= '8' && v.size() > 2;
-                   if (!bOk) {
-                       error = "--measurement needs an output number 1..8 and a file, like 3=tweeter.txt";
-                       return false;
-                   }
-                   for (const auto& [ch, path] : opt.measurements)
-                       if (ch == v[0] - '1') {
-                           error = "--measurement gives output " + v.substr(0, 1) + " twice";
-                           return false;
-                       }
-                   opt.measurements.emplace_back(v[0] - '1', v.substr(2));
-                   return true;
-               }),
-               EInline::Unknown)
-        .Flag(
-            {"--keep-levels"},
-            [&bGiven, &opt](std::string&) {
-                bGiven = opt.bKeepLevels = true;
-                return true;
-            },
-            EInline::Unknown)
-        .Value({"--from"}, frequency("--from", opt.fFrom), EInline::Unknown)
-        .Value({"--to"}, frequency("--to", opt.fTo), EInline::Unknown)
-        .Value({"--max-boost"}, value([&opt](const std::string& v, std::string& error) {
-                   if (ParseInt(v, &opt.nMaxBoost) && opt.nMaxBoost >= 0 && opt.nMaxBoost <= 12) return true;
-                   error = "--max-boost needs whole dB 0..12";
-                   return false;
-               }),
-               EInline::Unknown)
-        .Value({"--max-dip-depth"}, value([&opt](const std::string& v, std::string& error) {
-                   opt.bDipGiven = true;
-                   if (ParseDouble(v, &opt.fMaxDipDepth) && opt.fMaxDipDepth >= 3.0 &&
-                       opt.fMaxDipDepth <= 60.0)
-                       return true;
-                   error = "--max-dip-depth needs dB 3..60";
-                   return false;
-               }),
-               EInline::Unknown)
-        .Value({"--min-dip-width"}, value([&opt](const std::string& v, std::string& error) {
-                   opt.bDipGiven = true;
-                   if (ParseDouble(v, &opt.fMinDipWidth) && opt.fMinDipWidth >= 0.0 &&
-                       opt.fMinDipWidth <= 2.0)
-                       return true;
-                   error = "--min-dip-width needs octaves 0..2";
-                   return false;
-               }),
-               EInline::Unknown);
+CLI::App* AddEqCommand(CLI::App& app, const std::string& command, SEqCmdOptions& opt, CtlCli::CUsage& usage) {
+    using CtlCli::Check;
+    CLI::App* cmd = app.add_subcommand(command, EqCommandSummary(command));
+    cmd->footer(EqCommandHelp(command));
+    const bool bAlign = command == "align", bFit = command == "eq-fit", bExport = command == "eq-export";
+    if (command == "eq-import" || bFit) {
+        usage.Required(cmd, cmd->add_option("FILE", opt.file, bFit ? "the measurement" : "the filter list"),
+                       command + " needs one file name");
+        usage.Extra(cmd, command + " needs one file name");
+    }
+    if (!bAlign) {
+        // One output; a second --output is refused, not taken silently.
+        auto nSeen = std::make_shared<int>(0);
+        usage.Required(cmd,
+                       cmd->add_option("--output", opt.nOutput, "the output N (1..8)")
+                           ->type_name("N")
+                           ->check(Check(
+                               [nSeen](const std::string& v) {
+                                   if ((*nSeen)++)
+                                       return std::string("--output is given twice: eq-* changes one output "
+                                                          "(--pair adds its partner)");
+                                   int n = 0;
+                                   return CtlCli::ParseInt(v, &n) && n >= 1 && n <= 8
+                                              ? std::string()
+                                              : std::string("--output needs an output number 1..8");
+                               },
+                               "1..8"))
+                           ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast),
+                       command + " needs --output N (1..8)");
+    }
+    if (!bAlign && !bExport) cmd->add_flag("--pair", opt.bPair, "also the output's partner (1-2, 3-4, ...)");
+    CLI::Option* pPreset = cmd->add_option("--preset", opt.presetIn,
+                                           bExport ? "read the preset file FILE, not the processor"
+                                                   : "read the preset file IN, not the processor")
+                               ->type_name(bExport ? "FILE" : "IN");
+    if (!bExport) {
+        CLI::Option* pWrite =
+            cmd->add_option("--write", opt.presetOut, "write the result to the preset file OUT")
+                ->type_name("OUT");
+        usage.Needs(cmd, pPreset, pWrite, "--preset IN and --write OUT go together");
+        usage.Needs(cmd, pWrite, pPreset, "--preset IN and --write OUT go together");
+    }
+    cmd->add_flag("--force", opt.bForce, "use a --preset file that load would refuse");
+    if (bAlign || bFit) {
+        cmd->add_option("--target", opt.target, "the target curve (flat by default)")->type_name("FILE");
+        cmd->add_option("--column", opt.column, "the measurement's level column, by name or number")
+            ->type_name("NAME");
+        CLI::Option* pWith = cmd->add_option("--measured-with", opt.measuredWith,
+                                             "the measurement was taken through FILE's settings")
+                                 ->type_name("FILE");
+        CLI::Option* pRaw = cmd->add_flag("--raw", opt.bRaw,
+                                          bAlign ? "the measurements are of the bare drivers"
+                                                 : "the measurement is of the bare driver");
+        usage.Excludes(cmd, pRaw, pWith,
+                       bAlign ? "--raw (bare drivers) and --measured-with FILE exclude each other"
+                              : "--raw (a bare driver) and --measured-with FILE exclude each other");
+    }
+    if (bFit) {
+        for (auto [pszName, pTarget] : {std::pair{"--from", &opt.fFrom}, std::pair{"--to", &opt.fTo}})
+            cmd->add_option(pszName, *pTarget, "fit range in Hz (10..24000)")
+                ->type_name("HZ")
+                ->check(CtlCli::DoubleIn(10.0, 24000.0,
+                                         std::string(pszName) + " needs a frequency in Hz (10..24000)"));
+        cmd->add_option("--max-boost", opt.nMaxBoost, "the most the bands may lift, whole dB (0..12)")
+            ->type_name("DB")
+            ->check(CtlCli::IntIn(0, 12, "--max-boost needs whole dB 0..12"));
+        cmd->add_option("--max-dip-depth", opt.fMaxDipDepth, "a deeper dip is left alone, dB (3..60)")
+            ->type_name("DB")
+            ->check(CtlCli::DoubleIn(3.0, 60.0, "--max-dip-depth needs dB 3..60"));
+        cmd->add_option("--min-dip-width", opt.fMinDipWidth, "a narrower dip is left alone, octaves (0..2)")
+            ->type_name("OCT")
+            ->check(CtlCli::DoubleIn(0.0, 2.0, "--min-dip-width needs octaves 0..2"));
+    }
+    if (bAlign) {
+        auto measurements = std::make_shared<std::vector<std::string>>();
+        usage.Required(
+            cmd,
+            cmd->add_option_function<std::vector<std::string>>(
+                   "--measurement",
+                   [&opt](const std::vector<std::string>& values) {
+                       for (const std::string& v : values)
+                           opt.measurements.emplace_back(v[0] - '1', v.substr(2));
+                   },
+                   "the measurement of output N (repeatable)")
+                ->type_name("N=FILE")
+                ->allow_extra_args(false)
+                ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+                ->check(Check(
+                    [measurements](const std::string& v) {
+                        const bool bOk = v.find('=') == 1 && v[0] >= '1' && v[0] <= '8' && v.size() > 2;
+                        if (!bOk)
+                            return std::string("--measurement needs an output number 1..8 and a file, like "
+                                               "3=tweeter.txt");
+                        for (const std::string& seen : *measurements)
+                            if (seen[0] == v[0])
+                                return "--measurement gives output " + v.substr(0, 1) + " twice";
+                        measurements->push_back(v);
+                        return std::string();
+                    },
+                    "")),
+            "align needs --measurement N=FILE for every output to align");
+        cmd->add_flag("--keep-levels", opt.bKeepLevels, "the loudest ways keep their levels");
+    }
+    return cmd;
 }
 
-bool CheckEqCommand(const std::string& command, const std::vector<std::string>& operands,
-                    const SEqCmdOptions& opt, std::string* pError) {
-    if (command == "align") {
-        if (!operands.empty()) {
-            *pError = "unexpected argument '" + operands[0] + "'";
-            return false;
-        }
-        if (opt.measurements.empty()) {
-            *pError = "align needs --measurement N=FILE for every output to align";
-            return false;
-        }
-        if (opt.presetIn.empty() != opt.presetOut.empty()) {
-            *pError = "--preset IN and --write OUT go together";
-            return false;
-        }
-        if (opt.nOutput || opt.bPair || opt.bRangeGiven || opt.nMaxBoost != 6 || opt.bDipGiven) {
-            *pError = "--output, --pair, --from, --to, --max-boost, --max-dip-depth and --min-dip-width go "
-                      "with eq-*";
-            return false;
-        }
-        if (opt.bRaw && !opt.measuredWith.empty()) {
-            *pError = "--raw (bare drivers) and --measured-with FILE exclude each other";
-            return false;
-        }
-        return true;
-    }
-    if (!opt.measurements.empty() || opt.bKeepLevels) {
-        *pError = "--measurement and --keep-levels go with align";
-        return false;
-    }
-    const bool bFile = command != "eq-export";
-    if (operands.size() != (bFile ? 1u : 0u)) {
-        *pError = bFile ? command + " needs one file name" : "unexpected argument '" + operands[0] + "'";
-        return false;
-    }
-    if (opt.nOutput == 0) {
-        *pError = command + " needs --output N (1..8)";
-        return false;
-    }
-    if (command == "eq-export") {
-        if (opt.bPair || !opt.presetOut.empty()) {
-            *pError = "eq-export prints the text; --pair and --write go with eq-import and eq-fit";
-            return false;
-        }
-    } else if (opt.presetIn.empty() != opt.presetOut.empty()) {
-        *pError = "--preset IN and --write OUT go together";
-        return false;
-    }
-    if (command != "eq-fit" &&
-        (!opt.target.empty() || !opt.column.empty() || opt.bRangeGiven || opt.nMaxBoost != 6 ||
-         opt.bDipGiven || !opt.measuredWith.empty() || opt.bRaw)) {
-        *pError = "--target, --column, --from, --to, --max-boost, --max-dip-depth, --min-dip-width, "
-                  "--measured-with and --raw go with eq-fit";
-        return false;
-    }
-    if (opt.bRaw && !opt.measuredWith.empty()) {
-        *pError = "--raw (a bare driver) and --measured-with FILE exclude each other";
-        return false;
-    }
+bool CheckEqCommand(const CLI::App& cmd, SEqCmdOptions& opt, std::string* pError) {
+    if (const CLI::Option* pFrom = cmd.get_option_no_throw("--from"))
+        opt.bRangeGiven = pFrom->count() + cmd.get_option("--to")->count() > 0;
     if (!(opt.fTo > opt.fFrom)) {
         *pError = "--to must lie above --from";
         return false;
@@ -593,12 +499,11 @@ bool CheckEqCommand(const std::string& command, const std::vector<std::string>& 
     return true;
 }
 
-int RunEqCommand(const std::string& command, const std::vector<std::string>& operands,
-                 const SEqCmdOptions& opt, IEqCtlSession& session) {
+int RunEqCommand(const std::string& command, const SEqCmdOptions& opt, IEqCtlSession& session) {
     if (command == "align") return CmdAlign(opt, session);
-    if (command == "eq-import") return CmdEqImport(operands[0], opt, session);
+    if (command == "eq-import") return CmdEqImport(opt.file, opt, session);
     if (command == "eq-export") return CmdEqExport(opt, session);
-    return CmdEqFit(operands[0], opt, session);
+    return CmdEqFit(opt.file, opt, session);
 }
 
 std::vector<std::string> MeasurementMessages(const std::string& path, const SMeasurementRead& r) {
@@ -611,48 +516,52 @@ std::vector<std::string> MeasurementMessages(const std::string& path, const SMea
     return lines;
 }
 
-const char* EqCommandsUsage() {
-    return "  align --measurement N=FILE [--measurement M=FILE]... [--measured-with FILE | --raw]\n"
-           "        [--target FILE] [--keep-levels] [--column NAME] [--preset IN --write OUT]\n"
-           "              align the measured outputs at the seat: each FILE is a measurement export with\n"
-           "              phase (frequency, dB, degrees) of output N, all taken with one timing\n"
-           "              reference, through the settings read (--measured-with FILE: those of the\n"
-           "              preset file FILE; --raw: of the bare drivers). Proposes per output a delay\n"
-           "              on the 48 kHz sample grid (the latest way gets none), a polarity and a\n"
-           "              channel level in 0.5 dB steps that matches each way's passband level to the\n"
-           "              target (flat by default; the loudest ways come down; --keep-levels keeps\n"
-           "              them), chosen on the predicted complex sum of all the outputs. Prints per\n"
-           "              output the delay (ms, cm, samples), polarity and level before and after, and\n"
-           "              the predicted sum's RMS deviation from the target per crossover region and\n"
-           "              over 60..16000 Hz, before and after; then writes them to the processor (one\n"
-           "              undo step) or into a copy of the preset file IN written to OUT\n"
-           "  eq-import FILE --output N [--pair] [--preset IN --write OUT]\n"
-           "              import the peaking filters of a filter list (measurement software, system-wide\n"
-           "              equalizers) into the bands of output N (1..8; --pair: also its partner), on the\n"
-           "              processor, or into a copy of the preset file IN written to OUT; prints the report\n"
-           "  eq-export --output N [--preset FILE]\n"
-           "              print the bands of output N as parametric equalizer text\n"
-           "  eq-fit MEASUREMENT --output N [--pair] [--target FILE] [--from HZ] [--to HZ]\n"
-           "         [--max-boost DB] [--max-dip-depth DB] [--min-dip-width OCT] [--measured-with FILE | "
-           "--raw]\n"
-           "         [--column NAME] [--preset IN --write OUT]\n"
-           "              fit the ten bands on the processor's steps so that measurement + equalizer +\n"
-           "              the output's crossover come closest to the target (flat by default) over\n"
-           "              --from..--to (20..20000 Hz, narrowed to the passband of the output's crossover\n"
-           "              when it is on); the ten bands together (with any lift of the crossover) rise\n"
-           "              at most --max-boost dB (6) at any frequency; a dip deeper than --max-dip-depth\n"
-           "              dB (15) or narrower than --min-dip-width octaves at half its depth (0.17) is\n"
-           "              left alone and named, since no sane boost fills it; prints the RMS deviation\n"
-           "              before and after over the points fitted, the range with data, the highest\n"
-           "              level of the bands and the bands, and writes them like eq-import. The\n"
-           "              measurement counts as taken through output N's settings read (--measured-with\n"
-           "              FILE: those of the preset file FILE; --raw: the bare driver), and the fitted\n"
-           "              bands replace the bands it was taken with.\n"
-           "              A measurement with a header line is read by its column names: frequency,\n"
-           "              the level from raw, spl, magnitude, db or level (--column NAME or its\n"
-           "              number chooses another), phase. Lines that cannot be used (not numbers,\n"
-           "              NaN, infinite or absurd values, repeated frequencies) are named on standard\n"
-           "              error with their line numbers; frequencies that look like kHz are refused.\n"
-           "              (a preset file given with --preset is checked like one given to load;\n"
-           "              --force uses it anyway)\n";
+std::string EqCommandSummary(const std::string& command) {
+    if (command == "align") return "align the measured outputs at the seat: delays, polarities and levels";
+    if (command == "eq-import")
+        return "import the peaking filters of a filter list into the bands of an output";
+    if (command == "eq-export") return "print the bands of an output as parametric equalizer text";
+    return "fit the ten bands of an output to a measurement";
+}
+
+std::string EqCommandHelp(const std::string& command) {
+    if (command == "align")
+        return "Each FILE is a measurement export with phase (frequency, dB, degrees) of output N, all "
+               "taken\n"
+               "with one timing reference, through the settings read (--measured-with FILE: those of the\n"
+               "preset file FILE; --raw: of the bare drivers). Proposes per output a delay on the 48 kHz\n"
+               "sample grid (the latest way gets none), a polarity and a channel level in 0.5 dB steps that\n"
+               "matches each way's passband level to the target (flat by default; the loudest ways come\n"
+               "down; --keep-levels keeps them), chosen on the predicted complex sum of all the outputs.\n"
+               "Prints per output the delay (ms, cm, samples), polarity and level before and after, and the\n"
+               "predicted sum's RMS deviation from the target per crossover region and over 60..16000 Hz,\n"
+               "before and after; then writes them to the processor (one undo step) or into a copy of the\n"
+               "preset file IN written to OUT.\n"
+               "Measurement files are read as eq-fit reads them (--column NAME: see there). A preset file\n"
+               "given with --preset is checked like one given to load; --force uses it anyway (status 3\n"
+               "otherwise).";
+    if (command == "eq-import")
+        return "Imports the peaking filters of a filter list (measurement software, system-wide equalizers)\n"
+               "into the bands of output N (1..8; --pair: also its partner), on the processor, or into a\n"
+               "copy of the preset file IN written to OUT; prints the report. A preset file given with\n"
+               "--preset is checked like one given to load; --force uses it anyway (status 3 otherwise).";
+    if (command == "eq-export")
+        return "Prints the bands of output N (1..8) of the processor, or of the preset file FILE, as\n"
+               "parametric equalizer text.";
+    return "Fits the ten bands on the processor's steps so that measurement + equalizer + the output's\n"
+           "crossover come closest to the target (flat by default) over --from..--to (20..20000 Hz,\n"
+           "narrowed to the passband of the output's crossover when it is on); the ten bands together\n"
+           "(with any lift of the crossover) rise at most --max-boost dB (6) at any frequency; a dip\n"
+           "deeper than --max-dip-depth dB (15) or narrower than --min-dip-width octaves at half its\n"
+           "depth (0.17) is left alone and named, since no sane boost fills it; prints the RMS deviation\n"
+           "before and after over the points fitted, the range with data, the highest level of the bands\n"
+           "and the bands, and writes them like eq-import. The measurement counts as taken through output\n"
+           "N's settings read (--measured-with FILE: those of the preset file FILE; --raw: the bare\n"
+           "driver), and the fitted bands replace the bands it was taken with.\n"
+           "A measurement with a header line is read by its column names: frequency, the level from raw,\n"
+           "spl, magnitude, db or level (--column NAME or its number chooses another), phase. Lines that\n"
+           "cannot be used (not numbers, NaN, infinite or absurd values, repeated frequencies) are named\n"
+           "on standard error with their line numbers; frequencies that look like kHz are refused.\n"
+           "A preset file given with --preset is checked like one given to load; --force uses it anyway\n"
+           "(status 3 otherwise).";
 }

@@ -6,14 +6,15 @@
 #include <utility>
 #include <vector>
 
-#include "comm/cmdline.h"
+#include "ctlcli.h"
 #include "tuning/eqfit.h"
 #include "tuning/measurement.h"
 
 class CEditorCore;
 
 struct SEqCmdOptions {
-    int nOutput = 0; // 1..8
+    std::string file; // eq-import: the filter list; eq-fit: the measurement
+    int nOutput = 0;  // 1..8
     bool bPair = false;
     std::string presetIn, presetOut; // --preset, --write
     std::string target;
@@ -23,7 +24,6 @@ struct SEqCmdOptions {
     int nMaxBoost = 6;
     double fMaxDipDepth = SEqFitSettings{}.fMaxDipDepth;   // dB
     double fMinDipWidth = SEqFitSettings{}.fMinDipWidth;   // octaves
-    bool bDipGiven = false;                                // --max-dip-depth or --min-dip-width
     std::string measuredWith;                              // --measured-with FILE
     bool bRaw = false;                                     // --raw: the measurement is of the bare driver
     std::vector<std::pair<int, std::string>> measurements; // align --measurement N=FILE: channel 0..7, file
@@ -44,17 +44,16 @@ public:
 };
 
 bool IsEqCommand(const std::string& command);
-// Registers the options of the equalizer commands on the parser (no --name=value form); bGiven is set
-// when one is given, and a bad value is refused with a message. A name already registered keeps its
-// first owner.
-void AddEqOptions(ZUtils::CCmdLine& cmdline, SEqCmdOptions& opt, bool& bGiven);
-// Checks the operands and options of an equalizer command; false with *pError.
-bool CheckEqCommand(const std::string& command, const std::vector<std::string>& operands,
-                    const SEqCmdOptions& opt, std::string* pError);
-int RunEqCommand(const std::string& command, const std::vector<std::string>& operands,
-                 const SEqCmdOptions& opt, IEqCtlSession& session);
+// Adds the equalizer command `command` (eq-import, eq-export, eq-fit or align) to the program with
+// its operand and options, each checked as it is given; the rules between them go to usage.
+CLI::App* AddEqCommand(CLI::App& app, const std::string& command, SEqCmdOptions& opt, CtlCli::CUsage& usage);
+// After the command line was read: what the options gave together; false with *pError when --to
+// does not lie above --from.
+bool CheckEqCommand(const CLI::App& cmd, SEqCmdOptions& opt, std::string* pError);
+int RunEqCommand(const std::string& command, const SEqCmdOptions& opt, IEqCtlSession& session);
 // What mlb8ctl says on standard error about a measurement file it read: the refusal, or what was not
 // used (nothing when the whole file was used), the first line named after the program and the file.
 std::vector<std::string> MeasurementMessages(const std::string& path, const SMeasurementRead& r);
-// The help text of the commands and their options.
-const char* EqCommandsUsage();
+// The line that names the command in the list of commands, and the text of its own --help.
+std::string EqCommandSummary(const std::string& command);
+std::string EqCommandHelp(const std::string& command);

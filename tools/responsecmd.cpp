@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <set>
 
 #include "eqcommands.h"
@@ -37,63 +38,110 @@ bool ParseSum(const std::string& text, std::vector<int>* pOut, std::string* pErr
 
 } // namespace
 
-void AddResponseOptions(ZUtils::CCmdLine& cmdline, SResponseOptions& opt) {
-    // Every option marks that one was given, then takes its value.
-    auto flag = [&opt](bool& bSet) {
-        return [&opt, &bSet](std::string&) {
-            opt.bAny = bSet = true;
-            return true;
-        };
-    };
-    auto value = [&opt](auto take) {
-        return [&opt, take](const std::string& v, std::string& error) {
-            opt.bAny = true;
-            return take(v, error);
-        };
-    };
-    auto text = [&value](std::string& target, const char* pszNeeds) {
-        return value([&target, pszNeeds](const std::string& v, std::string& error) {
-            if (v.empty()) {
-                error = pszNeeds;
-                return false;
-            }
-            target = v;
-            return true;
-        });
-    };
-    cmdline.Flag({"--phase"}, flag(opt.bPhase))
-        .Flag({"--raw"}, flag(opt.bRaw))
-        .Value({"--measured-with"}, text(opt.measuredWith, "--measured-with needs a preset file name"))
-        .Flag({"--csv"}, flag(opt.bCsv))
-        .Value({"--output"}, value([&opt](const std::string& v, std::string& error) {
-                   const int ch = ParseOutput(v);
-                   if (ch < 0) {
-                       error = "--output needs an output number 1..8";
-                       return false;
+CLI::App* AddResponseCommand(CLI::App& app, SResponseOptions& opt, CtlCli::CUsage& usage) {
+    using CtlCli::Check;
+    CLI::App* cmd =
+        app.add_subcommand("response", "print the response of outputs on the graph's frequency grid");
+    cmd->footer(ResponseHelp());
+    auto outputs = std::make_shared<std::set<int>>();
+    usage.Required(cmd,
+                   cmd->add_option_function<std::vector<std::string>>(
+                          "--output",
+                          [&opt](const std::vector<std::string>& values) {
+                              for (const std::string& v : values)
+                                  opt.outputs.push_back(ParseOutput(v));
+                          },
+                          "print output N (1..8; repeatable)")
+                       ->type_name("N")
+                       ->allow_extra_args(false)
+                       ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+                       ->check(Check(
+                           [outputs](const std::string& v) {
+                               const int ch = ParseOutput(v);
+                               if (ch < 0) return std::string("--output needs an output number 1..8");
+                               if (!outputs->insert(ch).second)
+                                   return "--output " + std::to_string(ch + 1) + " is given twice";
+                               return std::string();
+                           },
+                           "1..8")),
+                   "response needs --output N (1..8)");
+    cmd->add_option_function<std::string>(
+           "--sum",
+           [&opt](const std::string& v) {
+               std::string error;
+               opt.sum.clear();
+               ParseSum(v, &opt.sum, &error);
+           },
+           "also the complex sum of these outputs")
+        ->type_name("1,3,7")
+        ->check(Check(
+            [](const std::string& v) {
+                std::vector<int> sum;
+                std::string error;
+                return ParseSum(v, &sum, &error) ? std::string() : error;
+            },
+            ""));
+    cmd->add_flag("--phase", opt.bPhase, "the phase in degrees too");
+    cmd->add_option("--preset", opt.presetPath, "read the preset file FILE, not the processor")
+        ->type_name("FILE")
+        ->check(CtlCli::NotEmpty("--preset needs a file name"));
+    cmd->add_flag("--csv", opt.bCsv, "comma-separated, after a '#' header line");
+    CLI::Option* pMeasurement =
+        cmd->add_option_function<std::vector<std::string>>(
+               "--measurement",
+               [&opt](const std::vector<std::string>& values) {
+                   for (const std::string& v : values) {
+                       const std::size_t nSplit = v.find('=');
+                       opt.measurements.emplace_back(ParseOutput(v.substr(0, nSplit)), v.substr(nSplit + 1));
                    }
-                   if (std::find(opt.outputs.begin(), opt.outputs.end(), ch) != opt.outputs.end()) {
-                       error = "--output " + std::to_string(ch + 1) + " is given twice";
-                       return false;
-                   }
-                   opt.outputs.push_back(ch);
-                   return true;
-               }))
-        .Value({"--sum"}, value([&opt](const std::string& v, std::string& error) {
-                   opt.sum.clear();
-                   return ParseSum(v, &opt.sum, &error);
-               }))
-        .Value({"--preset"}, text(opt.presetPath, "--preset needs a file name"))
-        .Value({"--column"}, text(opt.column, "--column needs a column name or number"))
-        .Value({"--measurement"}, value([&opt](const std::string& v, std::string& error) {
-                   const std::size_t nSplit = v.find('=');
-                   const int ch = nSplit == std::string::npos ? -1 : ParseOutput(v.substr(0, nSplit));
-                   if (ch < 0 || nSplit + 1 >= v.size()) {
-                       error = "--measurement needs an output number 1..8 and a file, like 3=tweeter.txt";
-                       return false;
-                   }
-                   opt.measurements.emplace_back(ch, v.substr(nSplit + 1));
-                   return true;
-               }));
+               },
+               "a measurement export of output N (repeatable)")
+            ->type_name("N=FILE")
+            ->allow_extra_args(false)
+            ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+            ->check(Check(
+                [](const std::string& v) {
+                    const std::size_t nSplit = v.find('=');
+                    const int ch = nSplit == std::string::npos ? -1 : ParseOutput(v.substr(0, nSplit));
+                    return ch < 0 || nSplit + 1 >= v.size()
+                               ? std::string("--measurement needs an output number 1..8 and a file, like "
+                                             "3=tweeter.txt")
+                               : std::string();
+                },
+                ""));
+    CLI::Option* pColumn =
+        cmd->add_option("--column", opt.column, "the measurements' level column, by name or number")
+            ->type_name("NAME")
+            ->check(CtlCli::NotEmpty("--column needs a column name or number"));
+    CLI::Option* pWith = cmd->add_option("--measured-with", opt.measuredWith,
+                                         "the measurements were taken through FILE's settings")
+                             ->type_name("FILE")
+                             ->check(CtlCli::NotEmpty("--measured-with needs a preset file name"));
+    CLI::Option* pRaw = cmd->add_flag("--raw", opt.bRaw, "the measurements are of the bare drivers");
+    CLI::Option* pSum = cmd->get_option("--sum");
+    usage.Needs(cmd, pColumn, pMeasurement, "--column goes with --measurement");
+    usage.Needs(cmd, pMeasurement, pSum, "--measurement goes with --sum");
+    usage.Excludes(cmd, pRaw, pWith, "--raw (bare drivers) and --measured-with FILE exclude each other");
+    return cmd;
+}
+
+std::string ResponseHelp() {
+    return "Prints the response of outputs N, M ... (1..8) on the graph's frequency grid: filters, channel\n"
+           "level, polarity and delay; with --sum also the complex sum of those outputs, with --phase the\n"
+           "phase in degrees too. Reads the processor, or the preset file FILE with --preset. With --csv:\n"
+           "a '#' header line, then frequency in Hz, each output's dB (and degrees), the sum's dB (and\n"
+           "degrees), comma-separated, one line per grid point. A muted output is drawn as it would play,\n"
+           "under a name that says so (out1_muted_db), and adds nothing to the sum (sum1_muted+3_db).\n"
+           "--measurement N=FILE (repeatable) gives output N a measurement export (frequency, dB,\n"
+           "degrees), taken through the settings read (--measured-with FILE: through those of the preset\n"
+           "file FILE; --raw: of the bare drivers); when every output of --sum has one with phase, the\n"
+           "sum is each measurement x (response now / response it was taken through) (column\n"
+           "sum..._measured_db), otherwise the processor's alone and a note on standard error says why.\n"
+           "Measurement files are read as eq-fit reads them (--column NAME: see there).\n"
+           "The curves are the manager's drawing model of the processor's filters, evaluated at a drawing\n"
+           "rate of 192 kHz, not a measurement of the processor: in the top octave (above about 10 kHz),\n"
+           "where the sample rate shapes a filter, the processor's own filters may differ from the drawing.\n"
+           "Status 3: the --preset file has missing keys (the curves use their defaults).";
 }
 
 bool LoadResponseMeasurements(const SResponseOptions& opt, ChannelTunings* pTunings,

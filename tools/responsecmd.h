@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "comm/cmdline.h"
+#include "ctlcli.h"
 #include "tuning/measuredsum.h"
 
 struct CSettingsModel;
@@ -21,12 +21,13 @@ struct SResponseOptions {
     std::string column;       // --column: the measurements' level column, by header name or number
     std::string measuredWith; // --measured-with FILE
     bool bRaw = false;        // --raw: the measurements are of bare drivers
-    bool bAny = false;        // any of these options was given
 };
 
-// Registers the options of response on the parser (each also as --name=value); a bad value is refused
-// with a message.
-void AddResponseOptions(ZUtils::CCmdLine& cmdline, SResponseOptions& opt);
+// Adds the command response to the program with its options, each checked as it is given; the rules
+// between them go to usage.
+CLI::App* AddResponseCommand(CLI::App& app, SResponseOptions& opt, CtlCli::CUsage& usage);
+// The text of response --help.
+std::string ResponseHelp();
 // Reads the files of --measurement onto the grid; false for a file that is no measurement. *pMessages
 // gets the lines for standard error: the refusal, or the lines of each file that were not used.
 bool LoadResponseMeasurements(const SResponseOptions& opt, ChannelTunings* pTunings,

@@ -9,12 +9,15 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include <nlohmann/json.hpp>
 
 #include "comm/comnames.h"
 #include "comm/protocol.h"
@@ -354,3 +357,172 @@ TEST(CtlFaults, JsonCommandsPrintADocumentWhenTheyFail) {
 }
 
 } // namespace
+
+// Every usage rule of the command line, with the words scripts and users know and status 2; and
+// the forms of the command line that have always been taken.
+TEST(CtlCommandLine, RulesKeepTheirWordsAndOldFormsStillWork) {
+    TempFolder dir;
+    const std::string file = dir / "tune.Dovu", out = dir / "out.txt", err = dir / "err.txt";
+    WritePreset(file);
+    struct SRow {
+        std::vector<std::string> args;
+        int nExit;
+        std::string text; // on standard error for a refusal, else on standard output
+    };
+    const std::string eqOnly = "--output, --pair, --preset, --write, --target, --column, --from, --to and "
+                               "--max-boost go with eq-*";
+    const std::string fitOnly = "--target, --column, --from, --to, --max-boost, --max-dip-depth, "
+                                "--min-dip-width, --measured-with and --raw go with eq-fit";
+    const SRow rows[] = {
+        // what is missing or one too many
+        {{}, 2, "mlb8ctl: no command given"},
+        {{"nonsense"}, 2, "unknown command 'nonsense'"},
+        {{"show", "--bogus"}, 2, "unknown option '--bogus'"},
+        {{"ports", "extra"}, 2, "unexpected argument 'extra'"},
+        {{"recall"}, 2, "recall needs a preset number 1..4"},
+        {{"store", "0"}, 2, "store needs a preset number 1..4"},
+        {{"recall", "1", "2"}, 2, "recall needs a preset number 1..4"},
+        {{"load"}, 2, "load needs a file name"},
+        {{"dump", "a", "b"}, 2, "dump needs a file name"},
+        {{"diff", "a"}, 2, "diff needs two preset files (or '-' for the processor)"},
+        {{"diff", "-", "-"}, 2, "diff compares the processor with a file"},
+        {{"eq-import", "a", "b", "--output", "1"}, 2, "eq-import needs one file name"},
+        {{"eq-fit", file}, 2, "eq-fit needs --output N (1..8)"},
+        {{"response"}, 2, "response needs --output N (1..8)"},
+        {{"align"}, 2, "align needs --measurement N=FILE for every output to align"},
+        {{"--port"}, 2, "--port needs a device path"},
+        {{"load", file, "--store"}, 2, "--store needs a preset number 1..4"},
+        {{"eq-fit", file, "--output", "5", "--from"}, 2, "--from needs a value"},
+        {{"--json=1", "ports"}, 2, "--json takes no value"},
+        {{"--port=", "show"}, 2, "cannot use port ''"},
+        {{"response", "--output", "1", "--preset="}, 2, "--preset needs a file name"},
+        // numbers out of range or no numbers
+        {{"load", file, "--store", "5"}, 2, "--store needs a preset number 1..4"},
+        {{"eq-export", "--output", "9"}, 2, "--output needs an output number 1..8"},
+        {{"eq-export", "--output", "x"}, 2, "--output needs an output number 1..8"},
+        {{"eq-fit", file, "--output", "5", "--from", "5"}, 2, "--from needs a frequency in Hz (10..24000)"},
+        {{"eq-fit", file, "--output", "5", "--to", "nan"}, 2, "--to needs a frequency in Hz (10..24000)"},
+        {{"eq-fit", file, "--output", "5", "--max-boost", "2.5"}, 2, "--max-boost needs whole dB 0..12"},
+        {{"eq-fit", file, "--output", "5", "--max-dip-depth", "61"}, 2, "--max-dip-depth needs dB 3..60"},
+        {{"eq-fit", file, "--output", "5", "--min-dip-width", "-0.1"},
+         2,
+         "--min-dip-width needs octaves 0..2"},
+        {{"eq-fit", file, "--output", "5", "--from", "200", "--to", "100"}, 2, "--to must lie above --from"},
+        {{"response", "--output", "1", "--sum", "1,1"}, 2, "--sum needs different output numbers 1..8"},
+        {{"align", "--measurement", "1=a.txt", "--measurement", "1=b.txt"},
+         2,
+         "--measurement gives output 1 twice"},
+        // what goes with what, and what excludes what
+        {{"--simulate", "--port", "/dev/null", "show"}, 2, "--simulate and --port cannot be used together"},
+        {{"show", "--store", "1"}, 2, "--store goes with load"},
+        {{"--store", "1", "show"}, 2, "--store goes with load"},
+        {{"check", file, "--force"}, 2, "--force goes with load, factory, diff or eq-*"},
+        {{"--json", "load", file}, 2, "--json goes with ports, probe, show, check, diff, eq-* or align"},
+        {{"response", "--output", "1", "--json"}, 2, "--json goes with ports, probe, show, check, diff"},
+        {{"show", "--output", "1"}, 2, eqOnly},
+        {{"response", "--output", "1", "--pair"},
+         2,
+         "--pair, --write, --target, --from, --to and --max-boost go with eq-*"},
+        {{"response", "--output", "1", "--column", "x"}, 2, "--column goes with --measurement"},
+        {{"response", "--output", "1", "--measurement", "1=m.txt"}, 2, "--measurement goes with --sum"},
+        {{"response", "--output", "1", "--sum", "1", "--raw", "--measured-with", "a"},
+         2,
+         "--raw (bare drivers) and --measured-with FILE exclude each other"},
+        {{"eq-fit", file, "--output", "1", "--raw", "--measured-with", "a"},
+         2,
+         "--raw (a bare driver) and --measured-with FILE exclude each other"},
+        {{"eq-import", file, "--output", "1", "--preset", "a"}, 2, "--preset IN and --write OUT go together"},
+        {{"eq-import", file, "--output", "1", "--write", "a"}, 2, "--preset IN and --write OUT go together"},
+        {{"eq-export", "--output", "1", "--pair"},
+         2,
+         "eq-export prints the text; --pair and --write go with eq-import and eq-fit"},
+        {{"eq-import", file, "--output", "1", "--max-boost", "3"}, 2, fitOnly},
+        {{"eq-fit", file, "--output", "1", "--keep-levels"},
+         2,
+         "--measurement and --keep-levels go with align"},
+        {{"align", "--measurement", "1=a.txt", "--from", "100"},
+         2,
+         "--output, --pair, --from, --to, --max-boost, --max-dip-depth and --min-dip-width go with eq-*"},
+        // the program's options before or after the command, a command's options before it too
+        {{"check", "--json", file}, 0, "{\"file\":\"" + file + "\",\"readable\":true,\"exitCode\":0,"},
+        {{"--force", "diff", file, file}, 0, "No setting differs."},
+        {{"diff", file, "--force", file}, 0, "No setting differs."},
+        {{"--output", "1", "eq-export", "--preset", file}, 0, "# MLB-8 output 1 equalizer"},
+        {{"eq-export", "--output=1", "--preset", file}, 0, "# MLB-8 output 1 equalizer"},
+    };
+    for (const SRow& row : rows) {
+        SCOPED_TRACE(testing::PrintToString(row.args));
+        EXPECT_EQ(RunCtl(row.args, out, err), row.nExit) << ReadText(err);
+        if (row.nExit == 2) {
+            EXPECT_THAT(ReadText(err), HasSubstr(row.text));
+            EXPECT_THAT(ReadText(err), HasSubstr("Try 'mlb8ctl --help'."));
+            if (std::find(row.args.begin(), row.args.end(), "--json") == row.args.end())
+                EXPECT_EQ(ReadText(out), "");
+            else
+                EXPECT_THAT(ReadText(out), HasSubstr("\"exitCode\":2}\n"));
+        } else {
+            EXPECT_THAT(ReadText(out), HasSubstr(row.text));
+        }
+    }
+}
+
+// --help lists every command; a command's --help names its own options, also those that must be
+// given, and the words that explain them.
+TEST(CtlCommandLine, HelpOfTheProgramAndOfEachCommand) {
+    TempFolder dir;
+    const std::string out = dir / "out.txt", err = dir / "err.txt";
+    ASSERT_EQ(RunCtl({"--help"}, out, err), 0);
+    for (const char* psz :
+         {"ports",   "probe",  "show",       "recall",   "store",     "dump",        "load",
+          "factory", "check",  "diff",       "response", "eq-import", "eq-export",   "eq-fit",
+          "align",   "--port", "--simulate", "--json",   "--trace",   "Exit status:"})
+        EXPECT_THAT(ReadText(out), HasSubstr(psz));
+    const std::pair<std::vector<std::string>, std::vector<std::string>> rows[] = {
+        {{"load", "--help"}, {"mlb8ctl load", "--store", "--force", "refused (status 3) unless --force"}},
+        {{"-h", "eq-fit"}, {"mlb8ctl eq-fit", "--output", "REQUIRED", "--max-dip-depth", "--min-dip-width"}},
+        {{"response", "--output", "1", "--help"}, {"mlb8ctl response", "--sum", "--measured-with", "--csv"}},
+        {{"--port", "/dev/null", "align", "--help"}, {"mlb8ctl align", "--measurement", "--keep-levels"}},
+    };
+    for (const auto& [args, texts] : rows) {
+        SCOPED_TRACE(testing::PrintToString(args));
+        ASSERT_EQ(RunCtl(args, out, err), 0) << ReadText(err);
+        for (const std::string& text : texts)
+            EXPECT_THAT(ReadText(out), HasSubstr(text));
+        EXPECT_THAT(ReadText(out), Not(HasSubstr("Exit status:")));
+    }
+}
+
+// The documents of --json are JSON whatever the names in them: quotes, backslashes, control
+// characters and bytes that are not UTF-8 (each of those becomes U+FFFD).
+TEST(CtlCommandLine, JsonDocumentsAreJsonWhateverTheNames) {
+    TempFolder dir;
+    const std::string out = dir / "out.txt", err = dir / "err.txt";
+    const std::string good = dir / "tune.Dovu";
+    WritePreset(good);
+    struct SRow {
+        std::string name;     // of the file, in the folder
+        std::string expected; // the name as the document gives it
+    };
+    const SRow rows[] = {
+        {"quote\"back\\slash.Dovu", "quote\"back\\slash.Dovu"},
+        {"tab\tbell\a.Dovu", "tab\tbell\a.Dovu"},
+        {"caf\xc3\xa9.Dovu", "caf\xc3\xa9.Dovu"},
+        {"stray\xff-cut\xc3.Dovu", "stray\xef\xbf\xbd-cut\xef\xbf\xbd.Dovu"},
+    };
+    for (const SRow& row : rows) {
+        SCOPED_TRACE(row.expected);
+        const std::string path = dir / row.name;
+        fs::copy_file(good, path);
+        for (const std::vector<std::string>& args : {std::vector<std::string>{"--json", "check", path},
+                                                     {"--json", "diff", good, path},
+                                                     {"--json", "check", path + ".missing"}}) {
+            RunCtl(args, out, err);
+            const std::string text = ReadText(out);
+            ASSERT_EQ(text.find('\n'), text.size() - 1) << text;
+            const nlohmann::json doc = nlohmann::json::parse(text, nullptr, false);
+            ASSERT_FALSE(doc.is_discarded()) << text;
+            const std::string named = doc.contains("file") ? doc["file"] : doc["b"];
+            EXPECT_EQ(named, dir / row.expected + (args.back() == path ? "" : ".missing"));
+        }
+    }
+}
