@@ -352,6 +352,9 @@ int CmdAlign(const SEqCmdOptions& opt, IEqCtlSession& s) {
     const SAlignResult r = ProposeAlignment(core.Model(), tunings, channels, settings);
     if (!r.bOk) {
         std::fprintf(stderr, "mlb8ctl: %s\n", r.szError.c_str());
+        // What was left out, and why (the first line is the error).
+        const std::vector<std::string> rest = AlignReportRest(r, core.Model(), settings);
+        PrintLines(stderr, std::vector<std::string>(rest.begin() + 1, rest.end()));
         return kExitFailed;
     }
     // The report names the outputs as they were read, before the proposal goes in.
@@ -377,13 +380,16 @@ int CmdAlign(const SEqCmdOptions& opt, IEqCtlSession& s) {
         j.BeginObject()
             .Member("measuredWith", opt.bRaw ? std::string("bare drivers") : withName)
             .Member("keepLevels", opt.bKeepLevels)
-            .Member("from", settings.fFrom)
-            .Member("to", settings.fTo)
+            .Member("from", r.fFrom)
+            .Member("to", r.fTo)
             .Member("rmsBefore", r.fRmsBefore)
             .Member("rmsAfter", r.fRmsAfter);
         j.Key("outputs").BeginArray();
         for (const SAlignOutput& o : r.outputs) {
-            j.BeginObject().Member("output", o.nChannel + 1).Member("arrivalMs", o.fArrivalMs);
+            j.BeginObject()
+                .Member("output", o.nChannel + 1)
+                .Member("arrivalMs", o.fArrivalMs)
+                .Member("phaseOffDeg", o.fPhaseOffDeg);
             JsonTrim(j, "before", o.before);
             JsonTrim(j, "after", o.after);
             j.EndObject();
@@ -400,6 +406,12 @@ int CmdAlign(const SEqCmdOptions& opt, IEqCtlSession& s) {
         j.EndArray().Key("notes").BeginArray();
         for (const std::string& note : r.notes)
             j.String(note);
+        j.EndArray().Key("leftOut").BeginArray();
+        for (const SAlignLeftOut& l : r.leftOut)
+            j.BeginObject()
+                .Member("output", l.nChannel + 1)
+                .Member("why", std::string(l.why == SAlignLeftOut::MUTED ? "muted" : "outside the solo"))
+                .EndObject();
         j.EndArray();
         j.Member("written", opt.presetIn.empty() ? std::string("processor") : opt.presetOut);
         j.EndObject();
@@ -624,8 +636,10 @@ const char* EqCommandsUsage() {
            "              them), chosen on the predicted complex sum of all the outputs. Prints per\n"
            "              output the delay (ms, cm, samples), polarity and level before and after, and\n"
            "              the predicted sum's RMS deviation from the target per crossover region and\n"
-           "              over 60..16000 Hz, before and after; then writes them to the processor (one\n"
-           "              undo step) or into a copy of the preset file IN written to OUT\n"
+           "              over 60..16000 Hz (lower where a way plays lower), before and after; then writes\n"
+           "              them to the processor (one undo step) or into a copy of the preset file IN\n"
+           "              written to OUT. Muted outputs and those outside an active solo are left out of\n"
+           "              the sum and keep their settings; the report names them\n"
            "  eq-import FILE --output N [--pair] [--preset IN --write OUT]\n"
            "              import the peaking filters of a filter list (measurement software, system-wide\n"
            "              equalizers) into the bands of output N (1..8; --pair: also its partner), on the\n"
