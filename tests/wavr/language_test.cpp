@@ -7,7 +7,6 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QPushButton>
-#include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QToolTip>
