@@ -134,10 +134,6 @@ SArrival Arrival(const ZUtils::ZComplexCurve& acoustic, double fFrom, double fTo
     return a;
 }
 
-double WrapDeg(double fDeg) {
-    return std::remainder(fDeg, 360.0);
-}
-
 // The sum on the points of the judged range as complex numbers: each output's contribution at the
 // seat with its level (its measurement times the processor's response now divided by the one it was
 // measured through), turned by its polarity and delay. A trial of one output adds its turned
@@ -405,7 +401,7 @@ SAlignResult ProposeAlignment(const CSettingsModel& m, const ChannelTunings& tun
                 neighbours += std::polar(1.0, phase[j] * kPi / 180.0);
         }
         o.fPhaseOffDeg = std::abs(neighbours) > 1e-9
-                             ? std::abs(WrapDeg(phase[k] - std::arg(neighbours) * 180.0 / kPi))
+                             ? std::abs(ZUtils::WrapDegrees(phase[k] - std::arg(neighbours) * 180.0 / kPi))
                              : 0.0;
     }
     // The range judged: down to where the lowest way plays.
