@@ -148,6 +148,22 @@ void CSystemGraph::OnSwitch(int nId) {
     ApplyView();
 }
 
+void CSystemGraph::SetPreview(const SSystemPreview& preview) {
+    if (!m_bPreview) m_bWasOn = m_View.IsOn() != 0;
+    m_Preview = preview;
+    m_bPreview = true;
+    m_View.SetOn(1);
+    ApplyView();
+}
+
+void CSystemGraph::ClearPreview() {
+    if (!m_bPreview) return;
+    m_bPreview = false;
+    m_Preview = SSystemPreview{};
+    m_View.SetOn(m_bWasOn ? 1 : 0);
+    ApplyView();
+}
+
 void CSystemGraph::Follow() {
     if (!m_View.IsOn()) return;
     SSystemPicture now;
@@ -196,8 +212,28 @@ void CSystemGraph::PhaseOf(const ZUtils::ZComplexCurve& curve, bool bSum, double
 void CSystemGraph::paintEvent(QPaintEvent*) {
     m_Drawn.clear();
     m_PhaseLabels.clear();
+    m_DrawnBefore.clear();
     if (!m_View.IsOn()) return; // only the switch, which paints itself
     m_View.Compute(*m_pModel, &m_Picture);
+    // A preview: the outputs it changes and the sum as they would be after it; before it, kept to be
+    // drawn dashed under them.
+    m_Before.clear();
+    if (m_bPreview) {
+        for (SSystemOutput& o : m_Picture.outputs) {
+            const auto it = std::find(m_Preview.channels.begin(), m_Preview.channels.end(), o.nChannel);
+            if (it == m_Preview.channels.end()) continue;
+            m_Before.push_back(o);
+            const int ch = o.nChannel;
+            ZUtils::CalcOutputResponse(
+                m_pModel->m_Lib, m_pModel->m_bEqEnable[ch], ch, m_pModel->m_bXoverEnable[ch],
+                m_Preview.after[static_cast<size_t>(it - m_Preview.channels.begin())], &o.curve);
+        }
+        m_Picture.bHaveSum = 1;
+        m_Picture.bMeasuredSum = 1;
+        m_Picture.sum = m_Preview.sumAfter;
+        m_Picture.sumName = m_Preview.sumName;
+        m_Picture.sumNote = m_Preview.bShowBefore ? "Dashed: before the alignment" : "";
+    }
     m_fCommonDelayMs = 0.0;
     if (!m_Picture.outputs.empty()) {
         int nDelay = INT_MAX;
@@ -277,6 +313,21 @@ void CSystemGraph::paintEvent(QPaintEvent*) {
         DrawPhaseScale(p);
     }
 
+    // A preview's state before, faded and dashed under everything.
+    if (m_bPreview && m_Preview.bShowBefore) {
+        for (const SSystemOutput& o : m_Before) {
+            QColor c = OutputColour(o);
+            c.setAlpha(120);
+            p.setPen(QPen(c, 1, Qt::DashLine));
+            m_DrawnBefore.push_back(polyline(o.curve.m_fDb));
+            p.drawPolyline(m_DrawnBefore.back());
+        }
+        QColor c = kSumColour;
+        c.setAlpha(150);
+        p.setPen(QPen(c, 2, Qt::DashLine));
+        m_DrawnBefore.push_back(polyline(m_Preview.sumBefore.m_fDb));
+        p.drawPolyline(m_DrawnBefore.back());
+    }
     // The sum first, as a broad band the outputs stay visible in; then the unselected outputs, the
     // selected ones above them.
     if (m_Picture.bHaveSum) {
@@ -352,7 +403,8 @@ void CSystemGraph::DrawLegend(QPainter& p) {
     // A note under the sum when measurements could not be used for it.
     const QString note = m_Picture.sumNote.empty() ? QString() : CoreTr(m_Picture.sumNote);
     const int nRows = note.isEmpty() ? 3 : 4;
-    const int nNoteWidth = note.isEmpty() ? 0 : 8 + fm.horizontalAdvance(note) + 8;
+    const int nNoteWidth =
+        note.isEmpty() ? 0 : (m_bPreview && m_Preview.bShowBefore ? 40 : 8) + fm.horizontalAdvance(note) + 8;
     m_rcLegend = QRect(kMargin, 2, std::max(nWidth, nNoteWidth) + 4, nRows * kRow + 4);
     p.fillRect(m_rcLegend, kLegendBack);
     p.setPen(QColor(60, 64, 70));
@@ -388,8 +440,17 @@ void CSystemGraph::DrawLegend(QPainter& p) {
         font.setBold(false);
         p.setFont(font);
         p.setPen(kLegendFaint.lighter(130));
-        p.drawText(QRect(m_rcLegend.left() + 8, y + kRow, nNoteWidth, kRow), Qt::AlignLeft | Qt::AlignVCenter,
-                   note);
+        int nNoteLeft = m_rcLegend.left() + 8;
+        if (m_bPreview && m_Preview.bShowBefore) {
+            // The sample of the dashed curves before, as the sum's line above.
+            QColor c = kSumColour;
+            c.setAlpha(150);
+            p.setPen(QPen(c, 2, Qt::DashLine));
+            p.drawLine(m_rcLegend.left() + 18, y + kRow + 7, m_rcLegend.left() + 34, y + kRow + 7);
+            p.setPen(kLegendFaint.lighter(130));
+            nNoteLeft = m_rcLegend.left() + 40;
+        }
+        p.drawText(QRect(nNoteLeft, y + kRow, nNoteWidth, kRow), Qt::AlignLeft | Qt::AlignVCenter, note);
     }
 }
 

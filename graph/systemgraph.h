@@ -12,11 +12,24 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "tuning/systemview.h"
 
 class CFilterGraphic;
 class CSkinButton;
+
+// A proposal laid over the system view while it is weighed: the outputs it changes with their trims
+// after it, and the predicted sums before and after. The outputs and the sum are drawn as they would be
+// after it, solid; before it, dashed and faded.
+struct SSystemPreview {
+    std::vector<int> channels;
+    std::vector<ZUtils::SOutputTrim> after; // after[k] belongs to channels[k]
+    ZUtils::ZComplexCurve sumBefore, sumAfter;
+    std::string sumName;     // the sum after, as the legend names it (a text of the editor core)
+    bool bShowBefore = true; // false: the state after alone
+};
 
 class CSystemGraph : public QWidget {
 public:
@@ -28,6 +41,13 @@ public:
     ~CSystemGraph() override;
 
     CSystemView& View() { return m_View; }
+    // Shows the proposal (switching the view on while it is shown), or takes it away and puts the view
+    // back as it was.
+    void SetPreview(const SSystemPreview& preview);
+    void ClearPreview();
+    bool HasPreview() const { return m_bPreview; }
+    // The curves of the state before the proposal the last paint drew, dashed (none without a preview).
+    const std::vector<QPolygon>& DrawnBefore() const { return m_DrawnBefore; }
     // After a change of the view's state: the switches, the layer's extent, a repaint.
     void ApplyView();
     // After any change the window mirrors: what the view draws is a function of the model (and of
@@ -84,4 +104,9 @@ private:
     std::vector<QPolygon> m_Drawn;
     double m_fPhaseLow = -180.0, m_fPhaseHigh = 180.0, m_fPhaseStep = 90.0;
     double m_fCommonDelayMs = 0.0;
+    bool m_bPreview = false;
+    bool m_bWasOn = false; // the view's switch before the preview
+    SSystemPreview m_Preview;
+    std::vector<SSystemOutput> m_Before; // the previewed outputs as they are now
+    std::vector<QPolygon> m_DrawnBefore;
 };

@@ -325,6 +325,9 @@ int CmdAlign(const SEqCmdOptions& opt, IEqCtlSession& s) {
     const SAlignResult r = ProposeAlignment(core.Model(), tunings, channels, settings);
     if (!r.bOk) {
         CtlIo::Err("mlb8ctl: %s\n", r.szError.c_str());
+        // What was left out, and why (the first line is the error).
+        const std::vector<std::string> rest = AlignReportRest(r, core.Model(), settings);
+        CtlIo::ErrLines(std::vector<std::string>(rest.begin() + 1, rest.end()));
         return kExitFailed;
     }
     // The report names the outputs as they were read, before the proposal goes in.
@@ -346,10 +349,11 @@ int CmdAlign(const SEqCmdOptions& opt, IEqCtlSession& s) {
         where = "Wrote " + opt.presetIn + " with the alignment to " + opt.presetOut + ".";
     }
     if (opt.bJson) {
-        Json outputs = Json::array(), regions = Json::array();
+        Json outputs = Json::array(), regions = Json::array(), leftOut = Json::array();
         for (const SAlignOutput& o : r.outputs)
             outputs.push_back({{"output", o.nChannel + 1},
                                {"arrivalMs", Number(o.fArrivalMs)},
+                               {"phaseOffDeg", Number(o.fPhaseOffDeg)},
                                {"before", JsonTrim(o.before)},
                                {"after", JsonTrim(o.after)}});
         for (const SAlignRegion& g : r.regions)
@@ -358,15 +362,20 @@ int CmdAlign(const SEqCmdOptions& opt, IEqCtlSession& s) {
                                {"to", Number(g.fTo)},
                                {"rmsBefore", Number(g.fRmsBefore)},
                                {"rmsAfter", Number(g.fRmsAfter)}});
+        for (const SAlignLeftOut& l : r.leftOut)
+            leftOut.push_back(
+                {{"output", l.nChannel + 1},
+                 {"why", std::string(l.why == SAlignLeftOut::MUTED ? "muted" : "outside the solo")}});
         CtlIo::PrintJson({{"measuredWith", opt.bRaw ? std::string("bare drivers") : withName},
                           {"keepLevels", opt.bKeepLevels},
-                          {"from", Number(settings.fFrom)},
-                          {"to", Number(settings.fTo)},
+                          {"from", Number(r.fFrom)},
+                          {"to", Number(r.fTo)},
                           {"rmsBefore", Number(r.fRmsBefore)},
                           {"rmsAfter", Number(r.fRmsAfter)},
                           {"outputs", outputs},
                           {"regions", regions},
                           {"notes", r.notes},
+                          {"leftOut", leftOut},
                           {"written", opt.presetIn.empty() ? std::string("processor") : opt.presetOut}});
         return kExitOk;
     }
@@ -534,9 +543,11 @@ std::string EqCommandHelp(const std::string& command) {
                "matches each way's passband level to the target (flat by default; the loudest ways come\n"
                "down; --keep-levels keeps them), chosen on the predicted complex sum of all the outputs.\n"
                "Prints per output the delay (ms, cm, samples), polarity and level before and after, and the\n"
-               "predicted sum's RMS deviation from the target per crossover region and over 60..16000 Hz,\n"
-               "before and after; then writes them to the processor (one undo step) or into a copy of the\n"
-               "preset file IN written to OUT.\n"
+               "predicted sum's RMS deviation from the target per crossover region and over 60..16000 Hz\n"
+               "(lower where a way plays lower), before and after; then writes them to the processor (one\n"
+               "undo step) or into a copy of the preset file IN written to OUT. Muted outputs and those\n"
+               "outside an active solo are left out of the sum and keep their settings; the report names\n"
+               "them.\n"
                "Measurement files are read as eq-fit reads them (--column NAME: see there). A preset file\n"
                "given with --preset is checked like one given to load; --force uses it anyway (status 3\n"
                "otherwise).";

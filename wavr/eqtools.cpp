@@ -56,14 +56,14 @@ std::string FileName(const std::string& path) {
 // ---- the report dialog ----
 
 CEqReportDlg::CEqReportDlg(QWidget* pParent, const QString& title, const QString& text,
-                           std::function<void()> onApply)
-    : QDialog(pParent), m_strTitle(title) {
+                           std::function<void()> onApply, QSize size)
+    : QDialog(pParent), m_strTitle(title), m_bProposal(static_cast<bool>(onApply)) {
     setObjectName("eqReport");
     setWindowTitle(title);
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
     setAttribute(Qt::WA_DeleteOnClose);
     m_Background.Load(SkinId::DIALOG_BACKGROUND, "PNG");
-    setFixedSize(600, 334);
+    setFixedSize(size);
     m_pText = new QPlainTextEdit(this);
     m_pText->setReadOnly(true);
     m_pText->setFrameShape(QFrame::NoFrame);
@@ -72,22 +72,31 @@ CEqReportDlg::CEqReportDlg(QWidget* pParent, const QString& title, const QString
     QFont font = m_pText->font();
     font.setPixelSize(13);
     m_pText->setFont(font);
-    m_pText->setGeometry(24, 44, 552, 228);
+    m_pText->setGeometry(24, 44, size.width() - 48, size.height() - 106);
     m_pText->setPlainText(text);
-    auto* pOk = new CSkinButton(this);
-    pOk->SetDlgCtrlID(ctl::DIALOG_OK);
-    pOk->SetIcons(SkinId::BTN_OK, "PNG", SkinId::BTN_OK_PRESSED, "PNG", SkinId::BTN_OK, "PNG",
-                  SkinId::BTN_OK_PRESSED, "PNG");
-    pOk->setGeometry(495, 284, 81, 34);
-    if (!onApply) return;
-    // A proposal: its columns line up, and Apply takes it.
+    const int nButtonY = size.height() - 50;
+    if (!onApply) {
+        auto* pOk = new CSkinButton(this);
+        pOk->SetDlgCtrlID(ctl::DIALOG_OK);
+        pOk->SetIcons(SkinId::BTN_OK, "PNG", SkinId::BTN_OK_PRESSED, "PNG", SkinId::BTN_OK, "PNG",
+                      SkinId::BTN_OK_PRESSED, "PNG");
+        pOk->setGeometry(size.width() - 105, nButtonY, 81, 34);
+        return;
+    }
+    // A proposal: its columns line up; Apply takes it, Cancel (or Escape) leaves everything as it is.
     QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     fixed.setPixelSize(11);
     m_pText->setFont(fixed);
     m_pText->setLineWrapMode(QPlainTextEdit::NoWrap);
+    auto* pCancel = new QPushButton(Tr("Cancel"), this);
+    pCancel->setObjectName("alignCancel");
+    pCancel->setAutoDefault(false);
+    pCancel->setGeometry(size.width() - 105, nButtonY, 81, 34);
+    connect(pCancel, &QPushButton::clicked, this, &QDialog::reject);
     auto* pApply = new QPushButton(Tr("Apply"), this);
     pApply->setObjectName("alignApply");
-    pApply->setGeometry(404, 284, 81, 34);
+    pApply->setAutoDefault(false);
+    pApply->setGeometry(size.width() - 196, nButtonY, 81, 34);
     connect(pApply, &QPushButton::clicked, this, [this, onApply] {
         onApply();
         accept();
@@ -107,11 +116,15 @@ void CEqReportDlg::paintEvent(QPaintEvent*) {
     font.setBold(true);
     p.setFont(font);
     p.setPen(QColor(240, 150, 30));
-    p.drawText(QRect(24, 12, 552, 26), Qt::AlignLeft | Qt::AlignVCenter, m_strTitle);
+    p.drawText(QRect(24, 12, width() - 48, 26), Qt::AlignLeft | Qt::AlignVCenter, m_strTitle);
 }
 
 void CEqReportDlg::keyPressEvent(QKeyEvent* pEvent) {
-    if (pEvent->key() == Qt::Key_Return || pEvent->key() == Qt::Key_Enter) return accept();
+    // A proposal is taken by its button only.
+    if (pEvent->key() == Qt::Key_Return || pEvent->key() == Qt::Key_Enter) {
+        if (!m_bProposal) accept();
+        return;
+    }
     QDialog::keyPressEvent(pEvent);
 }
 
@@ -308,23 +321,102 @@ bool CEqTools::Fit() {
 
 bool CEqTools::AlignOutputs() {
     const CSettingsModel& m = m_Core.Model();
-    std::vector<int> channels;
+    std::vector<int> channels, unmeasured;
     for (int ch : CSystemView::ActiveOutputs(m))
-        if (Tuning(ch).HasMeasurement()) channels.push_back(ch);
+        (Tuning(ch).HasMeasurement() ? channels : unmeasured).push_back(ch);
     SAlignSettings settings;
     m_Align = ProposeAlignment(m, m_Tuning, channels, settings);
     if (!m_Align.bOk) {
-        ShowReport(Tr("Align outputs"),
-                   {m_Align.szError,
-                    "Load a measurement with phase for every output to align (each taken with "
-                    "the same timing reference), then align."});
+        std::vector<std::string> lines = AlignReportRest(m_Align, m, settings);
+        lines.push_back(
+            "Load a measurement with phase for every output to align (each taken with the same timing "
+            "reference), then align.");
+        ShowReport(Tr("Align outputs"), lines);
         return false;
     }
-    m_strLastReport = Joined(AlignReportLines(m_Align, m, settings));
-    auto* pDlg = new CEqReportDlg(m_pOwner->window(), Tr("Align outputs"), m_strLastReport,
-                                  [this] { ApplyAlignment(); });
+    // The outputs the proposal cannot speak for are named with those the processor keeps silent.
+    for (int ch : unmeasured)
+        m_Align.leftOut.push_back({ch, SAlignLeftOut::NO_MEASUREMENT});
+    // The table in the window's language, its columns as wide as their widest cell (a Chinese
+    // character takes two columns of the fixed font).
+    SAlignTable table = AlignReportTable(m_Align, m);
+    for (std::vector<std::string>& row : table.rows)
+        for (std::string& cell : row)
+            cell = CoreText(cell).toStdString();
+    const auto columns = [](const std::string& text) {
+        int n = 0;
+        for (const QChar c : QString::fromStdString(text))
+            n += (c.unicode() >= 0x2E80 && c.unicode() <= 0x9FFF) ||
+                         (c.unicode() >= 0xF900 && c.unicode() <= 0xFAFF) ||
+                         (c.unicode() >= 0xFF00 && c.unicode() <= 0xFF60)
+                     ? 2
+                     : 1;
+        return n;
+    };
+    QStringList lines;
+    for (const std::string& line : TableLines(table, columns))
+        lines << QString::fromStdString(line);
+    lines << Joined(AlignReportRest(m_Align, m, settings));
+    m_strLastReport = lines.join('\n');
+    // Below the graph, so that the preview on it stays in sight.
+    QWidget* pWindow = m_pOwner->window();
+    auto* pDlg = new CEqReportDlg(
+        pWindow, Tr("Align outputs"), m_strLastReport, [this] { ApplyAlignment(); },
+        QSize(std::max(600, pWindow->width() - 16), 300));
+    pDlg->move(pWindow->mapToGlobal(
+        QPoint((pWindow->width() - pDlg->width()) / 2, std::max(0, pWindow->height() - pDlg->height() - 8))));
+    if (CSystemGraph* pSystem = SystemGraph()) {
+        // The graph shows on the equalizer and crossover pages.
+        const int nPage = m_Core.Model().m_nPage;
+        if (nPage != CPages::PAGE_EQ && nPage != CPages::PAGE_XOVER) {
+            m_Core.OnCommand(ID_PAGE_EQUALIZER);
+            m_SyncView();
+        }
+        pSystem->SetPreview(AlignmentPreview());
+    }
+    connect(pDlg, &QDialog::finished, this, [this] {
+        if (CSystemGraph* pSystem = SystemGraph()) pSystem->ClearPreview();
+    });
     pDlg->open();
     return true;
+}
+
+CSystemGraph* CEqTools::SystemGraph() const {
+    if (!m_pGraph) return nullptr;
+    for (QWidget* p : m_pGraph->findChildren<QWidget*>()) // no QObject class of its own
+        if (auto* pSystem = dynamic_cast<CSystemGraph*>(p)) return pSystem;
+    return nullptr;
+}
+
+SSystemPreview CEqTools::AlignmentPreview() const {
+    SSystemPreview preview;
+    std::string members;
+    for (const SAlignOutput& o : m_Align.outputs) {
+        preview.channels.push_back(o.nChannel);
+        ZUtils::SOutputTrim trim;
+        trim.fLevelDb = CSettingsModel::DbFromVolume(o.after.nVolume);
+        trim.bInvert = o.after.bInvert;
+        trim.nDelaySamples = o.after.nDelay;
+        preview.after.push_back(trim);
+        members += (members.empty() ? "Out " : " + Out ") + std::to_string(o.nChannel + 1);
+    }
+    preview.sumBefore = m_Align.before;
+    preview.sumAfter = m_Align.after;
+    double fMean = 0;
+    int n = 0;
+    const ZUtils::ZResponseGrid& grid = ZUtils::ZResponseGrid::Get();
+    for (int i = 0; i < grid.m_nCount; ++i)
+        if (grid.m_fFreq[i] >= m_Align.fFrom && grid.m_fFreq[i] <= m_Align.fTo) {
+            fMean += m_Align.after.m_fDb[i];
+            ++n;
+        }
+    fMean = n ? fMean / n : 0.0;
+    for (int i = 0; i < grid.m_nCount; ++i) {
+        preview.sumBefore.m_fDb[i] -= fMean;
+        preview.sumAfter.m_fDb[i] -= fMean;
+    }
+    preview.sumName = "Sum " + members + " after the alignment";
+    return preview;
 }
 
 bool CEqTools::ApplyAlignment() {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "graph/graphoverlay.h"
+#include "graph/systemgraph.h"
 #include "guilib/gdiplusbitmap.h"
 #include "tuning/align.h"
 #include "tuning/eqtuning.h"
@@ -28,9 +29,10 @@ class QPlainTextEdit;
 // The report of an import or a fit, on the skin's dialog background.
 class CEqReportDlg : public QDialog {
 public:
-    // With onApply the dialog offers Apply beside OK (a proposal), and shows the text as a table.
+    // With onApply the dialog is a proposal: Apply and Cancel instead of OK, the text as a table in a
+    // fixed font, at the given size.
     CEqReportDlg(QWidget* pParent, const QString& title, const QString& text,
-                 std::function<void()> onApply = {});
+                 std::function<void()> onApply = {}, QSize size = QSize(600, 334));
     QString Text() const;
 
 protected:
@@ -43,6 +45,7 @@ private:
     CGdiPlusBitmapResource m_Background;
     QString m_strTitle;
     QPlainTextEdit* m_pText;
+    bool m_bProposal = false;
 };
 
 class CEqTools : public QObject {
@@ -68,11 +71,16 @@ public:
     bool Fit();
     void Clear();
     // Proposes delays, polarities and levels of every output with a measurement (with phase) and
-    // shows them with Apply; false when there is nothing to align.
+    // shows them with Apply; false when there is nothing to align. While the proposal is shown, the
+    // graph's system view previews it (on the equalizer page, when no page with the graph is shown);
+    // Cancel takes the preview away, Apply leaves the outputs as it showed them.
     bool AlignOutputs();
     // Puts the last proposal into the tune as one undo step and sends it.
     bool ApplyAlignment();
     const SAlignResult& Alignment() const { return m_Align; }
+    // The last proposal as the system view previews it: the sums at the microphone's level moved
+    // together so that the sum after has its mean at 0 dB over the range judged.
+    SSystemPreview AlignmentPreview() const;
     void SetShown(int nCurve, bool bShown); // 0 measurement, 1 target, 2 prediction
     // The selected output's measurement is of the bare driver (bRaw), or taken through the output's
     // settings as they are now.
@@ -88,6 +96,9 @@ public:
 
 private:
     int Channel() const;
+    // The graph's system view, if there is one.
+    CSystemGraph* SystemGraph() const;
+
     void ShowReport(const QString& title, const std::vector<std::string>& lines);
     // Shows what reading a file found (title: a pattern with the output as %1); false when it was refused.
     bool ShowReadReport(const QString& title, const std::string& path, const SMeasurementRead& r);

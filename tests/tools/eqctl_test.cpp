@@ -331,7 +331,7 @@ TEST_F(EqCtl, AlignWritesItsProposalToAPresetCopyOrTheProcessor) {
         args.emplace_back(psz);
     ASSERT_EQ(Run(args), 0) << Err();
     EXPECT_THAT(Out(), HasSubstr("Out 7 Sub L"));
-    EXPECT_THAT(Out(), HasSubstr("whole range     (60..16000 Hz):"));
+    EXPECT_THAT(Out(), HasSubstr("whole range     (21..16000 Hz):"));
     // The copy holds the proposal; what was not measured is the preset's.
     ASSERT_EQ(Run({"check", out}), 0) << Err();
     EXPECT_THAT(Out(), testing::ContainsRegex("Out 7 +-?[0-9.]+ dB +no +no +normal +0.000 ms"));
@@ -386,4 +386,35 @@ TEST_F(EqCtl, AlignRefusesBeforeAnythingIsSent) {
     }
     EXPECT_EQ(sim.Running().nDelay, before.nDelay);
     EXPECT_EQ(sim.Running().nVolume, before.nVolume);
+}
+
+// A muted output of the preset is left out of the sum: the report names it, --json lists it, and the copy
+// keeps its delay; with every output given muted there is nothing to align.
+TEST_F(EqCtl, AlignLeavesOutMutedOutputs) {
+    std::string preset = ReadText(std::string(MLB8_SOURCE_DIR) + "/doc/examples/3-way-sub.Dovu");
+    const std::size_t at = preset.find("MUTE_CH2=0");
+    ASSERT_NE(at, std::string::npos);
+    preset.replace(at, 10, "MUTE_CH2=1");
+    const std::string muted = m_Dir + "/muted.Dovu";
+    WriteText(muted, preset);
+    const std::string out = m_Dir + "/aligned.Dovu";
+    std::vector<std::string> args = AlignArgs({1, 3, 5, 7});
+    for (const char* psz : {"--preset", muted.c_str(), "--write", out.c_str()})
+        args.emplace_back(psz);
+    ASSERT_EQ(Run(args), 0) << Err();
+    EXPECT_THAT(Out(), HasSubstr("Left out of the sum, settings kept: Out 3 Mid L (muted)"));
+    EXPECT_THAT(Out(), testing::Not(testing::ContainsRegex("\nOut 3 Mid L +[0-9]")));
+    ASSERT_EQ(Run({"check", out}), 0) << Err();
+    EXPECT_THAT(Out(), testing::ContainsRegex("Out 3 +-?[0-9.]+ dB +yes +no +normal +0.833 ms"));
+    args.push_back("--json");
+    args[args.size() - 2] = m_Dir + "/aligned2.Dovu";
+    ASSERT_EQ(Run(args), 0) << Err();
+    EXPECT_THAT(Out(), HasSubstr(R"("leftOut":[{"output":3,"why":"muted"}])"));
+
+    args = AlignArgs({3});
+    for (const char* psz : {"--preset", muted.c_str(), "--write", out.c_str()})
+        args.emplace_back(psz);
+    EXPECT_EQ(Run(args), 1);
+    EXPECT_THAT(Err(), HasSubstr("nothing to align: every output given is muted or outside the solo"));
+    EXPECT_THAT(Err(), HasSubstr("Left out of the sum, settings kept: Out 3 Mid L (muted)"));
 }

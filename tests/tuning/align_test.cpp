@@ -96,9 +96,10 @@ std::vector<int> GridIndex() {
 }
 
 // The measurements on the grid, taken through the example's settings (or of the bare drivers).
-ChannelTunings Measure(const CSettingsModel& m, bool bThrough) {
+ChannelTunings Measure(const CSettingsModel& m, bool bThrough,
+                       const std::vector<SDriver>& drivers = kSystem) {
     ChannelTunings tunings;
-    for (const SDriver& d : kSystem) {
+    for (const SDriver& d : drivers) {
         SChannelTuning& t = tunings[static_cast<std::size_t>(d.nChannel)];
         if (bThrough)
             SetMeasuredThrough(t, m, d.nChannel, "the example");
@@ -136,7 +137,7 @@ double ArrivalAlignedBest(const CSettingsModel& m, const ChannelTunings& tunings
             trims[k].bInvert = (nMask >> k) & 1u;
         ZUtils::ZComplexCurve sum;
         PredictAlignedSum(m, tunings, Channels(), trims, &sum);
-        fBest = std::min(fBest, SumDeviation(sum, s.target, s.fFrom, s.fTo));
+        fBest = std::min(fBest, SumDeviation(sum, s.target, r.fFrom, r.fTo));
     }
     return fBest;
 }
@@ -166,9 +167,11 @@ TEST(Align, BeatsTheArrivalAlignedBestPolarityAndMatchesLevels) {
         ASSERT_EQ(r.outputs.size(), kSystem.size());
         const double fReference = ArrivalAlignedBest(m, tunings, r, s);
         // The figures of the README's table.
-        std::printf(
-            "%s: RMS deviation %.2f dB before, %.2f dB after, %.2f dB arrival-aligned best polarity\n",
-            c.pszName, r.fRmsBefore, r.fRmsAfter, fReference);
+        std::printf("%s: RMS deviation over %.0f..%.0f Hz %.2f dB before, %.2f dB after, %.2f dB "
+                    "arrival-aligned best polarity; over 60..16000 Hz %.2f dB before, %.2f dB after\n",
+                    c.pszName, r.fFrom, r.fTo, r.fRmsBefore, r.fRmsAfter, fReference,
+                    SumDeviation(r.before, s.target, 60.0, 16000.0),
+                    SumDeviation(r.after, s.target, 60.0, 16000.0));
         EXPECT_LE(r.fRmsAfter, fReference + 1e-9);
         EXPECT_LT(r.fRmsAfter, r.fRmsBefore);
         int nMinDelay = kAlignMaxDelay;
@@ -291,4 +294,139 @@ TEST(Align, ADelayBeyondTheProcessorsLimitIsHeldThereAndSaidSo) {
     EXPECT_EQ(r.outputs[0].after.nDelay, kAlignMaxDelay);
     ASSERT_EQ(r.notes.size(), 1u);
     EXPECT_EQ(r.notes[0], "Out 1 needs 1440 samples of delay: held at the processor's limit of 1056.");
+}
+
+// Where two choices of polarities give (nearly) the same sum, the installer expects the fewest changes,
+// and of those the speaker wired the other way round to its neighbours turned: not its partner on the
+// other side with the delays bent to make up for it (which the example got).
+TEST(Align, TurnsTheSpeakerThatIsWiredTheOtherWayRound) {
+    struct SCase {
+        const char* pszName;
+        std::vector<int> inverted;  // the speakers wired the other way round
+        std::vector<int> turnedNow; // outputs the processor inverts already (and was measured through)
+        bool bThrough;
+        bool bEq;
+        const char* pszWant; // the polarities proposed, Out 1..8 (I: inverted)
+    };
+    const SCase kCases[] = {
+        {"the example: the right mid", {3}, {}, true, true, "---I----"},
+        {"the example without its equalizers", {3}, {}, true, false, "---I----"},
+        {"the right mid, bare drivers", {3}, {}, false, true, "---I----"},
+        {"the left tweeter", {0}, {}, true, true, "I-------"},
+        {"the right woofer", {5}, {}, true, true, "-----I--"},
+        {"the left sub", {6}, {}, true, true, "------I-"},
+        {"the right mid, turned by the processor already", {3}, {3}, true, true, "---I----"},
+        // Both tweeters the other way round sum as flat as turned (their delays a half period
+        // on): the fewest changes win, and nothing is turned.
+        {"both tweeters", {0, 1}, {}, true, true, "--------"},
+    };
+    for (const SCase& c : kCases) {
+        SCOPED_TRACE(c.pszName);
+        CSettingsModel m;
+        LoadExample(m);
+        for (int ch = 0; ch < MLB8_CHANNELS; ++ch) {
+            if (!c.bEq) m.m_bEqEnable[ch] = 0;
+            m.m_bPhase[ch] = std::count(c.turnedNow.begin(), c.turnedNow.end(), ch) ? 1 : 0;
+        }
+        std::vector<SDriver> drivers = kSystem;
+        for (SDriver& d : drivers)
+            d.bInverted = std::count(c.inverted.begin(), c.inverted.end(), d.nChannel) > 0;
+        const ChannelTunings tunings = Measure(m, c.bThrough, drivers);
+        const SAlignResult r = ProposeAlignment(m, tunings, Channels(), {});
+        ASSERT_TRUE(r.bOk) << r.szError;
+        std::string got;
+        for (const SAlignOutput& o : r.outputs) {
+            got += o.after.bInvert ? 'I' : '-';
+            // Its phase says which speaker is the odd one out.
+            EXPECT_EQ(o.fPhaseOffDeg > 90.0, drivers[static_cast<std::size_t>(o.nChannel)].bInverted)
+                << "Out " << o.nChannel + 1 << ": " << o.fPhaseOffDeg;
+        }
+        EXPECT_EQ(got, c.pszWant) << "polarities of Out 1..8 (I: inverted)";
+        EXPECT_LT(r.fRmsAfter, r.fRmsBefore);
+    }
+}
+
+// What the processor keeps silent (muted, or outside an active solo) adds nothing at the seat: it is left
+// out of the sum and of the proposal, keeps its settings and is named in the report.
+TEST(Align, LeavesOutWhatTheProcessorKeepsSilent) {
+    struct SCase {
+        const char* pszName;
+        std::vector<int> muted;
+        int nSoloMask;
+        std::vector<int> leftOut;
+        SAlignLeftOut::EWhy why;
+        const char* pszLine; // a line the report holds
+    };
+    const SCase kCases[] = {
+        {"nothing silent", {}, 0, {}, SAlignLeftOut::MUTED, "whole range"},
+        {"the left mid muted",
+         {2},
+         0,
+         {2},
+         SAlignLeftOut::MUTED,
+         "Left out of the sum, settings kept: Out 3 Mid L (muted)"},
+        {"a solo of the left side",
+         {},
+         0x55,
+         {1, 3, 5, 7},
+         SAlignLeftOut::OUTSIDE_SOLO,
+         "Left out of the sum, settings kept: Out 8 Sub R (outside the solo)"},
+        // A solo overrides the mutes: the muted left mid sounds inside it.
+        {"a solo of the mids, the left one muted",
+         {2},
+         0x0C,
+         {0, 1, 4, 5, 6, 7},
+         SAlignLeftOut::OUTSIDE_SOLO,
+         "Left out of the sum, settings kept: Out 1 Tweeter L (outside the solo)"},
+    };
+    for (const SCase& c : kCases) {
+        SCOPED_TRACE(c.pszName);
+        CSettingsModel m;
+        LoadExample(m);
+        for (int ch : c.muted)
+            m.m_bMute[ch] = 1;
+        m.m_nSoloMask = c.nSoloMask;
+        const ChannelTunings tunings = Measure(m, true);
+        const SAlignResult r = ProposeAlignment(m, tunings, Channels(), {});
+        ASSERT_TRUE(r.bOk) << r.szError;
+        std::vector<int> sounding, leftOut;
+        for (const SAlignOutput& o : r.outputs)
+            sounding.push_back(o.nChannel);
+        for (const SAlignLeftOut& l : r.leftOut) {
+            leftOut.push_back(l.nChannel);
+            EXPECT_EQ(l.why, c.why) << "Out " << l.nChannel + 1;
+        }
+        EXPECT_EQ(leftOut, c.leftOut);
+        EXPECT_EQ(sounding.size() + leftOut.size(), kSystem.size());
+        for (int ch : leftOut)
+            EXPECT_EQ(std::count(sounding.begin(), sounding.end(), ch), 0) << ch;
+        // The sum predicted is the sounding outputs' alone.
+        std::vector<SAlignTrim> trims;
+        for (const SAlignOutput& o : r.outputs)
+            trims.push_back(o.after);
+        ZUtils::ZComplexCurve sum;
+        PredictAlignedSum(m, tunings, sounding, trims, &sum);
+        EXPECT_EQ(sum, r.after);
+        // The settings of what was left out stay.
+        const SEditSnapshot applied = AlignedSettings(r, m);
+        for (int ch : leftOut) {
+            EXPECT_EQ(applied.nDelay[ch], m.m_nDelay[ch]) << ch;
+            EXPECT_EQ(applied.bPhase[ch], m.m_bPhase[ch]) << ch;
+            EXPECT_EQ(applied.nVolume[ch], m.m_nVolume[ch]) << ch;
+        }
+        const std::vector<std::string> lines = AlignReportLines(r, m, {});
+        EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [&](const std::string& line) {
+            return line.find(c.pszLine) != std::string::npos;
+        })) << testing::PrintToString(lines);
+    }
+    // Every output silent: nothing to align, and the report says why.
+    CSettingsModel m;
+    LoadExample(m);
+    std::fill_n(m.m_bMute, MLB8_CHANNELS, 1);
+    const SAlignResult r = ProposeAlignment(m, Measure(m, true), {2, 3}, {});
+    EXPECT_FALSE(r.bOk);
+    EXPECT_EQ(r.szError, "nothing to align: every output given is muted or outside the solo");
+    EXPECT_EQ(AlignReportLines(r, m, {}),
+              (std::vector<std::string>{r.szError, "Left out of the sum, settings kept: Out 3 Mid L (muted)",
+                                        "Left out of the sum, settings kept: Out 4 Mid R (muted)"}));
 }

@@ -6,6 +6,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QToolTip>
@@ -285,15 +286,36 @@ TEST_F(UiLanguageTest, TheAdditionsSpeakTheWindowsLanguage) {
         tools.LoadMeasurement(noLevelColumn);
         tools.LoadMeasurement(withDip);
         tools.Fit();
+        // Align outputs: refused (a measurement without phase), then a proposal with an output muted and
+        // the others without a measurement, previewed on the system view.
+        tools.AlignOutputs();
+        CSettingsModel& model = pView->Core().Model();
+        for (int ch : {0, 2, 4, 6}) {
+            SChannelTuning& t = tools.Tuning(ch);
+            t = SChannelTuning{};
+            double f = ZUtils::kGridFirstFreq;
+            for (int i = 0; i < RESPONSE_POINTS; ++i, f *= ZUtils::kGridRatio) {
+                t.measured.push_back(80.0);
+                t.measuredPhase.push_back(-360.0 * f * (1.0 + ch) / 1000.0);
+            }
+            SetMeasuredThrough(t, model, ch, "the test");
+        }
+        model.m_bMute[6] = 1;
+        tools.AlignOutputs();
+        model.m_bMute[6] = 0;
+        texts.emplace_back("align preview", CoreText(tools.AlignmentPreview().sumName));
+        texts.emplace_back("align preview", CoreText("Dashed: before the alignment"));
         int nReports = 0;
         for (QWidget* pWidget : frame.findChildren<QWidget*>()) { // no QObject classes of their own
             auto* pDlg = dynamic_cast<CEqReportDlg*>(pWidget);
             if (!pDlg) continue;
             texts.emplace_back("report title", pDlg->windowTitle());
             texts.emplace_back("report of " + pDlg->windowTitle().toStdString(), pDlg->Text());
+            for (QPushButton* pButton : pDlg->findChildren<QPushButton*>())
+                texts.emplace_back("report button", pButton->text());
             ++nReports;
         }
-        EXPECT_EQ(nReports, 16);
+        EXPECT_EQ(nReports, 18);
 
         // The incomplete-file question with its buttons, and the port messages.
         SPresetReport report;

@@ -104,6 +104,10 @@ it is found on any port.</source>
         <translation>应用</translation>
     </message>
     <message>
+        <source>Cancel</source>
+        <translation>取消</translation>
+    </message>
+    <message>
         <source>Equalizer tools</source>
         <translation>均衡器工具</translation>
     </message>
@@ -904,6 +908,86 @@ the sum line names its outputs and says when measurements are used.</source>
     <message>
         <source>%1 (muted)</source>
         <translation>%1（已静音）</translation>
+    </message>
+    <message>
+        <source>Output</source>
+        <translation>输出</translation>
+    </message>
+    <message>
+        <source>Delay before</source>
+        <translation>延时 之前</translation>
+    </message>
+    <message>
+        <source>after</source>
+        <translation>之后</translation>
+    </message>
+    <message>
+        <source>Polarity before</source>
+        <translation>极性 之前</translation>
+    </message>
+    <message>
+        <source>Level before</source>
+        <translation>电平 之前</translation>
+    </message>
+    <message>
+        <source>normal</source>
+        <translation>正常</translation>
+    </message>
+    <message>
+        <source>inverted</source>
+        <translation>反相</translation>
+    </message>
+    <message>
+        <source>%1 ms %2 cm %3 smp</source>
+        <translation>%1 ms %2 cm %3 采样</translation>
+    </message>
+    <message>
+        <source>Predicted sum, RMS deviation from the flat target (its mean level taken out):</source>
+        <translation>预测总和与平直目标的 RMS 偏差（已去除其平均电平）：</translation>
+    </message>
+    <message>
+        <source>Predicted sum, RMS deviation from the target (its mean level taken out):</source>
+        <translation>预测总和与目标的 RMS 偏差（已去除其平均电平）：</translation>
+    </message>
+    <message>
+        <source>crossover %1 Hz (%2..%3 Hz): %4 dB before, %5 dB after</source>
+        <translation>分频点 %1 Hz（%2..%3 Hz）：之前 %4 dB，之后 %5 dB</translation>
+    </message>
+    <message>
+        <source>whole range     (%1..%2 Hz): %3 dB before, %4 dB after</source>
+        <translation>整个范围（%1..%2 Hz）：之前 %3 dB，之后 %4 dB</translation>
+    </message>
+    <message>
+        <source>Out %1 needs %2 samples of delay: held at the processor&apos;s limit of %3.</source>
+        <translation>输出 %1 需要 %2 个采样的延时：已限制在处理器的上限 %3。</translation>
+    </message>
+    <message>
+        <source>Left out of the sum, settings kept: %1 (muted)</source>
+        <translation>未计入总和，设置保持不变：%1（已静音）</translation>
+    </message>
+    <message>
+        <source>Left out of the sum, settings kept: %1 (outside the solo)</source>
+        <translation>未计入总和，设置保持不变：%1（不在独奏中）</translation>
+    </message>
+    <message>
+        <source>Left out of the sum, settings kept: %1 (no measurement)</source>
+        <translation>未计入总和，设置保持不变：%1（没有测量）</translation>
+    </message>
+    <message>
+        <source>nothing to align: every output given is muted or outside the solo</source>
+        <translation>没有可对齐的输出：给出的每个输出都已静音或不在独奏中</translation>
+    </message>
+    <message>
+        <source>Sum %1 after the alignment</source>
+        <translation>对齐后的总和 %1</translation>
+    </message>
+    <message>
+        <source>Sum %1 before the alignment</source>
+        <translation>对齐前的总和 %1</translation>
+    </message>
+    <message>
+        <source>Dashed: before the alignment</source>
+        <translation>虚线：对齐之前</translation>
     </message>
 </context>
 </TS>
