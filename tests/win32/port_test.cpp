@@ -17,6 +17,7 @@
 #include "comm/crc16.h"
 #include "comm/devicesearch.h"
 #include "comm/portdiagnosis.h"
+#include "comm/portwatch.h"
 #include "comm/protocol.h"
 #include "comm/serialenum.h"
 #include "comm/serialport.h"
@@ -151,6 +152,15 @@ TEST(Win32Names, OpenErrorsReadAsOnLinux) {
     }
     EXPECT_EQ(Win32::ErrnoFromWin32(ERROR_SUCCESS), 0);
     EXPECT_FALSE(DescribePortOpenFailure(Win32::ErrnoFromWin32(ERROR_CRC), "COM3").empty());
+}
+
+// The configuration-manager watch registers and unregisters without a call (Wine may not offer it).
+TEST(Win32Port, PortWatchStopsWithoutCallingTheHandler) {
+    std::atomic<int> nCalls{0};
+    auto pWatch = WatchSerialPorts([&](const SPortEvent&) { ++nCalls; });
+    if (!pWatch) GTEST_SKIP() << "no device notifications here";
+    pWatch.reset();
+    EXPECT_EQ(nCalls.load(), 0);
 }
 
 TEST(Win32Port, MissingPortIsNotPresent) {
