@@ -13,12 +13,22 @@ struct SDeviceFamily {
     int nFirstCom;
 };
 
+#ifdef _WIN32
+// Windows names the ports by their COM numbers itself.
+constexpr SDeviceFamily kFamilies[] = {
+    {"\\\\.\\COM", 0}, // "\\.\COM0" names no port: its number 0 is "none"
+};
+constexpr int kPortsPerFamily = kFirstExtraComNumber;
+constexpr std::size_t kMaxIndexDigits = 3;
+#else
 constexpr SDeviceFamily kFamilies[] = {
     {"/dev/ttyS", 1},
     {"/dev/ttyUSB", 33},
     {"/dev/ttyACM", 65},
 };
 constexpr int kPortsPerFamily = 32;
+constexpr std::size_t kMaxIndexDigits = 2;
+#endif
 
 struct SExtraPorts {
     std::mutex lock;
@@ -30,9 +40,11 @@ SExtraPorts& Extras() {
     return s;
 }
 
-// The device index after the prefix: plain decimal digits, no sign, no leading zero, below 32.
+// The device index after the prefix: plain decimal digits, no sign, no leading zero, below
+// kPortsPerFamily.
 int DeviceIndex(std::string_view digits) {
-    if (digits.empty() || digits.size() > 2 || (digits.size() > 1 && digits[0] == '0')) return -1;
+    if (digits.empty() || digits.size() > kMaxIndexDigits || (digits.size() > 1 && digits[0] == '0'))
+        return -1;
     int nIndex = 0;
     for (char c : digits) {
         if (c < '0' || c > '9') return -1;
@@ -63,7 +75,7 @@ int ComNumberFromDevicePath(const std::string& path) {
 
 std::string DevicePathFromComNumber(int n) {
     for (const SDeviceFamily& family : kFamilies) {
-        if (n >= family.nFirstCom && n < family.nFirstCom + kPortsPerFamily)
+        if (n > 0 && n >= family.nFirstCom && n < family.nFirstCom + kPortsPerFamily)
             return std::string(family.prefix) + std::to_string(n - family.nFirstCom);
     }
     if (n >= kFirstExtraComNumber) {

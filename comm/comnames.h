@@ -1,6 +1,7 @@
-// COM port numbers of Linux serial devices.
+// COM port numbers of serial devices.
 //
-// The protocol and the device search name ports by COM number, as the processor's users know them:
+// The protocol and the device search name ports by COM number, as the processor's users know them.
+// On Windows that is the port's own number: COMn is the device "\\.\COMn" (n = 1..199). Elsewhere:
 //   /dev/ttyS<k>   -> COM(k + 1)     k = 0..31
 //   /dev/ttyUSB<k> -> COM(33 + k)
 //   /dev/ttyACM<k> -> COM(65 + k)

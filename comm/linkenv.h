@@ -14,7 +14,7 @@ public:
     virtual std::unique_ptr<IPort> NewPort() = 0;
 };
 
-// Serial ports (termios, with a reader thread) and the steady clock. Lives as long as the program.
+// Serial ports of this system (NewSerialPort) and the steady clock. Lives as long as the program.
 ILinkEnv& DefaultLinkEnv();
 
 // Forwards everything to another environment.

@@ -5,26 +5,30 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 class IPort {
 public:
-    using PFN_RECEIVE = void (*)(const std::uint8_t* pChunk, int nLength, void* pContext);
-    using PFN_HANGUP = void (*)(void* pContext);
+    static constexpr int READ_CHUNK = 1024; // largest chunk a serial port hands to the receiver
+
+    using Receiver = std::function<void(const std::uint8_t* pChunk, int nLength)>;
+    using HangupHandler = std::function<void()>;
 
     virtual ~IPort() = default;
 
     // The callbacks of the next Open; the hang-up comes at most once per open.
-    virtual void SetReceiver(PFN_RECEIVE pfnReceive, PFN_HANGUP pfnHangup, void* pContext) = 0;
-    // 1 when the device is open; a second Open needs a Close first.
-    virtual int Open(const std::string& devicePath) = 0;
+    virtual void SetReceiver(Receiver receive, HangupHandler hangup) = 0;
+    // True when the device is open; a second Open needs a Close first.
+    virtual bool Open(const std::string& devicePath) = 0;
     // Bytes written (everything, or less on an error).
     virtual int Write(const std::uint8_t* pBytes, std::uint32_t nCount) = 0;
-    // No callback runs once Close has returned.
-    virtual int Close() = 0;
-    virtual int IsOpen() const = 0;
-    // 1 after the device went away, until the next Open.
-    virtual int IsHungUp() const = 0;
-    // errno of the last failed Open (EACCES: the user may not open the device), else 0.
+    // No callback runs once Close has returned. False when the port was not open.
+    virtual bool Close() = 0;
+    virtual bool IsOpen() const = 0;
+    // True after the device went away, until the next Open.
+    virtual bool IsHungUp() const = 0;
+    // errno of the last failed Open (EACCES: the user may not open the device; EBUSY: another
+    // program holds it; ENOENT: no such port), else 0. Ports of every system report these codes.
     virtual int OpenError() const = 0;
 };

@@ -1,48 +1,10 @@
 #include "portdiagnosis.h"
 
-#include <dirent.h>
-#include <unistd.h>
-
 #include <cerrno>
-#include <climits>
-#include <cstdlib>
 #include <cstring>
 
 bool IsPortBusyError(int nError) {
     return nError == EBUSY || nError == EWOULDBLOCK || nError == EAGAIN;
-}
-
-int FindPortHolder(const std::string& path) {
-    char szReal[PATH_MAX];
-    if (!::realpath(path.c_str(), szReal)) return -1;
-    const std::string target = szReal;
-    DIR* pProc = ::opendir("/proc");
-    if (!pProc) return -1;
-    const int nSelf = static_cast<int>(::getpid());
-    int nHolder = -1;
-    while (dirent* pEntry = ::readdir(pProc)) {
-        char* pEnd = nullptr;
-        const long nPid = std::strtol(pEntry->d_name, &pEnd, 10);
-        if (!pEnd || *pEnd || nPid <= 0 || nPid == nSelf) continue;
-        const std::string fdDir = "/proc/" + std::string(pEntry->d_name) + "/fd";
-        DIR* pFds = ::opendir(fdDir.c_str());
-        if (!pFds) continue; // gone, or another user's
-        while (dirent* pFd = ::readdir(pFds)) {
-            if (pFd->d_name[0] == '.') continue;
-            char szLink[PATH_MAX];
-            const ssize_t n = ::readlink((fdDir + "/" + pFd->d_name).c_str(), szLink, sizeof szLink - 1);
-            if (n <= 0) continue;
-            szLink[n] = 0;
-            if (target == szLink) {
-                nHolder = static_cast<int>(nPid);
-                break;
-            }
-        }
-        ::closedir(pFds);
-        if (nHolder > 0) break;
-    }
-    ::closedir(pProc);
-    return nHolder;
 }
 
 std::string DescribePortOpenFailure(int nError, const std::string& path) {
@@ -53,7 +15,7 @@ std::string DescribePortOpenFailure(int nError, const std::string& path) {
                         : "in use by another program";
     }
     if (nError == EACCES || nError == EPERM)
-        return "no permission to open it (add your user to the 'dialout' group, then log in again)";
+        return std::string("no permission to open it") + PortPermissionAdvice();
     if (nError == ENOENT || nError == ENODEV || nError == ENXIO) return "not present";
     return nError ? std::strerror(nError) : "cannot be opened";
 }

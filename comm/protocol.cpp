@@ -34,7 +34,9 @@ int CProtocol::Open(int nPort) {
     if (!m_pPort) m_pPort = m_pEnv->NewPort();
     if (m_pPort->IsOpen()) m_pPort->Close();
     m_bOpen = 0;
-    m_pPort->SetReceiver(&CProtocol::OnReceive, &CProtocol::OnHangup, this);
+    m_pPort->SetReceiver(
+        [this](const std::uint8_t* pChunk, int nLength) { OnReceive(pChunk, nLength, this); },
+        [this] { OnHangup(this); });
     m_IpcPacket.ResetParser(); // before the reader thread owns it
     if (device.empty() || !m_pPort->Open(device)) {
         TRACE("#### COM%d Port Open Fail!!!!", nPort);

@@ -8,8 +8,9 @@
 #include <memory>
 
 #include "linkenv.h"
-#include "portreader.h"
+#include "port.h"
 #include "sfiltercoef.h"
+#include "w32thread.h"
 #include "w32window.h"
 #include "zsync.h"
 
@@ -111,7 +112,7 @@ struct SIpcPacket {
 class CProtocol {
 public:
     static constexpr int RX_SLOTS = 1000;
-    static constexpr int RX_SLOT_SIZE = W32SimplePortReader::READ_CHUNK;
+    static constexpr int RX_SLOT_SIZE = IPort::READ_CHUNK;
     static constexpr int TX_BUFFER = 2048;
     static constexpr std::uint32_t REPLY_TIMEOUT_MS = 600;
     static constexpr std::uint32_t ONCE_TIMEOUT_MS = 1000;

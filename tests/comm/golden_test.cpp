@@ -21,15 +21,15 @@ using Bytes = std::vector<std::uint8_t>;
 class CRecordingPort : public IPort {
 public:
     explicit CRecordingPort(std::vector<Bytes>& writes) : m_Writes(writes) {}
-    void SetReceiver(PFN_RECEIVE, PFN_HANGUP, void*) override {}
-    int Open(const std::string&) override { return m_bOpen = true; }
+    void SetReceiver(Receiver, HangupHandler) override {}
+    bool Open(const std::string&) override { return m_bOpen = true; }
     int Write(const std::uint8_t* pBytes, std::uint32_t nCount) override {
         m_Writes.emplace_back(pBytes, pBytes + nCount);
         return static_cast<int>(nCount);
     }
-    int Close() override { return !(m_bOpen = false); }
-    int IsOpen() const override { return m_bOpen; }
-    int IsHungUp() const override { return 0; }
+    bool Close() override { return !(m_bOpen = false); }
+    bool IsOpen() const override { return m_bOpen; }
+    bool IsHungUp() const override { return false; }
     int OpenError() const override { return 0; }
 
 private:

@@ -6,9 +6,9 @@
 #include <chrono>
 #include <thread>
 
-#include "comm/portreader.h"
+#include "comm/posix/portreader.h"
+#include "comm/posix/zcomport.h"
 #include "comm/w32thread.h"
-#include "comm/zcomport.h"
 #include "comm/zqueue.h"
 #include "testutil.h"
 

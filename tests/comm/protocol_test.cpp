@@ -531,32 +531,28 @@ std::vector<SProbeReport> SearchOne(const std::string& path, bool* pFound, int* 
 class CAnsweringPort : public IPort {
 public:
     explicit CAnsweringPort(ProbeStandIn::Answer answer) : m_Answer(std::move(answer)) {}
-    void SetReceiver(PFN_RECEIVE pfnReceive, PFN_HANGUP, void* pContext) override {
-        m_pfnReceive = pfnReceive;
-        m_pContext = pContext;
-    }
-    int Open(const std::string&) override {
+    void SetReceiver(Receiver receive, HangupHandler) override { m_Receive = std::move(receive); }
+    bool Open(const std::string&) override {
         m_bOpen = true;
-        return 1;
+        return true;
     }
     int Write(const std::uint8_t* pBytes, std::uint32_t nCount) override {
         const Bytes request(pBytes, pBytes + nCount);
         const Bytes reply = m_Answer(request, request[0]);
-        if (!reply.empty()) m_pfnReceive(reply.data(), static_cast<int>(reply.size()), m_pContext);
+        if (!reply.empty()) m_Receive(reply.data(), static_cast<int>(reply.size()));
         return static_cast<int>(nCount);
     }
-    int Close() override {
+    bool Close() override {
         m_bOpen = false;
-        return 1;
+        return true;
     }
-    int IsOpen() const override { return m_bOpen ? 1 : 0; }
-    int IsHungUp() const override { return 0; }
+    bool IsOpen() const override { return m_bOpen; }
+    bool IsHungUp() const override { return false; }
     int OpenError() const override { return 0; }
 
 private:
     ProbeStandIn::Answer m_Answer;
-    PFN_RECEIVE m_pfnReceive = nullptr;
-    void* m_pContext = nullptr;
+    Receiver m_Receive;
     bool m_bOpen = false;
 };
 

@@ -15,49 +15,46 @@ class CSimPort : public IPort {
 public:
     CSimPort(Sim::CSimProcessor& sim, std::string path) : m_Sim(sim), m_Path(std::move(path)) {}
 
-    void SetReceiver(PFN_RECEIVE pfnReceive, PFN_HANGUP pfnHangup, void* pContext) override {
-        m_pfnReceive = pfnReceive;
-        m_pfnHangup = pfnHangup;
-        m_pContext = pContext;
+    void SetReceiver(Receiver receive, HangupHandler hangup) override {
+        m_Receive = std::move(receive);
+        m_Hangup = std::move(hangup);
     }
-    int Open(const std::string& devicePath) override {
-        if (m_bOpen) return 0;
+    bool Open(const std::string& devicePath) override {
+        if (m_bOpen) return false;
         if (devicePath != m_Path || m_Sim.IsHungUp()) {
             m_nOpenError = ENOENT;
-            return 0;
+            return false;
         }
         m_nOpenError = 0;
         m_bOpen = true;
         m_bHungUp = false;
-        return 1;
+        return true;
     }
     int Write(const std::uint8_t* pBytes, std::uint32_t nCount) override {
         if (!m_bOpen || m_bHungUp) return 0;
         bool bHangUp = false;
         const std::vector<std::uint8_t> answer = m_Sim.Exchange(pBytes, nCount, &bHangUp);
-        if (!answer.empty() && m_pfnReceive)
-            m_pfnReceive(answer.data(), static_cast<int>(answer.size()), m_pContext);
+        if (!answer.empty() && m_Receive) m_Receive(answer.data(), static_cast<int>(answer.size()));
         if (bHangUp) {
             m_bHungUp = true;
-            if (m_pfnHangup) m_pfnHangup(m_pContext);
+            if (m_Hangup) m_Hangup();
         }
         return static_cast<int>(nCount);
     }
-    int Close() override {
-        const int bWasOpen = m_bOpen ? 1 : 0;
+    bool Close() override {
+        const bool bWasOpen = m_bOpen;
         m_bOpen = false;
         return bWasOpen;
     }
-    int IsOpen() const override { return m_bOpen ? 1 : 0; }
-    int IsHungUp() const override { return m_bHungUp ? 1 : 0; }
+    bool IsOpen() const override { return m_bOpen; }
+    bool IsHungUp() const override { return m_bHungUp; }
     int OpenError() const override { return m_nOpenError; }
 
 private:
     Sim::CSimProcessor& m_Sim;
     std::string m_Path;
-    PFN_RECEIVE m_pfnReceive = nullptr;
-    PFN_HANGUP m_pfnHangup = nullptr;
-    void* m_pContext = nullptr;
+    Receiver m_Receive;
+    HangupHandler m_Hangup;
     bool m_bOpen = false;
     bool m_bHungUp = false;
     int m_nOpenError = 0;

@@ -6,15 +6,16 @@
 #include <cstdint>
 #include <string>
 
-#include "w32thread.h"
-#include "w32window.h"
+#include "comm/port.h"
+#include "comm/w32thread.h"
+#include "comm/w32window.h"
+#include "comm/zqueue.h"
+#include "comm/zsync.h"
 #include "zcomport.h"
-#include "zqueue.h"
-#include "zsync.h"
 
 class W32SimplePortReader {
 public:
-    static constexpr int READ_CHUNK = 1024; // largest chunk handed to the callback
+    static constexpr int READ_CHUNK = IPort::READ_CHUNK; // largest chunk handed to the callback
 
     using PFN_RECEIVE = void (*)(const std::uint8_t* pChunk, int nLength, void* pContext);
     using PFN_HANGUP = void (*)(void* pContext);

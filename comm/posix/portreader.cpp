@@ -4,7 +4,7 @@
 #include <chrono>
 #include <thread>
 
-#include "trace.h"
+#include "comm/trace.h"
 
 using namespace ZUtils;
 

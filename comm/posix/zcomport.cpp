@@ -9,7 +9,7 @@
 #include <termios.h>
 #include <unistd.h>
 
-#include "trace.h"
+#include "comm/trace.h"
 
 namespace ZUtils {
 
