@@ -1,6 +1,9 @@
 #include "trace.h"
 
+#include "fileplatform.h"
+
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <cstdarg>
 #include <cstdio>
@@ -71,7 +74,7 @@ bool TraceOpen(const std::string& where, std::string* pError) {
         });
         return true;
     }
-    std::FILE* pFile = std::fopen(where.c_str(), "ab");
+    std::FILE* pFile = ZFile::OpenFile(where, "ab");
     if (!pFile) {
         if (pError) *pError = "cannot open trace file \"" + where + "\": " + std::strerror(errno);
         return false;

@@ -12,14 +12,7 @@
 
 #include <cerrno>
 #include <filesystem>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <system_error>
-#include <thread>
-#include <unistd.h>
-#include <vector>
-
-extern char** environ;
 
 namespace {
 // The edit boxes, which report no hover of their own, and the AUX sensitivity sliders, which the
@@ -33,42 +26,6 @@ std::string UserManualPath(const std::string& exeDir) {
     std::filesystem::path dir(exeDir.empty() ? std::string(".") : exeDir);
     return (dir / ".." / "share" / "MLB-8 DSP Manager" / "user-manual.pdf").lexically_normal().string();
 }
-
-namespace ZUtils {
-
-std::string ExecutableDir() {
-    std::error_code ec;
-    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    if (ec) return {};
-    return exe.parent_path().string();
-}
-
-int LaunchDocument(const std::string& program, const std::string& document) {
-    if (program.empty()) return ENOENT;
-    posix_spawnattr_t attr;
-    int nResult = posix_spawnattr_init(&attr);
-    if (nResult) return nResult;
-    // A session of its own: the reader outlives the manager and ignores its terminal.
-    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSID);
-    std::vector<char*> argv{const_cast<char*>(program.c_str()), const_cast<char*>(document.c_str()), nullptr};
-    pid_t pid = 0;
-    nResult = posix_spawnp(&pid, program.c_str(), nullptr, &attr, argv.data(), environ);
-    posix_spawnattr_destroy(&attr);
-    if (nResult) return nResult;
-    // The reader runs on; its exit status is collected in the background. Without a thread to spare
-    // the reader still runs and only its exit status is left uncollected.
-    try {
-        std::thread([pid] {
-            int nStatus = 0;
-            while (waitpid(pid, &nStatus, 0) < 0 && errno == EINTR) {
-            }
-        }).detach();
-    } catch (const std::system_error&) {
-    }
-    return 0;
-}
-
-} // namespace ZUtils
 
 CHelp::CHelp(const SEditContext& ctx)
     : m_Ctx(ctx), m_szManualPath(UserManualPath(ZUtils::ExecutableDir())),

@@ -7,6 +7,8 @@
 #include <functional>
 #include <string>
 
+#include "comm/fileplatform.h"
+#include "comm/sysplatform.h"
 #include "editor/editcontext.h"
 
 // Repaint areas of the bottom bar, beyond the core's own areas.
@@ -23,7 +25,7 @@ constexpr int HELP_TEXT_X = 140, HELP_TEXT_Y = 604, HELP_TEXT_CX = 610, HELP_TEX
 // The readers tried for the user manual, in this order, and the desktop's own opener after them.
 constexpr const char* MANUAL_READER = "AcroRd32.exe";
 constexpr const char* MANUAL_READER_2 = "Acrobat.exe";
-constexpr const char* MANUAL_OPENER = "xdg-open";
+constexpr const char* MANUAL_OPENER = ZUtils::DESKTOP_OPENER;
 constexpr const char* TEXT_MANUAL_ERROR = "Cannot open User Manaul";
 
 // The installed user manual, relative to the folder of the executable.
@@ -33,13 +35,8 @@ std::string UserManualPath(const std::string& exeDir);
 // otherwise an error number (ENOENT when it is not found on PATH).
 using DocumentLauncher = std::function<int(const std::string& program, const std::string& document)>;
 
-namespace ZUtils {
-// The folder of the running executable; empty when it cannot be read.
-std::string ExecutableDir();
-// The default launcher: posix_spawnp in a session of its own, no shell, the environment inherited; the
-// child is reaped in the background.
-int LaunchDocument(const std::string& program, const std::string& document);
-} // namespace ZUtils
+// The default launcher is ZUtils::LaunchDocument and the manual is found from ZUtils::ExecutableDir
+// (comm/sysplatform.h, comm/fileplatform.h).
 
 class CHelp {
 public:

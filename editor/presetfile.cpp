@@ -1,6 +1,8 @@
 #include "editor/presetfile.h"
 
+#include "comm/fileplatform.h"
 #include "comm/formstate.h"
+#include "comm/sysplatform.h"
 #include "comm/trace.h"
 #include "editor/devicelink.h"
 #include "editor/editorhost.h"
@@ -9,8 +11,6 @@
 #include "editor/writer.h"
 #include "orvix/architecture.h"
 #include "orvix/settingsmodel.h"
-
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -90,9 +90,7 @@ int CPresetFiles::WriteConfigFile(int nCode) {
         profile.Clear();
     }
     if (bOk) {
-        const std::time_t now = std::time(nullptr);
-        std::tm stamp{};
-        localtime_r(&now, &stamp);
+        const std::tm stamp = ZUtils::LocalTime(std::time(nullptr));
         WritePresetKeys(profile, m_Ctx.m_Model, stamp);
         bOk = profile.SaveFile(path);
         nError = profile.LastError();
@@ -186,11 +184,11 @@ void CPresetFiles::SavePresetFile() {
     bool bExists = false;
     if (!m.m_szFilePath.empty()) {
         // Looked at, not opened: opening a FIFO for reading would wait for a writer.
-        struct stat st {};
-        if (::stat(m.m_szFilePath.c_str(), &st) == 0) {
+        const int nError = ZFile::Probe(m.m_szFilePath);
+        if (nError == 0) {
             bExists = true;
-        } else if (errno != ENOENT && errno != ENOTDIR) {
-            const std::string reason = std::strerror(errno);
+        } else if (nError != ENOENT && nError != ENOTDIR) {
+            const std::string reason = std::strerror(nError);
             TRACE("\r\n !!!!! ERROR opening \"%s\": %s", m.m_szFilePath.c_str(), reason.c_str());
             host.MessageBox("The preset file \"" + m.m_szFilePath + "\" could not be opened: " + reason +
                             ".");

@@ -1,19 +1,15 @@
 #include "presets/profile.h"
 #include "presets/textparse.h"
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "comm/fileplatform.h"
 
 #include <algorithm>
 #include <array>
-#include <atomic>
 #include <cerrno>
-#include <cstdlib>
+#include <charconv>
+#include <climits>
+#include <cmath>
 #include <cstring>
-#include <limits>
 
 namespace ZUtils {
 
@@ -81,25 +77,6 @@ bool KeyValue(std::string_view line, std::string_view* pKey, std::string_view* p
     return !pKey->empty();
 }
 
-bool WriteAll(int fd, const std::string& text) {
-    std::size_t nDone = 0;
-    while (nDone < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + nDone, text.size() - nDone);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        nDone += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
-std::string FolderOf(const std::string& path) {
-    const std::size_t nSlash = path.rfind('/');
-    if (nSlash == std::string::npos) return ".";
-    return nSlash == 0 ? "/" : path.substr(0, nSlash);
-}
-
 // UTF-16 text: a byte order mark of either order, or ASCII with every other byte zero.
 bool LooksLikeUtf16(std::string_view text) {
     if (text.size() >= 2 &&
@@ -111,94 +88,6 @@ bool LooksLikeUtf16(std::string_view text) {
     for (std::size_t i = 0; i < nCheck; ++i)
         nZero[i & 1] += text[i] == '\0';
     return (nZero[0] == 0 && nZero[1] * 2 >= nCheck / 2) || (nZero[1] == 0 && nZero[0] * 2 >= nCheck / 2);
-}
-
-struct SSaveTarget {
-    std::string path; // where the text goes: the name given, or the file a link points to
-    bool bExists = false;
-    mode_t nMode = 0;
-};
-
-// Where a save may write, or the reason why it may not (0 when it may).
-int ResolveSaveTarget(const std::string& path, SSaveTarget* pTarget) {
-    if (path.empty()) return ENOENT;
-    struct stat st {};
-    if (::lstat(path.c_str(), &st) != 0) {
-        if (errno != ENOENT) return errno;
-        // A new name: its folder must take it.
-        if (::access(FolderOf(path).c_str(), W_OK) != 0) return errno;
-        pTarget->path = path;
-        return 0;
-    }
-    pTarget->path = path;
-    if (S_ISLNK(st.st_mode)) {
-        if (::stat(path.c_str(), &st) != 0) return errno == ENOENT ? ZProfile::ERR_DANGLING : errno;
-        char* pReal = ::realpath(path.c_str(), nullptr);
-        if (!pReal) return errno;
-        pTarget->path = pReal;
-        std::free(pReal);
-    }
-    if (S_ISDIR(st.st_mode)) return EISDIR;
-    if (!S_ISREG(st.st_mode)) return ZProfile::ERR_NOT_REGULAR;
-    // A file without any write permission is read-only, also for a user who could override it.
-    if (!(st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) || ::access(pTarget->path.c_str(), W_OK) != 0)
-        return EACCES;
-    if (::access(FolderOf(pTarget->path).c_str(), W_OK) != 0) return errno;
-    pTarget->bExists = true;
-    pTarget->nMode = st.st_mode;
-    return 0;
-}
-
-// A hidden name beside the target that stays within the length a folder entry may have.
-std::string TempName(const std::string& target, unsigned nCounter) {
-    const std::size_t nSlash = target.rfind('/');
-    const std::string folder = nSlash == std::string::npos ? std::string() : target.substr(0, nSlash + 1);
-    std::string title = nSlash == std::string::npos ? target : target.substr(nSlash + 1);
-    const std::string suffix = ".~" + std::to_string(::getpid()) + "." + std::to_string(nCounter);
-    const std::size_t nRoom = NAME_MAX - 1 - suffix.size();
-    if (title.size() > nRoom) {
-        title.resize(nRoom);
-        while (!title.empty() && (static_cast<unsigned char>(title.back()) & 0xC0) == 0x80)
-            title.pop_back(); // no cut inside a UTF-8 character
-        if (!title.empty() && static_cast<unsigned char>(title.back()) >= 0xC0) title.pop_back();
-    }
-    return folder + "." + title + suffix;
-}
-
-// Temporaries that a save killed before its rename left beside the target: the hidden name TempName
-// gives, with the number of a process that no longer runs. Another process's save that is still
-// going on, other targets' temporaries and anything that is not our own regular file are left alone.
-void RemoveStaleTemporaries(const std::string& target) {
-    const std::size_t nSlash = target.rfind('/');
-    const std::string prefix =
-        "." + (nSlash == std::string::npos ? target : target.substr(nSlash + 1)) + ".~";
-    // A title TempName had to cut could belong to another target.
-    if (prefix.size() + 2 * std::numeric_limits<unsigned>::digits10 + 3 > NAME_MAX) return;
-    DIR* pDir = ::opendir(FolderOf(target).c_str());
-    if (!pDir) return;
-    const int dirFd = ::dirfd(pDir);
-    while (const dirent* pEntry = ::readdir(pDir)) {
-        const std::string_view name = pEntry->d_name;
-        if (name.substr(0, prefix.size()) != prefix) continue;
-        const std::string_view rest = name.substr(prefix.size());
-        const std::size_t nDot = rest.find('.');
-        auto digits = [](std::string_view t) {
-            return !t.empty() && t.size() < 11 &&
-                   std::all_of(t.begin(), t.end(), [](char c) { return c >= '0' && c <= '9'; });
-        };
-        if (nDot == std::string_view::npos || !digits(rest.substr(0, nDot)) || !digits(rest.substr(nDot + 1)))
-            continue;
-        constexpr SNumberRules kPid{.bSign = false, .nMin = 1};
-        const std::optional<int> nPid = ParseInt(rest.substr(0, nDot), kPid);
-        if (!nPid || *nPid == ::getpid()) continue;
-        if (::kill(static_cast<pid_t>(*nPid), 0) == 0 || errno != ESRCH) continue;
-        struct stat st {};
-        if (::fstatat(dirFd, pEntry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode) ||
-            st.st_uid != ::geteuid())
-            continue;
-        ::unlinkat(dirFd, pEntry->d_name, 0);
-    }
-    ::closedir(pDir);
 }
 
 } // namespace
@@ -290,39 +179,7 @@ std::string_view ZProfile::Keep(std::string lower) {
 }
 
 int ZProfile::ReadWholeFile(const std::string& path, std::size_t nMaxBytes, std::string* pText) {
-    pText->clear();
-    // Checked before opening: opening a device node can already do something to the device.
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) return errno;
-    if (S_ISDIR(st.st_mode)) return EISDIR;
-    if (!S_ISREG(st.st_mode)) return ERR_NOT_REGULAR;
-    if (static_cast<std::uint64_t>(st.st_size) > nMaxBytes) return EFBIG;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) return errno;
-    int nError = 0;
-    // The name may have been replaced in between.
-    if (::fstat(fd, &st) != 0)
-        nError = errno;
-    else if (!S_ISREG(st.st_mode))
-        nError = S_ISDIR(st.st_mode) ? EISDIR : ERR_NOT_REGULAR;
-    std::string& text = *pText;
-    if (!nError) text.reserve(static_cast<std::size_t>(st.st_size));
-    char buffer[65536];
-    while (!nError) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0) {
-            if (errno != EINTR) nError = errno;
-            continue;
-        }
-        if (n == 0) break;
-        if (text.size() + static_cast<std::size_t>(n) > nMaxBytes)
-            nError = EFBIG;
-        else
-            text.append(buffer, static_cast<std::size_t>(n));
-    }
-    ::close(fd);
-    if (nError) text.clear();
-    return nError;
+    return ZFile::ReadWhole(path, nMaxBytes, pText);
 }
 
 bool ZProfile::LoadFile(const std::string& path) {
@@ -373,42 +230,15 @@ std::string ZProfile::ErrorText(int nError) {
 }
 
 bool ZProfile::CanSave(const std::string& path, int* pError) {
-    SSaveTarget target;
-    const int nError = ResolveSaveTarget(path, &target);
+    const int nError = ZFile::CheckSaveTarget(path);
     if (pError) *pError = nError;
     return nError == 0;
 }
 
 bool ZProfile::SaveFile(const std::string& path) {
-    m_nError = 0;
-    auto fail = [this](int nError) {
-        m_nError = nError ? nError : EIO;
-        return false;
-    };
-    SSaveTarget target;
-    if (const int nError = ResolveSaveTarget(path, &target)) return fail(nError);
-    static std::atomic<unsigned> s_nCounter{0};
-    const std::string temp = TempName(target.path, s_nCounter++);
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0) return fail(errno);
-    int nError = 0;
-    if (target.bExists && ::fchmod(fd, target.nMode & 07777) != 0) nError = errno;
-    if (!nError && !WriteAll(fd, Text())) nError = errno;
-    if (!nError && ::fsync(fd) != 0) nError = errno;
-    if (::close(fd) != 0 && !nError) nError = errno;
-    if (!nError && ::rename(temp.c_str(), target.path.c_str()) != 0) nError = errno;
-    if (nError) {
-        ::unlink(temp.c_str());
-        return fail(nError);
-    }
-    RemoveStaleTemporaries(target.path);
-    // The rename itself lasts once the folder is on the disk.
-    const int dirFd = ::open(FolderOf(target.path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd >= 0) {
-        ::fsync(dirFd);
-        ::close(dirFd);
-    }
-    return true;
+    const int nError = ZFile::ReplaceWithText(path, Text());
+    m_nError = nError;
+    return nError == 0;
 }
 
 std::vector<ZProfile::SRepeatedKey> ZProfile::RepeatedKeys() const {

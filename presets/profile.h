@@ -18,6 +18,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "comm/fileplatform.h"
+
 namespace ZUtils {
 
 // The leading signed decimal number of a text after leading blanks ("12abc" gives 12, "abc" 0),
@@ -32,9 +34,9 @@ public:
     // Files larger than this are refused as not being profiles.
     static constexpr std::size_t MAX_FILE_SIZE = 16u << 20;
     // Reasons of LastError() beside the errno values.
-    static constexpr int ERR_NOT_REGULAR = -1001; // a FIFO, device node, socket or directory
-    static constexpr int ERR_UTF16 = -1002;       // UTF-16 text, which the profile does not read
-    static constexpr int ERR_DANGLING = -1003;    // a symbolic link to nothing
+    static constexpr int ERR_NOT_REGULAR = ZFile::ERR_NOT_REGULAR; // a FIFO, device node, socket or directory
+    static constexpr int ERR_UTF16 = -1002;                  // UTF-16 text, which the profile does not read
+    static constexpr int ERR_DANGLING = ZFile::ERR_DANGLING; // a symbolic link to nothing
 
     ZProfile() { Clear(); }
 

@@ -13,6 +13,7 @@ packages=(
   clang-format                              # the sources follow .clang-format (a CTest check)
   xvfb xauth fonts-noto-cjk                 # a display for the window, fonts for the Chinese texts
   poppler-utils                             # the manual's test reads the text of the built PDF
+  g++-mingw-w64-x86-64-posix wine wine64 googletest # the Windows cross build, its tests under Wine
 )
 
 missing=()

@@ -10,6 +10,7 @@
 #include "comm/posix/zcomport.h"
 #include "comm/w32thread.h"
 #include "comm/zqueue.h"
+#include "ptypair.h"
 #include "testutil.h"
 
 using namespace ZUtils;

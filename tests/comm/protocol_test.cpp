@@ -19,6 +19,7 @@
 #include "comm/comnames.h"
 #include "comm/devicesearch.h"
 #include "comm/protocol.h"
+#include "ptypair.h"
 #include "sim/simprocessor.h"
 #include "tests/common/filterrecord.h"
 #include "testutil.h"

@@ -13,6 +13,7 @@
 #include "comm/comnames.h"
 #include "editorfixture.h"
 #include "sim/simprocessor.h"
+#include "tests/comm/ptypair.h"
 #include "tests/comm/testutil.h"
 #include "tests/common/filterrecord.h"
 

@@ -1,5 +1,8 @@
+cmake_minimum_required(VERSION 3.25)
 # Fails when a C++ source of the project differs from what clang-format makes of it (.clang-format at
 # the top). Generated and third-party files are not in the tree, so every *.cpp and *.h is checked.
+# (The version's policies also keep the recursive glob from following symbolic links, such as the
+# Wine prefix's drive Z: in build-windows/, which leads to the whole file system.)
 find_program(CLANG_FORMAT NAMES clang-format clang-format-14 clang-format-15 clang-format-16)
 if(NOT CLANG_FORMAT)
     message(FATAL_ERROR "clang-format is not installed (scripts/install-deps.sh installs it)")

@@ -3,8 +3,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <cmath>
 #include <cstdio>
 #include <fstream>
@@ -117,7 +115,7 @@ TEST_P(MeasurementEncodings, GiveTheSamePoints) {
         out << GetParam().bytes;
     }
     const SMeasurementRead r = ReadMeasurementFile(path);
-    ::unlink(path.c_str());
+    std::remove(path.c_str());
     ASSERT_TRUE(r.bOk) << r.szError;
     EXPECT_EQ(r.curve.freq, (std::vector<double>{100.0, 200.0, 400.0}));
     EXPECT_EQ(r.curve.level, (std::vector<double>{1.5, -2.0, 3.0}));

@@ -1,0 +1,81 @@
+#!/usr/bin/env bash
+# Cross-builds everything below the window for 64-bit Windows (MinGW-w64, cmake/mingw-w64-x86_64.cmake)
+# in build-windows/ and runs its tests there under Wine. The window itself is not built: there is no
+# Qt for Windows here (see the README's "Windows" section). Suites that need a POSIX pseudo-terminal,
+# the simulated processor or mlb8ctl as a child process stay on Linux (tests/CMakeLists.txt).
+#   scripts/test-windows.sh
+set -euo pipefail
+cd "$(dirname "$0")/.."
+start=$SECONDS
+
+packages=(cmake ninja-build ccache g++-mingw-w64-x86-64-posix wine wine64 googletest)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+build="build-windows"
+gtest_src="/usr/src/googletest"
+# Wine keeps its Windows inside the build folder, never in the user's ~/.wine.
+mkdir -p "$build"
+export WINEPREFIX="$PWD/$build/wine"
+export WINEARCH=win64
+export WINEDEBUG=-all
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  wineboot --init >/dev/null 2>&1
+fi
+# One Wine server for the whole run instead of one per test program, ended at the end. A server of
+# this prefix left by the set-up or an interrupted run is ended first. Wine's own services are started
+# here, with their output going nowhere: started by a test program they would inherit its output and
+# keep it open after the program ends.
+wineserver -k 2>/dev/null || true
+wineserver -w
+wineserver -p
+trap 'wineserver -k 2>/dev/null || true' EXIT
+wineboot </dev/null >/dev/null 2>&1
+
+source scripts/ccache.sh
+cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMLB8_WERROR=ON -DMLB8_GTEST_SOURCE_DIR="$gtest_src" \
+  -UMLB8_TEST_DIRS "${ccache_args[@]}" >/dev/null
+jobs="$(nproc)"
+cmake --build "$build" -j "$jobs"
+
+# Each test program runs once under Wine, the programs side by side (most of a run is Wine starting).
+# CTest can run the same tests one by one (ctest --test-dir build-windows), at many times the cost.
+mapfile -t programs < <(find "$build/bin" -maxdepth 1 -name 'test_*.exe' | sort)
+run_one() {
+  local program="$1" log="$build/$(basename "$1" .exe).log"
+  timeout 600 wine "$program" --gtest_brief=1 >"$log" 2>&1
+}
+pids=()
+for program in "${programs[@]}"; do
+  run_one "$program" &
+  pids+=($!)
+  # At most two programs per core at once.
+  while [ "$(jobs -rp | wc -l)" -ge "$((jobs * 2))" ]; do sleep 0.2; done
+done
+failed=()
+total=0
+for i in "${!programs[@]}"; do
+  name="$(basename "${programs[$i]}" .exe)"
+  wait "${pids[$i]}" || failed+=("$name")
+  log="$build/$name.log"
+  n=$(sed -n 's/^\[==========\] \([0-9]*\) tests\? from .* ran\..*/\1/p' "$log" | tail -1)
+  total=$((total + ${n:-0}))
+  echo "$name: ${n:-0} tests"
+done
+for name in "${failed[@]}"; do
+  echo "---- $name failed:" >&2
+  cat "$build/$name.log" >&2
+done
+echo "Windows build: $total tests in ${#programs[@]} programs under Wine, ${#failed[@]} programs failed;" \
+  "$((SECONDS - start)) s in all" >&2
+[ ${#failed[@]} -eq 0 ]
