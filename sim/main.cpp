@@ -10,11 +10,11 @@ int main(int argc, char** argv) {
     Sim::SSimOptions options;
     std::string szError;
     if (!Sim::ParseSimArgs(std::vector<std::string>(argv + 1, argv + argc), options, szError)) {
-        std::fprintf(stderr, "mlb8-sim: %s\n%s", szError.c_str(), Sim::SimUsage());
+        std::fprintf(stderr, "mlb8-sim: %s\n%s", szError.c_str(), Sim::SimUsage().c_str());
         return 2;
     }
     if (options.bHelp) {
-        std::fputs(Sim::SimUsage(), stdout);
+        std::fputs(Sim::SimUsage().c_str(), stdout);
         return 0;
     }
 

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <tuple>
 #include <type_traits>
 
 namespace Sim {
@@ -32,36 +33,17 @@ bool ParseProbability(const std::string& text, double& fValue) {
     return true;
 }
 
-} // namespace
-
-const char* SimUsage() {
-    return "usage: mlb8-sim [--address A] [--link PATH] [--log FILE] [--drop-every N] [--drop-prob P]\n"
-           "                [--drop-next N] [--delay MS] [--split] [--garbage N] [--corrupt]\n"
-           "                [--silent] [--hangup-after N] [--seed S] [--help]\n"
-           "A simulated MLB-8 processor on a pseudo-terminal; runs until SIGINT or SIGTERM.\n"
-           "  --address A       bus address to answer, 0..9 (default 0)\n"
-           "  --link PATH       also reach the port through this symbolic link (removed at exit)\n"
-           "  --log FILE        write every received frame and what was done with it\n"
-           "  --drop-every N    drop every Nth reply\n"
-           "  --drop-prob P     drop each reply with probability P (0..1)\n"
-           "  --drop-next N     drop the next N replies\n"
-           "  --delay MS        wait MS milliseconds before each reply\n"
-           "  --split           write replies in random pieces with short pauses\n"
-           "  --garbage N       write N random bytes before each reply\n"
-           "  --corrupt         change one bit of each reply after its CRC was made\n"
-           "  --silent          receive and log, answer nothing\n"
-           "  --hangup-after N  hang up (as if unplugged) when the Nth frame arrives\n"
-           "  --seed S          seed of the random faults (default 1)\n";
-}
-
-bool ParseSimArgs(const std::vector<std::string>& args, SSimOptions& options, std::string& szError) {
-    SSimOptions out;
-    CLI::App app("", "mlb8-sim");
+// The options with their checks and help texts; the usage text is made from the same definitions.
+void DefineSimOptions(CLI::App& app, SSimOptions& out) {
+    app.description("A simulated MLB-8 processor on a pseudo-terminal; runs until SIGINT or SIGTERM.");
+    app.get_formatter()->label("Usage", "usage");
+    app.get_formatter()->column_width(22);
     app.set_help_flag();
     app.allow_extras();
     app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
     // Each value is checked as typed, with the message that names the option and the range.
-    auto integer = [&app](const char* pszName, long long nMin, long long nMax, auto& nTarget) {
+    auto integer = [&app](const char* pszName, const char* pszValue, const char* pszHelp, long long nMin,
+                          long long nMax, auto& nTarget) {
         app.add_option_function<std::string>(
                pszName,
                [&nTarget](const std::string& value) {
@@ -69,7 +51,9 @@ bool ParseSimArgs(const std::vector<std::string>& args, SSimOptions& options, st
                    ParseInt(value, std::numeric_limits<long long>::min(),
                             std::numeric_limits<long long>::max(), n);
                    nTarget = static_cast<std::remove_reference_t<decltype(nTarget)>>(n);
-               })
+               },
+               pszHelp)
+            ->type_name(pszValue)
             ->check(CLI::Validator(
                 [=](std::string& value) {
                     long long n = 0;
@@ -78,10 +62,11 @@ bool ParseSimArgs(const std::vector<std::string>& args, SSimOptions& options, st
                                : "'" + value + "' is not a whole number in " + std::to_string(nMin) + ".." +
                                      std::to_string(nMax);
                 },
-                std::to_string(nMin) + ".." + std::to_string(nMax)));
+                ""));
     };
-    auto path = [&app](const char* pszName, std::string& target) {
-        app.add_option(pszName, target)
+    auto path = [&app](const char* pszName, const char* pszValue, const char* pszHelp, std::string& target) {
+        app.add_option(pszName, target, pszHelp)
+            ->type_name(pszValue)
             ->check(CLI::Validator(
                 [](std::string& value) {
                     return value.empty() ? std::string("needs a path") : std::string();
@@ -89,27 +74,48 @@ bool ParseSimArgs(const std::vector<std::string>& args, SSimOptions& options, st
                 ""));
     };
     constexpr long long kIntMax = std::numeric_limits<int>::max();
-    for (auto [pszName, pFlag] :
-         {std::pair{"--help", &out.bHelp}, std::pair{"--split", &out.Faults.bSplit},
-          std::pair{"--silent", &out.Faults.bSilent}, std::pair{"--corrupt", &out.Faults.bCorrupt}})
-        app.add_flag(pszName, *pFlag)->disable_flag_override();
-    integer("--address", 0, 9, out.nAddress);
-    path("--link", out.szLink);
-    path("--log", out.szLog);
-    integer("--drop-every", 0, kIntMax, out.Faults.nDropEvery);
-    app.add_option("--drop-prob", out.Faults.fDropProbability)
+    app.add_flag("--help", out.bHelp, "show this text")->disable_flag_override();
+    integer("--address", "A", "bus address to answer, 0..9 (default 0)", 0, 9, out.nAddress);
+    path("--link", "PATH", "also reach the port through this symbolic link (removed at exit)", out.szLink);
+    path("--log", "FILE", "write every received frame and what was done with it", out.szLog);
+    integer("--drop-every", "N", "drop every Nth reply", 0, kIntMax, out.Faults.nDropEvery);
+    app.add_option("--drop-prob", out.Faults.fDropProbability, "drop each reply with probability P (0..1)")
+        ->type_name("P")
         ->check(CLI::Validator(
             [](std::string& value) {
                 double f = 0.0;
                 return ParseProbability(value, f) ? std::string()
                                                   : "'" + value + "' is not a probability in 0..1";
             },
-            "0..1"));
-    integer("--drop-next", 0, kIntMax, out.Faults.nDropNext);
-    integer("--delay", 0, 600000, out.Faults.nDelayMs);
-    integer("--garbage", 0, 4096, out.Faults.nGarbage);
-    integer("--hangup-after", 0, kIntMax, out.Faults.nHangUpAfter);
-    integer("--seed", 0, std::numeric_limits<std::uint32_t>::max(), out.Faults.nSeed);
+            ""));
+    integer("--drop-next", "N", "drop the next N replies", 0, kIntMax, out.Faults.nDropNext);
+    integer("--delay", "MS", "wait MS milliseconds before each reply", 0, 600000, out.Faults.nDelayMs);
+    for (auto [pszName, pszHelp, pFlag] :
+         {std::tuple{"--split", "write replies in random pieces with short pauses", &out.Faults.bSplit},
+          std::tuple{"--corrupt", "change one bit of each reply after its CRC was made",
+                     &out.Faults.bCorrupt},
+          std::tuple{"--silent", "receive and log, answer nothing", &out.Faults.bSilent}})
+        app.add_flag(pszName, *pFlag, pszHelp)->disable_flag_override();
+    integer("--garbage", "N", "write N random bytes before each reply", 0, 4096, out.Faults.nGarbage);
+    integer("--hangup-after", "N", "hang up (as if unplugged) when the Nth frame arrives", 0, kIntMax,
+            out.Faults.nHangUpAfter);
+    integer("--seed", "S", "seed of the random faults (default 1)", 0,
+            std::numeric_limits<std::uint32_t>::max(), out.Faults.nSeed);
+}
+
+} // namespace
+
+std::string SimUsage() {
+    SSimOptions unused;
+    CLI::App app("", "mlb8-sim");
+    DefineSimOptions(app, unused);
+    return app.help();
+}
+
+bool ParseSimArgs(const std::vector<std::string>& args, SSimOptions& options, std::string& szError) {
+    SSimOptions out;
+    CLI::App app("", "mlb8-sim");
+    DefineSimOptions(app, out);
 
     std::vector<std::string> reversed(args.rbegin(), args.rend()); // as CLI11 takes them
     try {

@@ -20,6 +20,6 @@ struct SSimOptions {
 // after '=' (--address=3). Returns false with a message in szError for anything it does not accept.
 bool ParseSimArgs(const std::vector<std::string>& args, SSimOptions& options, std::string& szError);
 
-const char* SimUsage();
+std::string SimUsage();
 
 } // namespace Sim

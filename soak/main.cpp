@@ -448,26 +448,6 @@ STally Supervise(const SOptions& opt) {
     return t;
 }
 
-void PrintUsage(std::FILE* pOut) {
-    std::fputs("Usage: mlb8-soak [--iterations N] [--seconds S] [--seed N] [--hang-seconds S]\n"
-               "                 [--verbose] [--trace FILE|-]\n"
-               "\n"
-               "Runs connect-and-load, preset-store and file-load sequences against a simulated MLB-8\n"
-               "with faults switched on (dropped, split, delayed, garbled and corrupted replies, silence,\n"
-               "hang-ups) and counts the outcomes per fault:\n"
-
-               "  completed  the sequence succeeded and the target equals what was sent\n"
-               "  failed     the sequence failed, was reported once, and the editor stays usable\n"
-               "  corrupted  a value nobody sent was taken from a frame with a wrong CRC (the link drops\n"
-               "             such frames, so this stays 0)\n"
-               "  wrong      a value nobody sent was taken without a CRC mismatch, or a failure was\n"
-               "             not reported properly, or the editor stays blocked\n"
-               "  crash, hang  the sequence killed the program or made no progress for --hang-seconds\n"
-               "Frames dropped for a wrong CRC are written to the trace. Exit status 1 on any wrong,\n"
-               "corrupted, crash or hang.\n",
-               pOut);
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -477,15 +457,36 @@ int main(int argc, char** argv) {
         return 2;
     }
     SOptions opt;
-    CLI::App app("", "mlb8-soak");
+    CLI::App app("Runs connect-and-load, preset-store and file-load sequences against a simulated MLB-8\n"
+                 "with faults switched on (dropped, split, delayed, garbled and corrupted replies, silence,\n"
+                 "hang-ups) and counts the outcomes per fault.",
+                 "mlb8-soak");
+    app.footer("Outcomes:\n"
+               "  completed  the sequence succeeded and the target equals what was sent\n"
+               "  failed     the sequence failed, was reported once, and the editor stays usable\n"
+               "  corrupted  a value nobody sent was taken from a frame with a wrong CRC (the link drops\n"
+               "             such frames, so this stays 0)\n"
+               "  wrong      a value nobody sent was taken without a CRC mismatch, or a failure was\n"
+               "             not reported properly, or the editor stays blocked\n"
+               "  crash, hang  the sequence killed the program or made no progress for --hang-seconds\n"
+               "Frames dropped for a wrong CRC are written to the trace. Exit status 1 on any wrong,\n"
+               "corrupted, crash or hang.");
+    app.get_formatter()->column_width(22);
     app.set_help_flag();
     bool bHelp = false;
-    app.add_flag("-h,--help", bHelp)->disable_flag_override();
-    app.add_flag("--verbose", opt.bVerbose)->disable_flag_override();
+    app.add_flag("-h,--help", bHelp, "show this text")->disable_flag_override();
+    app.add_flag("--verbose", opt.bVerbose, "print the outcome of every sequence, not only the bad ones")
+        ->disable_flag_override();
+    // Taken by the trace set-up before the rest is parsed; named here for the help.
+    std::string unusedTrace;
+    app.add_option("--trace", unusedTrace, "write the developer trace to FILE, or to standard error with -")
+        ->type_name("FILE|-");
     app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
     // A whole number in a range, all of the text; --name=value is no form of it.
-    auto number = [&app](const char* pszName, long nLow, long nHigh, auto& nTarget) {
-        app.add_option(pszName, nTarget)
+    auto number = [&app](const char* pszName, const char* pszValue, const char* pszHelp, long nLow,
+                         long nHigh, auto& nTarget) {
+        app.add_option(pszName, nTarget, pszHelp)
+            ->type_name(pszValue)
             ->check(CLI::Validator(
                 [=](std::string& value) {
                     char* pEnd = nullptr;
@@ -494,17 +495,18 @@ int main(int argc, char** argv) {
                                ? std::string("out of range")
                                : std::string();
                 },
-                std::to_string(nLow) + ".." + std::to_string(nHigh)));
+                ""));
     };
-    number("--iterations", 1, 100000000, opt.nIterations);
-    number("--seconds", 1, 7 * 24 * 3600, opt.nSeconds);
-    number("--seed", 0, 0xFFFFFFFFL, opt.nSeed);
-    number("--hang-seconds", 5, 3600, opt.nHangSeconds);
+    number("--iterations", "N", "run at most N sequences (1..100000000)", 1, 100000000, opt.nIterations);
+    number("--seconds", "S", "run at most S seconds (1..604800)", 1, 7 * 24 * 3600, opt.nSeconds);
+    number("--seed", "N", "seed of the faults and sequences (0..4294967295)", 0, 0xFFFFFFFFL, opt.nSeed);
+    number("--hang-seconds", "S", "a sequence without progress for S seconds is a hang (5..3600)", 5, 3600,
+           opt.nHangSeconds);
     // Help goes before anything else on the line; the first argument not taken is named.
     const std::vector<std::string> args(argv + std::min(argc, 1), argv + argc);
     for (const std::string& arg : args) {
         if (arg == "--help" || arg == "-h") {
-            PrintUsage(stdout);
+            std::fputs(app.help().c_str(), stdout);
             return 0;
         }
     }
