@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # mlb8ctl.exe under Wine against the simulated processor behind a COM port, compared with the Linux
 # mlb8ctl on the simulator's pseudo-terminal: ports, probe, show, dump, load, store and a simulator
-# killed in the middle of a load. Each run of either program gets a fresh simulator; the outputs,
-# exit statuses and written files must be the same once the port's name, the date stamp of a dump
-# and the line ends are set aside.
+# killed in the middle of a load; and --simulate, which a build without the simulator refuses. Each
+# run of either program gets a fresh simulator; the outputs, exit statuses and written files must be
+# the same once the port's name, the date stamp of a dump and the line ends are set aside.
 #   tests/win32/wine_ctl_test.sh SIMULATOR MLB8CTL MLB8CTL_EXE PRESET_FILE [COMn]
 # SIMULATOR is the Linux mlb8-sim, MLB8CTL the Linux mlb8ctl, MLB8CTL_EXE the Windows one, PRESET_FILE
 # a preset file to load; COMn defaults to COM7. Exit status: 0 when every comparison held.
@@ -78,9 +78,10 @@ undated() {
 
 compare() {
   local what="$1" a="$2" b="$3"
-  if diff -u --label "linux: $what" --label "wine: $what" "$a" "$b"; then
+  if diff -u --label "$a" --label "$b" "$a" "$b"; then
     echo "same: $what"
   else
+    echo "differs: $what"
     failed=1
   fi
 }
@@ -118,6 +119,15 @@ else
   cat "$work/ports.out" >&2
   failed=1
 fi
+
+# --simulate: this build has no simulated processor, and says so.
+wine "$exe" --simulate probe >"$work/simulate.out" 2>"$work/simulate.err"
+echo "exit $?" >>"$work/simulate.out"
+printf 'mlb8ctl: --simulate is not available in this build\n' >"$work/simulate.err.want"
+printf 'exit 1\n' >"$work/simulate.out.want"
+tr -d '\r' <"$work/simulate.err" >"$work/simulate.err.n"
+compare "--simulate refused (errors)" "$work/simulate.err.want" "$work/simulate.err.n"
+compare "--simulate refused (output, exit status)" "$work/simulate.out.want" "$work/simulate.out"
 
 cp "$preset" "$work/preset.Dovu"
 both probe probe
