@@ -1,8 +1,12 @@
 #!/usr/bin/env bash
-# Cross-builds everything below the window for 64-bit Windows (MinGW-w64, cmake/mingw-w64-x86_64.cmake)
-# in build-windows/ and runs its tests there under Wine. The window itself is not built: there is no
-# Qt for Windows here (see the README's "Windows" section). Suites that need a POSIX pseudo-terminal,
-# the simulated processor or mlb8ctl as a child process stay on Linux (tests/CMakeLists.txt).
+# Cross-builds everything below the window and mlb8ctl for 64-bit Windows (MinGW-w64,
+# cmake/mingw-w64-x86_64.cmake) in build-windows/ and runs its tests there under Wine. The window
+# itself is not built: there is no Qt for Windows here (see the README's "Windows" section). Suites
+# that need a POSIX pseudo-terminal, the simulated processor or mlb8ctl as a child process stay on
+# Linux (tests/CMakeLists.txt). Then the Win32 serial port and mlb8ctl.exe run against the Linux
+# simulator behind a COM port (tests/win32/wine_port_test.sh, tests/win32/wine_ctl_test.sh), the
+# latter compared with the Linux mlb8ctl: both are built in build/ first (a no-op when CI's earlier
+# stage has built them).
 #   scripts/test-windows.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -50,7 +54,8 @@ cmake --build "$build" -j "$jobs"
 
 # Each test program runs once under Wine, the programs side by side (most of a run is Wine starting).
 # CTest can run the same tests one by one (ctest --test-dir build-windows), at many times the cost.
-mapfile -t programs < <(find "$build/bin" -maxdepth 1 -name 'test_*.exe' | sort)
+# The Win32 port test runs below, with the simulator.
+mapfile -t programs < <(find "$build/bin" -maxdepth 1 -name 'test_*.exe' ! -name test_win32_port.exe | sort)
 run_one() {
   local program="$1" log="$build/$(basename "$1" .exe).log"
   timeout 600 wine "$program" --gtest_brief=1 >"$log" 2>&1
@@ -72,10 +77,39 @@ for i in "${!programs[@]}"; do
   total=$((total + ${n:-0}))
   echo "$name: ${n:-0} tests"
 done
+
+# Against the simulated processor: the Linux simulator and mlb8ctl from build/.
+if [ ! -f build/CMakeCache.txt ]; then
+  scripts/configure.sh build ""
+fi
+cmake --build build -j "$jobs" --target mlb8-sim mlb8ctl >/dev/null
+wineserver -k 2>/dev/null || true
+wineserver -w
+port_log="$build/test_win32_port.log"
+if tests/win32/wine_port_test.sh build/bin/mlb8-sim "$build/bin/test_win32_port.exe" COM7 >"$port_log" 2>&1; then
+  :
+else
+  failed+=(test_win32_port)
+fi
+n=$(sed -n 's/^\[==========\] \([0-9]*\) tests\? from .* ran\..*/\1/p' "$port_log" | awk '{s += $1} END {print s + 0}')
+total=$((total + n))
+echo "test_win32_port (with the simulator): $n tests"
+programs+=("$build/bin/test_win32_port.exe")
+
+ctl_log="$build/wine_ctl_test.log"
+if tests/win32/wine_ctl_test.sh build/bin/mlb8-sim build/bin/mlb8ctl "$build/bin/mlb8ctl.exe" \
+  doc/examples/3-way-sub.Dovu COM7 >"$ctl_log" 2>&1; then
+  :
+else
+  failed+=(wine_ctl_test)
+fi
+n=$(grep -c '^same: ' "$ctl_log" || true)
+echo "mlb8ctl.exe against mlb8ctl (with the simulator): $n comparisons"
+
 for name in "${failed[@]}"; do
   echo "---- $name failed:" >&2
   cat "$build/$name.log" >&2
 done
-echo "Windows build: $total tests in ${#programs[@]} programs under Wine, ${#failed[@]} programs failed;" \
-  "$((SECONDS - start)) s in all" >&2
+echo "Windows build: $total tests in ${#programs[@]} programs under Wine and $n comparisons of" \
+  "mlb8ctl.exe with mlb8ctl, ${#failed[@]} failed; $((SECONDS - start)) s in all" >&2
 [ ${#failed[@]} -eq 0 ]

@@ -10,6 +10,7 @@
 #include "comm/comnames.h"
 #include "comm/devicesearch.h"
 #include "comm/serialenum.h"
+#include "comm/sysplatform.h"
 #include "comm/trace.h"
 #include "configprint.h"
 #include "ctlcli.h"
@@ -20,7 +21,7 @@
 #include "eqcommands.h"
 #include "presets/presetdiff.h"
 #include "responsecmd.h"
-#include "sim/simprocessor.h"
+#include "simulated.h"
 
 namespace {
 
@@ -832,11 +833,11 @@ int Run(int argc, char** argv) {
         return UsageError("diff compares the processor with a file");
     if (IsEqCommand(command) && !CheckEqCommand(*cmd, eqOpt, &error)) return UsageError(error);
 
-    std::unique_ptr<Sim::CSimProcessor> sim;
+    std::unique_ptr<Ctl::CSimulated> sim;
     if (a.bSimulate) {
-        sim = std::make_unique<Sim::CSimProcessor>();
-        if (!sim->Start(&error)) {
-            Err("mlb8ctl: cannot start the simulated processor: %s\n", error.c_str());
+        sim = Ctl::StartSimulated(&error);
+        if (!sim) {
+            Err("mlb8ctl: %s\n", error.c_str());
             return kExitFailed;
         }
         portPaths.push_back(sim->PortPath());
@@ -867,6 +868,7 @@ int Run(int argc, char** argv) {
 } // namespace
 
 int main(int argc, char** argv) {
+    ZUtils::UseUtf8Console();
     const bool bJson = std::any_of(argv + std::min(argc, 1), argv + argc,
                                    [](const char* pszArg) { return std::strcmp(pszArg, "--json") == 0; });
     const int nExit = Run(argc, argv);

@@ -10,9 +10,6 @@ cmake_minimum_required(VERSION 3.25)
 set(posix_headers "unistd\\.h|termios\\.h|fcntl\\.h|sys/.*|poll\\.h|pthread\\.h|libudev\\.h|dirent\\.h|dlfcn\\.h|linux/.*|pwd\\.h|grp\\.h|spawn\\.h|semaphore\\.h|sched\\.h")
 set(windows_headers "windows\\.h|winsock2?\\.h|ws2tcpip\\.h|setupapi\\.h|cfgmgr32\\.h|devguid\\.h|initguid\\.h|dbt\\.h|shlobj\\.h|shellapi\\.h|knownfolders\\.h|io\\.h|direct\\.h|process\\.h|winioctl\\.h|ntddser\\.h")
 set(linux_only "^(sim|soak|bench|fuzz|tests)/|^wavr/hotplug\\.cpp$")
-# Portable already in intent, still on POSIX calls until the port of the files and paths lands; to
-# be dropped from this list as each one moves behind a seam.
-set(pending "^(editor/help\\.cpp|editor/presetfile\\.cpp|presets/profile\\.cpp|tools/mlb8ctl\\.cpp)$")
 
 set(failures "")
 file(GLOB_RECURSE sources RELATIVE "${SOURCE_DIR}" "${SOURCE_DIR}/*.h" "${SOURCE_DIR}/*.cpp")
@@ -40,7 +37,7 @@ foreach(where ${sources})
       if(kind STREQUAL "posix")
         list(APPEND failures "${where}: comm/win32 includes the POSIX header ${header}")
       endif()
-    elseif(where MATCHES "${linux_only}" OR where MATCHES "${pending}")
+    elseif(where MATCHES "${linux_only}")
       if(kind STREQUAL "windows" AND NOT where MATCHES "^tests/")
         list(APPEND failures "${where}: a Linux-only program includes the Windows header ${header}")
       endif()

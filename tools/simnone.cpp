@@ -1,0 +1,10 @@
+#include "simulated.h"
+
+namespace Ctl {
+
+std::unique_ptr<CSimulated> StartSimulated(std::string* pError) {
+    if (pError) *pError = "--simulate is not available in this build";
+    return nullptr;
+}
+
+} // namespace Ctl
