@@ -20,15 +20,18 @@ TEST(ViewControls, EveryRowMadeAsDeclared) {
     InitSkinResources();
     CWAVRView view;
     std::map<int, QWidget*> widgets; // by control ID
+    // The classes carry no meta-object of their own, so findChild<T*> would take any widget for them.
+    QWidget* pGraph = nullptr;
     for (QWidget* p : view.findChildren<QWidget*>()) {
         if (auto* pCtrl = dynamic_cast<CSkinCtrl*>(p)) widgets[pCtrl->GetDlgCtrlID()] = p;
         if (auto* pEdit = dynamic_cast<CViewEdit*>(p)) widgets[pEdit->Id()] = p;
+        if (dynamic_cast<CFilterGraphic*>(p)) pGraph = p;
     }
     for (const ctl::SControlGroup& group : ctl::kControlGroups) {
         for (int nId = group.ids.first; nId <= group.ids.last; ++nId) {
             QWidget* p = widgets.count(nId) ? widgets[nId] : nullptr;
             if (group.kind == ctl::EKind::PLOT) {
-                p = view.findChild<CFilterGraphic*>();
+                p = pGraph;
             } else if (group.kind == ctl::EKind::AREA) {
                 EXPECT_EQ(p, nullptr) << nId;
                 continue;
