@@ -22,24 +22,8 @@ exe="$(realpath "$exe")"
 preset="$(realpath "$preset")"
 export WINEDEBUG="${WINEDEBUG:--all}"
 
-work="$(mktemp -d)"
-link="$work/port"
-sim_pid=""
+source "$here/winesim.sh"
 failed=0
-stop_sim() {
-  if [[ -n "$sim_pid" ]]; then
-    kill "$sim_pid" 2>/dev/null
-    wait "$sim_pid" 2>/dev/null
-    sim_pid=""
-  fi
-}
-cleanup() {
-  stop_sim
-  wineserver -k >/dev/null 2>&1
-  "$here/../../scripts/wine-com.sh" --remove "$port"
-  rm -rf "$work"
-}
-trap cleanup EXIT
 
 start_sim() {
   rm -f "$work/sim.log"

@@ -12,23 +12,7 @@ exe="${2:?usage: wine_port_test.sh SIMULATOR TEST_EXE [COMn]}"
 port="${3:-COM7}"
 export WINEDEBUG="${WINEDEBUG:--all}"
 
-work="$(mktemp -d)"
-link="$work/port"
-sim_pid=""
-stop_sim() {
-  if [[ -n "$sim_pid" ]]; then
-    kill "$sim_pid" 2>/dev/null
-    wait "$sim_pid" 2>/dev/null
-    sim_pid=""
-  fi
-}
-cleanup() {
-  stop_sim
-  wineserver -k >/dev/null 2>&1
-  "$here/../../scripts/wine-com.sh" --remove "$port"
-  rm -rf "$work"
-}
-trap cleanup EXIT
+source "$here/winesim.sh"
 
 "$here/../../scripts/wine-com.sh" "$link" "$port"
 # One server for all the runs, its own output (object dumps when a device goes away) kept out.
