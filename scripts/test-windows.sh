@@ -32,18 +32,46 @@ mkdir -p "$build"
 export WINEPREFIX="$PWD/$build/wine"
 export WINEARCH=win64
 export WINEDEBUG=-all
+# Wine turns Windows file names into Unix ones in the Unix locale's character set: in the C locale a
+# name beyond ASCII cannot be made at all. Windows itself has no such limit, so the tests run in UTF-8.
+export LC_ALL=C.UTF-8
+# Wine's own set-up writes to a log, shown when a step fails. Each step is tried three times: a step
+# that fails ends with Wine's status alone (53 when Wine could not open one of its own programs), so
+# what Wine said is printed with it. A prefix whose first set-up failed is made again from nothing.
+wine_log="$build/wine-setup.log"
+: >"$wine_log"
+wine_step() {
+  local tries=1 rc
+  while true; do
+    "$@" </dev/null >>"$wine_log" 2>&1 && return 0
+    rc=$?
+    echo "Wine: \"$*\" ended with status $rc (try $tries of 3)" >&2
+    if [ "$tries" -ge 3 ]; then
+      echo "---- what Wine printed ($wine_log):" >&2
+      cat "$wine_log" >&2
+      return "$rc"
+    fi
+    tries=$((tries + 1))
+    wineserver -k >/dev/null 2>&1 || true
+    wineserver -w >/dev/null 2>&1 || true
+    [ "$1" = wineboot ] && [ "${2:-}" = --init ] && rm -rf "$WINEPREFIX"
+    sleep 2
+  done
+}
+echo "Windows build: preparing Wine ($WINEPREFIX)"
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  wineboot --init >/dev/null 2>&1
+  wine_step wineboot --init
 fi
 # One Wine server for the whole run instead of one per test program, ended at the end. A server of
 # this prefix left by the set-up or an interrupted run is ended first. Wine's own services are started
-# here, with their output going nowhere: started by a test program they would inherit its output and
-# keep it open after the program ends.
+# here, with their output going to the log: started by a test program they would inherit its output
+# and keep it open after the program ends.
 wineserver -k 2>/dev/null || true
 wineserver -w
-wineserver -p
+wine_step wineserver -p
 trap 'wineserver -k 2>/dev/null || true' EXIT
-wineboot </dev/null >/dev/null 2>&1
+wine_step wineboot
+echo "Windows build: Wine is ready; building"
 
 source scripts/ccache.sh
 cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
