@@ -21,7 +21,7 @@
 #include "eqcommands.h"
 #include "presets/presetdiff.h"
 #include "responsecmd.h"
-#include "simulated.h"
+#include "sim/simulated.h"
 
 namespace {
 
@@ -833,9 +833,9 @@ int Run(int argc, char** argv) {
         return UsageError("diff compares the processor with a file");
     if (IsEqCommand(command) && !CheckEqCommand(*cmd, eqOpt, &error)) return UsageError(error);
 
-    std::unique_ptr<Ctl::CSimulated> sim;
+    std::unique_ptr<Sim::CSimulated> sim;
     if (a.bSimulate) {
-        sim = Ctl::StartSimulated(&error);
+        sim = Sim::StartSimulated(&error);
         if (!sim) {
             Err("mlb8ctl: %s\n", error.c_str());
             return kExitFailed;

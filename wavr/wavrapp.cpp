@@ -12,7 +12,7 @@
 #include "editor/presetfile.h"
 #include "graph/systemgraph.h"
 #include "mainfrm.h"
-#include "sim/simprocessor.h"
+#include "sim/simulated.h"
 #include "skin/skinids.h"
 #include "skin/skinmanifest.h"
 #include "uilanguage.h"
@@ -117,9 +117,9 @@ bool CWAVRApp::InitInstance() {
         std::fprintf(stderr, "mlb8-manager: the texts of the chosen language are missing\n");
     if (bSimulate) {
         std::string error;
-        m_pSim = std::make_unique<Sim::CSimProcessor>();
-        if (!m_pSim->Start(&error)) {
-            std::fprintf(stderr, "mlb8-manager: cannot start the simulated processor: %s\n", error.c_str());
+        m_pSim = Sim::StartSimulated(&error);
+        if (!m_pSim) {
+            std::fprintf(stderr, "mlb8-manager: %s\n", error.c_str());
             m_nExitCode = 1;
             return false;
         }

@@ -9,7 +9,7 @@
 #include <vector>
 
 namespace Sim {
-class CSimProcessor;
+class CSimulated;
 }
 class CMainFrame;
 class CWAVRView;
@@ -49,7 +49,7 @@ private:
     void TakeScreenshotWhenLoaded();
     void ShowPageAndTakePicture();
 
-    std::unique_ptr<Sim::CSimProcessor> m_pSim;
+    std::unique_ptr<Sim::CSimulated> m_pSim;
     CWAVRDoc m_Doc;
     std::unique_ptr<CMainFrame> m_pFrame;
     CWAVRView* m_pView = nullptr;

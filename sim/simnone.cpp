@@ -1,10 +1,10 @@
-#include "simulated.h"
+#include "sim/simulated.h"
 
-namespace Ctl {
+namespace Sim {
 
 std::unique_ptr<CSimulated> StartSimulated(std::string* pError) {
     if (pError) *pError = "--simulate is not available in this build";
     return nullptr;
 }
 
-} // namespace Ctl
+} // namespace Sim

@@ -1,8 +1,8 @@
-#include "simulated.h"
+#include "sim/simulated.h"
 
 #include "sim/simprocessor.h"
 
-namespace Ctl {
+namespace Sim {
 namespace {
 
 class CSimOnPty final : public CSimulated {
@@ -26,4 +26,4 @@ std::unique_ptr<CSimulated> StartSimulated(std::string* pError) {
     return sim;
 }
 
-} // namespace Ctl
+} // namespace Sim
