@@ -59,8 +59,10 @@ wine_step() {
   done
 }
 echo "Windows build: preparing Wine ($WINEPREFIX)"
+# The programs under test need neither .NET nor the HTML engine: a prefix made without them (no look for
+# Wine Mono and Gecko) is ready in about half the time.
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  wine_step wineboot --init
+  WINEDLLOVERRIDES="mscoree,mshtml=" wine_step wineboot --init
 fi
 # One Wine server for the whole run instead of one per test program, ended at the end. A server of
 # this prefix left by the set-up or an interrupted run is ended first. Wine's own services are started
