@@ -231,6 +231,7 @@ void CSystemGraph::paintEvent(QPaintEvent*) {
         m_Picture.bHaveSum = 1;
         m_Picture.bMeasuredSum = 1;
         m_Picture.sum = m_Preview.sumAfter;
+        m_Picture.fSumShiftDb = m_Preview.fSumShiftDb;
         m_Picture.sumName = m_Preview.sumName;
         m_Picture.sumNote = m_Preview.bShowBefore ? "Dashed: before the alignment" : "";
     }

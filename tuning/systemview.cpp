@@ -116,8 +116,20 @@ void CSystemView::Compute(const CSettingsModel& m, SSystemPicture* pOut) const {
     pOut->bHaveSum = sum.sum.Terms() > 0;
     pOut->bMeasuredSum = pOut->bHaveSum && sum.bMeasured;
     pOut->sumNote = pOut->bHaveSum ? sum.note : std::string();
-    pOut->sumName = members.empty()  ? std::string()
-                    : pOut->bHaveSum ? "Sum " + members + (sum.bMeasured ? " (measured)" : "")
-                                     : "Sum " + members + ": silent";
+    pOut->fSumShiftDb = 0.0;
     if (pOut->bHaveSum) sum.sum.Result(&pOut->sum);
+    // A measured sum is drawn where the plot shows it, and its name says by how much it was moved.
+    std::string measured = " (measured)";
+    if (pOut->bMeasuredSum) {
+        std::vector<int> sounding;
+        for (int ch : group)
+            if (!((nSilenced >> ch) & 1u)) sounding.push_back(ch);
+        pOut->fSumShiftDb = DrawnShiftDb(m, sounding, pOut->sum);
+        ShiftLevel(&pOut->sum, pOut->fSumShiftDb);
+        const std::string shift = DrawnShiftText(pOut->fSumShiftDb);
+        if (!shift.empty()) measured = " (measured, " + shift + ")";
+    }
+    pOut->sumName = members.empty()  ? std::string()
+                    : pOut->bHaveSum ? "Sum " + members + (sum.bMeasured ? measured : "")
+                                     : "Sum " + members + ": silent";
 }

@@ -27,12 +27,16 @@ struct SSystemOutput {
 struct SSystemPicture {
     std::vector<SSystemOutput> outputs;
     int bHaveSum = 0;
-    // "Sum Out 1 + Out 3 (muted) + Out 7", with " (measured)" when measured; set whenever the group has a
-    // member, even when every member is muted and there is nothing to draw.
+    // "Sum Out 1 + Out 3 (muted) + Out 7", with " (measured)" when measured, or with the shift it is drawn
+    // at, " (measured, drawn 85.3 dB lower)"; set whenever the group has a member, even when every member
+    // is muted and there is nothing to draw.
     std::string sumName;
     int bMeasuredSum = 0; // measured response × processor response of every output in the sum
     std::string sumNote;  // why a sum with measurements fell back to the processor's alone
+    // The sum as it is drawn: a measured one moved by fSumShiftDb (DrawnShiftDb) from the microphone's
+    // level; the processor's alone at its own level (shift 0).
     ZUtils::ZComplexCurve sum;
+    double fSumShiftDb = 0.0;
     int nPhase = 0; // CSystemView::EPhase
     bool operator==(const SSystemPicture&) const = default;
 };
