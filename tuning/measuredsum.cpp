@@ -38,7 +38,7 @@ bool MeasuredFactor(const SChannelTuning& tuning, ZUtils::ZComplexCurve* pOut) {
 void SumGroup(const std::vector<int>& channels, const std::vector<const ZUtils::ZComplexCurve*>& curves,
               const ChannelTunings* pTunings, SGroupSum* pOut, unsigned nSilenced) {
     pOut->sum.Clear();
-    pOut->bMeasured = 0;
+    pOut->bMeasured = false;
     pOut->note.clear();
     std::vector<ZUtils::ZComplexCurve> factors(channels.size());
     std::vector<bool> sounds(channels.size());
@@ -77,7 +77,7 @@ void SumGroup(const std::vector<int>& channels, const std::vector<const ZUtils::
         }
         pOut->sum.Add(ratio, factors[k]);
     }
-    pOut->bMeasured = bMeasured ? 1 : 0;
+    pOut->bMeasured = bMeasured;
     if (bMeasured || !bAnyMeasured) return;
     pOut->note = "Processor-only sum:";
     if (!noMeasurement.empty()) pOut->note += " no measurement for " + noMeasurement;

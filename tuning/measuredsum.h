@@ -19,7 +19,7 @@ using ChannelTunings = std::array<SChannelTuning, MLB8_CHANNELS>;
 bool MeasuredFactor(const SChannelTuning& tuning, ZUtils::ZComplexCurve* pOut);
 
 struct SGroupSum {
-    int bMeasured = 0;
+    bool bMeasured = false;
     // Empty when the sum is measured or no output of the group has a measurement at all.
     std::string note;
     ZUtils::ZComplexSum sum;

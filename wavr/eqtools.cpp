@@ -395,7 +395,7 @@ SSystemPreview CEqTools::AlignmentPreview() const {
         preview.channels.push_back(o.nChannel);
         ZUtils::SOutputTrim trim;
         trim.fLevelDb = CSettingsModel::DbFromVolume(o.after.nVolume);
-        trim.bInvert = o.after.bInvert;
+        trim.bInvert = o.after.bInvert ? 1 : 0;
         trim.nDelaySamples = o.after.nDelay;
         preview.after.push_back(trim);
         members += (members.empty() ? "Out " : " + Out ") + std::to_string(o.nChannel + 1);

@@ -160,7 +160,7 @@ double ArrivalAlignedBest(const CSettingsModel& m, const ChannelTunings& tunings
     double fBest = 1e300;
     for (unsigned nMask = 0; nMask < (1u << kSystem.size()); ++nMask) {
         for (std::size_t k = 0; k < trims.size(); ++k)
-            trims[k].bInvert = (nMask >> k) & 1u;
+            trims[k].bInvert = ((nMask >> k) & 1u) != 0;
         ZUtils::ZComplexCurve sum;
         PredictAlignedSum(m, tunings, Channels(), trims, &sum);
         fBest = std::min(fBest, SumDeviation(sum, s.target, r.fFrom, r.fTo));

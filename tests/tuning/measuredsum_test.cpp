@@ -213,8 +213,8 @@ TEST(MeasuredSum, SilentOutputsAreMarkedAndAddNothing) {
         EXPECT_EQ(picture.sumName, c.pszSumName);
         const unsigned nSilent = c.nSolo ? ~c.nSolo & 0xFFu : c.nMute;
         for (const SSystemOutput& o : picture.outputs)
-            EXPECT_EQ(o.bMuted, static_cast<int>((nSilent >> o.nChannel) & 1u)) << o.name;
-        EXPECT_EQ(picture.bHaveSum, c.sounding.empty() ? 0 : 1);
+            EXPECT_EQ(o.bMuted, ((nSilent >> o.nChannel) & 1u) != 0) << o.name;
+        EXPECT_EQ(picture.bHaveSum, !c.sounding.empty());
         if (c.sounding.empty()) continue;
         ZUtils::ZComplexSum want;
         for (int ch : c.sounding) {

@@ -68,7 +68,7 @@ protected:
     void SumOfAll() {
         for (int ch = 1; ch < MLB8_CHANNELS; ch += 2)
             Layer()->View().ToggleSumMember(Model(), ch);
-        Layer()->View().SetOn(1);
+        Layer()->View().SetOn(true);
         Layer()->ApplyView();
     }
     CEqReportDlg* Dialog() const {
