@@ -85,7 +85,7 @@ CSkinButton* CSystemGraph::Switch(int nId) const {
 }
 
 void CSystemGraph::ApplyView() {
-    const bool bOn = m_View.IsOn() != 0;
+    const bool bOn = m_View.IsOn();
     Switch(ID_SYSTEM)->SetToggle(bOn);
     Switch(ID_PHASE)->SetToggle(m_View.Phase() != CSystemView::PHASE_OFF);
     Switch(ID_UNWRAP)->SetToggle(m_View.Phase() == CSystemView::PHASE_UNWRAPPED);
@@ -149,10 +149,10 @@ void CSystemGraph::OnSwitch(int nId) {
 }
 
 void CSystemGraph::SetPreview(const SSystemPreview& preview) {
-    if (!m_bPreview) m_bWasOn = m_View.IsOn() != 0;
+    if (!m_bPreview) m_bWasOn = m_View.IsOn();
     m_Preview = preview;
     m_bPreview = true;
-    m_View.SetOn(1);
+    m_View.SetOn(true);
     ApplyView();
 }
 
@@ -160,7 +160,7 @@ void CSystemGraph::ClearPreview() {
     if (!m_bPreview) return;
     m_bPreview = false;
     m_Preview = SSystemPreview{};
-    m_View.SetOn(m_bWasOn ? 1 : 0);
+    m_View.SetOn(m_bWasOn);
     ApplyView();
 }
 
@@ -203,10 +203,9 @@ void CSystemGraph::PhaseOf(const ZUtils::ZComplexCurve& curve, bool bSum, double
     double f = ZUtils::kGridFirstFreq;
     for (int i = 0; i < curve.m_nCount; ++i, f *= ZUtils::kGridRatio) {
         const double fDeg = curve.m_fPhaseDeg[i] + 360.0 * f * fDelayS;
-        pDeg[i] =
-            m_Picture.nPhase == CSystemView::PHASE_UNWRAPPED && !bSum ? fDeg : ZUtils::WrapDegrees(fDeg);
+        pDeg[i] = m_Picture.phase == CSystemView::PHASE_UNWRAPPED && !bSum ? fDeg : ZUtils::WrapDegrees(fDeg);
     }
-    if (bSum && m_Picture.nPhase == CSystemView::PHASE_UNWRAPPED) ZUtils::UnwrapDegrees(pDeg, curve.m_nCount);
+    if (bSum && m_Picture.phase == CSystemView::PHASE_UNWRAPPED) ZUtils::UnwrapDegrees(pDeg, curve.m_nCount);
 }
 
 void CSystemGraph::paintEvent(QPaintEvent*) {
@@ -228,9 +227,10 @@ void CSystemGraph::paintEvent(QPaintEvent*) {
                 m_pModel->m_Lib, m_pModel->m_bEqEnable[ch], ch, m_pModel->m_bXoverEnable[ch],
                 m_Preview.after[static_cast<size_t>(it - m_Preview.channels.begin())], &o.curve);
         }
-        m_Picture.bHaveSum = 1;
-        m_Picture.bMeasuredSum = 1;
+        m_Picture.bHaveSum = true;
+        m_Picture.bMeasuredSum = true;
         m_Picture.sum = m_Preview.sumAfter;
+        m_Picture.fSumShiftDb = m_Preview.fSumShiftDb;
         m_Picture.sumName = m_Preview.sumName;
         m_Picture.sumNote = m_Preview.bShowBefore ? "Dashed: before the alignment" : "";
     }
@@ -284,7 +284,7 @@ void CSystemGraph::paintEvent(QPaintEvent*) {
     // The phase scale: fixed for the wrapped phase; for the unwrapped one, round steps around what
     // is drawn, so that the curves fill the plot whatever the delays.
     std::vector<std::vector<double>> phases;
-    if (m_Picture.nPhase != CSystemView::PHASE_OFF) {
+    if (m_Picture.phase != CSystemView::PHASE_OFF) {
         double fLow = 0, fHigh = 0;
         auto collect = [&](const ZUtils::ZComplexCurve& c, bool bSum) {
             std::vector<double>& v = phases.emplace_back(static_cast<size_t>(RESPONSE_POINTS), 0.0);
@@ -297,7 +297,7 @@ void CSystemGraph::paintEvent(QPaintEvent*) {
         for (const SSystemOutput& o : m_Picture.outputs)
             collect(o.curve, false);
         if (m_Picture.bHaveSum) collect(m_Picture.sum, true);
-        if (m_Picture.nPhase == CSystemView::PHASE_WRAPPED) {
+        if (m_Picture.phase == CSystemView::PHASE_WRAPPED) {
             m_fPhaseLow = -180.0;
             m_fPhaseHigh = 180.0;
             m_fPhaseStep = 90.0;
@@ -338,7 +338,7 @@ void CSystemGraph::paintEvent(QPaintEvent*) {
         p.setPen(QPen(kSumColour, 4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
         draw(polyline(m_Picture.sum.m_fDb));
     }
-    for (int bSelected : {0, 1}) {
+    for (bool bSelected : {false, true}) {
         for (size_t k = 0; k < m_Picture.outputs.size(); ++k) {
             const SSystemOutput& o = m_Picture.outputs[k];
             if (o.bSelected != bSelected) continue;
@@ -423,7 +423,7 @@ void CSystemGraph::DrawLegend(QPainter& p) {
         p.setBrush(Qt::NoBrush);
         p.setPen(QPen(OutputColour(o), o.bSelected ? 3 : 2, o.bMuted ? Qt::DotLine : Qt::SolidLine));
         p.drawLine(cell.left() + 16, cell.top() + 7, cell.left() + 32, cell.top() + 7);
-        font.setBold(o.bSelected != 0);
+        font.setBold(o.bSelected);
         p.setFont(font);
         p.setPen(o.bSelected && !o.bMuted ? kLegendText : kLegendFaint.lighter(o.bMuted ? 100 : 130));
         p.drawText(QRect(cell.left() + 38, cell.top(), nCellW - 38, kRow), Qt::AlignLeft | Qt::AlignVCenter,
@@ -458,11 +458,11 @@ int CSystemGraph::ChannelAt(const QPoint& pt) const {
     int nBest = -1, nBestDistance = kHitPixels + 1;
     std::vector<double> deg(static_cast<size_t>(RESPONSE_POINTS));
     for (const SSystemOutput& o : m_Picture.outputs) {
-        if (m_Picture.nPhase != CSystemView::PHASE_OFF) PhaseOf(o.curve, false, deg.data());
+        if (m_Picture.phase != CSystemView::PHASE_OFF) PhaseOf(o.curve, false, deg.data());
         for (int i = 0; i < std::min(o.curve.m_nCount, DrawnPoints()); ++i) {
             if (std::abs(m_pGraph->CurveX(i) - pt.x()) > 2) continue;
             int nDistance = std::abs(LevelY(o.curve.m_fDb[i]) - pt.y());
-            if (m_Picture.nPhase != CSystemView::PHASE_OFF)
+            if (m_Picture.phase != CSystemView::PHASE_OFF)
                 nDistance = std::min(nDistance, std::abs(PhaseY(deg[static_cast<size_t>(i)]) - pt.y()));
             if (nDistance < nBestDistance) {
                 nBestDistance = nDistance;

@@ -25,8 +25,9 @@ class CSkinButton;
 // after it, solid; before it, dashed and faded.
 struct SSystemPreview {
     std::vector<int> channels;
-    std::vector<ZUtils::SOutputTrim> after; // after[k] belongs to channels[k]
-    ZUtils::ZComplexCurve sumBefore, sumAfter;
+    std::vector<ZUtils::SOutputTrim> after;    // after[k] belongs to channels[k]
+    ZUtils::ZComplexCurve sumBefore, sumAfter; // as drawn: both moved by fSumShiftDb (DrawnShiftDb)
+    double fSumShiftDb = 0.0;
     std::string sumName;     // the sum after, as the legend names it (a text of the editor core)
     bool bShowBefore = true; // false: the state after alone
 };

@@ -288,7 +288,7 @@ Json JsonTrim(const SAlignTrim& t) {
     return {{"delaySamples", t.nDelay},
             {"delayMs", Number(t.nDelay / 48.0)},
             {"delayCm", Number(static_cast<double>(MsToCm(static_cast<float>(t.nDelay / 48.0))))},
-            {"inverted", t.bInvert != 0},
+            {"inverted", t.bInvert},
             {"levelDb", Number(CSettingsModel::DbFromVolume(t.nVolume))}};
 }
 

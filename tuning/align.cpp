@@ -45,7 +45,7 @@ bool InRange(int i, double fFrom, double fTo) {
 ZUtils::SOutputTrim OutputTrim(const SAlignTrim& t) {
     ZUtils::SOutputTrim trim;
     trim.fLevelDb = CSettingsModel::DbFromVolume(t.nVolume);
-    trim.bInvert = t.bInvert;
+    trim.bInvert = t.bInvert ? 1 : 0;
     trim.nDelaySamples = t.nDelay;
     return trim;
 }
@@ -53,7 +53,7 @@ ZUtils::SOutputTrim OutputTrim(const SAlignTrim& t) {
 SAlignTrim TrimOf(const CSettingsModel& m, int ch) {
     SAlignTrim t;
     t.nDelay = std::min<int>(m.m_nDelay[ch], MLB8_MAX_DELAY);
-    t.bInvert = m.m_bPhase[ch] ? 1 : 0;
+    t.bInvert = m.m_bPhase[ch] != 0;
     t.nVolume = m.m_nVolume[ch];
     return t;
 }
@@ -150,7 +150,7 @@ public:
         for (std::size_t k = 0; k < a.channels.size(); ++k) {
             SAlignTrim t = levels[k];
             t.nDelay = 0;
-            t.bInvert = 0;
+            t.bInvert = false;
             ZUtils::ZComplexCurve curve = a.bare[k];
             ZUtils::ApplyTrim(OutputTrim(t), &curve);
             SGroupSum one;
@@ -445,11 +445,11 @@ SAlignResult ProposeAlignment(const CSettingsModel& m, const ChannelTunings& tun
         SCandidate c;
         c.trims = after;
         for (std::size_t k = 0; k < nOutputs; ++k) {
-            c.trims[k].bInvert = nChoices > 1 ? static_cast<int>((nMask >> k) & 1u) : before[k].bInvert;
+            c.trims[k].bInvert = nChoices > 1 ? ((nMask >> k) & 1u) != 0 : before[k].bInvert;
             c.nChanges += c.trims[k].bInvert != before[k].bInvert;
             // The phase asks for the processor to turn a speaker wired the other way round to its neighbours.
             const double fWants = (1.0 - std::cos(r.outputs[k].fPhaseOffDeg * kPi / 180.0)) / 2.0;
-            c.fDisagreement += std::abs(c.trims[k].bInvert - fWants);
+            c.fDisagreement += std::abs((c.trims[k].bInvert ? 1.0 : 0.0) - fWants);
         }
         if (nChoices > 1 && 2 * c.nChanges > static_cast<int>(nOutputs)) continue; // its turned-round twin
         trial.Total(c.trims, &sum);
@@ -529,7 +529,7 @@ void ApplyAlignmentToModel(const SAlignResult& r, CSettingsModel& m) {
     for (const SAlignOutput& o : r.outputs) {
         m.m_nDelay[o.nChannel] = static_cast<std::uint16_t>(o.after.nDelay);
         m.m_fDelayMs[o.nChannel] = CSettingsModel::DelayMsFromSamples(m.m_nDelay[o.nChannel]);
-        m.m_bPhase[o.nChannel] = o.after.bInvert;
+        m.m_bPhase[o.nChannel] = o.after.bInvert ? 1 : 0;
         m.m_nVolume[o.nChannel] = o.after.nVolume;
     }
 }
@@ -538,7 +538,7 @@ SEditSnapshot AlignedSettings(const SAlignResult& r, const CSettingsModel& m) {
     SEditSnapshot s = SEditSnapshot::Of(m);
     for (const SAlignOutput& o : r.outputs) {
         s.nDelay[o.nChannel] = static_cast<std::uint16_t>(o.after.nDelay);
-        s.bPhase[o.nChannel] = o.after.bInvert;
+        s.bPhase[o.nChannel] = o.after.bInvert ? 1 : 0;
         s.nVolume[o.nChannel] = o.after.nVolume;
     }
     return s;
@@ -589,7 +589,7 @@ SAlignTable AlignReportTable(const SAlignResult& r, const CSettingsModel& m) {
         return Fmt("%6.3f ms %6.1f cm %4.0f smp", fMs, MsToCm(static_cast<float>(fMs)), n);
     };
     auto level = [](int nVolume) { return Fmt("%5.1f dB", CSettingsModel::DbFromVolume(nVolume)); };
-    auto polarity = [](int bInvert) { return std::string(bInvert ? "inverted" : "normal"); };
+    auto polarity = [](bool bInvert) { return std::string(bInvert ? "inverted" : "normal"); };
     for (const SAlignOutput& o : r.outputs)
         t.rows.push_back({CSystemView::OutputName(m, o.nChannel), delay(o.before.nDelay),
                           delay(o.after.nDelay), polarity(o.before.bInvert), polarity(o.after.bInvert),

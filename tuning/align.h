@@ -33,9 +33,9 @@ struct SAlignSettings {
 
 // What the processor does to one output after its filters.
 struct SAlignTrim {
-    int nDelay = 0;  // samples at 48 kHz
-    int bInvert = 0; // polarity inverted
-    int nVolume = 0; // channel level step (CSettingsModel::DbFromVolume)
+    int nDelay = 0;       // samples at 48 kHz
+    bool bInvert = false; // polarity inverted
+    int nVolume = 0;      // channel level step (CSettingsModel::DbFromVolume)
     bool operator==(const SAlignTrim&) const = default;
 };
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 namespace {
 
@@ -37,7 +38,7 @@ bool MeasuredFactor(const SChannelTuning& tuning, ZUtils::ZComplexCurve* pOut) {
 void SumGroup(const std::vector<int>& channels, const std::vector<const ZUtils::ZComplexCurve*>& curves,
               const ChannelTunings* pTunings, SGroupSum* pOut, unsigned nSilenced) {
     pOut->sum.Clear();
-    pOut->bMeasured = 0;
+    pOut->bMeasured = false;
     pOut->note.clear();
     std::vector<ZUtils::ZComplexCurve> factors(channels.size());
     std::vector<bool> sounds(channels.size());
@@ -76,11 +77,42 @@ void SumGroup(const std::vector<int>& channels, const std::vector<const ZUtils::
         }
         pOut->sum.Add(ratio, factors[k]);
     }
-    pOut->bMeasured = bMeasured ? 1 : 0;
+    pOut->bMeasured = bMeasured;
     if (bMeasured || !bAnyMeasured) return;
     pOut->note = "Processor-only sum:";
     if (!noMeasurement.empty()) pOut->note += " no measurement for " + noMeasurement;
     if (!noPhase.empty())
         pOut->note +=
             std::string(noMeasurement.empty() ? "" : ";") + " no phase in the measurement of " + noPhase;
+}
+
+double DrawnShiftDb(const CSettingsModel& m, const std::vector<int>& channels,
+                    const ZUtils::ZComplexCurve& sum) {
+    std::vector<SEqFitSettings> bands;
+    for (int ch : channels)
+        if (ch >= 0 && ch < MLB8_CHANNELS) bands.push_back(DefaultFitRange(m, ch));
+    const ZUtils::ZResponseGrid& grid = ZUtils::ZResponseGrid::Get();
+    double fSum = 0.0;
+    int n = 0;
+    for (int i = 0; i < sum.m_nCount && i < grid.m_nCount; ++i) {
+        const double f = grid.m_fFreq[i];
+        const bool bIn = std::any_of(bands.begin(), bands.end(),
+                                     [f](const SEqFitSettings& b) { return f >= b.fFrom && f <= b.fTo; });
+        if (!bIn || !std::isfinite(sum.m_fDb[i])) continue;
+        fSum += sum.m_fDb[i];
+        ++n;
+    }
+    return n ? std::round(-fSum / n * 10.0) / 10.0 : 0.0;
+}
+
+void ShiftLevel(ZUtils::ZComplexCurve* pCurve, double fDb) {
+    for (int i = 0; i < pCurve->m_nCount; ++i)
+        pCurve->m_fDb[i] += fDb;
+}
+
+std::string DrawnShiftText(double fShiftDb) {
+    if (!(std::fabs(fShiftDb) >= 0.05)) return {};
+    char sz[64];
+    std::snprintf(sz, sizeof sz, "drawn %.1f dB %s", std::fabs(fShiftDb), fShiftDb < 0 ? "lower" : "higher");
+    return sz;
 }

@@ -29,7 +29,8 @@ bool ValidChannel(int nChannel) {
 } // namespace
 
 void CSystemView::SetPhase(int nPhase) {
-    m_nPhase = std::clamp(nPhase, static_cast<int>(PHASE_OFF), static_cast<int>(PHASE_UNWRAPPED));
+    m_Phase = static_cast<EPhase>(
+        std::clamp(nPhase, static_cast<int>(PHASE_OFF), static_cast<int>(PHASE_UNWRAPPED)));
 }
 
 std::vector<int> CSystemView::ActiveOutputs(const CSettingsModel& m) {
@@ -59,7 +60,7 @@ unsigned CSystemView::SumMask(const CSettingsModel& m) const {
 void CSystemView::ToggleSumMember(const CSettingsModel& m, int nChannel) {
     if (!ValidChannel(nChannel)) return;
     m_nSumMask = SumMask(m) ^ (1u << nChannel);
-    m_bSumChosen = 1;
+    m_bSumChosen = true;
 }
 
 unsigned CSystemView::SilencedMask(const CSettingsModel& m) {
@@ -87,7 +88,7 @@ void CSystemView::OutputResponse(const CSettingsModel& m, int nChannel, ZUtils::
 
 void CSystemView::Compute(const CSettingsModel& m, SSystemPicture* pOut) const {
     pOut->outputs.clear();
-    pOut->nPhase = m_nPhase;
+    pOut->phase = m_Phase;
     const unsigned nSumMask = SumMask(m);
     const unsigned nSilenced = SilencedMask(m);
     std::string members;
@@ -97,8 +98,8 @@ void CSystemView::Compute(const CSettingsModel& m, SSystemPicture* pOut) const {
         o.nPen = CFilterEditor::GraphPen(m, ch);
         o.name = OutputName(m, ch);
         o.bSelected = ch == m.m_nChannel || (m.m_bPair && ch == m.m_nChannel + 1);
-        o.bInSum = (nSumMask >> ch) & 1u;
-        o.bMuted = (nSilenced >> ch) & 1u;
+        o.bInSum = ((nSumMask >> ch) & 1u) != 0;
+        o.bMuted = ((nSilenced >> ch) & 1u) != 0;
         OutputResponse(m, ch, &o.curve);
         if (o.bInSum)
             members += (members.empty() ? "Out " : " + Out ") + std::to_string(ch + 1) +
@@ -116,8 +117,20 @@ void CSystemView::Compute(const CSettingsModel& m, SSystemPicture* pOut) const {
     pOut->bHaveSum = sum.sum.Terms() > 0;
     pOut->bMeasuredSum = pOut->bHaveSum && sum.bMeasured;
     pOut->sumNote = pOut->bHaveSum ? sum.note : std::string();
-    pOut->sumName = members.empty()  ? std::string()
-                    : pOut->bHaveSum ? "Sum " + members + (sum.bMeasured ? " (measured)" : "")
-                                     : "Sum " + members + ": silent";
+    pOut->fSumShiftDb = 0.0;
     if (pOut->bHaveSum) sum.sum.Result(&pOut->sum);
+    // A measured sum is drawn where the plot shows it, and its name says by how much it was moved.
+    std::string measured = " (measured)";
+    if (pOut->bMeasuredSum) {
+        std::vector<int> sounding;
+        for (int ch : group)
+            if (!((nSilenced >> ch) & 1u)) sounding.push_back(ch);
+        pOut->fSumShiftDb = DrawnShiftDb(m, sounding, pOut->sum);
+        ShiftLevel(&pOut->sum, pOut->fSumShiftDb);
+        const std::string shift = DrawnShiftText(pOut->fSumShiftDb);
+        if (!shift.empty()) measured = " (measured, " + shift + ")";
+    }
+    pOut->sumName = members.empty()  ? std::string()
+                    : pOut->bHaveSum ? "Sum " + members + (sum.bMeasured ? measured : "")
+                                     : "Sum " + members + ": silent";
 }

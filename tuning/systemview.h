@@ -13,42 +13,21 @@
 struct CSettingsModel;
 struct SChannelTuning;
 
-struct SSystemOutput {
-    int nChannel = 0;
-    int nPen = 0;
-    std::string name; // "Out 1 Tweeter L"
-    int bSelected = 0;
-    int bInSum = 0;
-    int bMuted = 0; // silent on the processor: drawn as muted, adds nothing to the sum
-    ZUtils::ZComplexCurve curve;
-    bool operator==(const SSystemOutput&) const = default;
-};
-
-struct SSystemPicture {
-    std::vector<SSystemOutput> outputs;
-    int bHaveSum = 0;
-    // "Sum Out 1 + Out 3 (muted) + Out 7", with " (measured)" when measured; set whenever the group has a
-    // member, even when every member is muted and there is nothing to draw.
-    std::string sumName;
-    int bMeasuredSum = 0; // measured response × processor response of every output in the sum
-    std::string sumNote;  // why a sum with measurements fell back to the processor's alone
-    ZUtils::ZComplexCurve sum;
-    int nPhase = 0; // CSystemView::EPhase
-    bool operator==(const SSystemPicture&) const = default;
-};
+struct SSystemPicture; // what the view computes for the graph, below
 
 class CSystemView {
 public:
     enum EPhase { PHASE_OFF = 0, PHASE_WRAPPED = 1, PHASE_UNWRAPPED = 2 };
 
-    int IsOn() const { return m_bOn; }
-    void SetOn(int bOn) { m_bOn = bOn ? 1 : 0; }
-    int Phase() const { return m_nPhase; }
+    bool IsOn() const { return m_bOn; }
+    void SetOn(bool bOn) { m_bOn = bOn; }
+    EPhase Phase() const { return m_Phase; }
+    // A number outside the enum is held at its nearest end.
     void SetPhase(int nPhase);
     // The switches: the view on or off; the phase shown or not; the phase unwrapped or wrapped (shows it).
     void ToggleOn() { m_bOn = !m_bOn; }
-    void TogglePhase() { SetPhase(m_nPhase == PHASE_OFF ? PHASE_WRAPPED : PHASE_OFF); }
-    void ToggleUnwrap() { SetPhase(m_nPhase == PHASE_UNWRAPPED ? PHASE_WRAPPED : PHASE_UNWRAPPED); }
+    void TogglePhase() { SetPhase(m_Phase == PHASE_OFF ? PHASE_WRAPPED : PHASE_OFF); }
+    void ToggleUnwrap() { SetPhase(m_Phase == PHASE_UNWRAPPED ? PHASE_WRAPPED : PHASE_UNWRAPPED); }
     // Adds the channel to the summed group or takes it out. Until the first change the group is the
     // left side of the configuration.
     void ToggleSumMember(const CSettingsModel& m, int nChannel);
@@ -75,9 +54,37 @@ public:
     void Compute(const CSettingsModel& m, SSystemPicture* pOut) const;
 
 private:
-    int m_bOn = 0;
-    int m_nPhase = PHASE_OFF;
-    int m_bSumChosen = 0;
+    bool m_bOn = false;
+    EPhase m_Phase = PHASE_OFF;
+    bool m_bSumChosen = false;
     unsigned m_nSumMask = 0;
     const std::array<SChannelTuning, MLB8_CHANNELS>* m_pTunings = nullptr;
+};
+
+struct SSystemOutput {
+    int nChannel = 0;
+    int nPen = 0;
+    std::string name; // "Out 1 Tweeter L"
+    bool bSelected = false;
+    bool bInSum = false;
+    bool bMuted = false; // silent on the processor: drawn as muted, adds nothing to the sum
+    ZUtils::ZComplexCurve curve;
+    bool operator==(const SSystemOutput&) const = default;
+};
+
+struct SSystemPicture {
+    std::vector<SSystemOutput> outputs;
+    bool bHaveSum = false;
+    // "Sum Out 1 + Out 3 (muted) + Out 7", with " (measured)" when measured, or with the shift it is drawn
+    // at, " (measured, drawn 85.3 dB lower)"; set whenever the group has a member, even when every member
+    // is muted and there is nothing to draw.
+    std::string sumName;
+    bool bMeasuredSum = false; // measured response × processor response of every output in the sum
+    std::string sumNote;       // why a sum with measurements fell back to the processor's alone
+    // The sum as it is drawn: a measured one moved by fSumShiftDb (DrawnShiftDb) from the microphone's
+    // level; the processor's alone at its own level (shift 0).
+    ZUtils::ZComplexCurve sum;
+    double fSumShiftDb = 0.0;
+    CSystemView::EPhase phase = CSystemView::PHASE_OFF;
+    bool operator==(const SSystemPicture&) const = default;
 };

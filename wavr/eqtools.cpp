@@ -395,27 +395,19 @@ SSystemPreview CEqTools::AlignmentPreview() const {
         preview.channels.push_back(o.nChannel);
         ZUtils::SOutputTrim trim;
         trim.fLevelDb = CSettingsModel::DbFromVolume(o.after.nVolume);
-        trim.bInvert = o.after.bInvert;
+        trim.bInvert = o.after.bInvert ? 1 : 0;
         trim.nDelaySamples = o.after.nDelay;
         preview.after.push_back(trim);
         members += (members.empty() ? "Out " : " + Out ") + std::to_string(o.nChannel + 1);
     }
+    // Both sums moved by the one shift that draws the sum after as the system view draws it after Apply.
     preview.sumBefore = m_Align.before;
     preview.sumAfter = m_Align.after;
-    double fMean = 0;
-    int n = 0;
-    const ZUtils::ZResponseGrid& grid = ZUtils::ZResponseGrid::Get();
-    for (int i = 0; i < grid.m_nCount; ++i)
-        if (grid.m_fFreq[i] >= m_Align.fFrom && grid.m_fFreq[i] <= m_Align.fTo) {
-            fMean += m_Align.after.m_fDb[i];
-            ++n;
-        }
-    fMean = n ? fMean / n : 0.0;
-    for (int i = 0; i < grid.m_nCount; ++i) {
-        preview.sumBefore.m_fDb[i] -= fMean;
-        preview.sumAfter.m_fDb[i] -= fMean;
-    }
-    preview.sumName = "Sum " + members + " after the alignment";
+    preview.fSumShiftDb = DrawnShiftDb(m_Core.Model(), preview.channels, m_Align.after);
+    ShiftLevel(&preview.sumBefore, preview.fSumShiftDb);
+    ShiftLevel(&preview.sumAfter, preview.fSumShiftDb);
+    const std::string shift = DrawnShiftText(preview.fSumShiftDb);
+    preview.sumName = "Sum " + members + " after the alignment" + (shift.empty() ? "" : " (" + shift + ")");
     return preview;
 }
 

@@ -186,7 +186,7 @@ void CWAVRApp::ShowPageAndTakePicture() {
                                      ID_PAGE_TIME_ALIGNMENT};
     if (m_nPage >= 0 && m_nPage < 5 && kCommands[m_nPage] > 0) m_pView->OnMenuCommand(kCommands[m_nPage]);
     if (m_bSystemView && m_pView->SystemGraph()) {
-        m_pView->SystemGraph()->View().SetOn(1);
+        m_pView->SystemGraph()->View().SetOn(true);
         m_pView->SystemGraph()->ApplyView();
     }
     QTimer::singleShot(700, [this] {

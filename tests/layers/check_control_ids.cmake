@@ -6,7 +6,7 @@ cmake_minimum_required(VERSION 3.25)
 # 57600..57699 in code (comments and strings are skipped).
 # Numbers of that size that are not IDs (time-outs, time stamps, years) are let through by the
 # line patterns in `not_ids`.
-set(folders editor wavr guilib tests/editor tests/wavr tests/guilib)
+set(folders editor wavr guilib graph tuning tests/editor tests/wavr tests/guilib tests/graph tests/tuning)
 set(not_ids "WaitUntil\\(" "setTimestamp|send\\(QEvent::" "tm_year|rlim_cur" "OUTPUT_MAP_")
 set(id_literal "(^|[^A-Za-z0-9_.])(2[0-5][0-9][0-9]|5038|5040|327[0-9][0-9]|576[0-9][0-9])([^A-Za-z0-9_.]|$)")
 

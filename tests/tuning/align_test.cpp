@@ -7,6 +7,7 @@
 // variable MLB8_WRITE_EXAMPLES set the test writes them, otherwise it checks they are still these.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <complex>
 #include <cstdio>
@@ -19,6 +20,7 @@
 #include "editor/presetfile.h"
 #include "presets/profile.h"
 #include "tuning/align.h"
+#include "tuning/measurement.h"
 #include "tuning/systemview.h"
 
 namespace {
@@ -54,9 +56,15 @@ double ArrivalS(const SDriver& d) {
     return d.fPathM / kSpeedOfSound;
 }
 
+// What the processor does to the sound on its way to the driver, at each frequency of a measurement:
+// level (dB) and phase (degrees).
+struct SThrough {
+    std::vector<double> db, deg;
+};
+
 // Level (dB) and unwrapped phase (degrees) at the seat of the driver alone, times pThrough when given.
-void Acoustic(const SDriver& d, const std::vector<double>& freq, const ZUtils::ZComplexCurve* pThrough,
-              const std::vector<int>& throughIndex, std::vector<double>* pDb, std::vector<double>* pDeg) {
+void Acoustic(const SDriver& d, const std::vector<double>& freq, const SThrough* pThrough,
+              std::vector<double>* pDb, std::vector<double>* pDeg) {
     pDb->clear();
     pDeg->clear();
     // The driver's angle turns slowly: unwrapped on its own, before the path delay is added exactly.
@@ -68,12 +76,35 @@ void Acoustic(const SDriver& d, const std::vector<double>& freq, const ZUtils::Z
         double fDb = 85.0 + d.fSensDb + 20.0 * std::log10(std::abs(DriverAt(d, freq[i])));
         double fDeg = driverDeg[i] - 360.0 * freq[i] * ArrivalS(d) + (d.bInverted ? 180.0 : 0.0);
         if (pThrough) {
-            fDb += pThrough->m_fDb[throughIndex[i]];
-            fDeg += pThrough->m_fPhaseDeg[throughIndex[i]];
+            fDb += pThrough->db[i];
+            fDeg += pThrough->deg[i];
         }
         pDb->push_back(fDb);
         pDeg->push_back(fDeg);
     }
+}
+
+// The processor's response of an output at any frequency, not only on the grid: its sections at f (as
+// the grid computes them at its own points), then its level, polarity and delay. Its phase is wrapped.
+SThrough ThroughAt(const CSettingsModel& m, int nChannel, const std::vector<double>& freq) {
+    ZUtils::SBiquad sections[CRev8001Lib::MAX_CHANNEL_SECTIONS];
+    const int nSections =
+        m.m_Lib.ChannelSections(m.m_bEqEnable[nChannel], nChannel, m.m_bXoverEnable[nChannel], sections);
+    const ZUtils::SOutputTrim trim = CSystemView::Trim(m, nChannel);
+    SThrough out;
+    for (double f : freq) {
+        const double fW = f * ZUtils::kTwoPiShort / ZUtils::kSampleRate;
+        const std::complex<double> z1 = std::polar(1.0, -fW), z2 = std::polar(1.0, -2.0 * fW);
+        std::complex<double> h = 1.0;
+        for (int k = 0; k < nSections; ++k) {
+            const ZUtils::SBiquad& q = sections[k];
+            h *= (q.b0 + q.b1 * z1 + q.b2 * z2) / (q.a0 + q.a1 * z1 + q.a2 * z2);
+        }
+        out.db.push_back(20.0 * std::log10(std::abs(h)) + trim.fLevelDb);
+        out.deg.push_back(std::arg(h) * 180.0 / kPi + (trim.bInvert ? 180.0 : 0.0) -
+                          360.0 * f * trim.nDelaySamples / ZUtils::kDelaySampleRate);
+    }
+    return out;
 }
 
 void LoadExample(CSettingsModel& m) {
@@ -88,13 +119,6 @@ std::vector<double> GridFreq() {
     return std::vector<double>(g.m_fFreq, g.m_fFreq + g.m_nCount);
 }
 
-std::vector<int> GridIndex() {
-    std::vector<int> index;
-    for (int i = 0; i < ZUtils::ZResponseGrid::Get().m_nCount; ++i)
-        index.push_back(i);
-    return index;
-}
-
 // The measurements on the grid, taken through the example's settings (or of the bare drivers).
 ChannelTunings Measure(const CSettingsModel& m, bool bThrough,
                        const std::vector<SDriver>& drivers = kSystem) {
@@ -105,8 +129,10 @@ ChannelTunings Measure(const CSettingsModel& m, bool bThrough,
             SetMeasuredThrough(t, m, d.nChannel, "the example");
         else
             SetMeasuredRaw(t);
-        Acoustic(d, GridFreq(), bThrough ? &t.throughFull : nullptr, GridIndex(), &t.measured,
-                 &t.measuredPhase);
+        SThrough through;
+        through.db.assign(t.throughFull.m_fDb, t.throughFull.m_fDb + t.throughFull.m_nCount);
+        through.deg.assign(t.throughFull.m_fPhaseDeg, t.throughFull.m_fPhaseDeg + t.throughFull.m_nCount);
+        Acoustic(d, GridFreq(), bThrough ? &through : nullptr, &t.measured, &t.measuredPhase);
     }
     return tunings;
 }
@@ -134,7 +160,7 @@ double ArrivalAlignedBest(const CSettingsModel& m, const ChannelTunings& tunings
     double fBest = 1e300;
     for (unsigned nMask = 0; nMask < (1u << kSystem.size()); ++nMask) {
         for (std::size_t k = 0; k < trims.size(); ++k)
-            trims[k].bInvert = (nMask >> k) & 1u;
+            trims[k].bInvert = ((nMask >> k) & 1u) != 0;
         ZUtils::ZComplexCurve sum;
         PredictAlignedSum(m, tunings, Channels(), trims, &sum);
         fBest = std::min(fBest, SumDeviation(sum, s.target, r.fFrom, r.fTo));
@@ -219,24 +245,12 @@ std::string ExampleText(const CSettingsModel& m, const SDriver& d) {
     std::vector<double> freq;
     for (double e = 1.0; e <= std::log10(24000.0) + 1e-9; e += 1.0 / 500.0)
         freq.push_back(std::pow(10.0, e));
-    // The processor's response at the nearest grid point below is close enough for an example; the
-    // files are made the same way every time.
-    ZUtils::ZComplexCurve through;
-    ZUtils::CalcOutputResponse(m.m_Lib, m.m_bEqEnable[d.nChannel], d.nChannel, m.m_bXoverEnable[d.nChannel],
-                               CSystemView::Trim(m, d.nChannel), &through);
-    const ZUtils::ZResponseGrid& g = ZUtils::ZResponseGrid::Get();
-    std::vector<int> index;
-    for (double f : freq) {
-        int i = 0;
-        while (i + 1 < g.m_nCount && g.m_fFreq[i + 1] <= f)
-            ++i;
-        index.push_back(i);
-    }
+    const SThrough through = ThroughAt(m, d.nChannel, freq);
     std::vector<double> db, deg;
-    Acoustic(d, freq, &through, index, &db, &deg);
+    Acoustic(d, freq, &through, &db, &deg);
     std::string text = "* Synthetic measurement of Out " + std::to_string(d.nChannel + 1) +
                        " at the seat, through doc/examples/3-way-sub.Dovu\n"
-                       "* Made by tests/editor/align_test.cpp (MLB8_WRITE_EXAMPLES=1 writes it again)\n"
+                       "* Made by tests/tuning/align_test.cpp (MLB8_WRITE_EXAMPLES=1 writes it again)\n"
                        "Freq(Hz) SPL(dB) Phase(degrees)\n";
     for (std::size_t i = 0; i < freq.size(); ++i) {
         char sz[96];
@@ -262,6 +276,44 @@ TEST(Align, ExampleFilesAreTheGeneratorsOutput) {
         std::stringstream stored;
         stored << in.rdbuf();
         EXPECT_EQ(stored.str(), text) << path;
+    }
+}
+
+// The example files, read as the window reads them, are the drivers of kSystem at the seat through the
+// example's settings: with the settings divided out, each is its driver alone, on the whole grid up to
+// 20 kHz, within what the interpolation between the file's points leaves. Two ways with different delays
+// turn apart by the difference: an error of the settings' phase between the file's points (the
+// processor's delay turns 360 degrees per 1.2 kHz at 40 samples) would sum as a comb.
+TEST(Align, ExampleFilesHoldTheDriversAtTheSeat) {
+    CSettingsModel m;
+    LoadExample(m);
+    const std::vector<double> freq = GridFreq();
+    for (const SDriver& d : kSystem) {
+        const std::string path = std::string(MLB8_SOURCE_DIR) + "/doc/examples/align/out" +
+                                 std::to_string(d.nChannel + 1) + ".txt";
+        SCOPED_TRACE(path);
+        const SMeasurementRead r = ReadMeasurementFile(path);
+        ASSERT_TRUE(r.bOk) << r.szError;
+        SChannelTuning t;
+        t.measured = CurveOnGrid(r.curve);
+        t.measuredPhase = PhaseOnGrid(r.curve);
+        SetMeasuredThrough(t, m, d.nChannel, "the example");
+        std::vector<double> db, deg;
+        Acoustic(d, freq, nullptr, &db, &deg);
+        const double fPeak = *std::max_element(db.begin(), db.end());
+        double fWorstDb = 0.0, fWorstDeg = 0.0, fWorstAt = 0.0;
+        for (std::size_t i = 0; i < freq.size() && freq[i] <= 20000.0; ++i) {
+            if (freq[i] < 20.0 || db[i] < fPeak - 40.0) continue; // where the driver plays
+            fWorstDb = std::max(fWorstDb, std::fabs(t.measured[i] - t.throughFull.m_fDb[i] - db[i]));
+            const double fDeg =
+                std::fabs(ZUtils::WrapDegrees(t.measuredPhase[i] - t.throughFull.m_fPhaseDeg[i] - deg[i]));
+            if (fDeg > fWorstDeg) {
+                fWorstDeg = fDeg;
+                fWorstAt = freq[i];
+            }
+        }
+        EXPECT_LT(fWorstDb, 0.05);
+        EXPECT_LT(fWorstDeg, 1.0) << "at " << fWorstAt << " Hz";
     }
 }
 

@@ -68,7 +68,7 @@ protected:
     void SumOfAll() {
         for (int ch = 1; ch < MLB8_CHANNELS; ch += 2)
             Layer()->View().ToggleSumMember(Model(), ch);
-        Layer()->View().SetOn(1);
+        Layer()->View().SetOn(true);
         Layer()->ApplyView();
     }
     CEqReportDlg* Dialog() const {
@@ -118,15 +118,17 @@ TEST_F(AlignPreview, IsDrawnWhileTheProposalIsShownAndGoneOnCancel) {
     const QImage preview = GraphPicture();
     EXPECT_TRUE(Layer()->View().IsOn());
     EXPECT_EQ(Layer()->Picture().sum, Tools().AlignmentPreview().sumAfter);
-    EXPECT_EQ(Layer()->Picture().sumName,
-              "Sum Out 1 + Out 2 + Out 3 + Out 4 + Out 5 + Out 6 + Out 7 + Out 8 after the "
-              "alignment");
-    ASSERT_EQ(Layer()->DrawnBefore().size(), r.outputs.size() + 1);
-    // Both sums moved by one step, so that the sum after has its mean at 0 dB.
+    // Both sums moved by one step, so that the sum after has its mean at 0 dB, and the name says so.
     const SSystemPreview shown = Tools().AlignmentPreview();
-    for (int i = 0; i < RESPONSE_POINTS; ++i)
-        EXPECT_NEAR(shown.sumAfter.m_fDb[i] - r.after.m_fDb[i], shown.sumBefore.m_fDb[i] - r.before.m_fDb[i],
-                    1e-9);
+    EXPECT_EQ(Layer()->Picture().sumName,
+              "Sum Out 1 + Out 2 + Out 3 + Out 4 + Out 5 + Out 6 + Out 7 + Out 8 after the alignment (" +
+                  DrawnShiftText(shown.fSumShiftDb) + ")");
+    EXPECT_LT(shown.fSumShiftDb, -60.0);
+    ASSERT_EQ(Layer()->DrawnBefore().size(), r.outputs.size() + 1);
+    for (int i = 0; i < RESPONSE_POINTS; ++i) {
+        EXPECT_NEAR(shown.sumAfter.m_fDb[i] - r.after.m_fDb[i], shown.fSumShiftDb, 1e-9);
+        EXPECT_NEAR(shown.sumBefore.m_fDb[i] - r.before.m_fDb[i], shown.fSumShiftDb, 1e-9);
+    }
     EXPECT_TRUE(Drew(Layer()->DrawnBefore(), Line(*Layer(), shown.sumBefore))) << "the sum before";
     EXPECT_TRUE(Drew(Layer()->DrawnLines(), Line(*Layer(), shown.sumAfter))) << "the sum after";
     EXPECT_NE(preview, before);
@@ -149,7 +151,7 @@ TEST_F(AlignPreview, ApplyLeavesTheOutputsAsThePreviewShowedThem) {
     (void)GraphPicture();
     ASSERT_TRUE(Layer()->HasPreview());
     const std::vector<SSystemOutput> shown = Layer()->Picture().outputs;
-    const SAlignResult r = Tools().Alignment();
+    const SSystemPreview preview = Tools().AlignmentPreview();
     Press("alignApply");
     EXPECT_EQ(Dialog(), nullptr);
     EXPECT_FALSE(Layer()->HasPreview());
@@ -159,16 +161,18 @@ TEST_F(AlignPreview, ApplyLeavesTheOutputsAsThePreviewShowedThem) {
     ASSERT_EQ(Layer()->Picture().outputs.size(), shown.size());
     for (std::size_t k = 0; k < shown.size(); ++k)
         EXPECT_EQ(Layer()->Picture().outputs[k].curve, shown[k].curve) << "Out " << shown[k].nChannel + 1;
-    // The view's own sum of every output, measured, is the one the preview predicted.
+    // The view's own sum of every output, measured, is the one the preview predicted, drawn where the
+    // preview drew it.
     EXPECT_TRUE(Layer()->Picture().bMeasuredSum);
+    EXPECT_EQ(Layer()->Picture().fSumShiftDb, preview.fSumShiftDb);
     for (int i = 0; i < Layer()->DrawnPoints(); ++i)
-        EXPECT_NEAR(Layer()->Picture().sum.m_fDb[i], r.after.m_fDb[i], 1e-6) << i;
+        EXPECT_NEAR(Layer()->Picture().sum.m_fDb[i], preview.sumAfter.m_fDb[i], 1e-6) << i;
 }
 
 // The README's pictures of the worked example: the system view with the sum of every output predicted
 // at the seat before the alignment, while its proposal is shown (before dashed), and after Apply (kept
-// when MLB8_SHOT_DIR names a folder). The view's own measured sum stands at the microphone's level, off
-// its scale: the pictures show the sums as the preview does, at one level.
+// when MLB8_SHOT_DIR names a folder); the sums as the preview draws them, at one level. Then the view's
+// own measured sum of every output, without a proposal, moved onto the plot as well.
 TEST_F(AlignPreview, Pictures) {
     const QByteArray dir = qgetenv("MLB8_SHOT_DIR");
     if (dir.isEmpty()) GTEST_SKIP() << "MLB8_SHOT_DIR not set";
@@ -186,13 +190,19 @@ TEST_F(AlignPreview, Pictures) {
     for (std::size_t k = 0; k < before.channels.size(); ++k)
         before.after[k] = CSystemView::Trim(Model(), before.channels[k]);
     before.sumAfter = preview.sumBefore;
-    before.sumName = "Sum Out 1 + Out 2 + Out 3 + Out 4 + Out 5 + Out 6 + Out 7 + Out 8 before the alignment";
+    before.sumName =
+        "Sum Out 1 + Out 2 + Out 3 + Out 4 + Out 5 + Out 6 + Out 7 + Out 8 before the alignment (" +
+        DrawnShiftText(preview.fSumShiftDb) + ")";
     Layer()->SetPreview(before);
     keep("align-system-view-before.png");
     SSystemPreview after = preview;
     after.bShowBefore = false;
     Layer()->SetPreview(after);
     keep("align-system-view-after.png");
+    // No proposal: the view's own sum of every output, measured, with Out 1 selected.
+    Layer()->ClearPreview();
+    SumOfAll();
+    keep("system-view-measured-sum-after.png");
 }
 
 } // namespace

@@ -371,6 +371,21 @@ TEST_F(UiLanguageTest, TheAdditionsSpeakTheWindowsLanguage) {
             "system view",
             CoreText("Processor-only sum: no measurement for Out 3, Out 5, Out 7; no phase in the "
                      "measurement of Out 1"));
+        // A measured sum, and the alignment's, drawn moved onto the plot (the first of them as the view
+        // names it, from measurements at 80 dB).
+        for (int ch = 0; ch < MLB8_CHANNELS; ++ch)
+            m.m_bMute[ch] = 0;
+        {
+            CSystemView view;
+            view.SetTunings(&tools.Tunings());
+            SSystemPicture picture;
+            view.Compute(m, &picture);
+            EXPECT_NE(picture.sumName.find(" dB lower)"), std::string::npos) << picture.sumName;
+            texts.emplace_back("system view, measured", CoreText(picture.sumName));
+        }
+        for (const char* pszText : {"Sum Out 1 + Out 3 (measured, drawn 2.1 dB higher)",
+                                    "Sum Out 1 + Out 2 after the alignment (drawn 2.1 dB higher)"})
+            texts.emplace_back("system view, measured", CoreText(pszText));
         for (const char* pszText :
              {"Sum: click an output", "phase", "phase, common delay of %1 ms taken out"})
             texts.emplace_back("system view", QCoreApplication::translate("CSystemGraph", pszText));

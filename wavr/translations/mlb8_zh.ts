@@ -594,6 +594,14 @@ the sum line names its outputs and says when measurements are used.</source>
         <translation>总和 %1（测量）</translation>
     </message>
     <message>
+        <source>Sum %1 (measured, drawn %2 dB lower)</source>
+        <translation>总和 %1（测量，绘制时降低 %2 dB）</translation>
+    </message>
+    <message>
+        <source>Sum %1 (measured, drawn %2 dB higher)</source>
+        <translation>总和 %1（测量，绘制时升高 %2 dB）</translation>
+    </message>
+    <message>
         <source>Processor-only sum: no measurement for %1</source>
         <translation>仅按处理器计算的总和：%1 没有测量</translation>
     </message>
@@ -980,6 +988,14 @@ the sum line names its outputs and says when measurements are used.</source>
     <message>
         <source>Sum %1 after the alignment</source>
         <translation>对齐后的总和 %1</translation>
+    </message>
+    <message>
+        <source>Sum %1 after the alignment (drawn %2 dB lower)</source>
+        <translation>对齐后的总和 %1（绘制时降低 %2 dB）</translation>
+    </message>
+    <message>
+        <source>Sum %1 after the alignment (drawn %2 dB higher)</source>
+        <translation>对齐后的总和 %1（绘制时升高 %2 dB）</translation>
     </message>
     <message>
         <source>Sum %1 before the alignment</source>
