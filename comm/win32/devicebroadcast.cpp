@@ -1,10 +1,5 @@
 #include "devicebroadcast.h"
 
-// clang-format off
-#include <windows.h>
-#include <dbt.h>
-// clang-format on
-
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
@@ -13,6 +8,7 @@
 
 #include "comm/comnames.h"
 #include "win32util.h"
+#include "winapi.h"
 
 namespace Win32 {
 

@@ -10,9 +10,7 @@
 #include <QCoreApplication>
 
 #include "comm/win32/devicebroadcast.h"
-
-// After Qt's headers: <windows.h>'s macros stay out of them.
-#include <windows.h>
+#include "comm/win32/winapi.h" // after Qt's headers: <windows.h>'s macros stay out of them
 
 namespace {
 
