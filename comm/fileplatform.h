@@ -33,6 +33,15 @@ int ReplaceWithText(const std::string& path, std::string_view text);
 // looking. Nothing is opened.
 int Probe(const std::string& path);
 
+// Whether something is at path, and if so a text that names it (true) or not (false, text empty):
+// the same text for the same file, another one once the file is replaced by a new one at the same
+// path, made anew or, where path is a link, once the link or what it leads to is. A link to nothing is
+// not there. It tells a port that went away and came back between two looks from one that stayed.
+// POSIX: the inode and change time of path, and the device and inode behind it. Windows: the volume
+// serial number, file index, creation and last write time of the file (and of a link at path); a
+// device name (COM7, \\.\COM7) is not opened: its DOS device target names it.
+bool Identity(const std::string& path, std::string* pIdentity);
+
 // std::fopen with a UTF-8 name (on Windows the narrow C library would take the ANSI code page).
 std::FILE* OpenFile(const std::string& path, const char* pszMode);
 

@@ -1,7 +1,7 @@
-// Serial ports coming and going, for the programs without Qt's notifications (the window has its own
-// in wavr/hotplug.cpp): the system's notification (a udev monitor; CM_Register_Notification on
-// Windows) wakes a new look at the port list, and each COM number that appeared or went is handed to
-// the handler.
+// Serial ports coming and going, for the programs without Qt's event loop (the window has its own,
+// wavr/hotplug.h): the system's notification (a udev monitor; on Windows a message-only window
+// registered for WM_DEVICECHANGE) wakes a new look at the port list, and each COM number that
+// appeared or went is handed to the handler.
 #pragma once
 
 #include <functional>

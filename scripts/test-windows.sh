@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Cross-builds everything below the window and mlb8ctl for 64-bit Windows (MinGW-w64,
 # cmake/mingw-w64-x86_64.cmake) in build-windows/ and runs its tests there under Wine. The window
-# itself is not built: there is no Qt for Windows here (see the README's "Windows" section). Suites
+# itself is not built: there is no Qt for Windows here (see the README's "Windows" section); its
+# sources are compiled for Windows against this machine's Qt 6 headers, not linked
+# (cmake/window-compile-check.cmake). Suites
 # that need a POSIX pseudo-terminal, the simulated processor or mlb8ctl as a child process stay on
 # Linux (tests/CMakeLists.txt). Then the Win32 serial port and mlb8ctl.exe run against the Linux
 # simulator behind a COM port (tests/win32/wine_port_test.sh, tests/win32/wine_ctl_test.sh), the
@@ -76,11 +78,20 @@ wine_step wineboot
 echo "Windows build: Wine is ready; building"
 
 source scripts/ccache.sh
+# The Linux Qt 6 headers (qt6-base-dev) for the compile check of the window's sources.
+qt_headers="$(qtpaths6 --query QT_INSTALL_HEADERS 2>/dev/null || true)"
+if [ -z "$qt_headers" ] || [ ! -d "$qt_headers/QtWidgets" ]; then
+  echo "No Qt 6 headers found (qtpaths6): the window's sources are not compiled for Windows" >&2
+  qt_headers=""
+fi
 cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMLB8_WERROR=ON -DMLB8_GTEST_SOURCE_DIR="$gtest_src" \
-  -UMLB8_TEST_DIRS "${ccache_args[@]}" >/dev/null
+  -DMLB8_WINDOW_CHECK_QT_HEADERS="$qt_headers" -UMLB8_TEST_DIRS "${ccache_args[@]}" >/dev/null
 jobs="$(nproc)"
 cmake --build "$build" -j "$jobs"
+if [ -n "$qt_headers" ]; then
+  echo "The window's sources compile for Windows (against the Qt 6 headers of this machine, not linked)"
+fi
 
 # Each test program runs once under Wine, the programs side by side (most of a run is Wine starting).
 # CTest can run the same tests one by one (ctest --test-dir build-windows), at many times the cost.

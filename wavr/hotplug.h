@@ -1,5 +1,7 @@
-// Serial ports arriving and going away: a libudev monitor on the tty subsystem, watched from the GUI
-// thread's event loop. A storage device or any other subsystem reports nothing.
+// Serial ports arriving and going away, watched from the GUI thread's event loop: the system's own
+// notifications (wavr/posix: a libudev monitor on the tty subsystem; wavr/win32: WM_DEVICECHANGE
+// through Qt's native event filter) and a light look at the paths of the ports given with --port. A
+// storage device or any other kind of device reports nothing.
 #pragma once
 
 #include <QObject>
@@ -10,10 +12,7 @@
 #include <utility>
 #include <vector>
 
-class QSocketNotifier;
 class QTimer;
-struct udev;
-struct udev_monitor;
 
 enum class EPortChange { None, Arrived, Removed };
 
@@ -22,7 +21,7 @@ enum class EPortChange { None, Arrived, Removed };
 EPortChange ClassifyPortEvent(const std::string& subsystem, const std::string& action,
                               const std::string& devnode, int* pComNumber);
 
-// Ports given with --port (a pseudo-terminal, a link to a device) may have no udev events of their
+// Ports given with --port (a pseudo-terminal, a link to a device) may have no notifications of their
 // own: their paths are looked at, and a path that appears counts as the port arriving, one that goes
 // away (or whose link dangles) as the port being removed. A path made anew between two looks (a quick
 // replug) is both. The first look only notes what is there.
@@ -40,24 +39,32 @@ private:
     bool m_bLooked = false;
 };
 
+using HotplugHandler = std::function<void(EPortChange change, int nComNumber)>;
+
+// The system's notifications, running until destroyed; the handler is called on the GUI thread.
+class IHotplugSource {
+public:
+    virtual ~IHotplugSource() = default;
+};
+
+// Starts the system's notifications (wavr/posix or wavr/win32, chosen by the build); nullptr when the
+// system cannot be watched.
+std::unique_ptr<IHotplugSource> StartSystemHotplug(HotplugHandler handler);
+
 class CHotplugMonitor : public QObject {
 public:
-    using Handler = std::function<void(EPortChange change, int nComNumber)>;
+    using Handler = HotplugHandler;
 
     static constexpr int PATH_LOOK_MS = 1000; // a light look at the --port paths, no busy polling
 
     explicit CHotplugMonitor(Handler handler, QObject* pParent = nullptr);
     ~CHotplugMonitor() override;
-    // False when udev could not be watched (the manager then works without hot-plug).
-    bool IsWatching() const { return m_pNotifier != nullptr; }
+    // False when the system could not be watched (the manager then works without hot-plug).
+    bool IsWatching() const { return m_pSource != nullptr; }
 
 private:
-    void OnReadable();
-
     Handler m_Handler;
-    udev* m_pUdev = nullptr;
-    udev_monitor* m_pMonitor = nullptr;
-    QSocketNotifier* m_pNotifier = nullptr;
+    std::unique_ptr<IHotplugSource> m_pSource;
     CPortPathWatch m_PathWatch;
     QTimer* m_pPathTimer = nullptr;
 };

@@ -202,6 +202,18 @@ int Probe(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 ? 0 : errno;
 }
 
+bool Identity(const std::string& path, std::string* pIdentity) {
+    pIdentity->clear();
+    struct stat target {
+    }, entry{};
+    // stat follows links: a dangling one is nothing.
+    if (::stat(path.c_str(), &target) != 0 || ::lstat(path.c_str(), &entry) != 0) return false;
+    *pIdentity = std::to_string(entry.st_ino) + ":" + std::to_string(entry.st_ctim.tv_sec) + "." +
+                 std::to_string(entry.st_ctim.tv_nsec) + ":" + std::to_string(target.st_rdev) + ":" +
+                 std::to_string(target.st_ino);
+    return true;
+}
+
 std::FILE* OpenFile(const std::string& path, const char* pszMode) {
     return std::fopen(path.c_str(), pszMode);
 }

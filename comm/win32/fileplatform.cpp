@@ -2,13 +2,16 @@
 #include "comm/fileplatform.h"
 
 #include "widetext.h"
+#include "win32util.h"
 
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
+#include <cwchar>
 #include <filesystem>
+#include <string_view>
 
 namespace ZFile {
 
@@ -152,6 +155,37 @@ void RemoveStaleTemporaries(const std::string& target) {
     ::FindClose(hFind);
 }
 
+std::uint64_t Join(DWORD nHigh, DWORD nLow) {
+    return (std::uint64_t{nHigh} << 32) | nLow;
+}
+
+// The volume, file index, creation and last write time of what path leads to (nFlags 0), or of a
+// link at path itself (FILE_FLAG_OPEN_REPARSE_POINT). Opened without access rights: nothing is read.
+bool FileIdentity(const std::wstring& path, DWORD nFlags, std::string* pIdentity) {
+    HANDLE h = ::CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                             OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | nFlags, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    BY_HANDLE_FILE_INFORMATION info{};
+    const bool bRead = ::GetFileInformationByHandle(h, &info) != 0;
+    ::CloseHandle(h);
+    if (!bRead) return false;
+    *pIdentity +=
+        std::to_string(info.dwVolumeSerialNumber) + ":" +
+        std::to_string(Join(info.nFileIndexHigh, info.nFileIndexLow)) + ":" +
+        std::to_string(Join(info.ftCreationTime.dwHighDateTime, info.ftCreationTime.dwLowDateTime)) + ":" +
+        std::to_string(Join(info.ftLastWriteTime.dwHighDateTime, info.ftLastWriteTime.dwLowDateTime));
+    return true;
+}
+
+// The DOS device a port name stands for ("COM7" and "\\.\COM7" give "COM7", any "\\.\NAME" gives
+// NAME), or "" for the path of a file. Devices are never opened to be looked at: opening a serial
+// port can already do something to it, and one the manager holds refuses a second open.
+std::wstring DosDeviceName(const std::wstring& path) {
+    constexpr std::wstring_view kDeviceSpace = L"\\\\.\\";
+    if (path.starts_with(kDeviceSpace)) return path.substr(kDeviceSpace.size());
+    return Win32::ComNumberFromPortName(path) > 0 ? path : std::wstring();
+}
+
 bool WriteAll(HANDLE h, std::string_view text) {
     while (!text.empty()) {
         const DWORD nChunk = static_cast<DWORD>(std::min<std::size_t>(text.size(), 1u << 20));
@@ -255,6 +289,32 @@ int Probe(const std::string& path) {
     if (::GetFileAttributesW(Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES) return 0;
     const DWORD nError = ::GetLastError();
     return nError == ERROR_DIRECTORY ? ENOTDIR : ZWin::ErrnoOf(nError);
+}
+
+bool Identity(const std::string& path, std::string* pIdentity) {
+    pIdentity->clear();
+    const std::wstring wide = Widen(path);
+    if (wide.empty()) return false;
+    if (const std::wstring device = DosDeviceName(wide); !device.empty()) {
+        std::wstring target(1024, L'\0');
+        const DWORD n = ::QueryDosDeviceW(device.c_str(), target.data(), static_cast<DWORD>(target.size()));
+        if (n == 0) return false;
+        target.resize(std::wcslen(target.c_str())); // the first of its targets
+        *pIdentity = "device:" + Narrow(target);
+        return true;
+    }
+    const DWORD nAttr = ::GetFileAttributesW(wide.c_str());
+    if (nAttr == INVALID_FILE_ATTRIBUTES) return false;
+    // A link is itself and what it leads to; one to nothing is not there.
+    if ((nAttr & FILE_ATTRIBUTE_REPARSE_POINT) &&
+        !FileIdentity(wide, FILE_FLAG_OPEN_REPARSE_POINT, pIdentity))
+        return false;
+    if (!pIdentity->empty()) *pIdentity += "->";
+    if (!FileIdentity(wide, 0, pIdentity)) {
+        pIdentity->clear();
+        return false;
+    }
+    return true;
 }
 
 std::FILE* OpenFile(const std::string& path, const char* pszMode) {

@@ -11,6 +11,7 @@
 
 // clang-format off
 #include <windows.h>
+#include <dbt.h>
 #include <shellapi.h>
 #include <shlobj.h>
 #include <setupapi.h>

@@ -155,6 +155,40 @@ TEST_F(PlatformFiles, NamesAreUtf8Text) {
     EXPECT_EQ(Contents(log), "line\n");
 }
 
+// The window watches a port given by its path through the path's identity: it stays while the file
+// stays, changes when a new file takes the path (a replugged device), and is absent where nothing, or
+// a link to nothing, is. Through a link, what it leads to counts.
+TEST_F(PlatformFiles, IdentityFollowsTheFileAtAPath) {
+    const std::string path = Path(u8"port");
+    Put(path, "a");
+    std::string first, again, replaced;
+    ASSERT_TRUE(ZFile::Identity(path, &first));
+    EXPECT_NE(first, "");
+    ASSERT_TRUE(ZFile::Identity(path, &again));
+    EXPECT_EQ(again, first);
+    ASSERT_EQ(ZFile::ReplaceWithText(path, "a"), 0); // the same text in a new file
+    ASSERT_TRUE(ZFile::Identity(path, &replaced));
+    EXPECT_NE(replaced, first);
+
+    std::vector<std::string> absent = {Path(u8"missing"), Path(u8"missing/port")};
+    std::error_code ec;
+    fs::create_symlink(m_Dir / "port", m_Dir / "link", ec);
+    if (!ec) {
+        std::string throughLink, afterTarget;
+        ASSERT_TRUE(ZFile::Identity(Path(u8"link"), &throughLink));
+        ASSERT_EQ(ZFile::ReplaceWithText(path, "b"), 0);
+        ASSERT_TRUE(ZFile::Identity(Path(u8"link"), &afterTarget));
+        EXPECT_NE(afterTarget, throughLink);
+        fs::create_symlink(m_Dir / "missing", m_Dir / "dangling", ec);
+        if (!ec) absent.push_back(Path(u8"dangling"));
+    }
+    for (const std::string& missing : absent) {
+        std::string identity = "left over";
+        EXPECT_FALSE(ZFile::Identity(missing, &identity)) << missing;
+        EXPECT_EQ(identity, "") << missing;
+    }
+}
+
 TEST(PlatformPlaces, ExecutableDirHoldsThisTest) {
     const std::string dir = ZUtils::ExecutableDir();
     ASSERT_FALSE(dir.empty());
