@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QToolTip>
 #include <algorithm>
 #include <climits>
 #include <cmath>
@@ -30,6 +31,8 @@ constexpr int kGap = 4;
 constexpr int kRow = 14;
 constexpr int kHitPixels = 8;
 constexpr int kPhaseDivisions = 6;
+// The legend's width inside its border on a graph too narrow for anything: a name's first letters.
+constexpr int kMinLegendWidth = 80;
 // The outer level lines of the background (+12 and -12 dB) carry the ends of the phase scale.
 constexpr double kScaleDb = 12.0;
 
@@ -55,6 +58,73 @@ QString CoreTr(const std::string& text) {
 
 QString LegendName(const SSystemOutput& o) {
     return CoreTr(o.name) + (o.bMuted ? Tr(" (muted)") : QString());
+}
+
+bool Opens(QChar c) {
+    return c == '(' || c == QChar(0xFF08);
+}
+
+bool Closes(QChar c) {
+    return c == ')' || c == QChar(0xFF09);
+}
+
+// The pieces a legend's text may be broken into: after a member of a sum or an item of a list (" + ",
+// ", ", "; ", ": " and the Chinese marks), and before the parenthesis that ends it; never inside a
+// parenthesis. Joined, they are the text.
+QStringList Pieces(const QString& text) {
+    int nFinal = -1;
+    if (!text.isEmpty() && Closes(text.back())) {
+        int nDepth = 0;
+        for (int i = static_cast<int>(text.size()) - 1; i >= 0 && nFinal < 0; --i) {
+            if (Closes(text[i]))
+                ++nDepth;
+            else if (Opens(text[i]) && --nDepth == 0)
+                nFinal = i > 0 && text[i - 1] == ' ' ? i - 1 : i;
+        }
+    }
+    QStringList pieces;
+    int nStart = 0, nDepth = 0;
+    auto cut = [&](int nEnd) {
+        if (nEnd <= nStart) return;
+        pieces << text.mid(nStart, nEnd - nStart);
+        nStart = nEnd;
+    };
+    for (int i = 0; i < static_cast<int>(text.size()); ++i) {
+        if (i == nFinal) cut(i);
+        const QChar c = text[i];
+        if (Opens(c))
+            ++nDepth;
+        else if (Closes(c))
+            nDepth = std::max(0, nDepth - 1);
+        else if (nDepth > 0)
+            continue;
+        else if (QStringLiteral("+,;:").contains(c) && i + 1 < text.size() && text[i + 1] == ' ')
+            cut(i + 2);
+        else if (QStringLiteral("\u3001\uFF0C\uFF1B\uFF1A").contains(c))
+            cut(i + 1);
+    }
+    cut(static_cast<int>(text.size()));
+    return pieces;
+}
+
+// The text in rows of at most nWidth pixels, as many pieces in each as fit; a row may still be wider
+// when a piece alone is.
+QStringList Wrapped(const QString& text, const QFontMetrics& fm, int nWidth) {
+    QStringList lines;
+    QString line;
+    for (const QString& piece : Pieces(text)) {
+        if (!line.isEmpty() && fm.horizontalAdvance((line + piece).trimmed()) <= nWidth) {
+            line += piece;
+            continue;
+        }
+        if (!line.isEmpty()) lines << line.trimmed();
+        qsizetype n = 0;
+        while (n < piece.size() && piece[n] == ' ')
+            ++n;
+        line = piece.mid(n);
+    }
+    if (!line.trimmed().isEmpty() || lines.isEmpty()) lines << line.trimmed();
+    return lines;
 }
 
 } // namespace
@@ -126,6 +196,15 @@ bool CSystemGraph::event(QEvent* pEvent) {
             if (CSkinButton* pSwitch = Switch(p->CtrlId())) pSwitch->TakeClickToggle();
             OnSwitch(p->CtrlId());
         }
+        return true;
+    }
+    // A legend with an elided piece shows its whole texts over it.
+    if (pEvent->type() == QEvent::ToolTip) {
+        const auto* pHelp = static_cast<QHelpEvent*>(pEvent);
+        if (m_View.IsOn() && !m_LegendTip.isEmpty() && m_rcLegend.contains(pHelp->pos()))
+            QToolTip::showText(pHelp->globalPos(), m_LegendTip, this, m_rcLegend);
+        else
+            QToolTip::hideText();
         return true;
     }
     return QWidget::event(pEvent);
@@ -241,6 +320,7 @@ void CSystemGraph::paintEvent(QPaintEvent*) {
             nDelay = std::min(nDelay, CSystemView::Trim(*m_pModel, o.nChannel).nDelaySamples);
         m_fCommonDelayMs = nDelay / 48.0;
     }
+    LayOutLegend();
     m_rcStrip = QRect(0, 0, width(), StripHeight());
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing, false);
@@ -372,49 +452,135 @@ void CSystemGraph::DrawPhaseScale(QPainter& p) {
         p.drawText(rc, Qt::AlignRight | Qt::AlignVCenter, QString::asprintf("%+.0f\u00b0", fDeg));
         m_PhaseLabels.push_back(rc);
     }
-    const QString caption =
-        m_fCommonDelayMs > 0
-            ? Tr("phase, common delay of %1 ms taken out").arg(QString::number(m_fCommonDelayMs, 'f', 2))
-            : Tr("phase");
+    const QString caption = PhaseCaption();
     const int nCaptionW = QFontMetrics(font).horizontalAdvance(caption) + 4;
+    // Under the switches, where it was before a long legend made the strip taller.
+    const int nHeight = std::min(m_rcStrip.height(), 2 + (m_Picture.sumNote.empty() ? 3 : 4) * kRow + 4 + 2);
     const QRect rc(width() - kMargin - nCaptionW, kMargin + SkinId::SYSTEM_VIEW_H + 2, nCaptionW,
-                   m_rcStrip.height() - SkinId::SYSTEM_VIEW_H - kMargin - 2);
+                   nHeight - SkinId::SYSTEM_VIEW_H - kMargin - 2);
     p.drawText(rc, Qt::AlignRight | Qt::AlignVCenter, caption);
     m_PhaseLabels.push_back(rc);
 }
 
+// The legend's rows and a margin above and below; never lower than the switches and the caption
+// under them need.
 int CSystemGraph::StripHeight() const {
-    return 2 + (m_Picture.sumNote.empty() ? 3 : 4) * kRow + 4 + 2;
+    return 2 + std::max(m_nLegendRows, 3) * kRow + 4 + 2;
 }
 
-// In the strip above the plot: the outputs in columns, left above right as the architecture pairs
-// them, and the sum below them.
-void CSystemGraph::DrawLegend(QPainter& p) {
-    QFont font = p.font();
+QString CSystemGraph::PhaseCaption() const {
+    return m_fCommonDelayMs > 0
+               ? Tr("phase, common delay of %1 ms taken out").arg(QString::number(m_fCommonDelayMs, 'f', 2))
+               : Tr("phase");
+}
+
+// In the strip above the plot, left of the switches (and of the phase's caption under them): the
+// outputs in columns, left above right as the architecture pairs them, and the sum's name and the note
+// below them. Where the room is short, the columns go on in a further pair of rows, and the sum's name
+// and the note go on in further rows, broken between members or items and before the parenthesis that
+// ends them; only a piece that is wider than the room alone is elided, the whole texts then being the
+// legend's tooltip.
+void CSystemGraph::LayOutLegend() {
+    QFont font = this->font();
     font.setPixelSize(10);
     font.setBold(true);
+    // Widths are those of the bold font, which the widest text (a selected name, the sum) is drawn in.
     const QFontMetrics fm(font);
+    int nRight = width();
+    for (const CSkinButton* pSwitch : m_pSwitch)
+        if (!pSwitch->isHidden()) nRight = std::min(nRight, pSwitch->x());
+    if (m_Picture.phase != CSystemView::PHASE_OFF) {
+        QFont small = this->font();
+        small.setPixelSize(10);
+        nRight =
+            std::min(nRight, width() - kMargin - QFontMetrics(small).horizontalAdvance(PhaseCaption()) - 4);
+    }
+    // The box's width inside its border, at least kMinLegendWidth on a graph too narrow for it.
+    const int nRoom = std::max(kMinLegendWidth, nRight - kGap - kMargin - 4);
+    bool bElided = false;
+    auto elided = [&](const QString& text, int nWidth) {
+        if (fm.horizontalAdvance(text) <= nWidth) return text;
+        bElided = true;
+        return fm.elidedText(text, Qt::ElideRight, nWidth);
+    };
+
+    const int nOutputs = static_cast<int>(m_Picture.outputs.size());
     int nCellW = 0;
     for (const SSystemOutput& o : m_Picture.outputs)
         nCellW = std::max(nCellW, 38 + fm.horizontalAdvance(LegendName(o)) + 8);
-    const int nColumns = static_cast<int>((m_Picture.outputs.size() + 1) / 2);
+    nCellW = std::min(nCellW, nRoom);
+    const int nColumns = (nOutputs + 1) / 2;
+    const int nPerBand = nCellW > 0 ? std::clamp(nRoom / nCellW, 1, std::max(nColumns, 1)) : 1;
+    const int nBands = std::max(1, (nColumns + nPerBand - 1) / nPerBand);
+
     const QString sum = m_Picture.bHaveSum ? CoreTr(m_Picture.sumName) : Tr("Sum: click an output");
-    const int nWidth = std::max(nColumns * nCellW, 38 + fm.horizontalAdvance(sum) + 8);
-    // A note under the sum when measurements could not be used for it.
+    // A note under the sum when measurements could not be used for it, or a preview's key.
     const QString note = m_Picture.sumNote.empty() ? QString() : CoreTr(m_Picture.sumNote);
-    const int nRows = note.isEmpty() ? 3 : 4;
-    const int nNoteWidth =
-        note.isEmpty() ? 0 : (m_bPreview && m_Preview.bShowBefore ? 40 : 8) + fm.horizontalAdvance(note) + 8;
-    m_rcLegend = QRect(kMargin, 2, std::max(nWidth, nNoteWidth) + 4, nRows * kRow + 4);
+    const int nNoteIndent = m_bPreview && m_Preview.bShowBefore ? 40 : 8;
+    QStringList sumLines = Wrapped(sum, fm, nRoom - 38 - 8);
+    QStringList noteLines = note.isEmpty() ? QStringList() : Wrapped(note, fm, nRoom - nNoteIndent - 8);
+    // On a graph too small for so many rows (the plot would keep less than two fifths of it), the sum's
+    // name and the note keep a row each, elided.
+    if ((2 * nBands + sumLines.size() + noteLines.size()) * kRow + 8 > height() * 3 / 5) {
+        sumLines = QStringList{sum};
+        noteLines = note.isEmpty() ? QStringList() : QStringList{note};
+    }
+
+    int nWidth = std::min(nColumns, nPerBand) * nCellW;
+    for (const QString& line : sumLines)
+        nWidth = std::max(nWidth, 38 + fm.horizontalAdvance(elided(line, nRoom - 38 - 8)) + 8);
+    for (const QString& line : noteLines)
+        nWidth =
+            std::max(nWidth, nNoteIndent + fm.horizontalAdvance(elided(line, nRoom - nNoteIndent - 8)) + 8);
+    m_nSumLines = static_cast<int>(sumLines.size());
+    m_nLegendRows = 2 * nBands + m_nSumLines + static_cast<int>(noteLines.size());
+    m_rcLegend = QRect(kMargin, 2, nWidth + 4, m_nLegendRows * kRow + 4);
+
+    m_LegendRows.clear();
+    m_LegendTexts.clear();
+    for (int k = 0; k < nOutputs; ++k) {
+        const SSystemOutput& o = m_Picture.outputs[static_cast<size_t>(k)];
+        const int nColumn = k / 2;
+        const QRect cell(m_rcLegend.left() + 2 + nColumn % nPerBand * nCellW,
+                         m_rcLegend.top() + 2 + (nColumn / nPerBand * 2 + k % 2) * kRow, nCellW, kRow);
+        m_LegendRows.push_back(cell);
+        QFont name = font;
+        name.setBold(o.bSelected);
+        m_LegendTexts.push_back({QRect(cell.left() + 38, cell.top(), nCellW - 38, kRow),
+                                 elided(LegendName(o), nCellW - 38 - 8), name});
+    }
+    int y = m_rcLegend.top() + 2 + 2 * nBands * kRow;
+    for (const QString& line : sumLines) {
+        m_LegendTexts.push_back(
+            {QRect(m_rcLegend.left() + 40, y, nWidth - 38, kRow), elided(line, nRoom - 38 - 8), font});
+        y += kRow;
+    }
+    QFont plain = font;
+    plain.setBold(false);
+    for (const QString& line : noteLines) {
+        m_LegendTexts.push_back({QRect(m_rcLegend.left() + nNoteIndent, y, nWidth + 2 - nNoteIndent, kRow),
+                                 elided(line, nRoom - nNoteIndent - 8), plain});
+        y += kRow;
+    }
+    m_LegendTip.clear();
+    if (bElided) {
+        QStringList whole;
+        for (const SSystemOutput& o : m_Picture.outputs)
+            whole << LegendName(o);
+        whole << sum;
+        if (!note.isEmpty()) whole << note;
+        m_LegendTip = whole.join('\n');
+    }
+}
+
+void CSystemGraph::DrawLegend(QPainter& p) {
     p.fillRect(m_rcLegend, kLegendBack);
     p.setPen(QColor(60, 64, 70));
     p.drawRect(m_rcLegend.adjusted(0, 0, -1, -1));
-    m_LegendRows.clear();
-    for (size_t k = 0; k < m_Picture.outputs.size(); ++k) {
+    const size_t nOutputs = std::min(m_Picture.outputs.size(), m_LegendRows.size());
+    for (size_t k = 0; k < nOutputs; ++k) {
         const SSystemOutput& o = m_Picture.outputs[k];
-        const QRect cell(m_rcLegend.left() + 2 + static_cast<int>(k / 2) * nCellW,
-                         m_rcLegend.top() + 2 + static_cast<int>(k % 2) * kRow, nCellW, kRow);
-        m_LegendRows.push_back(cell);
+        const QRect& cell = m_LegendRows[k];
         // the box of the summed group
         const QRect box(cell.left() + 4, cell.top() + 3, 8, 8);
         p.setPen(kLegendFaint);
@@ -423,34 +589,27 @@ void CSystemGraph::DrawLegend(QPainter& p) {
         p.setBrush(Qt::NoBrush);
         p.setPen(QPen(OutputColour(o), o.bSelected ? 3 : 2, o.bMuted ? Qt::DotLine : Qt::SolidLine));
         p.drawLine(cell.left() + 16, cell.top() + 7, cell.left() + 32, cell.top() + 7);
-        font.setBold(o.bSelected);
-        p.setFont(font);
+        p.setFont(m_LegendTexts[k].font);
         p.setPen(o.bSelected && !o.bMuted ? kLegendText : kLegendFaint.lighter(o.bMuted ? 100 : 130));
-        p.drawText(QRect(cell.left() + 38, cell.top(), nCellW - 38, kRow), Qt::AlignLeft | Qt::AlignVCenter,
-                   LegendName(o));
+        p.drawText(m_LegendTexts[k].rc, Qt::AlignLeft | Qt::AlignVCenter, m_LegendTexts[k].text);
     }
-    const int y = m_rcLegend.top() + 2 + 2 * kRow;
-    p.setPen(QPen(kSumColour, 4));
-    p.drawLine(m_rcLegend.left() + 18, y + 7, m_rcLegend.left() + 34, y + 7);
-    font.setBold(true);
-    p.setFont(font);
-    p.setPen(m_Picture.bHaveSum ? kLegendText : kLegendFaint);
-    p.drawText(QRect(m_rcLegend.left() + 40, y, nWidth - 38, kRow), Qt::AlignLeft | Qt::AlignVCenter, sum);
-    if (!note.isEmpty()) {
-        font.setBold(false);
-        p.setFont(font);
-        p.setPen(kLegendFaint.lighter(130));
-        int nNoteLeft = m_rcLegend.left() + 8;
-        if (m_bPreview && m_Preview.bShowBefore) {
-            // The sample of the dashed curves before, as the sum's line above.
+    // The sum's sample before its first row, the preview's dashed one before the note's.
+    for (size_t k = nOutputs; k < m_LegendTexts.size(); ++k) {
+        const SLegendText& t = m_LegendTexts[k];
+        const bool bSum = k < nOutputs + static_cast<size_t>(m_nSumLines);
+        const int x = m_rcLegend.left(), y = t.rc.top();
+        if (k == nOutputs) {
+            p.setPen(QPen(kSumColour, 4));
+            p.drawLine(x + 18, y + 7, x + 34, y + 7);
+        } else if (k == nOutputs + static_cast<size_t>(m_nSumLines) && m_bPreview && m_Preview.bShowBefore) {
             QColor c = kSumColour;
             c.setAlpha(150);
             p.setPen(QPen(c, 2, Qt::DashLine));
-            p.drawLine(m_rcLegend.left() + 18, y + kRow + 7, m_rcLegend.left() + 34, y + kRow + 7);
-            p.setPen(kLegendFaint.lighter(130));
-            nNoteLeft = m_rcLegend.left() + 40;
+            p.drawLine(x + 18, y + 7, x + 34, y + 7);
         }
-        p.drawText(QRect(nNoteLeft, y + kRow, nNoteWidth, kRow), Qt::AlignLeft | Qt::AlignVCenter, note);
+        p.setFont(t.font);
+        p.setPen(!bSum ? kLegendFaint.lighter(130) : m_Picture.bHaveSum ? kLegendText : kLegendFaint);
+        p.drawText(t.rc, Qt::AlignLeft | Qt::AlignVCenter, t.text);
     }
 }
 

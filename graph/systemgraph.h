@@ -7,6 +7,7 @@
 // single-channel graph below is untouched.
 #pragma once
 
+#include <QFont>
 #include <QImage>
 #include <QPolygon>
 #include <QWidget>
@@ -30,6 +31,13 @@ struct SSystemPreview {
     double fSumShiftDb = 0.0;
     std::string sumName;     // the sum after, as the legend names it (a text of the editor core)
     bool bShowBefore = true; // false: the state after alone
+};
+
+// A text of the legend as the last paint drew it: in rc, with font.
+struct SLegendText {
+    QRect rc;
+    QString text;
+    QFont font;
 };
 
 class CSystemGraph : public QWidget {
@@ -57,6 +65,12 @@ public:
     // What the last paint drew, and where.
     const SSystemPicture& Picture() const { return m_Picture; }
     QRect LegendRect() const { return m_rcLegend; }
+    // The legend's click areas, one an output (in the order of Picture().outputs), and every text
+    // drawn in it: the outputs' names, then the lines of the sum's name and of the note.
+    const std::vector<QRect>& LegendRows() const { return m_LegendRows; }
+    const std::vector<SLegendText>& LegendTexts() const { return m_LegendTexts; }
+    // The whole texts of the legend, its tooltip, when a piece of one had to be elided; else empty.
+    const QString& LegendTip() const { return m_LegendTip; }
     // The strip above the plot, the phase scale's labels and every line the last paint drew.
     QRect StripRect() const { return m_rcStrip; }
     const std::vector<QRect>& PhaseLabelRects() const { return m_PhaseLabels; }
@@ -86,6 +100,9 @@ private:
     void PlaceSwitchOff();
     void OnSwitch(int nId);
     int StripHeight() const;
+    QString PhaseCaption() const;
+    // Before the strip is sized: where the legend's box, rows and texts go.
+    void LayOutLegend();
     void DrawLegend(QPainter& p);
     void DrawPhaseScale(QPainter& p);
     // The phase drawn for an output: wrapped or unwrapped.
@@ -101,6 +118,9 @@ private:
     QRect m_rcLegend;
     QRect m_rcStrip;
     std::vector<QRect> m_LegendRows;
+    std::vector<SLegendText> m_LegendTexts;
+    QString m_LegendTip;
+    int m_nLegendRows = 3, m_nSumLines = 1;
     std::vector<QRect> m_PhaseLabels;
     std::vector<QPolygon> m_Drawn;
     double m_fPhaseLow = -180.0, m_fPhaseHigh = 180.0, m_fPhaseStep = 90.0;

@@ -24,6 +24,7 @@
 #include "tests/wavr/viewsettle.h"
 #include "wavr/abswitch.h"
 #include "wavr/eqtools.h"
+#include "wavr/uilanguage.h"
 #include "wavr/wavrview.h"
 
 namespace {
@@ -512,6 +513,110 @@ TEST_F(SystemViewWindow, Pictures) {
     keep("system-view-follows-polarity.png");
     Type(ctl::CHANNEL_LEVEL_BOX, "-20");
     keep("system-view-follows-level.png");
+}
+
+// The legend with all eight outputs in the sum and muted members, whose names are long: at the window's
+// width in English and in Chinese, and on narrow graphs, it stays clear of the switches and the phase
+// caption and inside the layer and its strip; the sum's name and the note wrap onto further rows (a
+// piece too wide alone is elided, the whole texts then being the tooltip), each text drawn fits its
+// row, and the click areas are where the names are drawn. The Chinese texts stay
+// installed after it: it is the last test of the file and its Chinese rows are its last.
+TEST_F(SystemViewWindow, TheLegendWrapsClearOfTheSwitches) {
+    ClickButton(ctl::TAB_XOVER);
+    Tune(ARCH_3WAY_SUB);
+    CSettingsModel& m = m_pView->Core().Model();
+    for (int ch : {1, 4, 6})
+        m.m_bMute[ch] = 1;
+    m_pView->SyncFromForm();
+    ClickSwitch(CSystemGraph::ID_SYSTEM);
+    for (int ch = 1; ch < MLB8_CHANNELS; ch += 2)
+        Layer()->View().ToggleSumMember(m, ch);
+    const int nWidth = Graph()->width();
+    struct SRow {
+        const char* name;
+        const char* shot; // the picture kept of it
+        bool bChinese;
+        int nGraphWidth;
+        int nMeasured; // outputs 1..n measured: every one names the sum measured, fewer add a note
+        bool bPhase;
+        bool bElided = false; // a piece too wide alone: elided, the whole texts in the tooltip
+    };
+    const SRow rows[] = {
+        {"English", "english", false, nWidth, MLB8_CHANNELS, false},
+        {"English, narrow, with a note and the phase", "english-narrow", false, 600, 1, true},
+        {"English, too narrow for a member", "elided", false, 340, MLB8_CHANNELS, false, true},
+        {"Chinese", "chinese", true, nWidth, MLB8_CHANNELS, false},
+        {"Chinese, narrow, with a note and the phase", "chinese-narrow", true, 600, 1, true},
+    };
+    for (const SRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        if (row.bChinese) {
+            ASSERT_TRUE(SetUiLanguage(EUiLanguage::Chinese));
+        }
+        Graph()->resize(row.nGraphWidth, Graph()->height());
+        SChannelTuning flat;
+        flat.measured.assign(RESPONSE_POINTS, 0.0);
+        flat.measuredPhase.assign(RESPONSE_POINTS, 0.0);
+        for (int ch = 0; ch < MLB8_CHANNELS; ++ch)
+            m_pView->EqTools().Tuning(ch) = ch < row.nMeasured ? flat : SChannelTuning{};
+        if ((Layer()->View().Phase() != CSystemView::PHASE_OFF) != row.bPhase)
+            ClickSwitch(CSystemGraph::ID_PHASE);
+        (void)GraphPicture();
+        const SSystemPicture& picture = Layer()->Picture();
+        ASSERT_EQ(picture.outputs.size(), 8u);
+        ASSERT_NE(picture.sumName.find("Out 7 (muted)"), std::string::npos) << picture.sumName;
+        EXPECT_EQ(picture.sumNote.empty(), row.nMeasured == MLB8_CHANNELS) << picture.sumNote;
+
+        const QRect legend = Layer()->LegendRect();
+        EXPECT_TRUE(Layer()->rect().contains(legend)) << "the legend leaves the layer";
+        EXPECT_TRUE(Layer()->StripRect().contains(legend)) << "the legend reaches into the plot";
+        for (int nId : {CSystemGraph::ID_SYSTEM, CSystemGraph::ID_PHASE, CSystemGraph::ID_UNWRAP})
+            EXPECT_FALSE(legend.intersects(Layer()->Switch(nId)->geometry())) << "under switch " << nId;
+        for (const QRect& rc : Layer()->PhaseLabelRects())
+            EXPECT_FALSE(legend.intersects(rc)) << "over a phase label";
+
+        const std::vector<SLegendText>& texts = Layer()->LegendTexts();
+        ASSERT_GE(texts.size(), picture.outputs.size() + 1);
+        for (size_t k = 0; k < texts.size(); ++k) {
+            const SLegendText& t = texts[k];
+            const QFontMetrics fm(t.font);
+            EXPECT_LE(fm.horizontalAdvance(t.text), t.rc.width()) << t.text.toStdString();
+            EXPECT_LE(fm.height(), t.rc.height()) << t.text.toStdString();
+            EXPECT_TRUE(legend.contains(t.rc)) << t.text.toStdString();
+            for (size_t j = 0; j < k; ++j)
+                EXPECT_FALSE(t.rc.intersects(texts[j].rc))
+                    << t.text.toStdString() << " over " << texts[j].text.toStdString();
+        }
+        // What the rows after the names show is the sum's name and the note, whole, or elided with the
+        // whole text in the legend's tooltip.
+        QString shown;
+        for (size_t k = picture.outputs.size(); k < texts.size(); ++k)
+            shown += texts[k].text;
+        const QString whole = CoreText(picture.sumName) + CoreText(picture.sumNote);
+        EXPECT_EQ(!Layer()->LegendTip().isEmpty(), row.bElided);
+        if (row.bElided) {
+            EXPECT_TRUE(shown.contains(QChar(0x2026))) << shown.toStdString();
+            EXPECT_TRUE(Layer()->LegendTip().contains(CoreText(picture.sumName)));
+        } else {
+            EXPECT_EQ(QString(shown).remove(' '), QString(whole).remove(' '));
+        }
+        // The click areas: one for each output, around its name, apart from each other.
+        const std::vector<QRect>& cells = Layer()->LegendRows();
+        ASSERT_EQ(cells.size(), picture.outputs.size());
+        for (size_t k = 0; k < cells.size(); ++k) {
+            EXPECT_TRUE(cells[k].contains(texts[k].rc)) << k;
+            EXPECT_TRUE(legend.contains(cells[k])) << k;
+            for (size_t j = 0; j < k; ++j)
+                EXPECT_FALSE(cells[k].intersects(cells[j])) << k << " " << j;
+        }
+        // A click on the last name takes Out 8 out of the sum; a second one puts it back.
+        const unsigned nMask = Layer()->View().SumMask(m);
+        Click(Layer(), texts[cells.size() - 1].rc.center());
+        EXPECT_EQ(Layer()->View().SumMask(m), nMask & ~0x80u);
+        Click(Layer(), texts[cells.size() - 1].rc.center());
+        EXPECT_EQ(Layer()->View().SumMask(m), nMask);
+        Keep((std::string("legend-wrap-") + row.shot + "-after.png").c_str());
+    }
 }
 
 } // namespace
