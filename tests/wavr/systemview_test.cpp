@@ -519,8 +519,7 @@ TEST_F(SystemViewWindow, Pictures) {
 // width in English and in Chinese, and on narrow graphs, it stays clear of the switches and the phase
 // caption and inside the layer and its strip; the sum's name and the note wrap onto further rows (a
 // piece too wide alone is elided, the whole texts then being the tooltip), each text drawn fits its
-// row, and the click areas are where the names are drawn. The Chinese texts stay
-// installed after it: it is the last test of the file and its Chinese rows are its last.
+// row, and the click areas are where the names are drawn.
 TEST_F(SystemViewWindow, TheLegendWrapsClearOfTheSwitches) {
     ClickButton(ctl::TAB_XOVER);
     Tune(ARCH_3WAY_SUB);
@@ -548,11 +547,14 @@ TEST_F(SystemViewWindow, TheLegendWrapsClearOfTheSwitches) {
         {"Chinese", "chinese", true, nWidth, MLB8_CHANNELS, false},
         {"Chinese, narrow, with a note and the phase", "chinese-narrow", true, 600, 1, true},
     };
+    // Each row speaks its own language; the one found is put back at the end, for the tests after it.
+    struct SLanguageKept {
+        EUiLanguage language = UiLanguage();
+        ~SLanguageKept() { SetUiLanguage(language); }
+    } const kept;
     for (const SRow& row : rows) {
         SCOPED_TRACE(row.name);
-        if (row.bChinese) {
-            ASSERT_TRUE(SetUiLanguage(EUiLanguage::Chinese));
-        }
+        ASSERT_TRUE(SetUiLanguage(row.bChinese ? EUiLanguage::Chinese : EUiLanguage::English));
         Graph()->resize(row.nGraphWidth, Graph()->height());
         SChannelTuning flat;
         flat.measured.assign(RESPONSE_POINTS, 0.0);
