@@ -3,9 +3,9 @@
 // window, which ends the thread's message loop.
 #include "comm/portwatch.h"
 
+// initguid.h after the Windows headers: DEFINE_GUID below then defines the GUID here.
 // clang-format off
-#include <windows.h>
-#include <dbt.h>
+#include "comm/win32/winapi.h"
 #include <initguid.h>
 // clang-format on
 
